@@ -1,0 +1,34 @@
+#include "core/engine_table.h"
+
+#include <cstring>
+
+#include "core/builtin_engines.h"
+
+namespace larkspur::core {
+
+void EngineTable::build(std::span<const EngineRecord> records) {
+  for (const EngineRecord& record : records) {
+    if (record.name[0] == '\0') break;
+    append(record);
+  }
+}
+
+void EngineTable::buildFromBuiltIn() { build(builtinEngines()); }
+
+EngineRecord* EngineTable::append(const EngineRecord& record) {
+  auto copy = std::make_unique<EngineRecord>();
+  std::memcpy(copy.get(), &record, sizeof(EngineRecord));
+  records_.push_back(std::move(copy));
+  return records_.back().get();
+}
+
+void EngineTable::clear() { records_.clear(); }
+
+long EngineTable::indexOf(const EngineRecord* record) const {
+  for (std::size_t i = 0; i < records_.size(); ++i) {
+    if (records_[i].get() == record) return static_cast<long>(i);
+  }
+  return -1;
+}
+
+}  // namespace larkspur::core

@@ -1,0 +1,130 @@
+#pragma once
+// The Property table: an ordered list of named, typed values (integers, texts,
+// binary blocks and tables of cells) with an exact byte format. It is the
+// content of the project file and of the settings blob.
+//
+// Operations return 0 on success and a negative value on failure; nothing
+// throws. Parsing never reads outside the given buffer and a failed parse
+// leaves nothing behind.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace larkspur::core {
+
+enum PropType : uint8_t {
+  kPropInteger = 1,
+  kPropText = 2,
+  kPropTextList = 3,
+  kPropValue8 = 4,
+  kPropTable = 5,
+  kPropBinary = 6,
+};
+
+class PropTable;
+
+// One named value: an entry of a Property table or a cell of a table.
+struct PropValue {
+  uint8_t type = 0;  // 0 = unset cell
+  uint8_t flag = 0;
+  bool set = false;
+  std::string name;
+  std::vector<uint8_t> data;         // every type but kPropTable
+  std::unique_ptr<PropTable> table;  // kPropTable only
+
+  // Length of the value in the byte format (for a table, its serialised size).
+  int32_t dataLength() const;
+};
+
+// A grid of rows x columns of cells; cells start unset.
+class PropTable {
+ public:
+  PropTable(int32_t rows, int32_t columns);
+
+  int32_t rows() const { return rows_; }
+  int32_t columns() const { return columns_; }
+
+  // Setting a cell outside the grid grows it (rows at the end, columns at the
+  // right); new cells are unset. A negative row or column fails.
+  int setInteger(int32_t row, int32_t column, int32_t value, std::string_view name);
+  // An absent text (nullptr) stores an empty text.
+  int setText(int32_t row, int32_t column, const char* text, std::string_view name,
+              uint8_t flag = 0);
+  int setText(int32_t row, int32_t column, std::string_view text, std::string_view name,
+              uint8_t flag = 0);
+  // Refused (negative) when the nested table is absent or not valid.
+  int setTable(int32_t row, int32_t column, std::unique_ptr<PropTable> nested,
+               std::string_view name);
+  // Stores a cell as parsed: any type with its raw bytes and flag.
+  int setRaw(int32_t row, int32_t column, uint8_t type, uint8_t flag, std::string_view name,
+             std::vector<uint8_t> data);
+
+  const PropValue* cell(int32_t row, int32_t column) const;
+
+  // Every cell set and every nested table valid.
+  bool valid() const;
+  // Serialised length, or nullopt when the table is not valid.
+  std::optional<int64_t> serialisedLength() const;
+
+ private:
+  PropValue* mutableCell(int32_t row, int32_t column);  // grows the grid
+  int32_t rows_;
+  int32_t columns_;
+  std::vector<PropValue> cells_;  // row-major
+};
+
+class PropertyTable {
+ public:
+  int addInteger(std::string_view name, int32_t value, uint8_t flag = 0);
+  // An absent text (nullptr) adds an empty text; the data stop at the first NUL.
+  int addText(std::string_view name, const char* text, uint8_t flag = 0);
+  int addText(std::string_view name, std::string_view text, uint8_t flag = 0);
+  // Absent bytes give length 0.
+  int addBinary(std::string_view name, const void* bytes, std::size_t length, uint8_t flag = 0);
+  // Takes the table; refused when it is absent or not valid.
+  int addTable(std::string_view name, std::unique_ptr<PropTable> table);
+
+  // The first entry with exactly this name whose type is 1, 2, 4 or 6.
+  const PropValue* findValue(std::string_view name) const;
+  // Copies the value of findValue(name) into dest (at most capacity bytes):
+  // types 1 and 4 copy 4 bytes, type 2 the text with its terminator (cut at the
+  // capacity, terminator kept), type 6 its bytes. Returns 0, or -1 when not
+  // found (dest untouched).
+  int getValue(std::string_view name, void* dest, std::size_t capacity) const;
+  int getValue(std::string_view name, int32_t& out) const;
+  template <std::size_t N>
+  int getValue(std::string_view name, char (&text)[N]) const {
+    return getValue(name, text, N);
+  }
+
+  // In the first entry named `table` (then later entries of that name), row
+  // `row`, the first cell named `column`: type 1 copies 4 bytes, type 2 the
+  // text with terminator unless its flag is non-zero, type 6 its bytes.
+  // Returns 0, or -1 when nothing was found or copied.
+  int getCell(std::string_view table, std::string_view column, int32_t row, void* dest,
+              std::size_t capacity) const;
+  int getCell(std::string_view table, std::string_view column, int32_t row,
+              int32_t& out) const;
+  template <std::size_t N>
+  int getCell(std::string_view table, std::string_view column, int32_t row,
+              char (&text)[N]) const {
+    return getCell(table, column, row, text, N);
+  }
+
+  const std::vector<PropValue>& entries() const { return entries_; }
+
+  // The byte format; nullopt when a table is not valid.
+  std::optional<std::vector<uint8_t>> serialise() const;
+  // A new Property table, or nullptr when the bytes do not parse.
+  static std::unique_ptr<PropertyTable> parse(const uint8_t* bytes, std::size_t length);
+
+ private:
+  std::vector<PropValue> entries_;
+};
+
+}  // namespace larkspur::core

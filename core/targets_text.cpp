@@ -1,0 +1,135 @@
+#include "core/targets_text.h"
+
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "core/fixed_text.h"
+
+namespace larkspur::core {
+
+namespace {
+
+struct TextField {
+  const char* name;
+  std::size_t offset;
+  std::size_t capacity;
+};
+
+// The eight text fields in line order; rank and type follow them.
+constexpr TextField kTextFields[] = {
+    {"name", offsetof(EngineRecord, name), sizeof(EngineRecord::name)},
+    {"country", offsetof(EngineRecord, country), sizeof(EngineRecord::country)},
+    {"submit_url", offsetof(EngineRecord, submit_url), sizeof(EngineRecord::submit_url)},
+    {"submit_hint", offsetof(EngineRecord, submit_hint), sizeof(EngineRecord::submit_hint)},
+    {"success_keyword", offsetof(EngineRecord, success_keyword),
+     sizeof(EngineRecord::success_keyword)},
+    {"already_keyword", offsetof(EngineRecord, already_keyword),
+     sizeof(EngineRecord::already_keyword)},
+    {"reserved", offsetof(EngineRecord, reserved), sizeof(EngineRecord::reserved)},
+    {"field_map", offsetof(EngineRecord, field_map), sizeof(EngineRecord::field_map)},
+};
+constexpr std::size_t kFieldCount = 10;
+
+bool parseDecimal(std::string_view text, int32_t& out) {
+  if (text.empty()) return false;
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(first, last, out);
+  return ec == std::errc() && ptr == last;
+}
+
+std::string where(std::string_view source, std::size_t line) {
+  return std::string(source) + ":" + std::to_string(line) + ": ";
+}
+
+}  // namespace
+
+TargetsText parseTargetsText(std::string_view text, std::string_view sourceName) {
+  TargetsText result;
+  std::size_t lineNo = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty() || line.front() == '#') continue;
+
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+      std::size_t tab = line.find('\t', start);
+      if (tab == std::string_view::npos) {
+        fields.push_back(line.substr(start));
+        break;
+      }
+      fields.push_back(line.substr(start, tab - start));
+      start = tab + 1;
+    }
+    if (fields.size() > kFieldCount) {
+      result.error = where(sourceName, lineNo) + "more than ten fields";
+      result.records.clear();
+      return result;
+    }
+
+    EngineRecord record;
+    std::memset(&record, 0, sizeof record);
+    for (std::size_t i = 0; i < fields.size() && i < std::size(kTextFields); ++i) {
+      const TextField& f = kTextFields[i];
+      if (fields[i].size() >= f.capacity || fields[i].find('\0') != std::string_view::npos) {
+        result.error = where(sourceName, lineNo) + f.name + " is longer than " +
+                       std::to_string(f.capacity - 1) + " bytes";
+        result.records.clear();
+        return result;
+      }
+      copyText(reinterpret_cast<char*>(&record) + f.offset, f.capacity, fields[i]);
+    }
+    if (record.name[0] == '\0') {
+      result.error = where(sourceName, lineNo) + "the name is empty";
+      result.records.clear();
+      return result;
+    }
+    if (fields.size() > 8 && !fields[8].empty() && !parseDecimal(fields[8], record.rank)) {
+      result.error = where(sourceName, lineNo) + "rank is not a number";
+      result.records.clear();
+      return result;
+    }
+    if (fields.size() > 9 && !fields[9].empty() && !parseDecimal(fields[9], record.submit_type)) {
+      result.error = where(sourceName, lineNo) + "submit_type is not a number";
+      result.records.clear();
+      return result;
+    }
+    result.records.push_back(record);
+  }
+  return result;
+}
+
+TargetsText readTargetsFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    TargetsText result;
+    result.error = path + ": cannot be read";
+    return result;
+  }
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  return parseTargetsText(buffer.str(), path);
+}
+
+std::string formatTargetLine(const EngineRecord& record) {
+  std::string line;
+  for (const TextField& f : kTextFields) {
+    line += fieldView(reinterpret_cast<const char*>(&record) + f.offset, f.capacity);
+    line += '\t';
+  }
+  line += std::to_string(record.rank);
+  line += '\t';
+  line += std::to_string(record.submit_type);
+  return line;
+}
+
+}  // namespace larkspur::core
