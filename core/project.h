@@ -1,0 +1,66 @@
+#pragma once
+// The open project: the Website profile, the Engine table, the Link list and
+// the PPC list, with New, Open and Save on them.
+
+#include <filesystem>
+#include <span>
+
+#include "core/engine_record.h"
+#include "core/engine_table.h"
+#include "core/link_list.h"
+#include "core/ppc_list.h"
+#include "core/status.h"
+#include "core/website_profile.h"
+
+namespace larkspur::core {
+
+// Project files are a few megabytes at most; a larger file is not one.
+inline constexpr std::size_t kMaxProjectFileBytes = 256u * 1024 * 1024;
+
+class Project {
+ public:
+  Project();
+  Project(const Project&) = delete;
+  Project& operator=(const Project&) = delete;
+
+  WebsiteProfile profile;
+  EngineTable engines;
+  LinkList links;
+  PpcList ppc;
+
+  // Where the project was opened from or saved to; empty after New.
+  const std::filesystem::path& path() const { return path_; }
+  bool modified() const { return modified_; }
+  void setModified(bool modified) { modified_ = modified; }
+
+  // The records the Engine table is built from (the built-in table unless a
+  // caller supplies a target list of its own, which must outlive the project).
+  void setEngineSource(std::span<const EngineRecord> source) { engineSource_ = source; }
+  std::span<const EngineRecord> engineSource() const { return engineSource_; }
+
+  // Frees every Engine record and every Link record.
+  void clearTables();
+  // Empties the profile and builds a fresh Engine table (after clearTables).
+  void resetAndBuild();
+  // New: clear, reset, build, fill the PPC list; the path is cleared and the
+  // project is marked modified. The caller then fills the profile and calls
+  // profileChanged().
+  void newProject();
+  // Recomputes what is derived from the profile (the host name).
+  void profileChanged();
+
+  // Reads the whole file and loads it. When the file cannot be read the
+  // project is left as it was; when its content does not parse ("Data error!")
+  // the tables are empty and the profile is unchanged.
+  Status open(const std::filesystem::path& path);
+  // Writes the project atomically; on success remembers the path and clears
+  // the modified flag. A failed save leaves the old file intact.
+  Status save(const std::filesystem::path& path);
+
+ private:
+  std::span<const EngineRecord> engineSource_;
+  std::filesystem::path path_;
+  bool modified_ = false;
+};
+
+}  // namespace larkspur::core

@@ -1,0 +1,42 @@
+#pragma once
+// The project file: RC4 over a serialised Property table holding the Website
+// profile, each target's name, submit state, message and rank, and the Link
+// list.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "core/engine_record.h"
+#include "core/engine_table.h"
+#include "core/link_list.h"
+#include "core/ppc_list.h"
+#include "core/status.h"
+#include "core/website_profile.h"
+
+namespace larkspur::core {
+
+// The message shown when a project's content does not parse.
+inline constexpr const char* kDataErrorMessage = "Data error!";
+
+// Zeroed link rows a saved count may add beyond the rows the file holds; a
+// larger count can only come from a damaged file and is cut to this.
+inline constexpr int32_t kMaxMissingLinkRows = 100000;
+
+// The enciphered project buffer, or nullopt when it cannot be built.
+std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& profile,
+                                                       const EngineTable& engines,
+                                                       const LinkList& links);
+
+// Deciphers and loads a project buffer into tables the caller has cleared:
+// builds the Engine table from `engineSource` (stopping at the first empty
+// name) and merges the saved states by name, refills the PPC list, appends the
+// saved links and reads the profile texts, then recomputes the host name.
+// When the content does not parse, nothing changes and the result carries
+// "Data error!".
+Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
+                         EngineTable& engines, LinkList& links, PpcList& ppc,
+                         std::span<const EngineRecord> engineSource);
+
+}  // namespace larkspur::core

@@ -1,0 +1,55 @@
+#pragma once
+// The settings blob: the last project path and the column widths of the
+// lists, kept as two files in the user's configuration folder
+// ($XDG_CONFIG_HOME/NORVELLA/Larkspur/): `sysdata`, the enciphered Property
+// table, and `sysdatasize`, its length as 4 little-endian bytes.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "core/status.h"
+
+namespace larkspur::core {
+
+inline constexpr const char* kReadSettingsError =
+    "Read reg error,maybe you have not enough rights!";
+inline constexpr const char* kWriteSettingsError =
+    "Write reg error,maybe you have not enough rights!";
+inline constexpr const char* kLoadSystemDataError = "Load system data error!";
+
+using ColumnWidths = std::array<int32_t, 32>;
+
+struct Settings {
+  std::string last_project;          // `userfile`, at most 259 bytes
+  ColumnWidths link_column_widths;   // `linkme_column_width`
+  ColumnWidths engine_column_widths; // `m_column_width`
+
+  Settings();
+  static ColumnWidths defaultLinkColumnWidths();
+  static ColumnWidths defaultEngineColumnWidths();
+};
+
+class SettingsStore {
+ public:
+  // The folder holding the two files; created when needed.
+  explicit SettingsStore(std::filesystem::path folder);
+  // $XDG_CONFIG_HOME/NORVELLA/Larkspur, or ~/.config/NORVELLA/Larkspur.
+  static std::filesystem::path defaultFolder();
+
+  const std::filesystem::path& folder() const { return folder_; }
+
+  // Loads the settings; on first run (or when either file is missing, has
+  // the wrong length or the length is 0) writes the first-run blob holding
+  // only an empty `userfile`. A failure's message is the text to show before
+  // "Load system data error!".
+  Status load(Settings& settings) const;
+  // Writes `userfile` and both width arrays.
+  Status save(const Settings& settings) const;
+
+ private:
+  std::filesystem::path folder_;
+};
+
+}  // namespace larkspur::core
