@@ -1,0 +1,156 @@
+// new, set and show: a project's profile and what it holds.
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/arguments.h"
+#include "cli/cli_output.h"
+#include "cli/commands.h"
+#include "cli/profile_options.h"
+#include "core/fixed_text.h"
+#include "core/project.h"
+
+namespace larkspur::cli {
+
+namespace {
+
+using larkspur::core::fieldView;
+using larkspur::core::Project;
+
+std::set<std::string> withProfileOptions(std::set<std::string> extra) {
+  std::set<std::string> names = profileOptionNames();
+  names.insert(extra.begin(), extra.end());
+  return names;
+}
+
+int applyAndReport(const Arguments& args, Project& project) {
+  ProfileUpdate update = applyProfileOptions(args, project.profile);
+  if (!update.error.empty()) return fail(update.error);
+  for (const std::string& w : update.warnings) warn(w);
+  project.profileChanged();
+  return 0;
+}
+
+std::string text(const char* field, std::size_t capacity) {
+  return std::string(fieldView(field, capacity));
+}
+
+}  // namespace
+
+int runNewCommand(const Words& words) {
+  Arguments args(words, withProfileOptions({}), {"force"});
+  if (!args.error().empty()) return fail(args.error(), 2);
+  if (args.positional().size() != 1) return fail("usage: larkspur-cli new PROJECT.lkr --url URL [profile options]", 2);
+  if (!args.has("url")) return fail("new needs --url URL", 2);
+  const std::filesystem::path path = args.positional()[0];
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) && !args.has("force")) {
+    return fail(path.string() + " already exists (use --force to replace it)");
+  }
+
+  Project project;
+  project.newProject();
+  if (int rc = applyAndReport(args, project)) return rc;
+  larkspur::core::Status saved = project.save(path);
+  if (!saved.ok()) return fail(saved.message);
+  std::printf("Created %s for %s (%zu targets)\n", path.c_str(), project.profile.url,
+              project.engines.size());
+  return 0;
+}
+
+int runSetCommand(const Words& words) {
+  Arguments args(words, withProfileOptions({}), {});
+  if (!args.error().empty()) return fail(args.error(), 2);
+  if (args.positional().size() != 1) return fail("usage: larkspur-cli set PROJECT.lkr [profile options]", 2);
+  const std::filesystem::path path = args.positional()[0];
+
+  Project project;
+  larkspur::core::Status opened = project.open(path);
+  if (!opened.ok()) return fail(opened.message);
+  if (int rc = applyAndReport(args, project)) return rc;
+  larkspur::core::Status saved = project.save(path);
+  if (!saved.ok()) return fail(saved.message);
+  std::printf("Saved %s\n", path.c_str());
+  return 0;
+}
+
+int runShowCommand(const Words& words) {
+  Arguments args(words, {}, {"json", "show-password"});
+  if (!args.error().empty()) return fail(args.error(), 2);
+  if (args.positional().size() != 1) return fail("usage: larkspur-cli show PROJECT.lkr [--json] [--show-password]", 2);
+
+  Project project;
+  larkspur::core::Status opened = project.open(args.positional()[0]);
+  if (!opened.ok()) return fail(opened.message);
+  const bool showPassword = args.has("show-password");
+
+  auto profileValue = [&](const larkspur::core::ProfileField& f) {
+    std::string value = text(f.in(project.profile), f.capacity);
+    if (std::string(f.key) == "m_password" && !showPassword && !value.empty()) value = "********";
+    return value;
+  };
+
+  if (args.has("json")) {
+    nlohmann::ordered_json doc;
+    nlohmann::ordered_json profile;
+    for (const auto& f : larkspur::core::profileFields()) profile[f.key] = profileValue(f);
+    profile["host"] = text(project.profile.host, sizeof project.profile.host);
+    doc["profile"] = profile;
+    nlohmann::ordered_json targets = nlohmann::ordered_json::array();
+    for (std::size_t i = 0; i < project.engines.size(); ++i) {
+      const auto& r = *project.engines.at(i);
+      targets.push_back({{"name", text(r.name, sizeof r.name)},
+                         {"country", text(r.country, sizeof r.country)},
+                         {"type", larkspur::core::submitTypeLabel(r.submit_type)},
+                         {"rank", r.rank},
+                         {"state", text(r.submit_state, sizeof r.submit_state)},
+                         {"message", text(r.message, sizeof r.message)}});
+    }
+    doc["targets"] = targets;
+    nlohmann::ordered_json links = nlohmann::ordered_json::array();
+    for (const auto& l : project.links.snapshot()) {
+      links.push_back({{"url", text(l->url, sizeof l->url)},
+                       {"title", text(l->link_text, sizeof l->link_text)},
+                       {"rank", l->page_rank},
+                       {"email", text(l->email, sizeof l->email)},
+                       {"contact", text(l->contact_name, sizeof l->contact_name)},
+                       {"ip", text(l->ip, sizeof l->ip)},
+                       {"added", l->add_time}});
+    }
+    doc["links"] = links;
+    // Texts from old projects or other people's pages need not be UTF-8.
+    std::string out = doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::printf("%s\n", out.c_str());
+    return 0;
+  }
+
+  std::printf("Project: %s\n\n", args.positional()[0].c_str());
+  for (const auto& f : larkspur::core::profileFields()) {
+    std::printf("%-18s %s\n", (std::string(f.label) + ":").c_str(), profileValue(f).c_str());
+  }
+  std::printf("%-18s %s\n", "Host:", project.profile.host);
+  std::printf("\nTargets (%zu):\n", project.engines.size());
+  for (std::size_t i = 0; i < project.engines.size(); ++i) {
+    const auto& r = *project.engines.at(i);
+    std::printf("%-26s %-16s %-4s %2d  %-12s %s\n", text(r.name, sizeof r.name).c_str(),
+                text(r.country, sizeof r.country).c_str(),
+                larkspur::core::submitTypeLabel(r.submit_type), r.rank,
+                text(r.submit_state, sizeof r.submit_state).c_str(),
+                text(r.message, sizeof r.message).c_str());
+  }
+  auto links = project.links.snapshot();
+  std::printf("\nLinks (%zu):\n", links.size());
+  for (const auto& l : links) {
+    std::string rank = l->page_rank == -1 ? "-" : std::to_string(l->page_rank);
+    std::printf("%s  rank %s", text(l->url, sizeof l->url).c_str(), rank.c_str());
+    if (l->link_text[0]) std::printf("  title \"%s\"", text(l->link_text, sizeof l->link_text).c_str());
+    if (l->email[0]) std::printf("  email %s", text(l->email, sizeof l->email).c_str());
+    if (l->ip[0]) std::printf("  ip %s", text(l->ip, sizeof l->ip).c_str());
+    std::printf("\n");
+  }
+  return 0;
+}
+
+}  // namespace larkspur::cli

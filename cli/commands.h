@@ -1,0 +1,17 @@
+#pragma once
+// The commands of larkspur-cli. Each takes the words after the command name
+// and returns the exit code: 0 success, 1 failure, 2 usage error.
+
+#include <string>
+#include <vector>
+
+namespace larkspur::cli {
+
+using Words = std::vector<std::string>;
+
+int runNewCommand(const Words& args);
+int runSetCommand(const Words& args);
+int runShowCommand(const Words& args);
+int runTargetsCommand(const Words& args);
+
+}  // namespace larkspur::cli
