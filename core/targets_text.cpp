@@ -50,6 +50,10 @@ TargetsText parseTargetsText(std::string_view text, std::string_view sourceName)
   TargetsText result;
   std::size_t lineNo = 0;
   std::size_t pos = 0;
+  // Editors on some systems start UTF-8 files with a byte order mark; left in
+  // place it would turn a leading comment into a bogus target.
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) pos = kUtf8Bom.size();
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
@@ -80,9 +84,14 @@ TargetsText parseTargetsText(std::string_view text, std::string_view sourceName)
     std::memset(&record, 0, sizeof record);
     for (std::size_t i = 0; i < fields.size() && i < std::size(kTextFields); ++i) {
       const TextField& f = kTextFields[i];
-      if (fields[i].size() >= f.capacity || fields[i].find('\0') != std::string_view::npos) {
+      if (fields[i].size() >= f.capacity) {
         result.error = where(sourceName, lineNo) + f.name + " is longer than " +
                        std::to_string(f.capacity - 1) + " bytes";
+        result.records.clear();
+        return result;
+      }
+      if (fields[i].find('\0') != std::string_view::npos) {
+        result.error = where(sourceName, lineNo) + f.name + " contains a NUL byte";
         result.records.clear();
         return result;
       }
@@ -123,7 +132,11 @@ TargetsText readTargetsFile(const std::string& path) {
 std::string formatTargetLine(const EngineRecord& record) {
   std::string line;
   for (const TextField& f : kTextFields) {
-    line += fieldView(reinterpret_cast<const char*>(&record) + f.offset, f.capacity);
+    // A TAB or line feed inside a text would split the field or the line; such
+    // characters cannot come from this format, so they are written as blanks.
+    for (char c : fieldView(reinterpret_cast<const char*>(&record) + f.offset, f.capacity)) {
+      line += (c == '\t' || c == '\n') ? ' ' : c;
+    }
     line += '\t';
   }
   line += std::to_string(record.rank);
