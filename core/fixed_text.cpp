@@ -24,12 +24,13 @@ std::size_t fittingLength(std::string_view text, std::size_t capacity) {
 bool copyText(char* dst, std::size_t capacity, std::string_view text) {
   if (capacity == 0) return text.empty();
   // A text may carry an embedded NUL; the field ends there either way.
+  const std::size_t wholeSize = text.size();
   std::size_t nul = text.find('\0');
   if (nul != std::string_view::npos) text = text.substr(0, nul);
   std::size_t len = fittingLength(text, capacity);
   std::memcpy(dst, text.data(), len);
   std::memset(dst + len, 0, capacity - len);
-  return len == text.size();
+  return len == wholeSize;
 }
 
 std::string_view fieldView(const char* field, std::size_t capacity) {

@@ -22,7 +22,7 @@ inline constexpr const char* kDataErrorMessage = "Data error!";
 
 // Zeroed link rows a saved count may add beyond the rows the file holds; a
 // larger count can only come from a damaged file and is cut to this.
-inline constexpr int32_t kMaxMissingLinkRows = 100000;
+inline constexpr int32_t kMaxMissingLinkRows = 10000;
 
 // The enciphered project buffer, or nullopt when it cannot be built.
 std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& profile,

@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/builtin_engines.h"
+#include "core/fixed_text.h"
+#include "core/project.h"
+#include "core/project_file.h"
+#include "core/property_table.h"
+#include "core/rc4.h"
+#include "tests/support/temp_dir.h"
+
+namespace larkspur::core {
+namespace {
+
+using larkspur::test::TempDir;
+
+// Writes the byte format by hand, independently of the Property table code,
+// so the project file's layout is checked against the format itself.
+class ByteWriter {
+ public:
+  void u8(uint8_t v) { bytes.push_back(v); }
+  void i32(int32_t v) {
+    for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * b)));
+  }
+  void raw(const std::string& s) { bytes.insert(bytes.end(), s.begin(), s.end()); }
+  void text(const std::string& name, const std::string& value) { entry(2, name, value); }
+  void integer(const std::string& name, int32_t value) {
+    ByteWriter v;
+    v.i32(value);
+    entry(1, name, std::string(v.bytes.begin(), v.bytes.end()));
+  }
+  void entry(uint8_t type, const std::string& name, const std::string& data) {
+    u8(type);
+    u8(0);
+    i32(static_cast<int32_t>(name.size()));
+    i32(static_cast<int32_t>(data.size()));
+    raw(name);
+    raw(data);
+  }
+  std::string str() const { return std::string(bytes.begin(), bytes.end()); }
+  std::vector<uint8_t> bytes;
+};
+
+std::string table(int32_t rows, int32_t cols, const std::string& cells) {
+  ByteWriter w;
+  w.i32(rows);
+  w.i32(cols);
+  w.i32(static_cast<int32_t>(cells.size()));
+  w.raw(cells);
+  return w.str();
+}
+
+std::string document(int32_t count, const std::string& entries) {
+  ByteWriter w;
+  w.i32(1);
+  w.i32(count);
+  w.i32(static_cast<int32_t>(entries.size()));
+  w.raw(entries);
+  return w.str();
+}
+
+EngineRecord engine(const char* name, int32_t rank) {
+  EngineRecord r{};
+  copyText(r.name, name);
+  r.rank = rank;
+  r.submit_type = 99;
+  return r;
+}
+
+TEST(ProjectFile, BytesFollowTheFileFormatExactly) {
+  WebsiteProfile profile;
+  copyText(profile.url, "http://www.example.com/");
+  copyText(profile.email, "me@example.com");
+  copyText(profile.password, "pw");
+  EngineTable engines;
+  EngineRecord r = engine("Alpha", 4);
+  copyText(r.submit_state, "Submit-OK");
+  copyText(r.message, "Already Submited!");
+  copyText(r.submit_hint, "not stored");
+  engines.append(r);
+  LinkList links;
+  LinkRecord link{};
+  copyText(link.url, "http://a.example/");
+  copyText(link.link_text, "A");
+  copyText(link.note, "notes are not stored");
+  copyText(link.ip, "10.1.2.3");
+  link.page_rank = -1;
+  link.add_time = 1700000000;
+  link.hits = 7;
+  links.append(link);
+
+  auto buffer = buildProjectBuffer(profile, engines, links);
+  ASSERT_TRUE(buffer);
+  rc4Storage(*buffer);
+
+  ByteWriter engineCells;
+  engineCells.text("szname", "Alpha");
+  engineCells.text("szstate", "Submit-OK");
+  engineCells.text("szerrormsg", "Already Submited!");
+  engineCells.integer("rank", 4);
+  ByteWriter linkCells;
+  linkCells.text("m_szlink", "http://a.example/");
+  linkCells.text("m_szlinktext", "A");
+  linkCells.text("m_szdescript", "");
+  linkCells.integer("m_pagerank", -1);
+  linkCells.integer("m_pagetraffic", 0);
+  linkCells.integer("m_addtime", 1700000000);
+  linkCells.text("m_status", "");
+  linkCells.text("m_contactname", "");
+  linkCells.text("m_email", "");
+  linkCells.text("m_ip", "10.1.2.3");
+  linkCells.integer("m_hits", 7);
+
+  ByteWriter e;
+  e.entry(5, "m_searchengine", table(1, 4, engineCells.str()));
+  e.integer("m_searchengine_count", 1);
+  e.text("m_email", "me@example.com");
+  for (const char* key : {"m_firstname", "m_lastname", "m_longdescript", "m_shortdescript"}) e.text(key, "");
+  e.text("m_szurl", "http://www.example.com/");
+  for (const char* key : {"m_keyword", "m_title", "m_telephone"}) e.text(key, "");
+  e.text("m_password", "pw");
+  for (const char* key : {"m_user", "m_address", "m_city", "m_zip", "m_category", "m_country",
+                          "m_category_addon1"}) {
+    e.text(key, "");
+  }
+  e.entry(5, "linkme", table(1, 11, linkCells.str()));
+  e.integer("m_link_count_me", 1);
+
+  std::string expected = document(21, e.str());
+  EXPECT_EQ(std::string(buffer->begin(), buffer->end()), expected);
+}
+
+class ProjectFileTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::filesystem::path file = dir.file("site.lkr");
+};
+
+TEST_F(ProjectFileTest, SaveAndOpenRestoreStatesLinksAndProfile) {
+  Project saved;
+  saved.newProject();
+  copyText(saved.profile.url, "https://www.example.org:8443/shop/");
+  copyText(saved.profile.long_description, std::string(4095, 'L'));
+  saved.profileChanged();
+  ASSERT_EQ(saved.engines.size(), 342u);
+  for (std::size_t i = 0; i < saved.engines.size(); ++i) {
+    EngineRecord* r = saved.engines.at(i);
+    copyText(r->submit_state, i % 2 ? "Submit-OK" : "Submit-Error");
+    copyText(r->message, "message " + std::to_string(i));
+    r->rank = static_cast<int32_t>(i % 10);
+  }
+  for (int i = 0; i < 3; ++i) {
+    LinkRecord link{};
+    copyText(link.url, "http://links.example/" + std::to_string(i));
+    copyText(link.email, "a@b.example");
+    link.page_rank = i - 1;
+    saved.links.append(link);
+  }
+  ASSERT_TRUE(saved.save(file).ok());
+  EXPECT_FALSE(saved.modified());
+
+  Project loaded;
+  Status s = loaded.open(file);
+  ASSERT_TRUE(s.ok()) << s.message;
+  EXPECT_EQ(loaded.path(), file);
+  EXPECT_STREQ(loaded.profile.url, "https://www.example.org:8443/shop/");
+  EXPECT_STREQ(loaded.profile.host, "www.example.org");
+  EXPECT_EQ(std::string(loaded.profile.long_description), std::string(4095, 'L'));
+  ASSERT_EQ(loaded.engines.size(), 342u);
+  long technorati = 0;
+  for (std::size_t i = 0; i < loaded.engines.size(); ++i) {
+    const EngineRecord* r = loaded.engines.at(i);
+    if (fieldView(r->name) == "Technorati") {
+      // Both records carry the state of the later of the two saved rows (283, 0-based).
+      ++technorati;
+      EXPECT_STREQ(r->submit_state, "Submit-OK");
+      EXPECT_STREQ(r->message, "message 283");
+      EXPECT_EQ(r->rank, 3);
+      continue;
+    }
+    EXPECT_STREQ(r->submit_state, i % 2 ? "Submit-OK" : "Submit-Error") << i;
+    EXPECT_EQ(std::string(r->message), "message " + std::to_string(i));
+    EXPECT_EQ(r->rank, static_cast<int32_t>(i % 10));
+    // What is not stored comes from the built-in table.
+    EXPECT_EQ(std::memcmp(r->submit_url, builtinEngines()[i].submit_url, sizeof r->submit_url), 0);
+  }
+  EXPECT_EQ(technorati, 2);
+  ASSERT_EQ(loaded.links.size(), 3u);
+  EXPECT_STREQ(loaded.links.at(2)->url, "http://links.example/2");
+  EXPECT_EQ(loaded.links.at(0)->page_rank, -1);
+  EXPECT_EQ(loaded.ppc.size(), 29u);
+}
+
+// Saves a hand-made Property table as a project file.
+void writeProject(const std::filesystem::path& path, const PropertyTable& table) {
+  auto bytes = table.serialise();
+  ASSERT_TRUE(bytes);
+  rc4Storage(*bytes);
+  larkspur::test::writeFile(path, std::string(bytes->begin(), bytes->end()));
+}
+
+TEST_F(ProjectFileTest, MergesByNameAndKeepsBuiltInValuesForMissingTargets) {
+  PropertyTable t;
+  auto rows = std::make_unique<PropTable>(3, 4);
+  const char* names[] = {"Ahot", "No such target", "Ahot"};
+  const char* states[] = {"Submit-Error", "Submit-OK", "Submit-OK"};
+  for (int i = 0; i < 3; ++i) {
+    rows->setText(i, 0, names[i], "szname");
+    rows->setText(i, 1, states[i], "szstate");
+    rows->setText(i, 2, "m", "szerrormsg");
+    rows->setInteger(i, 3, 9, "rank");
+  }
+  t.addTable("m_searchengine", std::move(rows));
+  t.addInteger("m_searchengine_count", 3);
+  t.addText("m_szurl", "http://example.net/");
+  writeProject(file, t);
+
+  Project p;
+  copyText(p.profile.title, "kept");  // absent keys leave the profile as it was
+  ASSERT_TRUE(p.open(file).ok());
+  EXPECT_STREQ(p.profile.title, "kept");
+  EXPECT_STREQ(p.profile.host, "example.net");
+  for (std::size_t i = 0; i < p.engines.size(); ++i) {
+    const EngineRecord* r = p.engines.at(i);
+    if (fieldView(r->name) == "Ahot") {
+      EXPECT_STREQ(r->submit_state, "Submit-OK");  // the later row wins
+      EXPECT_EQ(r->rank, 9);
+    } else {
+      EXPECT_STREQ(r->submit_state, "");
+      EXPECT_EQ(r->rank, builtinEngines()[i].rank);
+    }
+  }
+  EXPECT_EQ(p.links.size(), 0u);  // no linkme at all
+}
+
+TEST_F(ProjectFileTest, LinkCountBeyondTheRowsAddsZeroedLinksWithinALimit) {
+  for (int32_t count : {5, 2147483647}) {
+    PropertyTable t;
+    auto rows = std::make_unique<PropTable>(1, 11);
+    rows->setText(0, 0, "http://one.example/", "m_szlink");
+    rows->setInteger(0, 3, 5, "m_pagerank");
+    for (int c = 4; c < 11; ++c) rows->setInteger(0, c, 1, "unused");
+    rows->setText(0, 1, "", "m_szlinktext");
+    rows->setText(0, 2, "", "m_szdescript");
+    t.addTable("linkme", std::move(rows));
+    t.addInteger("m_link_count_me", count);
+    writeProject(file, t);
+
+    Project p;
+    ASSERT_TRUE(p.open(file).ok());
+    std::size_t expected = count == 5 ? 5u : 1u + kMaxMissingLinkRows;
+    ASSERT_EQ(p.links.size(), expected);
+    EXPECT_STREQ(p.links.at(0)->url, "http://one.example/");
+    EXPECT_EQ(p.links.at(0)->page_rank, 5);
+    EXPECT_STREQ(p.links.at(1)->url, "");
+    EXPECT_EQ(p.links.at(1)->page_rank, 0);
+  }
+}
+
+TEST_F(ProjectFileTest, BinaryCellsCannotLeaveATextFieldUnterminated) {
+  PropertyTable t;
+  std::string big(600, 'x');
+  auto rows = std::make_unique<PropTable>(1, 1);
+  rows->setRaw(0, 0, kPropBinary, 0, "m_szlink", std::vector<uint8_t>(big.begin(), big.end()));
+  t.addTable("linkme", std::move(rows));
+  t.addInteger("m_link_count_me", 1);
+  t.addBinary("m_title", big.data(), big.size());
+  writeProject(file, t);
+  Project p;
+  ASSERT_TRUE(p.open(file).ok());
+  EXPECT_EQ(std::string(p.profile.title).size(), 259u);
+  EXPECT_EQ(std::string(p.links.at(0)->url).size(), 512u);
+}
+
+TEST_F(ProjectFileTest, UnparsableContentGivesDataErrorAndEmptyTables) {
+  const std::string cases[] = {"", "this is not a project file", std::string(12, '\0')};
+  for (const std::string& content : cases) {
+    larkspur::test::writeFile(file, content);
+    Project p;
+    p.newProject();
+    copyText(p.profile.url, "http://before.example/");
+    p.links.append(LinkRecord{});
+    Status s = p.open(file);
+    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.message, "Data error!");
+    EXPECT_EQ(p.engines.size(), 0u);
+    EXPECT_EQ(p.links.size(), 0u);
+    EXPECT_STREQ(p.profile.url, "http://before.example/");
+  }
+}
+
+TEST_F(ProjectFileTest, OpenOfAMissingFileChangesNothing) {
+  Project p;
+  p.newProject();
+  Status s = p.open(dir.file("missing.lkr"));
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.message.find("missing.lkr"), std::string::npos);
+  EXPECT_EQ(p.engines.size(), 342u);
+}
+
+TEST_F(ProjectFileTest, SaveReplacesAtomicallyAndAFailedSaveKeepsTheOldFile) {
+  Project p;
+  p.newProject();
+  copyText(p.profile.url, "http://first.example/");
+  ASSERT_TRUE(p.save(file).ok());
+  std::string first = larkspur::test::readFile(file);
+
+  copyText(p.profile.url, "http://second.example/");
+  ASSERT_TRUE(p.save(file).ok());
+  EXPECT_NE(larkspur::test::readFile(file), first);
+  // No temporary file is left behind.
+  std::size_t entries = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+    (void)e;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1u);
+
+  // A folder stands where the file should go: the save fails and says why.
+  std::filesystem::create_directory(dir.file("folder.lkr"));
+  larkspur::test::writeFile(dir.file("folder.lkr") / "keep", "x");
+  Status s = p.save(dir.file("folder.lkr"));
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.message.find("folder.lkr"), std::string::npos);
+  EXPECT_EQ(larkspur::test::readFile(dir.file("folder.lkr") / "keep"), "x");
+  EXPECT_EQ(p.path(), file);  // still the project's file
+
+  // A missing folder: nothing is written.
+  EXPECT_FALSE(p.save(dir.file("no/such/folder.lkr")).ok());
+}
+
+TEST_F(ProjectFileTest, LoadingTwiceKeepsEachPpcServiceOnce) {
+  Project p;
+  p.newProject();
+  ASSERT_TRUE(p.save(file).ok());
+  ASSERT_TRUE(p.open(file).ok());
+  ASSERT_TRUE(p.open(file).ok());
+  EXPECT_EQ(p.ppc.size(), 29u);
+  EXPECT_EQ(p.engines.size(), 342u);
+}
+
+}  // namespace
+}  // namespace larkspur::core
