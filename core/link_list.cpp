@@ -13,6 +13,13 @@ LinkRecord* LinkList::append(const LinkRecord& record) {
   return copy.get();
 }
 
+LinkRecord* LinkList::append(Ptr record) {
+  LinkRecord* address = record.get();
+  std::lock_guard<std::mutex> guard(mutex_);
+  records_.push_back(std::move(record));
+  return address;
+}
+
 LinkRecord* LinkList::appendIfNewUrl(const LinkRecord& record) {
   auto copy = std::make_shared<LinkRecord>(record);
   std::lock_guard<std::mutex> guard(mutex_);

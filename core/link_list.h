@@ -27,6 +27,8 @@ class LinkList {
 
   // Appends a copy and returns the new record's address.
   LinkRecord* append(const LinkRecord& record);
+  // Appends a record made elsewhere (filled before it is shared).
+  LinkRecord* append(Ptr record);
   // Appends a copy unless a record with exactly this URL exists; returns the
   // new record or nullptr. The check and the append are one locked step.
   LinkRecord* appendIfNewUrl(const LinkRecord& record);

@@ -164,10 +164,10 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
     linkCount = linkRows + kMaxMissingLinkRows;
   }
   for (int32_t i = 0; i < linkCount; ++i) {
-    LinkRecord record = zeroLinkRecord();
+    auto record = std::make_shared<LinkRecord>();  // value-initialised: all zero
     if (i < linkRows) {
       for (const LinkColumn& col : kLinkColumns) {
-        char* base = reinterpret_cast<char*>(&record) + col.offset;
+        char* base = reinterpret_cast<char*>(record.get()) + col.offset;
         if (col.isText) {
           readTextCell(*table, kLinkTable, col.name, i, base, col.size);
         } else {
@@ -177,7 +177,7 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
         }
       }
     }
-    links.append(record);
+    links.append(std::move(record));
   }
 
   for (const ProfileField& field : profileFields()) {
