@@ -1,0 +1,378 @@
+#include "web/html_parser.h"
+
+#include <gumbo.h>
+
+#include <cctype>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "web/charset.h"
+#include "web/rendered_text.h"
+#include "web/url_resolve.h"
+
+namespace larkspur::web {
+
+namespace {
+
+struct OutputDeleter {
+  void operator()(GumboOutput* output) const {
+    if (output) gumbo_destroy_output(&kGumboDefaultOptions, output);
+  }
+};
+using GumboTree = std::unique_ptr<GumboOutput, OutputDeleter>;
+
+GumboTree parseTree(std::string_view html) {
+  return GumboTree(gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
+}
+
+std::string upperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string lowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool isElement(const GumboNode* node) {
+  return node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE;
+}
+
+std::string tagOf(const GumboNode* node) {
+  const GumboElement& e = node->v.element;
+  if (e.tag != GUMBO_TAG_UNKNOWN) return upperAscii(gumbo_normalized_tagname(e.tag));
+  GumboStringPiece piece = e.original_tag;
+  gumbo_tag_from_original_text(&piece);
+  return upperAscii(std::string_view(piece.data, piece.length));
+}
+
+const char* attr(const GumboNode* node, const char* name) {
+  const GumboAttribute* a = gumbo_get_attribute(&node->v.element.attributes, name);
+  return a ? a->value : nullptr;
+}
+
+std::string attrText(const GumboNode* node, const char* name) {
+  const char* v = attr(node, name);
+  return v ? std::string(v) : std::string();
+}
+
+// The children of an element, in order; a TEMPLATE's contents are not part of
+// the document's element collection.
+const GumboVector* childrenOf(const GumboNode* node) {
+  if (node->type == GUMBO_NODE_TEMPLATE) return nullptr;
+  return &node->v.element.children;
+}
+
+// Text content of a node: its text descendants, script and style left out.
+void appendTextContent(const GumboNode* node, std::string& out) {
+  std::vector<const GumboNode*> stack{node};
+  while (!stack.empty()) {
+    const GumboNode* n = stack.back();
+    stack.pop_back();
+    if (n->type == GUMBO_NODE_TEXT || n->type == GUMBO_NODE_WHITESPACE ||
+        n->type == GUMBO_NODE_CDATA) {
+      out += n->v.text.text;
+    } else if (isElement(n)) {
+      const std::string tag = tagOf(n);
+      if (tag == "SCRIPT" || tag == "STYLE") continue;
+      const GumboVector* kids = childrenOf(n);
+      if (!kids) continue;
+      for (unsigned i = kids->length; i-- > 0;) {
+        stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
+      }
+    }
+  }
+}
+
+// Strips and collapses ASCII blanks, as an option's text is given.
+std::string strippedText(std::string_view text) {
+  std::string out;
+  bool pending = false;
+  for (const char c : text) {
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
+      pending = !out.empty();
+    } else {
+      if (pending) out += ' ';
+      pending = false;
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A charset declared by a META element of the page, or empty.
+std::string metaCharset(const GumboNode* root) {
+  std::vector<const GumboNode*> stack{root};
+  while (!stack.empty()) {
+    const GumboNode* n = stack.back();
+    stack.pop_back();
+    if (!isElement(n)) continue;
+    if (n->v.element.tag == GUMBO_TAG_META) {
+      if (const char* cs = attr(n, "charset")) {
+        const std::string trimmed = strippedText(cs);
+        if (!trimmed.empty()) return trimmed;
+      }
+      const char* equiv = attr(n, "http-equiv");
+      const char* content = attr(n, "content");
+      if (equiv && content && lowerAscii(strippedText(equiv)) == "content-type") {
+        const std::string cs = charsetFromContentType(content);
+        if (!cs.empty()) return cs;
+      }
+    }
+    const GumboVector* kids = childrenOf(n);
+    if (!kids) continue;
+    for (unsigned i = kids->length; i-- > 0;) {
+      stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
+    }
+  }
+  return {};
+}
+
+const char* const kInputTypes[] = {
+    "hidden", "text",   "search", "tel",   "url",      "email",          "password", "date",
+    "month",  "week",   "time",   "datetime-local", "number", "range", "color",  "checkbox",
+    "radio",  "file",   "submit", "image", "reset",    "button", "datetime"};
+
+std::string inputType(const GumboNode* node) {
+  const std::string t = lowerAscii(strippedText(attrText(node, "type")));
+  for (const char* known : kInputTypes) {
+    if (t == known) return upperAscii(t);
+  }
+  return "TEXT";
+}
+
+std::string typeOf(const GumboNode* node, const std::string& tag) {
+  if (tag == "INPUT") return inputType(node);
+  if (tag == "BUTTON") {
+    const std::string t = upperAscii(strippedText(attrText(node, "type")));
+    return t == "RESET" || t == "BUTTON" ? t : "SUBMIT";
+  }
+  if (tag == "SELECT") return attr(node, "multiple") ? "SELECT-MULTIPLE" : "SELECT-ONE";
+  if (tag == "TEXTAREA") return "TEXTAREA";
+  return upperAscii(attrText(node, "type"));
+}
+
+// The options of a SELECT, directly inside it or inside its OPTGROUPs.
+std::vector<SelectOption> optionsOf(const GumboNode* select, bool multiple) {
+  std::vector<SelectOption> options;
+  std::vector<const GumboNode*> stack;
+  const GumboVector& kids = select->v.element.children;
+  for (unsigned i = kids.length; i-- > 0;) stack.push_back(static_cast<const GumboNode*>(kids.data[i]));
+  int last_selected = -1;
+  while (!stack.empty()) {
+    const GumboNode* n = stack.back();
+    stack.pop_back();
+    if (n->type != GUMBO_NODE_ELEMENT) continue;
+    if (n->v.element.tag == GUMBO_TAG_OPTGROUP) {
+      const GumboVector& sub = n->v.element.children;
+      for (unsigned i = sub.length; i-- > 0;) stack.push_back(static_cast<const GumboNode*>(sub.data[i]));
+      continue;
+    }
+    if (n->v.element.tag != GUMBO_TAG_OPTION) continue;
+    SelectOption o;
+    std::string content;
+    appendTextContent(n, content);
+    o.text = strippedText(content);
+    const char* value = attr(n, "value");
+    o.value = value ? std::string(value) : o.text;
+    o.disabled = attr(n, "disabled") != nullptr;
+    o.selected = attr(n, "selected") != nullptr;
+    if (o.selected) last_selected = static_cast<int>(options.size());
+    options.push_back(std::move(o));
+  }
+  if (!multiple) {
+    // A single-choice list shows one option: the last one marked selected,
+    // else the first one that is not disabled.
+    for (std::size_t i = 0; i < options.size(); ++i) {
+      options[i].selected = static_cast<int>(i) == last_selected;
+    }
+    if (last_selected < 0) {
+      for (SelectOption& o : options) {
+        if (!o.disabled) {
+          o.selected = true;
+          break;
+        }
+      }
+    }
+  }
+  return options;
+}
+
+class ModelBuilder {
+ public:
+  ModelBuilder(std::string url) : url_(std::move(url)), base_(url_) {}
+
+  std::vector<Element> build(const GumboNode* document) {
+    findBase(document);
+    struct Frame {
+      const GumboNode* node;
+      std::size_t next_child;
+      std::size_t element;  // index of the element, or npos for the document
+    };
+    std::vector<Frame> stack{{document, 0, std::string::npos}};
+    while (!stack.empty()) {
+      Frame& top = stack.back();
+      const GumboVector* kids =
+          top.node->type == GUMBO_NODE_DOCUMENT ? &top.node->v.document.children
+                                                : childrenOf(top.node);
+      if (!kids || top.next_child >= kids->length) {
+        if (top.element != std::string::npos) text_.close(top.element);
+        stack.pop_back();
+        continue;
+      }
+      const GumboNode* child = static_cast<const GumboNode*>(kids->data[top.next_child]);
+      const bool tab_after = isCell(child) && hasLaterCell(*kids, top.next_child);
+      const int parent = top.element == std::string::npos ? -1 : static_cast<int>(top.element);
+      ++top.next_child;
+      switch (child->type) {
+        case GUMBO_NODE_TEXT:
+        case GUMBO_NODE_WHITESPACE:
+        case GUMBO_NODE_CDATA:
+          text_.text(child->v.text.text);
+          break;
+        case GUMBO_NODE_ELEMENT:
+        case GUMBO_NODE_TEMPLATE: {
+          const std::size_t index = addElement(child, parent, tab_after);
+          stack.push_back({child, 0, index});
+          break;
+        }
+        default:
+          break;
+      }
+    }
+    for (std::size_t i = 0; i < elements_.size(); ++i) elements_[i].text = text_.textOf(i);
+    return std::move(elements_);
+  }
+
+ private:
+  static bool isCell(const GumboNode* n) {
+    return n->type == GUMBO_NODE_ELEMENT &&
+           (n->v.element.tag == GUMBO_TAG_TD || n->v.element.tag == GUMBO_TAG_TH);
+  }
+  static bool hasLaterCell(const GumboVector& kids, std::size_t index) {
+    for (std::size_t i = index + 1; i < kids.length; ++i) {
+      if (isCell(static_cast<const GumboNode*>(kids.data[i]))) return true;
+    }
+    return false;
+  }
+
+  // The first BASE element with an address sets the address that every link
+  // and image source of the page is resolved against.
+  void findBase(const GumboNode* root) {
+    std::vector<const GumboNode*> stack{root};
+    while (!stack.empty()) {
+      const GumboNode* n = stack.back();
+      stack.pop_back();
+      const GumboVector* kids = nullptr;
+      if (n->type == GUMBO_NODE_DOCUMENT) {
+        kids = &n->v.document.children;
+      } else if (isElement(n)) {
+        if (n->v.element.tag == GUMBO_TAG_BASE) {
+          if (const char* href = attr(n, "href")) {
+            const std::string resolved = resolveUrl(url_, href);
+            if (resolved.find("://") != std::string::npos) base_ = resolved;
+            return;
+          }
+        }
+        kids = childrenOf(n);
+      }
+      if (!kids) continue;
+      for (unsigned i = kids->length; i-- > 0;) {
+        stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
+      }
+    }
+  }
+
+  std::size_t addElement(const GumboNode* node, int parent, bool tab_after) {
+    Element e;
+    e.tag = tagOf(node);
+    e.parent = parent;
+    const GumboVector& attrs = node->v.element.attributes;
+    for (unsigned i = 0; i < attrs.length; ++i) {
+      const auto* a = static_cast<const GumboAttribute*>(attrs.data[i]);
+      e.attributes.emplace_back(a->name, a->value);
+    }
+    e.name = attrText(node, "name");
+    e.type = typeOf(node, e.tag);
+
+    if (e.tag == "TEXTAREA") {
+      appendTextContent(node, e.value);
+    } else if (e.tag == "SELECT") {
+      e.options = optionsOf(node, e.type == "SELECT-MULTIPLE");
+      const int selected = e.selectedIndex();
+      if (selected >= 0) e.value = e.options[static_cast<std::size_t>(selected)].value;
+    } else if (e.tag == "OPTION" && !attr(node, "value")) {
+      std::string content;
+      appendTextContent(node, content);
+      e.value = strippedText(content);
+    } else if (const char* value = attr(node, "value")) {
+      e.value = value;
+    } else if (e.tag == "INPUT" && (e.type == "CHECKBOX" || e.type == "RADIO")) {
+      e.value = "on";
+    }
+
+    if (const char* src = attr(node, "src")) e.src = resolveUrl(base_, src);
+    if (e.tag == "A" || e.tag == "AREA" || e.tag == "LINK") {
+      if (const char* href = attr(node, "href")) e.href = resolveUrl(base_, href);
+    } else if (e.tag == "BASE") {
+      if (const char* href = attr(node, "href")) e.href = resolveUrl(url_, href);
+    }
+
+    TextRole role = textRoleFor(e.tag, attr(node, "hidden") != nullptr, attrText(node, "style"));
+    role.tab_after = tab_after;
+    const std::size_t index = text_.open(role);
+    elements_.push_back(std::move(e));
+    return index;
+  }
+
+  std::string url_;
+  std::string base_;
+  std::vector<Element> elements_;
+  RenderedTextBuilder text_;
+};
+
+Document buildDocument(const GumboOutput& tree, std::string_view url, std::string charset) {
+  ModelBuilder builder{std::string(url)};
+  return Document(std::string(url), std::move(charset), builder.build(tree.document));
+}
+
+}  // namespace
+
+Document parseHtmlUtf8(std::string_view html, std::string_view url) {
+  GumboTree tree = parseTree(html);
+  if (!tree) return Document(std::string(url), "UTF-8", {});
+  return buildDocument(*tree, url, "UTF-8");
+}
+
+Document parseHtml(std::string_view bytes, std::string_view url, std::string_view content_type) {
+  std::string charset = charsetFromBom(bytes);
+  if (charset.empty()) charset = canonicalCharset(charsetFromContentType(content_type));
+
+  GumboTree first;
+  if (charset.empty()) {
+    // Gumbo reads the bytes as UTF-8, which is enough to find a META charset
+    // declaration: its markup is ASCII in every charset a page may use.
+    first = parseTree(bytes);
+    if (first) {
+      charset = canonicalCharset(metaCharset(first->document));
+      // A page that declares UTF-16 in its markup cannot be UTF-16.
+      if (charset.rfind("UTF-16", 0) == 0) charset = "UTF-8";
+    }
+    if (charset.empty()) charset = isValidUtf8(bytes) ? "UTF-8" : "WINDOWS-1252";
+  }
+
+  Utf8Conversion converted = convertToUtf8(bytes, charset);
+  if (first && converted.charset == "UTF-8" && charsetFromBom(bytes).empty()) {
+    return buildDocument(*first, url, converted.charset);
+  }
+  first.reset();
+  GumboTree tree = parseTree(converted.text);
+  if (!tree) return Document(std::string(url), converted.charset, {});
+  return buildDocument(*tree, url, converted.charset);
+}
+
+}  // namespace larkspur::web

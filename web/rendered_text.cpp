@@ -1,0 +1,160 @@
+#include "web/rendered_text.h"
+
+#include <algorithm>
+#include <iterator>
+#include <cctype>
+
+namespace larkspur::web {
+
+namespace {
+
+constexpr std::string_view kBlockTags[] = {
+    "ADDRESS", "ARTICLE", "ASIDE",   "BLOCKQUOTE", "BODY",     "CAPTION", "CENTER", "DD",
+    "DETAILS", "DIALOG",  "DIR",     "DIV",        "DL",       "DT",      "FIELDSET",
+    "FIGCAPTION", "FIGURE", "FOOTER", "FORM",      "H1",       "H2",      "H3",     "H4",
+    "H5",      "H6",      "HEADER",  "HGROUP",     "HR",       "HTML",    "LEGEND", "LI",
+    "LISTING", "MAIN",    "MENU",    "NAV",        "OL",       "OPTION",  "SECTION", "TABLE",
+    "TR", "UL", "PRE", "XMP", "PLAINTEXT", "SUMMARY", "OPTGROUP", "THEAD", "TBODY", "TFOOT"};
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+bool isBlockTag(std::string_view tag) {
+  return std::find(std::begin(kBlockTags), std::end(kBlockTags), tag) != std::end(kBlockTags);
+}
+
+// True when an inline style hides the element ("display: none").
+bool styleHides(std::string_view style) {
+  std::string s;
+  for (const char c : style) {
+    if (!isBlank(c)) s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return s.find("display:none") != std::string::npos;
+}
+
+}  // namespace
+
+TextRole textRoleFor(std::string_view tag, bool hidden_attribute, std::string_view style) {
+  TextRole role;
+  if (tag == "SCRIPT" || tag == "STYLE" || tag == "NOSCRIPT" || tag == "TEMPLATE" ||
+      tag == "IFRAME" || tag == "NOEMBED" || tag == "NOFRAMES") {
+    role.skip_contents = true;
+    return role;
+  }
+  if (tag == "P") {
+    role.line_breaks = 2;
+  } else if (isBlockTag(tag)) {
+    role.line_breaks = 1;
+  }
+  role.line_break = tag == "BR";
+  role.preformatted = tag == "PRE" || tag == "LISTING" || tag == "XMP" ||
+                      tag == "PLAINTEXT" || tag == "TEXTAREA";
+  role.unrendered = tag == "HEAD" || tag == "TITLE" || tag == "SELECT" || tag == "TEXTAREA" ||
+                    tag == "DATALIST" || hidden_attribute || styleHides(style);
+  return role;
+}
+
+void RenderedTextBuilder::add(Item::Kind kind, int breaks, std::string text) {
+  items_.push_back(Item{kind, breaks, hidden_root_, std::move(text)});
+}
+
+std::size_t RenderedTextBuilder::open(const TextRole& role) {
+  const std::size_t element = ranges_.size();
+  ranges_.push_back({items_.size(), items_.size()});
+  open_.push_back({element, role});
+  if (role.unrendered && hidden_root_ < 0) hidden_root_ = static_cast<int>(element);
+  if (role.skip_contents) ++skip_depth_;
+  if (role.preformatted) ++pre_depth_;
+  if (skip_depth_ == 0) {
+    if (role.line_break) add(Item::Kind::kNewline);
+    if (role.line_breaks > 0) add(Item::Kind::kBreaks, role.line_breaks);
+  }
+  return element;
+}
+
+void RenderedTextBuilder::text(std::string_view text) {
+  if (skip_depth_ > 0 || text.empty()) return;
+  add(pre_depth_ > 0 ? Item::Kind::kPreformatted : Item::Kind::kText, 0, std::string(text));
+}
+
+void RenderedTextBuilder::close(std::size_t element) {
+  // Close everything opened after `element` too, in case of a caller mismatch.
+  while (!open_.empty()) {
+    const Open top = open_.back();
+    open_.pop_back();
+    if (skip_depth_ == 0) {
+      if (top.role.line_breaks > 0) add(Item::Kind::kBreaks, top.role.line_breaks);
+      if (top.role.tab_after) add(Item::Kind::kTab);
+    }
+    if (top.role.skip_contents) --skip_depth_;
+    if (top.role.preformatted) --pre_depth_;
+    if (hidden_root_ == static_cast<int>(top.element)) hidden_root_ = -1;
+    ranges_[top.element].second = items_.size();
+    if (top.element == element) break;
+  }
+}
+
+std::string RenderedTextBuilder::textOf(std::size_t element) const {
+  if (element >= ranges_.size()) return {};
+  const auto [begin, end] = ranges_[element];
+  const int self = static_cast<int>(element);
+
+  std::string out;
+  int pending_breaks = 0;
+  bool pending_blank = false;
+  bool line_start = true;
+  // Puts out what is pending before visible text: the line breaks (never at
+  // the very start) or a single blank (never at the start of a line).
+  auto flush = [&] {
+    if (pending_breaks > 0) {
+      if (!out.empty()) out.append(static_cast<std::size_t>(pending_breaks), '\n');
+      line_start = true;
+    } else if (pending_blank && !line_start) {
+      out += ' ';
+    }
+    pending_breaks = 0;
+    pending_blank = false;
+  };
+
+  for (std::size_t i = begin; i < end; ++i) {
+    const Item& item = items_[i];
+    // Text of an element not shown counts only inside that element.
+    if (item.hidden_root >= 0 && item.hidden_root > self) continue;
+    switch (item.kind) {
+      case Item::Kind::kBreaks:
+        pending_breaks = std::max(pending_breaks, item.breaks);
+        pending_blank = false;
+        break;
+      case Item::Kind::kNewline:
+        pending_blank = false;
+        flush();
+        out += '\n';
+        line_start = true;
+        break;
+      case Item::Kind::kTab:
+        pending_blank = false;
+        flush();
+        out += '\t';
+        line_start = true;
+        break;
+      case Item::Kind::kPreformatted:
+        flush();
+        out += item.text;
+        line_start = out.empty() || out.back() == '\n';
+        break;
+      case Item::Kind::kText:
+        for (const char c : item.text) {
+          if (isBlank(c)) {
+            pending_blank = true;
+          } else {
+            flush();
+            out += c;
+            line_start = false;
+          }
+        }
+        break;
+    }
+  }
+  return out;
+}
+
+}  // namespace larkspur::web
