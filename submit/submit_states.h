@@ -1,0 +1,21 @@
+#pragma once
+// The vocabulary of submission outcomes: the submit-state strings written into
+// an Engine record and the messages submissions leave in its message field.
+
+namespace larkspur::submit {
+
+// Submit states.
+inline constexpr const char kStateOk[] = "Submit-OK";
+inline constexpr const char kStateError[] = "Submit-Error";
+inline constexpr const char kStateUnsubmitted[] = "Un-Submit";
+
+// Messages.
+inline constexpr const char kMessagePostData[] = "Post data.";
+inline constexpr const char kMessageSubmitRequest[] = "Submit request.";
+inline constexpr const char kMessageSendSubmitRequest[] = "Send submit request.";
+inline constexpr const char kMessageSubmitOk[] = "Submit-OK";
+inline constexpr const char kMessageAlreadySubmitted[] = "Already Submited!";
+inline constexpr const char kMessageNotFound[] = "Error 404:Object not found!";
+inline constexpr const char kMessageTimeOut[] = "Time out!";
+
+}  // namespace larkspur::submit
