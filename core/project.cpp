@@ -29,7 +29,10 @@ void Project::newProject() {
   modified_ = true;
 }
 
-void Project::profileChanged() { profile.recomputeHost(); }
+void Project::profileChanged() {
+  profile.recomputeHost();
+  words = buildWordLists(profile);
+}
 
 Status Project::open(const std::filesystem::path& path) {
   std::vector<uint8_t> bytes;

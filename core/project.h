@@ -11,6 +11,7 @@
 #include "core/ppc_list.h"
 #include "core/status.h"
 #include "core/website_profile.h"
+#include "core/word_lists.h"
 
 namespace larkspur::core {
 
@@ -27,6 +28,8 @@ class Project {
   EngineTable engines;
   LinkList links;
   PpcList ppc;
+  // Derived from the profile: rebuilt by New, Open and profileChanged().
+  WordLists words;
 
   // Where the project was opened from or saved to; empty after New.
   const std::filesystem::path& path() const { return path_; }
@@ -46,7 +49,8 @@ class Project {
   // project is marked modified. The caller then fills the profile and calls
   // profileChanged().
   void newProject();
-  // Recomputes what is derived from the profile (the host name).
+  // Recomputes what is derived from the profile: the host name and the
+  // keyword and category word lists.
   void profileChanged();
 
   // Reads the whole file and loads it. When the file cannot be read the

@@ -345,3 +345,28 @@ TEST_F(ProjectFileTest, LoadingTwiceKeepsEachPpcServiceOnce) {
 
 }  // namespace
 }  // namespace larkspur::core
+
+namespace larkspur::core {
+namespace {
+
+TEST_F(ProjectFileTest, OpenAndNewRebuildTheWordLists) {
+  Project p;
+  p.newProject();
+  EXPECT_TRUE(p.words.keyword.empty());
+  copyText(p.profile.keyword, "roses, tulips");
+  copyText(p.profile.category, "Business");
+  p.profileChanged();
+  EXPECT_EQ(p.words.keyword, (std::vector<std::string>{"roses", "tulips"}));
+  ASSERT_TRUE(p.save(file).ok());
+
+  Project other;
+  ASSERT_TRUE(other.open(file).ok());
+  EXPECT_EQ(other.words.keyword, p.words.keyword);
+  EXPECT_EQ(other.words.category, p.words.category);
+  other.newProject();
+  EXPECT_TRUE(other.words.keyword.empty());
+  EXPECT_TRUE(other.words.category.empty());
+}
+
+}  // namespace
+}  // namespace larkspur::core
