@@ -1,0 +1,263 @@
+#include "submit/page_fetch.h"
+
+#include <curl/curl.h>
+
+#include <cctype>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "core/fixed_text.h"
+#include "submit/network_state.h"
+
+namespace larkspur::submit {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::chrono::milliseconds kChunkPause{1};
+
+bool initCurlOnce() {
+  static std::once_flag once;
+  static bool ok = false;
+  std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+  return ok;
+}
+
+struct EasyDeleter {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct SlistDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct UrlDeleter {
+  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+enum class Abort { None, Stopped, CapacityReached, Stalled };
+
+// What the callbacks share with the fetch for one transfer.
+struct Transfer {
+  char* buffer;
+  uint32_t capacity;
+  uint32_t& received;
+  const core::Event& stop;
+  std::chrono::milliseconds stallTimeout;
+
+  // The current connection is established (set again for every connection a
+  // redirect opens) and the current response has begun.
+  bool connected = false;
+  bool responseStarted = false;
+  Abort abort = Abort::None;
+  Clock::time_point lastActivity = Clock::now();
+  curl_off_t lastDownloaded = 0;
+
+  bool stopSeen() {
+    if (!stop.isSet()) return false;
+    abort = Abort::Stopped;
+    return true;
+  }
+};
+
+// A new socket is about to connect: what follows is a connection step again.
+int onSocket(void* clientp, curl_socket_t, curlsocktype) {
+  auto* t = static_cast<Transfer*>(clientp);
+  t->connected = false;
+  t->responseStarted = false;
+  return CURL_SOCKOPT_OK;
+}
+
+// Connected, the request not yet sent: the checks after connecting and after
+// opening the request.
+int onConnected(void* clientp, char*, char*, int, int) {
+  auto* t = static_cast<Transfer*>(clientp);
+  t->connected = true;
+  t->responseStarted = false;
+  t->lastActivity = Clock::now();
+  return t->stopSeen() ? CURL_PREREQFUNC_ABORT : CURL_PREREQFUNC_OK;
+}
+
+// The first header of a response means the request went out: the check after
+// sending.
+size_t onHeader(char*, size_t size, size_t count, void* userdata) {
+  auto* t = static_cast<Transfer*>(userdata);
+  t->lastActivity = Clock::now();
+  if (!t->responseStarted) {
+    t->responseStarted = true;
+    if (t->stopSeen()) return 0;
+  }
+  return size * count;
+}
+
+// One chunk of the body, at most 16384 bytes.
+size_t onBody(char* data, size_t size, size_t count, void* userdata) {
+  auto* t = static_cast<Transfer*>(userdata);
+  const size_t length = size * count;
+  if (length == 0) return 0;
+  t->lastActivity = Clock::now();
+  if (static_cast<uint64_t>(t->received) + length >= t->capacity) {
+    t->abort = Abort::CapacityReached;
+    return 0;
+  }
+  std::memcpy(t->buffer + t->received, data, length);
+  t->received += static_cast<uint32_t>(length);
+  std::this_thread::sleep_for(kChunkPause);
+  return t->stopSeen() ? 0 : length;
+}
+
+// Called while the transfer runs, also when nothing arrives: ends a transfer
+// whose server has gone silent.
+int onProgress(void* clientp, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t) {
+  auto* t = static_cast<Transfer*>(clientp);
+  Clock::time_point now = Clock::now();
+  if (downloaded != t->lastDownloaded) {
+    t->lastDownloaded = downloaded;
+    t->lastActivity = now;
+  }
+  if (t->connected && now - t->lastActivity >= t->stallTimeout) {
+    t->abort = Abort::Stalled;
+    return 1;
+  }
+  return 0;
+}
+
+void setErrorText(char* errorText, std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+  core::copyText(errorText, kFetchErrorTextCapacity, text);
+}
+
+// The URL's host, or empty when the URL cannot be parsed.
+std::string urlHost(CURLU* parsed) {
+  char* host = nullptr;
+  if (curl_url_get(parsed, CURLUPART_HOST, &host, 0) != CURLUE_OK || host == nullptr) return {};
+  std::string result(host);
+  curl_free(host);
+  return result;
+}
+
+bool isRequestError(CURLcode code) {
+  switch (code) {
+    case CURLE_URL_MALFORMAT:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_NOT_BUILT_IN:
+    case CURLE_OUT_OF_MEMORY:
+    case CURLE_BAD_FUNCTION_ARGUMENT:
+    case CURLE_UNKNOWN_OPTION:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_t& received,
+                  char* errorText, const core::Event& stop, const PageFetchOptions& options) {
+  received = 0;
+  const std::string urlText(url);
+
+  // Split the URL first: the offline check needs its host.
+  std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+  CURLUcode parseCode = CURLUE_OUT_OF_MEMORY;
+  if (parsed) {
+    parseCode = curl_url_set(parsed.get(), CURLUPART_URL, urlText.c_str(),
+                             CURLU_GUESS_SCHEME | CURLU_NON_SUPPORT_SCHEME);
+  }
+  const std::string host = parseCode == CURLUE_OK ? urlHost(parsed.get()) : std::string();
+
+  // 1. Offline.
+  bool offline = options.offlineCheck ? options.offlineCheck(host)
+                                      : (!isLoopbackHost(host) && machineIsOffline());
+  if (offline) return kFetchOffline;
+
+  // 2. Session.
+  if (!initCurlOnce()) return kFetchOffline;
+  std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+  if (!easy) return kFetchOffline;
+
+  // 3. The URL must name a server.
+  if (parseCode != CURLUE_OK) {
+    setErrorText(errorText, curl_url_strerror(parseCode));
+    return kFetchRequestFailed;
+  }
+
+  Transfer transfer{buffer, capacity, received, stop, options.stallTimeout};
+  char curlError[CURL_ERROR_SIZE] = {};
+  // No Accept header: the request carries no header of the program's own.
+  std::unique_ptr<curl_slist, SlistDeleter> headers(curl_slist_append(nullptr, "Accept:"));
+  CURL* h = easy.get();
+
+  CURLcode setup = CURLE_OK;
+  auto set = [&setup](CURLcode code) {
+    if (setup == CURLE_OK) setup = code;
+  };
+  set(curl_easy_setopt(h, CURLOPT_ERRORBUFFER, curlError));
+  set(curl_easy_setopt(h, CURLOPT_URL, urlText.c_str()));
+  set(curl_easy_setopt(h, CURLOPT_HTTPGET, 1L));
+  set(curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0)));
+  set(curl_easy_setopt(h, CURLOPT_USERAGENT, kFetchAgent));
+  set(curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get()));
+  set(curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https"));
+  set(curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  set(curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L));
+  set(curl_easy_setopt(h, CURLOPT_MAXREDIRS, options.maxRedirects));
+  set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count())));
+  set(curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L));
+  set(curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kFetchChunkSize)));
+  set(curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, onSocket));
+  set(curl_easy_setopt(h, CURLOPT_SOCKOPTDATA, &transfer));
+  set(curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, onConnected));
+  set(curl_easy_setopt(h, CURLOPT_PREREQDATA, &transfer));
+  set(curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, onHeader));
+  set(curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer));
+  set(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody));
+  set(curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer));
+  set(curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress));
+  set(curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer));
+  set(curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L));
+  if (setup != CURLE_OK || !headers) {
+    setErrorText(errorText, curl_easy_strerror(setup != CURLE_OK ? setup : CURLE_OUT_OF_MEMORY));
+    return kFetchRequestFailed;
+  }
+
+  // 4 to 10: connect, check the stop event, send, check again, read the body
+  // chunk by chunk (see the callbacks).
+  const CURLcode code = curl_easy_perform(h);
+  if (code == CURLE_OK) return kFetchComplete;
+
+  std::string_view text = curlError[0] != '\0' ? std::string_view(curlError) : curl_easy_strerror(code);
+  switch (transfer.abort) {
+    case Abort::Stopped:
+      setErrorText(errorText, kBreakByUser);
+      return kFetchConnectFailed;
+    case Abort::CapacityReached:
+      return kFetchComplete;
+    case Abort::Stalled:
+      // Silence before any answer means the request got nowhere; silence in
+      // the middle of an answer is a failed read.
+      if (!transfer.responseStarted) setErrorText(errorText, curl_easy_strerror(CURLE_OPERATION_TIMEDOUT));
+      return kFetchSendFailed;
+    case Abort::None:
+      break;
+  }
+  if (isRequestError(code)) {
+    setErrorText(errorText, text);
+    return kFetchRequestFailed;
+  }
+  if (!transfer.connected) {
+    setErrorText(errorText, text);
+    return kFetchConnectFailed;
+  }
+  if (!transfer.responseStarted || code == CURLE_TOO_MANY_REDIRECTS) {
+    setErrorText(errorText, text);
+    return kFetchSendFailed;
+  }
+  // A failed read leaves the error text as the caller set it.
+  return kFetchSendFailed;
+}
+
+}  // namespace larkspur::submit
