@@ -106,7 +106,10 @@ std::string strippedText(std::string_view text) {
 
 // A charset declared by a META element of the page, or empty.
 std::string metaCharset(const GumboNode* root) {
-  std::vector<const GumboNode*> stack{root};
+  std::vector<const GumboNode*> stack;
+  for (unsigned i = root->v.document.children.length; i-- > 0;) {
+    stack.push_back(static_cast<const GumboNode*>(root->v.document.children.data[i]));
+  }
   while (!stack.empty()) {
     const GumboNode* n = stack.back();
     stack.pop_back();

@@ -171,10 +171,19 @@ std::string resolveUrl(std::string_view base, std::string_view reference) {
     path = removeDotSegments(dir + std::string(rest));
   }
 
-  curl_url_set(h.get(), CURLUPART_PATH, path.c_str(), 0);
-  curl_url_set(h.get(), CURLUPART_QUERY, query ? query->c_str() : nullptr, 0);
-  curl_url_set(h.get(), CURLUPART_FRAGMENT, fragment ? fragment->c_str() : nullptr, 0);
-  return finish(h.get()).value_or(ref);
+  // The origin of the base ("http://host:port"), then the new path, query and
+  // fragment. The address is put together as text and parsed whole, because
+  // curl rewrites percent-escapes in a path that is set on its own.
+  curl_url_set(h.get(), CURLUPART_PATH, "/", 0);
+  curl_url_set(h.get(), CURLUPART_QUERY, nullptr, 0);
+  curl_url_set(h.get(), CURLUPART_FRAGMENT, nullptr, 0);
+  std::string absolute = getPart(h.get(), CURLUPART_URL).value_or("");
+  if (absolute.empty() || absolute.back() != '/') return ref;
+  absolute.pop_back();
+  absolute += path;
+  if (query) absolute += "?" + *query;
+  if (fragment) absolute += "#" + *fragment;
+  return canonical(absolute).value_or(absolute);
 }
 
 }  // namespace larkspur::web
