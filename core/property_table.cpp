@@ -1,1 +1,578 @@
-// placeholder
+#include "core/property_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
+
+#include "core/fixed_text.h"
+
+namespace larkspur::core {
+namespace {
+
+constexpr int64_t kHeaderSize = 12;      // marker or rows, count or columns, payload length
+constexpr int64_t kValueHeaderSize = 10;  // type, flag, name length, data length
+constexpr int64_t kMaxLength = std::numeric_limits<int32_t>::max();
+// Every cell takes at least its header in the byte format, so no table with
+// more cells than this can ever be written out.
+constexpr int64_t kMaxCells = (kMaxLength - kHeaderSize) / kValueHeaderSize;
+// Tables nest inside tables; a crafted file must not be able to exhaust the
+// stack of the recursive parser.
+constexpr int kMaxNesting = 64;
+
+int32_t readI32(const uint8_t* p) {
+  uint32_t v = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+  return static_cast<int32_t>(v);
+}
+
+void writeI32(uint8_t* p, int64_t value) {
+  uint32_t v = static_cast<uint32_t>(value);
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+// Names and texts are NUL-terminated strings: they end at the first zero byte.
+std::string_view upToNul(std::string_view text) {
+  std::size_t nul = text.find('\0');
+  return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
+std::string_view asText(const uint8_t* bytes, std::size_t length) {
+  return std::string_view(reinterpret_cast<const char*>(bytes), length);
+}
+
+std::vector<uint8_t> textBytes(std::string_view text) {
+  text = upToNul(text);
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+std::vector<uint8_t> integerBytes(int32_t value) {
+  std::vector<uint8_t> bytes(4);
+  writeI32(bytes.data(), value);
+  return bytes;
+}
+
+// A text list is kept in its byte format, normalised: the items up to the end
+// of the list (each: text, number + 1, zero byte) followed by the closing zero
+// byte. Bytes after the end of the list are dropped; an item cut off by the
+// end of the data keeps what it has. A list of two bytes or fewer is empty.
+std::vector<uint8_t> normaliseTextList(const uint8_t* bytes, std::size_t length) {
+  std::vector<uint8_t> out;
+  if (length > 2) {
+    std::size_t i = 0;
+    while (i < length && bytes[i] != 0) {
+      std::size_t end = i;
+      while (end < length && bytes[end] != 0) ++end;
+      out.insert(out.end(), bytes + i, bytes + end);
+      out.push_back(0);
+      i = end + 1;
+    }
+  }
+  if (out.empty()) out.push_back(0);  // an empty list is two zero bytes
+  out.push_back(0);
+  return out;
+}
+
+std::optional<int64_t> valueLength(const PropValue& value) {
+  if (value.type == kPropTable) {
+    if (!value.table) return std::nullopt;
+    return value.table->serialisedLength();
+  }
+  if (value.data.size() > static_cast<std::size_t>(kMaxLength)) return std::nullopt;
+  return static_cast<int64_t>(value.data.size());
+}
+
+// Serialised size of one entry or cell with its header and name.
+std::optional<int64_t> recordLength(const PropValue& value) {
+  std::optional<int64_t> length = valueLength(value);
+  if (!length || value.name.size() > static_cast<std::size_t>(kMaxLength)) return std::nullopt;
+  return kValueHeaderSize + static_cast<int64_t>(value.name.size()) + *length;
+}
+
+void writeTable(uint8_t*& p, const PropTable& table);
+
+void writeValue(uint8_t*& p, const PropValue& value) {
+  p[0] = value.type;
+  p[1] = value.flag;
+  writeI32(p + 2, static_cast<int64_t>(value.name.size()));
+  uint8_t* dataLengthField = p + 6;
+  p += kValueHeaderSize;
+  std::memcpy(p, value.name.data(), value.name.size());
+  p += value.name.size();
+  uint8_t* start = p;
+  if (value.type == kPropTable) {
+    writeTable(p, *value.table);
+  } else if (!value.data.empty()) {
+    std::memcpy(p, value.data.data(), value.data.size());
+    p += value.data.size();
+  }
+  writeI32(dataLengthField, p - start);
+}
+
+void writeTable(uint8_t*& p, const PropTable& table) {
+  uint8_t* start = p;
+  writeI32(p, table.rows());
+  writeI32(p + 4, table.columns());
+  p += kHeaderSize;
+  // Walk the cells rather than the rows: a grid may have many rows and no columns.
+  const int64_t columns = table.columns();
+  const int64_t cellCount = int64_t{table.rows()} * columns;
+  for (int64_t i = 0; i < cellCount; ++i) {
+    writeValue(p, *table.cell(static_cast<int32_t>(i / columns), static_cast<int32_t>(i % columns)));
+  }
+  writeI32(start + 8, p - start - kHeaderSize);
+}
+
+// The header of one entry or cell at `p` within `length` bytes, checked so that
+// its name and data lie inside those bytes.
+struct RecordView {
+  uint8_t type;
+  uint8_t flag;
+  std::string_view name;
+  const uint8_t* data;
+  int32_t dataLength;
+  int64_t end;  // position after the record
+};
+
+std::optional<RecordView> readRecord(const uint8_t* bytes, int64_t length, int64_t p) {
+  if (p + kValueHeaderSize > length) return std::nullopt;
+  const uint8_t* header = bytes + p;
+  int32_t n = readI32(header + 2);
+  int32_t d = readI32(header + 6);
+  if (n < 0 || d < 0) return std::nullopt;
+  int64_t end = p + kValueHeaderSize + int64_t{n} + int64_t{d};
+  if (end > length) return std::nullopt;
+  const uint8_t* name = header + kValueHeaderSize;
+  return RecordView{header[0], header[1], upToNul(asText(name, static_cast<std::size_t>(n))),
+                    name + n, d, end};
+}
+
+// Data of a type-2 value: with flag 0 the text up to its first zero byte,
+// otherwise the bytes as they are.
+std::vector<uint8_t> storedText(const RecordView& record) {
+  std::size_t d = static_cast<std::size_t>(record.dataLength);
+  if (record.flag == 0) return textBytes(asText(record.data, d));
+  return std::vector<uint8_t>(record.data, record.data + d);
+}
+
+std::unique_ptr<PropTable> parseTable(const uint8_t* bytes, int64_t length, int depth) {
+  if (depth > kMaxNesting || length < kHeaderSize) return nullptr;
+  int32_t rows = readI32(bytes);
+  int32_t columns = readI32(bytes + 4);
+  int32_t payload = readI32(bytes + 8);
+  if (int64_t{payload} + kHeaderSize != length || rows < 0 || columns < 0) return nullptr;
+  // Refuse a grid whose cells could not fit in the bytes before allocating it.
+  int64_t cellCount = int64_t{rows} * int64_t{columns};
+  if (cellCount > (length - kHeaderSize) / kValueHeaderSize) return nullptr;
+
+  auto table = std::make_unique<PropTable>(rows, columns);
+  int64_t p = kHeaderSize;
+  for (int64_t i = 0; i < cellCount; ++i) {
+    int32_t row = static_cast<int32_t>(i / columns);
+    int32_t column = static_cast<int32_t>(i % columns);
+    std::optional<RecordView> record = readRecord(bytes, length, p);
+    if (!record) return nullptr;
+    std::size_t d = static_cast<std::size_t>(record->dataLength);
+    int rc = -1;
+    switch (record->type) {
+      case kPropInteger:
+      case kPropValue8:
+      case kPropBinary:
+        rc = table->setRaw(row, column, record->type, record->flag, record->name,
+                           std::vector<uint8_t>(record->data, record->data + d));
+        break;
+      case kPropText:
+        rc = table->setRaw(row, column, kPropText, record->flag, record->name,
+                           storedText(*record));
+        break;
+      case kPropTable: {
+        std::unique_ptr<PropTable> nested = parseTable(record->data, record->dataLength, depth + 1);
+        if (!nested) return nullptr;
+        rc = table->setTable(row, column, std::move(nested), record->name);
+        break;
+      }
+      default:
+        // Text lists and unknown codes leave the cell unset, and a table with
+        // an unset cell can never be stored: stop here.
+        return nullptr;
+    }
+    if (rc != 0) return nullptr;
+    p = record->end;
+  }
+  // Bytes after the last cell are not looked at.
+  return table;
+}
+
+template <class F>
+int noThrow(F&& f) {
+  try {
+    return f();
+  } catch (const std::bad_alloc&) {
+    return -1;
+  } catch (const std::length_error&) {
+    return -1;
+  }
+}
+
+// Copies a 4-byte integer from `data` (zero-padded when shorter) into dest.
+void copyInteger(const std::vector<uint8_t>& data, void* dest, std::size_t capacity) {
+  if (capacity == 0) return;
+  uint8_t value[4] = {};
+  if (!data.empty()) std::memcpy(value, data.data(), std::min<std::size_t>(data.size(), 4));
+  std::memcpy(dest, value, std::min<std::size_t>(capacity, 4));
+}
+
+void copyBytes(const std::vector<uint8_t>& data, void* dest, std::size_t capacity) {
+  std::size_t n = std::min(data.size(), capacity);
+  if (n > 0) std::memcpy(dest, data.data(), n);
+}
+
+void copyTextValue(const std::vector<uint8_t>& data, void* dest, std::size_t capacity) {
+  // An empty vector has no storage; hand over a view that still points somewhere.
+  std::string_view text = data.empty() ? std::string_view("") : asText(data.data(), data.size());
+  copyText(static_cast<char*>(dest), capacity, text);
+}
+
+}  // namespace
+
+// --- PropValue --------------------------------------------------------------
+
+int32_t PropValue::dataLength() const {
+  std::optional<int64_t> length = valueLength(*this);
+  return length && *length <= kMaxLength ? static_cast<int32_t>(*length) : -1;
+}
+
+// --- PropTable --------------------------------------------------------------
+
+PropTable::PropTable(int32_t rows, int32_t columns)
+    : rows_(std::max(rows, 0)), columns_(std::max(columns, 0)) {
+  cells_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_));
+}
+
+PropValue* PropTable::mutableCell(int32_t row, int32_t column) {
+  if (row < 0 || column < 0) return nullptr;
+  if (row >= rows_ || column >= columns_) {
+    int64_t newRows = std::max<int64_t>(rows_, int64_t{row} + 1);
+    int64_t newColumns = std::max<int64_t>(columns_, int64_t{column} + 1);
+    if (newRows > kMaxLength || newColumns > kMaxLength || newRows * newColumns > kMaxCells) {
+      return nullptr;
+    }
+    try {
+      std::vector<PropValue> grown(static_cast<std::size_t>(newRows * newColumns));
+      for (int64_t r = 0; columns_ > 0 && r < rows_; ++r) {
+        for (int64_t c = 0; c < columns_; ++c) {
+          grown[static_cast<std::size_t>(r * newColumns + c)] =
+              std::move(cells_[static_cast<std::size_t>(r * columns_ + c)]);
+        }
+      }
+      cells_ = std::move(grown);
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+    rows_ = static_cast<int32_t>(newRows);
+    columns_ = static_cast<int32_t>(newColumns);
+  }
+  return &cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                 static_cast<std::size_t>(column)];
+}
+
+const PropValue* PropTable::cell(int32_t row, int32_t column) const {
+  if (row < 0 || column < 0 || row >= rows_ || column >= columns_) return nullptr;
+  return &cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                 static_cast<std::size_t>(column)];
+}
+
+int PropTable::setInteger(int32_t row, int32_t column, int32_t value, std::string_view name) {
+  return setRaw(row, column, kPropInteger, 0, name, integerBytes(value));
+}
+
+int PropTable::setText(int32_t row, int32_t column, const char* text, std::string_view name,
+                       uint8_t flag) {
+  return setText(row, column, std::string_view(text ? text : ""), name, flag);
+}
+
+int PropTable::setText(int32_t row, int32_t column, std::string_view text, std::string_view name,
+                       uint8_t flag) {
+  return noThrow([&] { return setRaw(row, column, kPropText, flag, name, textBytes(text)); });
+}
+
+int PropTable::setTable(int32_t row, int32_t column, std::unique_ptr<PropTable> nested,
+                        std::string_view name) {
+  if (!nested || !nested->valid()) return -1;
+  return noThrow([&] {
+    std::string ownName(upToNul(name));
+    PropValue* cell = mutableCell(row, column);
+    if (!cell) return -1;
+    cell->type = kPropTable;
+    cell->flag = 0;
+    cell->set = true;
+    cell->name = std::move(ownName);
+    cell->data.clear();
+    cell->table = std::move(nested);
+    return 0;
+  });
+}
+
+int PropTable::setRaw(int32_t row, int32_t column, uint8_t type, uint8_t flag,
+                      std::string_view name, std::vector<uint8_t> data) {
+  if (type != kPropInteger && type != kPropText && type != kPropValue8 && type != kPropBinary) {
+    return -1;
+  }
+  if (data.size() > static_cast<std::size_t>(kMaxLength)) return -1;
+  return noThrow([&] {
+    std::string ownName(upToNul(name));
+    PropValue* cell = mutableCell(row, column);
+    if (!cell) return -1;
+    cell->type = type;
+    cell->flag = flag;
+    cell->set = true;
+    cell->name = std::move(ownName);
+    cell->data = std::move(data);
+    cell->table.reset();
+    return 0;
+  });
+}
+
+bool PropTable::valid() const {
+  for (const PropValue& cell : cells_) {
+    if (!cell.set) return false;
+    if (cell.type == kPropTable && (!cell.table || !cell.table->valid())) return false;
+  }
+  return true;
+}
+
+std::optional<int64_t> PropTable::serialisedLength() const {
+  int64_t total = kHeaderSize;
+  for (const PropValue& cell : cells_) {
+    if (!cell.set) return std::nullopt;
+    std::optional<int64_t> length = recordLength(cell);
+    if (!length) return std::nullopt;
+    total += *length;
+    if (total > kMaxLength) return std::nullopt;
+  }
+  return total;
+}
+
+// --- PropertyTable ----------------------------------------------------------
+
+int PropertyTable::addInteger(std::string_view name, int32_t value, uint8_t flag) {
+  return noThrow([&] {
+    PropValue entry;
+    entry.type = kPropInteger;
+    entry.flag = flag;
+    entry.set = true;
+    entry.name = std::string(upToNul(name));
+    entry.data = integerBytes(value);
+    entries_.push_back(std::move(entry));
+    return 0;
+  });
+}
+
+int PropertyTable::addText(std::string_view name, const char* text, uint8_t flag) {
+  return addText(name, std::string_view(text ? text : ""), flag);
+}
+
+int PropertyTable::addText(std::string_view name, std::string_view text, uint8_t flag) {
+  return noThrow([&] {
+    PropValue entry;
+    entry.type = kPropText;
+    entry.flag = flag;
+    entry.set = true;
+    entry.name = std::string(upToNul(name));
+    entry.data = textBytes(text);
+    if (entry.data.size() > static_cast<std::size_t>(kMaxLength)) return -1;
+    entries_.push_back(std::move(entry));
+    return 0;
+  });
+}
+
+int PropertyTable::addBinary(std::string_view name, const void* bytes, std::size_t length,
+                             uint8_t flag) {
+  if (!bytes) length = 0;
+  if (length > static_cast<std::size_t>(kMaxLength)) return -1;
+  return noThrow([&] {
+    PropValue entry;
+    entry.type = kPropBinary;
+    entry.flag = flag;
+    entry.set = true;
+    entry.name = std::string(upToNul(name));
+    const uint8_t* begin = static_cast<const uint8_t*>(bytes);
+    if (length > 0) entry.data.assign(begin, begin + length);
+    entries_.push_back(std::move(entry));
+    return 0;
+  });
+}
+
+int PropertyTable::addTable(std::string_view name, std::unique_ptr<PropTable> table) {
+  if (!table || !table->valid()) return -1;
+  return noThrow([&] {
+    PropValue entry;
+    entry.type = kPropTable;
+    entry.set = true;
+    entry.name = std::string(upToNul(name));
+    entry.table = std::move(table);
+    entries_.push_back(std::move(entry));
+    return 0;
+  });
+}
+
+const PropValue* PropertyTable::findValue(std::string_view name) const {
+  for (const PropValue& entry : entries_) {
+    if (entry.name != name) continue;
+    switch (entry.type) {
+      case kPropInteger:
+      case kPropText:
+      case kPropValue8:
+      case kPropBinary:
+        return &entry;
+      default:
+        break;
+    }
+  }
+  return nullptr;
+}
+
+int PropertyTable::getValue(std::string_view name, void* dest, std::size_t capacity) const {
+  const PropValue* entry = findValue(name);
+  if (!entry) return -1;
+  if (!dest) capacity = 0;
+  switch (entry->type) {
+    case kPropInteger:
+    case kPropValue8:
+      copyInteger(entry->data, dest, capacity);
+      break;
+    case kPropText:
+      copyTextValue(entry->data, dest, capacity);
+      break;
+    default:  // kPropBinary
+      copyBytes(entry->data, dest, capacity);
+      break;
+  }
+  return 0;
+}
+
+int PropertyTable::getValue(std::string_view name, int32_t& out) const {
+  return getValue(name, &out, sizeof out);
+}
+
+int PropertyTable::getCell(std::string_view table, std::string_view column, int32_t row,
+                           void* dest, std::size_t capacity) const {
+  for (const PropValue& entry : entries_) {
+    if (entry.name != table || entry.type != kPropTable || !entry.table) continue;
+    const PropTable& grid = *entry.table;
+    if (row < 0 || row >= grid.rows()) continue;
+    for (int32_t c = 0; c < grid.columns(); ++c) {
+      const PropValue* cell = grid.cell(row, c);
+      if (!cell->set || cell->name != column) continue;
+      if (!dest) capacity = 0;
+      switch (cell->type) {
+        case kPropInteger:
+          copyInteger(cell->data, dest, capacity);
+          return 0;
+        case kPropText:
+          if (cell->flag != 0) return -1;
+          copyTextValue(cell->data, dest, capacity);
+          return 0;
+        case kPropBinary:
+          copyBytes(cell->data, dest, capacity);
+          return 0;
+        default:
+          return -1;
+      }
+    }
+  }
+  return -1;
+}
+
+int PropertyTable::getCell(std::string_view table, std::string_view column, int32_t row,
+                           int32_t& out) const {
+  return getCell(table, column, row, &out, sizeof out);
+}
+
+std::optional<std::vector<uint8_t>> PropertyTable::serialise() const {
+  int64_t total = kHeaderSize;
+  for (const PropValue& entry : entries_) {
+    std::optional<int64_t> length = recordLength(entry);
+    if (!length) return std::nullopt;
+    total += *length;
+    if (total > kMaxLength) return std::nullopt;
+  }
+  try {
+    std::vector<uint8_t> out(static_cast<std::size_t>(total));
+    uint8_t* p = out.data();
+    writeI32(p, 1);
+    writeI32(p + 4, static_cast<int64_t>(entries_.size()));
+    writeI32(p + 8, total - kHeaderSize);
+    p += kHeaderSize;
+    for (const PropValue& entry : entries_) writeValue(p, entry);
+    return out;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+std::unique_ptr<PropertyTable> PropertyTable::parse(const uint8_t* bytes, std::size_t length) {
+  if (!bytes || length < static_cast<std::size_t>(kHeaderSize)) return nullptr;
+  int32_t count = readI32(bytes + 4);
+  int32_t payload = readI32(bytes + 8);
+  if (int64_t{payload} < 0 || static_cast<uint64_t>(int64_t{payload} + kHeaderSize) != length ||
+      count < 0) {
+    return nullptr;
+  }
+  const int64_t total = static_cast<int64_t>(length);
+
+  try {
+    auto result = std::make_unique<PropertyTable>();
+    int64_t p = kHeaderSize;
+    for (int32_t i = 0; i < count; ++i) {
+      std::optional<RecordView> record = readRecord(bytes, total, p);
+      if (!record) return nullptr;
+      std::size_t d = static_cast<std::size_t>(record->dataLength);
+      PropValue entry;
+      entry.type = record->type;
+      entry.flag = record->flag;
+      entry.set = true;
+      entry.name = std::string(record->name);
+      switch (record->type) {
+        case kPropInteger:
+          if (record->flag == 0 && d != 4) return nullptr;
+          entry.data.assign(record->data, record->data + d);
+          break;
+        case kPropText:
+          entry.data = storedText(*record);
+          break;
+        case kPropTextList:
+          entry.data = normaliseTextList(record->data, d);
+          break;
+        case kPropValue8:
+          if (record->flag == 0 && d != 8) return nullptr;
+          entry.data.assign(record->data, record->data + d);
+          break;
+        case kPropTable: {
+          std::unique_ptr<PropTable> table = parseTable(record->data, record->dataLength, 1);
+          if (!table || result->addTable(record->name, std::move(table)) != 0) return nullptr;
+          p = record->end;
+          continue;
+        }
+        case kPropBinary:
+          entry.data.assign(record->data, record->data + d);
+          break;
+        default:
+          return nullptr;
+      }
+      result->entries_.push_back(std::move(entry));
+      p = record->end;
+    }
+    if (p != total) return nullptr;
+    return result;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  } catch (const std::length_error&) {
+    return nullptr;
+  }
+}
+
+}  // namespace larkspur::core

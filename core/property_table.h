@@ -34,7 +34,10 @@ struct PropValue {
   uint8_t flag = 0;
   bool set = false;
   std::string name;
-  std::vector<uint8_t> data;         // every type but kPropTable
+  // Every type but kPropTable. A kPropTextList value holds the list in its
+  // byte format, normalised when parsed: each item's text, its number + 1 and a
+  // zero byte, then one closing zero byte (an empty list is two zero bytes).
+  std::vector<uint8_t> data;
   std::unique_ptr<PropTable> table;  // kPropTable only
 
   // Length of the value in the byte format (for a table, its serialised size).
@@ -60,7 +63,8 @@ class PropTable {
   // Refused (negative) when the nested table is absent or not valid.
   int setTable(int32_t row, int32_t column, std::unique_ptr<PropTable> nested,
                std::string_view name);
-  // Stores a cell as parsed: any type with its raw bytes and flag.
+  // Stores a cell as parsed: type 1, 2, 4 or 6 with its raw bytes and flag.
+  // Other types are refused, so that every table written can be read back.
   int setRaw(int32_t row, int32_t column, uint8_t type, uint8_t flag, std::string_view name,
              std::vector<uint8_t> data);
 
@@ -86,7 +90,8 @@ class PropertyTable {
   int addText(std::string_view name, std::string_view text, uint8_t flag = 0);
   // Absent bytes give length 0.
   int addBinary(std::string_view name, const void* bytes, std::size_t length, uint8_t flag = 0);
-  // Takes the table; refused when it is absent or not valid.
+  // Takes the table; refused when it is absent or not valid. Table entries and
+  // cells carry flag 0.
   int addTable(std::string_view name, std::unique_ptr<PropTable> table);
 
   // The first entry with exactly this name whose type is 1, 2, 4 or 6.
@@ -94,7 +99,8 @@ class PropertyTable {
   // Copies the value of findValue(name) into dest (at most capacity bytes):
   // types 1 and 4 copy 4 bytes, type 2 the text with its terminator (cut at the
   // capacity, terminator kept), type 6 its bytes. Returns 0, or -1 when not
-  // found (dest untouched).
+  // found (dest untouched). Integer data shorter than 4 bytes (possible with a
+  // non-zero flag) are zero-padded, never read past.
   int getValue(std::string_view name, void* dest, std::size_t capacity) const;
   int getValue(std::string_view name, int32_t& out) const;
   template <std::size_t N>
@@ -120,7 +126,9 @@ class PropertyTable {
 
   // The byte format; nullopt when a table is not valid.
   std::optional<std::vector<uint8_t>> serialise() const;
-  // A new Property table, or nullptr when the bytes do not parse.
+  // A new Property table, or nullptr when the bytes do not parse. Names and
+  // flag-0 texts end at their first zero byte; tables nested more than 64
+  // deep are refused.
   static std::unique_ptr<PropertyTable> parse(const uint8_t* bytes, std::size_t length);
 
  private:
