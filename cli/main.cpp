@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_output.h"
+#include "cli/command_pagerank.h"
 #include "cli/commands.h"
 #include "larkspur_version.h"
 
@@ -32,6 +33,9 @@ const Command kCommands[] = {
     {"targets", larkspur::cli::runTargetsCommand,
      "targets\n"
      "      List the built-in targets (name, country, type, rank, submit URL)."},
+    {"pagerank", larkspur::cli::runPagerankCommand,
+     "pagerank URL [--service-base URL]\n"
+     "      Print the toolbar checksum, the request URL and the PageRank of URL."},
 };
 
 void printHelp() {

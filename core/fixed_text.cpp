@@ -28,7 +28,7 @@ bool copyText(char* dst, std::size_t capacity, std::string_view text) {
   std::size_t nul = text.find('\0');
   if (nul != std::string_view::npos) text = text.substr(0, nul);
   std::size_t len = fittingLength(text, capacity);
-  std::memcpy(dst, text.data(), len);
+  if (len > 0) std::memcpy(dst, text.data(), len);
   std::memset(dst + len, 0, capacity - len);
   return len == wholeSize;
 }
