@@ -55,11 +55,17 @@ const LinkColumn kLinkColumns[] = {
 #undef LARKSPUR_LINK_TEXT
 #undef LARKSPUR_LINK_INT
 
-int32_t rowsOf(const PropertyTable& table, const char* name) {
+// The first table entry of this name, or nullptr.
+const PropTable* firstTable(const PropertyTable& table, const char* name) {
   for (const PropValue& entry : table.entries()) {
-    if (entry.name == name && entry.type == kPropTable && entry.table) return entry.table->rows();
+    if (entry.name == name && entry.type == kPropTable && entry.table) return entry.table.get();
   }
-  return 0;
+  return nullptr;
+}
+
+int32_t rowsOf(const PropertyTable& table, const char* name) {
+  const PropTable* grid = firstTable(table, name);
+  return grid ? grid->rows() : 0;
 }
 
 // A text cell into a fixed field. A cell of another type (binary, say) may
@@ -163,18 +169,35 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
   if (linkCount > linkRows && linkCount - linkRows > kMaxMissingLinkRows) {
     linkCount = linkRows + kMaxMissingLinkRows;
   }
+  // Each row is walked once: a column takes the first cell of its name, as a
+  // cell lookup by name would; columns the first `linkme` table lacks are
+  // looked up by name in the later ones.
+  const PropTable* linkGrid = firstTable(*table, kLinkTable);
+  constexpr std::size_t kColumns = std::size(kLinkColumns);
   for (int32_t i = 0; i < linkCount; ++i) {
     auto record = std::make_shared<LinkRecord>();  // value-initialised: all zero
+    char* base = reinterpret_cast<char*>(record.get());
     if (i < linkRows) {
-      for (const LinkColumn& col : kLinkColumns) {
-        char* base = reinterpret_cast<char*>(record.get()) + col.offset;
-        if (col.isText) {
-          readTextCell(*table, kLinkTable, col.name, i, base, col.size);
-        } else {
-          int32_t value = 0;
-          table->getCell(kLinkTable, col.name, i, value);
-          std::memcpy(base, &value, sizeof value);
+      bool found[kColumns] = {};
+      if (linkGrid && i < linkGrid->rows()) {
+        for (int32_t c = 0; c < linkGrid->columns(); ++c) {
+          const PropValue* cell = linkGrid->cell(i, c);
+          if (!cell->set) continue;
+          for (std::size_t k = 0; k < kColumns; ++k) {
+            if (found[k] || cell->name != kLinkColumns[k].name) continue;
+            found[k] = true;
+            PropertyTable::copyCell(*cell, base + kLinkColumns[k].offset, kLinkColumns[k].size);
+            break;
+          }
         }
+      }
+      for (std::size_t k = 0; k < kColumns; ++k) {
+        if (!found[k]) {
+          table->getCell(kLinkTable, kLinkColumns[k].name, i, base + kLinkColumns[k].offset,
+                         kLinkColumns[k].size);
+        }
+        // Whatever the cell held, a text field keeps its terminator.
+        if (kLinkColumns[k].isText) base[kLinkColumns[k].offset + kLinkColumns[k].size - 1] = '\0';
       }
     }
     links.append(std::move(record));

@@ -458,6 +458,24 @@ int PropertyTable::getValue(std::string_view name, int32_t& out) const {
   return getValue(name, &out, sizeof out);
 }
 
+int PropertyTable::copyCell(const PropValue& cell, void* dest, std::size_t capacity) {
+  if (!dest) capacity = 0;
+  switch (cell.type) {
+    case kPropInteger:
+      copyInteger(cell.data, dest, capacity);
+      return 0;
+    case kPropText:
+      if (cell.flag != 0) return -1;
+      copyTextValue(cell.data, dest, capacity);
+      return 0;
+    case kPropBinary:
+      copyBytes(cell.data, dest, capacity);
+      return 0;
+    default:
+      return -1;
+  }
+}
+
 int PropertyTable::getCell(std::string_view table, std::string_view column, int32_t row,
                            void* dest, std::size_t capacity) const {
   for (const PropValue& entry : entries_) {
@@ -467,21 +485,7 @@ int PropertyTable::getCell(std::string_view table, std::string_view column, int3
     for (int32_t c = 0; c < grid.columns(); ++c) {
       const PropValue* cell = grid.cell(row, c);
       if (!cell->set || cell->name != column) continue;
-      if (!dest) capacity = 0;
-      switch (cell->type) {
-        case kPropInteger:
-          copyInteger(cell->data, dest, capacity);
-          return 0;
-        case kPropText:
-          if (cell->flag != 0) return -1;
-          copyTextValue(cell->data, dest, capacity);
-          return 0;
-        case kPropBinary:
-          copyBytes(cell->data, dest, capacity);
-          return 0;
-        default:
-          return -1;
-      }
+      return copyCell(*cell, dest, capacity);
     }
   }
   return -1;

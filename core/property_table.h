@@ -122,6 +122,11 @@ class PropertyTable {
     return getCell(table, column, row, text, N);
   }
 
+  // What getCell copies out of one cell: type 1 its 4 bytes, type 2 the text
+  // with terminator unless its flag is non-zero, type 6 its bytes. Returns 0,
+  // or -1 when the cell's type or flag gives nothing to copy.
+  static int copyCell(const PropValue& cell, void* dest, std::size_t capacity);
+
   const std::vector<PropValue>& entries() const { return entries_; }
 
   // The byte format; nullopt when a table is not valid.

@@ -370,3 +370,32 @@ TEST_F(ProjectFileTest, OpenAndNewRebuildTheWordLists) {
 
 }  // namespace
 }  // namespace larkspur::core
+
+namespace larkspur::core {
+namespace {
+
+TEST_F(ProjectFileTest, LinkCellsAreFoundByNameWhereverTheyStand) {
+  PropertyTable t;
+  auto first = std::make_unique<PropTable>(1, 3);
+  first->setText(0, 0, "http://first.example/", "m_szlink");
+  first->setText(0, 1, "http://second-of-the-same-name.example/", "m_szlink");
+  first->setInteger(0, 2, 4, "m_pagerank");
+  t.addTable("linkme", std::move(first));
+  auto later = std::make_unique<PropTable>(1, 2);
+  later->setText(0, 0, "ignored: the first table has it", "m_szlink");
+  later->setText(0, 1, "me@later.example", "m_email");
+  t.addTable("linkme", std::move(later));
+  t.addInteger("m_link_count_me", 1);
+  writeProject(file, t);
+
+  Project p;
+  ASSERT_TRUE(p.open(file).ok());
+  ASSERT_EQ(p.links.size(), 1u);
+  EXPECT_STREQ(p.links.at(0)->url, "http://first.example/");
+  EXPECT_EQ(p.links.at(0)->page_rank, 4);
+  EXPECT_STREQ(p.links.at(0)->email, "me@later.example");
+  EXPECT_STREQ(p.links.at(0)->ip, "");
+}
+
+}  // namespace
+}  // namespace larkspur::core
