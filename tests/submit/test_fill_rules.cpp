@@ -110,17 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TextAreaCase{"KEYWORDURL", 5, P::kUrl, true},
                       TextAreaCase{"MESSAGE", 0, P::kUrl, false}));
 
-TEST(FillRules, TablesAreNumberedInOrder) {
-  ASSERT_EQ(inputFillRules().size(), 27u);
-  ASSERT_EQ(textAreaFillRules().size(), 6u);
-  for (std::size_t i = 0; i < inputFillRules().size(); ++i) {
-    EXPECT_EQ(inputFillRules()[i].number, static_cast<int>(i + 1));
-  }
-  for (std::size_t i = 0; i < textAreaFillRules().size(); ++i) {
-    EXPECT_EQ(textAreaFillRules()[i].number, static_cast<int>(i + 1));
-  }
-}
-
 TEST(FillRules, WritesProfileValues) {
   core::WebsiteProfile p = testing::bakeryProfile();
   EXPECT_EQ(fillInput("YOURNAME", "", p).value, "Anna Berg");
