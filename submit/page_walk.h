@@ -12,8 +12,8 @@ namespace larkspur::submit {
 // Walks `document` for `session`; called each time a document has completed
 // loading. Fills and clicks through the document model, so they are recorded
 // as its actions; writes submit state and message into the record and reports
-// through the session's host. Does nothing for a session without a record or
-// one that is final.
+// through the session's host. Does nothing for a session without a record,
+// profile or word lists, or one that is final.
 void walkPage(WalkSession& session, web::Document& document);
 
 }  // namespace larkspur::submit

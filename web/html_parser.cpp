@@ -207,7 +207,7 @@ std::vector<SelectOption> optionsOf(const GumboNode* select, bool multiple) {
 
 class ModelBuilder {
  public:
-  ModelBuilder(std::string url) : url_(std::move(url)), base_(url_) {}
+  explicit ModelBuilder(std::string url) : url_(std::move(url)), base_(url_) {}
 
   std::vector<Element> build(const GumboNode* document) {
     findBase(document);
