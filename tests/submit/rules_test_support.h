@@ -53,15 +53,15 @@ struct RecordSpec {
   const char* field_map = "";
 };
 
-inline core::EngineRecord makeRecord(const RecordSpec& spec) {
+inline core::EngineRecord makeRecord(const RecordSpec& target) {
   core::EngineRecord r;
   std::memset(&r, 0, sizeof r);
-  core::copyText(r.name, spec.name);
-  core::copyText(r.submit_hint, spec.hint);
-  core::copyText(r.success_keyword, spec.success);
-  core::copyText(r.already_keyword, spec.already);
-  core::copyText(r.field_map, spec.field_map);
-  r.submit_type = spec.submit_type;
+  core::copyText(r.name, target.name);
+  core::copyText(r.submit_hint, target.hint);
+  core::copyText(r.success_keyword, target.success);
+  core::copyText(r.already_keyword, target.already);
+  core::copyText(r.field_map, target.field_map);
+  r.submit_type = target.submit_type;
   return r;
 }
 
@@ -113,9 +113,9 @@ class RecordingHost : public SessionHost {
 
 // A session ready to walk: the record, profile and word lists live here.
 struct SessionFixture {
-  explicit SessionFixture(const RecordSpec& spec, bool automatic = true,
+  explicit SessionFixture(const RecordSpec& target, bool automatic = true,
                           SessionState state = SessionState::kLoaded)
-      : record(makeRecord(spec)), profile(bakeryProfile()) {
+      : record(makeRecord(target)), profile(bakeryProfile()) {
     words = core::buildWordLists(profile);
     session.record = &record;
     session.automatic = automatic;
