@@ -1,0 +1,108 @@
+#include "core/link_list_edit.h"
+
+#include <ctime>
+#include <memory>
+#include <string_view>
+
+#include "core/fixed_text.h"
+
+namespace larkspur::core {
+
+namespace {
+
+struct Limit {
+  const std::string LinkFields::*field;
+  std::size_t limit;
+};
+
+// In the order of the dialog's controls.
+constexpr Limit kLimits[] = {
+    {&LinkFields::url, kLinkUrlLimit},
+    {&LinkFields::linkText, kLinkTextLimit},
+    {&LinkFields::note, kLinkNoteLimit},
+    {&LinkFields::email, kLinkEmailLimit},
+    {&LinkFields::contactName, kLinkContactLimit},
+    {&LinkFields::description, kLinkDescriptionLimit},
+    {&LinkFields::status, kLinkStatusLimit},
+};
+
+std::string tooManyCharacters(std::size_t limit) {
+  std::string text = kTooManyCharactersFormat;
+  text.replace(text.find("%1"), 2, std::to_string(limit));
+  return text;
+}
+
+}  // namespace
+
+int32_t linkTimeNow() { return static_cast<int32_t>(std::time(nullptr)); }
+
+LinkFields linkFieldsOf(const LinkRecord& record) {
+  LinkFields f;
+  f.url = fieldView(record.url);
+  f.linkText = fieldView(record.link_text);
+  f.note = fieldView(record.note);
+  f.email = fieldView(record.email);
+  f.contactName = fieldView(record.contact_name);
+  f.description = fieldView(record.description);
+  f.status = fieldView(record.status);
+  return f;
+}
+
+Status checkLinkFields(const LinkFields& fields) {
+  for (const Limit& l : kLimits) {
+    if ((fields.*l.field).size() > l.limit) return Status::failure(tooManyCharacters(l.limit));
+  }
+  if (fields.url.empty()) return Status::failure(kLinkUrlMissing);
+  return Status::success();
+}
+
+void applyLinkFields(LinkRecord& record, const LinkFields& fields, int32_t now) {
+  copyText(record.url, fields.url);
+  copyText(record.link_text, fields.linkText);
+  copyText(record.description, fields.description);
+  copyText(record.status, fields.status);
+  copyText(record.contact_name, fields.contactName);
+  copyText(record.email, fields.email);
+  copyText(record.note, fields.note);
+  if (record.add_time == 0) record.add_time = now;
+}
+
+AddLinkResult addLink(LinkList& links, const LinkFields& fields, int32_t now) {
+  AddLinkResult result;
+  result.status = checkLinkFields(fields);
+  if (!result.status.ok()) return result;
+  auto record = std::make_shared<LinkRecord>(zeroLinkRecord());
+  applyLinkFields(*record, fields, now);
+  result.record = links.append(std::move(record));
+  return result;
+}
+
+Status editLink(LinkList& links, const LinkRecord* record, const LinkFields& fields, int32_t now) {
+  Status checked = checkLinkFields(fields);
+  if (!checked.ok()) return checked;
+  LinkList::Ptr held = links.find(record);
+  if (!held) return Status::failure("The link is no longer in the list.");
+  links.withLock([&] { applyLinkFields(*held, fields, now); });
+  return Status::success();
+}
+
+std::size_t deleteLinks(LinkList& links, std::span<const LinkRecord* const> records) {
+  std::size_t removed = 0;
+  for (const LinkRecord* r : records) {
+    if (links.remove(r)) ++removed;
+  }
+  return removed;
+}
+
+std::string copyLinkText(const LinkList& links, std::span<const LinkRecord* const> records) {
+  std::string text;
+  for (const LinkRecord* r : records) {
+    LinkList::Ptr held = links.find(r);
+    if (!held) continue;
+    links.withLock([&] { text += fieldView(held->url); });
+    text += "\r\n";
+  }
+  return text;
+}
+
+}  // namespace larkspur::core
