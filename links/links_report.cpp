@@ -1,0 +1,131 @@
+#include "links/links_report.h"
+
+#include "core/event.h"
+#include "core/fixed_text.h"
+#include "core/website_profile.h"
+#include "core/worker_count.h"
+#include "links/markup_escape.h"
+#include "links/report_file.h"
+#include "links/report_time.h"
+
+namespace larkspur::links {
+
+namespace {
+
+char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+void cell(std::string& out, const std::string& text) {
+  out += "<td >";
+  out += text.empty() ? std::string("&nbsp;") : text;
+  out += "</td>";
+}
+
+void row(std::string& out, const std::string& a, const std::string& b, const std::string& c, const std::string& d) {
+  out += "<tr>";
+  cell(out, a);
+  cell(out, b);
+  cell(out, c);
+  cell(out, d);
+  out += "</tr>\n";
+}
+
+// The file has always been written in text mode: every line feed, also one
+// inside a text, is stored as CR LF.
+std::string withCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string proposedLinksReportName(std::string_view websiteUrl, const std::tm& today) {
+  return core::hostOfUrl(websiteUrl) + "-" + formatTime("%Y-%m-%d", today) + ".html";
+}
+
+bool containsIgnoringAsciiCase(std::string_view text, std::string_view needle) {
+  if (needle.empty() || needle.size() > text.size()) return false;
+  const char first = asciiUpper(needle.front());
+  for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
+    if (asciiUpper(text[i]) != first) continue;
+    std::size_t k = 1;
+    while (k < needle.size() && asciiUpper(text[i + k]) == asciiUpper(needle[k])) ++k;
+    if (k == needle.size()) return true;
+  }
+  return false;
+}
+
+std::string linkState(int32_t fetchResult, std::string_view errorText, std::string_view page,
+                      std::string_view websiteUrl) {
+  if (fetchResult != submit::kFetchComplete) {
+    return errorText.empty() ? std::string(kLinkStateConnectError) : std::string(errorText);
+  }
+  return containsIgnoringAsciiCase(page, websiteUrl) ? kLinkStateOk : kLinkStateRemoved;
+}
+
+std::string linksReportText(std::string_view websiteUrl, std::span<const LinksReportRow> rows, const std::tm& now) {
+  std::string out;
+  out += "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 2.0//EN\">\n";
+  out += "\n";
+  out += "<html xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:office:office\">"
+         "\t\t\t   <head><title></title></head><body>\n";
+  out += "\n";
+  out += "<p align=\"center\" ><font face=\"Arial\" size=\"2\">";
+  out += escapeHtml(websiteUrl);
+  out += escapeHtml(formatTime("  %A, %B %d, %Y", now));
+  out += "</font></p>";
+  out += "<br><br>";
+  out += "<TABLE id=srcTb WIDTH=\"85%\" BORDER=1 CELLSPACING=1 CELLPADDING=1>\n";
+  row(out, "Link URL", "Link Title", "Page Rank", "State");
+  for (const LinksReportRow& r : rows) {
+    const std::string url = escapeHtml(r.url);
+    row(out, "<a href=\"" + url + "\">" + url + "</a>", escapeHtml(r.title), escapeHtml(r.pageRank),
+        escapeHtml(r.state));
+  }
+  out += "</body></html>";
+  return withCrLf(out);
+}
+
+LinksReportResult runLinksReport(const core::LinkList& links, const std::string& websiteUrl,
+                                 const std::filesystem::path& path, core::Coordination& coordination,
+                                 const LinksReportOptions& options) {
+  core::CountedWorker counted(coordination.workers);
+  LinksReportResult result;
+  std::vector<char> page(options.pageCapacity == 0 ? 1 : options.pageCapacity);
+
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    const core::LinkList::Ptr record = links.at(i);
+    if (!record) break;
+    LinksReportRow r = links.withLock([&] {
+      LinksReportRow made;
+      made.url = core::fieldView(record->url);
+      made.title = core::fieldView(record->link_text);
+      made.pageRank = std::to_string(record->page_rank);
+      return made;
+    });
+
+    const core::Event ownStop;
+    char errorText[submit::kFetchErrorTextCapacity] = {};
+    uint32_t received = 0;
+    const int32_t fetched = submit::pageFetch(r.url, page.data(), static_cast<uint32_t>(page.size()), received,
+                                              errorText, ownStop, options.fetch);
+    r.state = linkState(fetched, core::fieldView(errorText, sizeof errorText),
+                        std::string_view(page.data(), received), websiteUrl);
+    result.rows.push_back(std::move(r));
+    if (options.onChecked) options.onChecked(result.rows.size());
+    if (coordination.stop.isSet()) {
+      result.stopped = true;
+      break;
+    }
+  }
+
+  const std::time_t now = options.clock ? options.clock() : std::time(nullptr);
+  result.written = writeReportFile(path, linksReportText(websiteUrl, result.rows, localTime(now))).ok();
+  return result;
+}
+
+}  // namespace larkspur::links
