@@ -1,0 +1,327 @@
+#include "web/http_engine.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+#include <optional>
+
+#include "web/click_request.h"
+#include "web/html_parser.h"
+#include "web/navigation_codes.h"
+
+namespace larkspur::web {
+
+namespace {
+
+constexpr std::chrono::milliseconds kLongestWait{100};
+constexpr std::chrono::milliseconds kShortestWait{1};
+
+void initCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::string lowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool isWebAddress(std::string_view url) {
+  const std::string low = lowerAscii(url.substr(0, 8));
+  return low.rfind("http://", 0) == 0 || low.rfind("https://", 0) == 0;
+}
+
+// Answers that are not markup (images, downloads) show no elements.
+bool isMarkup(std::string_view contentType) {
+  if (contentType.empty()) return true;
+  const std::string low = lowerAscii(contentType);
+  return low.find("html") != std::string::npos || low.find("xml") != std::string::npos ||
+         low.rfind("text/", 0) == 0;
+}
+
+struct BodySink {
+  std::string* body;
+  std::size_t capacity;
+  bool cut = false;
+};
+
+size_t onBody(char* data, size_t size, size_t count, void* userdata) {
+  auto* sink = static_cast<BodySink*>(userdata);
+  const size_t length = size * count;
+  const std::size_t room = sink->capacity - std::min(sink->capacity, sink->body->size());
+  if (length > room) {
+    sink->body->append(data, room);
+    sink->cut = true;
+    return 0;
+  }
+  sink->body->append(data, length);
+  return length;
+}
+
+struct SlistDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+}  // namespace
+
+struct HttpEngine::Context {
+  Context* parent = nullptr;
+  std::string name;  // the frame's name; empty for the page
+  std::unique_ptr<Document> document;
+  std::vector<std::unique_ptr<Context>> frames;
+};
+
+struct HttpEngine::Response {
+  CURLcode code = CURLE_OK;
+  bool aborted = false;
+  long status = 0;
+  std::string url;
+  std::string contentType;
+  std::string body;
+};
+
+HttpEngine::HttpEngine(HttpEngineOptions options)
+    : options_(options), top_(std::make_unique<Context>()) {
+  initCurlOnce();
+  easy_ = curl_easy_init();
+  multi_ = curl_multi_init();
+}
+
+HttpEngine::~HttpEngine() {
+  if (easy_) curl_easy_cleanup(static_cast<CURL*>(easy_));
+  if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));
+}
+
+void HttpEngine::navigate(std::string_view url) {
+  if (closed_) return;
+  PageRequest request;
+  request.url.assign(url);
+  queue_.push_back({std::move(request), {}});
+}
+
+void HttpEngine::stopLoading() {
+  ++generation_;
+  queue_.clear();
+}
+
+void HttpEngine::close() {
+  closed_ = true;
+  stopLoading();
+}
+
+const Document* HttpEngine::page() const { return top_->document.get(); }
+
+HttpEngine::Context* HttpEngine::contextOf(const Document& document, std::vector<std::size_t>& path) {
+  struct Item {
+    Context* context;
+    std::vector<std::size_t> path;
+  };
+  std::vector<Item> stack{{top_.get(), {}}};
+  while (!stack.empty()) {
+    Item item = std::move(stack.back());
+    stack.pop_back();
+    if (item.context->document.get() == &document) {
+      path = std::move(item.path);
+      return item.context;
+    }
+    for (std::size_t i = 0; i < item.context->frames.size(); ++i) {
+      std::vector<std::size_t> sub = item.path;
+      sub.push_back(i);
+      stack.push_back({item.context->frames[i].get(), std::move(sub)});
+    }
+  }
+  return nullptr;
+}
+
+HttpEngine::Context* HttpEngine::contextAt(const std::vector<std::size_t>& path) {
+  Context* context = top_.get();
+  for (const std::size_t i : path) {
+    if (i >= context->frames.size()) return nullptr;
+    context = context->frames[i].get();
+  }
+  return context;
+}
+
+void HttpEngine::carryOut(Document& document) {
+  // Values and selections are already in the document, which is this
+  // engine's form state; only clicks remain to be done.
+  std::optional<PageRequest> request;
+  for (const PageAction& action : document.actions()) {
+    if (action.kind != PageAction::Kind::kClick) continue;
+    // A later click replaces a navigation an earlier one planned.
+    if (auto r = requestForClick(document, action.element)) request = std::move(r);
+  }
+  document.clearActions();
+  if (closed_ || !request) return;
+
+  std::vector<std::size_t> path;
+  if (!contextOf(document, path)) return;
+  const std::string target = lowerAscii(request->target);
+  if (target == "_top") {
+    path.clear();
+  } else if (target == "_parent") {
+    if (!path.empty()) path.pop_back();
+  } else if (!target.empty() && target != "_self") {
+    // A named frame of this page, else a new window, which is refused.
+    std::vector<std::pair<Context*, std::vector<std::size_t>>> stack{{top_.get(), {}}};
+    bool found = false;
+    while (!stack.empty() && !found) {
+      auto [context, at] = std::move(stack.back());
+      stack.pop_back();
+      for (std::size_t i = 0; i < context->frames.size(); ++i) {
+        std::vector<std::size_t> sub = at;
+        sub.push_back(i);
+        if (lowerAscii(context->frames[i]->name) == target) {
+          path = sub;
+          found = true;
+          break;
+        }
+        stack.push_back({context->frames[i].get(), std::move(sub)});
+      }
+    }
+    if (!found) return;
+  }
+  queue_.push_back({std::move(*request), std::move(path)});
+}
+
+void HttpEngine::runPending() {
+  while (!closed_ && !queue_.empty()) {
+    Navigation navigation = std::move(queue_.front());
+    queue_.pop_front();
+    Context* context = contextAt(navigation.frame);
+    if (!context) continue;
+    if (navigation.frame.empty()) framesThisPage_ = 0;
+    load(*context, navigation.request, static_cast<int>(navigation.frame.size()), generation_);
+  }
+}
+
+HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t generation) {
+  Response response;
+  CURL* h = static_cast<CURL*>(easy_);
+  CURLM* multi = static_cast<CURLM*>(multi_);
+  if (!h || !multi) {
+    response.code = CURLE_FAILED_INIT;
+    return response;
+  }
+  // Options go back to their defaults; the cookies stay with the handle.
+  curl_easy_reset(h);
+  BodySink sink{&response.body, options_.maxBodyBytes};
+  std::unique_ptr<curl_slist, SlistDeleter> headers(
+      curl_slist_append(nullptr, "Accept: text/html, application/xhtml+xml, */*"));
+  if (request.method == "POST" && !request.contentType.empty()) {
+    const std::string line = "Content-Type: " + request.contentType;
+    headers.reset(curl_slist_append(headers.release(), line.c_str()));
+  }
+  curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
+  curl_easy_setopt(h, CURLOPT_USERAGENT, kEngineAgent);
+  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+  curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
+  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(h, CURLOPT_AUTOREFERER, 1L);
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, options_.maxRedirects);
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
+  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+  if (!request.referer.empty()) curl_easy_setopt(h, CURLOPT_REFERER, request.referer.c_str());
+  if (request.method == "POST") {
+    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+    curl_easy_setopt(h, CURLOPT_COPYPOSTFIELDS, request.body.c_str());
+  } else {
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+  }
+
+  curl_multi_add_handle(multi, h);
+  bool done = false;
+  while (true) {
+    int running = 0;
+    curl_multi_perform(multi, &running);
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+      if (message->msg == CURLMSG_DONE && message->easy_handle == h) {
+        done = true;
+        response.code = message->data.result;
+      }
+    }
+    if (done) break;
+    std::chrono::milliseconds wait = kLongestWait;
+    if (idle_) wait = std::clamp(idle_(), kShortestWait, kLongestWait);
+    if (!current(generation)) {
+      response.aborted = true;
+      break;
+    }
+    curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait.count()), nullptr);
+  }
+  curl_multi_remove_handle(multi, h);
+  if (response.aborted) return response;
+
+  if (response.code == CURLE_WRITE_ERROR && sink.cut) response.code = CURLE_OK;
+  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
+  char* effective = nullptr;
+  if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) response.url = effective;
+  if (response.url.empty()) response.url = request.url;
+  char* type = nullptr;
+  if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) response.contentType = type;
+  return response;
+}
+
+void HttpEngine::load(Context& context, const PageRequest& request, int depth, uint64_t generation) {
+  if (events_) events_->navigationStarting(request.url);
+  if (!current(generation)) return;
+  ++requests_;
+  Response response = fetch(request, generation);
+  if (response.aborted || !current(generation)) return;
+  if (response.code != CURLE_OK) {
+    if (events_) events_->navigationError(request.url, context.name, navigationCodeForTransfer(response.code));
+    return;
+  }
+  if (response.status >= 400) {
+    // The server's own page is still shown, as in a browser.
+    if (events_) events_->navigationError(response.url, context.name, static_cast<uint32_t>(response.status));
+    if (!current(generation)) return;
+  }
+
+  const std::string_view body = isMarkup(response.contentType) ? std::string_view(response.body) : std::string_view();
+  context.document = std::make_unique<Document>(parseHtml(body, response.url, response.contentType));
+  context.frames.clear();
+  if (!context.parent) {
+    const std::string title = context.document->title();
+    if (!title.empty() && title != title_) {
+      title_ = title;
+      if (events_) events_->titleChange(title);
+      if (!current(generation)) return;
+    }
+  }
+  loadFrames(context, depth, generation);
+  if (!current(generation)) return;
+  if (events_) events_->documentComplete(*context.document);
+}
+
+void HttpEngine::loadFrames(Context& context, int depth, uint64_t generation) {
+  if (depth >= options_.maxFrameDepth) return;
+  const Document& document = *context.document;
+  for (const Element& e : document.elements()) {
+    if (e.tag != "FRAME" && e.tag != "IFRAME") continue;
+    if (e.src.empty() || !isWebAddress(e.src)) continue;
+    if (framesThisPage_ >= options_.maxFrames) return;
+    ++framesThisPage_;
+    auto frame = std::make_unique<Context>();
+    frame->parent = &context;
+    frame->name = e.name;
+    Context& child = *frame;
+    context.frames.push_back(std::move(frame));
+    PageRequest request;
+    request.url = e.src;
+    request.referer = document.url();
+    load(child, request, depth + 1, generation);
+    if (!current(generation)) return;
+  }
+}
+
+}  // namespace larkspur::web
