@@ -1,0 +1,53 @@
+#pragma once
+// Starts a batch's targets on threads of their own: an automatic session
+// with an HTTP engine, or a direct-request worker. Each thread is counted in
+// the worker count from the moment it is started until it ends, so the
+// batch's limit holds even before a new thread gets to run. The threads are
+// joined when the starter goes away.
+
+#include <cstddef>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "core/coordination.h"
+#include "core/messages.h"
+#include "core/website_profile.h"
+#include "core/word_lists.h"
+#include "submit/batch.h"
+#include "submit/page_fetch.h"
+#include "submit/submission_session.h"
+#include "web/http_engine.h"
+
+namespace larkspur::submit {
+
+struct StarterSettings {
+  const core::WebsiteProfile* profile = nullptr;
+  const core::WordLists* words = nullptr;
+  core::Coordination* coordination = nullptr;
+  core::Post post;  // where every started target reports
+  SessionTimings timings;
+  web::HttpEngineOptions engine;
+  PageFetchOptions fetch;  // direct requests
+};
+
+class ThreadStarter : public TargetStarter {
+ public:
+  explicit ThreadStarter(StarterSettings settings);
+  ~ThreadStarter() override;
+  ThreadStarter(const ThreadStarter&) = delete;
+  ThreadStarter& operator=(const ThreadStarter&) = delete;
+
+  void startSession(core::EngineRecord& record) override;
+  void startDirectRequest(core::EngineRecord& record) override;
+
+  // Waits for every started thread to end.
+  void joinAll();
+  std::size_t started() const { return threads_.size(); }
+
+ private:
+  StarterSettings settings_;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace larkspur::submit
