@@ -1,0 +1,15 @@
+#pragma once
+// larkspur-cli submit: the unattended batch from a terminal.
+
+#include <string>
+#include <vector>
+
+namespace larkspur::cli {
+
+// submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE]
+//        [--service-base URL] [--time-out SECONDS]
+// Returns 0 when the batch finished, 1 on a file error, 2 on a usage error,
+// 130 when it was interrupted (the states reached so far are saved).
+int runSubmitCommand(const std::vector<std::string>& args);
+
+}  // namespace larkspur::cli
