@@ -1,0 +1,194 @@
+#include "links/links_report.h"
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/fixed_text.h"
+#include "links/job_texts.h"
+#include "links/report_time.h"
+#include "tests/links/silent_port.h"
+#include "tests/support/local_server.h"
+#include "tests/support/temp_dir.h"
+
+namespace larkspur::links {
+namespace {
+
+constexpr char kSite[] = "http://www.mysite.example/";
+
+std::tm march5() {
+  std::tm t{};
+  t.tm_year = 124;
+  t.tm_mon = 2;
+  t.tm_mday = 5;
+  t.tm_wday = 2;
+  t.tm_hour = 9;
+  t.tm_min = 7;
+  return t;
+}
+
+TEST(LinksReportText, ExactBytesWithEscapedTextsAndCrLf) {
+  const std::vector<LinksReportRow> rows{
+      {"http://a.example/p?x=1&y=2", "OK", "A <b>\"quoted\"</b>", "3"},
+      {"http://b.example/", "Link URL Removed!", "", "-1"},
+      {"http://c.example/", "Couldn't connect to server", "line1\nline2", "0"},
+  };
+  const std::string expected =
+      "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 2.0//EN\">\r\n"
+      "\r\n"
+      "<html xmlns:v=\"urn:schemas-microsoft-com:vml\" xmlns:o=\"urn:schemas-microsoft-com:office:office\">"
+      "\t\t\t   <head><title></title></head><body>\r\n"
+      "\r\n"
+      "<p align=\"center\" ><font face=\"Arial\" size=\"2\">http://www.mysite.example/  Tuesday, March 05, 2024"
+      "</font></p><br><br><TABLE id=srcTb WIDTH=\"85%\" BORDER=1 CELLSPACING=1 CELLPADDING=1>\r\n"
+      "<tr><td >Link URL</td><td >Link Title</td><td >Page Rank</td><td >State</td></tr>\r\n"
+      "<tr><td ><a href=\"http://a.example/p?x=1&amp;y=2\">http://a.example/p?x=1&amp;y=2</a></td>"
+      "<td >A &lt;b&gt;&quot;quoted&quot;&lt;/b&gt;</td><td >3</td><td >OK</td></tr>\r\n"
+      "<tr><td ><a href=\"http://b.example/\">http://b.example/</a></td><td >&nbsp;</td><td >-1</td>"
+      "<td >Link URL Removed!</td></tr>\r\n"
+      "<tr><td ><a href=\"http://c.example/\">http://c.example/</a></td><td >line1\r\nline2</td><td >0</td>"
+      "<td >Couldn't connect to server</td></tr>\r\n"
+      "</body></html>";
+  EXPECT_EQ(linksReportText(kSite, rows, march5()), expected);
+}
+
+TEST(LinksReportText, AnEmptyListGivesTheHeaderRowOnly) {
+  const std::string text = linksReportText("http://a/?b&c", {}, march5());
+  EXPECT_NE(text.find("http://a/?b&amp;c  Tuesday"), std::string::npos);
+  EXPECT_NE(text.find("CELLPADDING=1>\r\n<tr><td >Link URL</td><td >Link Title</td><td >Page Rank</td>"
+                      "<td >State</td></tr>\r\n</body></html>"),
+            std::string::npos);
+}
+
+TEST(LinksReport, ProposedNameAndTheUrlSearch) {
+  EXPECT_EQ(proposedLinksReportName(kSite, march5()), "www.mysite.example-2024-03-05.html");
+  EXPECT_EQ(proposedLinksReportName("no host", march5()), "-2024-03-05.html");
+
+  struct Case {
+    std::string text;
+    std::string needle;
+    bool found;
+  };
+  const Case cases[] = {
+      {"<a href=\"HTTP://WWW.MYSITE.EXAMPLE/\">", kSite, true},
+      {"<a href=\"https://www.mysite.example/\">", kSite, false},
+      {"<a href=\"http://mysite.example/\">", kSite, false},
+      {"<a href=\"http://www.mysite.example\">", kSite, false},
+      {"http://www.mysite.example/sub", kSite, true},
+      {"caf\xc3\xa9", "CAF\xc3\x89", false},  // only A to Z fold
+      {"CAF\xc3\xa9", "caf\xc3\xa9", true},
+      {std::string("x\0http://www.mysite.example/", 28), kSite, true},
+      {"anything", "", false},
+      {"", kSite, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(containsIgnoringAsciiCase(c.text, c.needle), c.found) << c.text;
+  EXPECT_EQ(linkState(submit::kFetchConnectFailed, "", "", kSite), "Connect the Url error!");
+  EXPECT_EQ(linkState(submit::kFetchSendFailed, "Timeout was reached", "", kSite), "Timeout was reached");
+}
+
+// Pages that link to the site, in every way that does and does not count.
+class LinksReportTest : public ::testing::Test {
+ protected:
+  LinksReportTest() {
+    setenv("no_proxy", "*", 1);
+    auto page = [](const std::string& body, int status = 200) {
+      return [body, status](const httplib::Request&, httplib::Response& res) {
+        res.status = status;
+        res.set_content(body, "text/html");
+      };
+    };
+    server_.get("/other-case", [this](const httplib::Request&, httplib::Response& res) {
+      if (stopOnFirst_) coordination_.stop.set();
+      res.set_content("<a href=\"HTTP://WWW.MYSITE.EXAMPLE/\">My site</a>", "text/html");
+    });
+    server_.get("/other-scheme", page("<a href=\"https://www.mysite.example/\">My site</a>"));
+    server_.get("/other-prefix", page("<a href=\"http://mysite.example/\">My site</a>"));
+    server_.get("/missing", page("<h1>Not Found</h1>", 404));
+    server_.get("/missing-but-linked", page("gone, see http://www.mysite.example/", 404));
+    options_.fetch.stallTimeout = std::chrono::milliseconds(300);
+    options_.fetch.offlineCheck = [](std::string_view host) { return host == "offline.example"; };
+    options_.clock = [] { return std::time_t(1709629620); };
+  }
+
+  void add(const std::string& url, const std::string& title = "", int32_t rank = 0) {
+    core::LinkRecord r{};
+    core::copyText(r.url, url);
+    core::copyText(r.link_text, title);
+    r.page_rank = rank;
+    links_.append(r);
+  }
+
+  test::LocalServer server_;
+  test::TempDir dir_;
+  core::LinkList links_;
+  core::Coordination coordination_;
+  LinksReportOptions options_;
+  bool stopOnFirst_ = false;
+};
+
+TEST_F(LinksReportTest, EachLinkGetsItsStateAndTheReportIsWritten) {
+  ASSERT_TRUE(server_.start());
+  test::SilentPort silent;
+  add(server_.url("/other-case"), "Other case", 4);
+  add(server_.url("/other-scheme"), "", -1);
+  add(server_.url("/other-prefix"));
+  add(server_.url("/missing"));
+  add(server_.url("/missing-but-linked"));
+  add(silent.baseUrl() + "/never-answers");
+  add("http://127.0.0.1:" + std::to_string(test::unusedLocalPort()) + "/refused");
+  add("http://offline.example/");
+
+  std::vector<std::size_t> progress;
+  options_.onChecked = [&](std::size_t n) { progress.push_back(n); };
+  const auto path = dir_.file("report.html");
+  LinksReportResult result = runLinksReport(links_, kSite, path, coordination_, options_);
+  EXPECT_TRUE(result.written);
+  EXPECT_FALSE(result.stopped);
+  EXPECT_EQ(checkEndText(coordination_.stop.isSet()), "Check complete!");
+  ASSERT_EQ(result.rows.size(), 8u);
+  EXPECT_EQ(progress.size(), 8u);
+
+  EXPECT_EQ(result.rows[0].state, "OK");
+  EXPECT_EQ(result.rows[0].title, "Other case");
+  EXPECT_EQ(result.rows[0].pageRank, "4");
+  EXPECT_EQ(result.rows[1].state, "Link URL Removed!");
+  EXPECT_EQ(result.rows[1].pageRank, "-1");
+  EXPECT_EQ(result.rows[2].state, "Link URL Removed!");
+  EXPECT_EQ(result.rows[3].state, "Link URL Removed!");
+  EXPECT_EQ(result.rows[4].state, "OK");  // an error page is still a page
+  EXPECT_EQ(result.rows[5].state, curl_easy_strerror(CURLE_OPERATION_TIMEDOUT));
+  EXPECT_NE(result.rows[6].state.find("connect"), std::string::npos) << result.rows[6].state;
+  EXPECT_EQ(result.rows[7].state, "Connect the Url error!");
+
+  const std::string file = test::readFile(path);
+  EXPECT_EQ(file, linksReportText(kSite, result.rows, localTime(1709629620)));
+  EXPECT_NE(file.find("<td >&nbsp;</td><td >-1</td><td >Link URL Removed!</td></tr>\r\n"), std::string::npos);
+  EXPECT_EQ(coordination_.workers.value(), 0);
+}
+
+TEST_F(LinksReportTest, StopWritesTheLinksCheckedSoFar) {
+  stopOnFirst_ = true;
+  ASSERT_TRUE(server_.start());
+  add(server_.url("/other-case"));
+  add(server_.url("/other-scheme"));
+  const auto path = dir_.file("report.html");
+  LinksReportResult result = runLinksReport(links_, kSite, path, coordination_, options_);
+  EXPECT_TRUE(result.stopped);
+  EXPECT_TRUE(result.written);
+  ASSERT_EQ(result.rows.size(), 1u);
+  EXPECT_EQ(result.rows[0].state, "OK");
+  EXPECT_EQ(checkEndText(coordination_.stop.isSet()), "Check canceled!");
+  EXPECT_EQ(test::readFile(path).find("other-scheme"), std::string::npos);
+}
+
+TEST_F(LinksReportTest, AFileThatCannotBeCreatedIsNoReport) {
+  LinksReportResult result = runLinksReport(links_, kSite, dir_.file("missing/report.html"), coordination_, options_);
+  EXPECT_FALSE(result.written);
+  EXPECT_TRUE(result.rows.empty());
+}
+
+}  // namespace
+}  // namespace larkspur::links
