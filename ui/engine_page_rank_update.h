@@ -1,0 +1,52 @@
+#pragma once
+// The engine page-rank update: a worker that asks the PageRank of every
+// target's host, stores it in the record's rank and posts a record-changed
+// message for each record, then a finished message. It stops after the
+// record in hand when the stop signal is set. The Engine table must not be
+// cleared or rebuilt while it runs: callers stop it and wait first.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <thread>
+
+#include "core/engine_table.h"
+#include "core/event.h"
+#include "core/messages.h"
+
+namespace larkspur::ui {
+
+// The rank of a host: a digit 0 to 9, 0 when the query fails.
+using RankQuery = std::function<int32_t(std::string_view host)>;
+
+// Asks the toolbar query service.
+int32_t queryHostRank(std::string_view host);
+
+class EnginePageRankUpdate {
+ public:
+  explicit EnginePageRankUpdate(core::Event& stop);
+  // Waits for a running worker; set the stop signal first to make that short.
+  ~EnginePageRankUpdate();
+  EnginePageRankUpdate(const EnginePageRankUpdate&) = delete;
+  EnginePageRankUpdate& operator=(const EnginePageRankUpdate&) = delete;
+
+  // Resets the stop signal, raises the running flag and starts the worker
+  // over `engines`. Returns false, doing nothing, while a worker runs.
+  bool start(const core::EngineTable& engines, core::Post post, RankQuery query = queryHostRank);
+
+  // The PageRank-running flag: 1 from start() until the worker has posted
+  // its finished message.
+  int32_t runningFlag() const { return running_.load(std::memory_order_acquire); }
+  bool running() const { return runningFlag() != 0; }
+
+  // Waits for the worker thread to end (at once when none runs).
+  void join();
+
+ private:
+  core::Event& stop_;
+  std::atomic<int32_t> running_{0};
+  std::thread thread_;
+};
+
+}  // namespace larkspur::ui

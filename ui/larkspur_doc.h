@@ -1,0 +1,78 @@
+#pragma once
+// The project document: New, Open, Save and Save As over the open project,
+// its title, the "Save changes" question and the last project path. The data
+// are the Project's; the document only decides when they are replaced and
+// tells the main window to rebuild its views.
+
+#include <QObject>
+#include <QString>
+
+#include "core/project.h"
+#include "core/settings_store.h"
+#include "core/status.h"
+
+namespace larkspur::ui {
+
+class CMainFrame;
+class RecentFiles;
+
+inline constexpr char kProjectFileFilter[] = "Larkspur File (*.lkr)";
+inline constexpr char kProjectFileSuffix[] = "lkr";
+
+class CLarkspurDoc : public QObject {
+  Q_OBJECT
+
+ public:
+  CLarkspurDoc(core::Project& project, core::Settings& settings, RecentFiles& recent, QObject* parent = nullptr);
+
+  void setFrame(CMainFrame* frame) { frame_ = frame; }
+
+  // New: the blank profile dialog first; only when it is accepted are the
+  // tables cleared and rebuilt, so cancelling leaves the open project as it
+  // was. The title becomes the website host name; the project is modified.
+  bool onNewDocument();
+  // Open: the file is read and checked before anything is cleared, so a file
+  // that cannot be read or does not parse leaves the open project as it was.
+  // The title becomes the full website URL; the path becomes the last project.
+  bool onOpenDocument(const QString& path);
+  // Saves to `path`; on success the path becomes the last project path.
+  bool doSave(const QString& path);
+
+  // Commands, with the questions and dialogs they involve.
+  void fileNew();
+  void fileOpen();
+  bool openDocumentFile(const QString& path);
+  bool save();
+  bool saveAs();
+  // Asks "Save changes to %1?" when the project is modified; false when the
+  // user cancels (or a save fails).
+  bool saveModified();
+  // "Edit website info": the profile dialog over the current profile.
+  bool editProfile();
+
+  QString title() const { return title_; }
+  void setTitle(const QString& title);
+  QString pathName() const;
+  bool isModified() const { return project_.modified(); }
+  void setModified(bool modified) { project_.setModified(modified); }
+
+  core::Project& project() { return project_; }
+  core::Settings& settings() { return settings_; }
+  RecentFiles& recentFiles() { return recent_; }
+
+ signals:
+  void titleChanged(const QString& title);
+  void recentFilesChanged();
+
+ private:
+  QWidget* dialogParent() const;
+  void reportFailure(const core::Status& status);
+
+  core::Project& project_;
+  core::Settings& settings_;
+  RecentFiles& recent_;
+  CMainFrame* frame_ = nullptr;
+  QString title_;
+};
+
+}  // namespace larkspur::ui

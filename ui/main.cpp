@@ -1,0 +1,73 @@
+// The Larkspur desktop program.
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+
+#include "core/service_hosts.h"
+#include "larkspur_version.h"
+#include "ui/command_line.h"
+#include "ui/larkspur_app.h"
+#include "ui/main_frame.h"
+
+namespace {
+
+// A picture of the main window for the documentation: a fixed size, taken
+// once the window has settled.
+constexpr int kScreenshotWidth = 1180;
+constexpr int kScreenshotHeight = 720;
+constexpr int kScreenshotDelayMs = 1200;
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  // The browser engine shares OpenGL contexts between its views; this must be
+  // set before the application object exists.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Larkspur"));
+  QApplication::setApplicationVersion(QStringLiteral(LARKSPUR_VERSION));
+  QApplication::setOrganizationName(QStringLiteral("NORVELLA"));
+  QApplication::setDesktopFileName(QStringLiteral("larkspur"));
+
+  QStringList arguments = QApplication::arguments();
+  arguments.removeFirst();
+  const larkspur::ui::CommandLine commandLine = larkspur::ui::parseCommandLine(arguments);
+  if (commandLine.help) {
+    std::fputs(qPrintable(larkspur::ui::commandLineUsage()), stdout);
+    return 0;
+  }
+  if (!commandLine.error.isEmpty()) {
+    std::fprintf(stderr, "larkspur: %s\n%s", qPrintable(commandLine.error),
+                 qPrintable(larkspur::ui::commandLineUsage()));
+    return 2;
+  }
+  if (!commandLine.serviceBase.isEmpty() && !larkspur::core::setServiceBase(commandLine.serviceBase.toStdString())) {
+    std::fprintf(stderr, "larkspur: --service-base wants scheme://host[:port] with http or https, not '%s'\n",
+                 qPrintable(commandLine.serviceBase));
+    return 2;
+  }
+
+  larkspur::ui::CLarkspurApp app;
+  const bool screenshot = !commandLine.screenshot.isEmpty();
+  if (!app.startUp(commandLine, !screenshot)) {
+    app.shutDown();
+    return 1;
+  }
+  int status = 0;
+  if (screenshot) {
+    larkspur::ui::CMainFrame* frame = app.frame();
+    frame->resize(kScreenshotWidth, kScreenshotHeight);
+    frame->show();
+    QTimer::singleShot(kScreenshotDelayMs, frame, [frame, &commandLine, &status] {
+      if (!frame->grab().save(commandLine.screenshot)) {
+        std::fprintf(stderr, "larkspur: cannot write %s\n", qPrintable(commandLine.screenshot));
+        status = 1;
+      }
+      frame->close();
+    });
+  }
+  const int result = application.exec();
+  app.shutDown();
+  return status != 0 ? status : result;
+}
