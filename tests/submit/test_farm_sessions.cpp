@@ -1,0 +1,224 @@
+// Sessions, direct requests and the batch loop against the target farm on
+// 127.0.0.1: real threads, the HTTP engine and real answers; time-outs are
+// shortened, the stop poll keeps its product period.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/coordination.h"
+#include "core/fixed_text.h"
+#include "core/message_queue.h"
+#include "submit/batch.h"
+#include "submit/batch_loop.h"
+#include "submit/direct_request.h"
+#include "submit/thread_starter.h"
+#include "tests/fixtures/farm/target_farm.h"
+#include "tests/submit/rules_test_support.h"
+#include "tests/support/local_server.h"
+
+namespace larkspur::submit {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using farm::FarmTarget;
+using farm::TargetFarm;
+
+std::string text(const char* field, std::size_t n) { return std::string(core::fieldView(field, n)); }
+
+class FarmSessions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(site.start());
+    profile = testing::bakeryProfile();
+    words = core::buildWordLists(profile);
+  }
+  // Records of the farm's targets, owned here.
+  std::vector<core::EngineRecord*> records(const std::vector<FarmTarget>& targets) {
+    std::vector<core::EngineRecord*> out;
+    for (const FarmTarget& t : targets) {
+      owned.push_back(std::make_unique<core::EngineRecord>(t.record));
+      out.push_back(owned.back().get());
+    }
+    return out;
+  }
+  StarterSettings settings(std::chrono::milliseconds timeOut) {
+    StarterSettings s;
+    s.profile = &profile;
+    s.words = &words;
+    s.coordination = &coordination;
+    s.post = queue.poster();
+    s.timings.timeOut = timeOut;
+    return s;
+  }
+  int finals(const std::vector<core::Message>& messages) {
+    int n = 0;
+    for (const auto& m : messages) n += m.param == 1 ? 1 : 0;
+    return n;
+  }
+
+  TargetFarm site;
+  core::WebsiteProfile profile;
+  core::WordLists words;
+  core::Coordination coordination;
+  core::MessageQueue queue;
+  std::vector<std::unique_ptr<core::EngineRecord>> owned;
+};
+
+TEST_F(FarmSessions, EveryTargetEndsInItsExpectedStateWithOneFinalReport) {
+  const std::vector<FarmTarget> targets = site.targets();
+  std::vector<core::EngineRecord*> list = records(targets);
+  {
+    ThreadStarter starter(settings(std::chrono::milliseconds(1500)));
+    for (core::EngineRecord* r : list) {
+      if (r->submit_type == core::kSubmitDirectRequest) {
+        starter.startDirectRequest(*r);
+      } else {
+        starter.startSession(*r);
+      }
+    }
+    EXPECT_EQ(coordination.workers.value(), static_cast<int32_t>(list.size()));
+  }
+  EXPECT_EQ(coordination.workers.value(), 0);
+  const std::vector<core::Message> messages = queue.take();
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    SCOPED_TRACE(targets[i].key);
+    EXPECT_EQ(text(list[i]->submit_state, 260), targets[i].expectedState);
+    EXPECT_EQ(text(list[i]->message, 260), targets[i].expectedMessage);
+    int finalCount = 0;
+    for (const auto& m : messages) {
+      if (m.record == list[i] && m.param == 1) {
+        ++finalCount;
+        EXPECT_EQ(m.text, targets[i].expectedMessage);
+      }
+    }
+    EXPECT_EQ(finalCount, 1);
+  }
+}
+
+TEST_F(FarmSessions, StopClosesEverySessionWithinAboutASecondWithoutAFinalReport) {
+  std::vector<FarmTarget> waiting;
+  for (const char* key : {"never-answers", "never-classifies", "url-after-button", "script-only", "never-answers"}) {
+    waiting.push_back(*site.target(key));
+  }
+  std::vector<core::EngineRecord*> list = records(waiting);
+  ThreadStarter starter(settings(kSessionTimeOut));
+  for (core::EngineRecord* r : list) starter.startSession(*r);
+  // Wait until every session has reached the page it will wait on.
+  const auto ready = Clock::now() + std::chrono::seconds(10);
+  auto arrived = [&] {
+    return site.received("never-answers").size() == 2 && site.received("never-classifies").size() == 2 &&
+           site.received("url-after-button").size() == 1 && site.received("script-only").size() == 1;
+  };
+  while (!arrived() && Clock::now() < ready) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(arrived());
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_EQ(coordination.workers.value(), 5);
+
+  const Clock::time_point stopAt = Clock::now();
+  coordination.stop.set();
+  while (coordination.workers.value() > 0 && Clock::now() - stopAt < std::chrono::seconds(5)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - stopAt);
+  EXPECT_EQ(coordination.workers.value(), 0);
+  EXPECT_LE(took.count(), 1300) << "sessions poll the stop signal every second";
+  starter.joinAll();
+  EXPECT_EQ(finals(queue.take()), 0);
+  for (core::EngineRecord* r : list) EXPECT_EQ(text(r->submit_state, 260), "");
+}
+
+TEST_F(FarmSessions, DirectRequestSendsTheExpandedHintAndTakesAnyCompletedAnswerAsSuccess) {
+  core::EngineRecord record = site.target("direct")->record;
+  core::copyText(record.message, "old");
+  const int32_t result = runDirectRequest(record, "http://www.example-bakery.com/", queue.poster());
+  EXPECT_EQ(result, kFetchComplete);
+  EXPECT_EQ(text(record.submit_state, 260), "Submit-OK");
+  EXPECT_EQ(text(record.message, 260), "Submit-OK");
+  const auto got = site.received("direct");
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].path, "/direct/add");
+  EXPECT_EQ(got[0].field("url"), "http://www.example-bakery.com/");
+  EXPECT_EQ(got[0].field("lang"), "en");
+  EXPECT_EQ(got[0].userAgent, "Microsoft Internet Explorer");
+  const auto messages = queue.take();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].param, 1);
+  EXPECT_EQ(messages[0].record, &record);
+}
+
+TEST_F(FarmSessions, OfflineDirectRequestFailsWithAnEmptyMessage) {
+  core::EngineRecord record = site.target("direct")->record;
+  core::copyText(record.message, "Post data.");
+  PageFetchOptions offline;
+  offline.offlineCheck = [](std::string_view) { return true; };
+  const int32_t result = runDirectRequest(record, "http://www.example-bakery.com/", queue.poster(), offline);
+  EXPECT_EQ(result, kFetchOffline);
+  EXPECT_EQ(text(record.submit_state, 260), "Submit-Error");
+  EXPECT_EQ(text(record.message, 260), "");
+  EXPECT_TRUE(site.received("direct").empty());
+  const auto messages = queue.take();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].param, 1);
+  EXPECT_EQ(messages[0].text, "");
+}
+
+TEST_F(FarmSessions, DirectRequestToAClosedPortFailsWithTheTransportText) {
+  core::EngineRecord record = site.target("direct")->record;
+  core::copyText(record.submit_hint,
+                 "http://127.0.0.1:" + std::to_string(test::unusedLocalPort()) + "/add?u=%URL%");
+  const int32_t result = runDirectRequest(record, "http://www.example-bakery.com/", queue.poster());
+  EXPECT_EQ(result, kFetchConnectFailed);
+  EXPECT_EQ(text(record.submit_state, 260), "Submit-Error");
+  EXPECT_NE(text(record.message, 260), "");
+}
+
+TEST_F(FarmSessions, BatchLoopRunsTheImmediateTargetsToTheEnd) {
+  std::vector<FarmTarget> quick;
+  for (const FarmTarget& t : site.targets()) {
+    if (t.answersAtOnce) quick.push_back(t);
+  }
+  std::vector<core::EngineRecord*> list = records(quick);
+  ThreadStarter starter(settings(std::chrono::milliseconds(5000)));
+  Batch batch(list, coordination, starter);
+  std::atomic<bool> cancel{false};
+  BatchLoopOptions options;
+  options.tickPeriod = std::chrono::milliseconds(20);
+  int64_t virtualSeconds = 1000;
+  options.clock = [&virtualSeconds] { return virtualSeconds++; };
+  EXPECT_EQ(runBatchLoop(batch, queue, cancel, options), BatchLoopEnd::kFinished);
+  int failed = 0;
+  for (const FarmTarget& t : quick) failed += t.expectedState == "Submit-Error" ? 1 : 0;
+  EXPECT_EQ(batch.processed(), static_cast<int>(quick.size()));
+  EXPECT_EQ(batch.failed(), failed);
+  EXPECT_EQ(batch.finishMessage(), batchFinishedText(static_cast<int>(quick.size()) - failed, failed));
+  EXPECT_NE(batch.elapsed(), "00:00:00");
+}
+
+TEST_F(FarmSessions, BatchLoopCancelRequestStopsTheBatch) {
+  std::vector<core::EngineRecord*> list = records({*site.target("never-answers"), *site.target("never-classifies")});
+  ThreadStarter starter(settings(kSessionTimeOut));
+  Batch batch(list, coordination, starter);
+  std::atomic<bool> cancel{false};
+  BatchLoopOptions options;
+  options.tickPeriod = std::chrono::milliseconds(20);
+  std::thread canceller([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    cancel.store(true);
+  });
+  const Clock::time_point began = Clock::now();
+  EXPECT_EQ(runBatchLoop(batch, queue, cancel, options), BatchLoopEnd::kCancelled);
+  canceller.join();
+  EXPECT_TRUE(coordination.stop.isSet());
+  starter.joinAll();
+  EXPECT_LT(Clock::now() - began, std::chrono::seconds(3));
+  EXPECT_EQ(batch.processed(), 0);
+}
+
+}  // namespace
+}  // namespace larkspur::submit
