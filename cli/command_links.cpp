@@ -1,0 +1,338 @@
+#include "cli/command_links.h"
+
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/arguments.h"
+#include "cli/cli_output.h"
+#include "cli/job_console.h"
+#include "cli/service_base_option.h"
+#include "core/coordination.h"
+#include "core/fixed_text.h"
+#include "core/link_import.h"
+#include "core/link_list_edit.h"
+#include "core/message_queue.h"
+#include "core/project.h"
+#include "core/website_profile.h"
+#include "links/counted_thread.h"
+#include "links/job_texts.h"
+#include "links/link_info_update.h"
+#include "links/link_search.h"
+#include "links/links_report.h"
+#include "links/list_export.h"
+#include "links/list_view.h"
+#include "links/report_time.h"
+
+namespace larkspur::cli {
+
+const char kLinksUsage[] =
+    "links import PROJECT.lkr FILE\n"
+    "      Add every line of FILE that holds \"http\" (any case) as a link.\n"
+    "  links add PROJECT.lkr URL [--title T] [--note N] [--email E] [--contact C]\n"
+    "      Add one link by hand.\n"
+    "  links delete PROJECT.lkr URL\n"
+    "      Delete every link with exactly this URL.\n"
+    "  links search PROJECT.lkr [--service-base URL]\n"
+    "      Ask Google and Yahoo Site Explorer for pages that link to the website.\n"
+    "  links update PROJECT.lkr [--ip] [--rank] [--email] [--service-base URL]\n"
+    "      Refresh the links' IP address, PageRank and contact e-mail (all three\n"
+    "      when none is chosen).\n"
+    "  links check PROJECT.lkr [--output FILE.html] [--service-base URL]\n"
+    "      Check that each linking page still links to the website; write the\n"
+    "      links report (default name HOST-YYYY-MM-DD.html).\n"
+    "  links export PROJECT.lkr FILE.(txt|htm|xml|xls)\n"
+    "      Export the link list's URL and Rank columns; the extension chooses the\n"
+    "      format (.xls gives an .xlsx workbook).";
+
+namespace {
+
+using core::fieldView;
+
+struct OpenedProject {
+  core::Project project;
+  std::filesystem::path path;
+};
+
+// Parses the words of one subcommand: PROJECT first, then `extra` positional
+// words. Prints a usage error and returns false on a mistake.
+bool parse(const std::string& sub, const std::vector<std::string>& words, std::set<std::string> values,
+           const std::set<std::string>& flags, std::size_t positionals, const char* usage, Arguments& out,
+           int& rc) {
+  values.insert("service-base");
+  out = Arguments(words, values, flags);
+  if (!out.error().empty()) {
+    rc = fail("links " + sub + ": " + out.error(), 2);
+    return false;
+  }
+  if (out.positional().size() != positionals) {
+    rc = fail(std::string("usage: larkspur-cli ") + usage, 2);
+    return false;
+  }
+  rc = applyServiceBaseOption(out, "links " + sub);
+  return rc == 0;
+}
+
+int openProject(const std::string& path, core::Project& project) {
+  core::Status opened = project.open(path);
+  return opened.ok() ? 0 : fail(opened.message);
+}
+
+int saveProject(core::Project& project, const std::string& path) {
+  core::Status saved = project.save(path);
+  return saved.ok() ? 0 : fail(saved.message);
+}
+
+std::string rankText(int32_t rank) { return rank == -1 ? std::string("-") : std::to_string(rank); }
+
+int runImport(const std::vector<std::string>& words) {
+  Arguments args({}, {}, {});
+  int rc = 0;
+  if (!parse("import", words, {}, {}, 2, "links import PROJECT.lkr FILE", args, rc)) return rc;
+  const std::string& path = args.positional()[0];
+  core::Project project;
+  if (int opened = openProject(path, project)) return opened;
+
+  core::ImportResult imported = core::importLinks(project.links, args.positional()[1], core::linkTimeNow());
+  if (!imported.status.ok()) return fail(imported.status.message + "(" + args.positional()[1] + ")");
+  if (imported.limitReached) {
+    warn("one import adds at most " + std::to_string(core::kImportMaxLinks) + " links; the rest of the file was skipped");
+  }
+  if (imported.added > 0) {
+    if (int saved = saveProject(project, path)) return saved;
+  }
+  std::printf("Imported %zu links (%zu in the list)\n", imported.added, project.links.size());
+  return 0;
+}
+
+int runAdd(const std::vector<std::string>& words) {
+  Arguments args({}, {}, {});
+  int rc = 0;
+  if (!parse("add", words, {"title", "note", "email", "contact"}, {}, 2,
+             "links add PROJECT.lkr URL [--title T] [--note N] [--email E] [--contact C]", args, rc)) {
+    return rc;
+  }
+  const std::string& path = args.positional()[0];
+  core::Project project;
+  if (int opened = openProject(path, project)) return opened;
+
+  core::LinkFields fields;
+  fields.url = args.positional()[1];
+  fields.linkText = args.value("title").value_or("");
+  fields.note = args.value("note").value_or("");
+  fields.email = args.value("email").value_or("");
+  fields.contactName = args.value("contact").value_or("");
+  core::AddLinkResult added = core::addLink(project.links, fields, core::linkTimeNow());
+  if (!added.status.ok()) return fail("links add: " + added.status.message);
+  if (!fields.note.empty()) warn("the project file does not keep notes: the note lasts only while a program holds the project open");
+  if (int saved = saveProject(project, path)) return saved;
+  std::printf("Added %s (%zu in the list)\n", fields.url.c_str(), project.links.size());
+  return 0;
+}
+
+int runDelete(const std::vector<std::string>& words) {
+  Arguments args({}, {}, {});
+  int rc = 0;
+  if (!parse("delete", words, {}, {}, 2, "links delete PROJECT.lkr URL", args, rc)) return rc;
+  const std::string& path = args.positional()[0];
+  const std::string& url = args.positional()[1];
+  core::Project project;
+  if (int opened = openProject(path, project)) return opened;
+
+  std::vector<const core::LinkRecord*> chosen;
+  for (const auto& record : project.links.snapshot()) {
+    if (fieldView(record->url) == url) chosen.push_back(record.get());
+  }
+  if (chosen.empty()) return fail("links delete: no link with the URL " + url);
+  const std::size_t removed = core::deleteLinks(project.links, chosen);
+  if (int saved = saveProject(project, path)) return saved;
+  std::printf("Deleted %zu link%s (%zu in the list)\n", removed, removed == 1 ? "" : "s", project.links.size());
+  return 0;
+}
+
+int runSearch(const std::vector<std::string>& words) {
+  Arguments args({}, {}, {});
+  int rc = 0;
+  if (!parse("search", words, {}, {}, 1, "links search PROJECT.lkr [--service-base URL]", args, rc)) return rc;
+  const std::string& path = args.positional()[0];
+  core::Project project;
+  if (int opened = openProject(path, project)) return opened;
+  const std::string url(fieldView(project.profile.url));
+  if (core::hostOfUrl(url).empty()) {
+    return fail("links search: the website URL '" + url + "' has no host name to search for");
+  }
+
+  core::Coordination& coordination = core::processCoordination();
+  core::MessageQueue queue;
+  InterruptToStop interrupt;
+  links::LinkSearch search(project.links, coordination, queue.poster());
+  if (!search.start(url)) return fail("links search: the search could not be started");
+  project.setModified(true);
+
+  std::size_t found = 0;
+  JobWatch watch;
+  watch.word = "Searching";
+  watch.finished = [&] { return search.finished(); };
+  watch.onMessage = [&](const core::Message& m) {
+    if (m.id != core::MessageId::kLinkFound) return;
+    ++found;
+    int32_t rank = 0;
+    if (auto record = project.links.find(static_cast<core::LinkRecord*>(m.record))) {
+      rank = project.links.withLock([&] { return record->page_rank; });
+    }
+    std::printf("found: %s  rank %s\n", m.text.c_str(), rankText(rank).c_str());
+    std::fflush(stdout);
+  };
+  watch.detail = [&] { return std::to_string(found) + " links found"; };
+  const bool stopped = watchJob(watch, queue, coordination, interrupt);
+  search.wait();
+
+  std::printf("%s\n", std::string(links::searchEndText(stopped)).c_str());
+  std::printf("%zu new links, %zu in the list\n", found, project.links.size());
+  if (found > 0) {
+    if (int saved = saveProject(project, path)) return saved;
+  }
+  return stopped ? 1 : 0;
+}
+
+int runUpdate(const std::vector<std::string>& words) {
+  Arguments args({}, {}, {});
+  int rc = 0;
+  if (!parse("update", words, {}, {"ip", "rank", "email"}, 1,
+             "links update PROJECT.lkr [--ip] [--rank] [--email] [--service-base URL]", args, rc)) {
+    return rc;
+  }
+  const std::string& path = args.positional()[0];
+  core::Project project;
+  if (int opened = openProject(path, project)) return opened;
+
+  links::LinkInfoFlags flags{args.has("ip"), args.has("rank"), args.has("email")};
+  if (!flags.ip && !flags.rank && !flags.email) flags = links::kGetAll;
+
+  core::Coordination& coordination = core::processCoordination();
+  core::MessageQueue queue;
+  InterruptToStop interrupt;
+  std::atomic<bool> done{false};
+  std::atomic<std::size_t> visited{0};
+  const std::size_t total = project.links.size();
+  links::LinkInfoOptions options;
+  options.onVisited = [&](std::size_t n) { visited = n; };
+
+  coordination.stop.reset();
+  std::size_t changed = 0;
+  JobWatch watch;
+  watch.word = "Updating";
+  watch.finished = [&] { return done.load(); };
+  watch.onMessage = [&](const core::Message& m) {
+    if (m.id != core::MessageId::kRecordChanged) return;
+    ++changed;
+    auto record = project.links.find(static_cast<core::LinkRecord*>(m.record));
+    if (!record) return;
+    core::LinkRecord copy = project.links.withLock([&] { return *record; });
+    std::printf("updated: %s  rank %s", m.text.c_str(), rankText(copy.page_rank).c_str());
+    if (copy.ip[0]) std::printf("  ip %s", copy.ip);
+    if (copy.email[0]) std::printf("  email %s", copy.email);
+    std::printf("\n");
+    std::fflush(stdout);
+  };
+  watch.detail = [&] { return std::to_string(visited.load()) + " of " + std::to_string(total) + " links"; };
+
+  bool stopped = false;
+  {
+    links::CountedThread worker(coordination.workers, [&] {
+      links::runLinkInfoUpdate(project.links, flags, coordination, queue.poster(), options);
+      done = true;
+    });
+    if (!worker.started()) return fail("links update: no worker thread could be started");
+    stopped = watchJob(watch, queue, coordination, interrupt);
+  }
+
+  std::printf("%s\n", std::string(links::updateEndText(stopped)).c_str());
+  std::printf("%zu links changed\n", changed);
+  if (changed > 0) {
+    if (int saved = saveProject(project, path)) return saved;
+  }
+  return stopped ? 1 : 0;
+}
+
+int runCheck(const std::vector<std::string>& words) {
+  Arguments args({}, {}, {});
+  int rc = 0;
+  if (!parse("check", words, {"output"}, {}, 1,
+             "links check PROJECT.lkr [--output FILE.html] [--service-base URL]", args, rc)) {
+    return rc;
+  }
+  core::Project project;
+  if (int opened = openProject(args.positional()[0], project)) return opened;
+  const std::string url(fieldView(project.profile.url));
+  const std::string output = args.value("output").value_or(
+      links::proposedLinksReportName(url, links::localTime(std::time(nullptr))));
+
+  core::Coordination& coordination = core::processCoordination();
+  core::MessageQueue queue;
+  InterruptToStop interrupt;
+  std::atomic<bool> done{false};
+  std::atomic<std::size_t> checked{0};
+  const std::size_t total = project.links.size();
+  links::LinksReportOptions options;
+  options.onChecked = [&](std::size_t n) { checked = n; };
+  links::LinksReportResult result;
+
+  coordination.stop.reset();
+  JobWatch watch;
+  watch.word = "Checking";
+  watch.finished = [&] { return done.load(); };
+  watch.detail = [&] { return std::to_string(checked.load()) + " of " + std::to_string(total) + " links"; };
+  bool stopped = false;
+  {
+    links::CountedThread worker(coordination.workers, [&] {
+      result = links::runLinksReport(project.links, url, output, coordination, options);
+      done = true;
+    });
+    if (!worker.started()) return fail("links check: no worker thread could be started");
+    stopped = watchJob(watch, queue, coordination, interrupt);
+  }
+
+  for (const links::LinksReportRow& row : result.rows) std::printf("%s  %s\n", row.state.c_str(), row.url.c_str());
+  std::printf("%s\n", std::string(links::checkEndText(stopped)).c_str());
+  if (!result.written) return fail("Create file error! (" + output + ")");
+  std::printf("Report: %s\n", output.c_str());
+  return stopped ? 1 : 0;
+}
+
+int runExport(const std::vector<std::string>& words) {
+  Arguments args({}, {}, {});
+  int rc = 0;
+  if (!parse("export", words, {}, {}, 2, "links export PROJECT.lkr FILE.(txt|htm|xml|xls)", args, rc)) return rc;
+  core::Project project;
+  if (int opened = openProject(args.positional()[0], project)) return opened;
+  const std::string& file = args.positional()[1];
+  const links::ListView view = links::linkListView(project.links);
+  core::Status exported = links::exportListView(view, file);
+  if (!exported.ok()) return fail(exported.message + " (" + file + ")");
+  std::printf("Exported %zu links to %s\n", view.rows.size(), file.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int runLinksCommand(const std::vector<std::string>& args) {
+  if (args.empty()) {
+    return fail("links needs a subcommand: import, add, delete, search, update, check or export (see --help)", 2);
+  }
+  const std::string& sub = args.front();
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (sub == "import") return runImport(rest);
+  if (sub == "add") return runAdd(rest);
+  if (sub == "delete") return runDelete(rest);
+  if (sub == "search") return runSearch(rest);
+  if (sub == "update") return runUpdate(rest);
+  if (sub == "check") return runCheck(rest);
+  if (sub == "export") return runExport(rest);
+  return fail("links: unknown subcommand '" + sub + "' (import, add, delete, search, update, check, export)", 2);
+}
+
+}  // namespace larkspur::cli

@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/cli/run_cli.h"
+#include "tests/support/local_server.h"
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace larkspur::test {
+namespace {
+
+class CliLinksTest : public ::testing::Test {
+ protected:
+  CliLinksTest() {
+    setenv("no_proxy", "*", 1);
+    CliResult created = runCli({"new", project, "--url", "http://www.mysite.example/"});
+    EXPECT_EQ(created.exitCode, 0) << created.err;
+  }
+
+  nlohmann::json links() {
+    CliResult r = runCli({"show", project, "--json"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return nlohmann::json::parse(r.out)["links"];
+  }
+  std::set<std::string> urls() {
+    std::set<std::string> out;
+    for (const auto& l : links()) out.insert(l["url"].get<std::string>());
+    return out;
+  }
+
+  TempDir dir;
+  std::string project = dir.file("site.lkr").string();
+};
+
+TEST_F(CliLinksTest, ImportAddDeleteAndExport) {
+  writeFile(dir.file("in.txt"), "http://a.example/\nno address\n  HTTP://B.EXAMPLE/ \r\n");
+  CliResult imported = runCli({"links", "import", project, dir.file("in.txt").string()});
+  ASSERT_EQ(imported.exitCode, 0) << imported.err;
+  EXPECT_EQ(imported.out, "Imported 2 links (2 in the list)\n");
+  CliResult missing = runCli({"links", "import", project, dir.file("none.txt").string()});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find("Open import file error! "), std::string::npos) << missing.err;
+
+  CliResult added = runCli({"links", "add", project, "http://c.example/", "--title", "C, \"quoted\"", "--email",
+                            "x@c.example", "--contact", "Cee"});
+  ASSERT_EQ(added.exitCode, 0) << added.err;
+  nlohmann::json all = links();
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_EQ(all[1]["url"], "HTTP://B.EXAMPLE/");
+  EXPECT_EQ(all[2]["title"], "C, \"quoted\"");
+  EXPECT_EQ(all[2]["email"], "x@c.example");
+  EXPECT_EQ(all[2]["contact"], "Cee");
+  EXPECT_GT(all[2]["added"].get<int64_t>(), 0);
+
+  CliResult empty = runCli({"links", "add", project, ""});
+  EXPECT_EQ(empty.exitCode, 1);
+  EXPECT_NE(empty.err.find("Please input the Link URL!"), std::string::npos) << empty.err;
+  CliResult tooLong = runCli({"links", "add", project, "http://d.example/", "--email", std::string(64, 'e')});
+  EXPECT_EQ(tooLong.exitCode, 1);
+  EXPECT_NE(tooLong.err.find("Please enter no more than 63 characters."), std::string::npos) << tooLong.err;
+
+  CliResult deleted = runCli({"links", "delete", project, "http://a.example/"});
+  ASSERT_EQ(deleted.exitCode, 0) << deleted.err;
+  EXPECT_EQ(urls(), (std::set<std::string>{"HTTP://B.EXAMPLE/", "http://c.example/"}));
+  EXPECT_EQ(runCli({"links", "delete", project, "http://a.example/"}).exitCode, 1);
+
+  // The default view: the Link URL and Rank columns.
+  const std::string txt = dir.file("out.txt").string();
+  CliResult exported = runCli({"links", "export", project, txt});
+  ASSERT_EQ(exported.exitCode, 0) << exported.err;
+  EXPECT_EQ(readFile(txt), "Link URL,Rank\r\nHTTP://B.EXAMPLE/,0\r\nhttp://c.example/,0\r\n");
+  const std::string htm = dir.file("out.HTM").string();
+  ASSERT_EQ(runCli({"links", "export", project, htm}).exitCode, 0);
+  EXPECT_EQ(readFile(htm),
+            "<table border=\"1\"><tr><td>Link URL</td><td>Rank</td></tr><tr><td>HTTP://B.EXAMPLE/</td><td>0</td></tr>"
+            "<tr><td>http://c.example/</td><td>0</td></tr>");
+  const std::string xls = dir.file("out.xls").string();
+  ASSERT_EQ(runCli({"links", "export", project, xls}).exitCode, 0);
+  EXPECT_EQ(readFile(xls).substr(0, 2), "PK");
+  CliResult failed = runCli({"links", "export", project, dir.file("no/dir.xml").string()});
+  EXPECT_EQ(failed.exitCode, 1);
+  EXPECT_NE(failed.err.find("Create file error!"), std::string::npos);
+}
+
+TEST_F(CliLinksTest, UsageErrors) {
+  const std::vector<std::vector<std::string>> cases{
+      {"links"},
+      {"links", "frobnicate", project},
+      {"links", "import", project},
+      {"links", "search", project, "--colour"},
+      {"links", "search", project, "--service-base", "ftp://127.0.0.1"},
+      {"links", "update", project, "--ip=yes"},
+      {"report"},
+  };
+  for (const auto& args : cases) {
+    CliResult r = runCli(args);
+    EXPECT_EQ(r.exitCode, 2) << args.back() << ": " << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+  }
+}
+
+// Google, Yahoo and the toolbar on one local server. Google's pages bring a
+// new link each up to `googlePages`; Yahoo has one redirect link.
+class FakeServices {
+ public:
+  explicit FakeServices(int googlePages) {
+    server.get("/search", [this, googlePages](const httplib::Request& req, httplib::Response& res) {
+      if (req.has_param("client")) {
+        res.set_content("Rank_1:1:4", "text/plain");
+        return;
+      }
+      if (req.get_param_value("q").rfind("link:", 0) != 0) {  // the e-mail search
+        res.set_content("<p>Mail us at sales@<b>" + req.get_param_value("q") + "</b> any time you like", "text/html");
+        return;
+      }
+      const int start = std::stoi(req.get_param_value("start"));
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++googleRequests;
+      }
+      changed.notify_all();
+      std::string body = "<a href='http://www.google.com/intl/'>Google</a>";
+      if (start / 100 < googlePages) body += "<a href='http://g" + std::to_string(start) + ".example/'>G</a>";
+      res.set_content(body, "text/html");
+    });
+    server.get("/advsearch", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<a href='http://rds.yahoo.com/_ylt=A/**http%3A//y.example/page'>Y</a>", "text/html");
+    });
+    EXPECT_TRUE(server.start());
+  }
+
+  // Waits until Google has been asked `n` times (or 20 s have passed).
+  bool waitForGoogleRequests(int n) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, std::chrono::seconds(20), [&] { return googleRequests >= n; });
+  }
+
+  LocalServer server;
+  std::mutex mutex;
+  std::condition_variable changed;
+  int googleRequests = 0;
+};
+
+TEST_F(CliLinksTest, SearchFindsLinksAndSavesThem) {
+  FakeServices services(2);
+  CliResult r = runCli({"links", "search", project, "--service-base", services.server.baseUrl()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("found: http://g0.example/  rank 4\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("found: http://y.example/page  rank 4\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Search complete!\n3 new links, 3 in the list\n"), std::string::npos) << r.out;
+  EXPECT_EQ(urls(), (std::set<std::string>{"http://g0.example/", "http://g100.example/", "http://y.example/page"}));
+
+  // Nothing new the second time; the project is left as it was.
+  CliResult again = runCli({"links", "search", project, "--service-base", services.server.baseUrl()});
+  ASSERT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_NE(again.out.find("0 new links, 3 in the list"), std::string::npos) << again.out;
+
+  CliResult noHost = runCli({"new", dir.file("nohost.lkr").string(), "--url", "www.mysite.example"});
+  ASSERT_EQ(noHost.exitCode, 0);
+  CliResult refused = runCli({"links", "search", dir.file("nohost.lkr").string()});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("no host name"), std::string::npos) << refused.err;
+}
+
+TEST_F(CliLinksTest, CtrlCStopsTheSearchAndKeepsWhatWasFound) {
+  FakeServices services(1000000);  // Google never runs out of new links
+  const std::string outPath = dir.file("out").string();
+  const std::string errPath = dir.file("err").string();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<std::string> words{LARKSPUR_CLI_PATH, "links", "search", project, "--service-base",
+                                 services.server.baseUrl()};
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, LARKSPUR_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+
+  // Interrupt once the search is well under way.
+  ASSERT_TRUE(services.waitForGoogleRequests(8));
+  kill(pid, SIGINT);
+  int status = 0;
+  pid_t ended = 0;
+  for (int i = 0; i < 300 && ended == 0; ++i) {
+    ended = waitpid(pid, &status, WNOHANG);
+    if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (ended == 0) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    FAIL() << "the search did not stop on Ctrl-C";
+  }
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string out = readFile(outPath);
+  EXPECT_NE(out.find("Search canceled!\n"), std::string::npos) << out << readFile(errPath);
+  EXPECT_GE(urls().size(), 7u) << "the links found before Ctrl-C are saved";
+}
+
+TEST_F(CliLinksTest, UpdateAndCheck) {
+  FakeServices services(0);
+  // Pages that link to the site and one that does not.
+  services.server.get("/linking", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<a href='HTTP://WWW.MYSITE.EXAMPLE/'>friend</a>", "text/html");
+  });
+  services.server.get("/not-linking", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<a href='https://www.mysite.example/'>friend</a>", "text/html");
+  });
+  const std::string linking = services.server.url("/linking");
+  const std::string notLinking = services.server.url("/not-linking");
+  ASSERT_EQ(runCli({"links", "add", project, linking}).exitCode, 0);
+  ASSERT_EQ(runCli({"links", "add", project, notLinking}).exitCode, 0);
+
+  CliResult updated = runCli({"links", "update", project, "--rank", "--email", "--service-base",
+                              services.server.baseUrl()});
+  ASSERT_EQ(updated.exitCode, 0) << updated.err;
+  EXPECT_NE(updated.out.find("Update complete!\n2 links changed\n"), std::string::npos) << updated.out;
+  for (const auto& l : links()) {
+    EXPECT_EQ(l["rank"], 4);
+    EXPECT_EQ(l["email"], "sales@127.0.0.1");
+    EXPECT_EQ(l["ip"], "");  // not asked for
+  }
+  CliResult unchanged = runCli({"links", "update", project, "--rank", "--service-base", services.server.baseUrl()});
+  EXPECT_NE(unchanged.out.find("Update complete!\n0 links changed\n"), std::string::npos) << unchanged.out;
+
+  const std::string report = dir.file("links-report.html").string();
+  CliResult checked = runCli({"links", "check", project, "--output", report});
+  ASSERT_EQ(checked.exitCode, 0) << checked.err;
+  EXPECT_EQ(checked.out, "OK  " + linking + "\nLink URL Removed!  " + notLinking + "\nCheck complete!\nReport: " +
+                             report + "\n");
+  const std::string html = readFile(report);
+  EXPECT_EQ(html.rfind("<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 2.0//EN\">\r\n", 0), 0u);
+  EXPECT_NE(html.find("<td >4</td><td >Link URL Removed!</td></tr>\r\n</body></html>"), std::string::npos) << html;
+}
+
+}  // namespace
+}  // namespace larkspur::test
