@@ -35,9 +35,12 @@ class FindDialog : public QDialog {
   void textChanged();
   void closed();
 
+ public slots:
+  // Cancel: hides the dialog and reports it closed.
+  void reject() override;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void reject() override;
 
  private:
   QLineEdit* text_ = nullptr;

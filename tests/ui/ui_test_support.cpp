@@ -1,0 +1,76 @@
+#include "ui_test_support.h"
+
+#include <QElapsedTimer>
+#include <memory>
+
+#include "core/fixed_text.h"
+
+namespace larkspur::test {
+
+ScopedConfigHome::ScopedConfigHome()
+    : previous_(qgetenv("XDG_CONFIG_HOME")), hadPrevious_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) {
+  qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8());
+}
+
+ScopedConfigHome::~ScopedConfigHome() {
+  if (hadPrevious_) {
+    qputenv("XDG_CONFIG_HOME", previous_);
+  } else {
+    qunsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+MessageBoxRecorder::MessageBoxRecorder() {
+  ui::MessageBoxes::setResponder([this](const ui::MessageBoxRequest& request) {
+    texts_.append(request.text);
+    if (!answers_.empty()) {
+      const QMessageBox::StandardButton answer = answers_.front();
+      answers_.pop_front();
+      return answer;
+    }
+    return request.buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes;
+  });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { ui::MessageBoxes::setResponder({}); }
+
+FileDialogAnswers::FileDialogAnswers() {
+  ui::FileDialogs::setResponder([this](const ui::FileDialogRequest& request) {
+    requests_.push_back(request);
+    if (paths_.empty()) return QString();
+    QString path = paths_.front();
+    paths_.pop_front();
+    return path;
+  });
+}
+
+FileDialogAnswers::~FileDialogAnswers() { ui::FileDialogs::setResponder({}); }
+
+QTimer* whenModal(std::function<void(QWidget*)> action, int timeoutMs) {
+  auto* timer = new QTimer(qApp);
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, action = std::move(action), timeoutMs] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal && clock->elapsed() < timeoutMs) return;
+    timer->stop();
+    timer->deleteLater();
+    if (modal) action(modal);
+  });
+  timer->start(5);
+  return timer;
+}
+
+void writeProject(const QString& path, const std::string& url, const std::string& country,
+                  std::function<void(core::Project&)> change) {
+  core::Project project;
+  project.newProject();
+  core::copyText(project.profile.url, url);
+  core::copyText(project.profile.country, country);
+  project.profileChanged();
+  if (change) change(project);
+  const core::Status saved = project.save(path.toStdString());
+  if (!saved.ok()) qFatal("cannot write a test project: %s", saved.message.c_str());
+}
+
+}  // namespace larkspur::test

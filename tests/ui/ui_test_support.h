@@ -1,0 +1,73 @@
+#pragma once
+// Helpers for the desktop program's tests: a private configuration folder,
+// answers for message boxes and file dialogs, and a way to act on a modal
+// dialog while it runs.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "core/project.h"
+#include "ui/file_dialogs.h"
+#include "ui/message_boxes.h"
+
+namespace larkspur::test {
+
+// XDG_CONFIG_HOME pointing at a fresh temporary folder while the object lives.
+class ScopedConfigHome {
+ public:
+  ScopedConfigHome();
+  ~ScopedConfigHome();
+  QString path() const { return dir_.path(); }
+  // The settings folder of the program inside it.
+  QString settingsFolder() const { return dir_.path() + QStringLiteral("/NORVELLA/Larkspur"); }
+
+ private:
+  QTemporaryDir dir_;
+  QByteArray previous_;
+  bool hadPrevious_;
+};
+
+// Answers every message box: records its text and returns the next queued
+// answer (OK, or the first button offered, when none is queued).
+class MessageBoxRecorder {
+ public:
+  MessageBoxRecorder();
+  ~MessageBoxRecorder();
+  void queueAnswer(QMessageBox::StandardButton answer) { answers_.push_back(answer); }
+  const QStringList& texts() const { return texts_; }
+  void clear() { texts_.clear(); }
+
+ private:
+  QStringList texts_;
+  std::deque<QMessageBox::StandardButton> answers_;
+};
+
+// Answers file dialogs with queued paths (empty: cancelled); records requests.
+class FileDialogAnswers {
+ public:
+  FileDialogAnswers();
+  ~FileDialogAnswers();
+  void queue(const QString& path) { paths_.push_back(path); }
+  const std::vector<ui::FileDialogRequest>& requests() const { return requests_; }
+
+ private:
+  std::deque<QString> paths_;
+  std::vector<ui::FileDialogRequest> requests_;
+};
+
+// Calls `action` with the first modal widget that shows up (polled every few
+// milliseconds), once. The returned timer stops itself after acting.
+QTimer* whenModal(std::function<void(QWidget* modal)> action, int timeoutMs = 10000);
+
+// A project file with a fresh target table and a profile with this URL.
+void writeProject(const QString& path, const std::string& url, const std::string& country = "",
+                  std::function<void(core::Project&)> change = {});
+
+}  // namespace larkspur::test
