@@ -1,5 +1,6 @@
 #include "links/link_search.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -25,7 +26,9 @@ class EngineCloser {
  public:
   EngineCloser(core::Event& close, const core::Event& stop, const LinkSearchOptions& options)
       : close_(close),
-        thread_([this, &stop, limit = options.timeLimit, poll = options.stopPoll] { watch(stop, limit, poll); }) {}
+        thread_([this, &stop, limit = options.timeLimit, poll = std::max(options.stopPoll, std::chrono::milliseconds(1))] {
+          watch(stop, limit, poll);
+        }) {}
   ~EngineCloser() {
     finished_.set();
     thread_.join();

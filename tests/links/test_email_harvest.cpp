@@ -48,6 +48,7 @@ TEST(FindEmailInAnswer, TheScanOverMarkedUpAddresses) {
       {" john_@<b>example.com</b>" + kTail, nullptr},           // an underscore right before '@'
       {" j@<b>example.com</b>" + kTail, nullptr},               // one character
       {" jo@<b>example.com</b>" + kTail, "jo@example.com"},     // two
+      {" jo@<b>myexample.com</b>" + kTail, "jo@example.com"},   // the name need only occur behind
       {" " + std::string(20, 'x') + "@<b>example.com</b>" + kTail, "xxxxxxxxxxxxxxxxxxxx@example.com"},
       {" " + std::string(21, 'x') + "@<b>example.com</b>" + kTail, nullptr},
       {"\tjohn@<b>example.com</b>" + kTail, nullptr},           // only a blank starts the local part
@@ -77,7 +78,13 @@ TEST_F(HarvestEmailTest, SearchesForTheHostWithoutWwwInLowerCase) {
   google_.get("/search", [&](const httplib::Request& req, httplib::Response& res) {
     std::lock_guard<std::mutex> lock(mutex);
     query = req.target;
-    res.set_content("<p>Write to info@<b>linker.example</b> for details of our shop</p>", "text/html");
+    // The result page as the search highlights it: addresses the scan must
+    // pass over come first.
+    res.set_content(
+        "<p>j@<b>linker.example</b> wrote to first.last@<b>linker.example</b> and to under_@<b>linker.example</b>"
+        " or x@<b>linker.example</b>; see sales@linker.example or sales@<b>another.example</b> of the group."
+        " Write to info@<b>linker.example</b> for details of our shop</p>",
+        "text/html");
   });
   ASSERT_TRUE(google_.start());
   ASSERT_TRUE(core::setServiceBase(google_.baseUrl()));
@@ -90,7 +97,7 @@ TEST_F(HarvestEmailTest, SearchesForTheHostWithoutWwwInLowerCase) {
     EXPECT_EQ(query, "/search?q=linker.example&num=100&newwindow=1&start=0&filter=0");
   }
   std::string none = "unchanged";
-  EXPECT_EQ(harvestEmail("http://other.example/", none), kEmailNotFound);
+  EXPECT_EQ(harvestEmail("http://nobody.example/", none), kEmailNotFound);
   EXPECT_EQ(none, "unchanged");
   EXPECT_EQ(harvestEmail("no host here", none), kEmailFailed);
 }

@@ -254,7 +254,7 @@ TEST_F(LinkSearchTest, AnEngineThatNeverAnswersClosesAtItsTimeLimit) {
   for (const EngineOutcome& o : outcomes) {
     EXPECT_TRUE(o.closedByTimeLimit) << o.engine;
     EXPECT_FALSE(o.closedByStop);
-    EXPECT_EQ(o.pagesFetched, 0);
+    EXPECT_EQ(o.accepted, 0u);
   }
   EXPECT_EQ(links_.size(), 0u);
   EXPECT_EQ(searchEndText(coordination_.stop.isSet()), "Search complete!");
