@@ -219,7 +219,8 @@ HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t gene
   curl_easy_setopt(h, CURLOPT_USERAGENT, kEngineAgent);
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
-  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+  // What browsers of the targets' era accept; curl decodes it.
+  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(h, CURLOPT_AUTOREFERER, 1L);
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, options_.maxRedirects);

@@ -1,0 +1,190 @@
+// A batch over 30 targets of the target farm (every answer immediate):
+// total time against the schedule floor, time of one submission session
+// against a bare libcurl GET + POST of the same form, and peak memory.
+//
+//   build/bench/submit_batch_bench [--tick-ms N] [--runs N]
+//
+// With the product tick (1000 ms) the batch takes about 30 s: the first
+// target starts one tick after START, the thirtieth thirty ticks after it.
+
+#include <curl/curl.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/coordination.h"
+#include "core/fixed_text.h"
+#include "core/message_queue.h"
+#include "core/website_profile.h"
+#include "core/word_lists.h"
+#include "submit/batch.h"
+#include "submit/batch_loop.h"
+#include "submit/session_thread.h"
+#include "submit/thread_starter.h"
+#include "tests/fixtures/farm/target_farm.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using larkspur::core::copyText;
+
+constexpr int kTargets = 30;
+
+larkspur::core::WebsiteProfile benchProfile() {
+  larkspur::core::WebsiteProfile p;
+  copyText(p.url, "http://www.example-bakery.com/");
+  copyText(p.title, "Example Bakery");
+  copyText(p.email, "owner@example-bakery.com");
+  copyText(p.first_name, "Anna");
+  copyText(p.last_name, "Berg");
+  copyText(p.country, "Germany");
+  copyText(p.category, "Business");
+  copyText(p.keyword, "bakery, bread, cakes");
+  copyText(p.long_description, "A family bakery with fresh bread and cakes every day.");
+  p.recomputeHost();
+  return p;
+}
+
+double millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+size_t discard(char*, size_t size, size_t count, void*) { return size * count; }
+
+// One bare GET of the form page and one POST of the filled form, on a fresh
+// handle, as the session's engine does them.
+void bareGetAndPost(const std::string& base, const std::string& body) {
+  CURL* h = curl_easy_init();
+  const std::string form = base + "/first-button/";
+  const std::string add = base + "/first-button/add";
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, discard);
+  curl_easy_setopt(h, CURLOPT_URL, form.c_str());
+  curl_easy_perform(h);
+  curl_easy_setopt(h, CURLOPT_URL, add.c_str());
+  curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.c_str());
+  curl_easy_perform(h);
+  curl_easy_cleanup(h);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long tickMs = 1000;
+  int runs = 50;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--tick-ms") == 0) tickMs = std::atol(argv[i + 1]);
+    if (std::strcmp(argv[i], "--runs") == 0) runs = std::atoi(argv[i + 1]);
+  }
+  if (tickMs < 1 || runs < 1) {
+    std::fprintf(stderr, "usage: submit_batch_bench [--tick-ms N] [--runs N]\n");
+    return 2;
+  }
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  larkspur::farm::TargetFarm farm;
+  if (!farm.start()) {
+    std::fprintf(stderr, "cannot start the target farm\n");
+    return 1;
+  }
+  const larkspur::core::WebsiteProfile profile = benchProfile();
+  const larkspur::core::WordLists words = larkspur::core::buildWordLists(profile);
+
+  // 1. One session against bare libcurl, on the first-button target.
+  std::vector<double> session, bare;
+  std::string postedBody;
+  {
+    larkspur::core::EngineRecord record = farm.target("first-button")->record;
+    larkspur::submit::AutomaticSessionSettings settings;
+    settings.profile = &profile;
+    settings.words = &words;
+    larkspur::core::Event stop;
+    settings.stop = &stop;
+    for (int i = 0; i < runs + 3; ++i) {
+      larkspur::core::EngineRecord r = record;
+      const Clock::time_point t0 = Clock::now();
+      larkspur::submit::runAutomaticSession(r, settings);
+      if (i >= 3) session.push_back(millis(Clock::now() - t0));
+      if (std::strcmp(r.submit_state, "Submit-OK") != 0) {
+        std::fprintf(stderr, "session did not succeed: %s\n", r.message);
+        return 1;
+      }
+    }
+    // The same body the session sent, rebuilt from what the farm received.
+    const auto got = farm.received("first-button");
+    for (const auto& [name, value] : got.back().fields) {
+      if (!postedBody.empty()) postedBody += '&';
+      char* n = curl_easy_escape(nullptr, name.c_str(), 0);
+      char* v = curl_easy_escape(nullptr, value.c_str(), 0);
+      postedBody += std::string(n) + "=" + v;
+      curl_free(n);
+      curl_free(v);
+    }
+    for (int i = 0; i < runs + 3; ++i) {
+      const Clock::time_point t0 = Clock::now();
+      bareGetAndPost(farm.baseUrl(), postedBody);
+      if (i >= 3) bare.push_back(millis(Clock::now() - t0));
+    }
+  }
+
+  // 2. The batch over 30 targets.
+  std::vector<larkspur::farm::FarmTarget> quick;
+  for (const auto& t : farm.targets()) {
+    if (t.answersAtOnce) quick.push_back(t);
+  }
+  std::vector<std::unique_ptr<larkspur::core::EngineRecord>> records;
+  std::vector<larkspur::core::EngineRecord*> list;
+  for (int i = 0; i < kTargets; ++i) {
+    auto r = std::make_unique<larkspur::core::EngineRecord>(quick[static_cast<std::size_t>(i) % quick.size()].record);
+    copyText(r->name, std::string(larkspur::core::fieldView(r->name)) + " #" + std::to_string(i + 1));
+    list.push_back(r.get());
+    records.push_back(std::move(r));
+  }
+  larkspur::core::Coordination coordination;
+  larkspur::core::MessageQueue queue;
+  larkspur::submit::StarterSettings settings;
+  settings.profile = &profile;
+  settings.words = &words;
+  settings.coordination = &coordination;
+  settings.post = queue.poster();
+  double batchMs = 0;
+  int succeeded = 0, failed = 0;
+  {
+    larkspur::submit::ThreadStarter starter(settings);
+    larkspur::submit::Batch batch(list, coordination, starter);
+    std::atomic<bool> cancel{false};
+    larkspur::submit::BatchLoopOptions options;
+    options.tickPeriod = std::chrono::milliseconds(tickMs);
+    const Clock::time_point t0 = Clock::now();
+    larkspur::submit::runBatchLoop(batch, queue, cancel, options);
+    batchMs = millis(Clock::now() - t0);
+    succeeded = batch.succeeded();
+    failed = batch.failed();
+  }
+  farm.stop();
+
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const double floorMs = static_cast<double>(kTargets) * static_cast<double>(tickMs);
+  const double sessionMs = median(session);
+  const double bareMs = median(bare);
+  std::printf("batch of %d farm targets, tick %ld ms: %.0f ms (%d succeeded, %d failed)\n", kTargets, tickMs,
+              batchMs, succeeded, failed);
+  std::printf("  schedule floor (last start %d ticks after START): %.0f ms; over the floor: %.0f ms "
+              "(goal: at most 2 ticks)\n",
+              kTargets, floorMs, batchMs - floorMs);
+  std::printf("one session (GET form, fill, POST, answer), median of %d: %.2f ms\n", runs, sessionMs);
+  std::printf("bare libcurl GET + POST of the same form, median of %d: %.2f ms\n", runs, bareMs);
+  std::printf("  ratio session / bare: %.2f (goal <= 1.5)\n", bareMs > 0 ? sessionMs / bareMs : 0.0);
+  std::printf("peak RSS: %.1f MB (goal <= 50 MB)\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+  return 0;
+}
