@@ -207,6 +207,25 @@ TEST_F(SubmitCommand, ResetSubmitsWhatIsNotOkAndTargetPicksByName) {
   EXPECT_TRUE(contains(picked.out, "Submit finished, 1 sucessed, 0 error."));
 }
 
+TEST_F(SubmitCommand, ServiceBaseSendsEveryTargetToThatServer) {
+  // Targets written for another server (a closed port here) go to the farm.
+  core::EngineRecord form = site.target("first-button")->record;
+  core::EngineRecord direct = site.target("direct")->record;
+  const std::string elsewhere = "http://127.0.0.1:1";
+  core::copyText(form.submit_url, elsewhere + "/first-button/");
+  core::copyText(direct.submit_url, elsewhere + "/direct/");
+  core::copyText(direct.submit_hint, elsewhere + "/direct/add?url=%URL%");
+  const std::string moved = dir.file("moved.tsv").string();
+  writeFile(moved, core::formatTargetLine(form) + "\n" + core::formatTargetLine(direct) + "\n");
+
+  CliResult r = runCli({"submit", project, "--targets-file", moved, "--service-base", site.baseUrl()});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(contains(r.out, "Submit finished, 2 sucessed, 0 error.")) << r.out;
+  EXPECT_EQ(site.received("first-button").size(), 2u);
+  ASSERT_EQ(site.received("direct").size(), 1u);
+  EXPECT_EQ(site.received("direct")[0].field("url"), kUrl);
+}
+
 TEST_F(SubmitCommand, UsageAndFileErrors) {
   struct Case {
     std::vector<std::string> args;
