@@ -45,8 +45,8 @@ struct HttpEngineOptions {
 
 class HttpEngine : public BrowserEngine {
  public:
-  // Called while waiting for the network (and between the steps of a load);
-  // returns how long the engine may wait before calling it again.
+  // Called while the engine waits for the network; returns how long the
+  // engine may wait before calling it again (at most 100 ms is waited).
   using IdleHook = std::function<std::chrono::milliseconds()>;
 
   explicit HttpEngine(HttpEngineOptions options = {});
