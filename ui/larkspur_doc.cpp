@@ -110,9 +110,9 @@ bool CLarkspurDoc::doSave(const QString& path) {
   return true;
 }
 
-void CLarkspurDoc::fileNew() {
-  if (!saveModified()) return;
-  onNewDocument();
+bool CLarkspurDoc::fileNew() {
+  if (!saveModified()) return false;
+  return onNewDocument();
 }
 
 void CLarkspurDoc::fileOpen() {

@@ -38,8 +38,9 @@ class CLarkspurDoc : public QObject {
   // Saves to `path`; on success the path becomes the last project path.
   bool doSave(const QString& path);
 
-  // Commands, with the questions and dialogs they involve.
-  void fileNew();
+  // Commands, with the questions and dialogs they involve. fileNew returns
+  // whether a new project was made.
+  bool fileNew();
   void fileOpen();
   bool openDocumentFile(const QString& path);
   bool save();
