@@ -67,7 +67,10 @@ bool CLarkspurDoc::onNewDocument() {
   return true;
 }
 
-bool CLarkspurDoc::onOpenDocument(const QString& path) {
+bool CLarkspurDoc::onOpenDocument(const QString& given) {
+  // Kept as an absolute path: it is the last project of the next start,
+  // which may run from another folder.
+  const QString path = QFileInfo(given).absoluteFilePath();
   const std::filesystem::path file = toPath(path);
   {
     // Read and parse the file on the side first: a file that fails must not
@@ -97,7 +100,8 @@ bool CLarkspurDoc::onOpenDocument(const QString& path) {
   return true;
 }
 
-bool CLarkspurDoc::doSave(const QString& path) {
+bool CLarkspurDoc::doSave(const QString& given) {
+  const QString path = QFileInfo(given).absoluteFilePath();
   const std::filesystem::path file = toPath(path);
   const core::Status saved = project_.save(file);
   if (!saved.ok()) {

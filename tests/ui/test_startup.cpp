@@ -114,15 +114,18 @@ class TestStartup : public QObject {
     test::writeProject(named, "http://named.example.com/");
     recordLastProject(last);
 
+    const QString previousFolder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(home.path()));
     {
       ui::CLarkspurApp app;
       ui::CommandLine commandLine;
-      commandLine.projectFile = named;
+      commandLine.projectFile = QStringLiteral("named.lkr");  // relative to the current folder
       QVERIFY(app.startUp(commandLine, false));
       QCOMPARE(app.doc()->title(), QStringLiteral("http://named.example.com/"));
       QVERIFY(app.shutDown());
     }
-    // The opened file is the last project of the next start.
+    QVERIFY(QDir::setCurrent(previousFolder));
+    // The opened file is the last project of the next start, wherever that runs.
     QCOMPARE(lastProjectInSettings(), named);
   }
 
