@@ -1,0 +1,109 @@
+#include "core/online_update.h"
+
+#include "core/service_hosts.h"
+#include "core/update_description.h"
+#include "core/update_download.h"
+#include "core/update_version.h"
+
+namespace larkspur::core {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Reads the description file: everything up to kUpdateDescriptionLimit
+// bytes, nothing beyond. Returns false when the transfer fails.
+bool readDescription(UpdateTransfer& transfer, const Event* cancel, std::string& text) {
+  text.clear();
+  char buffer[kUpdateDescriptionLimit];
+  while (text.size() < kUpdateDescriptionLimit) {
+    const int64_t count = transfer.read(buffer, kUpdateDescriptionLimit - text.size(), cancel);
+    if (count < 0) return false;
+    if (count == 0) break;
+    text.append(buffer, static_cast<std::size_t>(count));
+  }
+  return true;
+}
+
+fs::path temporaryFolder(const fs::path& configured) {
+  if (!configured.empty()) return configured;
+  std::error_code error;
+  fs::path folder = fs::temp_directory_path(error);
+  return error ? fs::path("/tmp") : folder;
+}
+
+}  // namespace
+
+Event& updateCancelSignal() {
+  static Event signal;
+  return signal;
+}
+
+UpdateAgentSetup defaultUpdateSetup() {
+  UpdateAgentSetup setup;
+  setup.descriptionUrl = serviceUrl(Service::UpdateServer, kUpdateDescriptionPath);
+  setup.programUrl = serviceUrl(Service::UpdateServer, kUpdateProgramPath);
+  setup.ownVersion = ownProgramVersion();
+  setup.cancel = &updateCancelSignal();
+  return setup;
+}
+
+std::string proceedQuestion(std::string_view version) {
+  const std::size_t at = kProceedQuestionFormat.find("%s");
+  std::string text(kProceedQuestionFormat.substr(0, at));
+  text += version;
+  text += kProceedQuestionFormat.substr(at + 2);
+  return text;
+}
+
+UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup) {
+  // 1. The description file.
+  std::string text;
+  {
+    UpdateTransfer description(setup.transfer);
+    if (!description.open(setup.descriptionUrl, setup.cancel)) return UpdateOutcome::CannotOpen;
+    if (!readDescription(description, setup.cancel, text)) return UpdateOutcome::CannotOpen;
+  }
+  if (text.empty()) return UpdateOutcome::DescriptionEmpty;
+
+  // 2. The program's own file and version.
+  const fs::path program = setup.programPath.empty() ? runningProgramPath() : setup.programPath;
+  if (setup.ownVersion.empty() || program.empty() || !program.has_filename()) return UpdateOutcome::NoOwnVersion;
+
+  // 3 and 4. What the server offers, and whether it is newer.
+  const UpdateDescription offer = parseUpdateDescription(text);
+  if (!isNewerVersion(offer.version, setup.ownVersion)) return UpdateOutcome::NotNewer;
+  // Without a size and a digest the download could not be checked, so it
+  // would be refused anyway: do not ask and do not download.
+  if (offer.size == 0 || offer.sha256.empty()) return UpdateOutcome::DownloadFailed;
+
+  // 5 to 7. The download target, the program address, the user's consent.
+  const fs::path target = temporaryFolder(setup.tempFolder) / program.filename();
+  UpdateTransfer download(setup.transfer);
+  if (!download.open(setup.programUrl, setup.cancel)) return UpdateOutcome::CannotOpen;
+  if (!setup.askYesNo || !setup.askYesNo(proceedQuestion(offer.version))) {
+    return UpdateOutcome::DeclinedOrNotExchanged;
+  }
+
+  // 8. The download, checked against the description.
+  if (!downloadProgram(download, target, DownloadCheck{offer.size, offer.sha256}, setup.post, setup.cancel)) {
+    return UpdateOutcome::DownloadFailed;
+  }
+
+  // 9. The exchange.
+  return exchangeProgramFile(program, target, setup.fileOps) ? UpdateOutcome::Installed
+                                                              : UpdateOutcome::DeclinedOrNotExchanged;
+}
+
+UpdateOutcome runUpdateWorker(const UpdateWorkerSetup& setup) {
+  const UpdateOutcome outcome = runUpdateAgent(setup.agent);
+  if (outcome != UpdateOutcome::Installed) {
+    if (setup.showMessage) setup.showMessage(std::string(kNoUpdateText));
+  } else if (setup.agent.askYesNo && setup.agent.askYesNo(std::string(kRestartQuestion))) {
+    if (setup.requestClose) setup.requestClose();
+  }
+  if (setup.agent.post) setup.agent.post(Message{MessageId::kDownloadEnd, nullptr, static_cast<int64_t>(outcome), {}});
+  return outcome;
+}
+
+}  // namespace larkspur::core

@@ -1,0 +1,87 @@
+#pragma once
+// The online update: fetch the update description from the update server,
+// compare the version it names with this program's own, ask the user, download
+// the new program into the temporary folder and put it in place of the
+// program's file, the old one kept as "OldExecutable.bak". The new version is
+// used from the next start.
+//
+// The GUI runs runUpdateWorker on a std::thread of its own after resetting
+// updateCancelSignal(), sets that signal for "Cancel", and receives
+// kDownloadProgress (param: percent) and kDownloadEnd (param: the outcome) by
+// its Post callback. askYesNo, showMessage and requestClose are called on the
+// worker's thread and may block it until the user has answered.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/event.h"
+#include "core/messages.h"
+#include "core/program_exchange.h"
+#include "core/update_transfer.h"
+
+namespace larkspur::core {
+
+// Paths of the two files on the update server (Service::UpdateServer).
+inline constexpr std::string_view kUpdateDescriptionPath = "/larkspur_update.txt";
+inline constexpr std::string_view kUpdateProgramPath = "/larkspur.exe";
+
+inline constexpr std::string_view kNoUpdateText = "No update version to download at this time.";
+inline constexpr std::string_view kProceedQuestionFormat =
+    "An update of Version %s is now available. Proceed with the update?";
+inline constexpr std::string_view kRestartQuestion =
+    "The application was updated and will be available next time you run it.\n Do you want restart it ?";
+
+enum class UpdateOutcome : int32_t {
+  Installed = 0,            // the new program is in place
+  CannotOpen = 2,           // the description or the program could not be fetched
+  DescriptionEmpty = 3,     // the description file was empty
+  DownloadFailed = 4,       // failed, cancelled, or refused: wrong or missing size or digest
+  NoOwnVersion = 5,         // the program's own version or file cannot be determined
+  NotNewer = 6,             // the named version is not newer, or is invalid
+  DeclinedOrNotExchanged = 7,  // the user said No, or the program file could not be exchanged
+};
+
+struct UpdateAgentSetup {
+  std::string descriptionUrl;
+  std::string programUrl;
+  std::string ownVersion;                 // empty: cannot be determined
+  std::filesystem::path programPath;      // empty: the running program's file
+  std::filesystem::path tempFolder;       // empty: the system's temporary folder
+  Post post;                              // receives kDownloadProgress; may be empty
+  const Event* cancel = nullptr;          // the update-cancel signal; null: never cancelled
+  // Asks a Yes/No question with the given text; true for Yes. Empty: No.
+  std::function<bool(const std::string& text)> askYesNo;
+  UpdateTransferOptions transfer;
+  ExchangeFileOps fileOps;
+};
+
+// The program-wide update-cancel signal (separate from the stop signal).
+Event& updateCancelSignal();
+
+// The update server's two addresses (through the service base when one is
+// set), this program's version, its running file and the update-cancel
+// signal. The caller adds post and askYesNo.
+UpdateAgentSetup defaultUpdateSetup();
+
+// kProceedQuestionFormat with the version filled in.
+std::string proceedQuestion(std::string_view version);
+
+// One update check and, when the user agrees, the exchange. Blocking.
+UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup);
+
+struct UpdateWorkerSetup {
+  UpdateAgentSetup agent;
+  std::function<void(const std::string& text)> showMessage;  // an information box
+  std::function<void()> requestClose;  // ask the main window to close, as after Exit
+};
+
+// The update run of the "Start" button: runs the agent; on any failure shows
+// kNoUpdateText; on success asks kRestartQuestion and on Yes requests the
+// main window to close (the program is not started again). Finally posts
+// kDownloadEnd with the outcome. Returns the outcome.
+UpdateOutcome runUpdateWorker(const UpdateWorkerSetup& setup);
+
+}  // namespace larkspur::core

@@ -1,0 +1,192 @@
+#include "core/update_transfer.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+namespace larkspur::core {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Body bytes held for the reader before the transfer is paused.
+constexpr std::size_t kHoldLimit = 8192;
+constexpr int kPollMilliseconds = 50;
+constexpr long kMaxRedirects = 5;
+
+bool initCurlOnce() {
+  static std::once_flag once;
+  static bool ok = false;
+  std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+  return ok;
+}
+
+// The address as libcurl writes it back after parsing, or empty when it does
+// not parse.
+std::string canonicalUrl(std::string_view url) {
+  CURLU* parsed = curl_url();
+  if (parsed == nullptr) return {};
+  std::string result;
+  const std::string text(url);
+  char* out = nullptr;
+  if (curl_url_set(parsed, CURLUPART_URL, text.c_str(), 0) == CURLUE_OK &&
+      curl_url_get(parsed, CURLUPART_URL, &out, 0) == CURLUE_OK && out != nullptr) {
+    result = out;
+  }
+  curl_free(out);
+  curl_url_cleanup(parsed);
+  return result;
+}
+
+}  // namespace
+
+struct UpdateTransfer::State {
+  CURLM* multi = nullptr;
+  CURL* easy = nullptr;
+  curl_slist* headers = nullptr;
+  bool added = false;
+  std::string url;
+  std::string pending;  // body bytes not yet read
+  bool paused = false;
+  bool answered = false;  // the final answer's headers arrived with a 2xx status
+  bool finished = false;
+  CURLcode result = CURLE_OK;
+
+  ~State() {
+    if (added) curl_multi_remove_handle(multi, easy);
+    if (easy != nullptr) curl_easy_cleanup(easy);
+    if (multi != nullptr) curl_multi_cleanup(multi);
+    curl_slist_free_all(headers);
+  }
+
+  static size_t onBody(char* data, size_t size, size_t count, void* userdata) {
+    auto* s = static_cast<State*>(userdata);
+    if (s->pending.size() >= kHoldLimit) {
+      s->paused = true;
+      return CURL_WRITEFUNC_PAUSE;
+    }
+    s->pending.append(data, size * count);
+    return size * count;
+  }
+
+  static size_t onHeader(char* data, size_t size, size_t count, void* userdata) {
+    auto* s = static_cast<State*>(userdata);
+    const std::string_view line(data, size * count);
+    if (line == "\r\n" || line == "\n") {
+      // End of one answer's headers; a redirect or an interim answer is
+      // followed by another one.
+      long status = 0;
+      curl_easy_getinfo(s->easy, CURLINFO_RESPONSE_CODE, &status);
+      if (status >= 200 && status < 300) s->answered = true;
+    }
+    return size * count;
+  }
+
+  void resume() {
+    if (!paused) return;
+    paused = false;
+    curl_easy_pause(easy, CURLPAUSE_CONT);
+  }
+
+  // Lets the transfer make progress; waits briefly for the network only when
+  // that brought nothing new.
+  void pump() {
+    const std::size_t before = pending.size();
+    const bool answeredBefore = answered;
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+      finished = true;
+      result = CURLE_RECV_ERROR;
+      return;
+    }
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+      if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+        finished = true;
+        result = message->data.result;
+      }
+    }
+    if (finished || paused || pending.size() != before || answered != answeredBefore) return;
+    curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+  }
+};
+
+UpdateTransfer::UpdateTransfer(UpdateTransferOptions options) : options_(options) {}
+
+UpdateTransfer::~UpdateTransfer() = default;
+
+bool UpdateTransfer::open(std::string_view url, const Event* cancel) {
+  if (state_ || !initCurlOnce()) return false;
+  state_ = std::make_unique<State>();
+  State& s = *state_;
+  s.url = canonicalUrl(url);
+  if (s.url.empty()) return false;
+  s.multi = curl_multi_init();
+  s.easy = curl_easy_init();
+  if (s.multi == nullptr || s.easy == nullptr) return false;
+
+  const std::string agent(kUpdateAgentName);
+  CURL* h = s.easy;
+  CURLcode setup = CURLE_OK;
+  auto set = [&setup](CURLcode code) {
+    if (setup == CURLE_OK) setup = code;
+  };
+  set(curl_easy_setopt(h, CURLOPT_URL, s.url.c_str()));
+  set(curl_easy_setopt(h, CURLOPT_HTTPGET, 1L));
+  set(curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str()));
+  set(curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https"));
+  set(curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  set(curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L));
+  set(curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects));
+  set(curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L));
+  // Always the server's current copy, never one from a cache on the way.
+  for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
+    curl_slist* list = curl_slist_append(s.headers, header);
+    if (list == nullptr) return false;
+    s.headers = list;
+  }
+  set(curl_easy_setopt(h, CURLOPT_HTTPHEADER, s.headers));
+  set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count())));
+  set(curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L));
+  set(curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kHoldLimit)));
+  set(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &State::onBody));
+  set(curl_easy_setopt(h, CURLOPT_WRITEDATA, &s));
+  set(curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &State::onHeader));
+  set(curl_easy_setopt(h, CURLOPT_HEADERDATA, &s));
+  if (setup != CURLE_OK) return false;
+  if (curl_multi_add_handle(s.multi, h) != CURLM_OK) return false;
+  s.added = true;
+
+  const Clock::time_point deadline = Clock::now() + options_.connectTimeout + options_.stallTimeout;
+  while (!s.answered && !s.finished) {
+    if (cancel != nullptr && cancel->isSet()) return false;
+    if (Clock::now() >= deadline) return false;
+    s.pump();
+  }
+  return s.answered;
+}
+
+int64_t UpdateTransfer::read(char* buffer, std::size_t capacity, const Event* cancel) {
+  if (!state_ || !state_->answered) return -1;
+  State& s = *state_;
+  Clock::time_point deadline = Clock::now() + options_.stallTimeout;
+  for (;;) {
+    if (!s.pending.empty()) {
+      const std::size_t n = std::min(capacity, s.pending.size());
+      std::memcpy(buffer, s.pending.data(), n);
+      s.pending.erase(0, n);
+      if (s.pending.size() < kHoldLimit) s.resume();
+      return static_cast<int64_t>(n);
+    }
+    if (s.finished) return s.result == CURLE_OK ? 0 : -1;
+    if (cancel != nullptr && cancel->isSet()) return -1;
+    if (Clock::now() >= deadline) return -1;
+    s.resume();
+    s.pump();
+  }
+}
+
+}  // namespace larkspur::core

@@ -1,0 +1,416 @@
+#include "core/online_update.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/service_hosts.h"
+#include "core/sha256.h"
+#include "core/update_version.h"
+#include "tests/support/local_server.h"
+#include "tests/support/temp_dir.h"
+
+namespace larkspur::core {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
+
+std::string programBytes(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + i / 7) & 0xff);
+  return bytes;
+}
+
+class OnlineUpdateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directory(binFolder);
+    fs::create_directory(tempFolder);
+    writeFile(program, "old program");
+    fs::permissions(program, fs::perms(0755), fs::perm_options::replace);
+
+    server.get("/larkspur_update.txt", [this](const httplib::Request&, httplib::Response& res) {
+      std::lock_guard lock(mutex);
+      ++descriptionHits;
+      if (descriptionStatus != 200) {
+        res.status = descriptionStatus;
+        return;
+      }
+      res.set_content(description, "text/plain");
+    });
+    server.get("/larkspur.exe", [this](const httplib::Request&, httplib::Response& res) {
+      std::lock_guard lock(mutex);
+      ++programHits;
+      if (programStatus != 200) {
+        res.status = programStatus;
+        return;
+      }
+      res.set_content(newProgram, "application/octet-stream");
+    });
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(setServiceBase(server.baseUrl()));
+  }
+
+  void TearDown() override { setServiceBase(""); }
+
+  void serve(std::string text) {
+    std::lock_guard lock(mutex);
+    description = std::move(text);
+  }
+
+  // "version,size,sha256" for the program the server holds.
+  std::string offer(const std::string& version) const {
+    return version + "," + std::to_string(newProgram.size()) + "," + sha256Hex(newProgram) + "\r\n";
+  }
+
+  UpdateAgentSetup setup() {
+    UpdateAgentSetup s = defaultUpdateSetup();
+    s.ownVersion = "2.4";
+    s.programPath = program;
+    s.tempFolder = tempFolder;
+    s.cancel = &cancel;
+    s.post = [this](Message m) {
+      std::lock_guard lock(mutex);
+      messages.push_back(m);
+    };
+    s.askYesNo = [this](const std::string& text) {
+      questions.push_back(text);
+      return answer;
+    };
+    return s;
+  }
+
+  std::vector<int64_t> progress() {
+    std::lock_guard lock(mutex);
+    std::vector<int64_t> percents;
+    for (const Message& m : messages) {
+      if (m.id == MessageId::kDownloadProgress) percents.push_back(m.param);
+    }
+    return percents;
+  }
+
+  void expectProgramUntouched() {
+    EXPECT_EQ(readFile(program), "old program");
+    EXPECT_FALSE(fs::exists(binFolder / "OldExecutable.bak"));
+    EXPECT_FALSE(fs::exists(binFolder / ".larkspur.update"));
+  }
+
+  test::TempDir dir;
+  fs::path binFolder = dir.file("bin");
+  fs::path tempFolder = dir.file("tmp");
+  fs::path program = binFolder / "larkspur";
+  fs::path downloaded = tempFolder / "larkspur";
+  std::string newProgram = programBytes(100000);
+
+  std::mutex mutex;
+  std::string description;
+  int descriptionStatus = 200;
+  int programStatus = 200;
+  int descriptionHits = 0;
+  int programHits = 0;
+  std::vector<Message> messages;
+
+  std::vector<std::string> questions;
+  bool answer = true;
+  Event cancel;
+  test::LocalServer server;
+};
+
+TEST_F(OnlineUpdateTest, NewerVersionWithMatchingDigestIsInstalled) {
+  serve(offer("2.5.0.700"));
+  ASSERT_EQ(runUpdateAgent(setup()), UpdateOutcome::Installed);
+
+  EXPECT_EQ(questions, std::vector<std::string>{
+                           "An update of Version 2.5.0.700 is now available. Proceed with the update?"});
+  EXPECT_EQ(readFile(program), newProgram);
+  EXPECT_EQ(fs::status(program).permissions(), fs::perms(0755));
+  EXPECT_EQ(readFile(binFolder / "OldExecutable.bak"), "old program");
+  EXPECT_FALSE(fs::exists(downloaded)) << "the download was moved into place";
+
+  const std::vector<int64_t> percents = progress();
+  ASSERT_GE(percents.size(), (newProgram.size() + 8191) / 8192) << "one message per block of at most 8192 bytes";
+  for (std::size_t i = 1; i < percents.size(); ++i) EXPECT_LE(percents[i - 1], percents[i]);
+  EXPECT_GE(percents.front(), 0);
+  EXPECT_EQ(percents.back(), 100);
+}
+
+TEST_F(OnlineUpdateTest, EqualVersionIsNoUpdateAndAsksNothing) {
+  for (const char* version : {"2.4", "2.4.0.0", "2..4.", "2.3.99"}) {
+    serve(offer(version));
+    EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::NotNewer) << version;
+  }
+  EXPECT_TRUE(questions.empty());
+  EXPECT_EQ(programHits, 0);
+  expectProgramUntouched();
+}
+
+TEST_F(OnlineUpdateTest, InvalidVersionFormsAreNeverNewer) {
+  const std::string rest = "," + std::to_string(newProgram.size()) + "," + sha256Hex(newProgram);
+  for (const std::string& text : {std::string("9.0\n"), "9.0\n" + rest, "9" + rest, "9.0.0.0.1" + rest, "+9.0" + rest,
+                                  "9 .0" + rest, " 9.0" + rest, "v9.0" + rest, "9.0.-1" + rest, std::string(",,,")}) {
+    serve(text);
+    EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::NotNewer) << text;
+  }
+  EXPECT_TRUE(questions.empty());
+  EXPECT_EQ(programHits, 0);
+  expectProgramUntouched();
+}
+
+TEST_F(OnlineUpdateTest, EmptyOrMissingDescription) {
+  serve("");
+  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DescriptionEmpty);
+  descriptionStatus = 404;
+  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::CannotOpen) << "an error page is not a description";
+
+  UpdateAgentSetup unreachable = setup();
+  unreachable.descriptionUrl = "http://127.0.0.1:" + std::to_string(test::unusedLocalPort()) + "/larkspur_update.txt";
+  EXPECT_EQ(runUpdateAgent(unreachable), UpdateOutcome::CannotOpen);
+  EXPECT_TRUE(questions.empty());
+  expectProgramUntouched();
+}
+
+TEST_F(OnlineUpdateTest, MissingProgramOnTheServer) {
+  serve(offer("2.5"));
+  programStatus = 404;
+  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::CannotOpen);
+  EXPECT_TRUE(questions.empty()) << "the program is opened before the user is asked";
+  expectProgramUntouched();
+}
+
+TEST_F(OnlineUpdateTest, WrongSizeIsRefused) {
+  const std::string digest = sha256Hex(newProgram);
+  for (std::size_t size : {newProgram.size() - 1, newProgram.size() + 1, std::size_t{1}}) {
+    serve("2.5," + std::to_string(size) + "," + digest);
+    EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DownloadFailed) << size;
+    expectProgramUntouched();
+  }
+  EXPECT_TRUE(fs::exists(downloaded)) << "a failed download is left in the temporary folder";
+}
+
+TEST_F(OnlineUpdateTest, WrongDigestIsRefused) {
+  std::string tampered = newProgram;
+  tampered[50000] ^= 1;
+  serve("2.5," + std::to_string(newProgram.size()) + "," + sha256Hex(tampered));
+  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DownloadFailed);
+  EXPECT_EQ(questions.size(), 1u);
+  expectProgramUntouched();
+  EXPECT_EQ(readFile(downloaded), newProgram);
+}
+
+TEST_F(OnlineUpdateTest, WithoutSizeOrDigestNothingIsDownloaded) {
+  const std::string size = std::to_string(newProgram.size());
+  for (const std::string& text : {std::string("2.5"), "2.5," + size, "2.5," + size + ",not-a-digest",
+                                  "2.5,," + sha256Hex(newProgram) + "," + size}) {
+    serve(text);
+    EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DownloadFailed) << text;
+  }
+  EXPECT_TRUE(questions.empty());
+  EXPECT_EQ(programHits, 0);
+  expectProgramUntouched();
+}
+
+TEST_F(OnlineUpdateTest, DeclinedUpdateDownloadsNothing) {
+  serve(offer("2.5"));
+  answer = false;
+  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DeclinedOrNotExchanged);
+  EXPECT_EQ(questions.size(), 1u);
+  EXPECT_FALSE(fs::exists(downloaded));
+  EXPECT_TRUE(progress().empty());
+  expectProgramUntouched();
+}
+
+TEST_F(OnlineUpdateTest, CancelDuringDownloadLeavesTheTemporaryFile) {
+  serve(offer("2.5"));
+  UpdateAgentSetup s = setup();
+  s.post = [this](Message m) {
+    std::lock_guard lock(mutex);
+    messages.push_back(m);
+    cancel.set();  // "Cancel" pressed while the first block is shown
+  };
+  EXPECT_EQ(runUpdateAgent(s), UpdateOutcome::DownloadFailed);
+  EXPECT_EQ(progress().size(), 1u) << "no block after the cancel";
+  ASSERT_TRUE(fs::exists(downloaded));
+  EXPECT_GT(fs::file_size(downloaded), 0u);
+  EXPECT_LT(fs::file_size(downloaded), newProgram.size());
+  expectProgramUntouched();
+}
+
+// A server that sends the first block of the program and then falls silent.
+class SilentServerTest : public OnlineUpdateTest {
+ protected:
+  void SetUp() override {
+    silent.get("/larkspur_update.txt", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content(offer("2.5"), "text/plain");
+    });
+    silent.get("/larkspur.exe", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(newProgram.size(), "application/octet-stream",
+                               [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset == 0) return sink.write(newProgram.data(), 8192);
+                                 while (!silent.stopping()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                                 return false;
+                               });
+    });
+    ASSERT_TRUE(silent.start());
+    OnlineUpdateTest::SetUp();
+  }
+
+  UpdateAgentSetup silentSetup() {
+    UpdateAgentSetup s = setup();
+    s.descriptionUrl = silent.url("/larkspur_update.txt");
+    s.programUrl = silent.url("/larkspur.exe");
+    return s;
+  }
+
+  test::LocalServer silent;
+};
+
+TEST_F(SilentServerTest, CancelEndsAWaitForData) {
+  UpdateAgentSetup s = silentSetup();
+  s.transfer.stallTimeout = std::chrono::seconds(30);
+  std::thread canceller([this] {
+    while (progress().empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    cancel.set();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(runUpdateAgent(s), UpdateOutcome::DownloadFailed);
+  canceller.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(fs::file_size(downloaded), 8192u);
+  expectProgramUntouched();
+}
+
+TEST_F(SilentServerTest, SilenceEndsTheDownload) {
+  UpdateAgentSetup s = silentSetup();
+  s.transfer.stallTimeout = std::chrono::milliseconds(200);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(runUpdateAgent(s), UpdateOutcome::DownloadFailed);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(progress(), std::vector<int64_t>{8});  // 8192 of 100000 bytes
+  expectProgramUntouched();
+}
+
+TEST_F(OnlineUpdateTest, FailedExchangePutsTheOldProgramBack) {
+  serve(offer("2.5"));
+  UpdateAgentSetup s = setup();
+  s.fileOps.rename = [this](const fs::path& from, const fs::path& to) -> std::error_code {
+    if (to == program && from.filename() != "OldExecutable.bak") return std::make_error_code(std::errc::io_error);
+    std::error_code error;
+    fs::rename(from, to, error);
+    return error;
+  };
+  EXPECT_EQ(runUpdateAgent(s), UpdateOutcome::DeclinedOrNotExchanged);
+  expectProgramUntouched();
+  EXPECT_EQ(fs::status(program).permissions(), fs::perms(0755));
+  EXPECT_EQ(readFile(downloaded), newProgram);
+}
+
+TEST_F(OnlineUpdateTest, ProgramFolderThatCannotBeChangedFailsCleanly) {
+  // As root no permission bit stops a write, so the folder is blocked where
+  // the exchange needs room: the backup name is taken by a folder in use.
+  fs::create_directory(binFolder / "OldExecutable.bak");
+  writeFile(binFolder / "OldExecutable.bak" / "data", "keep");
+  serve(offer("2.5"));
+  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DeclinedOrNotExchanged);
+  EXPECT_EQ(readFile(program), "old program");
+  EXPECT_EQ(readFile(binFolder / "OldExecutable.bak" / "data"), "keep");
+  EXPECT_FALSE(fs::exists(binFolder / ".larkspur.update"));
+}
+
+TEST_F(OnlineUpdateTest, DescriptionBeyondTheLimitIsCutThere) {
+  // Everything needed within the first 8192 bytes, a long tail after them.
+  serve(offer("2.5") + "," + std::string(20000, 'x'));
+  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::Installed);
+
+  // The digest crosses the limit: what lies beyond is never read.
+  writeFile(program, "old program");
+  fs::remove(binFolder / "OldExecutable.bak");
+  const std::string pieces = offer("2.6");
+  serve(std::string(8192 - pieces.size() + 20, ',') + pieces);
+  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DownloadFailed);
+  EXPECT_EQ(programHits, 1);
+  EXPECT_EQ(readFile(program), "old program");
+}
+
+TEST_F(OnlineUpdateTest, WorkerTellsTheUserAndPostsTheEnd) {
+  struct Case {
+    std::string description;
+    bool restart;
+    UpdateOutcome outcome;
+  };
+  const Case cases[] = {
+      {offer("2.5"), true, UpdateOutcome::Installed},
+      {offer("2.5"), false, UpdateOutcome::Installed},
+      {offer("2.4"), true, UpdateOutcome::NotNewer},
+  };
+  for (const Case& c : cases) {
+    writeFile(program, "old program");
+    serve(c.description);
+    messages.clear();
+    questions.clear();
+    std::vector<std::string> shown;
+    int closeRequests = 0;
+    UpdateWorkerSetup w{setup(), [&](const std::string& text) { shown.push_back(text); }, [&] { ++closeRequests; }};
+    w.agent.askYesNo = [&](const std::string& text) {
+      questions.push_back(text);
+      return text == kRestartQuestion ? c.restart : true;
+    };
+    EXPECT_EQ(runUpdateWorker(w), c.outcome);
+    if (c.outcome == UpdateOutcome::Installed) {
+      EXPECT_TRUE(shown.empty());
+      ASSERT_EQ(questions.size(), 2u);
+      EXPECT_EQ(questions[1],
+                "The application was updated and will be available next time you run it.\n Do you want restart it ?");
+      EXPECT_EQ(closeRequests, c.restart ? 1 : 0);
+    } else {
+      EXPECT_EQ(shown, std::vector<std::string>{"No update version to download at this time."});
+      EXPECT_TRUE(questions.empty());
+      EXPECT_EQ(closeRequests, 0);
+    }
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().id, MessageId::kDownloadEnd);
+    EXPECT_EQ(messages.back().param, static_cast<int64_t>(c.outcome));
+  }
+}
+
+TEST_F(OnlineUpdateTest, WorkerRunsOnAThreadOfItsOwn) {
+  serve(offer("2.5"));
+  UpdateWorkerSetup w{setup(), {}, {}};
+  std::atomic<int> outcome{-1};
+  std::thread worker([&] { outcome = static_cast<int>(runUpdateWorker(w)); });
+  worker.join();
+  EXPECT_EQ(outcome.load(), 0);
+  EXPECT_EQ(readFile(program), newProgram);
+}
+
+TEST(OnlineUpdateDefaults, UpdateServerOverTlsUnlessABaseIsSet) {
+  setServiceBase("");
+  UpdateAgentSetup s = defaultUpdateSetup();
+  EXPECT_TRUE(s.descriptionUrl.starts_with("https://")) << s.descriptionUrl;
+  EXPECT_TRUE(s.descriptionUrl.ends_with("/larkspur_update.txt"));
+  EXPECT_TRUE(s.programUrl.starts_with("https://")) << s.programUrl;
+  EXPECT_TRUE(s.programUrl.ends_with("/larkspur.exe"));
+  EXPECT_EQ(s.ownVersion, ownProgramVersion());
+  EXPECT_EQ(s.cancel, &updateCancelSignal());
+  EXPECT_TRUE(s.programPath.empty()) << "the running program's file, found when the agent runs";
+
+  ASSERT_TRUE(setServiceBase("http://127.0.0.1:9"));
+  EXPECT_EQ(defaultUpdateSetup().descriptionUrl, "http://127.0.0.1:9/larkspur_update.txt");
+  setServiceBase("");
+}
+
+TEST(OnlineUpdateDefaults, QuestionText) {
+  EXPECT_EQ(proceedQuestion("2.5.0.700"), "An update of Version 2.5.0.700 is now available. Proceed with the update?");
+  EXPECT_EQ(proceedQuestion("%s"), "An update of Version %s is now available. Proceed with the update?");
+}
+
+}  // namespace
+}  // namespace larkspur::core
