@@ -67,8 +67,13 @@ UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup) {
   if (text.empty()) return UpdateOutcome::DescriptionEmpty;
 
   // 2. The program's own file and version.
+  // The version belongs to the program's file: without the file there is no
+  // version to compare and nothing to exchange.
   const fs::path program = setup.programPath.empty() ? runningProgramPath() : setup.programPath;
-  if (setup.ownVersion.empty() || program.empty() || !program.has_filename()) return UpdateOutcome::NoOwnVersion;
+  std::error_code error;
+  if (setup.ownVersion.empty() || program.empty() || !fs::is_regular_file(program, error)) {
+    return UpdateOutcome::NoOwnVersion;
+  }
 
   // 3 and 4. What the server offers, and whether it is newer.
   const UpdateDescription offer = parseUpdateDescription(text);
@@ -79,6 +84,13 @@ UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup) {
 
   // 5 to 7. The download target, the program address, the user's consent.
   const fs::path target = temporaryFolder(setup.tempFolder) / program.filename();
+  // With the temporary folder set to the program's own folder the download
+  // would overwrite the program before anything is checked.
+  std::error_code targetError;
+  const fs::path canonicalTarget = fs::weakly_canonical(target, targetError);
+  if (targetError || canonicalTarget == fs::weakly_canonical(program, error) || error) {
+    return UpdateOutcome::DownloadFailed;
+  }
   UpdateTransfer download(setup.transfer);
   if (!download.open(setup.programUrl, setup.cancel)) return UpdateOutcome::CannotOpen;
   if (!setup.askYesNo || !setup.askYesNo(proceedQuestion(offer.version))) {

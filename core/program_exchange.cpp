@@ -35,6 +35,9 @@ fs::path runningProgramPath() {
 bool exchangeProgramFile(const fs::path& program, const fs::path& downloaded, const ExchangeFileOps& ops) {
   const auto rename = ops.rename ? ops.rename : plainRename;
   if (program.empty() || !program.has_filename()) return false;
+  // A program still running from the backup of an earlier update would
+  // remove itself as the old backup: it has to be restarted first.
+  if (program.filename() == kProgramBackupName) return false;
   const fs::path folder = program.parent_path();
   const fs::path backup = folder / kProgramBackupName;
   const fs::path staged = folder / ("." + program.filename().string() + ".update");

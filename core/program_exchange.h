@@ -30,7 +30,8 @@ std::filesystem::path runningProgramPath();
 // to the backup, it is moved back. So the folder ends either with the new
 // program and the old one as backup, or with the program untouched (a
 // previous backup may be gone). `downloaded` is removed once the exchange has
-// succeeded. Returns whether it succeeded.
+// succeeded. A program whose own file is named like the backup (still
+// running from an earlier exchange) is refused. Returns whether it succeeded.
 bool exchangeProgramFile(const std::filesystem::path& program, const std::filesystem::path& downloaded,
                          const ExchangeFileOps& ops = {});
 

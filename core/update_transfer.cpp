@@ -138,7 +138,9 @@ bool UpdateTransfer::open(std::string_view url, const Event* cancel) {
   set(curl_easy_setopt(h, CURLOPT_HTTPGET, 1L));
   set(curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str()));
   set(curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https"));
-  set(curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  // What was asked for over TLS is never followed to a plain connection.
+  const bool secure = s.url.starts_with("https:");
+  set(curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https"));
   set(curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L));
   set(curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects));
   set(curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L));

@@ -32,7 +32,7 @@ class UpdateTransfer {
   UpdateTransfer& operator=(const UpdateTransfer&) = delete;
 
   // Canonicalises `url` and requests it (http or https only, redirects
-  // followed, certificates checked). True once the final answer has a 2xx
+  // followed but never from https to http, certificates checked). True once the final answer has a 2xx
   // status; false when the address is malformed, the server cannot be
   // reached or answers an error, nothing arrives in time, or `cancel` (may be
   // null) is set. Call once per object.

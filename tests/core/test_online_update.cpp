@@ -177,6 +177,27 @@ TEST_F(OnlineUpdateTest, EmptyOrMissingDescription) {
   expectProgramUntouched();
 }
 
+TEST_F(OnlineUpdateTest, WithoutOwnVersionOrFileThereIsNothingToCompare) {
+  serve(offer("2.5"));
+  UpdateAgentSetup noVersion = setup();
+  noVersion.ownVersion = "";
+  EXPECT_EQ(runUpdateAgent(noVersion), UpdateOutcome::NoOwnVersion);
+  UpdateAgentSetup noFile = setup();
+  noFile.programPath = binFolder / "missing";
+  EXPECT_EQ(runUpdateAgent(noFile), UpdateOutcome::NoOwnVersion);
+  EXPECT_TRUE(questions.empty());
+  EXPECT_EQ(programHits, 0);
+  expectProgramUntouched();
+}
+
+TEST_F(OnlineUpdateTest, TemporaryFolderThatIsTheProgramFolderIsRefused) {
+  serve(offer("2.5"));
+  UpdateAgentSetup s = setup();
+  s.tempFolder = binFolder / "." / "";
+  EXPECT_EQ(runUpdateAgent(s), UpdateOutcome::DownloadFailed);
+  expectProgramUntouched();
+}
+
 TEST_F(OnlineUpdateTest, MissingProgramOnTheServer) {
   serve(offer("2.5"));
   programStatus = 404;
@@ -389,6 +410,36 @@ TEST_F(OnlineUpdateTest, WorkerRunsOnAThreadOfItsOwn) {
   worker.join();
   EXPECT_EQ(outcome.load(), 0);
   EXPECT_EQ(readFile(program), newProgram);
+}
+
+TEST(UpdateTransfer, FollowsRedirectsAndReadsInPiecesOfTheCallersSize) {
+  test::LocalServer server;
+  const std::string body = programBytes(30000);
+  server.get("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/file"); });
+  server.get("/file", [&](const httplib::Request& req, httplib::Response& res) {
+    EXPECT_EQ(req.get_header_value("User-Agent"), "AutoUpdateAgent");
+    EXPECT_EQ(req.get_header_value("Cache-Control"), "no-cache");
+    res.set_content(body, "application/octet-stream");
+  });
+  ASSERT_TRUE(server.start());
+  UpdateTransfer transfer;
+  ASSERT_TRUE(transfer.open(server.url("/moved")));
+  std::string received;
+  char buffer[1000];
+  for (;;) {
+    const int64_t n = transfer.read(buffer, sizeof buffer);
+    ASSERT_GE(n, 0);
+    if (n == 0) break;
+    EXPECT_LE(n, 1000);
+    received.append(buffer, static_cast<std::size_t>(n));
+  }
+  EXPECT_EQ(received, body);
+  EXPECT_EQ(transfer.read(buffer, sizeof buffer), 0) << "the end stays the end";
+
+  UpdateTransfer malformed;
+  EXPECT_FALSE(malformed.open("not a url"));
+  UpdateTransfer otherScheme;
+  EXPECT_FALSE(otherScheme.open("file:///etc/passwd"));
 }
 
 TEST(OnlineUpdateDefaults, UpdateServerOverTlsUnlessABaseIsSet) {

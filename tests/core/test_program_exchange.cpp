@@ -131,6 +131,15 @@ TEST_F(ProgramExchangeTest, LeftoverStagedFileIsReplaced) {
   EXPECT_FALSE(fs::exists(folder / ".larkspur.update"));
 }
 
+TEST_F(ProgramExchangeTest, ProgramRunningFromTheBackupIsRefused) {
+  // After an update without a restart the running file is the backup itself.
+  writeFile(backup, "running old program");
+  EXPECT_FALSE(exchangeProgramFile(backup, downloaded));
+  EXPECT_EQ(readFile(backup), "running old program");
+  EXPECT_EQ(readFile(program), "old program");
+  EXPECT_EQ(folderNames(), (std::set<std::string>{"larkspur", "OldExecutable.bak"}));
+}
+
 TEST(RunningProgram, PathIsThisTestProgram) {
   const fs::path path = runningProgramPath();
   ASSERT_FALSE(path.empty());
