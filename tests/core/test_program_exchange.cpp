@@ -102,15 +102,6 @@ TEST_F(ProgramExchangeTest, FolderThatCannotTakeTheNewFileFailsCleanly) {
   EXPECT_EQ(readFile(blocker / "keep"), "x");
 }
 
-TEST_F(ProgramExchangeTest, BackupThatCannotBeRemovedFailsCleanly) {
-  fs::create_directory(backup);
-  writeFile(backup / "inside", "x");
-  EXPECT_FALSE(exchangeProgramFile(program, downloaded));
-  expectUntouched();
-  EXPECT_EQ(folderNames(), (std::set<std::string>{"larkspur", "OldExecutable.bak"}));
-  EXPECT_TRUE(fs::is_directory(backup));
-}
-
 TEST_F(ProgramExchangeTest, MissingFilesFail) {
   fs::remove(downloaded);
   EXPECT_FALSE(exchangeProgramFile(program, downloaded));
