@@ -88,6 +88,9 @@ HttpEngine::HttpEngine(HttpEngineOptions options)
   initCurlOnce();
   easy_ = curl_easy_init();
   multi_ = curl_multi_init();
+  // The handle's cookie store lives as long as the engine: cookies set by
+  // one page go with every later request of the session.
+  if (easy_) curl_easy_setopt(static_cast<CURL*>(easy_), CURLOPT_COOKIEFILE, "");
 }
 
 HttpEngine::~HttpEngine() {
@@ -206,8 +209,8 @@ HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t gene
     response.code = CURLE_FAILED_INIT;
     return response;
   }
-  // Options go back to their defaults; the cookies stay with the handle.
-  curl_easy_reset(h);
+  // Every option a request depends on is set again below, so nothing of the
+  // previous request carries over but the cookies and the connection.
   BodySink sink{&response.body, options_.maxBodyBytes};
   std::unique_ptr<curl_slist, SlistDeleter> headers(
       curl_slist_append(nullptr, "Accept: text/html, application/xhtml+xml, */*"));
@@ -218,7 +221,6 @@ HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t gene
   curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(h, CURLOPT_USERAGENT, kEngineAgent);
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
   // What browsers of the targets' era accept; curl decodes it.
   curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
@@ -230,7 +232,7 @@ HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t gene
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-  if (!request.referer.empty()) curl_easy_setopt(h, CURLOPT_REFERER, request.referer.c_str());
+  curl_easy_setopt(h, CURLOPT_REFERER, request.referer.empty() ? nullptr : request.referer.c_str());
   if (request.method == "POST") {
     curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
     curl_easy_setopt(h, CURLOPT_COPYPOSTFIELDS, request.body.c_str());
