@@ -17,6 +17,7 @@
 
 #include "cli/arguments.h"
 #include "cli/cli_output.h"
+#include "cli/job_console.h"
 #include "core/builtin_engines.h"
 #include "core/coordination.h"
 #include "core/fixed_text.h"
@@ -42,30 +43,6 @@ constexpr long kLongestTimeOut = 86400;
 const char kUsage[] =
     "usage: larkspur-cli submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE] "
     "[--service-base URL] [--time-out SECONDS]";
-
-// Set by SIGINT; the batch loop reads it and cancels.
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void onInterrupt(int) { interrupted.store(true); }
-
-// Installs the Ctrl-C handler for the duration of the batch.
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    interrupted.store(false);
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
-
- private:
-  struct sigaction previous_ {};
-};
 
 // Prints a line per started target and per report; on a terminal a status
 // line under them shows the counters and the elapsed time.
@@ -245,8 +222,8 @@ int runSubmitCommand(const std::vector<std::string>& words) {
     shown = &batch;
     std::printf("Submitting %s to %zu targets\n", project.profile.url, batch.total());
     std::fflush(stdout);
-    InterruptGuard guard;
-    end = submit::runBatchLoop(batch, queue, interrupted);
+    InterruptToStop interrupt;
+    end = submit::runBatchLoop(batch, queue, interrupt.flag());
     if (end == submit::BatchLoopEnd::kCancelled) {
       view.clearStatus();
       std::printf("Cancelled: %d of %zu targets processed, %d succeeded, %d failed.\n", batch.processed(),

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -11,9 +12,11 @@ namespace larkspur::cli {
 
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
+// Lock-free, so the signal handler may set it.
+std::atomic<bool> gInterrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void onInterrupt(int) { gInterrupted = 1; }
+extern "C" void onInterrupt(int) { gInterrupted.store(true); }
 
 struct sigaction gPrevious {};
 
@@ -29,7 +32,7 @@ void drawStatus(const std::string& text) {
 }  // namespace
 
 InterruptToStop::InterruptToStop() {
-  gInterrupted = 0;
+  gInterrupted.store(false);
   struct sigaction action {};
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
@@ -39,7 +42,9 @@ InterruptToStop::InterruptToStop() {
 
 InterruptToStop::~InterruptToStop() { sigaction(SIGINT, &gPrevious, nullptr); }
 
-bool InterruptToStop::interrupted() const { return gInterrupted != 0; }
+bool InterruptToStop::interrupted() const { return gInterrupted.load(); }
+
+const std::atomic<bool>& InterruptToStop::flag() const { return gInterrupted; }
 
 bool watchJob(const JobWatch& watch, core::MessageQueue& queue, core::Coordination& coordination,
               const InterruptToStop& interrupt) {

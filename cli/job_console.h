@@ -2,6 +2,7 @@
 // The console side of a long job: Ctrl-C becomes the stop signal, and on a
 // terminal a status line shows the job moving ("Searching ...", with counts).
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -21,6 +22,8 @@ class InterruptToStop {
   InterruptToStop& operator=(const InterruptToStop&) = delete;
 
   bool interrupted() const;
+  // The flag itself, for loops that poll an atomic.
+  const std::atomic<bool>& flag() const;
 };
 
 struct JobWatch {

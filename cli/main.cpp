@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "cli/cli_output.h"
+#include "cli/command_links.h"
 #include "cli/command_pagerank.h"
+#include "cli/command_report.h"
+#include "cli/command_submit.h"
 #include "cli/commands.h"
 #include "larkspur_version.h"
 
@@ -33,6 +36,14 @@ const Command kCommands[] = {
     {"targets", larkspur::cli::runTargetsCommand,
      "targets\n"
      "      List the built-in targets (name, country, type, rank, submit URL)."},
+    {"submit", larkspur::cli::runSubmitCommand,
+     "submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE]\n"
+     "       [--service-base URL] [--time-out SECONDS]\n"
+     "      Submit the website to the automatic targets (--all: every one, the\n"
+     "      default; --reset: those not yet \"Submit-OK\"; --target: the named ones)\n"
+     "      and save the new states. Ctrl-C cancels and saves."},
+    {"links", larkspur::cli::runLinksCommand, larkspur::cli::kLinksUsage},
+    {"report", larkspur::cli::runReportCommand, larkspur::cli::kReportUsage},
     {"pagerank", larkspur::cli::runPagerankCommand,
      "pagerank URL [--service-base URL]\n"
      "      Print the toolbar checksum, the request URL and the PageRank of URL."},
