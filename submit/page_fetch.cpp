@@ -108,10 +108,13 @@ size_t onBody(char* data, size_t size, size_t count, void* userdata) {
   return t->stopSeen() ? 0 : length;
 }
 
-// Called while the transfer runs, also when nothing arrives: ends a transfer
-// whose server has gone silent.
+// Called while the transfer runs, also when nothing arrives (about once a
+// second): ends a transfer whose server has gone silent, and one whose job was
+// stopped while it waits for a silent server, so Stop never waits for the
+// stall time-out.
 int onProgress(void* clientp, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t) {
   auto* t = static_cast<Transfer*>(clientp);
+  if (t->stopSeen()) return 1;
   Clock::time_point now = Clock::now();
   if (downloaded != t->lastDownloaded) {
     t->lastDownloaded = downloaded;

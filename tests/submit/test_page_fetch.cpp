@@ -281,6 +281,24 @@ TEST_F(PageFetchTest, ASilentServerIsGivenUpAfterTheStallTimeOut) {
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
 }
 
+TEST_F(PageFetchTest, StopWhileWaitingForASilentServerEndsWithinASecond) {
+  server_.get("/silent", [&](const httplib::Request&, httplib::Response& res) {
+    idle(server_, milliseconds(10'000));
+    res.set_content("late", "text/plain");
+  });
+  ASSERT_TRUE(server_.start());
+  std::thread stopper([this] {
+    std::this_thread::sleep_for(milliseconds(200));
+    stop_.set();
+  });
+  const auto start = Clock::now();
+  Fetch f = fetch(server_.url("/silent"));  // default 60 s stall time-out
+  stopper.join();
+  EXPECT_EQ(f.result, kFetchConnectFailed);
+  EXPECT_EQ(f.error(), kBreakByUser);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+}
+
 TEST_F(PageFetchTest, OfflineEndsBeforeAnyConnection) {
   std::atomic<int> requests{0};
   server_.get("/page", [&](const httplib::Request&, httplib::Response& res) {
