@@ -344,6 +344,8 @@ void CLarkspurView::updateRank(int row) {
   }
 }
 
+ListPrintDescription CLarkspurView::printDescription() const { return describeListForPrint(*this); }
+
 void CLarkspurView::handleMessage(const core::Message& message) {
   switch (message.id) {
     case core::MessageId::kRecordChanged: {

@@ -12,6 +12,7 @@
 #include "core/engine_table.h"
 #include "core/messages.h"
 #include "core/settings_store.h"
+#include "ui/list_print_description.h"
 #include "ui/list_search.h"
 
 namespace larkspur::ui {
@@ -19,7 +20,7 @@ namespace larkspur::ui {
 class FindDialog;
 class StateEditor;
 
-class CLarkspurView : public QTreeWidget {
+class CLarkspurView : public QTreeWidget, public ListPrintSource {
   Q_OBJECT
 
  public:
@@ -59,6 +60,9 @@ class CLarkspurView : public QTreeWidget {
   // the Find Next command's first step past the selected row. Returns the
   // row found, or -1 after "Not found!".
   int search(const FindOptions& options, bool repeat);
+
+  // The rows and columns as shown, for the list printer.
+  ListPrintDescription printDescription() const override;
 
   // Messages posted by the page-rank update.
   void handleMessage(const core::Message& message);
