@@ -5,7 +5,10 @@
 #include <QVBoxLayout>
 
 #include "ui/command_ids.h"
+#include "core/fixed_text.h"
 #include "ui/larkspur_view.h"
+#include "ui/link_list_view.h"
+#include "ui/ppc_view.h"
 
 namespace larkspur::ui {
 
@@ -19,6 +22,8 @@ CItemView::CItemView(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(tabs_);
   connect(tabs_, &QTabWidget::currentChanged, this, &CItemView::commandStateChanged);
+  // The status pane counts the rows of the list in view.
+  connect(tabs_, &QTabWidget::currentChanged, this, &CItemView::emitActiveStatus);
 }
 
 void CItemView::releaseWorkAreas() {
@@ -28,6 +33,14 @@ void CItemView::releaseWorkAreas() {
     delete view;
   }
   engineView_ = nullptr;
+  linkView_ = nullptr;
+  ppcView_ = nullptr;
+}
+
+QString CItemView::linkTabCaption(const core::WebsiteProfile& profile) {
+  const std::string_view host = core::fieldView(profile.host);
+  if (host.empty()) return QStringLiteral("Link To My Website");
+  return QStringLiteral("Link To %1").arg(QString::fromUtf8(host.data(), static_cast<qsizetype>(host.size())));
 }
 
 void CItemView::rebuildWorkAreas(core::Project& project, const core::Settings& settings) {
@@ -47,9 +60,41 @@ void CItemView::rebuildWorkAreas(core::Project& project, const core::Settings& s
   engineView_ = engines;
   engines->fill();
 
+  auto* ppc = new CPPCView(project.ppc, settings.engine_column_widths);
+  ppc->setObjectName(QStringLiteral("ppcList"));
+  ppc->setProperty("controlId", kIdFirstPane + tabs_->count());
+  ppc->setOpenerSource(openerSource_);
+  connect(ppc, &CPPCView::statusTextChanged, this, &CItemView::statusTextChanged);
+  connect(ppc, &CPPCView::commandStateChanged, this, &CItemView::commandStateChanged);
+  tabs_->addTab(ppc, style()->standardIcon(QStyle::SP_DriveNetIcon), QStringLiteral("PPC Manage"));
+  ppcView_ = ppc;
+  ppc->fill();
+
+  auto* links = new CLinkListView(project.links, settings.link_column_widths);
+  links->setObjectName(QStringLiteral("linkList"));
+  links->setProperty("controlId", kIdFirstPane + tabs_->count());
+  links->setOpenerSource(openerSource_);
+  connect(links, &CLinkListView::statusTextChanged, this, &CItemView::statusTextChanged);
+  connect(links, &CLinkListView::recordsModified, this, &CItemView::recordsModified);
+  connect(links, &CLinkListView::commandStateChanged, this, &CItemView::commandStateChanged);
+  tabs_->addTab(links, style()->standardIcon(QStyle::SP_FileLinkIcon), linkTabCaption(project.profile));
+  linkView_ = links;
+  links->fill();
+
   tabs_->setCurrentIndex(0);
+  emitActiveStatus();
   emit commandStateChanged();
 }
+
+void CItemView::emitActiveStatus() {
+  QWidget* view = activeView();
+  if (auto* engines = qobject_cast<CLarkspurView*>(view)) emit statusTextChanged(engines->statusText());
+  if (auto* rows = qobject_cast<RowListView*>(view)) emit statusTextChanged(rows->statusText());
+}
+
+CLinkListView* CItemView::linkView() const { return linkView_.data(); }
+
+CPPCView* CItemView::ppcView() const { return ppcView_.data(); }
 
 QWidget* CItemView::activeView() const { return tabs_->currentWidget(); }
 

@@ -24,6 +24,7 @@
 #include "ui/item_view.h"
 #include "ui/larkspur_doc.h"
 #include "ui/larkspur_view.h"
+#include "ui/link_popularity_commands.h"
 #include "ui/message_boxes.h"
 #include "ui/network_settings.h"
 #include "ui/page_load_progress.h"
@@ -31,6 +32,7 @@
 #include "ui/submit_report_command.h"
 #include "ui/target_opener.h"
 #include "ui/toolbar_images.h"
+#include "ui/work_area_commands.h"
 
 namespace larkspur::ui {
 
@@ -85,6 +87,9 @@ CMainFrame::CMainFrame(CLarkspurDoc& doc, core::Coordination& coordination, QWid
   createStatusBar();
   createClientArea();
   installBuiltInCommands();
+  installWorkAreaCommands(*this);
+  linkCommands_ = new LinkPopularityCommands(*this, doc_, coordination_, this);
+  linkCommands_->install();
   rebuildRecentFiles();
   setTitle(doc_.title());
 
@@ -104,6 +109,8 @@ CMainFrame::CMainFrame(CLarkspurDoc& doc, core::Coordination& coordination, QWid
 CMainFrame::~CMainFrame() {
   coordination_.stop.set();
   pageRankUpdate_.join();
+  delete linkCommands_;  // waits for the link jobs
+  linkCommands_ = nullptr;
 }
 
 // ---------------------------------------------------------------- commands
@@ -348,6 +355,7 @@ void CMainFrame::createClientArea() {
   placeholder->setAutoFillBackground(true);
   placeholder->setBackgroundRole(QPalette::Base);
   rightPane_ = placeholder;
+  itemView_->setOpenerSource([this] { return opener_; });
   splitter_->addWidget(itemView_);
   splitter_->addWidget(placeholder);
   // The navigation keeps its width; the browser pane takes what is left.
@@ -525,11 +533,13 @@ void CMainFrame::jobTick(int timer) {
 void CMainFrame::releaseWorkAreas() {
   // Views hold record addresses the update writes to: it must be over first.
   stopPageRankUpdate();
+  if (linkCommands_) linkCommands_->stopAndWait();
   itemView_->releaseWorkAreas();
 }
 
 void CMainFrame::rebuildWorkAreas() {
   stopPageRankUpdate();
+  if (linkCommands_) linkCommands_->stopAndWait();
   itemView_->rebuildWorkAreas(doc_.project(), doc_.settings());
   updateCommandUi();
 }

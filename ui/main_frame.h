@@ -29,6 +29,7 @@ namespace larkspur::ui {
 
 class CItemView;
 class CLarkspurDoc;
+class LinkPopularityCommands;
 class TargetOpener;
 
 // Runs a batch submission on a list of targets (modally) and returns when it
@@ -73,6 +74,7 @@ class CMainFrame : public QMainWindow {
   // Replaces the right-hand pane (the placeholder at first) and names the
   // object that opens targets there.
   void setRightPane(QWidget* pane, TargetOpener* opener);
+  TargetOpener* targetOpener() const { return opener_; }
   QToolBar* toolBar() const { return toolBar_; }
   QLabel* statusTextPane() const { return statusText_; }
   QProgressBar* statusProgress() const { return statusProgress_; }
@@ -104,6 +106,9 @@ class CMainFrame : public QMainWindow {
 
   // The message pane's text.
   QString statusMessage() const;
+
+  // The "Link Popularity" jobs.
+  LinkPopularityCommands* linkCommands() const { return linkCommands_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -150,6 +155,7 @@ class CMainFrame : public QMainWindow {
   BatchRunner batchRunner_;
   RankQuery rankQuery_ = queryHostRank;
   EnginePageRankUpdate pageRankUpdate_;
+  LinkPopularityCommands* linkCommands_ = nullptr;
 };
 
 }  // namespace larkspur::ui

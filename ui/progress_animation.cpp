@@ -30,7 +30,7 @@ AnimationTick ProgressAnimation::tick(int timer, int32_t workers, bool stopSet) 
     t.setText = true;
     t.text = baseText(timer) + std::string(static_cast<std::size_t>(step_ / 2), '.');
   }
-  if (workers == 0) {
+  if (workers <= 0) {
     t.ended = true;
     t.stopAllTimers = !stopSet;
     t.endMessage = endText(timer, stopSet);

@@ -1,7 +1,8 @@
 #pragma once
 // The status bar animation of the link-popularity jobs: each tick of a job's
-// timer steps the animation; when the worker count has dropped to 0 the job
-// is over and an end message is due. Timer 1 is the search, 2 the check and 3
+// timer steps the animation; when the worker count has dropped to 0 (or
+// below: a count reset by hand while other workers ran ends there) the job is
+// over and an end message is due. Timer 1 is the search, 2 the check and 3
 // the update.
 
 #include <cstdint>

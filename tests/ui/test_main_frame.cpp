@@ -137,8 +137,7 @@ class TestMainFrame : public QObject {
   void commandsWithoutHandlerAreDisabled() {
     frame()->updateCommandUi();
     for (int id : {kIdEditPaste, kIdEditCut, kIdEditCopy, kIdFilePrint, kIdFilePrintPreview, kIdFilePrintSetup,
-                   kIdAutoSubmitAll, kIdAutoSubmitReset, kIdSearchLinks, kIdCreateLinksReport, kIdGetAll,
-                   kIdGetPageRank, kIdGetIpAddress, kIdGetEmailAddress, kIdImportLinks, kIdOutputLinks,
+                   kIdAutoSubmitAll, kIdAutoSubmitReset,
                    kIdRoiCalculator, kIdHelpTopic, kIdOnlineUpdate, kIdSubmitServices, kIdBrowserBack,
                    kIdBrowserForward, kIdBrowserStop, kIdBrowserRefresh, kIdCloseBrowserPage, kIdStopUpdate,
                    kIdFindNext}) {
@@ -148,6 +147,11 @@ class TestMainFrame : public QObject {
     for (int id : {kIdFileNew, kIdEditWebsiteInfo, kIdFileOpen, kIdFileSave, kIdFileSaveAs, kIdAppExit, kIdEditFind,
                    kIdSelectAll, kIdInvertSelection, kIdUp, kIdDown, kIdCreateSubmitReport, kIdStartUpdate,
                    kIdInternetOption, kIdStop, kIdViewToolbar, kIdViewStatusBar, kIdAppAbout}) {
+      QVERIFY2(frame()->commandEnabled(id), qPrintable(QString::number(id)));
+    }
+    // The link-popularity jobs and the link list's file commands work from every tab.
+    for (int id : {kIdSearchLinks, kIdCreateLinksReport, kIdGetAll, kIdGetPageRank, kIdGetIpAddress,
+                   kIdGetEmailAddress, kIdImportLinks, kIdOutputLinks}) {
       QVERIFY2(frame()->commandEnabled(id), qPrintable(QString::number(id)));
     }
     // Paste stays disabled, whatever the keys say.
@@ -215,8 +219,10 @@ class TestMainFrame : public QObject {
     QVERIFY(splitter->sizes().at(1) >= 200);
     frame()->hide();
     QTabWidget* tabs = frame()->itemView()->tabs();
-    QCOMPARE(tabs->count(), 1);
+    QCOMPARE(tabs->count(), 3);
     QCOMPARE(tabs->tabText(0), QStringLiteral("Search Engine Submit"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("PPC Manage"));
+    QCOMPARE(tabs->tabText(2), QStringLiteral("Link To www.example-garden.com"));
   }
 
   void workAreaIsRebuiltOnOpenAndNew() {
