@@ -1,0 +1,97 @@
+#pragma once
+// The browser engine of the desktop program: a submission session's view of
+// one QWebEnginePage on the GUI thread. A finished page load is snapshot by
+// one script into the document model (the page's same-site frame documents
+// first, then the page) and handed to the session as completed documents; the
+// writes and clicks the session's walk made are carried out by a second
+// script. A frame that loads a new document later (a form sent inside a
+// frame) is snapshot and handed over the same way. Failed loads become
+// navigation errors with the codes the session knows; title changes are
+// passed on without the address Chromium shows before the real title.
+//
+// stopLoading() drops snapshots still on their way; after close() nothing is
+// reported any more. The page is not owned: it must outlive the engine or be
+// deleted only after close().
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "web/browser_engine.h"
+
+class QWebEngineLoadingInfo;
+class QWebEnginePage;
+
+namespace larkspur::ui {
+
+class SessionPage;
+
+class WebEngineBrowser : public QObject, public web::BrowserEngine {
+  Q_OBJECT
+
+ public:
+  using AddressMap = std::function<std::string(std::string_view url)>;
+
+  explicit WebEngineBrowser(SessionPage* page, QObject* parent = nullptr);
+  ~WebEngineBrowser() override;
+
+  void setEvents(web::BrowserEvents* events) override { events_ = events; }
+  void navigate(std::string_view url) override;
+  void stopLoading() override;
+  void close() override;
+  void carryOut(web::Document& document) override;
+
+  // A page without a view is shown to Chromium once its first load starts,
+  // or Chromium throttles it as a hidden page.
+  void setShowWhenLoading(bool show) { showWhenLoading_ = show; }
+  // Maps the address navigate() is given to the one loaded.
+  void setAddressMap(AddressMap map) { addressMap_ = std::move(map); }
+
+  bool isClosed() const { return closed_; }
+  SessionPage* page() const;
+  // Scripts sent to the page whose answer has not come back yet.
+  int pendingSnapshots() const { return pendingSnapshots_; }
+
+ signals:
+  // Every document of a snapshot has been handed to the session.
+  void documentsDelivered();
+
+ private:
+  void onLoadingChanged(const QWebEngineLoadingInfo& info);
+  void onTitleChanged(const QString& title);
+  void onLinkHovered(const QString& url);
+  bool onConsoleMessage(const QString& message);
+  void snapshot(const std::vector<int>& path);
+  bool current(uint64_t generation, uint64_t load) const {
+    return !closed_ && generation == generation_ && load == load_;
+  }
+  bool isPlaceholderTitle(const QString& title) const;
+
+  QPointer<SessionPage> page_;
+  web::BrowserEvents* events_ = nullptr;
+  AddressMap addressMap_;
+  bool showWhenLoading_ = false;
+  bool shown_ = false;
+  bool closed_ = false;
+  uint64_t generation_ = 0;  // changed by stopLoading(): snapshots on their way are dropped
+  uint64_t load_ = 0;        // changed by every page load that starts
+  int snapshots_ = 0;
+  int pendingSnapshots_ = 0;
+  QString watchToken_;
+  QString idBase_;
+  std::string title_;
+
+  // The documents being handed over, while documentComplete runs.
+  struct Delivered {
+    const web::Document* document;
+    std::vector<int> path;
+    QString id;
+  };
+  std::vector<Delivered> delivering_;
+};
+
+}  // namespace larkspur::ui

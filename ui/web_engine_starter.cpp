@@ -1,0 +1,108 @@
+#include "ui/web_engine_starter.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+
+#include "core/fixed_text.h"
+#include "core/service_hosts.h"
+#include "core/worker_count.h"
+#include "submit/direct_request.h"
+#include "ui/automatic_session.h"
+
+namespace larkspur::ui {
+
+namespace {
+constexpr int kWaitPollMs = 10;
+}
+
+struct WebEngineStarter::DirectRequest {
+  std::thread thread;
+  std::atomic<bool> done{false};
+};
+
+WebEngineStarter::WebEngineStarter(WebEngineStarterSettings settings, QObject* parent)
+    : QObject(parent), settings_(std::move(settings)) {}
+
+WebEngineStarter::~WebEngineStarter() {
+  // Direct requests cannot be cut short; they end by themselves.
+  for (auto& request : requests_) {
+    if (request->thread.joinable()) request->thread.join();
+  }
+  for (const QPointer<AutomaticSession>& session : sessions_) delete session.data();
+}
+
+void WebEngineStarter::startSession(core::EngineRecord& record) {
+  AutomaticSessionSettings session;
+  session.profile = settings_.profile;
+  session.words = settings_.words;
+  session.coordination = settings_.coordination;
+  session.post = settings_.post;
+  session.timings = settings_.timings;
+  session.addressMap = [](std::string_view url) { return core::effectiveServiceUrl(url); };
+  auto* started = new AutomaticSession(record, session, this);
+  connect(started, &AutomaticSession::closed, this, &WebEngineStarter::sessionClosed);
+  sessions_.emplace_back(started);
+  started->start();
+}
+
+void WebEngineStarter::startDirectRequest(core::EngineRecord& record) {
+  auto counted = std::make_unique<core::CountedWorker>(settings_.coordination->workers);
+  auto request = std::make_shared<DirectRequest>();
+  const std::string url(core::fieldView(settings_.profile->url));
+  // The address goes to the service base when one is set; the record keeps
+  // its own.
+  const std::string hint = core::effectiveServiceUrl(core::fieldView(record.submit_hint));
+  request->thread = std::thread([&record, url, hint, post = settings_.post, fetch = settings_.fetch, request,
+                                 counted = std::move(counted)]() mutable {
+    core::EngineRecord work = record;
+    core::copyText(work.submit_hint, hint);
+    // The outcome goes into the record itself before the report leaves.
+    core::Post report = [&record, &work, &post](core::Message message) {
+      core::copyText(record.submit_state, core::fieldView(work.submit_state));
+      core::copyText(record.message, core::fieldView(work.message));
+      message.record = &record;
+      if (post) post(std::move(message));
+    };
+    submit::runDirectRequest(work, url, report, fetch);
+    counted.reset();
+    request->done = true;
+  });
+  requests_.push_back(std::move(request));
+}
+
+int WebEngineStarter::runningSessions() const {
+  return static_cast<int>(std::count_if(sessions_.begin(), sessions_.end(),
+                                        [](const QPointer<AutomaticSession>& s) { return s && !s->closing(); }));
+}
+
+int WebEngineStarter::running() const {
+  const auto requests = std::count_if(requests_.begin(), requests_.end(),
+                                      [](const std::shared_ptr<DirectRequest>& r) { return !r->done; });
+  return runningSessions() + static_cast<int>(requests);
+}
+
+std::vector<AutomaticSession*> WebEngineStarter::sessions() const {
+  std::vector<AutomaticSession*> out;
+  for (const QPointer<AutomaticSession>& s : sessions_) {
+    if (s && !s->closing()) out.push_back(s.data());
+  }
+  return out;
+}
+
+bool WebEngineStarter::waitForAll(int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  QEventLoop loop;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &loop, [this, &loop, &clock, timeoutMs] {
+    if (running() == 0 || clock.elapsed() >= timeoutMs) loop.quit();
+  });
+  poll.start(kWaitPollMs);
+  if (running() > 0) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  return running() == 0;
+}
+
+}  // namespace larkspur::ui
