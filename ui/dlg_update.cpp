@@ -58,6 +58,10 @@ CDLGUpdate::CDLGUpdate(UpdateRun& run, core::UpdateAgentSetup setup, std::functi
 }
 
 void CDLGUpdate::start() {
+  // An earlier run that has not ended yet keeps its cancel signal; the
+  // command that opens this dialog waits for such a run, so this is only a
+  // safeguard.
+  if (run_.running()) return;
   start_->setEnabled(false);
   core::updateCancelSignal().reset();
 
@@ -85,11 +89,7 @@ void CDLGUpdate::start() {
   handlers.post = [self](const core::Message& message) {
     if (self) self->handleMessage(message);
   };
-  if (!run_.start(setup_, std::move(handlers))) {
-    // An earlier run has not ended yet; the command that opens this dialog
-    // waits for that, so this is only a safeguard.
-    start_->setEnabled(true);
-  }
+  run_.start(setup_, std::move(handlers));
 }
 
 void CDLGUpdate::handleMessage(const core::Message& message) {

@@ -31,6 +31,7 @@
 #include "ui/recent_files.h"
 #include "ui/submit_report_command.h"
 #include "ui/target_opener.h"
+#include "ui/tool_commands.h"
 #include "ui/toolbar_images.h"
 #include "ui/work_area_commands.h"
 
@@ -87,6 +88,7 @@ CMainFrame::CMainFrame(CLarkspurDoc& doc, core::Coordination& coordination, QWid
   createStatusBar();
   createClientArea();
   installBuiltInCommands();
+  tools_ = new ToolCommands(*this, doc_);
   installWorkAreaCommands(*this);
   linkCommands_ = new LinkPopularityCommands(*this, doc_, coordination_, this);
   linkCommands_->install();
@@ -163,8 +165,8 @@ void CMainFrame::updateCommandUi() {
     const bool enabled = commandEnabled(id);
     for (QAction* a : list) a->setEnabled(enabled);
   }
-  if (QAction* a = action(kIdViewToolbar)) a->setChecked(toolBar_ && toolBar_->isVisible());
-  if (QAction* a = action(kIdViewStatusBar)) a->setChecked(statusBar()->isVisible());
+  if (QAction* a = action(kIdViewToolbar)) a->setChecked(toolBar_ && !toolBar_->isHidden());
+  if (QAction* a = action(kIdViewStatusBar)) a->setChecked(!statusBar()->isHidden());
 }
 
 void CMainFrame::createActions() {
@@ -420,11 +422,8 @@ void CMainFrame::installBuiltInCommands() {
   installCommand(kIdInternetOption, [] { openNetworkSettings(); });
   installCommand(kIdStop, [this] { coordination_.stop.set(); });
 
-  installCommand(kIdViewToolbar, [this] { toolBar_->setVisible(!toolBar_->isVisible()); });
-  installCommand(kIdViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
-  installCommand(kIdAppAbout, [this] {
-    MessageBoxes::inform(this, QStringLiteral("Larkspur Version %1").arg(QStringLiteral(LARKSPUR_VERSION)));
-  });
+  installCommand(kIdViewToolbar, [this] { toolBar_->setVisible(toolBar_->isHidden()); });
+  installCommand(kIdViewStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
 }
 
 void CMainFrame::setBatchRunner(BatchRunner runner) {
@@ -591,6 +590,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     return;
   }
   stopPageRankUpdate();
+  tools_->shutDown();  // the calculator window and a running online update
   event->accept();
 }
 

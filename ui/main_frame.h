@@ -31,6 +31,7 @@ class CItemView;
 class CLarkspurDoc;
 class LinkPopularityCommands;
 class TargetOpener;
+class ToolCommands;
 
 // Runs a batch submission on a list of targets (modally) and returns when it
 // is over.
@@ -107,6 +108,9 @@ class CMainFrame : public QMainWindow {
   // The message pane's text.
   QString statusMessage() const;
 
+  // Printing, calculators, online update, help and about.
+  ToolCommands* toolCommands() const { return tools_; }
+
   // The "Link Popularity" jobs.
   LinkPopularityCommands* linkCommands() const { return linkCommands_; }
 
@@ -155,6 +159,7 @@ class CMainFrame : public QMainWindow {
   BatchRunner batchRunner_;
   RankQuery rankQuery_ = queryHostRank;
   EnginePageRankUpdate pageRankUpdate_;
+  ToolCommands* tools_ = nullptr;
   LinkPopularityCommands* linkCommands_ = nullptr;
 };
 
