@@ -388,4 +388,6 @@ links::ListView linkListExportView(const CLinkListView& view) {
   return list;
 }
 
+ListPrintDescription CLinkListView::printDescription() const { return describeListForPrint(*this); }
+
 }  // namespace larkspur::ui

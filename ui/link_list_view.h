@@ -13,13 +13,14 @@
 #include "core/messages.h"
 #include "core/settings_store.h"
 #include "links/list_view.h"
+#include "ui/list_print_description.h"
 #include "ui/row_list_view.h"
 
 class QMenu;
 
 namespace larkspur::ui {
 
-class CLinkListView : public RowListView {
+class CLinkListView : public RowListView, public ListPrintSource {
   Q_OBJECT
 
  public:
@@ -30,6 +31,9 @@ class CLinkListView : public RowListView {
 
   // Inserts the columns (once) and one row per record, in list order.
   void fill();
+
+  // The rows and columns as shown, for the list printer.
+  ListPrintDescription printDescription() const override;
 
   // The record a row shows (its address; it may have left the list).
   const core::LinkRecord* recordAt(int row) const;

@@ -22,6 +22,7 @@
 #include <memory>
 #include <thread>
 
+#include "core/fixed_text.h"
 #include "core/online_update.h"
 #include "core/service_hosts.h"
 #include "core/sha256.h"
@@ -37,6 +38,7 @@
 #include "ui/larkspur_app.h"
 #include "ui/larkspur_doc.h"
 #include "ui/larkspur_view.h"
+#include "ui/link_list_view.h"
 #include "ui/list_printer.h"
 #include "ui/main_frame.h"
 #include "ui/print_commands.h"
@@ -171,6 +173,36 @@ class TestToolCommands : public QObject {
     QVERIFY(pages >= 2);
     QVERIFY(frame()->runCommand(kIdFilePrintDirect));
     QCOMPARE(countPdfPages(pdf), pages);
+  }
+
+  void linkListPrintsToo() {
+    QTabWidget* tabs = frame()->itemView()->tabs();
+    CLinkListView* links = frame()->itemView()->linkView();
+    QVERIFY(links);
+    tabs->setCurrentWidget(links);
+    QVERIFY(frame()->commandEnabled(kIdFilePrint));
+    // No links: nothing to print, no job.
+    const QString none = printToPdf(QStringLiteral("no-links.pdf"));
+    QVERIFY(frame()->runCommand(kIdFilePrintDirect));
+    QVERIFY(!QFile::exists(none));
+
+    for (int i = 0; i < 3; ++i) {
+      core::LinkRecord record = core::zeroLinkRecord();
+      core::copyText(record.url, "http://links.example.org/page" + std::to_string(i) + ".html");
+      app_->project().links.append(record);
+    }
+    frame()->rebuildWorkAreas();
+    links = frame()->itemView()->linkView();
+    tabs->setCurrentWidget(links);
+    const std::optional<ListPrintDescription> list = tools()->activeList();
+    QVERIFY(list);
+    QCOMPARE(int(list->rows.size()), 3);
+    QCOMPARE(int(list->columns.size()), links->columnCount());
+    QCOMPARE(list->columns[0].title, links->headerItem()->text(0));
+    QCOMPARE(list->rows[0][0], links->topLevelItem(0)->text(0));
+    const QString pdf = printToPdf(QStringLiteral("links.pdf"));
+    QVERIFY(frame()->runCommand(kIdFilePrintDirect));
+    QCOMPARE(countPdfPages(pdf), 1);
   }
 
   void printGoesThroughThePrintDialog() {
