@@ -89,6 +89,7 @@ CAutoSubmitDlg::CAutoSubmitDlg(const std::vector<core::EngineRecord*>& targets, 
   list_->setIconSize(QSize(16, 16));
   list_->setColumnCount(2);
   list_->setHeaderLabels({QStringLiteral("Search Engine"), QStringLiteral("State")});
+  list_->header()->setStretchLastSection(false);
   list_->setColumnWidth(0, kNameColumnWidth);
   list_->setColumnWidth(1, kStateColumnWidth);
 
@@ -192,10 +193,11 @@ void CAutoSubmitDlg::onMessage(const core::Message& message) { batch_->onMessage
 
 void CAutoSubmitDlg::rowAdded(std::size_t row) {
   const submit::BatchRow& r = batch_->rows()[row];
-  auto* item = new QTreeWidgetItem(list_);
+  auto* item = new QTreeWidgetItem;
   item->setIcon(0, batchRowIcon(r.icon));
   item->setText(0, text(r.name));
   item->setText(1, text(r.state));
+  list_->addTopLevelItem(item);
 }
 
 void CAutoSubmitDlg::rowChanged(std::size_t row, bool finalReport) {

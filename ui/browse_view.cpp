@@ -73,6 +73,9 @@ CBrowseView::CBrowseView(core::Project& project, core::Coordination& coordinatio
 }
 
 CBrowseView::~CBrowseView() {
+  // Nobody hears of the tabs going any more (the main window may be going too).
+  blockSignals(true);
+  tabs_->blockSignals(true);
   // Every page goes before the profile they share.
   while (tabs_->count() > 0) {
     QWidget* view = tabs_->widget(0);
@@ -230,12 +233,18 @@ bool CBrowseView::canGoForward() const {
 
 void CBrowseView::attachTo(CMainFrame& frame) {
   frame.setRightPane(this, this);
-  auto hasPage = [this] { return selectedPage() != nullptr; };
-  frame.installCommand(kIdBrowserBack, [this] { back(); }, [this] { return canGoBack(); });
-  frame.installCommand(kIdBrowserForward, [this] { forward(); }, [this] { return canGoForward(); });
-  frame.installCommand(kIdBrowserStop, [this] { stop(); }, hasPage);
-  frame.installCommand(kIdBrowserRefresh, [this] { refresh(); }, hasPage);
-  frame.installCommand(kIdCloseBrowserPage, [this] { closeSelectedPage(); }, [this] { return tabs_->count() > 0; });
+  // The commands outlive a pane that is replaced: they look for it first.
+  const QPointer<CBrowseView> pane(this);
+  auto hasPage = [pane] { return pane && pane->selectedPage() != nullptr; };
+  frame.installCommand(
+      kIdBrowserBack, [pane] { if (pane) pane->back(); }, [pane] { return pane && pane->canGoBack(); });
+  frame.installCommand(
+      kIdBrowserForward, [pane] { if (pane) pane->forward(); }, [pane] { return pane && pane->canGoForward(); });
+  frame.installCommand(kIdBrowserStop, [pane] { if (pane) pane->stop(); }, hasPage);
+  frame.installCommand(kIdBrowserRefresh, [pane] { if (pane) pane->refresh(); }, hasPage);
+  frame.installCommand(
+      kIdCloseBrowserPage, [pane] { if (pane) pane->closeSelectedPage(); },
+      [pane] { return pane && pane->pageCount() > 0; });
   connect(this, &CBrowseView::pageLoadStarted, &frame, &CMainFrame::pageLoadStarted);
   connect(this, &CBrowseView::pageLoadProgress, &frame,
           [&frame](long progress, long maximum) { frame.pageLoadProgress(progress, maximum); });

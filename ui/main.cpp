@@ -9,6 +9,7 @@
 #include "ui/command_line.h"
 #include "ui/larkspur_app.h"
 #include "ui/main_frame.h"
+#include "ui/submission_windows.h"
 
 namespace {
 
@@ -54,6 +55,8 @@ int main(int argc, char* argv[]) {
     app.shutDown();
     return 1;
   }
+  // The browser pane on the right and the batch dialog behind the submit commands.
+  larkspur::ui::installSubmissionWindows(*app.frame(), *app.doc(), larkspur::core::processCoordination());
   int status = 0;
   if (screenshot) {
     larkspur::ui::CMainFrame* frame = app.frame();
