@@ -84,6 +84,9 @@ class TestBrowseView : public QObject {
  private slots:
   void initTestCase() {
     server_ = std::make_unique<test::LocalServer>();
+    // Chromium keeps several connections open per page: give each a thread,
+    // or later requests wait for a kept-alive connection to time out.
+    server_->server().new_task_queue = [] { return new httplib::ThreadPool(32); };
     for (const char* path : {"/a", "/b", "/c"}) {
       const std::string body = std::string("<html><head><title>Page ") + path + "</title></head><body><p>" + path +
                                "</p><a id='next' href='/b'>next</a> <a id='away' href='/c' target='_blank'>away</a>" +
@@ -231,9 +234,11 @@ class TestBrowseView : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(frame.commandEnabled(kIdBrowserBack), kLoadWaitMs);
     QVERIFY(frame.runCommand(kIdBrowserBack));
     QTRY_COMPARE_WITH_TIMEOUT(first->address(), url("/a"), kLoadWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded(first) && first->url() == QUrl(url("/a")), kLoadWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(frame.commandEnabled(kIdBrowserForward), kLoadWaitMs);
     QVERIFY(frame.runCommand(kIdBrowserForward));
     QTRY_COMPARE_WITH_TIMEOUT(first->address(), url("/b"), kLoadWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded(first) && first->url() == QUrl(url("/b")), kLoadWaitMs);
 
     // A page that is not the selected one leaves the bar alone.
     CIEView* second = pane->openPage(url("/c"));

@@ -172,6 +172,9 @@ class TestWebEngineBrowser : public QObject {
  private slots:
   void initTestCase() {
     server_ = std::make_unique<test::LocalServer>();
+    // Chromium keeps several connections open per page: give each a thread,
+    // or later requests wait for a kept-alive connection to time out.
+    server_->server().new_task_queue = [] { return new httplib::ThreadPool(32); };
     const char* const pages[] = {"addurl_caption.html", "addurl_first_button.html", "addurl_image_input.html",
                                  "addurl_image_outside_form.html", "addurl_link.html", "answer_404.html",
                                  "answer_nested.html", "broken_table_form.html", "broken_unclosed.html",
