@@ -382,7 +382,10 @@ void CMainFrame::createClientArea() {
 
 void CMainFrame::setRightPane(QWidget* pane, TargetOpener* opener) {
   if (pane && pane != rightPane_) {
-    const QList<int> sizes = splitter_->sizes();
+    // Before the window is first laid out the splitter's sizes are not real
+    // ones (the pane would get a width of 0): it keeps its first sizes then.
+    const QList<int> sizes =
+        splitter_->isVisible() ? splitter_->sizes() : QList<int>{kNavigationWidth, kBrowserWidth};
     QWidget* old = splitter_->replaceWidget(1, pane);
     if (old) old->deleteLater();
     rightPane_ = pane;

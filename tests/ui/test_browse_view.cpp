@@ -5,6 +5,7 @@
 // records before the Engine table is rebuilt.
 
 #include <QMenu>
+#include <QSplitter>
 #include <QProgressBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -212,6 +213,10 @@ class TestBrowseView : public QObject {
     CBrowseView* pane = installSubmissionWindows(frame, *app.doc(), coordination_);
     QCOMPARE(frame.rightPane(), pane);
     QCOMPARE(frame.targetOpener(), pane);
+    // Put in before the window was first shown, the pane still gets its width.
+    frame.resize(1000, 700);
+    frame.show();
+    QTRY_VERIFY_WITH_TIMEOUT(frame.splitter()->sizes().value(1) >= 200, 5000);
     frame.updateCommandUi();
     // With no tab every browser button is off; CLOSE does nothing.
     for (int id : {kIdBrowserBack, kIdBrowserForward, kIdBrowserStop, kIdBrowserRefresh, kIdCloseBrowserPage}) {
