@@ -4,6 +4,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include <unistd.h>
+
 #include "core/service_hosts.h"
 #include "larkspur_version.h"
 #include "ui/command_line.h"
@@ -25,6 +27,11 @@ int main(int argc, char* argv[]) {
   // The browser engine shares OpenGL contexts between its views; this must be
   // set before the application object exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Chromium cannot sandbox its pages for the superuser and ends the program
+  // at the first page instead; run without its sandbox then.
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Larkspur"));
   QApplication::setApplicationVersion(QStringLiteral(LARKSPUR_VERSION));
