@@ -54,13 +54,13 @@ CListPrinter::CListPrinter(ListPrintDescription description) : description_(std:
 CListPrinter::Job CListPrinter::prepare(QPaintDevice& device) const {
   Job job;
   const int dpi = device.logicalDpiY();
-  auto make = [&](const FontSpec& spec) {
+  auto make = [&](const FontSpec& style) {
     QFont font = description_.listFont;
-    font.setFamily(QString::fromLatin1(spec.face));
-    font.setWeight(static_cast<QFont::Weight>(spec.weight));
+    font.setFamily(QString::fromLatin1(style.face));
+    font.setWeight(static_cast<QFont::Weight>(style.weight));
     font.setItalic(false);
     // The character height in device units: points at the device's dots per inch.
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.points * dpi / 72.0))));
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(style.points * dpi / 72.0))));
     return font;
   };
   job.titleFont = make(kTitleFont);

@@ -58,8 +58,8 @@ constexpr const char* kFormPage = R"(<html><head><title>Add URL</title></head><b
 
 // A session on a scripted engine; posted reports are collected.
 struct Harness {
-  explicit Harness(const RecordSpec& spec, bool automatic = true)
-      : record(makeRecord(spec)), profile(bakeryProfile()), words(core::buildWordLists(profile)) {
+  explicit Harness(const RecordSpec& target, bool automatic = true)
+      : record(makeRecord(target)), profile(bakeryProfile()), words(core::buildWordLists(profile)) {
     core::copyText(record.submit_url, "http://target.example/add.html");
     SessionSetup setup;
     setup.record = &record;
