@@ -2,8 +2,6 @@
 
 namespace larkspur::web {
 
-namespace {
-
 std::string collapseBlanks(std::string_view text) {
   std::string out;
   bool pending = false;
@@ -19,7 +17,6 @@ std::string collapseBlanks(std::string_view text) {
   return out;
 }
 
-}  // namespace
 
 const std::string* Element::attribute(std::string_view name) const {
   for (const auto& [key, value] : attributes) {

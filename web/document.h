@@ -61,6 +61,10 @@ struct PageAction {
   bool operator==(const PageAction&) const = default;
 };
 
+// Strips ASCII blanks at both ends and collapses runs of them to one space,
+// as a browser gives an option's or a title's text.
+std::string collapseBlanks(std::string_view text);
+
 class Document {
  public:
   Document() = default;

@@ -88,22 +88,6 @@ void appendTextContent(const GumboNode* node, std::string& out) {
   }
 }
 
-// Strips and collapses ASCII blanks, as an option's text is given.
-std::string strippedText(std::string_view text) {
-  std::string out;
-  bool pending = false;
-  for (const char c : text) {
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
-      pending = !out.empty();
-    } else {
-      if (pending) out += ' ';
-      pending = false;
-      out += c;
-    }
-  }
-  return out;
-}
-
 // A charset declared by a META element of the page, or empty.
 std::string metaCharset(const GumboNode* root) {
   std::vector<const GumboNode*> stack;
@@ -116,12 +100,12 @@ std::string metaCharset(const GumboNode* root) {
     if (!isElement(n)) continue;
     if (n->v.element.tag == GUMBO_TAG_META) {
       if (const char* cs = attr(n, "charset")) {
-        const std::string trimmed = strippedText(cs);
+        const std::string trimmed = collapseBlanks(cs);
         if (!trimmed.empty()) return trimmed;
       }
       const char* equiv = attr(n, "http-equiv");
       const char* content = attr(n, "content");
-      if (equiv && content && lowerAscii(strippedText(equiv)) == "content-type") {
+      if (equiv && content && lowerAscii(collapseBlanks(equiv)) == "content-type") {
         const std::string cs = charsetFromContentType(content);
         if (!cs.empty()) return cs;
       }
@@ -141,7 +125,7 @@ const char* const kInputTypes[] = {
     "radio",  "file",   "submit", "image", "reset",    "button", "datetime"};
 
 std::string inputType(const GumboNode* node) {
-  const std::string t = lowerAscii(strippedText(attrText(node, "type")));
+  const std::string t = lowerAscii(collapseBlanks(attrText(node, "type")));
   for (const char* known : kInputTypes) {
     if (t == known) return upperAscii(t);
   }
@@ -151,7 +135,7 @@ std::string inputType(const GumboNode* node) {
 std::string typeOf(const GumboNode* node, const std::string& tag) {
   if (tag == "INPUT") return inputType(node);
   if (tag == "BUTTON") {
-    const std::string t = upperAscii(strippedText(attrText(node, "type")));
+    const std::string t = upperAscii(collapseBlanks(attrText(node, "type")));
     return t == "RESET" || t == "BUTTON" ? t : "SUBMIT";
   }
   if (tag == "SELECT") return attr(node, "multiple") ? "SELECT-MULTIPLE" : "SELECT-ONE";
@@ -179,7 +163,7 @@ std::vector<SelectOption> optionsOf(const GumboNode* select, bool multiple) {
     SelectOption o;
     std::string content;
     appendTextContent(n, content);
-    o.text = strippedText(content);
+    o.text = collapseBlanks(content);
     const char* value = attr(n, "value");
     o.value = value ? std::string(value) : o.text;
     o.disabled = attr(n, "disabled") != nullptr;
@@ -311,7 +295,7 @@ class ModelBuilder {
     } else if (e.tag == "OPTION" && !attr(node, "value")) {
       std::string content;
       appendTextContent(node, content);
-      e.value = strippedText(content);
+      e.value = collapseBlanks(content);
     } else if (const char* value = attr(node, "value")) {
       e.value = value;
     } else if (e.tag == "INPUT" && (e.type == "CHECKBOX" || e.type == "RADIO")) {
