@@ -5,6 +5,10 @@
 
 namespace larkspur::cli {
 
+// The exit code of a command that Ctrl-C ended (what the shell reports for a
+// program ended by SIGINT), whatever the command.
+inline constexpr int kInterruptedExit = 130;
+
 // Prints "larkspur-cli: TEXT" on stderr and returns `code`.
 int fail(const std::string& text, int code = 1);
 // Prints "larkspur-cli: warning: TEXT" on stderr.

@@ -195,7 +195,7 @@ int runSearch(const std::vector<std::string>& words) {
   if (found > 0) {
     if (int saved = saveProject(project, path)) return saved;
   }
-  return stopped ? 1 : 0;
+  return stopped ? kInterruptedExit : 0;
 }
 
 int runUpdate(const std::vector<std::string>& words) {
@@ -255,7 +255,7 @@ int runUpdate(const std::vector<std::string>& words) {
   if (changed > 0) {
     if (int saved = saveProject(project, path)) return saved;
   }
-  return stopped ? 1 : 0;
+  return stopped ? kInterruptedExit : 0;
 }
 
 int runCheck(const std::vector<std::string>& words) {
@@ -300,7 +300,7 @@ int runCheck(const std::vector<std::string>& words) {
   std::printf("%s\n", std::string(links::checkEndText(stopped)).c_str());
   if (!result.written) return fail("Create file error! (" + output + ")");
   std::printf("Report: %s\n", output.c_str());
-  return stopped ? 1 : 0;
+  return stopped ? kInterruptedExit : 0;
 }
 
 int runExport(const std::vector<std::string>& words) {

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +19,7 @@
 
 #include "cli/arguments.h"
 #include "cli/cli_output.h"
+#include "cli/finished_states.h"
 #include "cli/job_console.h"
 #include "core/builtin_engines.h"
 #include "core/coordination.h"
@@ -37,8 +40,10 @@ namespace {
 using core::EngineRecord;
 using core::fieldView;
 
-constexpr int kInterruptedExit = 130;
 constexpr long kLongestTimeOut = 86400;
+// After Ctrl-C: how long running submissions get to end (sessions close
+// within a second of the stop signal, direct requests give up their fetch).
+constexpr std::chrono::milliseconds kInterruptWait{3'000};
 
 const char kUsage[] =
     "usage: larkspur-cli submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE] "
@@ -48,7 +53,8 @@ const char kUsage[] =
 // line under them shows the counters and the elapsed time.
 class TerminalView : public submit::BatchView {
  public:
-  TerminalView(const submit::Batch*& batch, bool live) : batch_(batch), live_(live) {}
+  TerminalView(const submit::Batch*& batch, bool live, FinishedStates& states)
+      : batch_(batch), live_(live), states_(states) {}
 
   void rowAdded(std::size_t row) override {
     const submit::BatchRow& r = batch_->rows()[row];
@@ -64,6 +70,11 @@ class TerminalView : public submit::BatchView {
     std::string text = r.name + ": " + state;
     if (!r.state.empty() && r.state != state) text += ": " + r.state;
     line(text);
+    const core::Status saved = states_.finished(*r.record);
+    if (!saved.ok() && !saveFailed_) {
+      saveFailed_ = true;
+      std::fprintf(stderr, "larkspur-cli: the states reached cannot be saved yet: %s\n", saved.message.c_str());
+    }
   }
   void elapsedChanged(const std::string&) override { status(); }
   void finished(const std::string& message) override { line(message); }
@@ -93,7 +104,9 @@ class TerminalView : public submit::BatchView {
 
   const submit::Batch*& batch_;
   bool live_;
+  FinishedStates& states_;
   bool shown_ = false;
+  bool saveFailed_ = false;
 };
 
 // The table a targets file gives: its targets first, then the built-in
@@ -214,7 +227,8 @@ int runSubmitCommand(const std::vector<std::string>& words) {
   settings.timings = timings;
 
   const submit::Batch* shown = nullptr;
-  TerminalView view(shown, isatty(STDOUT_FILENO) == 1);
+  FinishedStates states(project, path);
+  TerminalView view(shown, isatty(STDOUT_FILENO) == 1, states);
   submit::BatchLoopEnd end;
   {
     submit::ThreadStarter starter(settings);
@@ -228,18 +242,24 @@ int runSubmitCommand(const std::vector<std::string>& words) {
       view.clearStatus();
       std::printf("Cancelled: %d of %zu targets processed, %d succeeded, %d failed.\n", batch.processed(),
                   batch.total(), batch.succeeded(), batch.failed());
-      if (coordination.workers.value() > 0) std::printf("Waiting for running submissions to end...\n");
       std::fflush(stdout);
+      // Sessions close within a second of the stop signal; direct requests
+      // are told to give up. Whatever has not ended by then is left behind:
+      // the file only ever receives finished states.
+      if (!starter.abandon(kInterruptWait)) {
+        const core::Status saved = states.save();
+        if (!saved.ok()) return fail(saved.message);
+        std::printf("Saved %s\n", path.c_str());
+        std::fflush(stdout);
+        std::_Exit(kInterruptedExit);
+      }
     }
-    // Sessions close within a second of the stop signal; direct requests end
-    // by themselves. No thread may write into a record while it is saved.
     starter.joinAll();
     view.clearStatus();
     shown = nullptr;
   }
 
-  project.setModified(true);
-  core::Status saved = project.save(path);
+  const core::Status saved = states.save();
   if (!saved.ok()) return fail(saved.message);
   std::printf("Saved %s\n", path.c_str());
   return end == submit::BatchLoopEnd::kFinished ? 0 : kInterruptedExit;

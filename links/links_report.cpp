@@ -3,7 +3,6 @@
 #include "core/event.h"
 #include "core/fixed_text.h"
 #include "core/website_profile.h"
-#include "core/worker_count.h"
 #include "links/markup_escape.h"
 #include "links/report_file.h"
 #include "links/report_time.h"
@@ -93,7 +92,6 @@ std::string linksReportText(std::string_view websiteUrl, std::span<const LinksRe
 LinksReportResult runLinksReport(const core::LinkList& links, const std::string& websiteUrl,
                                  const std::filesystem::path& path, core::Coordination& coordination,
                                  const LinksReportOptions& options) {
-  core::CountedWorker counted(coordination.workers);
   LinksReportResult result;
   std::vector<char> page(options.pageCapacity == 0 ? 1 : options.pageCapacity);
 

@@ -67,7 +67,8 @@ struct LinksReportResult {
   bool written = false;  // false when the file could not be created
 };
 
-// The worker: counts itself in the worker count, walks the Link list (its
+// The worker's walk on the calling thread (run it in a CountedThread, which
+// counts it in the worker count): walks the Link list (its
 // length read again after every link), fetches each page with a stop event
 // of its own, ends the walk after the current link once the stop signal is
 // set, then writes the report with the rows made so far. Runs on the calling

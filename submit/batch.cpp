@@ -55,28 +55,39 @@ void Batch::start(int64_t nowSeconds) {
 
 void Batch::tick(int64_t nowSeconds) {
   if (phase_ != Phase::kRunning) return;
+  ++ticks_;
   elapsed_ = elapsedText(nowSeconds - startTime_);
   if (view_) view_->elapsedChanged(elapsed_);
 
-  if (next_ < targets_.size() && coordination_.workers.value() < kBatchWorkerLimit) {
-    core::EngineRecord& record = *targets_[next_++];
-    record.notify_window = receiver_;
-    BatchRow row;
-    row.record = &record;
-    row.name = std::string(core::fieldView(record.name));
-    row.state = "Connect to " + core::hostOfUrl(core::fieldView(record.submit_url));
-    rows_.push_back(std::move(row));
-    if (view_) view_->rowAdded(rows_.size() - 1);
-    if (record.submit_type == core::kSubmitDirectRequest) {
-      starter_.startDirectRequest(record);
-    } else {
-      starter_.startSession(record);
-    }
-  }
+  startNext();
 
   int shown = animation().load();
   animation().store((shown + 1) % kBatchAnimationFrames);
   if (view_) view_->animationStep(shown);
+}
+
+bool Batch::startNext() {
+  if (next_ >= targets_.size() || coordination_.workers.value() >= kBatchWorkerLimit) return false;
+  core::EngineRecord& record = *targets_[next_++];
+  record.notify_window = receiver_;
+  BatchRow row;
+  row.record = &record;
+  row.name = std::string(core::fieldView(record.name));
+  row.state = "Connect to " + core::hostOfUrl(core::fieldView(record.submit_url));
+  row.startTick = ticks_;
+  rows_.push_back(std::move(row));
+  if (view_) view_->rowAdded(rows_.size() - 1);
+  if (record.submit_type == core::kSubmitDirectRequest) {
+    starter_.startDirectRequest(record);
+  } else {
+    starter_.startSession(record);
+  }
+  return true;
+}
+
+void Batch::startFreed() {
+  while (phase_ == Phase::kRunning && freed_ > 0 && startNext()) --freed_;
+  if (next_ >= targets_.size()) freed_ = 0;
 }
 
 void Batch::onMessage(const core::Message& message) {
@@ -98,6 +109,7 @@ void Batch::onMessage(const core::Message& message) {
       row.icon = ok ? RowIcon::kSucceeded : RowIcon::kFailed;
       ++processed_;
       ++(ok ? succeeded_ : failed_);
+      if (row.startTick == ticks_) ++freed_;
     }
     if (view_) view_->rowChanged(i, counted);
   }

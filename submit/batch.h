@@ -41,6 +41,7 @@ struct BatchRow {
   std::string state;  // "State" column: the latest message
   RowIcon icon = RowIcon::kRunning;
   bool reported = false;  // its final report has been counted
+  uint64_t startTick = 0;  // the tick that started it
 };
 
 // What shows the batch; every call comes from the batch's thread.
@@ -76,6 +77,14 @@ class Batch {
   // A posted progress message (MessageId::kSubmitProgress); others are
   // ignored, and so is everything after Cancel.
   void onMessage(const core::Message& message);
+  // Starts the next target at once in place of each one that ended within
+  // the tick it was started in, while fewer than five workers run. A target
+  // whose host is gone fails in milliseconds; making the next one wait for
+  // the next tick would make a batch over dead hosts last a second per
+  // target. Targets that take longer than a tick keep the one-start-per-tick
+  // pace. The loop that drives the batch calls this after reports and
+  // whenever it wakes up.
+  void startFreed();
   // "Cancel": sets the stop signal; later reports are ignored.
   void cancel();
 
@@ -96,6 +105,9 @@ class Batch {
   static int animationIndex();
 
  private:
+  // Starts the target at the next index when fewer than five workers run.
+  bool startNext();
+
   std::vector<core::EngineRecord*> targets_;
   core::Coordination& coordination_;
   TargetStarter& starter_;
@@ -107,6 +119,8 @@ class Batch {
   int succeeded_ = 0;
   int failed_ = 0;
   int64_t startTime_ = 0;
+  uint64_t ticks_ = 0;
+  std::size_t freed_ = 0;  // starts owed for targets that ended within their tick
   std::vector<BatchRow> rows_;
   std::string elapsed_ = "00:00:00";
   std::string finishMessage_;

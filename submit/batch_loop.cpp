@@ -28,6 +28,7 @@ BatchLoopEnd runBatchLoop(Batch& batch, core::MessageQueue& queue, const std::at
     }
     const auto wait = std::min(std::chrono::ceil<std::chrono::milliseconds>(nextTick - at), options.cancelPoll);
     for (const core::Message& message : queue.waitAndTake(wait)) batch.onMessage(message);
+    batch.startFreed();
   }
   return BatchLoopEnd::kFinished;
 }

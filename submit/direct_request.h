@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/engine_record.h"
+#include "core/event.h"
 #include "core/messages.h"
 #include "submit/page_fetch.h"
 
@@ -16,12 +17,15 @@ namespace larkspur::submit {
 inline constexpr std::size_t kDirectRequestBufferSize = 32768;
 
 // Expands the record's submit hint with `websiteUrl`, fetches the address
-// with an event of its own (Stop and Cancel do not cut it short), writes
+// with an event of its own (Stop and Cancel do not cut it short; only
+// `abandon`, set when the program must end, does, and then the record is left
+// as it was and nothing is posted), writes
 // "Submit-OK"/"Submit-OK" when the fetch completed or "Submit-Error" and the
 // fetch's error text (empty when it set none) when it did not, and posts the
 // final report. Returns the fetch result. The worker count is the caller's
 // business.
 int32_t runDirectRequest(core::EngineRecord& record, std::string_view websiteUrl,
-                         const core::Post& post, const PageFetchOptions& options = {});
+                         const core::Post& post, const PageFetchOptions& options = {},
+                         const core::Event* abandon = nullptr);
 
 }  // namespace larkspur::submit

@@ -20,8 +20,8 @@ constexpr Exception kExceptions[] = {
 
 }  // namespace
 
-bool navigationErrorIgnored(std::string_view targetName, uint32_t code) {
-  if (code == kResourceNotFound) return true;
+bool navigationErrorIgnored(std::string_view targetName, uint32_t code, bool page) {
+  if (code == kResourceNotFound) return !page;
   for (const Exception& e : kExceptions) {
     if (e.name == targetName && e.code == code) return true;
   }

@@ -127,9 +127,10 @@ void SubmissionSession::titleChange(const std::string& title) {
   if (walk_.owned) closeSession();
 }
 
-void SubmissionSession::navigationError(const std::string&, const std::string&, uint32_t code) {
+void SubmissionSession::navigationError(const std::string&, const std::string&, uint32_t code,
+                                        web::LoadScope scope) {
   if (closed_ || !walk_.record || !walk_.automatic) return;
-  if (navigationErrorIgnored(core::fieldView(walk_.record->name), code)) return;
+  if (navigationErrorIgnored(core::fieldView(walk_.record->name), code, scope == web::LoadScope::kPage)) return;
   if (walk_.state != SessionState::kFinal) {
     // A code without a text leaves the previous message.
     navigationErrorText(code, walk_.record->message);

@@ -99,7 +99,8 @@ class SubmissionSession : public SessionHost, public web::BrowserEvents {
   void navigationStarting(const std::string& url) override;
   void documentComplete(web::Document& document) override;
   void titleChange(const std::string& title) override;
-  void navigationError(const std::string& url, const std::string& frame, uint32_t code) override;
+  void navigationError(const std::string& url, const std::string& frame, uint32_t code,
+                       web::LoadScope scope) override;
   void statusTextChange(const std::string& text) override;
 
   // Requests of the page walk.

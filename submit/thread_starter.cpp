@@ -20,26 +20,31 @@ void ThreadStarter::startSession(core::EngineRecord& record) {
   session.stop = &settings_.coordination->stop;
   session.timings = settings_.timings;
   session.engine = settings_.engine;
-  threads_.emplace_back([&record, session, counted = std::move(counted)]() mutable {
+  std::shared_ptr<core::CountedWorker> shared = std::move(counted);
+  ++started_;
+  threads_.start([&record, session, shared](const core::Event&) mutable {
     runAutomaticSession(record, session);
-    counted.reset();
+    shared.reset();
   });
 }
 
 void ThreadStarter::startDirectRequest(core::EngineRecord& record) {
   auto counted = std::make_unique<core::CountedWorker>(settings_.coordination->workers);
   const std::string url(core::fieldView(settings_.profile->url));
-  threads_.emplace_back([&record, url, post = settings_.post, fetch = settings_.fetch,
-                         counted = std::move(counted)]() mutable {
-    runDirectRequest(record, url, post, fetch);
-    counted.reset();
+  std::shared_ptr<core::CountedWorker> shared = std::move(counted);
+  ++started_;
+  threads_.start([&record, url, post = settings_.post, fetch = settings_.fetch,
+                  shared](const core::Event& abandon) mutable {
+    runDirectRequest(record, url, post, fetch, &abandon);
+    shared.reset();
   });
 }
 
-void ThreadStarter::joinAll() {
-  for (std::thread& t : threads_) {
-    if (t.joinable()) t.join();
-  }
+void ThreadStarter::joinAll() { threads_.waitAll(std::chrono::hours(24 * 365)); }
+
+bool ThreadStarter::abandon(std::chrono::milliseconds bound) {
+  threads_.abandon();
+  return threads_.waitAll(bound);
 }
 
 }  // namespace larkspur::submit

@@ -2,17 +2,17 @@
 // Starts a batch's targets on threads of their own: an automatic session
 // with an HTTP engine, or a direct-request worker. Each thread is counted in
 // the worker count from the moment it is started until it ends, so the
-// batch's limit holds even before a new thread gets to run. The threads are
-// joined when the starter goes away.
+// batch's limit holds even before a new thread gets to run. Threads that have
+// ended are joined at the next start; the rest when the starter goes away.
 
 #include <cstddef>
+#include <chrono>
 #include <memory>
-#include <thread>
-#include <vector>
 
 #include "core/coordination.h"
 #include "core/messages.h"
 #include "core/website_profile.h"
+#include "core/worker_threads.h"
 #include "core/word_lists.h"
 #include "submit/batch.h"
 #include "submit/page_fetch.h"
@@ -43,11 +43,17 @@ class ThreadStarter : public TargetStarter {
 
   // Waits for every started thread to end.
   void joinAll();
-  std::size_t started() const { return threads_.size(); }
+  // Asks direct requests to give up their fetch (sessions end by the stop
+  // signal) and waits at most `bound` for every thread to end.
+  bool abandon(std::chrono::milliseconds bound);
+  std::size_t started() const { return started_; }
+  // Threads not yet joined.
+  std::size_t unjoined() { return threads_.reap(); }
 
  private:
   StarterSettings settings_;
-  std::vector<std::thread> threads_;
+  core::WorkerThreads threads_;
+  std::size_t started_ = 0;
 };
 
 }  // namespace larkspur::submit

@@ -1,5 +1,7 @@
 #include "ui/auto_submit_dlg.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDateTime>
 #include <QGridLayout>
@@ -24,9 +26,8 @@ const char kStart[] = "START";
 const char kOk[] = "OK";
 // The number the batch writes into each started record's notify field.
 constexpr int32_t kReceiver = 1;
-// How long closing waits for what is still running: sessions end within a
-// second of the stop signal; a direct request ends with its fetch.
-constexpr int kCloseWaitMs = 300'000;
+// How often targets that ended within their tick make room for the next.
+constexpr int kFreedStartMs = 100;
 
 QLabel* valueLabel(QWidget* parent, int id, const char* name) {
   auto* label = new QLabel(QStringLiteral("0"), parent);
@@ -132,6 +133,8 @@ CAutoSubmitDlg::CAutoSubmitDlg(const std::vector<core::EngineRecord*>& targets, 
 
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, &CAutoSubmitDlg::onTick);
+  freed_ = new QTimer(this);
+  connect(freed_, &QTimer::timeout, this, [this] { batch_->startFreed(); });
 
   total_->setText(QString::number(batch_->total()));
   progress_->setRange(0, static_cast<int>(batch_->total()));
@@ -140,8 +143,9 @@ CAutoSubmitDlg::CAutoSubmitDlg(const std::vector<core::EngineRecord*>& targets, 
 
 CAutoSubmitDlg::~CAutoSubmitDlg() {
   timer_->stop();
-  // Direct requests are joined and sessions closed here, while the dialog
-  // they report to still exists.
+  freed_->stop();
+  // Sessions close here, while the dialog they report to still exists;
+  // direct requests still running end in the background and report nothing.
   starter_.reset();
 }
 
@@ -184,7 +188,10 @@ void CAutoSubmitDlg::onStartClicked() {
   start_->setEnabled(false);
   batch_->start(now());  // resets the stop signal; an empty list ends at once
   showCounters();
-  if (batch_->phase() == submit::Batch::Phase::kRunning) timer_->start(context_.tickMs);
+  if (batch_->phase() == submit::Batch::Phase::kRunning) {
+    timer_->start(context_.tickMs);
+    freed_->start(std::min(kFreedStartMs, context_.tickMs));
+  }
 }
 
 void CAutoSubmitDlg::onTick() { batch_->tick(now()); }
@@ -221,24 +228,18 @@ void CAutoSubmitDlg::animationStep(int index) {
 
 void CAutoSubmitDlg::finished(const std::string& message) {
   timer_->stop();
+  freed_->stop();
   showCounters();
   MessageBoxes::inform(this, text(message));
   start_->setText(QString::fromLatin1(kOk));
   start_->setEnabled(true);
 }
 
-void CAutoSubmitDlg::waitForWorkers() {
-  if (starter_->running() == 0) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  starter_->waitForAll(kCloseWaitMs);
-  QApplication::restoreOverrideCursor();
-}
-
 void CAutoSubmitDlg::accept() {
   if (closing_) return;
   closing_ = true;
   timer_->stop();
-  waitForWorkers();
+  freed_->stop();
   QDialog::accept();
 }
 
@@ -246,9 +247,11 @@ void CAutoSubmitDlg::reject() {
   if (closing_) return;
   closing_ = true;
   timer_->stop();
+  freed_->stop();
   batch_->cancel();  // sets the stop signal; later reports are ignored
-  hide();
-  waitForWorkers();
+  // Sessions close now rather than at their next stop poll; direct requests
+  // cannot be cut short and finish in the background. The window never waits.
+  starter_->closeSessions();
   QDialog::reject();
 }
 

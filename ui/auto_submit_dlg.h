@@ -6,9 +6,9 @@
 // with its latest message and an icon (running, succeeded, failed), counts
 // the reports, shows the elapsed time, the progress and an animation, and
 // announces the end in a message box, after which START reads OK. Cancel sets
-// the stop signal and closes; the sessions still running close within about
-// a second, and the dialog waits for them (and for direct requests, which
-// cannot be cut short) so that nothing writes into a record after it closed.
+// the stop signal, closes the sessions still running and closes at once;
+// direct requests, which cannot be cut short, finish in the background and
+// write nothing into the records once the dialog has gone.
 
 #include <QDialog>
 #include <cstdint>
@@ -95,7 +95,6 @@ class CAutoSubmitDlg : public QDialog, private submit::BatchView {
   void onTick();
   int64_t now() const;
   void showCounters();
-  void waitForWorkers();
 
   // The batch's view.
   void rowAdded(std::size_t row) override;
@@ -118,6 +117,7 @@ class CAutoSubmitDlg : public QDialog, private submit::BatchView {
   QPushButton* start_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QTimer* timer_ = nullptr;
+  QTimer* freed_ = nullptr;  // starts in place of targets that ended within their tick
   int animationFrame_ = -1;
   bool closing_ = false;
 };

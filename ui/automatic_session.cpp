@@ -54,6 +54,8 @@ AutomaticSession::~AutomaticSession() {
 
 void AutomaticSession::start() { session_->start(); }
 
+void AutomaticSession::closeNow() { session_->closeSession(); }
+
 QTimer* AutomaticSession::timer(submit::SessionTimer which) const {
   return which == submit::SessionTimer::kTimeOut ? timeOut_ : stopPoll_;
 }

@@ -51,6 +51,8 @@ class AutomaticSession : public QObject, private submit::SessionTimers, private 
   const submit::SubmissionSession& session() const { return *session_; }
   SessionPage* page() const { return page_; }
   bool closing() const { return closing_; }
+  // Ends the session now, as the stop signal would at its next poll.
+  void closeNow();
 
  signals:
   // The session has closed; the object goes away from the event loop.

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 
 #include <unistd.h>
 
 #include "core/service_hosts.h"
+#include "core/worker_threads.h"
 #include "larkspur_version.h"
 #include "ui/command_line.h"
 #include "ui/larkspur_app.h"
@@ -20,6 +22,9 @@ namespace {
 constexpr int kScreenshotWidth = 1180;
 constexpr int kScreenshotHeight = 720;
 constexpr int kScreenshotDelayMs = 1200;
+
+// The longest the program waits at exit for workers left running.
+constexpr std::chrono::milliseconds kExitWait{3'000};
 
 }  // namespace
 
@@ -79,5 +84,9 @@ int main(int argc, char* argv[]) {
   }
   const int result = application.exec();
   app.shutDown();
+  // Direct requests a cancelled batch left running give up their fetch; they
+  // end within about a second, and the program does not wait longer than this.
+  larkspur::core::processWorkerThreads().abandon();
+  larkspur::core::processWorkerThreads().waitAll(kExitWait);
   return status != 0 ? status : result;
 }

@@ -56,7 +56,7 @@ void WebEngineBrowser::navigate(std::string_view url) {
     const uint64_t generation = generation_;
     const uint64_t load = load_;
     QTimer::singleShot(0, this, [this, address, refused, generation, load] {
-      if (current(generation, load) && events_) events_->navigationError(address, std::string(), refused);
+      if (current(generation, load) && events_) events_->navigationError(address, std::string(), refused, web::LoadScope::kPage);
     });
     return;
   }
@@ -108,7 +108,8 @@ void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
       const uint32_t code = navigationCodeForLoad(domain, info.errorCode());
       const uint64_t generation = generation_;
       const uint64_t load = load_;
-      if (code != 0 && events_) events_->navigationError(url, std::string(), code);
+      // Only the main frame's loads are reported here.
+      if (code != 0 && events_) events_->navigationError(url, std::string(), code, web::LoadScope::kPage);
       // An HTTP error status still shows the server's page.
       if (domain == LoadErrorDomain::kHttpStatusCode && current(generation, load)) snapshot({});
       break;

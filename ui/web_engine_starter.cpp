@@ -1,14 +1,17 @@
 #include "ui/web_engine_starter.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 #include "core/fixed_text.h"
 #include "core/service_hosts.h"
 #include "core/worker_count.h"
+#include "core/worker_threads.h"
 #include "submit/direct_request.h"
 #include "ui/automatic_session.h"
 
@@ -18,20 +21,18 @@ namespace {
 constexpr int kWaitPollMs = 10;
 }
 
-struct WebEngineStarter::DirectRequest {
-  std::thread thread;
-  std::atomic<bool> done{false};
-};
-
 WebEngineStarter::WebEngineStarter(WebEngineStarterSettings settings, QObject* parent)
     : QObject(parent), settings_(std::move(settings)) {}
 
 WebEngineStarter::~WebEngineStarter() {
-  // Direct requests cannot be cut short; they end by themselves.
-  for (auto& request : requests_) {
-    if (request->thread.joinable()) request->thread.join();
-  }
+  *alive_ = false;
   for (const QPointer<AutomaticSession>& session : sessions_) delete session.data();
+}
+
+void WebEngineStarter::closeSessions() {
+  for (const QPointer<AutomaticSession>& session : sessions_) {
+    if (session && !session->closing()) session->closeNow();
+  }
 }
 
 void WebEngineStarter::startSession(core::EngineRecord& record) {
@@ -49,28 +50,36 @@ void WebEngineStarter::startSession(core::EngineRecord& record) {
 }
 
 void WebEngineStarter::startDirectRequest(core::EngineRecord& record) {
-  auto counted = std::make_unique<core::CountedWorker>(settings_.coordination->workers);
-  auto request = std::make_shared<DirectRequest>();
+  auto counted = std::make_shared<core::CountedWorker>(settings_.coordination->workers);
+  auto done = std::make_shared<std::atomic<bool>>(false);
   const std::string url(core::fieldView(settings_.profile->url));
   // The address goes to the service base when one is set; the record keeps
   // its own.
-  const std::string hint = core::effectiveServiceUrl(core::fieldView(record.submit_hint));
-  request->thread = std::thread([&record, url, hint, post = settings_.post, fetch = settings_.fetch, request,
-                                 counted = std::move(counted)]() mutable {
-    core::EngineRecord work = record;
-    core::copyText(work.submit_hint, hint);
-    // The outcome goes into the record itself before the report leaves.
-    core::Post report = [&record, &work, &post](core::Message message) {
-      core::copyText(record.submit_state, core::fieldView(work.submit_state));
-      core::copyText(record.message, core::fieldView(work.message));
-      message.record = &record;
-      if (post) post(std::move(message));
-    };
-    submit::runDirectRequest(work, url, report, fetch);
-    counted.reset();
-    request->done = true;
-  });
-  requests_.push_back(std::move(request));
+  core::EngineRecord work = record;
+  core::copyText(work.submit_hint, core::effectiveServiceUrl(core::fieldView(record.submit_hint)));
+  const bool started = core::processWorkerThreads().start(
+      [&record, work, url, post = settings_.post, fetch = settings_.fetch, alive = alive_, done,
+       counted](const core::Event& abandon) mutable {
+        std::optional<core::Message> report;
+        submit::runDirectRequest(work, url, [&report](core::Message m) { report = std::move(m); }, fetch, &abandon);
+        counted.reset();
+        done->store(true);
+        if (!report || abandon.isSet()) return;
+        // The outcome goes into the record on the GUI thread, and only while
+        // the batch that started it is still there.
+        QMetaObject::invokeMethod(
+            qApp,
+            [&record, work, alive, post, message = std::move(*report)]() mutable {
+              if (!*alive) return;
+              core::copyText(record.submit_state, core::fieldView(work.submit_state));
+              core::copyText(record.message, core::fieldView(work.message));
+              message.record = &record;
+              if (post) post(std::move(message));
+            },
+            Qt::QueuedConnection);
+      });
+  if (!started) done->store(true);
+  requests_.push_back(std::move(done));
 }
 
 int WebEngineStarter::runningSessions() const {
@@ -80,7 +89,7 @@ int WebEngineStarter::runningSessions() const {
 
 int WebEngineStarter::running() const {
   const auto requests = std::count_if(requests_.begin(), requests_.end(),
-                                      [](const std::shared_ptr<DirectRequest>& r) { return !r->done; });
+                                      [](const std::shared_ptr<std::atomic<bool>>& done) { return !done->load(); });
   return runningSessions() + static_cast<int>(requests);
 }
 

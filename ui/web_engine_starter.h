@@ -10,8 +10,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <atomic>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "core/coordination.h"
@@ -35,12 +35,18 @@ struct WebEngineStarterSettings {
   submit::PageFetchOptions fetch;  // direct requests
 };
 
+// Direct requests run on the program's worker threads (see
+// core::processWorkerThreads) and hand their outcome to the GUI thread, which
+// writes it into the record and reports it only while the starter exists: a
+// starter that goes (the dialog was cancelled) leaves them to end in the
+// background without waiting for them.
 class WebEngineStarter : public QObject, public submit::TargetStarter {
   Q_OBJECT
 
  public:
   explicit WebEngineStarter(WebEngineStarterSettings settings, QObject* parent = nullptr);
-  // Waits for the direct requests; sessions still running are closed.
+  // Closes the sessions still running; direct requests still running are
+  // left to end by themselves and report nothing.
   ~WebEngineStarter() override;
 
   void startSession(core::EngineRecord& record) override;
@@ -50,6 +56,8 @@ class WebEngineStarter : public QObject, public submit::TargetStarter {
   int running() const;
   int runningSessions() const;
   std::vector<AutomaticSession*> sessions() const;
+  // Closes every running session at once, without a report.
+  void closeSessions();
   // Keeps the event loop running (without user input) until everything
   // started has ended or `timeoutMs` has passed; returns whether all ended.
   bool waitForAll(int timeoutMs);
@@ -58,11 +66,12 @@ class WebEngineStarter : public QObject, public submit::TargetStarter {
   void sessionClosed();
 
  private:
-  struct DirectRequest;
-
   WebEngineStarterSettings settings_;
   std::vector<QPointer<AutomaticSession>> sessions_;
-  std::vector<std::shared_ptr<DirectRequest>> requests_;
+  // One flag per direct request started, set when it has ended.
+  std::vector<std::shared_ptr<std::atomic<bool>>> requests_;
+  // Read and cleared on the GUI thread only: whether outcomes are still wanted.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace larkspur::ui

@@ -13,6 +13,10 @@
 
 namespace larkspur::web {
 
+// What a failed load was for: the page itself (a failure there means nothing
+// of the page is shown) or one of the page's frames.
+enum class LoadScope { kPage, kFrame };
+
 // The receiver of an engine's notifications. The engine calls it on the
 // thread the engine runs on; the receiver may call back into the engine
 // (carryOut, stopLoading, close, navigate) from inside a notification.
@@ -30,9 +34,11 @@ class BrowserEvents {
   virtual void titleChange(const std::string& title) = 0;
   // Loading `url` failed: `code` is the HTTP status (400 and above) or one of
   // the 0x800C00xx navigation codes (navigation_codes.h). `frame` names the
-  // frame the address was loaded into, empty for the page itself. An HTTP
+  // frame the address was loaded into (empty for the page itself, and for a
+  // frame without a name); `scope` tells the page from its frames. An HTTP
   // error status still shows the server's page afterwards.
-  virtual void navigationError(const std::string& url, const std::string& frame, uint32_t code) = 0;
+  virtual void navigationError(const std::string& url, const std::string& frame, uint32_t code,
+                               LoadScope scope) = 0;
   // The engine's status text changed (link addresses under the pointer and
   // the like). Engines without a status line never call it.
   virtual void statusTextChange(const std::string& text) { (void)text; }

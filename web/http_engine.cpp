@@ -280,13 +280,14 @@ void HttpEngine::load(Context& context, const PageRequest& request, int depth, u
   ++requests_;
   Response response = fetch(request, generation);
   if (response.aborted || !current(generation)) return;
+  const LoadScope scope = context.parent ? LoadScope::kFrame : LoadScope::kPage;
   if (response.code != CURLE_OK) {
-    if (events_) events_->navigationError(request.url, context.name, navigationCodeForTransfer(response.code));
+    if (events_) events_->navigationError(request.url, context.name, navigationCodeForTransfer(response.code), scope);
     return;
   }
   if (response.status >= 400) {
     // The server's own page is still shown, as in a browser.
-    if (events_) events_->navigationError(response.url, context.name, static_cast<uint32_t>(response.status));
+    if (events_) events_->navigationError(response.url, context.name, static_cast<uint32_t>(response.status), scope);
     if (!current(generation)) return;
   }
 

@@ -112,6 +112,35 @@ TEST(Batch, TwelveTargetsStartFiveOverFiveTicksThenOnePerTickAsOthersFinish) {
   EXPECT_EQ(b.rows()[6].icon, RowIcon::kRunning);
 }
 
+TEST(Batch, ATargetThatEndsWithinItsTickMakesRoomForTheNextAtOnce) {
+  BatchHarness h(6);
+  Batch& b = h.make();
+  b.start(kStart);
+  b.tick(kStart + 1);
+  ASSERT_EQ(h.starter.sessions.size(), 1u);
+  b.startFreed();
+  EXPECT_EQ(h.starter.sessions.size(), 1u) << "nothing has ended: no extra start";
+
+  // Ends before the next tick (a dead host): the next one starts at once,
+  // and so on down the chain.
+  h.finish(*h.starter.sessions[0], "Submit-Error", "Unable to connect to server.");
+  b.startFreed();
+  ASSERT_EQ(h.starter.sessions.size(), 2u);
+  h.finish(*h.starter.sessions[1], "Submit-Error", "Unable to connect to server.");
+  b.startFreed();
+  EXPECT_EQ(h.starter.sessions.size(), 3u);
+  b.startFreed();
+  EXPECT_EQ(h.starter.sessions.size(), 3u) << "one start per freed place";
+
+  // A target that ended on a later tick than its own gives nothing back.
+  b.tick(kStart + 2);
+  ASSERT_EQ(h.starter.sessions.size(), 4u);
+  h.finish(*h.starter.sessions[2], "Submit-OK", "Submit-OK");
+  b.startFreed();
+  EXPECT_EQ(h.starter.sessions.size(), 4u);
+  EXPECT_EQ(b.rows()[3].state, "Connect to host3.example");
+}
+
 TEST(Batch, FinishesWhenEveryTargetReportedAndCountsByTheSubmitState) {
   BatchHarness h(12);
   Batch& b = h.make();

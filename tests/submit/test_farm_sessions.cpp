@@ -220,5 +220,44 @@ TEST_F(FarmSessions, BatchLoopCancelRequestStopsTheBatch) {
   EXPECT_EQ(batch.processed(), 0);
 }
 
+TEST_F(FarmSessions, DeadHostsEndAtOnceAndDoNotWaitForTheTickEach) {
+  // Twenty targets whose page never loads, with the product's time-out and
+  // tick: each ends at once with the cause, and the batch is not paced at a
+  // second per target.
+  std::vector<FarmTarget> dead;
+  for (int i = 0; i < 20; ++i) {
+    dead.push_back(*site.target(i % 3 == 0 ? "unresolvable" : i % 3 == 1 ? "refused" : "redirect-loop"));
+  }
+  std::vector<core::EngineRecord*> list = records(dead);
+  ThreadStarter starter(settings(kSessionTimeOut));
+  Batch batch(list, coordination, starter);
+  std::atomic<bool> cancel{false};
+  const Clock::time_point began = Clock::now();
+  EXPECT_EQ(runBatchLoop(batch, queue, cancel), BatchLoopEnd::kFinished);
+  const auto took = Clock::now() - began;
+  EXPECT_LT(took, std::chrono::seconds(6)) << std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
+  EXPECT_EQ(batch.failed(), 20);
+  EXPECT_LE(starter.unjoined(), 5u) << "ended threads are joined as the batch goes";
+  for (std::size_t i = 0; i < dead.size(); ++i) {
+    SCOPED_TRACE(dead[i].key);
+    EXPECT_EQ(text(list[i]->submit_state, 260), "Submit-Error");
+    EXPECT_EQ(text(list[i]->message, 260), dead[i].expectedMessage);
+  }
+}
+
+TEST_F(FarmSessions, ATricklingPageEndsAtTheSessionTimeOut) {
+  std::vector<core::EngineRecord*> list = records({*site.target("trickle")});
+  const Clock::time_point began = Clock::now();
+  {
+    ThreadStarter starter(settings(std::chrono::milliseconds(1500)));
+    starter.startSession(*list[0]);
+  }
+  const auto took = Clock::now() - began;
+  EXPECT_GE(took, std::chrono::milliseconds(1400));
+  EXPECT_LT(took, std::chrono::milliseconds(2600));
+  EXPECT_EQ(text(list[0]->message, 260), "Time out!");
+  EXPECT_EQ(finals(queue.take()), 1);
+}
+
 }  // namespace
 }  // namespace larkspur::submit

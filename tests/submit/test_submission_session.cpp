@@ -18,6 +18,7 @@ namespace larkspur::submit {
 namespace {
 
 using namespace testing;
+using web::LoadScope;
 
 class ScriptedEngine : public web::BrowserEngine {
  public:
@@ -172,31 +173,40 @@ TEST(SubmissionSession, TitleDecidesOnlyAfterTheClickAndOnlyForSuccessOrAlready)
 }
 
 TEST(SubmissionSession, NavigationErrorsEndTheSessionUnlessTheTargetIsKnownToSendThem) {
+  constexpr LoadScope kPage = LoadScope::kPage;
+  constexpr LoadScope kFrame = LoadScope::kFrame;
   struct Case {
     const char* target;
     uint32_t code;
+    LoadScope scope;
     bool ignored;
     const char* message;
   } cases[] = {
-      {"Bellnet", 404, true, ""},
-      {"Anyone", 404, false, "Object not found."},
-      {"MSN", 500, true, ""},
-      {"MSN", 404, false, "Object not found."},
-      {"Exploit", 404, true, ""},
-      {"Freeaddurl", 400, true, ""},
-      {"Freeaddurl", 404, false, "Object not found."},
-      {"Bellnet", 500, false, "Internal server error."},
-      {"Anyone", 0x800C0005, true, ""},
-      {"Bellnet", 0x800C0005, true, ""},
-      {"Anyone", 0x800C0004, false, "Unable to connect to server."},
-      {"bellnet", 404, false, "Object not found."},  // names compare exactly
-      {"Anyone", 599, false, "Post data."},          // no text: the message stays
+      {"Bellnet", 404, kPage, true, ""},
+      {"Anyone", 404, kPage, false, "Object not found."},
+      {"Anyone", 404, kFrame, false, "Object not found."},
+      {"MSN", 500, kPage, true, ""},
+      {"MSN", 404, kPage, false, "Object not found."},
+      {"Exploit", 404, kPage, true, ""},
+      {"Freeaddurl", 400, kPage, true, ""},
+      {"Freeaddurl", 404, kPage, false, "Object not found."},
+      {"Bellnet", 500, kPage, false, "Internal server error."},
+      // A frame whose host is unknown: the page goes on.
+      {"Anyone", 0x800C0005, kFrame, true, ""},
+      {"Bellnet", 0x800C0005, kFrame, true, ""},
+      // The page's own host is unknown: nothing will ever load, end at once.
+      {"Anyone", 0x800C0005, kPage, false, "Requested resource is not found."},
+      {"Bellnet", 0x800C0005, kPage, false, "Requested resource is not found."},
+      {"Anyone", 0x800C0004, kPage, false, "Unable to connect to server."},
+      {"Anyone", 0x800C0004, kFrame, false, "Unable to connect to server."},
+      {"bellnet", 404, kPage, false, "Object not found."},  // names compare exactly
+      {"Anyone", 599, kPage, false, "Post data."},          // no text: the message stays
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.target) + " " + std::to_string(c.code));
+    SCOPED_TRACE(std::string(c.target) + " " + std::to_string(c.code) + (c.scope == kPage ? " page" : " frame"));
     Harness h({.name = c.target});
     if (std::string(c.message) == "Post data.") h.load("<html><body>x</body></html>");
-    h.session->navigationError("http://target.example/add.html", "", c.code);
+    h.session->navigationError("http://target.example/add.html", "", c.code, c.scope);
     if (c.ignored) {
       EXPECT_FALSE(h.session->closed());
       EXPECT_EQ(h.finals(), 0);
@@ -237,7 +247,7 @@ TEST(SubmissionSession, AFinishedSessionNeverPostsASecondFinalReport) {
   late.session->documentComplete(answer);
   ASSERT_EQ(late.finals(), 1);
   late.session->onTimer(SessionTimer::kTimeOut);
-  late.session->navigationError("http://t/", "", 500);
+  late.session->navigationError("http://t/", "", 500, LoadScope::kPage);
   late.session->titleChange("Thank you");
   EXPECT_EQ(late.finals(), 1);
   EXPECT_EQ(late.state(), "Submit-OK");
@@ -309,7 +319,7 @@ TEST(SubmissionSession, ManualSessionFillsOnEveryLoadButNeverClicksClassifiesOrT
   EXPECT_EQ(h.session->state(), SessionState::kUrlFilled);
   h.load("<html><head><title>Thank you</title></head><body>Thank you</body></html>");
   h.session->titleChange("Thank you");
-  h.session->navigationError("http://t/", "", 404);
+  h.session->navigationError("http://t/", "", 404, LoadScope::kPage);
   h.session->onTimer(SessionTimer::kTimeOut);
   EXPECT_EQ(h.state(), "");
   EXPECT_EQ(h.finals(), 0);

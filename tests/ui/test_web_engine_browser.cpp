@@ -67,7 +67,7 @@ class Recorder : public web::BrowserEvents {
     log.push_back("title " + title);
     titles.push_back(title);
   }
-  void navigationError(const std::string& url, const std::string&, uint32_t code) override {
+  void navigationError(const std::string& url, const std::string&, uint32_t code, web::LoadScope) override {
     log.push_back("error " + url + " " + std::to_string(code));
     errors.push_back(code);
   }

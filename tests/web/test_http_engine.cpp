@@ -30,10 +30,10 @@ class EventLog : public BrowserEvents {
     if (onComplete) onComplete(document);
   }
   void titleChange(const std::string& title) override { lines.push_back("title " + title); }
-  void navigationError(const std::string& url, const std::string& frame, uint32_t code) override {
+  void navigationError(const std::string& url, const std::string& frame, uint32_t code, LoadScope scope) override {
     char hex[16];
     std::snprintf(hex, sizeof hex, code >= 0x1000 ? "%X" : "%u", code);
-    lines.push_back("error " + url + " [" + frame + "] " + hex);
+    lines.push_back("error " + url + " [" + frame + "] " + hex + (scope == LoadScope::kFrame ? " frame" : ""));
   }
   Log lines;
   std::function<void(Document&)> onComplete;
@@ -85,7 +85,7 @@ TEST_F(HttpEngineTest, FramesCompleteBeforeTheirPageAndErrorsNameTheFrame) {
                            "title Frames",
                            "complete " + base + "/inner",
                            "complete " + base + "/left",
-                           "error " + base + "/gone [right] 404",
+                           "error " + base + "/gone [right] 404 frame",
                            "complete " + base + "/gone",
                            "complete " + base + "/",
                        }));
