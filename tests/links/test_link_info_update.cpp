@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -15,6 +16,7 @@
 #include "core/service_hosts.h"
 #include "links/ip_lookup.h"
 #include "links/job_texts.h"
+#include "tests/links/silent_port.h"
 #include "tests/support/local_server.h"
 
 namespace larkspur::links {
@@ -166,12 +168,23 @@ TEST_F(LinkInfoUpdateTest, EachCommandDoesOnlyItsPart) {
   EXPECT_EQ(rankQueries_.load(), 1);
 }
 
-TEST_F(LinkInfoUpdateTest, AFailedRankQueryGivesRankZero) {
-  ASSERT_TRUE(core::setServiceBase("http://127.0.0.1:" + std::to_string(test::unusedLocalPort())));
-  core::LinkRecord* r = add("http://linker.example/", "", "", 6);
-  runLinkInfoUpdate(links_, kGetPageRank, coordination_, queue_.poster(), options_);
-  EXPECT_EQ(r->page_rank, 0);
-  EXPECT_EQ(queue_.take().size(), 1u);
+TEST_F(LinkInfoUpdateTest, AFailedRankQueryKeepsTheStoredRank) {
+  test::SilentPort silent;
+  ASSERT_GT(silent.port(), 0);
+  const std::string bases[] = {
+      "http://127.0.0.1:" + std::to_string(test::unusedLocalPort()),  // refuses the connection
+      silent.baseUrl(),                                                // takes it and never answers
+  };
+  options_.rankFetch.stallTimeout = std::chrono::milliseconds(200);
+  for (const std::string& base : bases) {
+    SCOPED_TRACE(base);
+    ASSERT_TRUE(core::setServiceBase(base));
+    core::LinkRecord* r = add("http://linker.example/", "", "", 6);
+    runLinkInfoUpdate(links_, kGetPageRank, coordination_, queue_.poster(), options_);
+    EXPECT_EQ(r->page_rank, 6);
+    EXPECT_TRUE(queue_.take().empty()) << "nothing changed, nothing announced";
+    links_.clear();
+  }
 }
 
 TEST_F(LinkInfoUpdateTest, StopEndsTheWalkAfterTheCurrentLink) {
