@@ -1,11 +1,5 @@
 #include "cli/finished_states.h"
 
-#include <optional>
-#include <vector>
-
-#include "core/atomic_file.h"
-#include "core/project_file.h"
-
 namespace larkspur::cli {
 
 FinishedStates::FinishedStates(const core::Project& project, std::filesystem::path path)
@@ -21,9 +15,7 @@ core::Status FinishedStates::finished(const core::EngineRecord& record) {
 }
 
 core::Status FinishedStates::save() {
-  std::optional<std::vector<uint8_t>> bytes = core::buildProjectBuffer(project_.profile, states_, project_.links);
-  if (!bytes) return core::Status::failure("Unable to write to " + path_.string() + ": the project could not be serialised");
-  return core::writeFileAtomically(path_, *bytes);
+  return core::writeProjectFile(path_, project_.profile, states_, project_.links);
 }
 
 }  // namespace larkspur::cli

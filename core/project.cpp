@@ -1,5 +1,7 @@
 #include "core/project.h"
 
+#include <sys/stat.h>
+
 #include <vector>
 
 #include "core/atomic_file.h"
@@ -7,6 +9,25 @@
 #include "core/project_file.h"
 
 namespace larkspur::core {
+
+namespace {
+
+// The permission bits the saved file gets: those of the file it replaces, or
+// the new-file bits when there is none.
+mode_t savedFileMode(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 0777;
+  return kNewProjectFileMode;
+}
+
+}  // namespace
+
+Status readProjectFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes) {
+  Status read = readWholeFile(path, bytes, kMaxProjectFileBytes);
+  // Too large to be a project: the same verdict as content that does not parse.
+  if (read.code == -2) return Status::failure(kDataErrorMessage, -2);
+  return read;
+}
 
 Project::Project() : engineSource_(builtinEngines()) {}
 
@@ -36,13 +57,16 @@ void Project::profileChanged() {
 
 Status Project::open(const std::filesystem::path& path) {
   std::vector<uint8_t> bytes;
-  Status read = readWholeFile(path, bytes, kMaxProjectFileBytes);
+  Status read = readProjectFile(path, bytes);
   if (read.code == -2) {
-    // Too large to be a project: the same verdict as content that does not parse.
     clearTables();
-    return Status::failure(kDataErrorMessage);
+    return Status::failure(read.message);
   }
   if (!read.ok()) return read;
+  return load(path, std::move(bytes));
+}
+
+Status Project::load(const std::filesystem::path& path, std::vector<uint8_t> bytes) {
   clearTables();
   Status loaded = loadProjectBuffer(std::move(bytes), profile, engines, links, ppc, engineSource_);
   if (!loaded.ok()) return loaded;
@@ -52,10 +76,15 @@ Status Project::open(const std::filesystem::path& path) {
   return Status::success();
 }
 
-Status Project::save(const std::filesystem::path& path) {
+Status writeProjectFile(const std::filesystem::path& path, const WebsiteProfile& profile,
+                        const EngineTable& engines, const LinkList& links) {
   std::optional<std::vector<uint8_t>> bytes = buildProjectBuffer(profile, engines, links);
   if (!bytes) return Status::failure("Unable to write to " + path.string() + ": the project could not be serialised");
-  Status written = writeFileAtomically(path, *bytes);
+  return writeFileAtomically(path, *bytes, savedFileMode(path), true);
+}
+
+Status Project::save(const std::filesystem::path& path) {
+  Status written = writeProjectFile(path, profile, engines, links);
   if (!written.ok()) return written;
   path_ = path;
   modified_ = false;

@@ -2,8 +2,10 @@
 // The open project: the Website profile, the Engine table, the Link list and
 // the PPC list, with New, Open and Save on them.
 
+#include <cstdint>
 #include <filesystem>
 #include <span>
+#include <vector>
 
 #include "core/engine_record.h"
 #include "core/engine_table.h"
@@ -17,6 +19,19 @@ namespace larkspur::core {
 
 // Project files are a few megabytes at most; a larger file is not one.
 inline constexpr std::size_t kMaxProjectFileBytes = 256u * 1024 * 1024;
+// The permission bits of a project file saved where none was: it holds the
+// user's password under a fixed-key cipher, so it is the user's alone.
+inline constexpr unsigned kNewProjectFileMode = 0600;
+
+// Reads a project file whole, for Project::load. A file too large to be a
+// project gives "Data error!" with code -2; a file that cannot be read gives a
+// message naming the path and the reason.
+Status readProjectFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes);
+// Writes a project file from these tables, atomically: a new file gets
+// kNewProjectFileMode, a file saved over keeps its permission bits. A failed
+// write leaves the old file intact.
+Status writeProjectFile(const std::filesystem::path& path, const WebsiteProfile& profile,
+                        const EngineTable& engines, const LinkList& links);
 
 class Project {
  public:
@@ -57,8 +72,13 @@ class Project {
   // project is left as it was; when its content does not parse ("Data error!")
   // the tables are empty and the profile is unchanged.
   Status open(const std::filesystem::path& path);
+  // Loads `bytes`, read from `path` by readProjectFile, as open() does after
+  // reading; the file itself is not touched again. On success the path is
+  // remembered.
+  Status load(const std::filesystem::path& path, std::vector<uint8_t> bytes);
   // Writes the project atomically; on success remembers the path and clears
-  // the modified flag. A failed save leaves the old file intact.
+  // the modified flag. A failed save leaves the old file intact. A new file
+  // gets kNewProjectFileMode; a file saved over keeps its permission bits.
   Status save(const std::filesystem::path& path);
 
  private:

@@ -21,7 +21,7 @@ constexpr const char* kSizeFile = "sysdatasize";
 constexpr const char* kUserFile = "userfile";
 constexpr const char* kLinkWidths = "linkme_column_width";
 constexpr const char* kEngineWidths = "m_column_width";
-constexpr std::size_t kUserFileCapacity = 260;
+constexpr std::size_t kUserFileCapacity = kLastProjectCapacity + 1;  // NUL included
 // A settings blob is a few hundred bytes; anything this large is not one.
 constexpr std::size_t kMaxBlobBytes = 16 * 1024 * 1024;
 
@@ -103,6 +103,16 @@ ColumnWidths Settings::defaultEngineColumnWidths() {
   const int32_t head[] = {88, 88, 48, 48, 80};
   for (std::size_t i = 0; i < std::size(head); ++i) w[i] = head[i];
   return w;
+}
+
+Status recordLastProject(Settings& settings, const std::string& path) {
+  if (path.size() > kLastProjectCapacity) {
+    return Status::failure("The project path is too long to be remembered as the last project (" +
+                           std::to_string(path.size()) + " bytes, at most " + std::to_string(kLastProjectCapacity) +
+                           ").");
+  }
+  settings.last_project = path;
+  return Status::success();
 }
 
 SettingsStore::SettingsStore(std::filesystem::path folder) : folder_(std::move(folder)) {}

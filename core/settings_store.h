@@ -5,6 +5,7 @@
 // table, and `sysdatasize`, its length as 4 little-endian bytes.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -21,8 +22,11 @@ inline constexpr const char* kLoadSystemDataError = "Load system data error!";
 
 using ColumnWidths = std::array<int32_t, 32>;
 
+// The longest last-project path, in bytes, that `userfile` holds whole.
+inline constexpr std::size_t kLastProjectCapacity = 259;
+
 struct Settings {
-  std::string last_project;          // `userfile`, at most 259 bytes
+  std::string last_project;          // `userfile`, at most kLastProjectCapacity bytes
   ColumnWidths link_column_widths;   // `linkme_column_width`
   ColumnWidths engine_column_widths; // `m_column_width`
 
@@ -30,6 +34,11 @@ struct Settings {
   static ColumnWidths defaultLinkColumnWidths();
   static ColumnWidths defaultEngineColumnWidths();
 };
+
+// Records `path` as the last project. A longer path than `userfile` holds is
+// not recorded, since cut short it would name another file: the recorded path
+// stays as it was and the result says why.
+Status recordLastProject(Settings& settings, const std::string& path);
 
 class SettingsStore {
  public:

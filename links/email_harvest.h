@@ -37,8 +37,10 @@ inline constexpr int kEmailFound = 1;
 inline constexpr int kEmailNotFound = 0;
 inline constexpr int kEmailFailed = -1;  // no host in the URL, or the search request failed
 
-// Searches for an address at the URL's host. The fetch runs with a stop event
-// of its own that nothing sets. `email` is written only when one is found.
-int harvestEmail(std::string_view url, std::string& email, const submit::PageFetchOptions& fetchOptions = {});
+// Searches for an address at the URL's host. `stop` (the program's stop
+// signal) cuts the search request short; without one it ends by itself or
+// at its deadline. `email` is written only when one is found.
+int harvestEmail(std::string_view url, std::string& email, const submit::PageFetchOptions& fetchOptions = {},
+                 const core::Event* stop = nullptr);
 
 }  // namespace larkspur::links

@@ -34,9 +34,11 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
     }
     if (flags.rank) {
       int32_t rank = 0;
-      queryPageRank(url, rank, nullptr, options.rankFetch);
+      // A query that never reached the service says nothing about the rank:
+      // the stored one stays.
+      const bool answered = queryPageRank(url, rank, nullptr, options.rankFetch, &coordination.stop) == 0;
       links.withLock([&] {
-        if (rank != record->page_rank) {
+        if (answered && rank != record->page_rank) {
           record->page_rank = rank;
           changed = true;
         }
@@ -44,7 +46,9 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
     }
     if (flags.email) {
       std::string email;
-      if (harvestEmail(url, email, options.emailFetch) == kEmailFound) core::copyText(copy.email, email);
+      if (harvestEmail(url, email, options.emailFetch, &coordination.stop) == kEmailFound) {
+        core::copyText(copy.email, email);
+      }
       bool emailChanged = false;
       links.withLock([&] {
         if (core::fieldView(copy.email) != core::fieldView(record->email)) {

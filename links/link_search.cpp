@@ -86,9 +86,10 @@ std::size_t processAnchors(int32_t engine, std::vector<CollectedAnchor>& anchors
     const std::string url(core::fieldView(record.url));
     if (links.containsUrl(url)) continue;
 
+    // A query that never reached the service leaves the new record's rank as
+    // it is, rather than taking the query's 0 for an answer.
     int32_t rank = 0;
-    queryPageRank(url, rank, nullptr, rankFetch);
-    record.page_rank = rank;
+    if (queryPageRank(url, rank, nullptr, rankFetch, &coordination.stop) == 0) record.page_rank = rank;
     if (coordination.stop.isSet()) {
       ++accepted;
       break;

@@ -106,11 +106,15 @@ LinksReportResult runLinksReport(const core::LinkList& links, const std::string&
       return made;
     });
 
-    const core::Event ownStop;
     char errorText[submit::kFetchErrorTextCapacity] = {};
     uint32_t received = 0;
     const int32_t fetched = submit::pageFetch(r.url, page.data(), static_cast<uint32_t>(page.size()), received,
-                                              errorText, ownStop, options.fetch);
+                                              errorText, coordination.stop, options.fetch);
+    if (fetched != submit::kFetchComplete && coordination.stop.isSet()) {
+      // Stopped before this link's page arrived: it was not checked.
+      result.stopped = true;
+      break;
+    }
     r.state = linkState(fetched, core::fieldView(errorText, sizeof errorText),
                         std::string_view(page.data(), received), websiteUrl);
     result.rows.push_back(std::move(r));

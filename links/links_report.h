@@ -69,10 +69,10 @@ struct LinksReportResult {
 
 // The worker's walk on the calling thread (run it in a CountedThread, which
 // counts it in the worker count): walks the Link list (its
-// length read again after every link), fetches each page with a stop event
-// of its own, ends the walk after the current link once the stop signal is
-// set, then writes the report with the rows made so far. Runs on the calling
-// thread.
+// length read again after every link), fetches each page, ends the walk once
+// the stop signal is set (a fetch under way is cut short and its link left
+// out), then writes the report with the rows made so far. Runs on the
+// calling thread.
 LinksReportResult runLinksReport(const core::LinkList& links, const std::string& websiteUrl,
                                  const std::filesystem::path& path, core::Coordination& coordination,
                                  const LinksReportOptions& options = {});

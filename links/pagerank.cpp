@@ -83,7 +83,7 @@ int32_t parsePageRank(std::string_view answer) {
 }
 
 int32_t queryPageRank(std::string_view address, int32_t& pageRank, PageRankDetails* details,
-                      const submit::PageFetchOptions& fetchOptions) {
+                      const submit::PageFetchOptions& fetchOptions, const core::Event* stop) {
   pageRank = 0;
   const std::string url = pageRankRequestUrl(address);
 
@@ -91,8 +91,8 @@ int32_t queryPageRank(std::string_view address, int32_t& pageRank, PageRankDetai
   char errorText[submit::kFetchErrorTextCapacity] = {};
   uint32_t received = 0;
   const core::Event ownStop;
-  const int32_t fetchResult =
-      submit::pageFetch(url, answer.data(), kPageRankAnswerCapacity, received, errorText, ownStop, fetchOptions);
+  const int32_t fetchResult = submit::pageFetch(url, answer.data(), kPageRankAnswerCapacity, received, errorText,
+                                                stop ? *stop : ownStop, fetchOptions);
 
   if (details) {
     details->checksum = toolbarChecksum(address);

@@ -37,9 +37,10 @@ struct PageRankDetails {
 
 // Sets `pageRank` to 0, then queries the service. Returns 0 when the service
 // was reached (the rank then comes from the answer, 0 when it carries none)
-// and -1 when the fetch failed. The fetch runs with a stop event of its own
-// that nothing sets, so a user's Stop does not cut the request short.
+// and -1 when the fetch failed. `stop` (the program's stop signal, for the
+// jobs that Stop ends) cuts the request short within about a second; without
+// one the request ends only by itself or at its deadline.
 int32_t queryPageRank(std::string_view address, int32_t& pageRank, PageRankDetails* details = nullptr,
-                      const submit::PageFetchOptions& fetchOptions = {});
+                      const submit::PageFetchOptions& fetchOptions = {}, const core::Event* stop = nullptr);
 
 }  // namespace larkspur::links

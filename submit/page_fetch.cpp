@@ -37,7 +37,7 @@ struct UrlDeleter {
   void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
 
-enum class Abort { None, Stopped, CapacityReached, Stalled };
+enum class Abort { None, Stopped, CapacityReached, Stalled, TooLong };
 
 // What the callbacks share with the fetch for one transfer.
 struct Transfer {
@@ -46,13 +46,15 @@ struct Transfer {
   uint32_t& received;
   const core::Event& stop;
   std::chrono::milliseconds stallTimeout;
+  std::chrono::milliseconds deadline;
 
   // The current connection is established (set again for every connection a
   // redirect opens) and the current response has begun.
   bool connected = false;
   bool responseStarted = false;
   Abort abort = Abort::None;
-  Clock::time_point lastActivity = Clock::now();
+  const Clock::time_point started = Clock::now();
+  Clock::time_point lastActivity = started;
   curl_off_t lastDownloaded = 0;
 
   bool stopSeen() {
@@ -109,9 +111,9 @@ size_t onBody(char* data, size_t size, size_t count, void* userdata) {
 }
 
 // Called while the transfer runs, also when nothing arrives (about once a
-// second): ends a transfer whose server has gone silent, and one whose job was
-// stopped while it waits for a silent server, so Stop never waits for the
-// stall time-out.
+// second): ends a transfer whose server has gone silent, one that has run past
+// its deadline however little it trickles, and one whose job was stopped while
+// it waits for a silent server, so Stop never waits for the stall time-out.
 int onProgress(void* clientp, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t) {
   auto* t = static_cast<Transfer*>(clientp);
   if (t->stopSeen()) return 1;
@@ -122,6 +124,10 @@ int onProgress(void* clientp, curl_off_t, curl_off_t downloaded, curl_off_t, cur
   }
   if (t->connected && now - t->lastActivity >= t->stallTimeout) {
     t->abort = Abort::Stalled;
+    return 1;
+  }
+  if (now - t->started >= t->deadline) {
+    t->abort = Abort::TooLong;
     return 1;
   }
   return 0;
@@ -159,8 +165,10 @@ bool isRequestError(CURLcode code) {
 }  // namespace
 
 int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_t& received,
-                  char* errorText, const core::Event& stop, const PageFetchOptions& options) {
+                  char* errorText, const core::Event& stop, const PageFetchOptions& options,
+                  int32_t* httpStatus) {
   received = 0;
+  if (httpStatus) *httpStatus = 0;
   const std::string urlText(url);
 
   // Split the URL first: the offline check needs its host.
@@ -188,7 +196,7 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
     return kFetchRequestFailed;
   }
 
-  Transfer transfer{buffer, capacity, received, stop, options.stallTimeout};
+  Transfer transfer{buffer, capacity, received, stop, options.stallTimeout, options.deadline};
   char curlError[CURL_ERROR_SIZE] = {};
   // No Accept header: the request carries no header of the program's own.
   std::unique_ptr<curl_slist, SlistDeleter> headers(curl_slist_append(nullptr, "Accept:"));
@@ -230,6 +238,10 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
   // 4 to 10: connect, check the stop event, send, check again, read the body
   // chunk by chunk (see the callbacks).
   const CURLcode code = curl_easy_perform(h);
+  long status = 0;
+  if (httpStatus && curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) {
+    *httpStatus = static_cast<int32_t>(status);
+  }
   if (code == CURLE_OK) return kFetchComplete;
 
   std::string_view text = curlError[0] != '\0' ? std::string_view(curlError) : curl_easy_strerror(code);
@@ -243,6 +255,9 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
       // Silence before any answer means the request got nowhere; silence in
       // the middle of an answer is a failed read.
       if (!transfer.responseStarted) setErrorText(errorText, curl_easy_strerror(CURLE_OPERATION_TIMEDOUT));
+      return kFetchSendFailed;
+    case Abort::TooLong:
+      setErrorText(errorText, kFetchTookTooLong);
       return kFetchSendFailed;
     case Abort::None:
       break;

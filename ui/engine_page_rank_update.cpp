@@ -10,9 +10,9 @@
 
 namespace larkspur::ui {
 
-int32_t queryHostRank(std::string_view host) {
+std::optional<int32_t> queryHostRank(std::string_view host, const core::Event* stop) {
   int32_t rank = 0;
-  links::queryPageRank(host, rank);
+  if (links::queryPageRank(host, rank, nullptr, {}, stop) != 0) return std::nullopt;
   return rank;
 }
 
@@ -31,8 +31,10 @@ bool EnginePageRankUpdate::start(const core::EngineTable& engines, core::Post po
     for (std::size_t i = 0; i < engines.size(); ++i) {
       core::EngineRecord* record = engines.at(i);
       const std::string host = core::hostOfUrl(core::fieldView(record->submit_url));
-      const int32_t rank = query(host);
-      std::atomic_ref<int32_t>(record->rank).store(rank, std::memory_order_release);
+      // A failed query says nothing about the rank: the stored one stays.
+      if (const std::optional<int32_t> rank = query(host, &stop_)) {
+        std::atomic_ref<int32_t>(record->rank).store(*rank, std::memory_order_release);
+      }
       if (post) post({core::MessageId::kRecordChanged, record, static_cast<int64_t>(i), {}});
       if (stop_.isSet()) break;
     }

@@ -1,13 +1,15 @@
 #pragma once
 // The engine page-rank update: a worker that asks the PageRank of every
-// target's host, stores it in the record's rank and posts a record-changed
-// message for each record, then a finished message. It stops after the
+// target's host, stores it in the record's rank (a query that fails leaves the
+// stored rank as it was) and posts a record-changed message for each record,
+// then a finished message. It stops after the
 // record in hand when the stop signal is set. The Engine table must not be
 // cleared or rebuilt while it runs: callers stop it and wait first.
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -17,11 +19,12 @@
 
 namespace larkspur::ui {
 
-// The rank of a host: a digit 0 to 9, 0 when the query fails.
-using RankQuery = std::function<int32_t(std::string_view host)>;
+// The rank of a host: a digit 0 to 9, nothing when the query fails. `stop`
+// (the update's stop signal) cuts a query short.
+using RankQuery = std::function<std::optional<int32_t>(std::string_view host, const core::Event* stop)>;
 
 // Asks the toolbar query service.
-int32_t queryHostRank(std::string_view host);
+std::optional<int32_t> queryHostRank(std::string_view host, const core::Event* stop = nullptr);
 
 class EnginePageRankUpdate {
  public:

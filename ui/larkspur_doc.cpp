@@ -2,9 +2,11 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/fixed_text.h"
 #include "ui/domain_dlg.h"
@@ -40,6 +42,11 @@ void CLarkspurDoc::reportFailure(const core::Status& status) {
                                                             : QString::fromStdString(status.message));
 }
 
+void CLarkspurDoc::rememberLastProject(const std::filesystem::path& file) {
+  const core::Status recorded = core::recordLastProject(settings_, file.string());
+  if (!recorded.ok() && frame_) frame_->statusBar()->showMessage(QString::fromStdString(recorded.message));
+}
+
 void CLarkspurDoc::setTitle(const QString& title) {
   title_ = title;
   emit titleChanged(title_);
@@ -72,12 +79,20 @@ bool CLarkspurDoc::onOpenDocument(const QString& given) {
   // which may run from another folder.
   const QString path = QFileInfo(given).absoluteFilePath();
   const std::filesystem::path file = toPath(path);
+  // The file is read once: the bytes checked are the bytes loaded, so a file
+  // changed meanwhile cannot empty the project after the check passed.
+  std::vector<uint8_t> bytes;
+  const core::Status read = core::readProjectFile(file, bytes);
+  if (!read.ok()) {
+    reportFailure(read);
+    return false;
+  }
   {
-    // Read and parse the file on the side first: a file that fails must not
-    // empty the project that is open now.
+    // Parse the bytes on the side first: content that fails must not empty
+    // the project that is open now.
     auto trial = std::make_unique<core::Project>();
     trial->setEngineSource(project_.engineSource());
-    const core::Status checked = trial->open(file);
+    const core::Status checked = trial->load(file, bytes);
     if (!checked.ok()) {
       reportFailure(checked);
       return false;
@@ -87,14 +102,14 @@ bool CLarkspurDoc::onOpenDocument(const QString& given) {
     frame_->stopPageRankUpdate();
     frame_->releaseWorkAreas();
   }
-  const core::Status opened = project_.open(file);
+  const core::Status opened = project_.load(file, std::move(bytes));
   if (frame_) frame_->rebuildWorkAreas();
   if (!opened.ok()) {
     reportFailure(opened);
     return false;
   }
   setTitle(text(core::fieldView(project_.profile.url)));
-  settings_.last_project = file.string();
+  rememberLastProject(file);
   recent_.add(path);
   emit recentFilesChanged();
   return true;
@@ -108,7 +123,7 @@ bool CLarkspurDoc::doSave(const QString& given) {
     MessageBoxes::warn(dialogParent(), QString::fromStdString(saved.message));
     return false;
   }
-  settings_.last_project = file.string();
+  rememberLastProject(file);
   recent_.add(path);
   emit recentFilesChanged();
   return true;

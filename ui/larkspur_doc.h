@@ -31,11 +31,13 @@ class CLarkspurDoc : public QObject {
   // tables cleared and rebuilt, so cancelling leaves the open project as it
   // was. The title becomes the website host name; the project is modified.
   bool onNewDocument();
-  // Open: the file is read and checked before anything is cleared, so a file
-  // that cannot be read or does not parse leaves the open project as it was.
-  // The title becomes the full website URL; the path becomes the last project.
+  // Open: the file is read once and its bytes checked before anything is
+  // cleared, so a file that cannot be read or does not parse leaves the open
+  // project as it was. The title becomes the full website URL; the path
+  // becomes the last project (see rememberLastProject).
   bool onOpenDocument(const QString& path);
-  // Saves to `path`; on success the path becomes the last project path.
+  // Saves to `path`; on success the path becomes the last project path (see
+  // rememberLastProject).
   bool doSave(const QString& path);
 
   // Commands, with the questions and dialogs they involve. fileNew returns
@@ -67,6 +69,9 @@ class CLarkspurDoc : public QObject {
 
  private:
   QWidget* dialogParent() const;
+  // Records `file` as the last project; a path too long for the settings is
+  // not recorded, and the status bar says so.
+  void rememberLastProject(const std::filesystem::path& file);
   void reportFailure(const core::Status& status);
 
   core::Project& project_;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -331,6 +332,55 @@ TEST_F(ProjectFileTest, SaveReplacesAtomicallyAndAFailedSaveKeepsTheOldFile) {
 
   // A missing folder: nothing is written.
   EXPECT_FALSE(p.save(dir.file("no/such/folder.lkr")).ok());
+}
+
+TEST_F(ProjectFileTest, ANewFileIsTheUsersAloneAndAFileSavedOverKeepsItsMode) {
+  struct Case {
+    bool exists;
+    mode_t before;  // the existing file's bits
+    mode_t after;
+  };
+  const Case cases[] = {{false, 0, 0600}, {true, 0640, 0640}, {true, 0604, 0604}, {true, 0600, 0600}};
+  // The umask must not decide the bits.
+  struct UmaskZero {
+    mode_t old = ::umask(0);
+    ~UmaskZero() { ::umask(old); }
+  } umaskZero;
+  Project p;
+  p.newProject();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::oct << c.before);
+    std::filesystem::remove(file);
+    if (c.exists) {
+      larkspur::test::writeFile(file, "old");
+      ASSERT_EQ(::chmod(file.c_str(), c.before), 0);
+    }
+    ASSERT_TRUE(p.save(file).ok());
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, c.after);
+  }
+}
+
+TEST_F(ProjectFileTest, LoadTakesTheBytesReadAndNotTheFileAsItIsNow) {
+  Project saved;
+  saved.newProject();
+  copyText(saved.profile.url, "http://read.example/");
+  ASSERT_TRUE(saved.save(file).ok());
+
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(readProjectFile(file, bytes).ok());
+  // The file is replaced with something that does not parse after the read.
+  larkspur::test::writeFile(file, "this is not a project file");
+
+  Project p;
+  ASSERT_TRUE(p.load(file, bytes).ok());
+  EXPECT_STREQ(p.profile.url, "http://read.example/");
+  EXPECT_EQ(p.engines.size(), 342u);
+  EXPECT_EQ(p.path(), file);
+
+  std::vector<uint8_t> missing;
+  EXPECT_FALSE(readProjectFile(dir.file("missing.lkr"), missing).ok());
 }
 
 TEST_F(ProjectFileTest, LoadingTwiceKeepsEachPpcServiceOnce) {

@@ -100,6 +100,32 @@ TEST_F(SettingsStoreTest, SaveWritesTheThreeEntriesAndLoadReadsThemBack) {
   EXPECT_EQ(back.link_column_widths, s.link_column_widths);
 }
 
+TEST_F(SettingsStoreTest, ALastProjectPathIsRecordedWholeOrNotAtAll) {
+  struct Case {
+    std::size_t length;
+    bool recorded;
+  };
+  const Case cases[] = {{1, true}, {kLastProjectCapacity, true}, {kLastProjectCapacity + 1, false}, {4000, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    const std::string path = "/" + std::string(c.length - 1, 'p');
+    Settings s;
+    s.last_project = "/old.lkr";
+    const Status recorded = recordLastProject(s, path);
+    EXPECT_EQ(recorded.ok(), c.recorded);
+    EXPECT_EQ(s.last_project, c.recorded ? path : "/old.lkr");
+    if (!c.recorded) {
+      EXPECT_NE(recorded.message.find("too long"), std::string::npos);
+    }
+
+    // What is recorded comes back whole from the blob.
+    ASSERT_TRUE(store.save(s).ok());
+    Settings back;
+    ASSERT_TRUE(store.load(back).ok());
+    EXPECT_EQ(back.last_project, s.last_project);
+  }
+}
+
 TEST_F(SettingsStoreTest, MissingOrInconsistentSizeRecreatesTheFirstRunBlob) {
   Settings s;
   s.last_project = "/p.lkr";

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -15,6 +17,7 @@
 #include "core/service_hosts.h"
 #include "links/ip_lookup.h"
 #include "links/job_texts.h"
+#include "tests/links/silent_port.h"
 #include "tests/support/local_server.h"
 
 namespace larkspur::links {
@@ -166,28 +169,59 @@ TEST_F(LinkInfoUpdateTest, EachCommandDoesOnlyItsPart) {
   EXPECT_EQ(rankQueries_.load(), 1);
 }
 
-TEST_F(LinkInfoUpdateTest, AFailedRankQueryGivesRankZero) {
-  ASSERT_TRUE(core::setServiceBase("http://127.0.0.1:" + std::to_string(test::unusedLocalPort())));
-  core::LinkRecord* r = add("http://linker.example/", "", "", 6);
-  runLinkInfoUpdate(links_, kGetPageRank, coordination_, queue_.poster(), options_);
-  EXPECT_EQ(r->page_rank, 0);
-  EXPECT_EQ(queue_.take().size(), 1u);
+TEST_F(LinkInfoUpdateTest, AFailedRankQueryKeepsTheStoredRank) {
+  test::SilentPort silent;
+  ASSERT_GT(silent.port(), 0);
+  const std::string bases[] = {
+      "http://127.0.0.1:" + std::to_string(test::unusedLocalPort()),  // refuses the connection
+      silent.baseUrl(),                                                // takes it and never answers
+  };
+  options_.rankFetch.stallTimeout = std::chrono::milliseconds(200);
+  for (const std::string& base : bases) {
+    SCOPED_TRACE(base);
+    ASSERT_TRUE(core::setServiceBase(base));
+    core::LinkRecord* r = add("http://linker.example/", "", "", 6);
+    runLinkInfoUpdate(links_, kGetPageRank, coordination_, queue_.poster(), options_);
+    EXPECT_EQ(r->page_rank, 6);
+    EXPECT_TRUE(queue_.take().empty()) << "nothing changed, nothing announced";
+    links_.clear();
+  }
 }
 
-TEST_F(LinkInfoUpdateTest, StopEndsTheWalkAfterTheCurrentLink) {
+TEST_F(LinkInfoUpdateTest, StopEndsTheWalkAtTheCurrentLinkLeavingWhatItHadNotDoneAsItWas) {
   onRankQuery_ = [this] { coordination_.stop.set(); };
   ASSERT_TRUE(service_.start());
   ASSERT_TRUE(core::setServiceBase(service_.baseUrl()));
-  add("http://linker.example/a");
+  add("http://linker.example/a", "", "", 3);
   add("http://linker.example/b");
   add("http://linker.example/c");
   LinkInfoResult result = runLinkInfoUpdate(links_, kGetAll, coordination_, queue_.poster(), options_);
   EXPECT_TRUE(result.stopped);
   EXPECT_EQ(result.visited, 1u);
-  // The link being worked on was finished: its e-mail too.
-  EXPECT_STREQ(links_.at(0)->email, "webmaster@linker.example");
-  EXPECT_STREQ(links_.at(1)->email, "");
+  // The queries under way when Stop came were cut short: nothing of theirs
+  // was written.
+  EXPECT_EQ(links_.at(0)->page_rank, 3);
+  EXPECT_STREQ(links_.at(0)->email, "");
+  EXPECT_EQ(emailQueries_.load(), 0);
   EXPECT_EQ(updateEndText(coordination_.stop.isSet()), "Update canceled!");
+}
+
+TEST_F(LinkInfoUpdateTest, StopCutsAQueryToASilentServiceShort) {
+  test::SilentPort silent;
+  ASSERT_TRUE(core::setServiceBase(silent.baseUrl()));
+  add("http://linker.example/a", "", "", 4);
+  add("http://linker.example/b");
+  std::thread stopper([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    coordination_.stop.set();
+  });
+  const auto began = std::chrono::steady_clock::now();
+  LinkInfoResult result = runLinkInfoUpdate(links_, kGetAll, coordination_, queue_.poster(), options_);
+  const auto took = std::chrono::steady_clock::now() - began;
+  stopper.join();
+  EXPECT_TRUE(result.stopped);
+  EXPECT_LT(took, std::chrono::milliseconds(1500));
+  EXPECT_EQ(links_.at(0)->page_rank, 4);
 }
 
 TEST_F(LinkInfoUpdateTest, LinksAppendedDuringTheWalkAreVisitedAndDeletedOnesAreHarmless) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include <cstdlib>
 #include <string>
@@ -179,18 +181,43 @@ TEST_F(LinksReportTest, EachLinkGetsItsStateAndTheReportIsWritten) {
 }
 
 TEST_F(LinksReportTest, StopWritesTheLinksCheckedSoFar) {
-  stopOnFirst_ = true;
+  stopOnFirst_ = true;  // set while the second link's page is being sent
   ASSERT_TRUE(server_.start());
-  add(server_.url("/other-case"));
   add(server_.url("/other-scheme"));
+  add(server_.url("/other-case"));
+  add(server_.url("/other-prefix"));
   const auto path = dir_.file("report.html");
   LinksReportResult result = runLinksReport(links_, kSite, path, coordination_, options_);
   EXPECT_TRUE(result.stopped);
   EXPECT_TRUE(result.written);
   ASSERT_EQ(result.rows.size(), 1u);
-  EXPECT_EQ(result.rows[0].state, "OK");
+  EXPECT_EQ(result.rows[0].state, "Link URL Removed!");
   EXPECT_EQ(checkEndText(coordination_.stop.isSet()), "Check canceled!");
-  EXPECT_EQ(test::readFile(path).find("other-scheme"), std::string::npos);
+  // The link whose check Stop cut short is left out, and so is the rest.
+  EXPECT_EQ(test::readFile(path).find("other-case"), std::string::npos);
+  EXPECT_EQ(test::readFile(path).find("other-prefix"), std::string::npos);
+}
+
+TEST_F(LinksReportTest, StopCutsTheCheckOfASilentPageShortAndLeavesItOut) {
+  ASSERT_TRUE(server_.start());
+  test::SilentPort silent;
+  add(server_.url("/other-case"));
+  add(silent.baseUrl() + "/never-answers");
+  add(server_.url("/other-scheme"));
+  options_.fetch.stallTimeout = std::chrono::seconds(60);
+  std::thread stopper([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    coordination_.stop.set();
+  });
+  const auto began = std::chrono::steady_clock::now();
+  LinksReportResult result = runLinksReport(links_, kSite, dir_.file("report.html"), coordination_, options_);
+  const auto took = std::chrono::steady_clock::now() - began;
+  stopper.join();
+  EXPECT_LT(took, std::chrono::milliseconds(1500));
+  EXPECT_TRUE(result.stopped);
+  EXPECT_TRUE(result.written);
+  ASSERT_EQ(result.rows.size(), 1u);
+  EXPECT_EQ(result.rows[0].state, "OK");
 }
 
 TEST_F(LinksReportTest, AFileThatCannotBeCreatedIsNoReport) {

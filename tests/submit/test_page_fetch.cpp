@@ -121,6 +121,41 @@ TEST_F(PageFetchTest, ErrorStatusStillReturnsTheBody) {
   }
 }
 
+TEST_F(PageFetchTest, ReportsTheStatusOfTheFinalResponse) {
+  struct Case {
+    std::string path;
+    int32_t status;
+  };
+  const Case cases[] = {{"/status/200", 200}, {"/status/404", 404}, {"/status/503", 503}, {"/moved", 200}};
+  server_.get(R"(/status/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+    res.status = std::stoi(req.matches[1].str());
+    res.set_content("body", "text/plain");
+  });
+  server_.get("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/status/200"); });
+  ASSERT_TRUE(server_.start());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::vector<char> buffer(1000);
+    char errorText[kFetchErrorTextCapacity] = {};
+    uint32_t received = 0;
+    int32_t status = -1;
+    EXPECT_EQ(pageFetch(server_.url(c.path), buffer.data(), 1000, received, errorText, stop_, {}, &status),
+              kFetchComplete);
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(std::string(buffer.data(), received), "body");
+  }
+
+  // No response at all: no status.
+  std::vector<char> buffer(1000);
+  char errorText[kFetchErrorTextCapacity] = {};
+  uint32_t received = 0;
+  int32_t status = -1;
+  EXPECT_EQ(pageFetch("http://127.0.0.1:" + std::to_string(test::unusedLocalPort()) + "/", buffer.data(), 1000,
+                      received, errorText, stop_, {}, &status),
+            kFetchConnectFailed);
+  EXPECT_EQ(status, 0);
+}
+
 TEST_F(PageFetchTest, SendsAPlainHttp10GetWithTheAgentOnly) {
   std::mutex mutex;
   httplib::Request seen;
@@ -279,6 +314,40 @@ TEST_F(PageFetchTest, ASilentServerIsGivenUpAfterTheStallTimeOut) {
   EXPECT_EQ(noAnswer.received, 0u);
   EXPECT_NE(noAnswer.error(), kUntouched);
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
+}
+
+TEST_F(PageFetchTest, AFetchThatNeverStallsStillEndsAtItsDeadline) {
+  // A byte every 200 ms keeps the stall time-out from ever firing; the
+  // deadline ends the fetch however the server dawdles.
+  server_.get("/trickle", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider("text/plain", [&](size_t, httplib::DataSink& sink) {
+      for (int i = 0; i < 100 && !server_.stopping(); ++i) {
+        if (!sink.write("t", 1)) return false;
+        std::this_thread::sleep_for(milliseconds(200));
+      }
+      sink.done();
+      return true;
+    });
+  });
+  server_.get("/no-answer", [&](const httplib::Request&, httplib::Response& res) {
+    idle(server_, milliseconds(10'000));
+    res.set_content("late", "text/plain");
+  });
+  ASSERT_TRUE(server_.start());
+  PageFetchOptions options;  // default stall time-out
+  options.deadline = milliseconds(1000);
+
+  for (const char* path : {"/trickle", "/no-answer"}) {
+    SCOPED_TRACE(path);
+    const auto start = Clock::now();
+    Fetch f = fetch(server_.url(path), 65536, options);
+    const auto took = Clock::now() - start;
+    EXPECT_EQ(f.result, kFetchSendFailed);
+    EXPECT_EQ(f.error(), kFetchTookTooLong);
+    EXPECT_EQ(f.body(), std::string(f.received, 't'));
+    EXPECT_GE(took, milliseconds(1000));
+    EXPECT_LT(took, milliseconds(2500));
+  }
 }
 
 TEST_F(PageFetchTest, StopWhileWaitingForASilentServerEndsWithinASecond) {

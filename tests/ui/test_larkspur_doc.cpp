@@ -150,6 +150,19 @@ class TestLarkspurDoc : public QObject {
     QCOMPARE(QString::fromStdString(app_->settings().last_project), projectPath_);
   }
 
+  void aPathTooLongForTheSettingsIsSavedButNotRecordedAsTheLastProject() {
+    const QString folder =
+        home_->path() + QLatin1Char('/') + QString(200, QLatin1Char('d')) + QLatin1Char('/') + QString(60, QLatin1Char('e'));
+    QVERIFY(QDir().mkpath(folder));
+    const QString target = folder + QStringLiteral("/long.lkr");
+    QVERIFY(static_cast<std::size_t>(target.toStdString().size()) > core::kLastProjectCapacity);
+    QVERIFY(doc()->doSave(target));
+    QVERIFY(QFile::exists(target));
+    QCOMPARE(QString::fromStdString(app_->settings().last_project), projectPath_);
+    QVERIFY(app_->frame()->statusMessage().contains(QStringLiteral("too long")));
+    QVERIFY(boxes_->texts().isEmpty());
+  }
+
   void recentFilesKeepTheFourNewestAndSurviveARestart() {
     QStringList written;
     for (int i = 0; i < 5; ++i) {

@@ -2,6 +2,7 @@
 // in the right rows of a sorted list, Stop ends it after the record in hand,
 // a later start runs over every record, and New or Open wait for it.
 
+#include <QElapsedTimer>
 #include <QtTest>
 #include <atomic>
 #include <chrono>
@@ -16,6 +17,7 @@
 #include "core/service_hosts.h"
 #include "core/settings_store.h"
 #include "core/website_profile.h"
+#include "tests/links/silent_port.h"
 #include "tests/support/local_server.h"
 #include "ui/command_ids.h"
 #include "ui/engine_page_rank_update.h"
@@ -95,23 +97,43 @@ class TestPageRankUpdate : public QObject {
     QVERIFY(nonZero > 100);
   }
 
-  void failedQueriesStoreZero() {
+  void failedQueriesKeepTheStoredRank() {
     test::MessageBoxRecorder boxes;
     QVERIFY(core::setServiceBase("http://127.0.0.1:" + std::to_string(test::unusedLocalPort())));
     core::EngineTable engines;
     engines.buildFromBuiltIn();
-    QVERIFY(engines.at(0)->rank != 0);
+    const int32_t stored = engines.at(0)->rank;
+    QVERIFY(stored != 0);
+    QVERIFY(!ui::queryHostRank("www.example.com").has_value());
     core::MessageQueue queue;
     core::Event stop;
     ui::EnginePageRankUpdate update(stop);
     // Only the first record: the test stops the update after it.
-    QVERIFY(update.start(engines, queue.poster(), [&stop](std::string_view host) {
+    QVERIFY(update.start(engines, queue.poster(), [&stop](std::string_view host, const core::Event*) {
       stop.set();
       return ui::queryHostRank(host);
     }));
     update.join();
-    QCOMPARE(engines.at(0)->rank, 0);
+    QCOMPARE(engines.at(0)->rank, stored);
     QVERIFY(engines.at(1)->rank != 0);
+  }
+
+  void stopCutsAQueryToASilentServiceShort() {
+    test::SilentPort silent;
+    QVERIFY(core::setServiceBase(silent.baseUrl()));
+    core::EngineTable engines;
+    engines.buildFromBuiltIn();
+    core::MessageQueue queue;
+    core::Event stop;
+    ui::EnginePageRankUpdate update(stop);
+    QVERIFY(update.start(engines, queue.poster()));
+    QTest::qWait(300);
+    QElapsedTimer clock;
+    clock.start();
+    stop.set();
+    update.join();
+    QVERIFY2(clock.elapsed() < 1500, QByteArray::number(clock.elapsed()));
+    QVERIFY2(engines.at(0)->rank != 0, "the stored rank stays");
   }
 
   void stopEndsAfterTheRecordInHandAndALaterStartRunsEverything() {
@@ -121,7 +143,7 @@ class TestPageRankUpdate : public QObject {
     core::MessageQueue queue;
     ui::EnginePageRankUpdate update(stop);
     int calls = 0;
-    QVERIFY(update.start(engines, queue.poster(), [&](std::string_view) {
+    QVERIFY(update.start(engines, queue.poster(), [&](std::string_view, const core::Event*) {
       if (++calls == 3) stop.set();
       return 7;
     }));
@@ -136,7 +158,7 @@ class TestPageRankUpdate : public QObject {
     QCOMPARE(messages[3].id, core::MessageId::kPageRankFinished);
     QCOMPARE(update.runningFlag(), 0);
 
-    QVERIFY(update.start(engines, queue.poster(), [](std::string_view) { return 1; }));
+    QVERIFY(update.start(engines, queue.poster(), [](std::string_view, const core::Event*) { return 1; }));
     update.join();
     messages = queue.take();
     QCOMPARE(messages.size(), engines.size() + 1);
@@ -155,7 +177,7 @@ class TestPageRankUpdate : public QObject {
     commandLine.projectFile = first;
     QVERIFY(app.startUp(commandLine, false));
     ui::CMainFrame* frame = app.frame();
-    frame->setRankQuery([](std::string_view) {
+    frame->setRankQuery([](std::string_view, const core::Event*) {
       std::this_thread::sleep_for(2ms);
       return 5;
     });
