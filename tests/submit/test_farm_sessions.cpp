@@ -281,18 +281,25 @@ TEST_F(FarmSessions, DeadHostsEndAtOnceAndDoNotWaitForTheTickEach) {
   }
 }
 
-TEST_F(FarmSessions, ATricklingPageEndsAtTheSessionTimeOut) {
-  std::vector<core::EngineRecord*> list = records({*site.target("trickle")});
+TEST_F(FarmSessions, ATricklingPageEndsAtTheSessionTimeOutOrTheFetchDeadline) {
+  // A session ends at its time-out while the page still trickles in; a direct
+  // request at the fetch's deadline.
+  std::vector<core::EngineRecord*> list = records({*site.target("trickle"), *site.target("direct-trickle")});
   const Clock::time_point began = Clock::now();
   {
-    ThreadStarter starter(settings(std::chrono::milliseconds(1500)));
+    StarterSettings s = settings(std::chrono::milliseconds(1500));
+    s.fetch.deadline = std::chrono::milliseconds(1500);
+    ThreadStarter starter(s);
     starter.startSession(*list[0]);
+    starter.startDirectRequest(*list[1]);
   }
   const auto took = Clock::now() - began;
   EXPECT_GE(took, std::chrono::milliseconds(1400));
-  EXPECT_LT(took, std::chrono::milliseconds(2600));
-  EXPECT_EQ(text(list[0]->message, 260), "Time out!");
-  EXPECT_EQ(finals(queue.take()), 1);
+  EXPECT_LT(took, std::chrono::milliseconds(2800));
+  EXPECT_EQ(text(list[0]->message, 260), site.target("trickle")->expectedMessage);
+  EXPECT_EQ(text(list[1]->message, 260), site.target("direct-trickle")->expectedMessage);
+  EXPECT_EQ(text(list[1]->submit_state, 260), "Submit-Error");
+  EXPECT_EQ(finals(queue.take()), 2);
 }
 
 }  // namespace
