@@ -1,11 +1,16 @@
 #include "cli/command_pagerank.h"
 
+#include <atomic>
 #include <cstdio>
 #include <optional>
 
 #include "cli/arguments.h"
 #include "cli/cli_output.h"
+#include "cli/job_console.h"
+#include "core/coordination.h"
+#include "core/message_queue.h"
 #include "core/service_hosts.h"
+#include "links/counted_thread.h"
 #include "links/pagerank.h"
 
 namespace larkspur::cli {
@@ -25,7 +30,27 @@ int runPagerankCommand(const std::vector<std::string>& args) {
   const std::string& address = parsed.positional().front();
   int32_t rank = 0;
   links::PageRankDetails details;
-  const int32_t result = links::queryPageRank(address, rank, &details);
+  int32_t result = -1;
+  // The query runs on a worker so that Ctrl-C, turned into the stop signal
+  // here, can cut a slow service short.
+  core::Coordination& coordination = core::processCoordination();
+  coordination.stop.reset();
+  core::MessageQueue queue;
+  InterruptToStop interrupt;
+  std::atomic<bool> done{false};
+  JobWatch watch;
+  watch.word = "Asking";
+  watch.finished = [&done] { return done.load(); };
+  bool stopped = false;
+  {
+    links::CountedThread worker(coordination.workers, [&] {
+      result = links::queryPageRank(address, rank, &details, {}, &coordination.stop);
+      done = true;
+    });
+    if (!worker.started()) return fail("pagerank: no worker thread could be started");
+    stopped = watchJob(watch, queue, coordination, interrupt);
+  }
+  if (stopped) return kInterruptedExit;
   std::printf("checksum: %s\n", details.checksum.c_str());
   std::printf("request: %s\n", details.requestUrl.c_str());
   std::printf("rank: %d\n", static_cast<int>(rank));

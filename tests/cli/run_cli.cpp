@@ -5,7 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <thread>
 
 #include "tests/support/temp_dir.h"
 
@@ -13,10 +17,13 @@ extern char** environ;
 
 namespace larkspur::test {
 
-CliResult runCli(const std::vector<std::string>& args) {
-  TempDir capture;
-  const std::string outPath = capture.file("out").string();
-  const std::string errPath = capture.file("err").string();
+namespace {
+
+int exitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
+
+// Starts larkspur-cli with standard input from /dev/null and its output into
+// the two files; returns the process id, or -1.
+pid_t spawnCli(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -29,17 +36,63 @@ CliResult runCli(const std::vector<std::string>& args) {
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
 
-  CliResult result;
   pid_t pid = 0;
-  if (posix_spawn(&pid, LARKSPUR_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+  const bool spawned = posix_spawn(&pid, LARKSPUR_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  return spawned ? pid : -1;
+}
+
+}  // namespace
+
+CliResult runCli(const std::vector<std::string>& args) {
+  TempDir capture;
+  const std::string outPath = capture.file("out").string();
+  const std::string errPath = capture.file("err").string();
+  CliResult result;
+  const pid_t pid = spawnCli(args, outPath, errPath);
+  if (pid > 0) {
     int status = 0;
     waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.exitCode = exitCodeOf(status);
   }
-  posix_spawn_file_actions_destroy(&actions);
   result.out = readFile(outPath);
   result.err = readFile(errPath);
   return result;
 }
+
+RunningCli::RunningCli(const std::vector<std::string>& args) {
+  char pattern[] = "/tmp/larkspur-cli-run-XXXXXX";
+  if (const char* made = mkdtemp(pattern)) dir_ = made;
+  if (!dir_.empty()) pid_ = spawnCli(args, dir_ + "/out", dir_ + "/err");
+}
+
+RunningCli::~RunningCli() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  if (!dir_.empty()) std::filesystem::remove_all(dir_);
+}
+
+void RunningCli::interrupt() {
+  if (pid_ > 0) kill(pid_, SIGINT);
+}
+
+int RunningCli::waitExit(int timeoutMs) {
+  if (pid_ <= 0) return -1;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (true) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return exitCodeOf(status);
+    }
+    if (std::chrono::steady_clock::now() >= until) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+std::string RunningCli::out() const { return readFile(dir_ + "/out"); }
+std::string RunningCli::err() const { return readFile(dir_ + "/err"); }
 
 }  // namespace larkspur::test

@@ -14,4 +14,26 @@ struct CliResult {
 
 CliResult runCli(const std::vector<std::string>& args);
 
+// A larkspur-cli started in the background, its output going to files, for
+// tests that interrupt it. Killed and reaped if still running at the end.
+class RunningCli {
+ public:
+  explicit RunningCli(const std::vector<std::string>& args);
+  ~RunningCli();
+  RunningCli(const RunningCli&) = delete;
+  RunningCli& operator=(const RunningCli&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  void interrupt();  // Ctrl-C
+  // Waits up to `timeoutMs` for the program to end; the exit code (128 +
+  // signal when a signal ended it), or -1 when it still runs.
+  int waitExit(int timeoutMs);
+  std::string out() const;
+  std::string err() const;
+
+ private:
+  std::string dir_;
+  int pid_ = -1;
+};
+
 }  // namespace larkspur::test

@@ -1,9 +1,4 @@
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -19,7 +14,6 @@
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
 
-extern char** environ;
 
 namespace larkspur::test {
 namespace {
@@ -179,42 +173,15 @@ TEST_F(CliLinksTest, SearchFindsLinksAndSavesThem) {
 
 TEST_F(CliLinksTest, CtrlCStopsTheSearchAndKeepsWhatWasFound) {
   FakeServices services(1000000);  // Google never runs out of new links
-  const std::string outPath = dir.file("out").string();
-  const std::string errPath = dir.file("err").string();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> words{LARKSPUR_CLI_PATH, "links", "search", project, "--service-base",
-                                 services.server.baseUrl()};
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, LARKSPUR_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  RunningCli cli({"links", "search", project, "--service-base", services.server.baseUrl()});
+  ASSERT_TRUE(cli.started());
 
   // Interrupt once the search is well under way.
   ASSERT_TRUE(services.waitForGoogleRequests(8));
-  const auto interruptedAt = std::chrono::steady_clock::now();
-  kill(pid, SIGINT);
-  int status = 0;
-  pid_t ended = 0;
-  for (int i = 0; i < 300 && ended == 0; ++i) {
-    ended = waitpid(pid, &status, WNOHANG);
-    if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  if (ended == 0) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    FAIL() << "the search did not stop on Ctrl-C";
-  }
-  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 130);
-  EXPECT_LT(std::chrono::steady_clock::now() - interruptedAt, std::chrono::milliseconds(2500));
-  const std::string out = readFile(outPath);
-  EXPECT_NE(out.find("Search canceled!\n"), std::string::npos) << out << readFile(errPath);
+  cli.interrupt();
+  EXPECT_EQ(cli.waitExit(2500), 130) << "the search ends within a stop poll of Ctrl-C";
+  const std::string out = cli.out();
+  EXPECT_NE(out.find("Search canceled!\n"), std::string::npos) << out << cli.err();
   EXPECT_GE(urls().size(), 7u) << "the links found before Ctrl-C are saved";
 }
 

@@ -4,11 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -23,7 +18,6 @@
 #include "tests/fixtures/farm/target_farm.h"
 #include "tests/support/temp_dir.h"
 
-extern char** environ;
 
 namespace larkspur::test {
 namespace {
@@ -257,20 +251,8 @@ TEST_F(SubmitCommand, InterruptActsAsCancelAndSavesWhatWasReached) {
   }
   const std::string small = dir.file("hang.tsv").string();
   writeFile(small, text);
-  const std::string out = dir.file("out").string();
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<std::string> words{LARKSPUR_CLI_PATH, "submit", project, "--targets-file", small};
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, LARKSPUR_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  RunningCli cli({"submit", project, "--targets-file", small});
+  ASSERT_TRUE(cli.started());
 
   // Wait for the first target's answer and the second target's hanging page.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
@@ -298,15 +280,9 @@ TEST_F(SubmitCommand, InterruptActsAsCancelAndSavesWhatWasReached) {
   }
   EXPECT_EQ(savedState("Farm First Button"), "Submit-OK");
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  const auto interruptedAt = std::chrono::steady_clock::now();
-  kill(pid, SIGINT);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  const auto took = std::chrono::steady_clock::now() - interruptedAt;
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 130);
-  EXPECT_LT(took, std::chrono::seconds(2));
-  const std::string printed = readFile(out);
+  cli.interrupt();
+  EXPECT_EQ(cli.waitExit(2000), 130) << "ends within two seconds of Ctrl-C, with 130";
+  const std::string printed = cli.out();
   EXPECT_TRUE(contains(printed, "Cancelled: 1 of 3 targets processed, 1 succeeded, 0 failed.")) << printed;
   EXPECT_FALSE(contains(printed, "Submit finished"));
 
