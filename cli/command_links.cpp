@@ -25,6 +25,7 @@
 #include "links/links_report.h"
 #include "links/list_export.h"
 #include "links/list_view.h"
+#include "links/report_file.h"
 #include "links/report_time.h"
 
 namespace larkspur::cli {
@@ -270,6 +271,9 @@ int runCheck(const std::vector<std::string>& words) {
   const std::string url(fieldView(project.profile.url));
   const std::string output = args.value("output").value_or(
       links::proposedLinksReportName(url, links::localTime(std::time(nullptr))));
+  // Checking every link first and then finding the report cannot be written
+  // would waste the whole run.
+  if (const core::Status writable = links::checkCanCreate(output); !writable.ok()) return fail(writable.message);
 
   core::Coordination& coordination = core::processCoordination();
   core::MessageQueue queue;
@@ -298,7 +302,7 @@ int runCheck(const std::vector<std::string>& words) {
 
   for (const links::LinksReportRow& row : result.rows) std::printf("%s  %s\n", row.state.c_str(), row.url.c_str());
   std::printf("%s\n", std::string(links::checkEndText(stopped)).c_str());
-  if (!result.written) return fail("Create file error! (" + output + ")");
+  if (!result.written) return fail(result.error);
   std::printf("Report: %s\n", output.c_str());
   return stopped ? kInterruptedExit : 0;
 }
@@ -312,7 +316,7 @@ int runExport(const std::vector<std::string>& words) {
   const std::string& file = args.positional()[1];
   const links::ListView view = links::linkListView(project.links);
   core::Status exported = links::exportListView(view, file);
-  if (!exported.ok()) return fail(exported.message + " (" + file + ")");
+  if (!exported.ok()) return fail(exported.message);
   std::printf("Exported %zu links to %s\n", view.rows.size(), file.c_str());
   return 0;
 }

@@ -46,7 +46,7 @@ int runReportCommand(const std::vector<std::string>& args) {
   for (std::size_t i = 0; i < project.engines.size(); ++i) records.push_back(project.engines.at(i));
   core::Status written = links::writeSubmitReport(output, project.profile, view, records,
                                                   links::localTime(std::time(nullptr)));
-  if (!written.ok()) return fail(written.message + " (" + output + ")");
+  if (!written.ok()) return fail(written.message);
   std::printf("Report: %s (%zu targets)\n", output.c_str(), view.rows.size());
   return 0;
 }

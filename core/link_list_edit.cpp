@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "core/web_address.h"
 #include "core/fixed_text.h"
 
 namespace larkspur::core {
@@ -53,6 +54,7 @@ Status checkLinkFields(const LinkFields& fields) {
     if ((fields.*l.field).size() > l.limit) return Status::failure(tooManyCharacters(l.limit));
   }
   if (fields.url.empty()) return Status::failure(kLinkUrlMissing);
+  if (!isWebAddress(fields.url)) return Status::failure(kLinkUrlNotWeb);
   return Status::success();
 }
 

@@ -37,6 +37,9 @@ inline constexpr std::size_t kLinkStatusLimit = sizeof(LinkRecord::status) - 1;
 
 inline constexpr char kTooManyCharactersFormat[] = "Please enter no more than %1 characters.";
 inline constexpr char kLinkUrlMissing[] = "Please input the Link URL!";
+// A link is a page on the web: other addresses (javascript:, file:, ...)
+// would become something a click in a report runs.
+inline constexpr char kLinkUrlNotWeb[] = "The Link URL must start with http:// or https://.";
 
 // The current time as a record's time added.
 int32_t linkTimeNow();

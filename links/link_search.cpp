@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/web_address.h"
 #include "core/event.h"
 #include "core/fixed_text.h"
 #include "core/link_record.h"
@@ -80,6 +81,9 @@ std::size_t processAnchors(int32_t engine, std::vector<CollectedAnchor>& anchors
   std::size_t accepted = 0;
   for (CollectedAnchor& anchor : anchors) {
     if (!passesEngineTest(engine, anchor)) continue;
+    // Only pages on the web are links; a javascript: or data: address from a
+    // result page would become something a click in a report runs.
+    if (!core::isWebAddress(anchor.url)) continue;
     core::LinkRecord record = core::zeroLinkRecord();
     core::copyText(record.url, anchor.url);
     core::copyText(record.link_text, anchor.text);

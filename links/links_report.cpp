@@ -3,6 +3,7 @@
 #include "core/event.h"
 #include "core/fixed_text.h"
 #include "core/website_profile.h"
+#include "core/web_address.h"
 #include "links/markup_escape.h"
 #include "links/report_file.h"
 #include "links/report_time.h"
@@ -82,8 +83,9 @@ std::string linksReportText(std::string_view websiteUrl, std::span<const LinksRe
   row(out, "Link URL", "Link Title", "Page Rank", "State");
   for (const LinksReportRow& r : rows) {
     const std::string url = escapeHtml(r.url);
-    row(out, "<a href=\"" + url + "\">" + url + "</a>", escapeHtml(r.title), escapeHtml(r.pageRank),
-        escapeHtml(r.state));
+    // Only a web address becomes a link; anything else stays text.
+    row(out, core::isWebAddress(r.url) ? "<a href=\"" + url + "\">" + url + "</a>" : url, escapeHtml(r.title),
+        escapeHtml(r.pageRank), escapeHtml(r.state));
   }
   out += "</body></html>";
   return withCrLf(out);
@@ -126,7 +128,9 @@ LinksReportResult runLinksReport(const core::LinkList& links, const std::string&
   }
 
   const std::time_t now = options.clock ? options.clock() : std::time(nullptr);
-  result.written = writeReportFile(path, linksReportText(websiteUrl, result.rows, localTime(now))).ok();
+  const core::Status written = writeReportFile(path, linksReportText(websiteUrl, result.rows, localTime(now)));
+  result.written = written.ok();
+  if (!written.ok()) result.error = written.message;
   return result;
 }
 

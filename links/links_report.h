@@ -65,6 +65,7 @@ struct LinksReportResult {
   std::vector<LinksReportRow> rows;
   bool stopped = false;  // the stop signal ended the walk
   bool written = false;  // false when the file could not be created
+  std::string error;     // then why: "Create file error! (...)"
 };
 
 // The worker's walk on the calling thread (run it in a CountedThread, which

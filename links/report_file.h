@@ -11,7 +11,16 @@ namespace larkspur::links {
 
 inline constexpr char kCreateFileError[] = "Create file error!";
 
-// Writes `bytes` as the file's whole content. Fails with kCreateFileError.
+// "Create file error!" followed by why, in parentheses: "Create file error!
+// (Unable to write to /r/x.htm: Permission denied)".
+core::Status createFileError(std::string_view why);
+
+// Whether a file can be created at `path` (its folder exists and takes new
+// files, and the path is not a folder): checked before long work whose end is
+// a file, so that the work is not done in vain. Fails as createFileError.
+core::Status checkCanCreate(const std::filesystem::path& path);
+
+// Writes `bytes` as the file's whole content. Fails as createFileError.
 core::Status writeReportFile(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace larkspur::links

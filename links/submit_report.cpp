@@ -1,6 +1,7 @@
 #include "links/submit_report.h"
 
 #include "core/fixed_text.h"
+#include "links/markup_escape.h"
 #include "links/report_file.h"
 #include "links/report_time.h"
 
@@ -17,7 +18,7 @@ void profileLine(std::string& out, const char* label, std::string_view value) {
   out += "<p><font face=\"Arial\" size=\"2\">";
   out += label;
   out += " : ";
-  out += value;
+  out += escapeHtml(value);
   out += "</font></p>\t\n";
 }
 
@@ -35,8 +36,11 @@ std::string proposedSubmitReportName(std::string_view websiteUrl) {
 std::string submitReportText(const core::WebsiteProfile& p, const ListView& view,
                              std::span<const core::EngineRecord* const> rowRecords, const std::tm& now) {
   std::string out;
+  // Every text is escaped: the profile's texts are the user's, the messages
+  // may come from other people's servers, and the report is opened in a
+  // browser, where a "<script>" in a title would run.
   out += "<h2>Website : ";
-  out += fieldView(p.url);
+  out += escapeHtml(fieldView(p.url));
   out += "</h2>\t\n\t\n";
   profileLine(out, "Title", fieldView(p.title));
   profileLine(out, "Contact Email", fieldView(p.email));
@@ -54,7 +58,7 @@ std::string submitReportText(const core::WebsiteProfile& p, const ListView& view
   out += "<table border=\"1\" cellpadding=\"6\" cellspacing=\"1\"><tr>";
   for (std::size_t c : shown) {
     out += "<td><p align=\"center\">";
-    out += view.columns[c].title.empty() ? std::string("  ") : view.columns[c].title;
+    out += view.columns[c].title.empty() ? std::string("  ") : escapeHtml(view.columns[c].title);
     out += "</td>";
   }
   out += "<td>Submit Message</td></tr>";
@@ -69,14 +73,14 @@ std::string submitReportText(const core::WebsiteProfile& p, const ListView& view
         out += "</td>";
       } else {
         out += "<td><p align=\"center\">";
-        out += text;
+        out += escapeHtml(text);
         out += "</td>";
       }
     }
     const core::EngineRecord* record = r < rowRecords.size() ? rowRecords[r] : nullptr;
     if (record && fieldView(record->submit_state) == kStateError) {
       out += "<td>";
-      out += fieldView(record->message);
+      out += escapeHtml(fieldView(record->message));
       out += "</td>";
     } else {
       out += "<td>&nbsp;</td>";

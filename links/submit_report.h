@@ -2,8 +2,8 @@
 // The submit report: an HTML file with the Website profile that was
 // submitted, the date and one table row per target as the engine list shows
 // it, with the message of every target whose submission failed. Lines end in
-// a TAB and a line feed; the user's profile texts and the cell texts are
-// written as they are.
+// a TAB and a line feed; every text in it (profile, cells, messages) is
+// escaped for HTML.
 
 #include <ctime>
 #include <filesystem>

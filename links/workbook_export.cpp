@@ -4,7 +4,9 @@
 #include <unistd.h>
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "links/markup_escape.h"
@@ -25,7 +27,7 @@ std::string withoutBlanks(const std::string& title) {
 }  // namespace
 
 core::Status writeWorkbook(const ListView& view, const std::filesystem::path& path) {
-  if (path.empty()) return core::Status::failure(kCreateFileError);
+  if (path.empty()) return createFileError("no file name");
   // The workbook goes to a temporary name beside the target and is renamed
   // over it once complete, so a failed export leaves an earlier file intact.
   std::filesystem::path dir = path.parent_path();
@@ -33,7 +35,7 @@ core::Status writeWorkbook(const ListView& view, const std::filesystem::path& pa
   std::string temporary = (dir / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
   {
     const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return core::Status::failure(kCreateFileError);
+    if (fd < 0) return createFileError("Unable to write to " + dir.string() + ": " + std::strerror(errno));
     // A new file gets the usual permissions, not the temporary file's 0600.
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -46,7 +48,7 @@ core::Status writeWorkbook(const ListView& view, const std::filesystem::path& pa
   lxw_workbook* workbook = workbook_new_opt(temporary.c_str(), &options);
   if (!workbook) {
     std::filesystem::remove(temporary);
-    return core::Status::failure(kCreateFileError);
+    return createFileError("the workbook could not be started");
   }
   lxw_worksheet* sheet = workbook_add_worksheet(workbook, kWorkbookSheetName);
 
@@ -71,12 +73,13 @@ core::Status writeWorkbook(const ListView& view, const std::filesystem::path& pa
   std::error_code ec;
   if (!sheet || closed != LXW_NO_ERROR) {
     std::filesystem::remove(temporary, ec);
-    return core::Status::failure(kCreateFileError);
+    return createFileError(closed != LXW_NO_ERROR ? lxw_strerror(closed) : "the sheet could not be added");
   }
   std::filesystem::rename(temporary, path, ec);
   if (ec) {
+    const std::string why = "Unable to write to " + path.string() + ": " + ec.message();
     std::filesystem::remove(temporary, ec);
-    return core::Status::failure(kCreateFileError);
+    return createFileError(why);
   }
   return core::Status::success();
 }

@@ -82,7 +82,7 @@ void CAddLinkDlg::accept() {
   const core::Status checked = core::checkLinkFields(taken);
   if (!checked.ok()) {
     const QString message = QString::fromStdString(checked.message);
-    if (message == QLatin1String(core::kLinkUrlMissing)) {
+    if (message == QLatin1String(core::kLinkUrlMissing) || message == QLatin1String(core::kLinkUrlNotWeb)) {
       MessageBoxes::inform(this, message);
       url_->setFocus();
     } else {

@@ -26,7 +26,6 @@ namespace {
 
 constexpr int kStopPollInterval = 20;
 constexpr int kStopDialogDelay = 300;
-constexpr char kCreateFileError[] = "Create file error!";
 
 }  // namespace
 
@@ -114,9 +113,9 @@ void LinkPopularityCommands::createLinksReport() {
                                                                            options = options_.report] {
     const links::LinksReportResult result =
         links::runLinksReport(doc_.project().links, url, path.toStdString(), coordination_, options);
-    const bool written = result.written;
+    const QString error = QString::fromStdString(result.error);
     QMetaObject::invokeMethod(
-        this, [this, path, written] { onReportFinished(path, written); }, Qt::QueuedConnection);
+        this, [this, path, error] { onReportFinished(path, error); }, Qt::QueuedConnection);
     reportDone_ = true;
   });
   if (!report_->started()) reportDone_ = true;
@@ -124,12 +123,14 @@ void LinkPopularityCommands::createLinksReport() {
   frame_.updateCommandUi();
 }
 
-void LinkPopularityCommands::onReportFinished(const QString& path, bool written) {
+void LinkPopularityCommands::onReportFinished(const QString& path, const QString& error) {
+  const bool written = error.isEmpty();
   if (written) {
     // A file the desktop cannot open fails silently.
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   } else {
-    MessageBoxes::warn(&frame_, QString::fromLatin1(kCreateFileError));
+    // "Create file error!" and why.
+    MessageBoxes::warn(&frame_, error);
   }
   frame_.updateCommandUi();
   emit reportFinished(path, written);

@@ -76,7 +76,8 @@ class LinkPopularityCommands : public QObject {
  private:
   core::Post poster();
   void deliver(uint64_t generation, const core::Message& message);
-  void onReportFinished(const QString& path, bool written);
+  // `error` is empty when the report was written.
+  void onReportFinished(const QString& path, const QString& error);
   bool anyRunning() const { return searchRunning() || reportRunning() || updateRunning(); }
   void joinFinished();
 

@@ -5,6 +5,7 @@
 
 #include "web/charset_encode.h"
 #include "web/form_data.h"
+#include "core/web_address.h"
 #include "web/url_resolve.h"
 
 namespace larkspur::web {
@@ -21,10 +22,6 @@ std::string lowerTrimmed(std::string_view text) {
   return out;
 }
 
-bool isWebAddress(std::string_view url) {
-  const std::string low = lowerTrimmed(url.substr(0, 8));
-  return low.rfind("http://", 0) == 0 || low.rfind("https://", 0) == 0;
-}
 
 // The attribute of the submitter when it has it, else the form's.
 const std::string* overridden(const Document& doc, std::size_t form, std::optional<std::size_t> submitter,
@@ -77,7 +74,7 @@ std::optional<PageRequest> formSubmission(const Document& doc, std::size_t form,
   const std::string* action = overridden(doc, form, submitter, "formaction", "action");
   std::string url = doc.url();
   if (action && !lowerTrimmed(*action).empty()) url = resolveUrl(baseAddress(doc), *action);
-  if (!isWebAddress(url)) return std::nullopt;
+  if (!core::isWebAddress(url)) return std::nullopt;
 
   const std::string* method = overridden(doc, form, submitter, "formmethod", "method");
   const std::string* enctype = overridden(doc, form, submitter, "formenctype", "enctype");
@@ -119,7 +116,7 @@ std::optional<PageRequest> requestForClick(const Document& doc, std::size_t inde
     const Element& e = doc.at(i);
     if (e.tag == "A" || e.tag == "AREA") {
       if (!e.attribute("href")) continue;  // an anchor without an address is no link
-      if (!isWebAddress(e.href)) return std::nullopt;
+      if (!core::isWebAddress(e.href)) return std::nullopt;
       PageRequest request;
       request.url = e.href;
       const std::size_t hash = request.url.find('#');

@@ -10,6 +10,8 @@
 #include "web/click_request.h"
 #include "web/html_parser.h"
 #include "web/navigation_codes.h"
+#include "core/web_address.h"
+#include "web/url_resolve.h"
 
 namespace larkspur::web {
 
@@ -29,10 +31,6 @@ std::string lowerAscii(std::string_view text) {
   return out;
 }
 
-bool isWebAddress(std::string_view url) {
-  const std::string low = lowerAscii(url.substr(0, 8));
-  return low.rfind("http://", 0) == 0 || low.rfind("https://", 0) == 0;
-}
 
 // Answers that are not markup (images, downloads) show no elements.
 bool isMarkup(std::string_view contentType) {
@@ -312,7 +310,7 @@ void HttpEngine::loadFrames(Context& context, int depth, uint64_t generation) {
   const Document& document = *context.document;
   for (const Element& e : document.elements()) {
     if (e.tag != "FRAME" && e.tag != "IFRAME") continue;
-    if (e.src.empty() || !isWebAddress(e.src)) continue;
+    if (e.src.empty() || !core::isWebAddress(e.src)) continue;
     if (framesThisPage_ >= options_.maxFrames) return;
     ++framesThisPage_;
     auto frame = std::make_unique<Context>();

@@ -24,7 +24,7 @@ TEST(CliReport, WritesTheSubmitReportOfEveryTarget) {
   EXPECT_EQ(r.out, "Report: " + output + " (342 targets)\n");
   const std::string html = readFile(output);
   EXPECT_EQ(html.rfind("<h2>Website : http://www.mysite.example/</h2>\t\n\t\n"
-                       "<p><font face=\"Arial\" size=\"2\">Title : Fish & <Chips></font></p>\t\n",
+                       "<p><font face=\"Arial\" size=\"2\">Title : Fish &amp; &lt;Chips&gt;</font></p>\t\n",
                        0),
             0u);
   EXPECT_NE(html.find("<table border=\"1\" cellpadding=\"6\" cellspacing=\"1\"><tr><td><p align=\"center\">Search "

@@ -32,13 +32,21 @@ TEST(LinkFieldsCheck, LimitsInDialogOrderThenTheUrl) {
   };
   for (const Case& c : cases) {
     LinkFields f = withUrl("http://a/");
-    f.*c.field = std::string(c.limit, 'x');
+    // A URL still has to be one.
+    const std::string prefix = c.field == &LinkFields::url ? "http://" : "";
+    f.*c.field = prefix + std::string(c.limit - prefix.size(), 'x');
     EXPECT_TRUE(checkLinkFields(f).ok()) << c.limit;
-    f.*c.field = std::string(c.limit + 1, 'x');
+    f.*c.field = prefix + std::string(c.limit + 1 - prefix.size(), 'x');
     EXPECT_EQ(checkLinkFields(f).message,
               "Please enter no more than " + std::to_string(c.limit) + " characters.");
   }
   EXPECT_EQ(checkLinkFields(withUrl("")).message, "Please input the Link URL!");
+  // Only pages on the web are links.
+  for (const char* url : {"javascript:alert(document.domain)//http://a/", "data:text/html,<script>", "file:///etc/passwd",
+                          " http://a/", "ftp://a/", "a.example/"}) {
+    EXPECT_EQ(checkLinkFields(withUrl(url)).message, "The Link URL must start with http:// or https://.") << url;
+  }
+  EXPECT_TRUE(checkLinkFields(withUrl("HTTPS://A.EXAMPLE/")).ok());
   // A too long note is reported before the missing URL.
   LinkFields both;
   both.note = std::string(513, 'n');

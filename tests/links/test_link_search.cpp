@@ -291,6 +291,14 @@ TEST_F(LinkSearchTest, ProcessingComparesUrlsAsTheRecordHoldsThem) {
   ASSERT_EQ(links_.size(), 1u);
   EXPECT_EQ(fieldView(links_.at(0)->url), longUrl.substr(0, 512));
   EXPECT_EQ(links_.at(0)->page_rank, 0);  // the rank query failed
+
+  // Addresses that are not web pages are never taken, whatever the engine.
+  std::vector<CollectedAnchor> hostile{{"javascript:alert(document.domain)//http://x.example/", "click"},
+                                       {"data:text/html,<script>alert(1)</script>", "click"},
+                                       {"https://fine.example/page", "fine"}};
+  EXPECT_EQ(processAnchors(kEngineGoogle, hostile, links_, coordination_, queue_.poster()), 1u);
+  ASSERT_EQ(links_.size(), 2u);
+  EXPECT_EQ(fieldView(links_.at(1)->url), "https://fine.example/page");
 }
 
 }  // namespace

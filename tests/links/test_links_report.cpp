@@ -59,6 +59,23 @@ TEST(LinksReportText, ExactBytesWithEscapedTextsAndCrLf) {
   EXPECT_EQ(linksReportText(kSite, rows, march5()), expected);
 }
 
+TEST(LinksReportText, OnlyWebAddressesBecomeLinks) {
+  struct Case {
+    const char* url;
+    const char* cell;
+  } cases[] = {
+      {"HTTPS://a.example/", "<a href=\"HTTPS://a.example/\">HTTPS://a.example/</a>"},
+      {"javascript:alert(document.domain)//", "javascript:alert(document.domain)//"},
+      {"data:text/html,<script>", "data:text/html,&lt;script&gt;"},
+      {" http://a.example/", " http://a.example/"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<LinksReportRow> rows{{c.url, "OK", "", "0"}};
+    const std::string text = linksReportText(kSite, rows, march5());
+    EXPECT_NE(text.find(std::string("<tr><td >") + c.cell + "</td>"), std::string::npos) << c.url << "\n" << text;
+  }
+}
+
 TEST(LinksReportText, AnEmptyListGivesTheHeaderRowOnly) {
   const std::string text = linksReportText("http://a/?b&c", {}, march5());
   EXPECT_NE(text.find("http://a/?b&amp;c  Tuesday"), std::string::npos);

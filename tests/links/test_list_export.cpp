@@ -240,11 +240,13 @@ TEST(WorkbookExport, OneSheetWithTitlesAndEveryCellAsText) {
   EXPECT_EQ(r.out, "same\n");
 }
 
-TEST(ExportFailure, AFileThatCannotBeWrittenIsCreateFileError) {
+TEST(ExportFailure, AFileThatCannotBeWrittenIsCreateFileErrorWithTheReason) {
   TempDir dir;
   const ListView view = linkView({{"http://a/", "", "0", "", "", ""}});
   for (const char* name : {"missing/a.txt", "missing/a.htm", "missing/a.xml", "missing/a.xls"}) {
-    EXPECT_EQ(exportListView(view, dir.file(name)).message, "Create file error!") << name;
+    const std::string message = exportListView(view, dir.file(name)).message;
+    EXPECT_EQ(message.rfind("Create file error! (", 0), 0u) << name << ": " << message;
+    EXPECT_NE(message.find("No such file"), std::string::npos) << name << ": " << message;
   }
   // A failed workbook leaves nothing behind.
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));

@@ -62,7 +62,7 @@ class SubmitReportTest : public ::testing::Test {
 
 const char kHead[] =
     "<h2>Website : http://www.mysite.example/</h2>\t\n\t\n"
-    "<p><font face=\"Arial\" size=\"2\">Title : My <Site> & Co</font></p>\t\n"
+    "<p><font face=\"Arial\" size=\"2\">Title : My &lt;Site&gt; &amp; Co</font></p>\t\n"
     "<p><font face=\"Arial\" size=\"2\">Contact Email : me@mysite.example</font></p>\t\n"
     "<p><font face=\"Arial\" size=\"2\">First Name : Ann</font></p>\t\n"
     "<p><font face=\"Arial\" size=\"2\">Last Name : Lee</font></p>\t\n"
@@ -98,7 +98,8 @@ TEST_F(SubmitReportTest, ExactBytesInDisplayOrderWithoutHiddenColumns) {
   ASSERT_TRUE(writeSubmitReport(dir.file("r.HTML"), profile_, view, records, now_).ok());
   EXPECT_EQ(test::readFile(dir.file("r.HTML")), expected);
   core::Status failed = writeSubmitReport(dir.file("missing/r.HTML"), profile_, view, records, now_);
-  EXPECT_EQ(failed.message, "Create file error!");
+  EXPECT_EQ(failed.message.rfind("Create file error! (", 0), 0u) << failed.message;
+  EXPECT_NE(failed.message.find("No such file or directory"), std::string::npos) << failed.message;
 }
 
 TEST_F(SubmitReportTest, EmptyTitlesAndRowsWithoutRecords) {
@@ -109,6 +110,27 @@ TEST_F(SubmitReportTest, EmptyTitlesAndRowsWithoutRecords) {
             std::string(kHead) +
                 "<td><p align=\"center\">  </td><td><p align=\"center\">State</td><td>Submit Message</td></tr>"
                 "<tr><td><p align=\"center\">x</td><td>Un-Submit</td><td>&nbsp;</td></tr>");
+}
+
+TEST_F(SubmitReportTest, NoTextCanOpenAnElement) {
+  // Profile texts, cells and messages from other people's servers: none may
+  // open an element or script in the report a browser shows.
+  core::copyText(profile_.title, "<script>alert(1)</script>");
+  core::copyText(profile_.email, "x\" onerror=\"alert(1)");
+  core::copyText(profile_.url, "http://a.example/<img src=x>");
+  core::EngineRecord failed{};
+  core::copyText(failed.submit_state, "Submit-Error");
+  core::copyText(failed.message, "<iframe src=javascript:alert(1)>");
+  ListView view;
+  view.columns = {{"<b>Name</b>", 10}, {"State", 20}};
+  view.rows = {{"<svg onload=alert(1)>", "Submit-Error"}};
+  const core::EngineRecord* records[] = {&failed};
+  const std::string text = submitReportText(profile_, view, records, now_);
+  for (const char* raw : {"<script", "<img", "<iframe", "<svg", "<b>", "\" onerror"}) {
+    EXPECT_EQ(text.find(raw), std::string::npos) << raw << "\n" << text;
+  }
+  EXPECT_NE(text.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+  EXPECT_NE(text.find("x&quot; onerror=&quot;alert(1)"), std::string::npos);
 }
 
 TEST(SubmitReportName, ProposedFromTheHostName) {
