@@ -193,6 +193,7 @@ class ModelBuilder {
  public:
   explicit ModelBuilder(std::string url) : url_(std::move(url)), base_(url_) {}
 
+  // The elements in document order; their rendered text is left in text().
   std::vector<Element> build(const GumboNode* document) {
     findBase(document);
     struct Frame {
@@ -231,8 +232,11 @@ class ModelBuilder {
           break;
       }
     }
-    for (std::size_t i = 0; i < elements_.size(); ++i) elements_[i].text = text_.textOf(i);
     return std::move(elements_);
+  }
+
+  std::shared_ptr<const RenderedText> text() {
+    return std::make_shared<const RenderedText>(text_.finish());
   }
 
  private:
@@ -324,7 +328,8 @@ class ModelBuilder {
 
 Document buildDocument(const GumboOutput& tree, std::string_view url, std::string charset) {
   ModelBuilder builder{std::string(url)};
-  return Document(std::string(url), std::move(charset), builder.build(tree.document));
+  std::vector<Element> elements = builder.build(tree.document);
+  return Document(std::string(url), std::move(charset), std::move(elements), builder.text());
 }
 
 }  // namespace
