@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "web/charset.h"
+#include "web/nesting_limit.h"
 #include "web/rendered_text.h"
 #include "web/url_resolve.h"
 
@@ -20,10 +21,25 @@ struct OutputDeleter {
     if (output) gumbo_destroy_output(&kGumboDefaultOptions, output);
   }
 };
-using GumboTree = std::unique_ptr<GumboOutput, OutputDeleter>;
+// A parse tree with the markup it was parsed from, which the tree points into.
+struct GumboTree {
+  std::string html;
+  std::unique_ptr<GumboOutput, OutputDeleter> output;
 
+  explicit operator bool() const { return output != nullptr; }
+  const GumboOutput& operator*() const { return *output; }
+  const GumboOutput* operator->() const { return output.get(); }
+  void reset() {
+    output.reset();
+    std::string().swap(html);
+  }
+};
+
+// Parses `html` with its nesting cut the way browsers cut it.
 GumboTree parseTree(std::string_view html) {
-  return GumboTree(gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
+  GumboTree tree{limitNesting(html), nullptr};
+  tree.output.reset(gumbo_parse_with_options(&kGumboDefaultOptions, tree.html.data(), tree.html.size()));
+  return tree;
 }
 
 std::string upperAscii(std::string_view text) {
@@ -363,6 +379,7 @@ Document parseHtml(std::string_view bytes, std::string_view url, std::string_vie
   }
   first.reset();
   GumboTree tree = parseTree(converted.text);
+  std::string().swap(converted.text);
   if (!tree) return Document(std::string(url), converted.charset, {});
   return buildDocument(*tree, url, converted.charset);
 }
