@@ -247,9 +247,12 @@ class NestingLimiter {
     changed_ = true;
   }
 
+  // Elements flattened beside the children of the innermost open element.
+  std::vector<std::string>& flattened() { return stack_.empty() ? root_flattened_ : stack_.back().flattened; }
+
   void endTag(const Tag& tag) {
-    if (!stack_.empty() && !stack_.back().flattened.empty() && stack_.back().flattened.back() == tag.name) {
-      stack_.back().flattened.pop_back();
+    if (!flattened().empty() && flattened().back() == tag.name) {
+      flattened().pop_back();
       write(tag.begin, tag.end_pos - tag.begin, {});
       return;
     }
@@ -400,7 +403,7 @@ class NestingLimiter {
 
   // Opens an element at `at`, beside its parent when there is no room.
   void push(std::string name, Space space, std::size_t at, std::string_view attributes = {}) {
-    makeRoom(at);
+    makeRoom(at, among(name, kTableParts) || name == "caption" || name == "colgroup");
     Frame f;
     f.attributes = attributes;
     f.name = std::move(name);
@@ -411,8 +414,11 @@ class NestingLimiter {
 
   // Makes room for one more element at `at`: the innermost open element is
   // closed there and its own end tag dropped later.
-  void makeRoom(std::size_t at) {
-    while (depth() >= max_depth_) {
+  // Table parts get two levels less: the parser may add a row group and a
+  // row around what follows them.
+  void makeRoom(std::size_t at, bool table_part = false) {
+    const std::size_t limit = table_part && max_depth_ > 2 ? max_depth_ - 2 : max_depth_;
+    while (depth() >= limit) {
       if (stack_.empty()) {
         if (reopenable_.empty()) return;
         write(at, 0, "</" + reopenable_.back().name + ">");
@@ -425,8 +431,7 @@ class NestingLimiter {
       if (among(top.name, kMarkers)) reopenable_.resize(std::min(reopenable_.size(), top.marker));
       std::vector<std::string> owed = std::move(top.flattened);
       owed.push_back(std::move(top.name));
-      if (stack_.empty()) continue;
-      std::vector<std::string>& into = stack_.back().flattened;
+      std::vector<std::string>& into = flattened();
       into.insert(into.end(), std::make_move_iterator(owed.begin()), std::make_move_iterator(owed.end()));
     }
   }
@@ -476,7 +481,13 @@ class NestingLimiter {
   // The parser keeps at most three identical formatting elements to reopen.
   void noahsArk(const Tag& tag) {
     std::size_t same = 0;
-    const std::size_t marker = stack_.empty() ? 0 : std::min(stack_.back().marker, reopenable_.size());
+    std::size_t marker = 0;
+    for (std::size_t k = stack_.size(); k-- > 0;) {
+      if (among(stack_[k].name, kMarkers)) {
+        marker = std::min(stack_[k].marker, reopenable_.size());
+        break;
+      }
+    }
     for (std::size_t k = reopenable_.size(); k-- > marker;) {
       if (reopenable_[k].name == tag.name && reopenable_[k].attributes == tag.attributes && ++same >= 3) {
         reopenable_.erase(reopenable_.begin() + static_cast<long>(k));
@@ -511,6 +522,7 @@ class NestingLimiter {
   std::size_t max_depth_;
   std::vector<Frame> stack_;
   std::vector<Reopenable> reopenable_;
+  std::vector<std::string> root_flattened_;
   std::string out_;
   std::size_t copied_ = 0;
   bool changed_ = false;
