@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <iterator>
+#include <unordered_map>
 #include <vector>
 
 namespace larkspur::web {
@@ -79,6 +80,10 @@ struct Frame {
   Space space = Space::kHtml;
   std::string attributes;  // formatting elements: as written
   std::size_t marker = 0;  // reopenable formatting elements when it opened
+  // Looked up once when opened: searches down the stack read these.
+  bool special = false;
+  bool scope = false;
+  bool is_marker = false;
   // Elements flattened beside this one's children, innermost last: their
   // end tags are dropped when they come.
   std::vector<std::string> flattened;
@@ -208,17 +213,15 @@ class NestingLimiter {
     return Space::kForeign;
   }
 
-  bool isSpecial(const Frame& f) const {
-    return f.space == Space::kHtml ? among(f.name, kSpecial) : among(f.name, kForeignScope);
-  }
-  bool isScope(const Frame& f, Names extra = {}) const {
-    if (f.space != Space::kHtml) return among(f.name, kForeignScope);
-    return among(f.name, kScope) || among(f.name, extra) || f.name == "select";
+  static bool isSpecial(const Frame& f) { return f.special; }
+  static bool isScope(const Frame& f, Names extra = {}) {
+    return f.scope || (f.space == Space::kHtml && extra.size() > 0 && among(f.name, extra));
   }
 
   // Index of the innermost open `name` reachable without crossing a scope
   // boundary (other than `name` itself), or -1.
-  long inScope(std::string_view name, Names extra = {}) const {
+  long inScope(const std::string& name, Names extra = {}) const {
+    if (!isOpen(name)) return -1;
     for (std::size_t k = stack_.size(); k-- > 0;) {
       if (stack_[k].name == name) return static_cast<long>(k);
       if (isScope(stack_[k], extra)) return -1;
@@ -231,13 +234,22 @@ class NestingLimiter {
   void popTo(std::size_t index) {
     while (stack_.size() > index) {
       Frame& top = stack_.back();
-      if (among(top.name, kMarkers)) {
+      if (top.is_marker) {
         reopenable_.resize(std::min(reopenable_.size(), top.marker));
       } else if (stack_.size() - 1 > index && top.space == Space::kHtml && among(top.name, kFormatting)) {
         reopenable_.push_back({top.name, top.attributes});
       }
-      stack_.pop_back();
+      popFrame();
     }
+  }
+
+  void popFrame() {
+    --open_count_[stack_.back().name];
+    stack_.pop_back();
+  }
+  bool isOpen(const std::string& name) const {
+    const auto it = open_count_.find(name);
+    return it != open_count_.end() && it->second > 0;
   }
 
   void write(std::size_t at, std::size_t skip, std::string_view insert) {
@@ -409,6 +421,11 @@ class NestingLimiter {
     f.name = std::move(name);
     f.space = space;
     f.marker = reopenable_.size();
+    const bool html = space == Space::kHtml;
+    f.special = html ? among(f.name, kSpecial) : among(f.name, kForeignScope);
+    f.scope = html ? among(f.name, kScope) || f.name == "select" : among(f.name, kForeignScope);
+    f.is_marker = html && among(f.name, kMarkers);
+    ++open_count_[f.name];
     stack_.push_back(std::move(f));
   }
 
@@ -425,10 +442,11 @@ class NestingLimiter {
         reopenable_.pop_back();
         continue;
       }
+      --open_count_[stack_.back().name];
       Frame top = std::move(stack_.back());
       stack_.pop_back();
       write(at, 0, "</" + top.name + ">");
-      if (among(top.name, kMarkers)) reopenable_.resize(std::min(reopenable_.size(), top.marker));
+      if (top.is_marker) reopenable_.resize(std::min(reopenable_.size(), top.marker));
       std::vector<std::string> owed = std::move(top.flattened);
       owed.push_back(std::move(top.name));
       std::vector<std::string>& into = flattened();
@@ -445,7 +463,7 @@ class NestingLimiter {
       space = Space::kForeign;
     } else if (in == Space::kForeign) {
       if (breakout) {
-        while (!stack_.empty() && context() == Space::kForeign) stack_.pop_back();
+        while (!stack_.empty() && context() == Space::kForeign) popFrame();
       } else {
         space = Space::kForeign;
       }
@@ -483,7 +501,7 @@ class NestingLimiter {
     std::size_t same = 0;
     std::size_t marker = 0;
     for (std::size_t k = stack_.size(); k-- > 0;) {
-      if (among(stack_[k].name, kMarkers)) {
+      if (stack_[k].is_marker) {
         marker = std::min(stack_[k].marker, reopenable_.size());
         break;
       }
@@ -523,6 +541,7 @@ class NestingLimiter {
   std::vector<Frame> stack_;
   std::vector<Reopenable> reopenable_;
   std::vector<std::string> root_flattened_;
+  std::unordered_map<std::string, std::size_t> open_count_;  // open elements by name
   std::string out_;
   std::size_t copied_ = 0;
   bool changed_ = false;
