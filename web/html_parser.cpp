@@ -217,6 +217,9 @@ class ModelBuilder {
       std::size_t next_child;
       std::size_t element;  // index of the element, or npos for the document
     };
+    // Sized once: growing a vector of a few hundred thousand elements would
+    // hold the old and the new array at the same time.
+    elements_.reserve(countElements(document));
     std::vector<Frame> stack{{document, 0, std::string::npos}};
     while (!stack.empty()) {
       Frame& top = stack.back();
@@ -256,6 +259,25 @@ class ModelBuilder {
   }
 
  private:
+  static std::size_t countElements(const GumboNode* root) {
+    std::size_t count = 0;
+    std::vector<const GumboNode*> stack{root};
+    while (!stack.empty()) {
+      const GumboNode* n = stack.back();
+      stack.pop_back();
+      const GumboVector* kids = nullptr;
+      if (n->type == GUMBO_NODE_DOCUMENT) {
+        kids = &n->v.document.children;
+      } else if (isElement(n)) {
+        ++count;
+        kids = childrenOf(n);
+      }
+      if (!kids) continue;
+      for (unsigned i = 0; i < kids->length; ++i) stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
+    }
+    return count;
+  }
+
   static bool isCell(const GumboNode* n) {
     return n->type == GUMBO_NODE_ELEMENT &&
            (n->v.element.tag == GUMBO_TAG_TD || n->v.element.tag == GUMBO_TAG_TH);
