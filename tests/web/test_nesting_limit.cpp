@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/fixtures/farm/hostile_pages.h"
+#include "tests/fixtures/farm/target_farm.h"
 #include "tests/support/temp_dir.h"
+#include "web/http_engine.h"
 #include "web/html_parser.h"
 #include "web/nesting_limit.h"
 
@@ -161,6 +164,42 @@ TEST(NestingLimit, ElementTextsAreBounded) {
   const Document many = parseHtmlUtf8(repeat("<div></div>", Document::kTextItemLimit) + "<p>late", kUrl);
   EXPECT_EQ(many.textOf(0), "");  // BODY's items run out before the late paragraph
   EXPECT_EQ(many.textOf(many.size() - 1), "late");
+}
+
+// Every hostile page of the farm loads through the HTTP engine like any other
+// page: one completed document, its title shown, nesting within the limit.
+TEST(NestingLimit, HostilePagesLoadThroughTheHttpEngine) {
+  struct Events : BrowserEvents {
+    void documentComplete(Document& document) override { documents.push_back(document); }
+    void titleChange(const std::string& title) override { titles.push_back(title); }
+    void navigationError(const std::string&, const std::string&, uint32_t code) override { errors.push_back(code); }
+    std::vector<Document> documents;
+    std::vector<std::string> titles;
+    std::vector<uint32_t> errors;
+  };
+  farm::TargetFarm site;
+  ASSERT_TRUE(site.start());
+  for (const farm::HostilePage& page : farm::hostilePages()) {
+    Events events;
+    HttpEngine engine;
+    engine.setEvents(&events);
+    engine.navigate(site.baseUrl() + page.path);
+    engine.runPending();
+    ASSERT_EQ(events.documents.size(), 1u) << page.what;
+    EXPECT_TRUE(events.errors.empty()) << page.what;
+    EXPECT_EQ(events.titles.size(), 1u) << page.what;
+    EXPECT_LE(maxDepth(events.documents[0]), kMaxNestingDepth) << page.what;
+  }
+  Events events;
+  HttpEngine engine;
+  engine.setEvents(&events);
+  engine.navigate(site.baseUrl() + "/hostile/nested");
+  engine.runPending();
+  ASSERT_EQ(events.documents.size(), 1u);
+  const Document& deep = events.documents[0];
+  EXPECT_EQ(deep.size(), 50'000u + 4);  // HTML, HEAD, TITLE, BODY
+  EXPECT_EQ(deep.title(), "Deep");
+  EXPECT_EQ(deep.textOf(deep.size() - 1), "x");
 }
 
 }  // namespace
