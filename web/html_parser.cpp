@@ -21,9 +21,11 @@ struct OutputDeleter {
     if (output) gumbo_destroy_output(&kGumboDefaultOptions, output);
   }
 };
-// A parse tree with the markup it was parsed from, which the tree points into.
+// A parse tree with the markup it was parsed from, which the tree points
+// into: the markup lives on the heap so that moving the tree (and a short
+// string's inline buffer with it) leaves those pointers valid.
 struct GumboTree {
-  std::string html;
+  std::unique_ptr<const std::string> html;
   std::unique_ptr<GumboOutput, OutputDeleter> output;
 
   explicit operator bool() const { return output != nullptr; }
@@ -31,14 +33,14 @@ struct GumboTree {
   const GumboOutput* operator->() const { return output.get(); }
   void reset() {
     output.reset();
-    std::string().swap(html);
+    html.reset();
   }
 };
 
 // Parses `html` with its nesting cut the way browsers cut it.
 GumboTree parseTree(std::string_view html) {
-  GumboTree tree{limitNesting(html), nullptr};
-  tree.output.reset(gumbo_parse_with_options(&kGumboDefaultOptions, tree.html.data(), tree.html.size()));
+  GumboTree tree{std::make_unique<const std::string>(limitNesting(html)), nullptr};
+  tree.output.reset(gumbo_parse_with_options(&kGumboDefaultOptions, tree.html->data(), tree.html->size()));
   return tree;
 }
 

@@ -113,5 +113,17 @@ TEST(Charset, UndeclaredUtf8StaysUtf8) {
   EXPECT_EQ(doc.textOf(0), "Gr\u00F6\u00DFe");
 }
 
+// The tree of the charset-finding parse is kept for an undeclared UTF-8 page;
+// the names of unknown elements are read from the markup it was parsed from,
+// short pages included.
+TEST(Charset, UndeclaredShortPageKeepsItsUnknownElementNames) {
+  for (const char* html : {"<htmml>\n<ead", "<x-y>z</x-y>", "<abc/>"}) {
+    const Document doc = parseHtml(html, "http://x/");
+    ASSERT_EQ(doc.size(), 4u) << html;
+    const std::string tag = doc.at(3).tag;
+    EXPECT_TRUE(tag == "HTMML" || tag == "X-Y" || tag == "ABC") << html << " gave " << tag;
+  }
+}
+
 }  // namespace
 }  // namespace larkspur::web
