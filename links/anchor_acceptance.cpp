@@ -32,9 +32,10 @@ bool equalsCachedIgnoringCase(const std::string& text) {
 
 std::vector<CollectedAnchor> collectAnchors(const web::Document& document) {
   std::vector<CollectedAnchor> anchors;
-  for (const web::Element& e : document.elements()) {
+  for (std::size_t i = 0; i < document.size(); ++i) {
+    const web::Element& e = document.at(i);
     if (e.tag != "A" || e.href.size() < kShortestCollectedHref) continue;
-    anchors.push_back({e.href, e.text});
+    anchors.push_back({e.href, document.textOf(i)});
   }
   return anchors;
 }

@@ -40,8 +40,9 @@ void submitBy(WalkSession& s, Document& doc, std::size_t index, const char* mess
 
 // Classifies the text of one element of the answer page and ends the
 // session when the text decides the submission.
-void classifyElement(WalkSession& s, const Element& e) {
-  const std::string_view text = trimBlanks(e.text);
+void classifyElement(WalkSession& s, const Document& doc, std::size_t index) {
+  const std::string whole = doc.textOf(index);
+  const std::string_view text = trimBlanks(whole);
   if (core::characterCount(text) < 2) return;
   const Verdict verdict = classifyAnswer(text, *s.record);
   if (verdict == kVerdictUndecided) return;
@@ -130,7 +131,7 @@ void walkPage(WalkSession& s, Document& doc) {
   const bool answer_page = s.automatic && s.state == SessionState::kSubmitted;
 
   for (std::size_t i = 0; i < doc.size(); ++i) {
-    if (answer_page && s.state == SessionState::kSubmitted) classifyElement(s, doc.at(i));
+    if (answer_page && s.state == SessionState::kSubmitted) classifyElement(s, doc, i);
     if (s.state == SessionState::kFinal || !s.record) return;
 
     const std::string& tag = doc.at(i).tag;

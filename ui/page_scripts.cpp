@@ -200,7 +200,6 @@ web::Element elementFrom(const QJsonObject& o) {
   e.value = text(o.value(QLatin1String("v")));
   e.src = text(o.value(QLatin1String("s")));
   e.href = text(o.value(QLatin1String("h")));
-  e.text = text(o.value(QLatin1String("x")));
   e.parent = o.value(QLatin1String("p")).toInt(-1);
   for (const QJsonValue& option : o.value(QLatin1String("o")).toArray()) {
     const QJsonArray fields = option.toArray();
@@ -240,11 +239,17 @@ std::vector<SnapshotDocument> parseSnapshot(const QString& snapshot) {
     for (const QJsonValue& i : o.value(QLatin1String("path")).toArray()) doc.path.push_back(i.toInt());
     doc.id = o.value(QLatin1String("id")).toString();
     std::vector<web::Element> elements;
+    std::vector<std::string> texts;
     const QJsonArray list = o.value(QLatin1String("els")).toArray();
     elements.reserve(static_cast<std::size_t>(list.size()));
-    for (const QJsonValue& e : list) elements.push_back(elementFrom(e.toObject()));
+    texts.reserve(static_cast<std::size_t>(list.size()));
+    for (const QJsonValue& e : list) {
+      elements.push_back(elementFrom(e.toObject()));
+      texts.push_back(text(e.toObject().value(QLatin1String("x"))));
+    }
     doc.document = web::Document(text(o.value(QLatin1String("url"))), text(o.value(QLatin1String("cs"))),
-                                 std::move(elements));
+                                 std::move(elements),
+                                 std::make_shared<const web::RenderedText>(web::RenderedText::fromTexts(texts)));
     out.push_back(std::move(doc));
   }
   return out;

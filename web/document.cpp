@@ -32,14 +32,20 @@ int Element::selectedIndex() const {
   return -1;
 }
 
-Document::Document(std::string url, std::string charset, std::vector<Element> elements)
-    : url_(std::move(url)), charset_(std::move(charset)), elements_(std::move(elements)) {}
+Document::Document(std::string url, std::string charset, std::vector<Element> elements,
+                   std::shared_ptr<const RenderedText> text)
+    : url_(std::move(url)), charset_(std::move(charset)), elements_(std::move(elements)), text_(std::move(text)) {}
 
 std::string Document::title() const {
-  for (const Element& e : elements_) {
-    if (e.tag == "TITLE") return collapseBlanks(e.text);
+  for (std::size_t i = 0; i < elements_.size(); ++i) {
+    if (elements_[i].tag == "TITLE") return collapseBlanks(textOf(i));
   }
   return {};
+}
+
+std::string Document::textOf(std::size_t element) const {
+  if (!text_ || element >= elements_.size()) return {};
+  return text_->textOf(element, kTextLimit, kTextItemLimit);
 }
 
 bool Document::setValue(std::size_t element, std::string_view value) {

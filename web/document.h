@@ -7,11 +7,14 @@
 // browser engine then carries out on the real page.
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "web/rendered_text.h"
 
 namespace larkspur::web {
 
@@ -36,9 +39,6 @@ struct Element {
   std::string value;
   std::string src;   // absolute image source (IMG, INPUT, ...), empty when absent
   std::string href;  // absolute link address (A, AREA, LINK, BASE), empty when absent
-  // The element's rendered text with its descendants, as a browser's
-  // innerText gives it.
-  std::string text;
   std::vector<SelectOption> options;  // SELECT only
   int parent = -1;                    // index of the parent element, -1 for HTML
   // Every attribute: lower-case name, value as written, in source order.
@@ -68,7 +68,17 @@ std::string collapseBlanks(std::string_view text);
 class Document {
  public:
   Document() = default;
-  Document(std::string url, std::string charset, std::vector<Element> elements);
+  // `text` holds the rendered text of the elements, element by element; a
+  // document without it has elements without text.
+  Document(std::string url, std::string charset, std::vector<Element> elements,
+           std::shared_ptr<const RenderedText> text = {});
+
+  // At most this much of an element's rendered text is put together, from
+  // at most this many of the pieces it is made of: enough for any answer a
+  // page gives, and it keeps asking every element of a page for its text
+  // proportional to the page's size.
+  static constexpr std::size_t kTextLimit = 64 * 1024;
+  static constexpr std::size_t kTextItemLimit = 64 * 1024;
 
   // The page address the document was loaded from, and the charset its bytes
   // were decoded from.
@@ -80,6 +90,10 @@ class Document {
   std::size_t size() const { return elements_.size(); }
   const Element& at(std::size_t i) const { return elements_[i]; }
   std::span<const Element> elements() const { return elements_; }
+  // The element's rendered text with its descendants, as a browser's
+  // innerText gives it, within the bounds above; empty for an index out of
+  // range.
+  std::string textOf(std::size_t element) const;
 
   // Writes the value of an INPUT, TEXTAREA or other element. Returns false
   // (and records nothing) for an index out of range.
@@ -98,6 +112,7 @@ class Document {
   std::string url_;
   std::string charset_;
   std::vector<Element> elements_;
+  std::shared_ptr<const RenderedText> text_;  // shared by copies, never changed
   std::vector<PageAction> actions_;
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "web/charset.h"
+#include "web/nesting_limit.h"
 #include "web/rendered_text.h"
 #include "web/url_resolve.h"
 
@@ -20,10 +21,27 @@ struct OutputDeleter {
     if (output) gumbo_destroy_output(&kGumboDefaultOptions, output);
   }
 };
-using GumboTree = std::unique_ptr<GumboOutput, OutputDeleter>;
+// A parse tree with the markup it was parsed from, which the tree points
+// into: the markup lives on the heap so that moving the tree (and a short
+// string's inline buffer with it) leaves those pointers valid.
+struct GumboTree {
+  std::unique_ptr<const std::string> html;
+  std::unique_ptr<GumboOutput, OutputDeleter> output;
 
+  explicit operator bool() const { return output != nullptr; }
+  const GumboOutput& operator*() const { return *output; }
+  const GumboOutput* operator->() const { return output.get(); }
+  void reset() {
+    output.reset();
+    html.reset();
+  }
+};
+
+// Parses `html` with its nesting cut the way browsers cut it.
 GumboTree parseTree(std::string_view html) {
-  return GumboTree(gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()));
+  GumboTree tree{std::make_unique<const std::string>(limitNesting(html)), nullptr};
+  tree.output.reset(gumbo_parse_with_options(&kGumboDefaultOptions, tree.html->data(), tree.html->size()));
+  return tree;
 }
 
 std::string upperAscii(std::string_view text) {
@@ -193,6 +211,7 @@ class ModelBuilder {
  public:
   explicit ModelBuilder(std::string url) : url_(std::move(url)), base_(url_) {}
 
+  // The elements in document order; their rendered text is left in text().
   std::vector<Element> build(const GumboNode* document) {
     findBase(document);
     struct Frame {
@@ -200,6 +219,9 @@ class ModelBuilder {
       std::size_t next_child;
       std::size_t element;  // index of the element, or npos for the document
     };
+    // Sized once: growing a vector of a few hundred thousand elements would
+    // hold the old and the new array at the same time.
+    elements_.reserve(countElements(document));
     std::vector<Frame> stack{{document, 0, std::string::npos}};
     while (!stack.empty()) {
       Frame& top = stack.back();
@@ -231,11 +253,33 @@ class ModelBuilder {
           break;
       }
     }
-    for (std::size_t i = 0; i < elements_.size(); ++i) elements_[i].text = text_.textOf(i);
     return std::move(elements_);
   }
 
+  std::shared_ptr<const RenderedText> text() {
+    return std::make_shared<const RenderedText>(text_.finish());
+  }
+
  private:
+  static std::size_t countElements(const GumboNode* root) {
+    std::size_t count = 0;
+    std::vector<const GumboNode*> stack{root};
+    while (!stack.empty()) {
+      const GumboNode* n = stack.back();
+      stack.pop_back();
+      const GumboVector* kids = nullptr;
+      if (n->type == GUMBO_NODE_DOCUMENT) {
+        kids = &n->v.document.children;
+      } else if (isElement(n)) {
+        ++count;
+        kids = childrenOf(n);
+      }
+      if (!kids) continue;
+      for (unsigned i = 0; i < kids->length; ++i) stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
+    }
+    return count;
+  }
+
   static bool isCell(const GumboNode* n) {
     return n->type == GUMBO_NODE_ELEMENT &&
            (n->v.element.tag == GUMBO_TAG_TD || n->v.element.tag == GUMBO_TAG_TH);
@@ -324,7 +368,8 @@ class ModelBuilder {
 
 Document buildDocument(const GumboOutput& tree, std::string_view url, std::string charset) {
   ModelBuilder builder{std::string(url)};
-  return Document(std::string(url), std::move(charset), builder.build(tree.document));
+  std::vector<Element> elements = builder.build(tree.document);
+  return Document(std::string(url), std::move(charset), std::move(elements), builder.text());
 }
 
 }  // namespace
@@ -358,6 +403,7 @@ Document parseHtml(std::string_view bytes, std::string_view url, std::string_vie
   }
   first.reset();
   GumboTree tree = parseTree(converted.text);
+  std::string().swap(converted.text);
   if (!tree) return Document(std::string(url), converted.charset, {});
   return buildDocument(*tree, url, converted.charset);
 }

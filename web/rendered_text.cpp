@@ -53,13 +53,14 @@ TextRole textRoleFor(std::string_view tag, bool hidden_attribute, std::string_vi
   return role;
 }
 
-void RenderedTextBuilder::add(Item::Kind kind, int breaks, std::string text) {
-  items_.push_back(Item{kind, breaks, hidden_root_, std::move(text)});
+void RenderedTextBuilder::add(Item::Kind kind, int breaks, std::string_view text) {
+  out_.items_.push_back(Item{kind, static_cast<unsigned char>(breaks), hidden_root_, out_.text_.size(), text.size()});
+  out_.text_.append(text);
 }
 
 std::size_t RenderedTextBuilder::open(const TextRole& role) {
-  const std::size_t element = ranges_.size();
-  ranges_.push_back({items_.size(), items_.size()});
+  const std::size_t element = out_.ranges_.size();
+  out_.ranges_.push_back({out_.items_.size(), out_.items_.size()});
   open_.push_back({element, role});
   if (role.unrendered && hidden_root_ < 0) hidden_root_ = static_cast<int>(element);
   if (role.skip_contents) ++skip_depth_;
@@ -73,7 +74,7 @@ std::size_t RenderedTextBuilder::open(const TextRole& role) {
 
 void RenderedTextBuilder::text(std::string_view text) {
   if (skip_depth_ > 0 || text.empty()) return;
-  add(pre_depth_ > 0 ? Item::Kind::kPreformatted : Item::Kind::kText, 0, std::string(text));
+  add(pre_depth_ > 0 ? Item::Kind::kPreformatted : Item::Kind::kText, 0, text);
 }
 
 void RenderedTextBuilder::close(std::size_t element) {
@@ -88,14 +89,37 @@ void RenderedTextBuilder::close(std::size_t element) {
     if (top.role.skip_contents) --skip_depth_;
     if (top.role.preformatted) --pre_depth_;
     if (hidden_root_ == static_cast<int>(top.element)) hidden_root_ = -1;
-    ranges_[top.element].second = items_.size();
+    out_.ranges_[top.element].second = out_.items_.size();
     if (top.element == element) break;
   }
 }
 
-std::string RenderedTextBuilder::textOf(std::size_t element) const {
+RenderedText RenderedTextBuilder::finish() {
+  if (!open_.empty()) close(open_.front().element);
+  RenderedText out = std::move(out_);
+  out_ = RenderedText();
+  hidden_root_ = -1;
+  skip_depth_ = 0;
+  pre_depth_ = 0;
+  return out;
+}
+
+RenderedText RenderedText::fromTexts(const std::vector<std::string>& texts) {
+  RenderedText out;
+  out.items_.reserve(texts.size());
+  out.ranges_.reserve(texts.size());
+  for (const std::string& text : texts) {
+    out.ranges_.push_back({out.items_.size(), out.items_.size() + 1});
+    out.items_.push_back(Item{Item::Kind::kPreformatted, 0, -1, out.text_.size(), text.size()});
+    out.text_ += text;
+  }
+  return out;
+}
+
+std::string RenderedText::textOf(std::size_t element, std::size_t limit, std::size_t item_limit) const {
   if (element >= ranges_.size()) return {};
-  const auto [begin, end] = ranges_[element];
+  const auto [begin, range_end] = ranges_[element];
+  const std::size_t end = range_end - begin > item_limit ? begin + item_limit : range_end;
   const int self = static_cast<int>(element);
 
   std::string out;
@@ -115,13 +139,18 @@ std::string RenderedTextBuilder::textOf(std::size_t element) const {
     pending_blank = false;
   };
 
-  for (std::size_t i = begin; i < end; ++i) {
+  for (std::size_t i = begin; i < end && out.size() < limit; ++i) {
     const Item& item = items_[i];
-    // Text of an element not shown counts only inside that element.
-    if (item.hidden_root >= 0 && item.hidden_root > self) continue;
+    // Text of an element not shown counts only inside that element: skip the
+    // hidden element's items at once.
+    if (item.hidden_root >= 0 && item.hidden_root > self) {
+      i = std::max(i, ranges_[static_cast<std::size_t>(item.hidden_root)].second - 1);
+      continue;
+    }
+    const std::string_view text = std::string_view(text_).substr(item.offset, item.length);
     switch (item.kind) {
       case Item::Kind::kBreaks:
-        pending_breaks = std::max(pending_breaks, item.breaks);
+        pending_breaks = std::max(pending_breaks, static_cast<int>(item.breaks));
         pending_blank = false;
         break;
       case Item::Kind::kNewline:
@@ -138,11 +167,12 @@ std::string RenderedTextBuilder::textOf(std::size_t element) const {
         break;
       case Item::Kind::kPreformatted:
         flush();
-        out += item.text;
+        out.append(text.substr(0, limit - std::min(limit, out.size())));
         line_start = out.empty() || out.back() == '\n';
         break;
       case Item::Kind::kText:
-        for (const char c : item.text) {
+        for (const char c : text) {
+          if (out.size() >= limit) break;
           if (isBlank(c)) {
             pending_blank = true;
           } else {
@@ -152,6 +182,17 @@ std::string RenderedTextBuilder::textOf(std::size_t element) const {
           }
         }
         break;
+    }
+  }
+  if (out.size() > limit) out.resize(limit);
+  if (out.size() == limit) {
+    // Cut before a character whose bytes did not all fit.
+    std::size_t cut = out.size();
+    while (cut > 0 && (static_cast<unsigned char>(out[cut - 1]) & 0xC0) == 0x80) --cut;
+    if (cut > 0 && static_cast<unsigned char>(out[cut - 1]) >= 0xC0) {
+      const unsigned char lead = static_cast<unsigned char>(out[cut - 1]);
+      const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+      if (out.size() - (cut - 1) < need) out.resize(cut - 1);
     }
   }
   return out;

@@ -29,8 +29,40 @@ struct TextRole {
 // hidden attribute and its inline style.
 TextRole textRoleFor(std::string_view tag, bool hidden_attribute, std::string_view style);
 
-// Collects a page's text while its elements are visited in document order and
-// hands out each element's rendered text afterwards.
+// Every text an element's rendered text is made of, in document order, with
+// the range of them that belongs to each element: the page's text is held
+// once, and an element's text is put together when asked for. Immutable once
+// built.
+class RenderedText {
+ public:
+  RenderedText() = default;
+  // Elements whose texts are already put together, one per element.
+  static RenderedText fromTexts(const std::vector<std::string>& texts);
+
+  std::size_t size() const { return ranges_.size(); }
+  // The rendered text of an element, at most `limit` bytes of it (cut at a
+  // character boundary). The text is put together from at most `item_limit`
+  // of the items inside the element, so asking every element of a page with
+  // many elements or much text stays fast; an element out of range has none.
+  std::string textOf(std::size_t element, std::size_t limit, std::size_t item_limit) const;
+
+ private:
+  friend class RenderedTextBuilder;
+  struct Item {
+    enum class Kind : unsigned char { kText, kPreformatted, kBreaks, kNewline, kTab };
+    Kind kind;
+    unsigned char breaks = 0;
+    int hidden_root = -1;    // outermost element not shown that holds the item
+    std::size_t offset = 0;  // kText, kPreformatted: where its text is in text_
+    std::size_t length = 0;
+  };
+
+  std::vector<Item> items_;
+  std::string text_;  // the texts of all items, one after another
+  std::vector<std::pair<std::size_t, std::size_t>> ranges_;  // item range per element
+};
+
+// Collects a page's text while its elements are visited in document order.
 class RenderedTextBuilder {
  public:
   // Starts element number `size()`; returns that number.
@@ -38,25 +70,19 @@ class RenderedTextBuilder {
   void text(std::string_view text);
   void close(std::size_t element);
 
-  std::size_t size() const { return ranges_.size(); }
-  std::string textOf(std::size_t element) const;
+  std::size_t size() const { return out_.ranges_.size(); }
+  // The collected text; closes whatever is still open.
+  RenderedText finish();
 
  private:
-  struct Item {
-    enum class Kind { kText, kPreformatted, kBreaks, kNewline, kTab };
-    Kind kind;
-    int breaks = 0;
-    int hidden_root = -1;  // outermost element not shown that holds the item
-    std::string text;
-  };
+  using Item = RenderedText::Item;
   struct Open {
     std::size_t element;
     TextRole role;
   };
-  void add(Item::Kind kind, int breaks = 0, std::string text = {});
+  void add(Item::Kind kind, int breaks = 0, std::string_view text = {});
 
-  std::vector<Item> items_;
-  std::vector<std::pair<std::size_t, std::size_t>> ranges_;  // item range per element
+  RenderedText out_;
   std::vector<Open> open_;
   int hidden_root_ = -1;
   int skip_depth_ = 0;

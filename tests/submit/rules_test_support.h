@@ -84,16 +84,31 @@ inline std::size_t elementNamed(const web::Document& doc, const std::string& tag
   return doc.size();
 }
 
+// Index of the nth element with `tag` whose text as `textOf(doc, index)`
+// gives it contains `part`.
+template <typename TextOf>
+std::size_t elementWhose(const web::Document& doc, const std::string& tag, TextOf textOf,
+                         const std::string& part, int nth = 0) {
+  for (std::size_t i = 0; i < doc.size(); ++i) {
+    if (doc.at(i).tag == tag && textOf(doc, i).find(part) != std::string::npos && nth-- == 0) return i;
+  }
+  ADD_FAILURE() << "no " << tag << " with " << part;
+  return doc.size();
+}
+
 // Index of the nth element with `tag` whose `field` contains `part`.
 inline std::size_t elementWith(const web::Document& doc, const std::string& tag,
                                std::string web::Element::*field, const std::string& part,
                                int nth = 0) {
-  for (std::size_t i = 0; i < doc.size(); ++i) {
-    const web::Element& e = doc.at(i);
-    if (e.tag == tag && (e.*field).find(part) != std::string::npos && nth-- == 0) return i;
-  }
-  ADD_FAILURE() << "no " << tag << " with " << part;
-  return doc.size();
+  return elementWhose(
+      doc, tag, [field](const web::Document& d, std::size_t i) { return d.at(i).*field; }, part, nth);
+}
+
+// Index of the nth element with `tag` whose rendered text contains `part`.
+inline std::size_t elementWithText(const web::Document& doc, const std::string& tag, const std::string& part,
+                                   int nth = 0) {
+  return elementWhose(
+      doc, tag, [](const web::Document& d, std::size_t i) { return d.textOf(i); }, part, nth);
 }
 
 // Records what a walk asked of its session's host.

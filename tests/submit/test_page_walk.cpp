@@ -112,7 +112,7 @@ TEST(PageWalk, LinkWhoseAddressContainsTheHintIsClicked) {
                     .hint = "addsite.php?step=2"});
   web::Document doc = loadPage("addurl_link.html", "http://dir.example.net/addsite.php");
   walkPage(f.session, doc);
-  const std::size_t next = elementWith(doc, "A", &web::Element::text, "Next step");
+  const std::size_t next = elementWithText(doc, "A", "Next step");
   EXPECT_EQ(doc.at(next).href, "http://dir.example.net/addsite.php?step=2");
   EXPECT_EQ(clicks(doc), std::vector<std::size_t>{next});
   EXPECT_EQ(message(f.record), "Send submit request.");

@@ -22,6 +22,12 @@ const Element* first(const Document& doc, const std::string& tag) {
   return nullptr;
 }
 
+// Rendered text of the first element with `tag`.
+std::string firstText(const Document& doc, const std::string& tag) {
+  const Element* e = first(doc, tag);
+  return e ? doc.textOf(static_cast<std::size_t>(e - doc.elements().data())) : std::string();
+}
+
 TEST(Charset, FromContentType) {
   EXPECT_EQ(charsetFromContentType("text/html; charset=ISO-8859-1"), "ISO-8859-1");
   EXPECT_EQ(charsetFromContentType("text/html;Charset = \"windows-1251\" ; x=y"), "windows-1251");
@@ -62,7 +68,7 @@ TEST(Charset, ConvertsToUtf8) {
 TEST(Charset, MetaHttpEquivDeclaration) {
   const Document doc = parseHtml(page("de_latin1_bellnet.html"), "http://www.bellnet.de/anmelden");
   EXPECT_EQ(doc.charset(), "WINDOWS-1252");
-  EXPECT_NE(first(doc, "P")->text.find("Gr\u00F6\u00DFe"), std::string::npos);
+  EXPECT_NE(firstText(doc, "P").find("Gr\u00F6\u00DFe"), std::string::npos);
   const Element* list = first(doc, "SELECT");
   ASSERT_NE(list, nullptr);
   ASSERT_EQ(list->options.size(), 4u);
@@ -74,7 +80,7 @@ TEST(Charset, MetaCharsetDeclaration) {
   const Document doc = parseHtml(page("dk_cp1252_answer.html"), "http://www.ahot.dk/tilmeld");
   EXPECT_EQ(doc.charset(), "WINDOWS-1252");
   EXPECT_EQ(doc.title(), "Tilmelding modtaget \u2013 Ahot");
-  EXPECT_NE(doc.at(0).text.find("s\u00F8gemaskinen for Danmark, F\u00E6r\u00F8erne og Gr\u00F8nland"),
+  EXPECT_NE(doc.textOf(0).find("s\u00F8gemaskinen for Danmark, F\u00E6r\u00F8erne og Gr\u00F8nland"),
             std::string::npos);
 }
 
@@ -82,7 +88,7 @@ TEST(Charset, HttpHeaderOnly) {
   const std::string bytes = page("ru_cp1251_answer.html");
   const Document doc = parseHtml(bytes, "http://catalog.example.ru/add", "text/html; charset=windows-1251");
   EXPECT_EQ(doc.title(), "\u0414\u043E\u0431\u0430\u0432\u0438\u0442\u044C \u0441\u0430\u0439\u0442");
-  EXPECT_EQ(first(doc, "H2")->text, "\u0421\u043F\u0430\u0441\u0438\u0431\u043E!");
+  EXPECT_EQ(firstText(doc, "H2"), "\u0421\u043F\u0430\u0441\u0438\u0431\u043E!");
   // Without the header the page carries no declaration and is not UTF-8: it
   // reads as windows-1252, as a Western browser would show it.
   EXPECT_EQ(parseHtml(bytes, "http://catalog.example.ru/add").charset(), "WINDOWS-1252");
@@ -97,14 +103,26 @@ TEST(Charset, UndeclaredNonUtf8PageReadsAsWindows1252) {
 TEST(Charset, HeaderWinsOverMeta) {
   const std::string html =
       "<meta charset=windows-1251><p>caf\xC3\xA9</p>";
-  EXPECT_EQ(parseHtml(html, "http://x/", "text/html; charset=utf-8").at(0).text, "caf\u00E9");
+  EXPECT_EQ(parseHtml(html, "http://x/", "text/html; charset=utf-8").textOf(0), "caf\u00E9");
   EXPECT_EQ(parseHtml(html, "http://x/").charset(), "WINDOWS-1251");
 }
 
 TEST(Charset, UndeclaredUtf8StaysUtf8) {
   const Document doc = parseHtml("<p>Gr\xC3\xB6\xC3\x9F" "e</p>", "http://x/");
   EXPECT_EQ(doc.charset(), "UTF-8");
-  EXPECT_EQ(doc.at(0).text, "Gr\u00F6\u00DFe");
+  EXPECT_EQ(doc.textOf(0), "Gr\u00F6\u00DFe");
+}
+
+// The tree of the charset-finding parse is kept for an undeclared UTF-8 page;
+// the names of unknown elements are read from the markup it was parsed from,
+// short pages included.
+TEST(Charset, UndeclaredShortPageKeepsItsUnknownElementNames) {
+  for (const char* html : {"<htmml>\n<ead", "<x-y>z</x-y>", "<abc/>"}) {
+    const Document doc = parseHtml(html, "http://x/");
+    ASSERT_EQ(doc.size(), 4u) << html;
+    const std::string tag = doc.at(3).tag;
+    EXPECT_TRUE(tag == "HTMML" || tag == "X-Y" || tag == "ABC") << html << " gave " << tag;
+  }
 }
 
 }  // namespace

@@ -173,7 +173,7 @@ TEST(DocumentModel, WritesChangeTheModelAndAreRecordedInOrder) {
 TEST(DocumentModel, EmptyOrTextOnlyInputStillHasTheDocumentFrame) {
   EXPECT_EQ(tags(parseHtmlUtf8("", kPage)), (std::vector<std::string>{"HTML", "HEAD", "BODY"}));
   const Document doc = parseHtmlUtf8("just text", kPage);
-  EXPECT_EQ(doc.at(0).text, "just text");
+  EXPECT_EQ(doc.textOf(0), "just text");
 }
 
 }  // namespace

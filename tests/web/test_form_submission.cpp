@@ -227,7 +227,7 @@ TEST(ClickRequest, WhatAClickLoads) {
   EXPECT_EQ(viaButton->url, "http://dir.example/f?sb=");
   std::size_t jump = doc.size();
   for (std::size_t i = 0; i < doc.size(); ++i) {
-    if (doc.at(i).tag == "A" && doc.at(i).text == "jump") jump = i;
+    if (doc.at(i).tag == "A" && doc.textOf(i) == "jump") jump = i;
   }
   EXPECT_FALSE(requestForClick(doc, jump)) << "a jump within the page loads nothing";
 }

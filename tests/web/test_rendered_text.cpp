@@ -10,8 +10,8 @@ namespace {
 // Text of the first element with `tag` in `html`.
 std::string textOf(const std::string& html, const std::string& tag) {
   const Document doc = parseHtmlUtf8(html, "http://example.com/");
-  for (const Element& e : doc.elements()) {
-    if (e.tag == tag) return e.text;
+  for (std::size_t i = 0; i < doc.size(); ++i) {
+    if (doc.at(i).tag == tag) return doc.textOf(i);
   }
   ADD_FAILURE() << "no " << tag << " in " << html;
   return {};
