@@ -59,7 +59,7 @@ class Capture : public web::BrowserEvents {
     if (!document.url().empty() && document.url().find("/hostile/") != std::string::npos) page = document;
   }
   void titleChange(const std::string&) override {}
-  void navigationError(const std::string&, const std::string&, uint32_t) override {}
+  void navigationError(const std::string&, const std::string&, uint32_t, web::LoadScope) override {}
   std::optional<web::Document> page;
 };
 

@@ -172,7 +172,9 @@ TEST(NestingLimit, HostilePagesLoadThroughTheHttpEngine) {
   struct Events : BrowserEvents {
     void documentComplete(Document& document) override { documents.push_back(document); }
     void titleChange(const std::string& title) override { titles.push_back(title); }
-    void navigationError(const std::string&, const std::string&, uint32_t code) override { errors.push_back(code); }
+    void navigationError(const std::string&, const std::string&, uint32_t code, LoadScope) override {
+      errors.push_back(code);
+    }
     std::vector<Document> documents;
     std::vector<std::string> titles;
     std::vector<uint32_t> errors;
