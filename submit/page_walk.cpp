@@ -38,11 +38,28 @@ void submitBy(WalkSession& s, Document& doc, std::size_t index, const char* mess
   doc.click(index);
 }
 
+// Text of an answer page read for a verdict at most. A real answer page holds
+// far less; a hostile one of tens of thousands of large elements is not read
+// to its end (the session's time-out then decides).
+constexpr std::size_t kClassifiedTextBudget = 8u * 1024 * 1024;
+
+// What the classification of one answer page has read so far.
+struct ClassifyProgress {
+  std::string previous;  // the text classified last
+  std::size_t read = 0;
+};
+
 // Classifies the text of one element of the answer page and ends the
-// session when the text decides the submission.
-void classifyElement(WalkSession& s, const Document& doc, std::size_t index) {
-  const std::string whole = doc.textOf(index);
-  const std::string_view text = trimBlanks(whole);
+// session when the text decides the submission. An element whose text is
+// the one just classified (an element wrapping only another) has nothing
+// new to say.
+void classifyElement(WalkSession& s, const Document& doc, std::size_t index, ClassifyProgress& progress) {
+  if (progress.read >= kClassifiedTextBudget) return;
+  std::string whole = doc.textOf(index);
+  if (whole == progress.previous) return;
+  progress.read += whole.size();
+  progress.previous = std::move(whole);
+  const std::string_view text = trimBlanks(progress.previous);
   if (core::characterCount(text) < 2) return;
   const Verdict verdict = classifyAnswer(text, *s.record);
   if (verdict == kVerdictUndecided) return;
@@ -130,8 +147,9 @@ void walkPage(WalkSession& s, Document& doc) {
   // page on which the control was clicked is still the form.
   const bool answer_page = s.automatic && s.state == SessionState::kSubmitted;
 
+  ClassifyProgress progress;
   for (std::size_t i = 0; i < doc.size(); ++i) {
-    if (answer_page && s.state == SessionState::kSubmitted) classifyElement(s, doc, i);
+    if (answer_page && s.state == SessionState::kSubmitted) classifyElement(s, doc, i, progress);
     if (s.state == SessionState::kFinal || !s.record) return;
 
     const std::string& tag = doc.at(i).tag;

@@ -97,7 +97,8 @@ struct Reopenable {
 
 class NestingLimiter {
  public:
-  NestingLimiter(std::string_view html, std::size_t max_depth) : html_(html), max_depth_(max_depth) {}
+  NestingLimiter(std::string_view html, std::size_t max_depth, std::size_t max_nodes)
+      : html_(html), max_depth_(max_depth), max_nodes_(max_nodes) {}
 
   std::string run() {
     std::size_t i = 0;
@@ -114,11 +115,18 @@ class NestingLimiter {
  private:
   // Reads the markup at `lt`; returns where reading goes on.
   std::size_t markup(std::size_t lt) {
+    if (nodes_ >= max_nodes_) return dropMarkup(lt);
     const std::string_view rest = html_.substr(lt);
-    if (rest.starts_with("<!--")) return commentEnd(lt + 4);
+    if (rest.starts_with("<!--")) {
+      ++nodes_;
+      return commentEnd(lt + 4);
+    }
     if (rest.size() < 2) return html_.size();
     const char next = rest[1];
-    if (next == '!' || next == '?') return bogusEnd(lt + 2);
+    if (next == '!' || next == '?') {
+      ++nodes_;
+      return bogusEnd(lt + 2);
+    }
     if (next == '/') {
       if (rest.size() < 3) return html_.size();
       if (rest[2] == '>') return lt + 3;
@@ -134,7 +142,39 @@ class NestingLimiter {
     Tag tag;
     const std::size_t after = readTag(lt, lt + 1, tag);
     if (after == std::string_view::npos) return html_.size();
+    ++nodes_;
     return startTag(tag);
+  }
+
+  // Past the node limit: the markup at `lt` is left out, its text stays;
+  // elements already open are still closed by their end tags.
+  std::size_t dropMarkup(std::size_t lt) {
+    const std::string_view rest = html_.substr(lt);
+    std::size_t end = std::string_view::npos;
+    if (rest.starts_with("<!--")) {
+      end = commentEnd(lt + 4);
+    } else if (rest.size() >= 2 && (rest[1] == '!' || rest[1] == '?')) {
+      end = bogusEnd(lt + 2);
+    } else if (rest.size() >= 3 && rest[1] == '/' && isAlpha(rest[2])) {
+      // End tags still close what was opened before the limit; others are
+      // left out (the parser would turn a stray </p> into a new element).
+      Tag tag;
+      end = readTag(lt, lt + 2, tag);
+      const bool owed = !flattened().empty() && flattened().back() == tag.name;
+      if (end != std::string_view::npos && tag.name != "br" && (isOpen(tag.name) || owed)) {
+        tag.end = true;
+        endTag(tag);
+        return end;
+      }
+    } else if (rest.size() >= 2 && isAlpha(rest[1])) {
+      Tag tag;
+      end = readTag(lt, lt + 1, tag);
+    } else {
+      return lt + 1;  // a '<' that opens nothing is text
+    }
+    if (end == std::string_view::npos) end = html_.size();
+    write(lt, end - lt, {});
+    return end;
   }
 
   std::size_t commentEnd(std::size_t from) const {
@@ -538,6 +578,8 @@ class NestingLimiter {
 
   std::string_view html_;
   std::size_t max_depth_;
+  std::size_t max_nodes_;
+  std::size_t nodes_ = 0;  // elements and comments read so far
   std::vector<Frame> stack_;
   std::vector<Reopenable> reopenable_;
   std::vector<std::string> root_flattened_;
@@ -549,8 +591,8 @@ class NestingLimiter {
 
 }  // namespace
 
-std::string limitNesting(std::string_view html, std::size_t max_depth) {
-  return NestingLimiter(html, max_depth).run();
+std::string limitNesting(std::string_view html, std::size_t max_depth, std::size_t max_nodes) {
+  return NestingLimiter(html, max_depth, max_nodes).run();
 }
 
 }  // namespace larkspur::web

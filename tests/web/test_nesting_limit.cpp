@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <gumbo.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -148,11 +149,26 @@ TEST(NestingLimit, VeryDeepPagesParseQuicklyWithinTheLimit) {
     const auto start = std::chrono::steady_clock::now();
     const Document doc = parseHtmlUtf8(repeat("<div>", levels) + "deep" + repeat("</div>", levels), kUrl);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(doc.size(), levels + 3);
+    // Past the node limit only the text is kept.
+    EXPECT_EQ(doc.size(), std::min(levels, kMaxMarkupNodes) + 3);
     EXPECT_LE(maxDepth(doc), kMaxNestingDepth);
     EXPECT_EQ(doc.textOf(doc.size() - 1), "deep");
     EXPECT_LT(seconds, 10.0) << levels;
   }
+}
+
+TEST(NestingLimit, MarkupPastTheNodeLimitIsLeftOutAndItsTextKept) {
+  struct Case {
+    const char* html;
+    std::size_t nodes;
+    const char* out;
+  } cases[] = {
+      {"<p>a</p><p>b</p><!--c--><p>d</p>", 2, "<p>a</p><p>b</p>d"},
+      {"<b>a</b><i>b</i>", 1, "<b>a</b>b"},
+      {"<p>a<!doctype x><?pi?><br>b < c", 1, "<p>ab < c"},
+      {"<p>x</p>", 5, "<p>x</p>"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(limitNesting(c.html, kMaxNestingDepth, c.nodes), c.out) << c.html;
 }
 
 // The text of an element is put together within a bound, cut at a
@@ -161,7 +177,8 @@ TEST(NestingLimit, ElementTextsAreBounded) {
   const std::string long_text = "a" + repeat("\u00E9", Document::kTextLimit);
   const Document doc = parseHtmlUtf8("<p>" + long_text + "</p>", kUrl);
   EXPECT_EQ(doc.textOf(doc.size() - 1), long_text.substr(0, Document::kTextLimit - 1));
-  const Document many = parseHtmlUtf8(repeat("<div></div>", Document::kTextItemLimit) + "<p>late", kUrl);
+  // Two text items (its line breaks) per empty DIV.
+  const Document many = parseHtmlUtf8(repeat("<div></div>", Document::kTextItemLimit / 2 + 1) + "<p>late", kUrl);
   EXPECT_EQ(many.textOf(0), "");  // BODY's items run out before the late paragraph
   EXPECT_EQ(many.textOf(many.size() - 1), "late");
 }
