@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "web/nesting_limit.h"
+#include "web/tree_text.h"
+
 namespace larkspur::ui {
 
 namespace {
@@ -59,28 +62,27 @@ const char kSnapshotBody[] = R"JS(
     var live = el[attribute];
     return typeof live === 'string' && live ? live : absolute(doc, el.getAttribute(attribute));
   }
-  // The rendered text as innerText gives it, without the options of the
-  // lists inside (a browser lays them out as text; the HTTP engine's model,
-  // like the browser the targets were written for, leaves them out) and,
-  // where innerText falls back to textContent for an element that is not
-  // rendered, without the contents of scripts and styles.
-  var LEFT_OUT = 'select, script, style, noscript, template, iframe, noembed, noframes';
-  function textOf(el, tag) {
-    if (SKIP[tag]) return '';
-    var text = typeof el.innerText === 'string' ? el.innerText : (el.textContent || '');
-    if (tag === 'SELECT') return text;
-    var inner = el.querySelectorAll(LEFT_OUT);
-    var from = 0;
-    for (var i = 0; i < inner.length; i++) {
-      var part = tagOf(inner[i]) === 'SELECT' && typeof inner[i].innerText === 'string' ? inner[i].innerText
-                                                                                        : inner[i].textContent;
-      if (!part) continue;
-      var at = text.indexOf(part, from);
-      if (at < 0) continue;
-      text = text.slice(0, at) + text.slice(at + part.length);
-      from = at;
+  // The element's content in order: the text of its text nodes and the
+  // indices of its child elements. The rendered text of every element is put
+  // together from these on the other side, by the same rules as for a parsed
+  // page, so the snapshot grows with the page rather than with the page times
+  // its depth. Script and style texts are never shown and are not sent.
+  function contentOf(el, tag, index) {
+    var k = [];
+    for (var c = el.firstChild; c; c = c.nextSibling) {
+      if (c.nodeType === 3 || c.nodeType === 4) {
+        if (!SKIP[tag]) k.push(c.data);
+      } else if (c.nodeType === 1 && index.has(c)) {
+        k.push(index.get(c));
+      }
     }
-    return text;
+    return k;
+  }
+  function hiddenByStyle(doc, el) {
+    var view = doc.defaultView;
+    if (!view) return false;
+    var style = view.getComputedStyle(el);
+    return !!style && style.display === 'none';
   }
   function element(doc, el, index) {
     var tag = tagOf(el);
@@ -88,7 +90,8 @@ const char kSnapshotBody[] = R"JS(
     e.v = FORM_VALUE[tag] ? String(el.value) : (el.getAttribute('value') || '');
     e.s = addressOf(doc, el, 'src');
     e.h = (tag === 'A' || tag === 'AREA' || tag === 'LINK' || tag === 'BASE') ? addressOf(doc, el, 'href') : '';
-    e.x = textOf(el, tag);
+    e.k = contentOf(el, tag, index);
+    if (hiddenByStyle(doc, el)) e.d = 1;
     var parent = el.parentElement;
     e.p = parent && index.has(parent) ? index.get(parent) : -1;
     if (tag === 'SELECT') {
@@ -115,7 +118,8 @@ const char kSnapshotBody[] = R"JS(
       ++frames;
       snap(sub, path.concat([i]), depth + 1);
     }
-    var all = Array.prototype.slice.call(doc.getElementsByTagName('*'));
+    // As many elements as a parsed page keeps at most.
+    var all = Array.prototype.slice.call(doc.getElementsByTagName('*'), 0, maxElements);
     var index = new Map();
     for (var k = 0; k < all.length; k++) index.set(all[k], k);
     var els = [];
@@ -222,11 +226,12 @@ web::Element elementFrom(const QJsonObject& o) {
 QString snapshotScript(const std::vector<int>& path, const QString& idBase, const QString& watchToken) {
   // Put together by concatenation: the arguments are JSON texts that may hold
   // anything, and nothing in them must be taken for a placeholder.
-  return QStringLiteral("(function (path, idBase, token, maxDepth, maxFrames) {'use strict';") +
+  return QStringLiteral("(function (path, idBase, token, maxDepth, maxFrames, maxElements) {'use strict';") +
          QString::fromUtf8(kCommonScript) + QString::fromUtf8(kSnapshotBody) + QStringLiteral("})(") +
          json(pathArray(path)) + QLatin1Char(',') + json(idBase) + QLatin1Char(',') + json(watchToken) +
          QLatin1Char(',') + QString::number(kSnapshotFrameDepth) + QLatin1Char(',') +
-         QString::number(kSnapshotFrameLimit) + QLatin1Char(')');
+         QString::number(kSnapshotFrameLimit) + QLatin1Char(',') +
+         QString::number(static_cast<qulonglong>(web::kMaxMarkupNodes)) + QLatin1Char(')');
 }
 
 std::vector<SnapshotDocument> parseSnapshot(const QString& snapshot) {
@@ -239,17 +244,30 @@ std::vector<SnapshotDocument> parseSnapshot(const QString& snapshot) {
     for (const QJsonValue& i : o.value(QLatin1String("path")).toArray()) doc.path.push_back(i.toInt());
     doc.id = o.value(QLatin1String("id")).toString();
     std::vector<web::Element> elements;
-    std::vector<std::string> texts;
+    std::vector<std::vector<web::ContentPiece>> content;
+    std::vector<bool> hidden;
     const QJsonArray list = o.value(QLatin1String("els")).toArray();
     elements.reserve(static_cast<std::size_t>(list.size()));
-    texts.reserve(static_cast<std::size_t>(list.size()));
-    for (const QJsonValue& e : list) {
-      elements.push_back(elementFrom(e.toObject()));
-      texts.push_back(text(e.toObject().value(QLatin1String("x"))));
+    content.reserve(static_cast<std::size_t>(list.size()));
+    for (const QJsonValue& value : list) {
+      const QJsonObject e = value.toObject();
+      elements.push_back(elementFrom(e));
+      std::vector<web::ContentPiece> pieces;
+      for (const QJsonValue& piece : e.value(QLatin1String("k")).toArray()) {
+        if (piece.isString()) {
+          pieces.push_back({text(piece), -1});
+        } else {
+          pieces.push_back({{}, static_cast<long>(piece.toInteger(-1))});
+        }
+      }
+      content.push_back(std::move(pieces));
+      hidden.push_back(e.value(QLatin1String("d")).toInt() == 1);
     }
+    std::shared_ptr<const web::RenderedText> texts = web::renderedTextOfTree(elements, content, hidden);
+    // A DOM that is not a tree in document order cannot be read.
+    if (!texts) continue;
     doc.document = web::Document(text(o.value(QLatin1String("url"))), text(o.value(QLatin1String("cs"))),
-                                 std::move(elements),
-                                 std::make_shared<const web::RenderedText>(web::RenderedText::fromTexts(texts)));
+                                 std::move(elements), std::move(texts));
     out.push_back(std::move(doc));
   }
   return out;

@@ -218,6 +218,7 @@ class ModelBuilder {
       const GumboNode* node;
       std::size_t next_child;
       std::size_t element;  // index of the element, or npos for the document
+      std::size_t last_cell = kNoCell;  // index of the last TD or TH among the children
     };
     // Sized once: growing a vector of a few hundred thousand elements would
     // hold the old and the new array at the same time.
@@ -233,8 +234,10 @@ class ModelBuilder {
         stack.pop_back();
         continue;
       }
+      if (top.next_child == 0) top.last_cell = lastCell(*kids);
       const GumboNode* child = static_cast<const GumboNode*>(kids->data[top.next_child]);
-      const bool tab_after = isCell(child) && hasLaterCell(*kids, top.next_child);
+      // A cell followed by another cell of the same row.
+      const bool tab_after = isCell(child) && top.last_cell != kNoCell && top.next_child < top.last_cell;
       const int parent = top.element == std::string::npos ? -1 : static_cast<int>(top.element);
       ++top.next_child;
       switch (child->type) {
@@ -284,11 +287,12 @@ class ModelBuilder {
     return n->type == GUMBO_NODE_ELEMENT &&
            (n->v.element.tag == GUMBO_TAG_TD || n->v.element.tag == GUMBO_TAG_TH);
   }
-  static bool hasLaterCell(const GumboVector& kids, std::size_t index) {
-    for (std::size_t i = index + 1; i < kids.length; ++i) {
-      if (isCell(static_cast<const GumboNode*>(kids.data[i]))) return true;
+  static constexpr std::size_t kNoCell = static_cast<std::size_t>(-1);
+  static std::size_t lastCell(const GumboVector& kids) {
+    for (std::size_t i = kids.length; i-- > 0;) {
+      if (isCell(static_cast<const GumboNode*>(kids.data[i]))) return i;
     }
-    return false;
+    return kNoCell;
   }
 
   // The first BASE element with an address sets the address that every link

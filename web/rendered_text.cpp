@@ -104,18 +104,6 @@ RenderedText RenderedTextBuilder::finish() {
   return out;
 }
 
-RenderedText RenderedText::fromTexts(const std::vector<std::string>& texts) {
-  RenderedText out;
-  out.items_.reserve(texts.size());
-  out.ranges_.reserve(texts.size());
-  for (const std::string& text : texts) {
-    out.ranges_.push_back({out.items_.size(), out.items_.size() + 1});
-    out.items_.push_back(Item{Item::Kind::kPreformatted, 0, -1, out.text_.size(), text.size()});
-    out.text_ += text;
-  }
-  return out;
-}
-
 std::string RenderedText::textOf(std::size_t element, std::size_t limit, std::size_t item_limit) const {
   if (element >= ranges_.size()) return {};
   const auto [begin, range_end] = ranges_[element];

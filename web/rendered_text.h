@@ -36,8 +36,6 @@ TextRole textRoleFor(std::string_view tag, bool hidden_attribute, std::string_vi
 class RenderedText {
  public:
   RenderedText() = default;
-  // Elements whose texts are already put together, one per element.
-  static RenderedText fromTexts(const std::vector<std::string>& texts);
 
   std::size_t size() const { return ranges_.size(); }
   // The rendered text of an element, at most `limit` bytes of it (cut at a

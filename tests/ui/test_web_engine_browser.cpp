@@ -5,6 +5,7 @@
 
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QElapsedTimer>
 #include <QtTest>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "ui/web_engine_errors.h"
 #include "ui_test_support.h"
 #include "web/html_parser.h"
+#include "web/nesting_limit.h"
 #include "web/navigation_codes.h"
 #include "web_engine_test_main.h"
 
@@ -190,6 +192,14 @@ class TestWebEngineBrowser : public QObject {
                       "text/html; charset=utf-8");
     });
     serve("/notitle", "<html><body><p>No title here</p></body></html>");
+    {
+      // 20,000 nested elements, each with a line of text: the snapshot must
+      // stay in proportion to the page, not to the page times its depth.
+      std::string deep = "<html><head><title>Deep</title></head><body>";
+      for (int i = 0; i < 20000; ++i) deep += "<div>line " + std::to_string(i) + " of the deep page ";
+      deep += "<p id=last>thank you</p></body></html>";
+      serve("/deep", deep);
+    }
     serve("/missing", "<html><head><title>Gone</title></head><body><h1>Not Found</h1></body></html>",
           "text/html; charset=utf-8", 404);
     serve("/frames", kFramesPage);
@@ -372,6 +382,20 @@ class TestWebEngineBrowser : public QObject {
     QCOMPARE(result.toInt(), -1);
     QTest::qWait(200);
     QVERIFY(received().empty());
+  }
+
+  void deepPageSnapshotStaysBounded() {
+    QElapsedTimer clock;
+    clock.start();
+    engine_->navigate(url("/deep"));
+    QTRY_COMPARE_WITH_TIMEOUT(events_->documents.size(), std::size_t{1}, 60000);
+    qInfo("deep page snapshot in %lld ms", static_cast<long long>(clock.elapsed()));
+    const web::Document& live = events_->documents.front();
+    QVERIFY(live.size() >= 20000 && live.size() <= web::kMaxMarkupNodes);
+    QCOMPARE(live.textOf(live.size() - 1), std::string("thank you"));
+    // Every element's text is bounded, the outermost included.
+    QVERIFY(live.textOf(0).size() <= web::Document::kTextLimit);
+    QVERIFY(live.textOf(0).find("line 0 of the deep page") != std::string::npos);
   }
 
   void pageWithoutTitleReportsNoTitle() {
