@@ -2,15 +2,19 @@
 
 #include <cstdio>
 
+#include "core/visible_text.h"
+
 namespace larkspur::cli {
 
+std::string shown(std::string_view text) { return core::visibleText(text); }
+
 int fail(const std::string& text, int code) {
-  std::fprintf(stderr, "larkspur-cli: %s\n", text.c_str());
+  std::fprintf(stderr, "larkspur-cli: %s\n", shown(text).c_str());
   return code;
 }
 
 void warn(const std::string& text) {
-  std::fprintf(stderr, "larkspur-cli: warning: %s\n", text.c_str());
+  std::fprintf(stderr, "larkspur-cli: warning: %s\n", shown(text).c_str());
 }
 
 }  // namespace larkspur::cli

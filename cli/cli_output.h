@@ -2,12 +2,17 @@
 // One-line messages on stderr, the way every command reports.
 
 #include <string>
+#include <string_view>
 
 namespace larkspur::cli {
 
 // The exit code of a command that Ctrl-C ended (what the shell reports for a
 // program ended by SIGINT), whatever the command.
 inline constexpr int kInterruptedExit = 130;
+
+// A text from a page, a server or a file as it may be printed on a terminal:
+// control characters as visible symbols (see core::visibleText).
+std::string shown(std::string_view text);
 
 // Prints "larkspur-cli: TEXT" on stderr and returns `code`.
 int fail(const std::string& text, int code = 1);

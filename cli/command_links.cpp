@@ -130,7 +130,7 @@ int runAdd(const std::vector<std::string>& words) {
   if (!added.status.ok()) return fail("links add: " + added.status.message);
   if (!fields.note.empty()) warn("the project file does not keep notes: the note lasts only while a program holds the project open");
   if (int saved = saveProject(project, path)) return saved;
-  std::printf("Added %s (%zu in the list)\n", fields.url.c_str(), project.links.size());
+  std::printf("Added %s (%zu in the list)\n", shown(fields.url).c_str(), project.links.size());
   return 0;
 }
 
@@ -184,7 +184,7 @@ int runSearch(const std::vector<std::string>& words) {
     if (auto record = project.links.find(static_cast<core::LinkRecord*>(m.record))) {
       rank = project.links.withLock([&] { return record->page_rank; });
     }
-    std::printf("found: %s  rank %s\n", m.text.c_str(), rankText(rank).c_str());
+    std::printf("found: %s  rank %s\n", shown(m.text).c_str(), rankText(rank).c_str());
     std::fflush(stdout);
   };
   watch.detail = [&] { return std::to_string(found) + " links found"; };
@@ -233,9 +233,9 @@ int runUpdate(const std::vector<std::string>& words) {
     auto record = project.links.find(static_cast<core::LinkRecord*>(m.record));
     if (!record) return;
     core::LinkRecord copy = project.links.withLock([&] { return *record; });
-    std::printf("updated: %s  rank %s", m.text.c_str(), rankText(copy.page_rank).c_str());
-    if (copy.ip[0]) std::printf("  ip %s", copy.ip);
-    if (copy.email[0]) std::printf("  email %s", copy.email);
+    std::printf("updated: %s  rank %s", shown(m.text).c_str(), rankText(copy.page_rank).c_str());
+    if (copy.ip[0]) std::printf("  ip %s", shown(fieldView(copy.ip)).c_str());
+    if (copy.email[0]) std::printf("  email %s", shown(fieldView(copy.email)).c_str());
     std::printf("\n");
     std::fflush(stdout);
   };
@@ -300,7 +300,9 @@ int runCheck(const std::vector<std::string>& words) {
     stopped = watchJob(watch, queue, coordination, interrupt);
   }
 
-  for (const links::LinksReportRow& row : result.rows) std::printf("%s  %s\n", row.state.c_str(), row.url.c_str());
+  for (const links::LinksReportRow& row : result.rows) {
+    std::printf("%s  %s\n", shown(row.state).c_str(), shown(row.url).c_str());
+  }
   std::printf("%s\n", std::string(links::checkEndText(stopped)).c_str());
   if (!result.written) return fail(result.error);
   std::printf("Report: %s\n", output.c_str());

@@ -128,26 +128,27 @@ int runShowCommand(const Words& words) {
 
   std::printf("Project: %s\n\n", args.positional()[0].c_str());
   for (const auto& f : larkspur::core::profileFields()) {
-    std::printf("%-18s %s\n", (std::string(f.label) + ":").c_str(), profileValue(f).c_str());
+    std::printf("%-18s %s\n", (std::string(f.label) + ":").c_str(), shown(profileValue(f)).c_str());
   }
   std::printf("%-18s %s\n", "Host:", project.profile.host);
   std::printf("\nTargets (%zu):\n", project.engines.size());
   for (std::size_t i = 0; i < project.engines.size(); ++i) {
     const auto& r = *project.engines.at(i);
-    std::printf("%-26s %-16s %-4s %2d  %-12s %s\n", text(r.name, sizeof r.name).c_str(),
-                text(r.country, sizeof r.country).c_str(),
+    std::printf("%-26s %-16s %-4s %2d  %-12s %s\n", shown(text(r.name, sizeof r.name)).c_str(),
+                shown(text(r.country, sizeof r.country)).c_str(),
                 larkspur::core::submitTypeLabel(r.submit_type), r.rank,
-                text(r.submit_state, sizeof r.submit_state).c_str(),
-                text(r.message, sizeof r.message).c_str());
+                shown(text(r.submit_state, sizeof r.submit_state)).c_str(),
+                shown(text(r.message, sizeof r.message)).c_str());
   }
   auto links = project.links.snapshot();
   std::printf("\nLinks (%zu):\n", links.size());
   for (const auto& l : links) {
     std::string rank = l->page_rank == -1 ? "-" : std::to_string(l->page_rank);
-    std::printf("%s  rank %s", text(l->url, sizeof l->url).c_str(), rank.c_str());
-    if (l->link_text[0]) std::printf("  title \"%s\"", text(l->link_text, sizeof l->link_text).c_str());
-    if (l->email[0]) std::printf("  email %s", text(l->email, sizeof l->email).c_str());
-    if (l->ip[0]) std::printf("  ip %s", text(l->ip, sizeof l->ip).c_str());
+    // Links, titles and addresses come from other people's pages.
+    std::printf("%s  rank %s", shown(text(l->url, sizeof l->url)).c_str(), rank.c_str());
+    if (l->link_text[0]) std::printf("  title \"%s\"", shown(text(l->link_text, sizeof l->link_text)).c_str());
+    if (l->email[0]) std::printf("  email %s", shown(text(l->email, sizeof l->email)).c_str());
+    if (l->ip[0]) std::printf("  ip %s", shown(text(l->ip, sizeof l->ip)).c_str());
     std::printf("\n");
   }
   return 0;

@@ -89,7 +89,8 @@ class TerminalView : public submit::BatchView {
  private:
   void line(const std::string& text) {
     if (live_ && shown_) std::fputs("\r\x1b[2K", stdout);
-    std::printf("%s\n", text.c_str());
+    // Names come from target lists, messages from servers.
+    std::printf("%s\n", shown(text).c_str());
     shown_ = false;
     status();
     std::fflush(stdout);

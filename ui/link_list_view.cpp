@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "core/visible_text.h"
 #include "core/fixed_text.h"
 #include "core/link_import.h"
 #include "core/link_list_edit.h"
@@ -39,6 +40,16 @@ class LinkItem : public TextOrderItem {
 };
 
 QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The bytes of a cell as the record holds them; the cell shows them with
+// control characters made visible (they come from other people's pages), and
+// exports take the bytes.
+constexpr int kRecordTextRole = Qt::UserRole + 1;
+
+void setCell(QTreeWidgetItem* item, int column, const std::string& bytes) {
+  item->setText(column, qtext(core::visibleText(bytes)));
+  item->setData(column, kRecordTextRole, QByteArray::fromStdString(bytes));
+}
 
 const core::LinkRecord* recordOf(const QTreeWidgetItem* item) {
   return item ? static_cast<const LinkItem*>(item)->record() : nullptr;
@@ -98,12 +109,10 @@ void CLinkListView::refreshRow(QTreeWidgetItem* item, bool allTexts) {
     return RowTexts{links::linkRowTexts(*record), std::string(core::fieldView(record->contact_name))};
   });
   if (allTexts) {
-    for (int c = 0; c < kColumnCount; ++c) item->setText(c, qtext(texts.columns[static_cast<std::size_t>(c)]));
+    for (int c = 0; c < kColumnCount; ++c) setCell(item, c, texts.columns[static_cast<std::size_t>(c)]);
   } else {
     // What the link info update writes.
-    for (int c : {kColumnRank, kColumnEmail, kColumnIp}) {
-      item->setText(c, qtext(texts.columns[static_cast<std::size_t>(c)]));
-    }
+    for (int c : {kColumnRank, kColumnEmail, kColumnIp}) setCell(item, c, texts.columns[static_cast<std::size_t>(c)]);
   }
   // The contact name goes with the e-mail address it belongs to.
   item->setToolTip(kColumnEmail, texts.contactName.empty()
@@ -382,7 +391,10 @@ links::ListView linkListExportView(const CLinkListView& view) {
   for (int row = 0; row < view.rowCount(); ++row) {
     std::vector<std::string> texts;
     const QTreeWidgetItem* item = view.topLevelItem(row);
-    for (int c = 0; c < view.columnCount(); ++c) texts.push_back(item->text(c).toStdString());
+    for (int c = 0; c < view.columnCount(); ++c) {
+      const QVariant bytes = item->data(c, kRecordTextRole);
+      texts.push_back(bytes.isValid() ? bytes.toByteArray().toStdString() : item->text(c).toStdString());
+    }
     list.rows.push_back(std::move(texts));
   }
   return list;

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "core/utf8.h"
+
 namespace larkspur::web {
 
 namespace {
@@ -84,31 +86,10 @@ std::string canonicalCharset(std::string_view label) {
 }
 
 bool isValidUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto b0 = static_cast<unsigned char>(bytes[i]);
-    std::size_t len;
-    unsigned cp;
-    unsigned min;
-    if (b0 < 0x80) {
-      ++i;
-      continue;
-    } else if ((b0 & 0xE0) == 0xC0) {
-      len = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-      len = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-      len = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + len > bytes.size()) return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      const auto b = static_cast<unsigned char>(bytes[i + k]);
-      if ((b & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    char32_t cp = 0;
+    const std::size_t len = core::decodeUtf8At(bytes, i, cp);
+    if (len == 0) return false;
     i += len;
   }
   return true;

@@ -41,6 +41,23 @@ class CliLinksTest : public ::testing::Test {
   std::string project = dir.file("site.lkr").string();
 };
 
+TEST_F(CliLinksTest, AddRefusesAddressesThatAreNotWebPagesAndShowPrintsNoControlCharacters) {
+  for (const char* url : {"javascript:alert(document.domain)//http://x/", "data:text/html,x", "file:///etc/passwd"}) {
+    CliResult refused = runCli({"links", "add", project, url});
+    EXPECT_EQ(refused.exitCode, 1) << url;
+    EXPECT_NE(refused.err.find("http:// or https://"), std::string::npos) << refused.err;
+  }
+  const std::string title = "Evil\x1b]0;owned\x07\x1b[2J title";
+  ASSERT_EQ(runCli({"links", "add", project, "http://a.example/\x1b[31m", "--title", title}).exitCode, 0);
+  CliResult shown = runCli({"show", project});
+  ASSERT_EQ(shown.exitCode, 0) << shown.err;
+  EXPECT_EQ(shown.out.find('\x1b'), std::string::npos) << shown.out;
+  EXPECT_EQ(shown.out.find('\x07'), std::string::npos);
+  EXPECT_NE(shown.out.find("Evil\u241B]0;owned"), std::string::npos) << shown.out;
+  // The project keeps the bytes as they came.
+  EXPECT_EQ(links()[0]["title"].get<std::string>(), title);
+}
+
 TEST_F(CliLinksTest, ImportAddDeleteAndExport) {
   writeFile(dir.file("in.txt"), "http://a.example/\nno address\n  HTTP://B.EXAMPLE/ \r\n");
   CliResult imported = runCli({"links", "import", project, dir.file("in.txt").string()});

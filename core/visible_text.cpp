@@ -1,0 +1,40 @@
+#include "core/visible_text.h"
+
+#include "core/utf8.h"
+
+namespace larkspur::core {
+
+namespace {
+
+constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+constexpr char32_t kControlPictures = 0x2400;     // SYMBOL FOR NULL; + code for the rest of C0
+constexpr char32_t kSymbolForDelete = 0x2421;
+
+}  // namespace
+
+std::string visibleText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const std::size_t len = decodeUtf8At(text, i, cp);
+    if (len == 0) {
+      out += kReplacement;
+      ++i;
+      continue;
+    }
+    if (cp < 0x20) {
+      appendUtf8(kControlPictures + cp, out);
+    } else if (cp == 0x7F) {
+      appendUtf8(kSymbolForDelete, out);
+    } else if (cp >= 0x80 && cp < 0xA0) {
+      out += kReplacement;
+    } else {
+      out.append(text.substr(i, len));
+    }
+    i += len;
+  }
+  return out;
+}
+
+}  // namespace larkspur::core
