@@ -1,9 +1,14 @@
 #include "cli/profile_options.h"
 
-#include <fstream>
-#include <sstream>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "core/atomic_file.h"
 #include "core/fixed_text.h"
+#include "core/upper_case.h"
+#include "core/web_address.h"
 
 namespace larkspur::cli {
 
@@ -17,32 +22,27 @@ std::set<std::string> profileOptionNames() {
   return names;
 }
 
-std::size_t characterCount(const std::string& text) {
-  std::size_t count = 0;
-  for (unsigned char c : text) {
-    if ((c & 0xC0) != 0x80) ++count;
-  }
-  return count;
-}
-
 ProfileUpdate applyProfileOptions(const Arguments& args, WebsiteProfile& profile) {
   ProfileUpdate update;
   std::vector<std::pair<const ProfileField*, std::string>> values;
   for (const auto& [name, value] : args.ordered()) {
     if (name == "password-file") {
-      std::ifstream in(value, std::ios::binary);
-      if (!in) {
-        update.error = "Cannot read the password file " + value;
+      // A password, its line break and no more: a file named by mistake
+      // (a log, a device) is refused rather than read whole.
+      const ProfileField* field = larkspur::core::profileFieldByOption("password");
+      std::vector<uint8_t> bytes;
+      const larkspur::core::Status read = larkspur::core::readWholeFile(value, bytes, field->capacity + 1);
+      if (!read.ok()) {
+        update.error = read.code == -2 ? "The password file " + value + " is longer than a password can be"
+                                       : "Cannot read the password file: " + read.message;
         return update;
       }
-      std::ostringstream text;
-      text << in.rdbuf();
-      std::string password = text.str();
+      std::string password(bytes.begin(), bytes.end());
       // A password file normally ends with a line break that is not part of it.
       while (!password.empty() && (password.back() == '\n' || password.back() == '\r')) {
         password.pop_back();
       }
-      values.emplace_back(larkspur::core::profileFieldByOption("password"), password);
+      values.emplace_back(field, password);
       continue;
     }
     if (const ProfileField* field = larkspur::core::profileFieldByOption(name)) {
@@ -52,10 +52,16 @@ ProfileUpdate applyProfileOptions(const Arguments& args, WebsiteProfile& profile
 
   for (const auto& [field, value] : values) {
     if (std::string(field->option) == "short-description" &&
-        characterCount(value) > larkspur::core::kShortDescriptionLimit) {
+        larkspur::core::characterCount(value) > larkspur::core::kShortDescriptionLimit) {
       update.error = "Please enter no more than " +
                      std::to_string(larkspur::core::kShortDescriptionLimit) + " characters.";
       return update;
+    }
+    if (std::string(field->option) == "url") {
+      if (const std::optional<std::string> problem = larkspur::core::websiteUrlProblem(value)) {
+        update.error = "--url: " + *problem + ", not '" + value + "'";
+        return update;
+      }
     }
   }
   for (const auto& [field, value] : values) {

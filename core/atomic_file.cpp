@@ -70,14 +70,23 @@ Status writeFileAtomically(const std::filesystem::path& path, std::span<const ui
 Status readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes,
                      std::size_t maxBytes) {
   bytes.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer for ever.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Status::failure("Unable to read from " + path.string() + ": " + reason(errno));
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    int err = errno ? errno : EINVAL;
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
     ::close(fd);
-    return Status::failure("Unable to read from " + path.string() + ": " +
-                           (S_ISDIR(st.st_mode) ? std::string("it is a folder") : reason(err)));
+    return Status::failure("Unable to read from " + path.string() + ": " + reason(err));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    const char* what = S_ISDIR(st.st_mode)                              ? "it is a folder"
+                       : S_ISFIFO(st.st_mode)                           ? "it is a pipe, not a file"
+                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)     ? "it is a device, not a file"
+                       : S_ISSOCK(st.st_mode)                           ? "it is a socket, not a file"
+                                                                        : "it is not a regular file";
+    return Status::failure("Unable to read from " + path.string() + ": " + what);
   }
   if (static_cast<uint64_t>(st.st_size) > maxBytes) {
     ::close(fd);

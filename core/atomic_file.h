@@ -19,7 +19,9 @@ namespace larkspur::core {
 Status writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
                            mode_t mode = 0666, bool exactMode = false);
 
-// Reads the whole file; refuses files larger than `maxBytes`.
+// Reads the whole file; refuses files larger than `maxBytes` (code -2) and
+// anything that is not a regular file (a folder, pipe or device: reading it
+// could wait or go on for ever), saying which it is.
 Status readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes,
                      std::size_t maxBytes);
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -118,9 +119,26 @@ TargetsText parseTargetsText(std::string_view text, std::string_view sourceName)
 }
 
 TargetsText readTargetsFile(const std::string& path) {
+  TargetsText result;
+  std::error_code ec;
+  // A folder, pipe or device is no list (and reading a pipe could wait for
+  // ever); a file larger than any list of targets is not read.
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(status)) {
+    result.error = path + ": cannot be read (" + (ec ? ec.message() : std::string("no such file")) + ")";
+    return result;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    result.error = path + ": not a file but " +
+                   (std::filesystem::is_directory(status) ? "a folder" : "a pipe, device or socket");
+    return result;
+  }
+  if (std::filesystem::file_size(path, ec) > kMaxTargetsFileBytes) {
+    result.error = path + ": too large for a target list";
+    return result;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    TargetsText result;
     result.error = path + ": cannot be read";
     return result;
   }

@@ -6,6 +6,7 @@
 // The built-in table is kept in this format (data/engines.tsv) and users may
 // keep target lists of their own in it.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,11 @@ struct TargetsText {
 // number, or a line with more than ten fields makes the whole parse fail.
 TargetsText parseTargetsText(std::string_view text, std::string_view sourceName);
 
-// Reads and parses a file ("FILE: cannot be read" when it cannot be opened).
+// Target lists larger than this are not read.
+inline constexpr std::uintmax_t kMaxTargetsFileBytes = 64u * 1024 * 1024;
+
+// Reads and parses a file ("FILE: cannot be read" when it cannot be opened;
+// a folder, pipe or device, or a file over kMaxTargetsFileBytes, is refused).
 TargetsText readTargetsFile(const std::string& path);
 
 // One line of the format for a record (no line end), the inverse of parsing.

@@ -1,0 +1,86 @@
+// Files and values named on the command line are checked before use: a
+// folder, pipe or device gets a message and a non-zero exit instead of a hang,
+// an endless read or a wrong message, and a website URL must be one.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/cli/run_cli.h"
+#include "tests/support/temp_dir.h"
+
+namespace larkspur::test {
+namespace {
+
+TEST(CliInputChecks, FoldersPipesAndDevicesAreRefusedWithTheReason) {
+  TempDir dir;
+  const std::string project = dir.file("site.lkr").string();
+  ASSERT_EQ(runCli({"new", project, "--url", "http://www.example-bakery.com/"}).exitCode, 0);
+  const std::string folder = dir.path().string();
+  const std::string fifo = dir.file("pipe").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string said;
+  } cases[] = {
+      {{"show", fifo}, "it is a pipe"},
+      {{"show", "/dev/zero"}, "it is a device"},
+      {{"show", folder}, "it is a folder"},
+      {{"set", project, "--password-file", folder}, "it is a folder"},
+      {{"set", project, "--password-file", "/dev/zero"}, "it is a device"},
+      {{"set", project, "--password-file", fifo}, "it is a pipe"},
+      {{"submit", project, "--targets-file", folder}, "a folder"},
+      {{"submit", project, "--targets-file", fifo}, "a pipe"},
+      {{"links", "import", project, fifo}, "Open import file error!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
+    RunningCli cli(c.args);
+    ASSERT_TRUE(cli.started());
+    const int code = cli.waitExit(5000);
+    EXPECT_NE(code, -1) << "still running: it waits on the pipe";
+    EXPECT_NE(code, 0);
+    EXPECT_NE(cli.err().find(c.said), std::string::npos) << cli.err();
+  }
+}
+
+TEST(CliInputChecks, APasswordFileIsReadUpToWhatAPasswordCanHold) {
+  TempDir dir;
+  const std::string project = dir.file("site.lkr").string();
+  ASSERT_EQ(runCli({"new", project, "--url", "http://a.example/"}).exitCode, 0);
+  writeFile(dir.file("ok"), "secret\n");
+  EXPECT_EQ(runCli({"set", project, "--password-file", dir.file("ok").string()}).exitCode, 0);
+  EXPECT_NE(runCli({"show", project, "--show-password"}).out.find("secret"), std::string::npos);
+  writeFile(dir.file("big"), std::string(1 << 20, 'x'));
+  const CliResult big = runCli({"set", project, "--password-file", dir.file("big").string()});
+  EXPECT_EQ(big.exitCode, 1);
+  EXPECT_NE(big.err.find("longer than a password can be"), std::string::npos) << big.err;
+}
+
+TEST(CliInputChecks, AWebsiteUrlMustBeAWebAddressWithAHost) {
+  TempDir dir;
+  struct Case {
+    const char* url;
+    bool accepted;
+  } cases[] = {
+      {"http://www.example.com/", true},   {"https://example.com", true},
+      {"http://exa mple.com/", false},     {"javascript:alert(1)", false},
+      {"", false},                         {"http://", false},
+      {"www.example.com", false},          {"ftp://example.com/", false},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string project = dir.file("p" + std::to_string(n++) + ".lkr").string();
+    const CliResult r = runCli({"new", project, "--url", c.url});
+    EXPECT_EQ(r.exitCode == 0, c.accepted) << c.url << ": " << r.err;
+    if (!c.accepted) {
+      EXPECT_NE(r.err.find("--url"), std::string::npos) << r.err;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace larkspur::test
