@@ -1,16 +1,26 @@
 #include "core/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <string>
+#include <string_view>
 
 namespace larkspur::core {
 
 namespace {
+
+constexpr std::size_t kSuffixLength = 6;
+// Links followed before a save gives up, as the system does for a path.
+constexpr int kMaxLinkHops = 40;
 
 std::string reason(int err) { return std::strerror(err); }
 
@@ -20,24 +30,132 @@ mode_t currentUmask() {
   return old;
 }
 
+bool isSuffixChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+std::string randomSuffix() {
+  static constexpr char kChars[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char random[kSuffixLength] = {};
+  std::size_t got = 0;
+  while (got < sizeof random) {
+    ssize_t n = ::getrandom(random + got, sizeof random - got, 0);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      // No random source: the clock and process id still make clashes rare,
+      // and O_EXCL turns a clash into another try.
+      auto seed = static_cast<unsigned long>(::getpid()) ^ static_cast<unsigned long>(::time(nullptr));
+      for (unsigned char& r : random) r = static_cast<unsigned char>(seed = seed * 1103515245 + 12345);
+      break;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  std::string suffix;
+  for (unsigned char r : random) suffix += kChars[r % (sizeof kChars - 1)];
+  return suffix;
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& path) {
+  std::filesystem::path dir = path.parent_path();
+  return dir.empty() ? std::filesystem::path(".") : dir;
+}
+
+// The file a save to `path` replaces: `path` itself, or the file its chain of
+// symbolic links ends at. Returns 0 or the system's error.
+int followLinks(std::filesystem::path& path) {
+  for (int hops = 0; hops < kMaxLinkHops; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;  // created anew
+    if (!S_ISLNK(st.st_mode)) return 0;
+    char buffer[PATH_MAX];
+    ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
+    if (n < 0) return errno;
+    if (static_cast<std::size_t>(n) == sizeof buffer) return ENAMETOOLONG;
+    std::filesystem::path target(std::string(buffer, static_cast<std::size_t>(n)));
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  return ELOOP;
+}
+
+// Creates the temporary file beside `target`, mode 0600, never through a link,
+// and locks it so that no other save takes it for a stale one.
+int createTemporary(const std::filesystem::path& target, std::string& name) {
+  const std::string prefix = (folderOf(target) / temporaryFilePrefix(target)).string();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = prefix + randomSuffix();
+    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::flock(fd, LOCK_EX | LOCK_NB);  // fresh file: nobody else can hold it
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+bool isStaleName(std::string_view name, std::string_view prefix) {
+  if (name.size() != prefix.size() + kSuffixLength || !name.starts_with(prefix)) return false;
+  for (char c : name.substr(prefix.size())) {
+    if (!isSuffixChar(c)) return false;
+  }
+  return true;
+}
+
+// Removes one candidate when it is a regular file of this user that no save
+// holds. The file is opened (never through a link) and checked through the
+// descriptor, so what is checked is what is locked.
+bool removeIfStale(int dirFd, const char* name) {
+  int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+               ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  struct stat now {};
+  // The name must still be that file when it is removed.
+  stale = stale && ::fstatat(dirFd, name, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+          now.st_dev == st.st_dev && now.st_ino == st.st_ino;
+  bool removed = stale && ::unlinkat(dirFd, name, 0) == 0;
+  ::close(fd);
+  return removed;
+}
+
 }  // namespace
 
-Status writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
-                           mode_t mode, bool exactMode) {
-  std::filesystem::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
-  std::string tmpl = (dir / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) {
-    return Status::failure("Unable to write to " + path.string() + ": " + reason(errno));
+std::string temporaryFilePrefix(const std::filesystem::path& target) {
+  return "." + target.filename().string() + ".larkspur-";
+}
+
+int removeStaleTemporaryFiles(const std::filesystem::path& target) {
+  const std::string prefix = temporaryFilePrefix(target);
+  DIR* dir = ::opendir(folderOf(target).c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (isStaleName(entry->d_name, prefix) && removeIfStale(::dirfd(dir), entry->d_name)) ++removed;
   }
-  auto fail = [&](int err) {
-    ::close(fd);
-    ::unlink(tmpl.c_str());
+  ::closedir(dir);
+  return removed;
+}
+
+Status writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
+                           mode_t mode, bool exactMode, const BeforeRename& beforeRename) {
+  auto failure = [&](int err) {
     return Status::failure("Unable to write to " + path.string() + ": " + reason(err));
   };
-  mode_t wanted = exactMode ? mode : (mode & ~currentUmask());
-  if (::fchmod(fd, wanted) != 0) return fail(errno);
+  std::filesystem::path target = path;
+  if (int err = followLinks(target)) return failure(err);
+  removeStaleTemporaryFiles(target);
+
+  std::string tmp;
+  int fd = createTemporary(target, tmp);
+  if (fd < 0) return failure(errno);
+  auto fail = [&](int err) {
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    return failure(err);
+  };
   std::size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -48,22 +166,21 @@ Status writeFileAtomically(const std::filesystem::path& path, std::span<const ui
     done += static_cast<std::size_t>(n);
   }
   if (::fsync(fd) != 0) return fail(errno);
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(tmpl.c_str());
-    return Status::failure("Unable to write to " + path.string() + ": " + reason(err));
-  }
-  if (::rename(tmpl.c_str(), path.c_str()) != 0) {
-    int err = errno;
-    ::unlink(tmpl.c_str());
-    return Status::failure("Unable to write to " + path.string() + ": " + reason(err));
-  }
+  if (beforeRename) beforeRename(tmp);
+  if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(errno);
+  // Only now, as the target, does the file get its bits: a temporary file
+  // left by an interrupted save stays the user's alone.
+  mode_t wanted = exactMode ? mode : (mode & ~currentUmask());
+  int chmodError = ::fchmod(fd, wanted) == 0 ? 0 : errno;
+  int closeError = ::close(fd) == 0 ? 0 : errno;
   // Make the rename itself durable.
-  int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);
   }
+  if (chmodError != 0) return failure(chmodError);
+  if (closeError != 0) return failure(closeError);
   return Status::success();
 }
 

@@ -29,7 +29,8 @@ inline constexpr unsigned kNewProjectFileMode = 0600;
 Status readProjectFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes);
 // Writes a project file from these tables, atomically: a new file gets
 // kNewProjectFileMode, a file saved over keeps its permission bits. A failed
-// write leaves the old file intact.
+// write leaves the old file intact and no temporary file behind. Through a
+// symbolic link the file it points to is written and the link stays.
 Status writeProjectFile(const std::filesystem::path& path, const WebsiteProfile& profile,
                         const EngineTable& engines, const LinkList& links);
 

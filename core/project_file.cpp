@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 #include <string_view>
+#include <unordered_map>
 
 #include "core/fixed_text.h"
 #include "core/property_table.h"
@@ -55,6 +58,11 @@ const LinkColumn kLinkColumns[] = {
 #undef LARKSPUR_LINK_TEXT
 #undef LARKSPUR_LINK_INT
 
+// A row holds at least one cell and a cell at least its header (type, flag,
+// name length, data length), so no row or column count in a project can be
+// larger than its bytes divided by this.
+constexpr std::size_t kMinCellBytes = 10;
+
 // The first table entry of this name, or nullptr.
 const PropTable* firstTable(const PropertyTable& table, const char* name) {
   for (const PropValue& entry : table.entries()) {
@@ -68,12 +76,114 @@ int32_t rowsOf(const PropertyTable& table, const char* name) {
   return grid ? grid->rows() : 0;
 }
 
-// A text cell into a fixed field. A cell of another type (binary, say) may
-// fill the field completely, so the last byte is always made a terminator.
-void readTextCell(const PropertyTable& table, const char* tableName, const char* column,
-                  int32_t row, char* field, std::size_t capacity) {
-  table.getCell(tableName, column, row, field, capacity);
-  field[capacity - 1] = '\0';
+// Whether this table and every table nested in it claim no more rows and no
+// more columns than `maxCount`. The parser only bounds rows x columns, which
+// lets a grid without cells claim any number of rows or columns.
+bool shapeFits(const PropTable& grid, int64_t maxCount) {
+  if (grid.rows() > maxCount || grid.columns() > maxCount) return false;
+  const int64_t cells = int64_t{grid.rows()} * grid.columns();
+  for (int64_t i = 0; i < cells; ++i) {
+    const PropValue* cell = grid.cell(static_cast<int32_t>(i / grid.columns()),
+                                      static_cast<int32_t>(i % grid.columns()));
+    if (cell->type == kPropTable && cell->table && !shapeFits(*cell->table, maxCount)) return false;
+  }
+  return true;
+}
+
+// Whether every count the project claims could be held by its `length` bytes:
+// the shape of every table, and the link and target tables' rows, each of
+// which must hold a cell. Checked before anything is built from the counts.
+bool countsFitTheBytes(const PropertyTable& table, std::size_t length) {
+  const auto maxCount = static_cast<int64_t>(length / kMinCellBytes);
+  for (const PropValue& entry : table.entries()) {
+    if (entry.type != kPropTable || !entry.table) continue;
+    const PropTable& grid = *entry.table;
+    if (!shapeFits(grid, maxCount)) return false;
+    bool rowTable = entry.name == kLinkTable || entry.name == kEngineTable;
+    if (rowTable && grid.rows() > 0 && grid.columns() == 0) return false;
+  }
+  int32_t count = 0;
+  if (table.getValue(kLinkCount, count) == 0 && count > maxCount) return false;
+  count = 0;
+  if (table.getValue(kEngineCount, count) == 0 && count > maxCount) return false;
+  return true;
+}
+
+// The top-level tables of one name in file order, walked row by row: in the
+// current row a column takes the first cell of its name in the first of these
+// tables that has the row and such a cell, as PropertyTable::getCell finds it.
+// A table leaves the walk once it has no more rows, so walking every row costs
+// the cells looked at rather than rows x tables.
+class RowWalk {
+ public:
+  RowWalk(const PropertyTable& table, const char* name) {
+    for (const PropValue& entry : table.entries()) {
+      if (entry.name != name || entry.type != kPropTable || !entry.table) continue;
+      if (entry.table->rows() > 0 && entry.table->columns() > 0) tables_.push_back(entry.table.get());
+    }
+    moveTo(0);
+  }
+
+  // Rows are visited in increasing order.
+  void moveTo(int32_t row) {
+    row_ = row;
+    if (row < nextEnd_) return;
+    std::erase_if(tables_, [row](const PropTable* t) { return t->rows() <= row; });
+    nextEnd_ = std::numeric_limits<int32_t>::max();
+    for (const PropTable* t : tables_) nextEnd_ = std::min(nextEnd_, t->rows());
+  }
+
+  const PropValue* find(std::string_view column) const {
+    for (const PropTable* t : tables_) {
+      for (int32_t c = 0; c < t->columns(); ++c) {
+        const PropValue* cell = t->cell(row_, c);
+        if (cell->set && cell->name == column) return cell;
+      }
+    }
+    return nullptr;
+  }
+
+  // Copies the cell into a fixed text field, which always keeps its
+  // terminator: a cell of another type (binary, say) may fill it completely.
+  void readText(std::string_view column, char* field, std::size_t capacity) const {
+    if (const PropValue* cell = find(column)) PropertyTable::copyCell(*cell, field, capacity);
+    field[capacity - 1] = '\0';
+  }
+
+ private:
+  std::vector<const PropTable*> tables_;
+  int32_t row_ = 0;
+  int32_t nextEnd_ = 0;
+};
+
+// The saved links: the rows of the link table, then zeroed links up to the
+// saved count (at most kMaxMissingLinkRows of them).
+std::vector<LinkList::Ptr> savedLinks(const PropertyTable& table) {
+  int32_t linkCount = 0;
+  table.getValue(kLinkCount, linkCount);
+  const int32_t linkRows = rowsOf(table, kLinkTable);
+  if (linkCount > linkRows && linkCount - linkRows > kMaxMissingLinkRows) {
+    linkCount = linkRows + kMaxMissingLinkRows;
+  }
+  std::vector<LinkList::Ptr> records;
+  records.reserve(static_cast<std::size_t>(std::max(linkCount, 0)));
+  RowWalk walk(table, kLinkTable);
+  for (int32_t i = 0; i < linkCount; ++i) {
+    auto record = std::make_shared<LinkRecord>();  // value-initialised: all zero
+    char* base = reinterpret_cast<char*>(record.get());
+    if (i < linkRows) {
+      walk.moveTo(i);
+      for (const LinkColumn& column : kLinkColumns) {
+        if (column.isText) {
+          walk.readText(column.name, base + column.offset, column.size);
+        } else if (const PropValue* cell = walk.find(column.name)) {
+          PropertyTable::copyCell(*cell, base + column.offset, column.size);
+        }
+      }
+    }
+    records.push_back(std::move(record));
+  }
+  return records;
 }
 
 }  // namespace
@@ -133,7 +243,16 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
                          std::span<const EngineRecord> engineSource) {
   rc4Storage(buffer);
   std::unique_ptr<PropertyTable> table = PropertyTable::parse(buffer.data(), buffer.size());
-  if (!table) return Status::failure(kDataErrorMessage);
+  if (!table || !countsFitTheBytes(*table, buffer.size())) return Status::failure(kDataErrorMessage);
+
+  // The links are the one thing a file can make large: they are built first,
+  // so that running out of memory leaves the tables untouched.
+  std::vector<LinkList::Ptr> savedRecords;
+  try {
+    savedRecords = savedLinks(*table);
+  } catch (const std::bad_alloc&) {
+    return Status::failure(kDataErrorMessage);
+  }
 
   engines.build(engineSource);
   ppc.fillFromBuiltIn();
@@ -141,67 +260,35 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
   // Saved states, matched to targets by exact name; every matching target is
   // updated and a later row overwrites an earlier one. Rows past the table
   // cannot match anything, so the loop stops at the table's end.
+  std::unordered_map<std::string_view, std::vector<EngineRecord*>> targetsByName;
+  for (std::size_t e = 0; e < engines.size(); ++e) {
+    EngineRecord* record = engines.at(e);
+    targetsByName[fieldView(record->name)].push_back(record);
+  }
   int32_t engineCount = 0;
   table->getValue(kEngineCount, engineCount);
   engineCount = std::min(engineCount, rowsOf(*table, kEngineTable));
+  RowWalk engineRows(*table, kEngineTable);
   for (int32_t i = 0; i < engineCount; ++i) {
+    engineRows.moveTo(i);
     char name[260] = {};
     char state[260] = {};
     char message[260] = {};
     int32_t rank = 0;
-    readTextCell(*table, kEngineTable, "szname", i, name, sizeof name);
-    readTextCell(*table, kEngineTable, "szstate", i, state, sizeof state);
-    readTextCell(*table, kEngineTable, "szerrormsg", i, message, sizeof message);
-    table->getCell(kEngineTable, "rank", i, rank);
-    std::string_view savedName(name);
-    for (std::size_t e = 0; e < engines.size(); ++e) {
-      EngineRecord* record = engines.at(e);
-      if (fieldView(record->name) != savedName) continue;
+    engineRows.readText("szname", name, sizeof name);
+    engineRows.readText("szstate", state, sizeof state);
+    engineRows.readText("szerrormsg", message, sizeof message);
+    if (const PropValue* cell = engineRows.find("rank")) PropertyTable::copyCell(*cell, &rank, sizeof rank);
+    auto targets = targetsByName.find(std::string_view(name));
+    if (targets == targetsByName.end()) continue;
+    for (EngineRecord* record : targets->second) {
       copyText(record->submit_state, state);
       copyText(record->message, message);
       record->rank = rank;
     }
   }
 
-  int32_t linkCount = 0;
-  table->getValue(kLinkCount, linkCount);
-  const int32_t linkRows = rowsOf(*table, kLinkTable);
-  if (linkCount > linkRows && linkCount - linkRows > kMaxMissingLinkRows) {
-    linkCount = linkRows + kMaxMissingLinkRows;
-  }
-  // Each row is walked once: a column takes the first cell of its name, as a
-  // cell lookup by name would; columns the first `linkme` table lacks are
-  // looked up by name in the later ones.
-  const PropTable* linkGrid = firstTable(*table, kLinkTable);
-  constexpr std::size_t kColumns = std::size(kLinkColumns);
-  for (int32_t i = 0; i < linkCount; ++i) {
-    auto record = std::make_shared<LinkRecord>();  // value-initialised: all zero
-    char* base = reinterpret_cast<char*>(record.get());
-    if (i < linkRows) {
-      bool found[kColumns] = {};
-      if (linkGrid && i < linkGrid->rows()) {
-        for (int32_t c = 0; c < linkGrid->columns(); ++c) {
-          const PropValue* cell = linkGrid->cell(i, c);
-          if (!cell->set) continue;
-          for (std::size_t k = 0; k < kColumns; ++k) {
-            if (found[k] || cell->name != kLinkColumns[k].name) continue;
-            found[k] = true;
-            PropertyTable::copyCell(*cell, base + kLinkColumns[k].offset, kLinkColumns[k].size);
-            break;
-          }
-        }
-      }
-      for (std::size_t k = 0; k < kColumns; ++k) {
-        if (!found[k]) {
-          table->getCell(kLinkTable, kLinkColumns[k].name, i, base + kLinkColumns[k].offset,
-                         kLinkColumns[k].size);
-        }
-        // Whatever the cell held, a text field keeps its terminator.
-        if (kLinkColumns[k].isText) base[kLinkColumns[k].offset + kLinkColumns[k].size - 1] = '\0';
-      }
-    }
-    links.append(std::move(record));
-  }
+  for (LinkList::Ptr& record : savedRecords) links.append(std::move(record));
 
   for (const ProfileField& field : profileFields()) {
     char* text = field.in(profile);

@@ -33,8 +33,11 @@ std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& pro
 // builds the Engine table from `engineSource` (stopping at the first empty
 // name) and merges the saved states by name, refills the PPC list, appends the
 // saved links and reads the profile texts, then recomputes the host name.
-// When the content does not parse, nothing changes and the result carries
-// "Data error!".
+// When the content does not parse, or a count in it (the rows or columns of a
+// table, the saved link or target count) is more than its bytes could hold
+// (one 10-byte cell header per row or column), nothing changes and the result
+// carries "Data error!"; so does a link or target table whose rows hold no
+// cells. Nothing is built from a count before it is checked.
 Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
                          EngineTable& engines, LinkList& links, PpcList& ppc,
                          std::span<const EngineRecord> engineSource);

@@ -239,7 +239,15 @@ TEST_F(ProjectFileTest, MergesByNameAndKeepsBuiltInValuesForMissingTargets) {
 }
 
 TEST_F(ProjectFileTest, LinkCountBeyondTheRowsAddsZeroedLinksWithinALimit) {
-  for (int32_t count : {5, 2147483647}) {
+  // A count must be one the file's bytes could hold (10 bytes a row), so the
+  // count past the limit comes with a large enough file.
+  const struct {
+    int32_t count;
+    std::size_t padding;
+    std::size_t links;
+  } cases[] = {{5, 0, 5}, {kMaxMissingLinkRows + 50, 200000, 1 + kMaxMissingLinkRows}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.count);
     PropertyTable t;
     auto rows = std::make_unique<PropTable>(1, 11);
     rows->setText(0, 0, "http://one.example/", "m_szlink");
@@ -248,13 +256,14 @@ TEST_F(ProjectFileTest, LinkCountBeyondTheRowsAddsZeroedLinksWithinALimit) {
     rows->setText(0, 1, "", "m_szlinktext");
     rows->setText(0, 2, "", "m_szdescript");
     t.addTable("linkme", std::move(rows));
-    t.addInteger("m_link_count_me", count);
+    t.addInteger("m_link_count_me", c.count);
+    std::string padding(c.padding, 'p');
+    t.addBinary("padding", padding.data(), padding.size());
     writeProject(file, t);
 
     Project p;
     ASSERT_TRUE(p.open(file).ok());
-    std::size_t expected = count == 5 ? 5u : 1u + kMaxMissingLinkRows;
-    ASSERT_EQ(p.links.size(), expected);
+    ASSERT_EQ(p.links.size(), c.links);
     EXPECT_STREQ(p.links.at(0)->url, "http://one.example/");
     EXPECT_EQ(p.links.at(0)->page_rank, 5);
     EXPECT_STREQ(p.links.at(1)->url, "");
@@ -445,6 +454,153 @@ TEST_F(ProjectFileTest, LinkCellsAreFoundByNameWhereverTheyStand) {
   EXPECT_EQ(p.links.at(0)->page_rank, 4);
   EXPECT_STREQ(p.links.at(0)->email, "me@later.example");
   EXPECT_STREQ(p.links.at(0)->ip, "");
+}
+
+}  // namespace
+}  // namespace larkspur::core
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+
+namespace larkspur::core {
+namespace {
+
+constexpr int32_t kMax32 = 2147483647;
+
+// A plain (deciphered) project buffer and ways to edit it in place.
+struct PlainProject {
+  std::vector<uint8_t> bytes;
+
+  // Offset of the data of the first top-level-or-nested record with this name.
+  std::size_t dataOf(const std::string& name) const {
+    std::string text(bytes.begin(), bytes.end());
+    for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+      if (at >= 10 && readI32(at - 8) == static_cast<int32_t>(name.size())) return at + name.size();
+    }
+    ADD_FAILURE() << name << " not found";
+    return 0;
+  }
+  int32_t readI32(std::size_t at) const {
+    uint32_t v = 0;
+    for (int b = 0; b < 4; ++b) v |= uint32_t{bytes[at + b]} << (8 * b);
+    return static_cast<int32_t>(v);
+  }
+  void setI32(std::size_t at, int32_t value) {
+    for (int b = 0; b < 4; ++b) bytes[at + b] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * b));
+  }
+  // Appends a top-level entry, keeping the header's count and length right.
+  void appendEntry(const std::string& entry) {
+    bytes.insert(bytes.end(), entry.begin(), entry.end());
+    setI32(4, readI32(4) + 1);
+    setI32(8, static_cast<int32_t>(bytes.size() - 12));
+  }
+};
+
+std::string tableEntry(const std::string& name, const std::string& tableBytes) {
+  ByteWriter w;
+  w.entry(5, name, tableBytes);
+  return w.str();
+}
+
+// Loads the enciphered buffer in a child process whose address space is
+// limited, so that a load that tries to allocate gigabytes fails there.
+// Returns 0 for "Data error!", 1 for a successful load, 2 for another
+// message, 3 when the load threw, and 4 + the signal when the child was killed.
+int loadInLimitedChild(const std::vector<uint8_t>& buffer) {
+  pid_t child = ::fork();
+  if (child == 0) {
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitiser's shadow memory needs a huge address space
+    rlimit limit{512u << 20, 512u << 20};
+    ::setrlimit(RLIMIT_AS, &limit);
+#endif
+    try {
+      Project p;
+      Status s = p.load("crafted.lkr", buffer);
+      ::_exit(s.ok() ? 1 : s.message == kDataErrorMessage ? 0 : 2);
+    } catch (...) {
+      ::_exit(3);  // never back into the test runner
+    }
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 4 + WTERMSIG(status);
+}
+
+TEST_F(ProjectFileTest, CountsBeyondWhatTheBytesHoldGiveDataErrorAtOnce) {
+  Project saved;
+  saved.newProject();
+  copyText(saved.profile.url, "http://crafted.example/");
+  for (int i = 0; i < 3; ++i) {
+    LinkRecord link{};
+    copyText(link.url, "http://link.example/" + std::to_string(i));
+    saved.links.append(link);
+  }
+  auto valid = buildProjectBuffer(saved.profile, saved.engines, saved.links);
+  ASSERT_TRUE(valid);
+  PlainProject plain{*valid};
+  rc4Storage(plain.bytes);
+
+  using Edit = std::function<void(PlainProject&)>;
+  auto tableShape = [](const char* name, int32_t rows, int32_t columns) {
+    return Edit([=](PlainProject& p) {
+      std::size_t at = p.dataOf(name);
+      p.setI32(at, rows);
+      p.setI32(at + 4, columns);
+    });
+  };
+  auto integer = [](const char* name, int32_t value) {
+    return Edit([=](PlainProject& p) { p.setI32(p.dataOf(name), value); });
+  };
+  // Link rows with a saved count that agrees.
+  auto links = [&](int32_t rows, int32_t columns) {
+    return Edit([=](PlainProject& p) {
+      tableShape("linkme", rows, columns)(p);
+      integer("m_link_count_me", rows)(p);
+    });
+  };
+  const struct {
+    const char* what;
+    Edit edit;
+    int expected;
+  } cases[] = {
+      {"the project as saved", [](PlainProject&) {}, 1},
+      {"link rows 1,000,000 without cells", links(1000000, 0), 0},
+      {"link rows 10,000,000 without cells", links(10000000, 0), 0},
+      {"link rows INT32_MAX", links(kMax32, 11), 0},
+      {"link rows without cells within the bytes", links(3, 0), 0},
+      {"link columns INT32_MAX without rows", tableShape("linkme", 0, kMax32), 0},
+      {"target rows INT32_MAX without cells", tableShape("m_searchengine", kMax32, 0), 0},
+      {"target columns INT32_MAX", tableShape("m_searchengine", 1, kMax32), 0},
+      {"text length INT32_MAX",
+       [](PlainProject& p) { p.setI32(p.dataOf("m_szurl") - 7 - 4, kMax32); }, 0},
+      {"link count 1,000,000 beyond the rows", integer("m_link_count_me", 1000000), 0},
+      {"link count INT32_MAX", integer("m_link_count_me", kMax32), 0},
+      {"target count INT32_MAX", integer("m_searchengine_count", kMax32), 0},
+      {"nested table of INT32_MAX rows",
+       [](PlainProject& p) {
+         p.appendEntry(tableEntry("nest", table(1, 1, tableEntry("inner", table(kMax32, 0, "")))));
+       },
+       0},
+      {"nested table of INT32_MAX columns, three deep",
+       [](PlainProject& p) {
+         std::string inner = table(1, 1, tableEntry("c", table(0, kMax32, "")));
+         p.appendEntry(tableEntry("linkme", table(1, 1, tableEntry("n", inner))));
+       },
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    PlainProject crafted = plain;
+    c.edit(crafted);
+    rc4Storage(crafted.bytes);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(loadInLimitedChild(crafted.bytes), c.expected);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  }
 }
 
 }  // namespace
