@@ -193,6 +193,21 @@ class TestLinkListView : public QObject {
              qPrintable(written));
   }
 
+  void cellsShowControlCharactersVisiblyAndTheExportKeepsTheBytes() {
+    const std::string url = "http://e.example/\x1b[2J";
+    view_->handleMessage(
+        {core::MessageId::kLinkFound, links_->append(makeLink(url.c_str(), 1, "Title\x1b]0;x\x07", "a@e.example\n")), 0, {}});
+    const int row = column(View::kColumnUrl).indexOf(QString::fromUtf8("http://e.example/\u241B[2J"));
+    QVERIFY2(row >= 0, qPrintable(column(View::kColumnUrl).join(QLatin1Char('|'))));
+    QCOMPARE(view_->topLevelItem(row)->text(View::kColumnEmail), QString::fromUtf8("a@e.example\u240A"));
+    const QString path = dir_.filePath(QStringLiteral("bytes.txt"));
+    dialogs_->queue(path);
+    view_->outputLinks();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains(QByteArray::fromStdString(url)));
+  }
+
   void addEditAndDeleteWithSortingApplied() {
     sortByUrl(Qt::DescendingOrder);
     QCOMPARE(column(View::kColumnUrl).first(), QStringLiteral("http://delta.example/"));
