@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/cli/run_cli.h"
+#include "tests/links/silent_port.h"
 #include "tests/support/temp_dir.h"
 
 namespace larkspur::test {
@@ -45,6 +46,18 @@ TEST(CliInputChecks, FoldersPipesAndDevicesAreRefusedWithTheReason) {
     EXPECT_NE(code, 0);
     EXPECT_NE(cli.err().find(c.said), std::string::npos) << cli.err();
   }
+}
+
+TEST(CliInputChecks, AReportThatCannotBeWrittenIsRefusedBeforeAnyLinkIsChecked) {
+  SilentPort silent;  // a link that would keep the check waiting
+  TempDir dir;
+  const std::string project = dir.file("site.lkr").string();
+  ASSERT_EQ(runCli({"new", project, "--url", "http://a.example/"}).exitCode, 0);
+  ASSERT_EQ(runCli({"links", "add", project, silent.baseUrl() + "/page"}).exitCode, 0);
+  RunningCli cli({"links", "check", project, "--output", dir.file("no/such/folder/r.html").string()});
+  EXPECT_EQ(cli.waitExit(3000), 1);
+  EXPECT_NE(cli.err().find("Create file error! ("), std::string::npos) << cli.err();
+  EXPECT_NE(cli.err().find("no such folder"), std::string::npos) << cli.err();
 }
 
 TEST(CliInputChecks, APasswordFileIsReadUpToWhatAPasswordCanHold) {
