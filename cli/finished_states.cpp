@@ -15,7 +15,7 @@ core::Status FinishedStates::finished(const core::EngineRecord& record) {
 }
 
 core::Status FinishedStates::save() {
-  return core::writeProjectFile(path_, project_.profile, states_, project_.links);
+  return core::writeProjectFile(path_, project_.profile, states_, project_.links, project_.announce);
 }
 
 }  // namespace larkspur::cli

@@ -45,6 +45,7 @@ void Project::newProject() {
   clearTables();
   resetAndBuild();
   ppc.fillFromBuiltIn();
+  announce.clear();
   path_.clear();
   profileChanged();
   modified_ = true;
@@ -68,7 +69,8 @@ Status Project::open(const std::filesystem::path& path) {
 
 Status Project::load(const std::filesystem::path& path, std::vector<uint8_t> bytes) {
   clearTables();
-  Status loaded = loadProjectBuffer(std::move(bytes), profile, engines, links, ppc, engineSource_);
+  announce.clear();
+  Status loaded = loadProjectBuffer(std::move(bytes), profile, engines, links, ppc, engineSource_, announce);
   if (!loaded.ok()) return loaded;
   profileChanged();
   path_ = path;
@@ -78,13 +80,19 @@ Status Project::load(const std::filesystem::path& path, std::vector<uint8_t> byt
 
 Status writeProjectFile(const std::filesystem::path& path, const WebsiteProfile& profile,
                         const EngineTable& engines, const LinkList& links) {
-  std::optional<std::vector<uint8_t>> bytes = buildProjectBuffer(profile, engines, links);
+  return writeProjectFile(path, profile, engines, links, AnnounceState{});
+}
+
+Status writeProjectFile(const std::filesystem::path& path, const WebsiteProfile& profile,
+                        const EngineTable& engines, const LinkList& links,
+                        const AnnounceState& announce) {
+  std::optional<std::vector<uint8_t>> bytes = buildProjectBuffer(profile, engines, links, announce);
   if (!bytes) return Status::failure("Unable to write to " + path.string() + ": the project could not be serialised");
   return writeFileAtomically(path, *bytes, savedFileMode(path), true);
 }
 
 Status Project::save(const std::filesystem::path& path) {
-  Status written = writeProjectFile(path, profile, engines, links);
+  Status written = writeProjectFile(path, profile, engines, links, announce);
   if (!written.ok()) return written;
   path_ = path;
   modified_ = false;

@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "core/announce_state.h"
 #include "core/engine_record.h"
 #include "core/engine_table.h"
 #include "core/link_list.h"
@@ -33,6 +34,10 @@ Status readProjectFile(const std::filesystem::path& path, std::vector<uint8_t>& 
 // symbolic link the file it points to is written and the link stays.
 Status writeProjectFile(const std::filesystem::path& path, const WebsiteProfile& profile,
                         const EngineTable& engines, const LinkList& links);
+// The same, with the announcement state.
+Status writeProjectFile(const std::filesystem::path& path, const WebsiteProfile& profile,
+                        const EngineTable& engines, const LinkList& links,
+                        const AnnounceState& announce);
 
 class Project {
  public:
@@ -44,6 +49,9 @@ class Project {
   EngineTable engines;
   LinkList links;
   PpcList ppc;
+  // The IndexNow key, the announcement log and what was announced; emptied by
+  // New, read by Open and written by Save.
+  AnnounceState announce;
   // Derived from the profile: rebuilt by New, Open and profileChanged().
   WordLists words;
 

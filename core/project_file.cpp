@@ -191,6 +191,13 @@ std::vector<LinkList::Ptr> savedLinks(const PropertyTable& table) {
 std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& profile,
                                                        const EngineTable& engines,
                                                        const LinkList& links) {
+  return buildProjectBuffer(profile, engines, links, AnnounceState{});
+}
+
+std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& profile,
+                                                       const EngineTable& engines,
+                                                       const LinkList& links,
+                                                       const AnnounceState& announce) {
   PropertyTable table;
 
   const auto engineRows = static_cast<int32_t>(engines.size());
@@ -232,6 +239,10 @@ std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& pro
   if (table.addTable(kLinkTable, std::move(linkTable)) != 0) return std::nullopt;
   table.addInteger(kLinkCount, linkRows);
 
+  // Newer entries go last, so every entry before them keeps its bytes and
+  // readers that do not know them find the rest where it always was.
+  if (addAnnounceState(table, announce) != 0) return std::nullopt;
+
   std::optional<std::vector<uint8_t>> bytes = table.serialise();
   if (!bytes) return std::nullopt;
   rc4Storage(*bytes);
@@ -241,6 +252,13 @@ std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& pro
 Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
                          EngineTable& engines, LinkList& links, PpcList& ppc,
                          std::span<const EngineRecord> engineSource) {
+  AnnounceState ignored;
+  return loadProjectBuffer(std::move(buffer), profile, engines, links, ppc, engineSource, ignored);
+}
+
+Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
+                         EngineTable& engines, LinkList& links, PpcList& ppc,
+                         std::span<const EngineRecord> engineSource, AnnounceState& announce) {
   rc4Storage(buffer);
   std::unique_ptr<PropertyTable> table = PropertyTable::parse(buffer.data(), buffer.size());
   if (!table || !countsFitTheBytes(*table, buffer.size())) return Status::failure(kDataErrorMessage);
@@ -248,8 +266,10 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
   // The links are the one thing a file can make large: they are built first,
   // so that running out of memory leaves the tables untouched.
   std::vector<LinkList::Ptr> savedRecords;
+  AnnounceState savedAnnounce;
   try {
     savedRecords = savedLinks(*table);
+    savedAnnounce = readAnnounceState(*table);
   } catch (const std::bad_alloc&) {
     return Status::failure(kDataErrorMessage);
   }
@@ -296,6 +316,7 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
     text[field.capacity - 1] = '\0';
   }
   profile.recomputeHost();
+  announce = std::move(savedAnnounce);
   return Status::success();
 }
 

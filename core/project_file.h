@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "core/announce_state.h"
 #include "core/engine_record.h"
 #include "core/engine_table.h"
 #include "core/link_list.h"
@@ -28,6 +29,12 @@ inline constexpr int32_t kMaxMissingLinkRows = 10000;
 std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& profile,
                                                        const EngineTable& engines,
                                                        const LinkList& links);
+// The same, with the announcement state's entries after every other entry; an
+// empty state gives the same bytes as the form above.
+std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& profile,
+                                                       const EngineTable& engines,
+                                                       const LinkList& links,
+                                                       const AnnounceState& announce);
 
 // Deciphers and loads a project buffer into tables the caller has cleared:
 // builds the Engine table from `engineSource` (stopping at the first empty
@@ -41,5 +48,10 @@ std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& pro
 Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
                          EngineTable& engines, LinkList& links, PpcList& ppc,
                          std::span<const EngineRecord> engineSource);
+// The same, also reading the announcement state into `announce` (emptied
+// first; left unchanged when the content does not parse).
+Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
+                         EngineTable& engines, LinkList& links, PpcList& ppc,
+                         std::span<const EngineRecord> engineSource, AnnounceState& announce);
 
 }  // namespace larkspur::core
