@@ -1,0 +1,146 @@
+#include "announce/http_fetch.h"
+
+#include <curl/curl.h>
+
+#include <cctype>
+#include <memory>
+#include <mutex>
+
+#include "core/service_hosts.h"
+
+namespace larkspur::announce {
+
+namespace {
+
+struct Transfer {
+  HttpAnswer* answer;
+  std::size_t maxBytes;
+  const core::Event* stop;
+};
+
+std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  const std::size_t bytes = size * count;
+  if (t->answer->body.size() + bytes > t->maxBytes) {
+    t->answer->tooLarge = true;
+    return 0;  // ends the transfer
+  }
+  t->answer->body.append(data, bytes);
+  return bytes;
+}
+
+std::string trimmed(std::string text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
+  std::size_t start = 0;
+  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+  return text.substr(start);
+}
+
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  const std::size_t bytes = size * count;
+  std::string line(data, bytes);
+  // A redirect's headers come first: each new status line starts afresh.
+  if (line.rfind("HTTP/", 0) == 0) t->answer->retryAfter.clear();
+  std::size_t colon = line.find(':');
+  if (colon != std::string::npos) {
+    std::string name = line.substr(0, colon);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name == "retry-after") t->answer->retryAfter = trimmed(line.substr(colon + 1));
+  }
+  return bytes;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* t = static_cast<Transfer*>(user);
+  return (t->stop && t->stop->isSet()) ? 1 : 0;
+}
+
+struct CurlDeleter {
+  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+struct ListDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+void initialiseOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+}  // namespace
+
+HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop) {
+  initialiseOnce();
+  HttpAnswer answer;
+  if (stop && stop->isSet()) {
+    answer.stopped = true;
+    answer.error = "stopped";
+    return answer;
+  }
+  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  if (!curl) {
+    answer.error = "the HTTP library could not start";
+    return answer;
+  }
+  const std::string url = core::effectiveServiceUrl(request.url);
+  Transfer transfer{&answer, request.maxBytes, stop};
+  std::unique_ptr<curl_slist, ListDeleter> headers;
+  CURL* c = curl.get();
+  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeout.count() * 1000));
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectTimeout.count() * 1000));
+  curl_easy_setopt(c, CURLOPT_USERAGENT, "Larkspur");
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, onBody);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
+  curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, onProgress);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
+  if (request.method == "POST") {
+    curl_easy_setopt(c, CURLOPT_POST, 1L);
+    curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.c_str());
+    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+    if (!request.contentType.empty()) {
+      headers.reset(curl_slist_append(nullptr, ("Content-Type: " + request.contentType).c_str()));
+      curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+    }
+  }
+  CURLcode rc = curl_easy_perform(c);
+  long status = 0;
+  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+  char* type = nullptr;
+  if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) answer.contentType = type;
+  if (rc == CURLE_ABORTED_BY_CALLBACK) {
+    answer.stopped = true;
+    answer.error = "stopped";
+    answer.status = 0;
+    return answer;
+  }
+  if (answer.tooLarge) {
+    answer.status = static_cast<int>(status);
+    answer.error = "the answer is larger than " + std::to_string(request.maxBytes) + " bytes";
+    return answer;
+  }
+  if (rc != CURLE_OK) {
+    answer.error = curl_easy_strerror(rc);
+    return answer;
+  }
+  answer.status = static_cast<int>(status);
+  return answer;
+}
+
+std::string describeAnswer(const HttpAnswer& answer) {
+  if (answer.stopped) return "stopped";
+  if (answer.tooLarge) return answer.error;
+  if (!answer.answered()) return "unreachable (" + answer.error + ")";
+  return "HTTP " + std::to_string(answer.status);
+}
+
+}  // namespace larkspur::announce
