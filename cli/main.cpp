@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_output.h"
+#include "cli/command_announce.h"
 #include "cli/command_links.h"
 #include "cli/command_pagerank.h"
 #include "cli/command_report.h"
@@ -44,6 +45,7 @@ const Command kCommands[] = {
      "      and save the new states. Ctrl-C cancels and saves."},
     {"links", larkspur::cli::runLinksCommand, larkspur::cli::kLinksUsage},
     {"report", larkspur::cli::runReportCommand, larkspur::cli::kReportUsage},
+    {"announce", larkspur::cli::runAnnounceCommand, larkspur::cli::kAnnounceUsage},
     {"pagerank", larkspur::cli::runPagerankCommand,
      "pagerank URL [--service-base URL]\n"
      "      Print the toolbar checksum, the request URL and the PageRank of URL."},
@@ -65,7 +67,8 @@ void printHelp() {
       "  --long-description D\n"
       "  Values longer than their field are cut with a warning. --password-file\n"
       "  reads the password from a file so it does not show in the process list.\n\n"
-      "Exit status: 0 on success, 1 when the job failed, 2 on a usage error.\n");
+      "Exit status: 0 on success, 1 when the job failed, 2 on a usage error,\n"
+      "3 when announce finds the website not ready, 130 when Ctrl-C ended the job.\n");
 }
 
 }  // namespace

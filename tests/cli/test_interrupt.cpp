@@ -28,6 +28,7 @@ TEST(CliInterrupt, CtrlCEndsAWaitOnASilentServerWithinASecond) {
       {"links", "check", project, "--output", dir.file("report.html").string()},
       {"links", "update", project, "--rank", "--service-base", silent.baseUrl()},
       {"links", "update", project, "--email", "--service-base", silent.baseUrl()},
+      {"announce", project, "--check", "--service-base", silent.baseUrl()},
   };
   for (const std::vector<std::string>& command : commands) {
     SCOPED_TRACE(command[0] + " " + command[1]);

@@ -1,0 +1,70 @@
+// larkspur-cli announce against a local website and IndexNow endpoint: the
+// exit codes scripts rely on, the key kept in the project, the announcement.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/announce/fake_site.h"
+#include "tests/cli/run_cli.h"
+#include "tests/support/temp_dir.h"
+
+namespace larkspur::test {
+namespace {
+
+TEST(CliAnnounce, ExitCodesFollowTheKeyTheChecksAndTheEndpoint) {
+  FakeSite site;
+  site.files["/"] = "home";
+  site.files["/robots.txt"] = "User-agent: *\nDisallow:\nSitemap: https://www.example.com/s.xml\n";
+  site.files["/s.xml"] = urlset({{"https://www.example.com/", "2024-05-01"}, {"https://www.example.com/a", ""},
+                                 {"https://other.example.org/", ""}});
+  ASSERT_TRUE(site.start());
+  TempDir dir;
+  const std::string project = dir.file("site.lkr").string();
+  ASSERT_EQ(runCli({"new", project, "--url", "https://www.example.com/"}).exitCode, 0);
+  const std::vector<std::string> base = {"--service-base", site.base()};
+
+  // Unpublished key: not ready, and the key made is kept in the project.
+  CliResult first = runCli({"announce", project, "--check", "--service-base", site.base()});
+  EXPECT_EQ(first.exitCode, 3) << first.err;
+  std::smatch key;
+  ASSERT_TRUE(std::regex_search(first.out, key, std::regex("Made the key ([0-9a-f]{32})"))) << first.out;
+  const std::string made = key[1];
+  EXPECT_NE(first.out.find("error: the key file https://www.example.com/" + made + ".txt is not there"), std::string::npos)
+      << first.out;
+  site.setFile("/" + made + ".txt", made + "\n");
+
+  struct Step {
+    std::vector<std::string> words;
+    std::vector<EndpointAnswer> answers;
+    int exitCode;
+    std::string said;  // on stdout or stderr
+    std::size_t requests;
+  } steps[] = {
+      {{"--check"}, {}, 0, "ready: engines can be told about 2 URLs", 0},
+      {{}, {}, 0, "2 URLs announced to IndexNow", 1},
+      {{"--changed-only"}, {}, 0, "nothing changed since the last announcement", 1},
+      {{"--endpoint", "bing"}, {{403, ""}}, 1, "Bing did not take URLs 1 to 2: Forbidden", 2},
+      {{"--endpoint", "http://engine.example/"}, {}, 2, "https only", 2},
+      {{"--sitemap", "https://www.example.com/s.xml", "--urls", "list.txt"}, {}, 2, "not both", 2},
+      {{"--endpoint"}, {}, 2, "usage: larkspur-cli announce", 2},
+  };
+  for (const Step& s : steps) {
+    std::vector<std::string> command = {"announce", project};
+    command.insert(command.end(), s.words.begin(), s.words.end());
+    command.insert(command.end(), base.begin(), base.end());
+    site.queue(s.answers);
+    CliResult r = runCli(command);
+    SCOPED_TRACE(command.size() > 2 ? command[2] : "announce");
+    EXPECT_EQ(r.exitCode, s.exitCode) << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find(s.said), std::string::npos) << r.out << r.err;
+    EXPECT_EQ(site.received().size(), s.requests);
+  }
+  // The same key is used on every run.
+  for (const ReceivedRequest& r : site.received()) EXPECT_EQ(r.key, made);
+}
+
+}  // namespace
+}  // namespace larkspur::test
