@@ -14,8 +14,8 @@
 #include <string>
 
 #include "core/project.h"
-#include "ui/file_dialogs.h"
-#include "ui/message_boxes.h"
+#include "ui/dialogs/message_boxes.h"
+#include "ui/project/file_dialogs.h"
 
 namespace larkspur::test {
 

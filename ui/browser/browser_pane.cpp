@@ -1,0 +1,257 @@
+#include "ui/browser/browser_pane.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QWebEngineProfile>
+#include <algorithm>
+
+#include "ui/app/command_ids.h"
+#include "ui/app/main_window.h"
+#include "ui/browser/session_page.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+constexpr int kTabsControlId = 100;
+constexpr int kTabWidth = 220;
+constexpr int kTabMinimumWidth = 100;
+constexpr int kTabMaximumWidth = 280;
+constexpr int kTabHeight = 20;
+
+// Tabs of the pane's metrics: 220 pixels wide, 100 at the least when room is
+// short, never above 280; captions elided.
+class BrowserTabBar : public QTabBar {
+ public:
+  using QTabBar::QTabBar;
+
+ protected:
+  QSize tabSizeHint(int index) const override {
+    const QSize base = QTabBar::tabSizeHint(index);
+    return {std::clamp(kTabWidth, kTabMinimumWidth, kTabMaximumWidth), std::max(base.height(), kTabHeight)};
+  }
+  QSize minimumTabSizeHint(int index) const override {
+    const QSize base = QTabBar::minimumTabSizeHint(index);
+    return {kTabMinimumWidth, std::max(base.height(), kTabHeight)};
+  }
+};
+
+class BrowserTabs : public QTabWidget {
+ public:
+  explicit BrowserTabs(QWidget* parent) : QTabWidget(parent) { setTabBar(new BrowserTabBar(this)); }
+};
+
+}  // namespace
+
+CBrowseView::CBrowseView(core::Project& project, core::Coordination& coordination, QWidget* parent)
+    : QWidget(parent), project_(project), coordination_(coordination) {
+  tabs_ = new BrowserTabs(this);
+  tabs_->setObjectName(QStringLiteral("browserTabs"));
+  tabs_->setProperty("controlId", kTabsControlId);
+  tabs_->setDocumentMode(true);
+  tabs_->setElideMode(Qt::ElideRight);
+  tabs_->setUsesScrollButtons(true);
+  tabs_->setIconSize(QSize(16, 16));
+  tabs_->tabBar()->setContextMenuPolicy(Qt::CustomContextMenu);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(tabs_);
+
+  connect(tabs_, &QTabWidget::currentChanged, this, &CBrowseView::commandStateChanged);
+  connect(tabs_->tabBar(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    // A right-click beside the tabs goes its normal way.
+    if (QMenu* menu = tabMenu(pos)) {
+      menu->exec(QCursor::pos());
+      menu->deleteLater();
+    }
+  });
+}
+
+CBrowseView::~CBrowseView() {
+  // Nobody hears of the tabs going any more (the main window may be going too).
+  blockSignals(true);
+  tabs_->blockSignals(true);
+  // Every page goes before the profile they share.
+  while (tabs_->count() > 0) {
+    QWidget* view = tabs_->widget(0);
+    tabs_->removeTab(0);
+    delete view;
+  }
+  for (const QPointer<CIEView>& view : closing_) delete view.data();
+  delete profile_;
+}
+
+QWebEngineProfile* CBrowseView::profile() {
+  if (!profile_) profile_ = new QWebEngineProfile(static_cast<QObject*>(nullptr));
+  return profile_;
+}
+
+CIEView* CBrowseView::page(int index) const { return qobject_cast<CIEView*>(tabs_->widget(index)); }
+
+CIEView* CBrowseView::selectedPage() const { return qobject_cast<CIEView*>(tabs_->currentWidget()); }
+
+int CBrowseView::pageCount() const { return tabs_->count(); }
+
+QString CBrowseView::pageAddress(int index) const {
+  const CIEView* view = page(index);
+  return view ? view->address() : QString();
+}
+
+void CBrowseView::selectPage(int index) {
+  if (index >= 0 && index < tabs_->count()) tabs_->setCurrentIndex(index);
+}
+
+bool CBrowseView::reportsProgress(const CIEView* view) const {
+  return tabs_->count() == 0 || view == selectedPage();
+}
+
+void CBrowseView::wire(CIEView* view) {
+  connect(view, &CIEView::addressChanged, this, [this, view](const QString& address) {
+    const int index = tabs_->indexOf(view);
+    if (index >= 0) tabs_->setTabText(index, address);
+    emit commandStateChanged();
+  });
+  connect(view, &CIEView::titleShown, this, [this, view](const QString& title) {
+    const int index = tabs_->indexOf(view);
+    if (index >= 0) tabs_->setTabToolTip(index, title);
+  });
+  connect(view, &CIEView::statusText, this, [this](const QString& text) { emit statusMessage(text); });
+  connect(view, &CIEView::navigationStarted, this, [this, view] {
+    if (reportsProgress(view)) emit pageLoadStarted();
+  });
+  connect(view, &CIEView::loadProgressed, this, [this, view](long progress, long maximum) {
+    if (reportsProgress(view)) emit pageLoadProgress(progress, maximum);
+    if (progress < 0) emit commandStateChanged();
+  });
+  // A new window the page asks for opens as a new page of the pane.
+  view->sessionPage()->setNewWindowHandler([this]() -> QWebEnginePage* {
+    CIEView* opened = openPage(QString());
+    return opened ? opened->sessionPage() : nullptr;
+  });
+}
+
+CIEView* CBrowseView::openPage(const QString& url) {
+  ManualSessionContext context;
+  context.profile = &project_.profile;
+  context.words = &project_.words;
+  context.stop = &coordination_.stop;
+  auto* view = new CIEView(profile(), context);
+  view->setProperty("controlId", kIdFirstPane + tabs_->count());
+  wire(view);
+  const int index = tabs_->addTab(view, style()->standardIcon(QStyle::SP_FileLinkIcon), url);
+  tabs_->setCurrentIndex(index);
+  if (!url.isEmpty()) view->navigateTo(url);
+  emit commandStateChanged();
+  return view;
+}
+
+void CBrowseView::openTarget(core::EngineRecord& record, bool newPage) {
+  CIEView* view = newPage ? nullptr : selectedPage();
+  if (!view) view = openPage(QString());
+  view->openTarget(record);
+  // The record must not outlive its table in the page.
+  if (QObject* owner = recordOwner_ ? recordOwner_() : nullptr) {
+    connect(owner, &QObject::destroyed, view, [view] { view->detachRecord(); });
+  }
+}
+
+void CBrowseView::openUrl(const QString& url, bool newPage) {
+  CIEView* view = newPage ? nullptr : selectedPage();
+  if (!view) {
+    openPage(url);
+    return;
+  }
+  // The page no longer shows a target: no form of it is filled any more.
+  view->detachRecord();
+  view->navigateTo(url);
+}
+
+void CBrowseView::removePage(int index) {
+  CIEView* view = page(index);
+  if (!view) return;
+  tabs_->removeTab(index);
+  view->detachRecord();
+  view->hide();
+  // The close may come from inside the page's own notifications.
+  closing_.erase(std::remove_if(closing_.begin(), closing_.end(), [](const QPointer<CIEView>& p) { return !p; }),
+                 closing_.end());
+  closing_.emplace_back(view);
+  view->deleteLater();
+  emit commandStateChanged();
+}
+
+void CBrowseView::closePage(int index) {
+  if (index >= 0 && index < tabs_->count()) removePage(index);
+}
+
+QMenu* CBrowseView::tabMenu(const QPoint& pos) {
+  if (tabs_->tabBar()->tabAt(pos) < 0) return nullptr;
+  lastRightClick_ = pos;
+  auto* menu = new QMenu(this);
+  QAction* close = menu->addAction(QStringLiteral("Close"));
+  close->setData(kIdCloseTab);
+  connect(close, &QAction::triggered, this, &CBrowseView::closeTabAtLastClick);
+  return menu;
+}
+
+void CBrowseView::closeTabAtLastClick() { closePage(tabs_->tabBar()->tabAt(lastRightClick_)); }
+
+void CBrowseView::back() {
+  if (CIEView* view = selectedPage()) view->back();
+}
+
+void CBrowseView::forward() {
+  if (CIEView* view = selectedPage()) view->forward();
+}
+
+void CBrowseView::stop() {
+  if (CIEView* view = selectedPage()) view->stop();
+}
+
+void CBrowseView::refresh() {
+  if (CIEView* view = selectedPage()) view->reload();
+}
+
+void CBrowseView::closeSelectedPage() {
+  if (tabs_->count() > 0) closePage(tabs_->currentIndex());
+}
+
+bool CBrowseView::canGoBack() const {
+  const CIEView* view = selectedPage();
+  return view && view->canGoBack();
+}
+
+bool CBrowseView::canGoForward() const {
+  const CIEView* view = selectedPage();
+  return view && view->canGoForward();
+}
+
+void CBrowseView::attachTo(CMainFrame& frame) {
+  frame.setRightPane(this, this);
+  // The commands outlive a pane that is replaced: they look for it first.
+  const QPointer<CBrowseView> pane(this);
+  auto hasPage = [pane] { return pane && pane->selectedPage() != nullptr; };
+  frame.installCommand(
+      kIdBrowserBack, [pane] { if (pane) pane->back(); }, [pane] { return pane && pane->canGoBack(); });
+  frame.installCommand(
+      kIdBrowserForward, [pane] { if (pane) pane->forward(); }, [pane] { return pane && pane->canGoForward(); });
+  frame.installCommand(kIdBrowserStop, [pane] { if (pane) pane->stop(); }, hasPage);
+  frame.installCommand(kIdBrowserRefresh, [pane] { if (pane) pane->refresh(); }, hasPage);
+  frame.installCommand(
+      kIdCloseBrowserPage, [pane] { if (pane) pane->closeSelectedPage(); },
+      [pane] { return pane && pane->pageCount() > 0; });
+  connect(this, &CBrowseView::pageLoadStarted, &frame, &CMainFrame::pageLoadStarted);
+  connect(this, &CBrowseView::pageLoadProgress, &frame,
+          [&frame](long progress, long maximum) { frame.pageLoadProgress(progress, maximum); });
+  connect(this, &CBrowseView::statusMessage, &frame, [&frame](const QString& text) {
+    frame.statusBar()->showMessage(text.isEmpty() ? QStringLiteral("Ready") : text);
+  });
+  connect(this, &CBrowseView::commandStateChanged, &frame, &CMainFrame::updateCommandUi);
+}
+
+}  // namespace larkspur::ui
