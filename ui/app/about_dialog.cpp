@@ -10,7 +10,7 @@
 
 namespace larkspur::ui {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("about"));
   setWindowTitle(QStringLiteral("About Larkspur"));
   setWindowIcon(appIcon());
@@ -35,6 +35,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QString CAboutDlg::versionText() { return QStringLiteral("Larkspur Version %1").arg(QStringLiteral(LARKSPUR_VERSION)); }
+QString AboutDialog::versionText() { return QStringLiteral("Larkspur Version %1").arg(QStringLiteral(LARKSPUR_VERSION)); }
 
 }  // namespace larkspur::ui

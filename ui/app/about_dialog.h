@@ -7,11 +7,11 @@ class QLabel;
 
 namespace larkspur::ui {
 
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CAboutDlg(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 
   // "Larkspur Version <version>"
   static QString versionText();

@@ -13,22 +13,22 @@ namespace {
 const char kRecentFilesName[] = "recentfiles.ini";
 }
 
-CLarkspurApp::CLarkspurApp(core::Coordination& coordination)
+LarkspurApplication::LarkspurApplication(core::Coordination& coordination)
     : coordination_(coordination),
       store_(core::SettingsStore::defaultFolder()),
       project_(std::make_unique<core::Project>()) {}
 
-CLarkspurApp::~CLarkspurApp() {
+LarkspurApplication::~LarkspurApplication() {
   // The window goes before the document it shows.
   frame_.reset();
   doc_.reset();
 }
 
-QString CLarkspurApp::recentFilesPath() const {
+QString LarkspurApplication::recentFilesPath() const {
   return QString::fromStdString((store_.folder() / kRecentFilesName).string());
 }
 
-bool CLarkspurApp::startUp(const CommandLine& commandLine, bool show) {
+bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
   const core::Status loaded = store_.load(settings_);
   if (!loaded.ok()) {
     const QString reason = QString::fromStdString(loaded.message);
@@ -41,8 +41,8 @@ bool CLarkspurApp::startUp(const CommandLine& commandLine, bool show) {
   settingsLoaded_ = true;
   recent_.load(recentFilesPath());
 
-  doc_ = std::make_unique<CLarkspurDoc>(*project_, settings_, recent_);
-  frame_ = std::make_unique<CMainFrame>(*doc_, coordination_);
+  doc_ = std::make_unique<ProjectDocument>(*project_, settings_, recent_);
+  frame_ = std::make_unique<MainWindow>(*doc_, coordination_);
   doc_->setFrame(frame_.get());
 
   bool opened = false;
@@ -63,7 +63,7 @@ bool CLarkspurApp::startUp(const CommandLine& commandLine, bool show) {
   return true;
 }
 
-bool CLarkspurApp::shutDown() {
+bool LarkspurApplication::shutDown() {
   if (!settingsLoaded_) return true;
   bool ok = true;
   const core::Status saved = store_.save(settings_);

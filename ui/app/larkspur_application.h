@@ -14,15 +14,15 @@
 
 namespace larkspur::ui {
 
-class CLarkspurDoc;
-class CMainFrame;
+class ProjectDocument;
+class MainWindow;
 
-class CLarkspurApp : public QObject {
+class LarkspurApplication : public QObject {
   Q_OBJECT
 
  public:
-  explicit CLarkspurApp(core::Coordination& coordination = core::processCoordination());
-  ~CLarkspurApp() override;
+  explicit LarkspurApplication(core::Coordination& coordination = core::processCoordination());
+  ~LarkspurApplication() override;
 
   // Loads the settings, makes the main window and opens the first project:
   // a project named on the command line; else, or when it cannot be opened,
@@ -35,8 +35,8 @@ class CLarkspurApp : public QObject {
   // (the user has been told).
   bool shutDown();
 
-  CMainFrame* frame() const { return frame_.get(); }
-  CLarkspurDoc* doc() const { return doc_.get(); }
+  MainWindow* frame() const { return frame_.get(); }
+  ProjectDocument* doc() const { return doc_.get(); }
   core::Project& project() { return *project_; }
   core::Settings& settings() { return settings_; }
   const core::SettingsStore& settingsStore() const { return store_; }
@@ -48,8 +48,8 @@ class CLarkspurApp : public QObject {
   core::Settings settings_;
   std::unique_ptr<core::Project> project_;
   RecentFiles recent_;
-  std::unique_ptr<CLarkspurDoc> doc_;
-  std::unique_ptr<CMainFrame> frame_;
+  std::unique_ptr<ProjectDocument> doc_;
+  std::unique_ptr<MainWindow> frame_;
   bool settingsLoaded_ = false;
 };
 

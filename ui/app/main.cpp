@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     return 2;
   }
 
-  larkspur::ui::CLarkspurApp app;
+  larkspur::ui::LarkspurApplication app;
   const bool screenshot = !commandLine.screenshot.isEmpty();
   if (!app.startUp(commandLine, !screenshot)) {
     app.shutDown();
@@ -71,7 +71,7 @@ int main(int argc, char* argv[]) {
   larkspur::ui::installSubmissionWindows(*app.frame(), *app.doc(), larkspur::core::processCoordination());
   int status = 0;
   if (screenshot) {
-    larkspur::ui::CMainFrame* frame = app.frame();
+    larkspur::ui::MainWindow* frame = app.frame();
     frame->resize(kScreenshotWidth, kScreenshotHeight);
     frame->show();
     QTimer::singleShot(kScreenshotDelayMs, frame, [frame, &commandLine, &status] {

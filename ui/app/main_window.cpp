@@ -79,7 +79,7 @@ const ToolbarSlot kToolbarSlots[] = {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CLarkspurDoc& doc, core::Coordination& coordination, QWidget* parent)
+MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, QWidget* parent)
     : QMainWindow(parent), doc_(doc), coordination_(coordination), pageRankUpdate_(coordination.stop) {
   setWindowIcon(appIcon());
   createActions();
@@ -95,20 +95,20 @@ CMainFrame::CMainFrame(CLarkspurDoc& doc, core::Coordination& coordination, QWid
   rebuildRecentFiles();
   setTitle(doc_.title());
 
-  connect(&doc_, &CLarkspurDoc::titleChanged, this, &CMainFrame::setTitle);
-  connect(&doc_, &CLarkspurDoc::recentFilesChanged, this, &CMainFrame::rebuildRecentFiles);
+  connect(&doc_, &ProjectDocument::titleChanged, this, &MainWindow::setTitle);
+  connect(&doc_, &ProjectDocument::recentFilesChanged, this, &MainWindow::rebuildRecentFiles);
 
   // Commands' enabled states follow the program's state, as a menu or
   // toolbar shows them.
   commandUiTimer_ = new QTimer(this);
   commandUiTimer_->setInterval(kCommandUiInterval);
-  connect(commandUiTimer_, &QTimer::timeout, this, &CMainFrame::updateCommandUi);
+  connect(commandUiTimer_, &QTimer::timeout, this, &MainWindow::updateCommandUi);
   commandUiTimer_->start();
   updateCommandUi();
   resize(1000, 700);
 }
 
-CMainFrame::~CMainFrame() {
+MainWindow::~MainWindow() {
   coordination_.stop.set();
   pageRankUpdate_.join();
   delete linkCommands_;  // waits for the link jobs
@@ -117,7 +117,7 @@ CMainFrame::~CMainFrame() {
 
 // ---------------------------------------------------------------- commands
 
-QAction* CMainFrame::makeAction(int id, const QString& text) {
+QAction* MainWindow::makeAction(int id, const QString& text) {
   auto* action = new QAction(text, this);
   action->setData(id);
   connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
@@ -125,33 +125,33 @@ QAction* CMainFrame::makeAction(int id, const QString& text) {
   return action;
 }
 
-QAction* CMainFrame::action(int id) const {
+QAction* MainWindow::action(int id) const {
   const auto it = actions_.find(id);
   return it == actions_.end() || it->second.isEmpty() ? nullptr : it->second.first();
 }
 
-QList<QAction*> CMainFrame::actions(int id) const {
+QList<QAction*> MainWindow::actions(int id) const {
   const auto it = actions_.find(id);
   return it == actions_.end() ? QList<QAction*>() : it->second;
 }
 
-void CMainFrame::installCommand(int id, Handler handler, Enabler enabler) {
+void MainWindow::installCommand(int id, Handler handler, Enabler enabler) {
   commands_[id] = Command{std::move(handler), std::move(enabler)};
   updateCommandUi();
 }
 
-void CMainFrame::removeCommand(int id) {
+void MainWindow::removeCommand(int id) {
   commands_.erase(id);
   updateCommandUi();
 }
 
-bool CMainFrame::commandEnabled(int id) const {
+bool MainWindow::commandEnabled(int id) const {
   const auto it = commands_.find(id);
   if (it == commands_.end() || !it->second.handler) return false;
   return !it->second.enabler || it->second.enabler();
 }
 
-bool CMainFrame::runCommand(int id) {
+bool MainWindow::runCommand(int id) {
   if (!commandEnabled(id)) return false;
   // Copied: a handler may reinstall commands while it runs.
   const Handler handler = commands_[id].handler;
@@ -160,7 +160,7 @@ bool CMainFrame::runCommand(int id) {
   return true;
 }
 
-void CMainFrame::updateCommandUi() {
+void MainWindow::updateCommandUi() {
   for (auto& [id, list] : actions_) {
     const bool enabled = commandEnabled(id);
     for (QAction* a : list) a->setEnabled(enabled);
@@ -169,7 +169,7 @@ void CMainFrame::updateCommandUi() {
   if (QAction* a = action(kIdViewStatusBar)) a->setChecked(!statusBar()->isHidden());
 }
 
-void CMainFrame::createActions() {
+void MainWindow::createActions() {
   struct Entry {
     int id;
     const char* text;
@@ -234,13 +234,13 @@ void CMainFrame::createActions() {
   connect(previousPane, &QShortcut::activated, this, [this] { focusPane(false); });
 }
 
-void CMainFrame::createMenus() {
+void MainWindow::createMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("Menu Bar"));
   auto add = [this](QMenu* menu, int id) { menu->addAction(action(id)); };
   auto menuOf = [this, bar](const char* title) {
     QMenu* menu = bar->addMenu(QString::fromUtf8(title));
-    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUi);
+    connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
     return menu;
   };
 
@@ -270,7 +270,7 @@ void CMainFrame::createMenus() {
   add(submit, kIdCreateSubmitReport);
   submit->addSeparator();
   QMenu* pageRank = submit->addMenu(QStringLiteral("Page Rank"));
-  connect(pageRank, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUi);
+  connect(pageRank, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
   for (int id : {kIdStartUpdate, kIdStopUpdate}) add(pageRank, id);
   submit->addSeparator();
   add(submit, kIdInternetOption);
@@ -278,7 +278,7 @@ void CMainFrame::createMenus() {
   QMenu* links = menuOf("Link Popularity");
   for (int id : {kIdSearchLinks, kIdCreateLinksReport}) add(links, id);
   QMenu* linkInfo = links->addMenu(QStringLiteral("Update My Link Info"));
-  connect(linkInfo, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUi);
+  connect(linkInfo, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
   for (int id : {kIdGetAll, kIdGetPageRank, kIdGetIpAddress, kIdGetEmailAddress}) add(linkInfo, id);
   links->addSeparator();
   add(links, kIdStop);
@@ -299,7 +299,7 @@ void CMainFrame::createMenus() {
   add(help, kIdAppAbout);
 }
 
-void CMainFrame::createToolBar() {
+void MainWindow::createToolBar() {
   toolBar_ = addToolBar(QStringLiteral("Toolbar"));
   toolBar_->setObjectName(QStringLiteral("Toolbar"));
   toolBar_->setMovable(true);
@@ -331,7 +331,7 @@ void CMainFrame::createToolBar() {
   }
 }
 
-void CMainFrame::createStatusBar() {
+void MainWindow::createStatusBar() {
   QStatusBar* bar = statusBar();
   statusText_ = new QLabel(bar);
   statusText_->setObjectName(QStringLiteral("pane%1").arg(kIdStatusTextPane));
@@ -347,10 +347,10 @@ void CMainFrame::createStatusBar() {
   bar->showMessage(QStringLiteral("Ready"));
 }
 
-void CMainFrame::createClientArea() {
+void MainWindow::createClientArea() {
   splitter_ = new QSplitter(Qt::Horizontal, this);
   splitter_->setObjectName(QStringLiteral("splitter"));
-  itemView_ = new CItemView(splitter_);
+  itemView_ = new NavigationView(splitter_);
   itemView_->setObjectName(QStringLiteral("itemView"));
   auto* placeholder = new QWidget(splitter_);
   placeholder->setObjectName(QStringLiteral("browserPanePlaceholder"));
@@ -366,21 +366,21 @@ void CMainFrame::createClientArea() {
   splitter_->setSizes({kNavigationWidth, kBrowserWidth});
   setCentralWidget(splitter_);
 
-  connect(itemView_, &CItemView::statusTextChanged, statusText_, &QLabel::setText);
-  connect(itemView_, &CItemView::recordsModified, this, [this] { doc_.setModified(true); });
-  connect(itemView_, &CItemView::commandStateChanged, this, &CMainFrame::updateCommandUi);
-  connect(itemView_, &CItemView::openTargetRequested, this, [this](core::EngineRecord* record, bool newPage) {
+  connect(itemView_, &NavigationView::statusTextChanged, statusText_, &QLabel::setText);
+  connect(itemView_, &NavigationView::recordsModified, this, [this] { doc_.setModified(true); });
+  connect(itemView_, &NavigationView::commandStateChanged, this, &MainWindow::updateCommandUi);
+  connect(itemView_, &NavigationView::openTargetRequested, this, [this](core::EngineRecord* record, bool newPage) {
     if (opener_ && record) opener_->openTarget(*record, newPage);
   });
-  connect(itemView_, &CItemView::autoSubmitRequested, this, [this](const std::vector<core::EngineRecord*>& r) {
+  connect(itemView_, &NavigationView::autoSubmitRequested, this, [this](const std::vector<core::EngineRecord*>& r) {
     if (!batchRunner_) return;
     batchRunner_(r);
     doc_.setModified(true);
-    if (CLarkspurView* view = itemView_->engineView()) view->refreshStates();
+    if (EngineListView* view = itemView_->engineView()) view->refreshStates();
   });
 }
 
-void CMainFrame::setRightPane(QWidget* pane, TargetOpener* opener) {
+void MainWindow::setRightPane(QWidget* pane, TargetOpener* opener) {
   if (pane && pane != rightPane_) {
     // Before the window is first laid out the splitter's sizes are not real
     // ones (the pane would get a width of 0): it keeps its first sizes then.
@@ -397,7 +397,7 @@ void CMainFrame::setRightPane(QWidget* pane, TargetOpener* opener) {
 
 // ---------------------------------------------------------------- handlers
 
-void CMainFrame::installBuiltInCommands() {
+void MainWindow::installBuiltInCommands() {
   auto engineView = [this] { return itemView_->activeEngineView(); };
   auto hasEngineView = [engineView] { return engineView() != nullptr; };
 
@@ -429,7 +429,7 @@ void CMainFrame::installBuiltInCommands() {
   installCommand(kIdViewStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
 }
 
-void CMainFrame::setBatchRunner(BatchRunner runner) {
+void MainWindow::setBatchRunner(BatchRunner runner) {
   batchRunner_ = std::move(runner);
   itemView_->setAutoSubmitAvailable(static_cast<bool>(batchRunner_));
   if (!batchRunner_) {
@@ -441,21 +441,21 @@ void CMainFrame::setBatchRunner(BatchRunner runner) {
   installCommand(kIdAutoSubmitReset, [this] { runBatch(autoSubmitTargets(AutoSubmitScope::NotYetSucceeded)); });
 }
 
-std::vector<core::EngineRecord*> CMainFrame::autoSubmitTargets(AutoSubmitScope scope) const {
+std::vector<core::EngineRecord*> MainWindow::autoSubmitTargets(AutoSubmitScope scope) const {
   return ui::autoSubmitTargets(doc_.project().engines, scope);
 }
 
-void CMainFrame::runBatch(const std::vector<core::EngineRecord*>& targets) {
+void MainWindow::runBatch(const std::vector<core::EngineRecord*>& targets) {
   doc_.setModified(true);
   batchRunner_(targets);  // an empty list is run as well
-  if (CLarkspurView* view = itemView_->engineView()) view->refreshStates();
+  if (EngineListView* view = itemView_->engineView()) view->refreshStates();
 }
 
-void CMainFrame::createSubmitReport() {
-  if (CLarkspurView* view = itemView_->engineView()) runSubmitReportCommand(this, doc_.project().profile, *view);
+void MainWindow::createSubmitReport() {
+  if (EngineListView* view = itemView_->engineView()) runSubmitReportCommand(this, doc_.project().profile, *view);
 }
 
-void CMainFrame::focusPane(bool next) {
+void MainWindow::focusPane(bool next) {
   Q_UNUSED(next);  // two panes: the next one and the previous one are the same
   QWidget* focus = QApplication::focusWidget();
   const bool inNavigation = focus && itemView_->isAncestorOf(focus);
@@ -468,7 +468,7 @@ void CMainFrame::focusPane(bool next) {
   }
 }
 
-void CMainFrame::rebuildRecentFiles() {
+void MainWindow::rebuildRecentFiles() {
   for (QAction* a : recentActions_) {
     projectMenu_->removeAction(a);
     a->deleteLater();
@@ -486,22 +486,22 @@ void CMainFrame::rebuildRecentFiles() {
   }
 }
 
-void CMainFrame::setTitle(const QString& documentTitle) {
+void MainWindow::setTitle(const QString& documentTitle) {
   setWindowTitle(documentTitle.isEmpty() ? QStringLiteral("Larkspur")
                                          : QStringLiteral("%1 - Larkspur").arg(documentTitle));
 }
 
 // ---------------------------------------------------------------- progress
 
-void CMainFrame::pageLoadStarted() { pageLoadProgress_->setValue(0); }
+void MainWindow::pageLoadStarted() { pageLoadProgress_->setValue(0); }
 
-void CMainFrame::pageLoadProgress(long progress, long maximum) {
+void MainWindow::pageLoadProgress(long progress, long maximum) {
   pageLoadProgress_->setValue(pageLoadPosition(pageLoadProgress_->value(), progress, maximum));
 }
 
-QString CMainFrame::statusMessage() const { return statusBar()->currentMessage(); }
+QString MainWindow::statusMessage() const { return statusBar()->currentMessage(); }
 
-void CMainFrame::startJobTimer(int timer, int intervalMs) {
+void MainWindow::startJobTimer(int timer, int intervalMs) {
   QTimer*& t = jobTimers_[timer];
   if (!t) {
     t = new QTimer(this);
@@ -510,12 +510,12 @@ void CMainFrame::startJobTimer(int timer, int intervalMs) {
   t->start(intervalMs);
 }
 
-bool CMainFrame::jobTimerActive(int timer) const {
+bool MainWindow::jobTimerActive(int timer) const {
   const auto it = jobTimers_.find(timer);
   return it != jobTimers_.end() && it->second->isActive();
 }
 
-void CMainFrame::jobTick(int timer) {
+void MainWindow::jobTick(int timer) {
   // The progress control wraps to its start when a step passes its end.
   const int stepped = statusProgress_->value() + kStatusProgressStep;
   statusProgress_->setValue(stepped > statusProgress_->maximum() ? statusProgress_->minimum() : stepped);
@@ -532,22 +532,22 @@ void CMainFrame::jobTick(int timer) {
 
 // ---------------------------------------------------------------- work areas
 
-void CMainFrame::releaseWorkAreas() {
+void MainWindow::releaseWorkAreas() {
   // Views hold record addresses the update writes to: it must be over first.
   stopPageRankUpdate();
   if (linkCommands_) linkCommands_->stopAndWait();
   itemView_->releaseWorkAreas();
 }
 
-void CMainFrame::rebuildWorkAreas() {
+void MainWindow::rebuildWorkAreas() {
   stopPageRankUpdate();
   if (linkCommands_) linkCommands_->stopAndWait();
   itemView_->rebuildWorkAreas(doc_.project(), doc_.settings());
   updateCommandUi();
 }
 
-void CMainFrame::startPageRankUpdate() {
-  CLarkspurView* view = itemView_->engineView();
+void MainWindow::startPageRankUpdate() {
+  EngineListView* view = itemView_->engineView();
   // The worker posts to the view; the view is destroyed only after the
   // worker has been stopped and joined (releaseWorkAreas, the destructor).
   core::Post post = [this, view](core::Message message) {
@@ -560,7 +560,7 @@ void CMainFrame::startPageRankUpdate() {
   updateCommandUi();
 }
 
-void CMainFrame::stopPageRankUpdate() {
+void MainWindow::stopPageRankUpdate() {
   if (!pageRankUpdate_.running()) {
     pageRankUpdate_.join();
     return;
@@ -585,7 +585,7 @@ void CMainFrame::stopPageRankUpdate() {
 
 // ---------------------------------------------------------------- closing
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // Every running job is asked to stop first, whatever the answer below.
   coordination_.stop.set();
   if (!doc_.saveModified()) {

@@ -27,8 +27,8 @@ class QToolBar;
 
 namespace larkspur::ui {
 
-class CItemView;
-class CLarkspurDoc;
+class NavigationView;
+class ProjectDocument;
 class LinkPopularityCommands;
 class TargetOpener;
 class ToolCommands;
@@ -37,15 +37,15 @@ class ToolCommands;
 // is over.
 using BatchRunner = std::function<void(const std::vector<core::EngineRecord*>& targets)>;
 
-class CMainFrame : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
   using Handler = std::function<void()>;
   using Enabler = std::function<bool()>;
 
-  CMainFrame(CLarkspurDoc& doc, core::Coordination& coordination, QWidget* parent = nullptr);
-  ~CMainFrame() override;
+  MainWindow(ProjectDocument& doc, core::Coordination& coordination, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // Commands.
   // The menu entry of a command (or its only action), nullptr when none.
@@ -69,7 +69,7 @@ class CMainFrame : public QMainWindow {
   std::vector<core::EngineRecord*> autoSubmitTargets(AutoSubmitScope scope) const;
 
   // Layout.
-  CItemView* itemView() const { return itemView_; }
+  NavigationView* itemView() const { return itemView_; }
   QSplitter* splitter() const { return splitter_; }
   QWidget* rightPane() const { return rightPane_; }
   // Replaces the right-hand pane (the placeholder at first) and names the
@@ -136,13 +136,13 @@ class CMainFrame : public QMainWindow {
     Enabler enabler;
   };
 
-  CLarkspurDoc& doc_;
+  ProjectDocument& doc_;
   core::Coordination& coordination_;
   std::map<int, Command> commands_;
   std::map<int, QList<QAction*>> actions_;
 
   QSplitter* splitter_ = nullptr;
-  CItemView* itemView_ = nullptr;
+  NavigationView* itemView_ = nullptr;
   QWidget* rightPane_ = nullptr;
   TargetOpener* opener_ = nullptr;
   QLabel* statusText_ = nullptr;

@@ -17,7 +17,7 @@
 
 namespace larkspur::ui {
 
-ToolCommands::ToolCommands(CMainFrame& frame, CLarkspurDoc& doc)
+ToolCommands::ToolCommands(MainWindow& frame, ProjectDocument& doc)
     : QObject(&frame),
       frame_(frame),
       doc_(doc),
@@ -56,7 +56,7 @@ void ToolCommands::shutDown() {
 
 // ---------------------------------------------------------------- calculator
 
-CAdvertiseCalculatorDlg* ToolCommands::calculator() const { return calculator_.data(); }
+AdvertiseCalculatorDialog* ToolCommands::calculator() const { return calculator_.data(); }
 
 void ToolCommands::openCalculator() {
   if (calculator_) {
@@ -67,7 +67,7 @@ void ToolCommands::openCalculator() {
   }
   // A window of its own, not owned by the main window; closing it destroys
   // it, so the next one starts with empty fields.
-  calculator_ = new CAdvertiseCalculatorDlg(nullptr);
+  calculator_ = new AdvertiseCalculatorDialog(nullptr);
   calculator_->show();
 }
 
@@ -89,8 +89,8 @@ std::optional<ListPrintDescription> ToolCommands::activeList() const {
 // ---------------------------------------------------------------- update
 
 void ToolCommands::runOnlineUpdate() {
-  QPointer<CMainFrame> frame(&frame_);
-  CDLGUpdate dialog(update_, updateSetup_(), [frame] {
+  QPointer<MainWindow> frame(&frame_);
+  UpdateDialog dialog(update_, updateSetup_(), [frame] {
     // As after Exit, once the current event is done.
     if (frame) QMetaObject::invokeMethod(frame, [frame] { if (frame) frame->close(); }, Qt::QueuedConnection);
   }, &frame_);
@@ -108,7 +108,7 @@ void ToolCommands::openHelpTopic() {
 void ToolCommands::openServicesPage() { QDesktopServices::openUrl(servicesPageUrl()); }
 
 void ToolCommands::showAbout() {
-  CAboutDlg dialog(&frame_);
+  AboutDialog dialog(&frame_);
   dialog.exec();
 }
 

@@ -15,16 +15,16 @@
 
 namespace larkspur::ui {
 
-class CAdvertiseCalculatorDlg;
-class CLarkspurDoc;
-class CMainFrame;
+class AdvertiseCalculatorDialog;
+class ProjectDocument;
+class MainWindow;
 class PrintCommands;
 
 class ToolCommands : public QObject {
   Q_OBJECT
 
  public:
-  ToolCommands(CMainFrame& frame, CLarkspurDoc& doc);
+  ToolCommands(MainWindow& frame, ProjectDocument& doc);
   ~ToolCommands() override;
 
   void shutDown();
@@ -32,7 +32,7 @@ class ToolCommands : public QObject {
   // "ROI Calculator": one window at a time, brought to the front when it is
   // open already.
   void openCalculator();
-  CAdvertiseCalculatorDlg* calculator() const;
+  AdvertiseCalculatorDialog* calculator() const;
 
   // The view of the active work area when it can be printed, or nullptr.
   const ListPrintSource* activeSource() const;
@@ -58,10 +58,10 @@ class ToolCommands : public QObject {
  private:
   void install();
 
-  CMainFrame& frame_;
-  CLarkspurDoc& doc_;
+  MainWindow& frame_;
+  ProjectDocument& doc_;
   PrintCommands* print_ = nullptr;
-  QPointer<CAdvertiseCalculatorDlg> calculator_;
+  QPointer<AdvertiseCalculatorDialog> calculator_;
   UpdateRun update_;
   std::function<core::UpdateAgentSetup()> updateSetup_;
   QString programFolder_;

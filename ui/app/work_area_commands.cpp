@@ -13,51 +13,51 @@ namespace {
 
 // The selected tab's view, as the list kind that a command needs.
 struct ActiveViews {
-  CLarkspurView* engines = nullptr;
+  EngineListView* engines = nullptr;
   RowListView* rows = nullptr;  // the link list or the PPC list
-  CLinkListView* links = nullptr;
-  CPPCView* ppc = nullptr;
+  LinkListView* links = nullptr;
+  PpcListView* ppc = nullptr;
   bool any() const { return engines || rows; }
 };
 
-ActiveViews activeViews(const CMainFrame& frame) {
+ActiveViews activeViews(const MainWindow& frame) {
   ActiveViews v;
   QWidget* active = frame.itemView()->activeView();
-  v.engines = qobject_cast<CLarkspurView*>(active);
-  v.links = qobject_cast<CLinkListView*>(active);
-  v.ppc = qobject_cast<CPPCView*>(active);
+  v.engines = qobject_cast<EngineListView*>(active);
+  v.links = qobject_cast<LinkListView*>(active);
+  v.ppc = qobject_cast<PpcListView*>(active);
   v.rows = v.links ? static_cast<RowListView*>(v.links) : static_cast<RowListView*>(v.ppc);
   return v;
 }
 
 }  // namespace
 
-void installWorkAreaCommands(CMainFrame& frame) {
-  CMainFrame* f = &frame;
+void installWorkAreaCommands(MainWindow& frame) {
+  MainWindow* f = &frame;
   auto active = [f] { return activeViews(*f); };
   auto anyActive = [active] { return active().any(); };
 
   // Runs `onEngines` or `onRows` on the selected tab's list.
-  auto each = [active](void (CLarkspurView::*onEngines)(), void (RowListView::*onRows)()) {
+  auto each = [active](void (EngineListView::*onEngines)(), void (RowListView::*onRows)()) {
     return [active, onEngines, onRows] {
       const ActiveViews v = active();
       if (v.engines) (v.engines->*onEngines)();
       if (v.rows) (v.rows->*onRows)();
     };
   };
-  frame.installCommand(kIdEditFind, each(&CLarkspurView::find, &RowListView::find), anyActive);
-  frame.installCommand(kIdFindNext, each(&CLarkspurView::findNext, &RowListView::findNext), [active] {
+  frame.installCommand(kIdEditFind, each(&EngineListView::find, &RowListView::find), anyActive);
+  frame.installCommand(kIdFindNext, each(&EngineListView::findNext, &RowListView::findNext), [active] {
     const ActiveViews v = active();
     return (v.engines && v.engines->canFindNext()) || (v.rows && v.rows->canFindNext());
   });
-  frame.installCommand(kIdSelectAll, each(&CLarkspurView::selectAllRows, &RowListView::selectAllRows), anyActive);
-  frame.installCommand(kIdInvertSelection, each(&CLarkspurView::invertSelection, &RowListView::invertSelection),
+  frame.installCommand(kIdSelectAll, each(&EngineListView::selectAllRows, &RowListView::selectAllRows), anyActive);
+  frame.installCommand(kIdInvertSelection, each(&EngineListView::invertSelection, &RowListView::invertSelection),
                        anyActive);
-  frame.installCommand(kIdUp, each(&CLarkspurView::stepUp, &RowListView::stepUp), anyActive);
-  frame.installCommand(kIdDown, each(&CLarkspurView::stepDown, &RowListView::stepDown), anyActive);
+  frame.installCommand(kIdUp, each(&EngineListView::stepUp, &RowListView::stepUp), anyActive);
+  frame.installCommand(kIdDown, each(&EngineListView::stepDown, &RowListView::stepDown), anyActive);
 
   frame.installCommand(
-      kIdEditCut, [active] { if (CLinkListView* v = active().links) v->cut(); },
+      kIdEditCut, [active] { if (LinkListView* v = active().links) v->cut(); },
       [active] { return active().links != nullptr; });
   frame.installCommand(
       kIdEditCopy,
@@ -71,9 +71,9 @@ void installWorkAreaCommands(CMainFrame& frame) {
   // The link list's file commands work from every tab.
   auto linkView = [f] { return f->itemView()->linkView(); };
   auto hasLinkView = [linkView] { return linkView() != nullptr; };
-  frame.installCommand(kIdImportLinks, [linkView] { if (CLinkListView* v = linkView()) v->importLinks(); },
+  frame.installCommand(kIdImportLinks, [linkView] { if (LinkListView* v = linkView()) v->importLinks(); },
                        hasLinkView);
-  frame.installCommand(kIdOutputLinks, [linkView] { if (CLinkListView* v = linkView()) v->outputLinks(); },
+  frame.installCommand(kIdOutputLinks, [linkView] { if (LinkListView* v = linkView()) v->outputLinks(); },
                        hasLinkView);
 }
 

@@ -7,8 +7,8 @@
 
 namespace larkspur::ui {
 
-class CMainFrame;
+class MainWindow;
 
-void installWorkAreaCommands(CMainFrame& frame);
+void installWorkAreaCommands(MainWindow& frame);
 
 }  // namespace larkspur::ui

@@ -16,7 +16,7 @@ constexpr long kProgressMaximum = 100;
 constexpr long kProgressDone = -1;
 }  // namespace
 
-CIEView::CIEView(QWebEngineProfile* profile, ManualSessionContext context, QWidget* parent)
+BrowserPage::BrowserPage(QWebEngineProfile* profile, ManualSessionContext context, QWidget* parent)
     : QWebEngineView(parent), context_(context) {
   page_ = new SessionPage(profile, false, this);
   setPage(page_);
@@ -38,32 +38,32 @@ CIEView::CIEView(QWebEngineProfile* profile, ManualSessionContext context, QWidg
   connect(page_, &QWebEnginePage::loadFinished, this, [this](bool) {
     emit loadProgressed(kProgressDone, kProgressMaximum);
   });
-  connect(page_, &QWebEnginePage::titleChanged, this, &CIEView::titleShown);
+  connect(page_, &QWebEnginePage::titleChanged, this, &BrowserPage::titleShown);
   connect(page_, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
     // With a session the text goes through its status rules first.
     if (!session_) emit statusText(url);
   });
 }
 
-CIEView::~CIEView() {
+BrowserPage::~BrowserPage() {
   browser_->close();
   browser_->setEvents(nullptr);
   session_.reset();
   browser_.reset();
 }
 
-void CIEView::setAddress(const QString& address) {
+void BrowserPage::setAddress(const QString& address) {
   if (address == address_) return;
   address_ = address;
   emit addressChanged(address_);
 }
 
-void CIEView::navigateTo(const QString& url) {
+void BrowserPage::navigateTo(const QString& url) {
   setAddress(url);
   page_->load(QUrl(url));
 }
 
-void CIEView::openTarget(core::EngineRecord& record) {
+void BrowserPage::openTarget(core::EngineRecord& record) {
   detachRecord();
   // Whatever the page was loading belongs to the page before.
   browser_->stopLoading();
@@ -82,17 +82,17 @@ void CIEView::openTarget(core::EngineRecord& record) {
   session_->start();
 }
 
-void CIEView::detachRecord() {
+void BrowserPage::detachRecord() {
   browser_->setEvents(nullptr);
   session_.reset();
 }
 
-core::EngineRecord* CIEView::record() const { return session_ ? session_->record() : nullptr; }
+core::EngineRecord* BrowserPage::record() const { return session_ ? session_->record() : nullptr; }
 
-bool CIEView::canGoBack() const { return page_->history()->canGoBack(); }
+bool BrowserPage::canGoBack() const { return page_->history()->canGoBack(); }
 
-bool CIEView::canGoForward() const { return page_->history()->canGoForward(); }
+bool BrowserPage::canGoForward() const { return page_->history()->canGoForward(); }
 
-void CIEView::showStatus(const std::string& text) { emit statusText(QString::fromStdString(text)); }
+void BrowserPage::showStatus(const std::string& text) { emit statusText(QString::fromStdString(text)); }
 
 }  // namespace larkspur::ui

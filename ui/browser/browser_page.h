@@ -30,12 +30,12 @@ struct ManualSessionContext {
   const core::Event* stop = nullptr;
 };
 
-class CIEView : public QWebEngineView, private submit::SessionFrame {
+class BrowserPage : public QWebEngineView, private submit::SessionFrame {
   Q_OBJECT
 
  public:
-  CIEView(QWebEngineProfile* profile, ManualSessionContext context, QWidget* parent = nullptr);
-  ~CIEView() override;
+  BrowserPage(QWebEngineProfile* profile, ManualSessionContext context, QWidget* parent = nullptr);
+  ~BrowserPage() override;
 
   // Shows `url` (no record: nothing is filled).
   void navigateTo(const QString& url);

@@ -48,7 +48,7 @@ class BrowserTabs : public QTabWidget {
 
 }  // namespace
 
-CBrowseView::CBrowseView(core::Project& project, core::Coordination& coordination, QWidget* parent)
+BrowserPane::BrowserPane(core::Project& project, core::Coordination& coordination, QWidget* parent)
     : QWidget(parent), project_(project), coordination_(coordination) {
   tabs_ = new BrowserTabs(this);
   tabs_->setObjectName(QStringLiteral("browserTabs"));
@@ -62,7 +62,7 @@ CBrowseView::CBrowseView(core::Project& project, core::Coordination& coordinatio
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(tabs_);
 
-  connect(tabs_, &QTabWidget::currentChanged, this, &CBrowseView::commandStateChanged);
+  connect(tabs_, &QTabWidget::currentChanged, this, &BrowserPane::commandStateChanged);
   connect(tabs_->tabBar(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     // A right-click beside the tabs goes its normal way.
     if (QMenu* menu = tabMenu(pos)) {
@@ -72,7 +72,7 @@ CBrowseView::CBrowseView(core::Project& project, core::Coordination& coordinatio
   });
 }
 
-CBrowseView::~CBrowseView() {
+BrowserPane::~BrowserPane() {
   // Nobody hears of the tabs going any more (the main window may be going too).
   blockSignals(true);
   tabs_->blockSignals(true);
@@ -82,65 +82,65 @@ CBrowseView::~CBrowseView() {
     tabs_->removeTab(0);
     delete view;
   }
-  for (const QPointer<CIEView>& view : closing_) delete view.data();
+  for (const QPointer<BrowserPage>& view : closing_) delete view.data();
   delete profile_;
 }
 
-QWebEngineProfile* CBrowseView::profile() {
+QWebEngineProfile* BrowserPane::profile() {
   if (!profile_) profile_ = new QWebEngineProfile(static_cast<QObject*>(nullptr));
   return profile_;
 }
 
-CIEView* CBrowseView::page(int index) const { return qobject_cast<CIEView*>(tabs_->widget(index)); }
+BrowserPage* BrowserPane::page(int index) const { return qobject_cast<BrowserPage*>(tabs_->widget(index)); }
 
-CIEView* CBrowseView::selectedPage() const { return qobject_cast<CIEView*>(tabs_->currentWidget()); }
+BrowserPage* BrowserPane::selectedPage() const { return qobject_cast<BrowserPage*>(tabs_->currentWidget()); }
 
-int CBrowseView::pageCount() const { return tabs_->count(); }
+int BrowserPane::pageCount() const { return tabs_->count(); }
 
-QString CBrowseView::pageAddress(int index) const {
-  const CIEView* view = page(index);
+QString BrowserPane::pageAddress(int index) const {
+  const BrowserPage* view = page(index);
   return view ? view->address() : QString();
 }
 
-void CBrowseView::selectPage(int index) {
+void BrowserPane::selectPage(int index) {
   if (index >= 0 && index < tabs_->count()) tabs_->setCurrentIndex(index);
 }
 
-bool CBrowseView::reportsProgress(const CIEView* view) const {
+bool BrowserPane::reportsProgress(const BrowserPage* view) const {
   return tabs_->count() == 0 || view == selectedPage();
 }
 
-void CBrowseView::wire(CIEView* view) {
-  connect(view, &CIEView::addressChanged, this, [this, view](const QString& address) {
+void BrowserPane::wire(BrowserPage* view) {
+  connect(view, &BrowserPage::addressChanged, this, [this, view](const QString& address) {
     const int index = tabs_->indexOf(view);
     if (index >= 0) tabs_->setTabText(index, address);
     emit commandStateChanged();
   });
-  connect(view, &CIEView::titleShown, this, [this, view](const QString& title) {
+  connect(view, &BrowserPage::titleShown, this, [this, view](const QString& title) {
     const int index = tabs_->indexOf(view);
     if (index >= 0) tabs_->setTabToolTip(index, title);
   });
-  connect(view, &CIEView::statusText, this, [this](const QString& text) { emit statusMessage(text); });
-  connect(view, &CIEView::navigationStarted, this, [this, view] {
+  connect(view, &BrowserPage::statusText, this, [this](const QString& text) { emit statusMessage(text); });
+  connect(view, &BrowserPage::navigationStarted, this, [this, view] {
     if (reportsProgress(view)) emit pageLoadStarted();
   });
-  connect(view, &CIEView::loadProgressed, this, [this, view](long progress, long maximum) {
+  connect(view, &BrowserPage::loadProgressed, this, [this, view](long progress, long maximum) {
     if (reportsProgress(view)) emit pageLoadProgress(progress, maximum);
     if (progress < 0) emit commandStateChanged();
   });
   // A new window the page asks for opens as a new page of the pane.
   view->sessionPage()->setNewWindowHandler([this]() -> QWebEnginePage* {
-    CIEView* opened = openPage(QString());
+    BrowserPage* opened = openPage(QString());
     return opened ? opened->sessionPage() : nullptr;
   });
 }
 
-CIEView* CBrowseView::openPage(const QString& url) {
+BrowserPage* BrowserPane::openPage(const QString& url) {
   ManualSessionContext context;
   context.profile = &project_.profile;
   context.words = &project_.words;
   context.stop = &coordination_.stop;
-  auto* view = new CIEView(profile(), context);
+  auto* view = new BrowserPage(profile(), context);
   view->setProperty("controlId", kIdFirstPane + tabs_->count());
   wire(view);
   const int index = tabs_->addTab(view, style()->standardIcon(QStyle::SP_FileLinkIcon), url);
@@ -150,8 +150,8 @@ CIEView* CBrowseView::openPage(const QString& url) {
   return view;
 }
 
-void CBrowseView::openTarget(core::EngineRecord& record, bool newPage) {
-  CIEView* view = newPage ? nullptr : selectedPage();
+void BrowserPane::openTarget(core::EngineRecord& record, bool newPage) {
+  BrowserPage* view = newPage ? nullptr : selectedPage();
   if (!view) view = openPage(QString());
   view->openTarget(record);
   // The record must not outlive its table in the page.
@@ -160,8 +160,8 @@ void CBrowseView::openTarget(core::EngineRecord& record, bool newPage) {
   }
 }
 
-void CBrowseView::openUrl(const QString& url, bool newPage) {
-  CIEView* view = newPage ? nullptr : selectedPage();
+void BrowserPane::openUrl(const QString& url, bool newPage) {
+  BrowserPage* view = newPage ? nullptr : selectedPage();
   if (!view) {
     openPage(url);
     return;
@@ -171,70 +171,70 @@ void CBrowseView::openUrl(const QString& url, bool newPage) {
   view->navigateTo(url);
 }
 
-void CBrowseView::removePage(int index) {
-  CIEView* view = page(index);
+void BrowserPane::removePage(int index) {
+  BrowserPage* view = page(index);
   if (!view) return;
   tabs_->removeTab(index);
   view->detachRecord();
   view->hide();
   // The close may come from inside the page's own notifications.
-  closing_.erase(std::remove_if(closing_.begin(), closing_.end(), [](const QPointer<CIEView>& p) { return !p; }),
+  closing_.erase(std::remove_if(closing_.begin(), closing_.end(), [](const QPointer<BrowserPage>& p) { return !p; }),
                  closing_.end());
   closing_.emplace_back(view);
   view->deleteLater();
   emit commandStateChanged();
 }
 
-void CBrowseView::closePage(int index) {
+void BrowserPane::closePage(int index) {
   if (index >= 0 && index < tabs_->count()) removePage(index);
 }
 
-QMenu* CBrowseView::tabMenu(const QPoint& pos) {
+QMenu* BrowserPane::tabMenu(const QPoint& pos) {
   if (tabs_->tabBar()->tabAt(pos) < 0) return nullptr;
   lastRightClick_ = pos;
   auto* menu = new QMenu(this);
   QAction* close = menu->addAction(QStringLiteral("Close"));
   close->setData(kIdCloseTab);
-  connect(close, &QAction::triggered, this, &CBrowseView::closeTabAtLastClick);
+  connect(close, &QAction::triggered, this, &BrowserPane::closeTabAtLastClick);
   return menu;
 }
 
-void CBrowseView::closeTabAtLastClick() { closePage(tabs_->tabBar()->tabAt(lastRightClick_)); }
+void BrowserPane::closeTabAtLastClick() { closePage(tabs_->tabBar()->tabAt(lastRightClick_)); }
 
-void CBrowseView::back() {
-  if (CIEView* view = selectedPage()) view->back();
+void BrowserPane::back() {
+  if (BrowserPage* view = selectedPage()) view->back();
 }
 
-void CBrowseView::forward() {
-  if (CIEView* view = selectedPage()) view->forward();
+void BrowserPane::forward() {
+  if (BrowserPage* view = selectedPage()) view->forward();
 }
 
-void CBrowseView::stop() {
-  if (CIEView* view = selectedPage()) view->stop();
+void BrowserPane::stop() {
+  if (BrowserPage* view = selectedPage()) view->stop();
 }
 
-void CBrowseView::refresh() {
-  if (CIEView* view = selectedPage()) view->reload();
+void BrowserPane::refresh() {
+  if (BrowserPage* view = selectedPage()) view->reload();
 }
 
-void CBrowseView::closeSelectedPage() {
+void BrowserPane::closeSelectedPage() {
   if (tabs_->count() > 0) closePage(tabs_->currentIndex());
 }
 
-bool CBrowseView::canGoBack() const {
-  const CIEView* view = selectedPage();
+bool BrowserPane::canGoBack() const {
+  const BrowserPage* view = selectedPage();
   return view && view->canGoBack();
 }
 
-bool CBrowseView::canGoForward() const {
-  const CIEView* view = selectedPage();
+bool BrowserPane::canGoForward() const {
+  const BrowserPage* view = selectedPage();
   return view && view->canGoForward();
 }
 
-void CBrowseView::attachTo(CMainFrame& frame) {
+void BrowserPane::attachTo(MainWindow& frame) {
   frame.setRightPane(this, this);
   // The commands outlive a pane that is replaced: they look for it first.
-  const QPointer<CBrowseView> pane(this);
+  const QPointer<BrowserPane> pane(this);
   auto hasPage = [pane] { return pane && pane->selectedPage() != nullptr; };
   frame.installCommand(
       kIdBrowserBack, [pane] { if (pane) pane->back(); }, [pane] { return pane && pane->canGoBack(); });
@@ -245,13 +245,13 @@ void CBrowseView::attachTo(CMainFrame& frame) {
   frame.installCommand(
       kIdCloseBrowserPage, [pane] { if (pane) pane->closeSelectedPage(); },
       [pane] { return pane && pane->pageCount() > 0; });
-  connect(this, &CBrowseView::pageLoadStarted, &frame, &CMainFrame::pageLoadStarted);
-  connect(this, &CBrowseView::pageLoadProgress, &frame,
+  connect(this, &BrowserPane::pageLoadStarted, &frame, &MainWindow::pageLoadStarted);
+  connect(this, &BrowserPane::pageLoadProgress, &frame,
           [&frame](long progress, long maximum) { frame.pageLoadProgress(progress, maximum); });
-  connect(this, &CBrowseView::statusMessage, &frame, [&frame](const QString& text) {
+  connect(this, &BrowserPane::statusMessage, &frame, [&frame](const QString& text) {
     frame.statusBar()->showMessage(text.isEmpty() ? QStringLiteral("Ready") : text);
   });
-  connect(this, &CBrowseView::commandStateChanged, &frame, &CMainFrame::updateCommandUi);
+  connect(this, &BrowserPane::commandStateChanged, &frame, &MainWindow::updateCommandUi);
 }
 
 }  // namespace larkspur::ui

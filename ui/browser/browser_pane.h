@@ -1,6 +1,6 @@
 #pragma once
 // The browser pane: the right-hand side of the main window, holding any
-// number of browser pages (CIEView) as tabs. It opens pages for the list views
+// number of browser pages (BrowserPage) as tabs. It opens pages for the list views
 // (a target's add-URL page with its record attached, or a plain address) and
 // for the new windows a page asks for, keeps each tab's caption on the page's
 // address, closes tabs from their popup menu and from the toolbar, routes the
@@ -28,17 +28,17 @@ class QWebEngineProfile;
 
 namespace larkspur::ui {
 
-class CMainFrame;
+class MainWindow;
 
 // The command of the tabs' popup menu (menu 135).
 inline constexpr int kIdCloseTab = 32783;
 
-class CBrowseView : public QWidget, public TargetOpener {
+class BrowserPane : public QWidget, public TargetOpener {
   Q_OBJECT
 
  public:
-  CBrowseView(core::Project& project, core::Coordination& coordination, QWidget* parent = nullptr);
-  ~CBrowseView() override;
+  BrowserPane(core::Project& project, core::Coordination& coordination, QWidget* parent = nullptr);
+  ~BrowserPane() override;
 
   // What the list views ask of the pane.
   void openTarget(core::EngineRecord& record, bool newPage) override;
@@ -51,10 +51,10 @@ class CBrowseView : public QWidget, public TargetOpener {
 
   // Opens a new page showing `url` (nothing loaded when empty) after the last
   // tab and selects it.
-  CIEView* openPage(const QString& url);
+  BrowserPage* openPage(const QString& url);
   QTabWidget* tabs() const { return tabs_; }
-  CIEView* page(int index) const;
-  CIEView* selectedPage() const;
+  BrowserPage* page(int index) const;
+  BrowserPage* selectedPage() const;
   // Closes the page of a tab; nothing happens for an index without a tab.
   void closePage(int index);
 
@@ -75,7 +75,7 @@ class CBrowseView : public QWidget, public TargetOpener {
 
   // Installs Back, Forward, Stop, Refresh and Close on the main window and
   // feeds its page-load progress bar and status bar.
-  void attachTo(CMainFrame& frame);
+  void attachTo(MainWindow& frame);
   // Where the Engine records of opened targets live: when it is destroyed,
   // every page lets go of its record before the table is cleared.
   void setRecordOwner(std::function<QObject*()> owner) { recordOwner_ = std::move(owner); }
@@ -89,8 +89,8 @@ class CBrowseView : public QWidget, public TargetOpener {
 
  private:
   QWebEngineProfile* profile();
-  void wire(CIEView* view);
-  bool reportsProgress(const CIEView* view) const;
+  void wire(BrowserPage* view);
+  bool reportsProgress(const BrowserPage* view) const;
   void removePage(int index);
 
   core::Project& project_;
@@ -99,7 +99,7 @@ class CBrowseView : public QWidget, public TargetOpener {
   QWebEngineProfile* profile_ = nullptr;
   QPoint lastRightClick_;
   std::function<QObject*()> recordOwner_;
-  std::vector<QPointer<CIEView>> closing_;  // closed pages not yet gone
+  std::vector<QPointer<BrowserPage>> closing_;  // closed pages not yet gone
 };
 
 }  // namespace larkspur::ui

@@ -26,7 +26,7 @@ constexpr int kInitialHeight = 400;
 
 }  // namespace
 
-CAdvertiseCalculatorDlg::CAdvertiseCalculatorDlg(QWidget* parent) : QDialog(parent) {
+AdvertiseCalculatorDialog::AdvertiseCalculatorDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("advertiseCalculator"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
@@ -39,9 +39,9 @@ CAdvertiseCalculatorDlg::CAdvertiseCalculatorDlg(QWidget* parent) : QDialog(pare
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName(QStringLiteral("calculatorTabs"));
   tabs_->setProperty("controlId", kTabsId);
-  roi_ = new CDialogROI;
-  cpc_ = new CDialogCPC;
-  cpm_ = new CDialogCPM;
+  roi_ = new RoiPage;
+  cpc_ = new CpcPage;
+  cpm_ = new CpmPage;
   tabs_->addTab(roi_, caption(core::CalculatorPage::Roi));
   tabs_->addTab(cpc_, caption(core::CalculatorPage::Cpc));
   tabs_->addTab(cpm_, caption(core::CalculatorPage::Cpm));

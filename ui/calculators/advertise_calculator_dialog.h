@@ -10,29 +10,29 @@ class QTabWidget;
 
 namespace larkspur::ui {
 
-class CDialogCPC;
-class CDialogCPM;
-class CDialogROI;
+class CpcPage;
+class CpmPage;
+class RoiPage;
 
-class CAdvertiseCalculatorDlg : public QDialog {
+class AdvertiseCalculatorDialog : public QDialog {
   Q_OBJECT
 
  public:
   // The frame control that becomes the tab control.
   static constexpr int kTabsId = 1000;
 
-  explicit CAdvertiseCalculatorDlg(QWidget* parent = nullptr);
+  explicit AdvertiseCalculatorDialog(QWidget* parent = nullptr);
 
   QTabWidget* tabs() const { return tabs_; }
-  CDialogROI* roiPage() const { return roi_; }
-  CDialogCPC* cpcPage() const { return cpc_; }
-  CDialogCPM* cpmPage() const { return cpm_; }
+  RoiPage* roiPage() const { return roi_; }
+  CpcPage* cpcPage() const { return cpc_; }
+  CpmPage* cpmPage() const { return cpm_; }
 
  private:
   QTabWidget* tabs_ = nullptr;
-  CDialogROI* roi_ = nullptr;
-  CDialogCPC* cpc_ = nullptr;
-  CDialogCPM* cpm_ = nullptr;
+  RoiPage* roi_ = nullptr;
+  CpcPage* cpc_ = nullptr;
+  CpmPage* cpm_ = nullptr;
 };
 
 }  // namespace larkspur::ui

@@ -4,10 +4,10 @@
 
 namespace larkspur::ui {
 
-CDialogCPC::CDialogCPC(QWidget* parent)
+CpcPage::CpcPage(QWidget* parent)
     : CalculatorPage(core::calculatorPages()[static_cast<std::size_t>(core::CalculatorPage::Cpc)], parent) {}
 
-void CDialogCPC::recompute(int index) {
+void CpcPage::recompute(int index) {
   core::CpcFields f{text(0), text(1), text(2), text(3)};
   core::recomputeCpc(f, static_cast<core::CpcField>(index));
   int i = 0;

@@ -6,11 +6,11 @@
 
 namespace larkspur::ui {
 
-class CDialogCPC : public CalculatorPage {
+class CpcPage : public CalculatorPage {
   Q_OBJECT
 
  public:
-  explicit CDialogCPC(QWidget* parent = nullptr);
+  explicit CpcPage(QWidget* parent = nullptr);
 
  protected:
   void recompute(int index) override;

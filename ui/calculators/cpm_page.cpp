@@ -4,10 +4,10 @@
 
 namespace larkspur::ui {
 
-CDialogCPM::CDialogCPM(QWidget* parent)
+CpmPage::CpmPage(QWidget* parent)
     : CalculatorPage(core::calculatorPages()[static_cast<std::size_t>(core::CalculatorPage::Cpm)], parent) {}
 
-void CDialogCPM::recompute(int index) {
+void CpmPage::recompute(int index) {
   core::CpmFields f{text(0), text(1), text(2)};
   core::recomputeCpm(f, static_cast<core::CpmField>(index));
   int i = 0;

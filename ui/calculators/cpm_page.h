@@ -6,11 +6,11 @@
 
 namespace larkspur::ui {
 
-class CDialogCPM : public CalculatorPage {
+class CpmPage : public CalculatorPage {
   Q_OBJECT
 
  public:
-  explicit CDialogCPM(QWidget* parent = nullptr);
+  explicit CpmPage(QWidget* parent = nullptr);
 
  protected:
   void recompute(int index) override;

@@ -4,10 +4,10 @@
 
 namespace larkspur::ui {
 
-CDialogROI::CDialogROI(QWidget* parent)
+RoiPage::RoiPage(QWidget* parent)
     : CalculatorPage(core::calculatorPages()[static_cast<std::size_t>(core::CalculatorPage::Roi)], parent) {}
 
-void CDialogROI::recompute(int index) {
+void RoiPage::recompute(int index) {
   core::RoiFields f{text(0), text(1), text(2), text(3), text(4), text(5)};
   core::recomputeRoi(f, static_cast<core::RoiField>(index));
   int i = 0;

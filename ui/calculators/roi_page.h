@@ -7,11 +7,11 @@
 
 namespace larkspur::ui {
 
-class CDialogROI : public CalculatorPage {
+class RoiPage : public CalculatorPage {
   Q_OBJECT
 
  public:
-  explicit CDialogROI(QWidget* parent = nullptr);
+  explicit RoiPage(QWidget* parent = nullptr);
 
  protected:
   void recompute(int index) override;

@@ -29,7 +29,7 @@ constexpr int kStopDialogDelay = 300;
 
 }  // namespace
 
-LinkPopularityCommands::LinkPopularityCommands(CMainFrame& frame, CLarkspurDoc& doc,
+LinkPopularityCommands::LinkPopularityCommands(MainWindow& frame, ProjectDocument& doc,
                                                core::Coordination& coordination, QObject* parent)
     : QObject(parent), frame_(frame), doc_(doc), coordination_(coordination) {}
 
@@ -68,7 +68,7 @@ void LinkPopularityCommands::deliver(uint64_t generation, const core::Message& m
   // A message from before the last rebuild names a record of a list that is
   // gone; its address may belong to another record by now.
   if (generation == generation_.load()) {
-    if (CLinkListView* view = frame_.itemView()->linkView()) view->handleMessage(message);
+    if (LinkListView* view = frame_.itemView()->linkView()) view->handleMessage(message);
   }
   emit messageDelivered(message.id);
 }

@@ -21,8 +21,8 @@
 
 namespace larkspur::ui {
 
-class CLarkspurDoc;
-class CMainFrame;
+class ProjectDocument;
+class MainWindow;
 
 inline constexpr int kSearchTimerIntervalMs = 500;
 inline constexpr int kCheckTimerIntervalMs = 300;
@@ -41,7 +41,7 @@ class LinkPopularityCommands : public QObject {
   Q_OBJECT
 
  public:
-  LinkPopularityCommands(CMainFrame& frame, CLarkspurDoc& doc, core::Coordination& coordination,
+  LinkPopularityCommands(MainWindow& frame, ProjectDocument& doc, core::Coordination& coordination,
                          QObject* parent = nullptr);
   // Sets the stop signal and waits for every worker.
   ~LinkPopularityCommands() override;
@@ -81,8 +81,8 @@ class LinkPopularityCommands : public QObject {
   bool anyRunning() const { return searchRunning() || reportRunning() || updateRunning(); }
   void joinFinished();
 
-  CMainFrame& frame_;
-  CLarkspurDoc& doc_;
+  MainWindow& frame_;
+  ProjectDocument& doc_;
   core::Coordination& coordination_;
   LinkJobOptions options_;
   std::atomic<uint64_t> generation_{0};

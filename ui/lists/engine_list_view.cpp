@@ -46,7 +46,7 @@ constexpr int kMinimumEditorColumnWidth = 5;
 
 }  // namespace
 
-CLarkspurView::CLarkspurView(core::EngineTable& engines, const core::ColumnWidths& widths, QWidget* parent)
+EngineListView::EngineListView(core::EngineTable& engines, const core::ColumnWidths& widths, QWidget* parent)
     : QTreeWidget(parent), engines_(engines), widths_(widths) {
   setRootIsDecorated(false);
   setUniformRowHeights(true);
@@ -65,21 +65,21 @@ CLarkspurView::CLarkspurView(core::EngineTable& engines, const core::ColumnWidth
   connect(header(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
     if (column >= 0) sortItems(column, order);
   });
-  connect(this, &QTreeWidget::itemSelectionChanged, this, &CLarkspurView::emitStatus);
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &EngineListView::emitStatus);
 
   stateEditor_ = new StateEditor(viewport());
-  connect(stateEditor_, &StateEditor::chosen, this, &CLarkspurView::onStateChosen);
+  connect(stateEditor_, &StateEditor::chosen, this, &EngineListView::onStateChosen);
   connect(stateEditor_, &StateEditor::dismissed, this, [this] {
     editedRow_ = -1;
     setFocus();
   });
 }
 
-CLarkspurView::~CLarkspurView() {
+EngineListView::~EngineListView() {
   if (findDialog_) delete findDialog_.data();
 }
 
-void CLarkspurView::fill() {
+void EngineListView::fill() {
   if (filled_) return;
   filled_ = true;
   if (columnCount() < 2) {
@@ -117,26 +117,26 @@ void CLarkspurView::fill() {
   emitStatus();
 }
 
-core::EngineRecord* CLarkspurView::recordAt(int row) const {
+core::EngineRecord* EngineListView::recordAt(int row) const {
   auto* item = static_cast<EngineItem*>(topLevelItem(row));
   return item ? item->record() : nullptr;
 }
 
-int CLarkspurView::rowOf(const core::EngineRecord* record) const {
+int EngineListView::rowOf(const core::EngineRecord* record) const {
   for (int row = 0; row < rowCount(); ++row) {
     if (recordAt(row) == record) return row;
   }
   return -1;
 }
 
-int CLarkspurView::firstSelectedRow() const {
+int EngineListView::firstSelectedRow() const {
   for (int row = 0; row < rowCount(); ++row) {
     if (topLevelItem(row)->isSelected()) return row;
   }
   return -1;
 }
 
-int CLarkspurView::selectedRowCount() const {
+int EngineListView::selectedRowCount() const {
   int count = 0;
   for (int row = 0; row < rowCount(); ++row) {
     if (topLevelItem(row)->isSelected()) ++count;
@@ -144,13 +144,13 @@ int CLarkspurView::selectedRowCount() const {
   return count;
 }
 
-QString CLarkspurView::statusText() const {
+QString EngineListView::statusText() const {
   return QString::asprintf("Total Link:%4d Select:%4d", rowCount(), selectedRowCount());
 }
 
-void CLarkspurView::emitStatus() { emit statusTextChanged(statusText()); }
+void EngineListView::emitStatus() { emit statusTextChanged(statusText()); }
 
-void CLarkspurView::find() {
+void EngineListView::find() {
   if (findDialog_) delete findDialog_.data();
   auto* dialog = new FindDialog(window());
   dialog->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -158,7 +158,7 @@ void CLarkspurView::find() {
   connect(dialog, &FindDialog::findNextRequested, this, [this] {
     if (findDialog_) search(findDialog_->options(), false);
   });
-  connect(dialog, &FindDialog::textChanged, this, &CLarkspurView::commandStateChanged);
+  connect(dialog, &FindDialog::textChanged, this, &EngineListView::commandStateChanged);
   connect(dialog, &FindDialog::closed, this, [this, dialog] {
     // Closing the dialog forgets it.
     if (findDialog_ == dialog) findDialog_ = nullptr;
@@ -171,15 +171,15 @@ void CLarkspurView::find() {
   emit commandStateChanged();
 }
 
-FindDialog* CLarkspurView::findDialog() const { return findDialog_.data(); }
+FindDialog* EngineListView::findDialog() const { return findDialog_.data(); }
 
-bool CLarkspurView::canFindNext() const { return findDialog_ && !findDialog_->text().isEmpty(); }
+bool EngineListView::canFindNext() const { return findDialog_ && !findDialog_->text().isEmpty(); }
 
-void CLarkspurView::findNext() {
+void EngineListView::findNext() {
   if (canFindNext()) search(findDialog_->options(), true);
 }
 
-int CLarkspurView::search(const FindOptions& options, bool repeat) {
+int EngineListView::search(const FindOptions& options, bool repeat) {
   const int row = findListRow(
       rowCount(), columnCount(), [this](int r, int c) { return topLevelItem(r)->text(c); }, options,
       firstSelectedRow(), repeat);
@@ -189,7 +189,7 @@ int CLarkspurView::search(const FindOptions& options, bool repeat) {
   return row;
 }
 
-void CLarkspurView::selectOnly(int row) {
+void EngineListView::selectOnly(int row) {
   QTreeWidgetItem* item = topLevelItem(row);
   clearSelection();
   setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
@@ -197,18 +197,18 @@ void CLarkspurView::selectOnly(int row) {
   scrollToItem(item);
 }
 
-void CLarkspurView::selectAllRows() {
+void EngineListView::selectAllRows() {
   selectAll();
   emitStatus();
 }
 
-void CLarkspurView::invertSelection() {
+void EngineListView::invertSelection() {
   QItemSelection all(model()->index(0, 0), model()->index(rowCount() - 1, columnCount() - 1));
   if (rowCount() > 0) selectionModel()->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
   emitStatus();
 }
 
-void CLarkspurView::step(bool up) {
+void EngineListView::step(bool up) {
   const int first = firstSelectedRow();
   const int target = stepListRow(rowCount(), first, up);
   if (target < 0) return;
@@ -221,7 +221,7 @@ void CLarkspurView::step(bool up) {
   emitStatus();
 }
 
-std::vector<core::EngineRecord*> CLarkspurView::selectedAutoTargets() const {
+std::vector<core::EngineRecord*> EngineListView::selectedAutoTargets() const {
   std::vector<core::EngineRecord*> records;
   for (int row = 0; row < rowCount(); ++row) {
     core::EngineRecord* record = recordAt(row);
@@ -232,7 +232,7 @@ std::vector<core::EngineRecord*> CLarkspurView::selectedAutoTargets() const {
   return records;
 }
 
-void CLarkspurView::refreshStates() {
+void EngineListView::refreshStates() {
   for (int row = 0; row < rowCount(); ++row) {
     if (core::EngineRecord* record = recordAt(row)) {
       topLevelItem(row)->setText(kColumnState, fieldText(core::fieldView(record->submit_state)));
@@ -240,7 +240,7 @@ void CLarkspurView::refreshStates() {
   }
 }
 
-void CLarkspurView::editState(int row) {
+void EngineListView::editState(int row) {
   if (row < 0 || row >= rowCount() || isColumnHidden(kColumnState)) return;
   if (columnWidth(kColumnState) < kMinimumEditorColumnWidth) return;
   QTreeWidgetItem* item = topLevelItem(row);
@@ -260,7 +260,7 @@ void CLarkspurView::editState(int row) {
   stateEditor_->open(rect, item->text(kColumnState));
 }
 
-void CLarkspurView::onStateChosen(const QString& state) {
+void EngineListView::onStateChosen(const QString& state) {
   const int row = editedRow_;
   editedRow_ = -1;
   if (row >= 0 && row < rowCount()) {
@@ -271,7 +271,7 @@ void CLarkspurView::onStateChosen(const QString& state) {
   setFocus();
 }
 
-void CLarkspurView::mousePressEvent(QMouseEvent* event) {
+void EngineListView::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   if (event->button() == Qt::LeftButton) {
     QTreeWidgetItem* item = itemAt(pos);
@@ -294,7 +294,7 @@ void CLarkspurView::mousePressEvent(QMouseEvent* event) {
   QTreeWidget::mousePressEvent(event);
 }
 
-void CLarkspurView::mouseDoubleClickEvent(QMouseEvent* event) {
+void EngineListView::mouseDoubleClickEvent(QMouseEvent* event) {
   QTreeWidget::mouseDoubleClickEvent(event);
   if (event->button() != Qt::LeftButton) return;
   if (QTreeWidgetItem* item = itemAt(event->position().toPoint())) {
@@ -302,7 +302,7 @@ void CLarkspurView::mouseDoubleClickEvent(QMouseEvent* event) {
   }
 }
 
-void CLarkspurView::contextMenuEvent(QContextMenuEvent* event) {
+void EngineListView::contextMenuEvent(QContextMenuEvent* event) {
   // The mouse's menu comes with the right button press; this is the
   // keyboard's.
   if (event->reason() != QContextMenuEvent::Keyboard) return;
@@ -311,7 +311,7 @@ void CLarkspurView::contextMenuEvent(QContextMenuEvent* event) {
   showContextMenu(viewport()->mapToGlobal(at));
 }
 
-void CLarkspurView::showContextMenu(const QPoint& globalPos) {
+void EngineListView::showContextMenu(const QPoint& globalPos) {
   QMenu menu(this);
   if (!selectedAutoTargets().empty()) {
     QAction* autoSubmit = menu.addAction(QStringLiteral("Auto Submit"));
@@ -323,30 +323,30 @@ void CLarkspurView::showContextMenu(const QPoint& globalPos) {
     });
     QAction* open = menu.addAction(QStringLiteral("Open in new window"));
     open->setData(kIdOpenInNewWindow);
-    connect(open, &QAction::triggered, this, &CLarkspurView::openInNewWindows);
+    connect(open, &QAction::triggered, this, &EngineListView::openInNewWindows);
   } else {
     QAction* open = menu.addAction(QStringLiteral("Open in New Window"));
     open->setData(kIdOpenInNewWindow);
-    connect(open, &QAction::triggered, this, &CLarkspurView::openInNewWindows);
+    connect(open, &QAction::triggered, this, &EngineListView::openInNewWindows);
   }
   menu.exec(globalPos);
 }
 
-void CLarkspurView::openInNewWindows() {
+void EngineListView::openInNewWindows() {
   for (int row = 0; row < rowCount(); ++row) {
     if (topLevelItem(row)->isSelected()) emit openTargetRequested(recordAt(row), true);
   }
 }
 
-void CLarkspurView::updateRank(int row) {
+void EngineListView::updateRank(int row) {
   if (core::EngineRecord* record = recordAt(row)) {
     topLevelItem(row)->setText(kColumnRank, QString::number(rankOf(*record)));
   }
 }
 
-ListPrintDescription CLarkspurView::printDescription() const { return describeListForPrint(*this); }
+ListPrintDescription EngineListView::printDescription() const { return describeListForPrint(*this); }
 
-void CLarkspurView::handleMessage(const core::Message& message) {
+void EngineListView::handleMessage(const core::Message& message) {
   switch (message.id) {
     case core::MessageId::kRecordChanged: {
       const auto* record = static_cast<const core::EngineRecord*>(message.record);

@@ -20,14 +20,14 @@ namespace larkspur::ui {
 class FindDialog;
 class StateEditor;
 
-class CLarkspurView : public QTreeWidget, public ListPrintSource {
+class EngineListView : public QTreeWidget, public ListPrintSource {
   Q_OBJECT
 
  public:
   enum Column { kColumnName = 0, kColumnCountry, kColumnType, kColumnRank, kColumnState, kColumnCount };
 
-  CLarkspurView(core::EngineTable& engines, const core::ColumnWidths& widths, QWidget* parent = nullptr);
-  ~CLarkspurView() override;
+  EngineListView(core::EngineTable& engines, const core::ColumnWidths& widths, QWidget* parent = nullptr);
+  ~EngineListView() override;
 
   // Inserts the columns (once) and one row per Engine record, in table order.
   void fill();

@@ -23,7 +23,7 @@ QLineEdit* makeEdit(QWidget* parent, int controlId, const std::string& value) {
 
 }  // namespace
 
-CAddLinkDlg::CAddLinkDlg(core::LinkFields& fields, QWidget* parent) : QDialog(parent), fields_(fields) {
+LinkDialog::LinkDialog(core::LinkFields& fields, QWidget* parent) : QDialog(parent), fields_(fields) {
   setWindowTitle(QStringLiteral("Link URL"));
   setProperty("resourceId", 134);
 
@@ -50,8 +50,8 @@ CAddLinkDlg::CAddLinkDlg(core::LinkFields& fields, QWidget* parent) : QDialog(pa
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setDefault(true);
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-  connect(ok_, &QPushButton::clicked, this, &CAddLinkDlg::accept);
-  connect(cancel_, &QPushButton::clicked, this, &CAddLinkDlg::reject);
+  connect(ok_, &QPushButton::clicked, this, &LinkDialog::accept);
+  connect(cancel_, &QPushButton::clicked, this, &LinkDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(ok_);
@@ -63,14 +63,14 @@ CAddLinkDlg::CAddLinkDlg(core::LinkFields& fields, QWidget* parent) : QDialog(pa
   resize(460, sizeHint().height());
 }
 
-QLineEdit* CAddLinkDlg::edit(int controlId) const {
+QLineEdit* LinkDialog::edit(int controlId) const {
   for (QLineEdit* e : {url_, title_, note_, email_, contact_, description_}) {
     if (e->property("controlId").toInt() == controlId) return e;
   }
   return nullptr;
 }
 
-void CAddLinkDlg::accept() {
+void LinkDialog::accept() {
   core::LinkFields taken;
   taken.url = url_->text().toStdString();
   taken.linkText = title_->text().toStdString();

@@ -14,12 +14,12 @@ class QPushButton;
 
 namespace larkspur::ui {
 
-class CAddLinkDlg : public QDialog {
+class LinkDialog : public QDialog {
   Q_OBJECT
 
  public:
   // Edits `fields` in place; they change only when the dialog is accepted.
-  explicit CAddLinkDlg(core::LinkFields& fields, QWidget* parent = nullptr);
+  explicit LinkDialog(core::LinkFields& fields, QWidget* parent = nullptr);
 
   // Controls by their resource ids: 1014 URL, 1015 title, 1020 note, 1001
   // e-mail, 1018 contact name, 1017 description (hidden).

@@ -63,16 +63,16 @@ struct RowTexts {
 
 }  // namespace
 
-CLinkListView::CLinkListView(core::LinkList& links, const core::ColumnWidths& widths, QWidget* parent)
+LinkListView::LinkListView(core::LinkList& links, const core::ColumnWidths& widths, QWidget* parent)
     : RowListView(parent), links_(links), widths_(widths) {
   setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 
-int CLinkListView::shownAgainWidth(int column) {
+int LinkListView::shownAgainWidth(int column) {
   return column >= 0 && column < kColumnCount ? kShownAgainWidths[column] : 0;
 }
 
-void CLinkListView::fill() {
+void LinkListView::fill() {
   if (columnCount() < 2) {
     setColumnCount(kColumnCount);
     QStringList titles;
@@ -93,7 +93,7 @@ void CLinkListView::fill() {
   emitStatus();
 }
 
-QTreeWidgetItem* CLinkListView::appendRow(const core::LinkList::Ptr& record) {
+QTreeWidgetItem* LinkListView::appendRow(const core::LinkList::Ptr& record) {
   auto* item = new LinkItem(record.get());
   item->setTextAlignment(kColumnRank, Qt::AlignCenter);
   rows_.insert(record.get(), item);
@@ -102,7 +102,7 @@ QTreeWidgetItem* CLinkListView::appendRow(const core::LinkList::Ptr& record) {
   return item;
 }
 
-void CLinkListView::refreshRow(QTreeWidgetItem* item, bool allTexts) {
+void LinkListView::refreshRow(QTreeWidgetItem* item, bool allTexts) {
   core::LinkList::Ptr record = links_.find(recordOf(item));
   if (!record) return;
   const RowTexts texts = links_.withLock([&] {
@@ -120,16 +120,16 @@ void CLinkListView::refreshRow(QTreeWidgetItem* item, bool allTexts) {
                                      : QStringLiteral("Contact name: %1").arg(qtext(texts.contactName)));
 }
 
-const core::LinkRecord* CLinkListView::recordAt(int row) const { return recordOf(topLevelItem(row)); }
+const core::LinkRecord* LinkListView::recordAt(int row) const { return recordOf(topLevelItem(row)); }
 
-int CLinkListView::rowOf(const core::LinkRecord* record) const {
+int LinkListView::rowOf(const core::LinkRecord* record) const {
   QTreeWidgetItem* item = rows_.value(record, nullptr);
   return item ? indexOfTopLevelItem(item) : -1;
 }
 
-bool CLinkListView::columnShown(int column) const { return !isColumnHidden(column) && columnWidth(column) > 0; }
+bool LinkListView::columnShown(int column) const { return !isColumnHidden(column) && columnWidth(column) > 0; }
 
-void CLinkListView::setColumnShown(int column, bool shown) {
+void LinkListView::setColumnShown(int column, bool shown) {
   if (column < 0 || column >= kColumnCount) return;
   if (shown) {
     setColumnHidden(column, false);
@@ -139,12 +139,12 @@ void CLinkListView::setColumnShown(int column, bool shown) {
   }
 }
 
-core::LinkList::Ptr CLinkListView::firstSelectedRecord() const {
+core::LinkList::Ptr LinkListView::firstSelectedRecord() const {
   const int row = firstSelectedRow();
   return row < 0 ? nullptr : links_.find(recordAt(row));
 }
 
-std::vector<const core::LinkRecord*> CLinkListView::selectedRecords() const {
+std::vector<const core::LinkRecord*> LinkListView::selectedRecords() const {
   std::vector<const core::LinkRecord*> records;
   for (int row : selectedRows()) records.push_back(recordAt(row));
   return records;
@@ -152,9 +152,9 @@ std::vector<const core::LinkRecord*> CLinkListView::selectedRecords() const {
 
 // ---------------------------------------------------------------- editing
 
-void CLinkListView::addLink() {
+void LinkListView::addLink() {
   core::LinkFields fields = core::linkFieldsOf(core::zeroLinkRecord());
-  CAddLinkDlg dialog(fields, this);
+  LinkDialog dialog(fields, this);
   if (dialog.exec() == QDialog::Accepted) {
     const core::AddLinkResult added = core::addLink(links_, fields, core::linkTimeNow());
     if (added.status.ok()) {
@@ -165,11 +165,11 @@ void CLinkListView::addLink() {
   emitStatus();
 }
 
-void CLinkListView::editLink() {
+void LinkListView::editLink() {
   core::LinkList::Ptr record = firstSelectedRecord();
   if (!record) return;
   core::LinkFields fields = links_.withLock([&] { return core::linkFieldsOf(*record); });
-  CAddLinkDlg dialog(fields, this);
+  LinkDialog dialog(fields, this);
   if (dialog.exec() != QDialog::Accepted) return;
   const core::Status edited = core::editLink(links_, record.get(), fields, core::linkTimeNow());
   if (!edited.ok()) {
@@ -180,7 +180,7 @@ void CLinkListView::editLink() {
   emit recordsModified();
 }
 
-void CLinkListView::deleteSelected() {
+void LinkListView::deleteSelected() {
   const std::vector<int> rows = selectedRows();
   std::vector<const core::LinkRecord*> records;
   for (int row : rows) records.push_back(recordAt(row));
@@ -195,47 +195,47 @@ void CLinkListView::deleteSelected() {
   emitStatus();
 }
 
-bool CLinkListView::copy() {
+bool LinkListView::copy() {
   const std::vector<const core::LinkRecord*> records = selectedRecords();
   return putTextOnClipboard(this, qtext(core::copyLinkText(links_, records)));
 }
 
-void CLinkListView::cut() {
+void LinkListView::cut() {
   // What could not be copied is not deleted.
   if (copy()) deleteSelected();
 }
 
 // ---------------------------------------------------------------- opening
 
-void CLinkListView::openInBrowser() {
+void LinkListView::openInBrowser() {
   core::LinkList::Ptr record = firstSelectedRecord();
   if (!record) return;
   const QString url = links_.withLock([&] { return qtext(core::fieldView(record->url)); });
   QDesktopServices::openUrl(QUrl::fromUserInput(url));
 }
 
-void CLinkListView::sendEmail() {
+void LinkListView::sendEmail() {
   core::LinkList::Ptr record = firstSelectedRecord();
   if (!record) return;
   const QString email = links_.withLock([&] { return qtext(core::fieldView(record->email)); });
   QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + email, QUrl::TolerantMode));
 }
 
-void CLinkListView::openInNewWindow() {
+void LinkListView::openInNewWindow() {
   core::LinkList::Ptr record = firstSelectedRecord();
   TargetOpener* pane = opener();
   if (!record || !pane) return;
   pane->openUrl(links_.withLock([&] { return qtext(core::fieldView(record->url)); }), true);
 }
 
-void CLinkListView::showSteppedRow(int row) {
+void LinkListView::showSteppedRow(int row) {
   core::LinkList::Ptr record = links_.find(recordAt(row));
   TargetOpener* pane = opener();
   if (!record || !pane) return;
   showInBrowserPane(*pane, links_.withLock([&] { return qtext(core::fieldView(record->url)); }));
 }
 
-void CLinkListView::showClickedRow(const core::LinkRecord* address) {
+void LinkListView::showClickedRow(const core::LinkRecord* address) {
   core::LinkList::Ptr record = links_.find(address);
   TargetOpener* pane = opener();
   if (!record || !pane) return;
@@ -243,7 +243,7 @@ void CLinkListView::showClickedRow(const core::LinkRecord* address) {
   if (!bringOpenPageToFront(*pane, url)) showInBrowserPane(*pane, url);
 }
 
-void CLinkListView::mousePressEvent(QMouseEvent* event) {
+void LinkListView::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   if (event->button() == Qt::LeftButton) {
     if (QTreeWidgetItem* item = itemAt(pos)) showClickedRow(recordOf(item));
@@ -259,7 +259,7 @@ void CLinkListView::mousePressEvent(QMouseEvent* event) {
   RowListView::mousePressEvent(event);
 }
 
-void CLinkListView::mouseDoubleClickEvent(QMouseEvent* event) {
+void LinkListView::mouseDoubleClickEvent(QMouseEvent* event) {
   RowListView::mouseDoubleClickEvent(event);
   if (event->button() != Qt::LeftButton) return;
   QTreeWidgetItem* item = itemAt(event->position().toPoint());
@@ -269,7 +269,7 @@ void CLinkListView::mouseDoubleClickEvent(QMouseEvent* event) {
   pane->openUrl(links_.withLock([&] { return qtext(core::fieldView(record->url)); }), true);
 }
 
-void CLinkListView::contextMenuEvent(QContextMenuEvent* event) {
+void LinkListView::contextMenuEvent(QContextMenuEvent* event) {
   // The mouse's menu comes with the right button press; this is the
   // keyboard's.
   if (event->reason() != QContextMenuEvent::Keyboard) return;
@@ -278,32 +278,32 @@ void CLinkListView::contextMenuEvent(QContextMenuEvent* event) {
   if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(viewport()->mapToGlobal(at));
 }
 
-std::unique_ptr<QMenu> CLinkListView::makeContextMenu() {
+std::unique_ptr<QMenu> LinkListView::makeContextMenu() {
   auto menu = std::make_unique<QMenu>(this);
-  auto add = [this, &menu](const char* text, int id, void (CLinkListView::*method)()) {
+  auto add = [this, &menu](const char* text, int id, void (LinkListView::*method)()) {
     QAction* a = menu->addAction(QString::fromUtf8(text));
     a->setData(id);
     connect(a, &QAction::triggered, this, method);
   };
-  add("Add", kIdLinkAdd, &CLinkListView::addLink);
-  add("Edit", kIdLinkEdit, &CLinkListView::editLink);
-  add("Delete", kIdLinkDelete, &CLinkListView::deleteSelected);
+  add("Add", kIdLinkAdd, &LinkListView::addLink);
+  add("Edit", kIdLinkEdit, &LinkListView::editLink);
+  add("Delete", kIdLinkDelete, &LinkListView::deleteSelected);
   menu->addSeparator();
-  add("Cut", kIdEditCut, &CLinkListView::cut);
+  add("Cut", kIdEditCut, &LinkListView::cut);
   QAction* copyAction = menu->addAction(QStringLiteral("Copy"));
   copyAction->setData(kIdEditCopy);
   connect(copyAction, &QAction::triggered, this, [this] { copy(); });
   menu->addSeparator();
-  add("Open In Browser", kIdLinkOpenInBrowser, &CLinkListView::openInBrowser);
-  add("Open in new window", kIdLinkOpenInNewWindow, &CLinkListView::openInNewWindow);
-  add("Send Email", kIdLinkSendEmail, &CLinkListView::sendEmail);
+  add("Open In Browser", kIdLinkOpenInBrowser, &LinkListView::openInBrowser);
+  add("Open in new window", kIdLinkOpenInNewWindow, &LinkListView::openInNewWindow);
+  add("Send Email", kIdLinkSendEmail, &LinkListView::sendEmail);
   menu->addSeparator();
-  add("&Find", kIdEditFind, &CLinkListView::find);
-  add("Select &All", kIdSelectAll, &CLinkListView::selectAllRows);
-  add("&Invert Selection", kIdInvertSelection, &CLinkListView::invertSelection);
+  add("&Find", kIdEditFind, &LinkListView::find);
+  add("Select &All", kIdSelectAll, &LinkListView::selectAllRows);
+  add("&Invert Selection", kIdInvertSelection, &LinkListView::invertSelection);
   menu->addSeparator();
-  add("Import Links From File", kIdImportLinks, &CLinkListView::importLinks);
-  add("Output Links  To File", kIdOutputLinks, &CLinkListView::outputLinks);
+  add("Import Links From File", kIdImportLinks, &LinkListView::importLinks);
+  add("Output Links  To File", kIdOutputLinks, &LinkListView::outputLinks);
   menu->addSeparator();
 
   QMenu* columns = menu->addMenu(QStringLiteral("Item Select"));
@@ -320,7 +320,7 @@ std::unique_ptr<QMenu> CLinkListView::makeContextMenu() {
 
 // ---------------------------------------------------------------- files
 
-void CLinkListView::addMissingRows() {
+void LinkListView::addMissingRows() {
   // Records appended meanwhile by a search get their rows here or from their
   // own message, whichever comes first.
   for (const core::LinkList::Ptr& record : links_.snapshot()) {
@@ -328,7 +328,7 @@ void CLinkListView::addMissingRows() {
   }
 }
 
-void CLinkListView::importLinks() {
+void LinkListView::importLinks() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Open;
   request.caption = QStringLiteral("Open");
@@ -347,7 +347,7 @@ void CLinkListView::importLinks() {
   emitStatus();
 }
 
-void CLinkListView::outputLinks() {
+void LinkListView::outputLinks() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;
   request.caption = QStringLiteral("Save As");
@@ -362,7 +362,7 @@ void CLinkListView::outputLinks() {
 
 // ---------------------------------------------------------------- messages
 
-void CLinkListView::handleMessage(const core::Message& message) {
+void LinkListView::handleMessage(const core::Message& message) {
   const auto* address = static_cast<const core::LinkRecord*>(message.record);
   if (!address) return;
   switch (message.id) {
@@ -381,7 +381,7 @@ void CLinkListView::handleMessage(const core::Message& message) {
   }
 }
 
-links::ListView linkListExportView(const CLinkListView& view) {
+links::ListView linkListExportView(const LinkListView& view) {
   links::ListView list;
   const QTreeWidgetItem* header = view.headerItem();
   for (int c = 0; c < view.columnCount(); ++c) {
@@ -400,6 +400,6 @@ links::ListView linkListExportView(const CLinkListView& view) {
   return list;
 }
 
-ListPrintDescription CLinkListView::printDescription() const { return describeListForPrint(*this); }
+ListPrintDescription LinkListView::printDescription() const { return describeListForPrint(*this); }
 
 }  // namespace larkspur::ui

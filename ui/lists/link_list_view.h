@@ -20,14 +20,14 @@ class QMenu;
 
 namespace larkspur::ui {
 
-class CLinkListView : public RowListView, public ListPrintSource {
+class LinkListView : public RowListView, public ListPrintSource {
   Q_OBJECT
 
  public:
   enum Column { kColumnUrl = 0, kColumnTitle, kColumnRank, kColumnNote, kColumnEmail, kColumnIp, kColumnCount };
 
   // `widths`: the first six entries give the columns' widths (0 hides one).
-  CLinkListView(core::LinkList& links, const core::ColumnWidths& widths, QWidget* parent = nullptr);
+  LinkListView(core::LinkList& links, const core::ColumnWidths& widths, QWidget* parent = nullptr);
 
   // Inserts the columns (once) and one row per record, in list order.
   void fill();
@@ -91,6 +91,6 @@ class CLinkListView : public RowListView, public ListPrintSource {
 
 // What the link list shows, as exports take it: the columns with their
 // titles and widths (0 when hidden) and the rows in display order.
-links::ListView linkListExportView(const CLinkListView& view);
+links::ListView linkListExportView(const LinkListView& view);
 
 }  // namespace larkspur::ui

@@ -17,15 +17,15 @@ class QTabWidget;
 
 namespace larkspur::ui {
 
-class CLarkspurView;
-class CLinkListView;
-class CPPCView;
+class EngineListView;
+class LinkListView;
+class PpcListView;
 
-class CItemView : public QWidget {
+class NavigationView : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CItemView(QWidget* parent = nullptr);
+  explicit NavigationView(QWidget* parent = nullptr);
 
   // Destroys every work-area view and removes the tabs. Called before the
   // tables the views show are cleared.
@@ -34,13 +34,13 @@ class CItemView : public QWidget {
   void rebuildWorkAreas(core::Project& project, const core::Settings& settings);
 
   QTabWidget* tabs() const { return tabs_; }
-  CLarkspurView* engineView() const { return engineView_; }
-  CLinkListView* linkView() const;
-  CPPCView* ppcView() const;
+  EngineListView* engineView() const { return engineView_; }
+  LinkListView* linkView() const;
+  PpcListView* ppcView() const;
   // The view of the selected tab, or nullptr.
   QWidget* activeView() const;
   // The engine list when its tab is the selected one.
-  CLarkspurView* activeEngineView() const;
+  EngineListView* activeEngineView() const;
 
   void setAutoSubmitAvailable(bool available);
   // Where the link and PPC lists find the browser pane.
@@ -60,9 +60,9 @@ class CItemView : public QWidget {
   void emitActiveStatus();
 
   QTabWidget* tabs_ = nullptr;
-  QPointer<CLarkspurView> engineView_;
-  QPointer<CLinkListView> linkView_;
-  QPointer<CPPCView> ppcView_;
+  QPointer<EngineListView> engineView_;
+  QPointer<LinkListView> linkView_;
+  QPointer<PpcListView> ppcView_;
   OpenerSource openerSource_;
   bool autoSubmitAvailable_ = false;
 };

@@ -39,12 +39,12 @@ QString urlOf(const core::PpcRecord& record) { return qtext(core::fieldView(reco
 
 }  // namespace
 
-CPPCView::CPPCView(const core::PpcList& ppc, const core::ColumnWidths& engineWidths, QWidget* parent)
+PpcListView::PpcListView(const core::PpcList& ppc, const core::ColumnWidths& engineWidths, QWidget* parent)
     : RowListView(parent), ppc_(ppc), engineWidths_(engineWidths) {
   setMouseTracking(true);  // hot rows follow the mouse
 }
 
-void CPPCView::fill() {
+void PpcListView::fill() {
   if (columnCount() <= 1) {
     setColumnCount(kColumnCount);
     QStringList titles;
@@ -75,28 +75,28 @@ void CPPCView::fill() {
   emitStatus();
 }
 
-const core::PpcRecord* CPPCView::recordAt(int row) const { return recordOf(topLevelItem(row)); }
+const core::PpcRecord* PpcListView::recordAt(int row) const { return recordOf(topLevelItem(row)); }
 
-int CPPCView::rowOf(const core::PpcRecord* record) const {
+int PpcListView::rowOf(const core::PpcRecord* record) const {
   for (int row = 0; row < rowCount(); ++row) {
     if (recordAt(row) == record) return row;
   }
   return -1;
 }
 
-void CPPCView::openInNewWindow() {
+void PpcListView::openInNewWindow() {
   const core::PpcRecord* record = recordAt(firstSelectedRow());
   TargetOpener* pane = opener();
   if (record && pane) pane->openUrl(urlOf(*record), true);
 }
 
-void CPPCView::openInBrowser() {
+void PpcListView::openInBrowser() {
   const core::PpcRecord* record = recordAt(firstSelectedRow());
   // A page the desktop cannot open fails silently.
   if (record) QDesktopServices::openUrl(QUrl(urlOf(*record)));
 }
 
-bool CPPCView::copy() {
+bool PpcListView::copy() {
   QString text;
   for (int row : selectedRows()) {
     if (const core::PpcRecord* record = recordAt(row)) text += qtext(core::fieldView(record->name)) + "\r\n";
@@ -104,13 +104,13 @@ bool CPPCView::copy() {
   return putTextOnClipboard(this, text);
 }
 
-void CPPCView::showSteppedRow(int row) {
+void PpcListView::showSteppedRow(int row) {
   const core::PpcRecord* record = recordAt(row);
   TargetOpener* pane = opener();
   if (record && pane) showInBrowserPane(*pane, urlOf(*record));
 }
 
-void CPPCView::mousePressEvent(QMouseEvent* event) {
+void PpcListView::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   if (event->button() == Qt::LeftButton) {
     if (const core::PpcRecord* record = recordOf(itemAt(pos))) {
@@ -133,7 +133,7 @@ void CPPCView::mousePressEvent(QMouseEvent* event) {
   RowListView::mousePressEvent(event);
 }
 
-void CPPCView::mouseDoubleClickEvent(QMouseEvent* event) {
+void PpcListView::mouseDoubleClickEvent(QMouseEvent* event) {
   RowListView::mouseDoubleClickEvent(event);
   if (event->button() != Qt::LeftButton) return;
   const core::PpcRecord* record = recordOf(itemAt(event->position().toPoint()));
@@ -141,21 +141,21 @@ void CPPCView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (record && pane) pane->openUrl(urlOf(*record), true);
 }
 
-void CPPCView::contextMenuEvent(QContextMenuEvent* event) {
+void PpcListView::contextMenuEvent(QContextMenuEvent* event) {
   if (event->reason() != QContextMenuEvent::Keyboard) return;
   QPoint at = viewport()->rect().center();
   if (QTreeWidgetItem* item = currentItem()) at = visualItemRect(item).center();
   if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(viewport()->mapToGlobal(at));
 }
 
-std::unique_ptr<QMenu> CPPCView::makeContextMenu() {
+std::unique_ptr<QMenu> PpcListView::makeContextMenu() {
   auto menu = std::make_unique<QMenu>(this);
   QAction* newWindow = menu->addAction(QStringLiteral("Open in New Window"));
   newWindow->setData(kIdPpcOpenInNewWindow);
-  connect(newWindow, &QAction::triggered, this, &CPPCView::openInNewWindow);
+  connect(newWindow, &QAction::triggered, this, &PpcListView::openInNewWindow);
   QAction* browser = menu->addAction(QStringLiteral("Open in Browser"));
   browser->setData(kIdPpcOpenInBrowser);
-  connect(browser, &QAction::triggered, this, &CPPCView::openInBrowser);
+  connect(browser, &QAction::triggered, this, &PpcListView::openInBrowser);
   return menu;
 }
 

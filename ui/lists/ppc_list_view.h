@@ -15,7 +15,7 @@ class QMenu;
 
 namespace larkspur::ui {
 
-class CPPCView : public RowListView {
+class PpcListView : public RowListView {
   Q_OBJECT
 
  public:
@@ -23,7 +23,7 @@ class CPPCView : public RowListView {
 
   // `engineWidths`: the engine list's saved widths; its columns 0, 1 and 3
   // give this list's three.
-  CPPCView(const core::PpcList& ppc, const core::ColumnWidths& engineWidths, QWidget* parent = nullptr);
+  PpcListView(const core::PpcList& ppc, const core::ColumnWidths& engineWidths, QWidget* parent = nullptr);
 
   // Inserts the columns and the rows once, then refreshes the status text.
   void fill();

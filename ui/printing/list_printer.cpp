@@ -49,9 +49,9 @@ QString pageFooterText(int page, int pageCount) {
   return QString::asprintf("Page %d of %d", page, pageCount);
 }
 
-CListPrinter::CListPrinter(ListPrintDescription description) : description_(std::move(description)) {}
+ListPrinter::ListPrinter(ListPrintDescription description) : description_(std::move(description)) {}
 
-CListPrinter::Job CListPrinter::prepare(QPaintDevice& device) const {
+ListPrinter::Job ListPrinter::prepare(QPaintDevice& device) const {
   Job job;
   const int dpi = device.logicalDpiY();
   auto make = [&](const FontSpec& style) {
@@ -87,7 +87,7 @@ CListPrinter::Job CListPrinter::prepare(QPaintDevice& device) const {
   return job;
 }
 
-int CListPrinter::print(QPrinter& printer) const {
+int ListPrinter::print(QPrinter& printer) const {
   const Job job = prepare(printer);
   const ListPrintLayout& layout = job.layout;
   if (layout.pageCount == 0) return 0;
@@ -112,7 +112,7 @@ int CListPrinter::print(QPrinter& printer) const {
   return printed;
 }
 
-void CListPrinter::paintPage(QPainter& painter, const Job& job, int page) const {
+void ListPrinter::paintPage(QPainter& painter, const Job& job, int page) const {
   const ListPrintLayout& layout = job.layout;
   const int width = layout.right - layout.left;
   painter.save();

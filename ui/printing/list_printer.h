@@ -19,7 +19,7 @@ namespace larkspur::ui {
 // "Page %d of %d"
 QString pageFooterText(int page, int pageCount);
 
-class CListPrinter {
+class ListPrinter {
  public:
   // The fonts made for one device and the page layout they give.
   struct Job {
@@ -30,7 +30,7 @@ class CListPrinter {
     ListPrintLayout layout;
   };
 
-  explicit CListPrinter(ListPrintDescription description);
+  explicit ListPrinter(ListPrintDescription description);
 
   // Fonts and layout for a device whose paintable area is the printable
   // area (a printer, or any paint device in tests).

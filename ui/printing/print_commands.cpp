@@ -24,7 +24,7 @@ QPrinter& PrintCommands::printer() {
 }
 
 int PrintCommands::print(const ListPrintDescription& list) {
-  const CListPrinter listPrinter(list);
+  const ListPrinter listPrinter(list);
   QPrinter& target = printer();
   // The dialog offers the pages this list has on the current printer.
   const int pages = listPrinter.prepare(target).layout.pageCount;
@@ -43,11 +43,11 @@ int PrintCommands::printDirect(const ListPrintDescription& list) {
   QPrinter& target = printer();
   // Every page, whatever range an earlier dialog chose.
   target.setPrintRange(QPrinter::AllPages);
-  return CListPrinter(list).print(target);
+  return ListPrinter(list).print(target);
 }
 
 void PrintCommands::preview(const ListPrintDescription& list) {
-  const CListPrinter listPrinter(list);
+  const ListPrinter listPrinter(list);
   printer().setPrintRange(QPrinter::AllPages);
   QPrintPreviewDialog dialog(&printer(), window_);
   dialog.setObjectName(QStringLiteral("printPreview"));

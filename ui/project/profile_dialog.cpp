@@ -46,7 +46,7 @@ bool isEnterOrEscape(const QEvent* event) {
 
 }  // namespace
 
-CDomainDlg::CDomainDlg(core::WebsiteProfile& profile, Mode mode, QWidget* parent)
+ProfileDialog::ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* parent)
     : QDialog(parent), profile_(profile) {
   setWindowTitle(QStringLiteral("Input your website detail"));
   auto* grid = new QGridLayout;
@@ -99,7 +99,7 @@ CDomainDlg::CDomainDlg(core::WebsiteProfile& profile, Mode mode, QWidget* parent
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
   controls_[kOk] = ok_;
   controls_[kCancel] = cancel_;
-  connect(ok_, &QPushButton::clicked, this, &CDomainDlg::onOk);
+  connect(ok_, &QPushButton::clicked, this, &ProfileDialog::onOk);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* buttons = new QHBoxLayout;
@@ -119,21 +119,21 @@ CDomainDlg::CDomainDlg(core::WebsiteProfile& profile, Mode mode, QWidget* parent
   resize(460, 560);
 }
 
-int CDomainDlg::selectionFor(const QComboBox& list, const QString& text, int fallback) {
+int ProfileDialog::selectionFor(const QComboBox& list, const QString& text, int fallback) {
   for (int i = list.count() - 1; i >= 0; --i) {
     if (list.itemText(i) == text) return i;
   }
   return fallback;
 }
 
-bool CDomainDlg::eventFilter(QObject* watched, QEvent* event) {
+bool ProfileDialog::eventFilter(QObject* watched, QEvent* event) {
   // Enter and Escape neither accept nor cancel: only the buttons close the
   // dialog, so a stray key cannot lose or commit the user's typing.
   if (isEnterOrEscape(event)) return true;
   return QDialog::eventFilter(watched, event);
 }
 
-void CDomainDlg::keyPressEvent(QKeyEvent* event) {
+void ProfileDialog::keyPressEvent(QKeyEvent* event) {
   if (isEnterOrEscape(event)) {
     event->accept();
     return;
@@ -141,7 +141,7 @@ void CDomainDlg::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void CDomainDlg::onOk() {
+void ProfileDialog::onOk() {
   const QString shortText = shortDescription_->text();
   if (static_cast<std::size_t>(shortText.toUcs4().size()) > core::kShortDescriptionLimit) {
     MessageBoxes::warn(this, QStringLiteral("Please enter no more than %1 characters.")

@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace larkspur::ui {
 
-class CDomainDlg : public QDialog {
+class ProfileDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -25,7 +25,7 @@ class CDomainDlg : public QDialog {
   };
 
   // The lists take their selection from `profile` in both modes.
-  CDomainDlg(core::WebsiteProfile& profile, Mode mode, QWidget* parent = nullptr);
+  ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* parent = nullptr);
 
   // The controls in tab order: 0-9 and 13-15 line edits, 10-12 lists,
   // 16 the long description, 17 OK, 18 Cancel.

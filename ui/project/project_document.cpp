@@ -32,32 +32,32 @@ bool sameProfileTexts(const core::WebsiteProfile& a, const core::WebsiteProfile&
 
 }  // namespace
 
-CLarkspurDoc::CLarkspurDoc(core::Project& project, core::Settings& settings, RecentFiles& recent, QObject* parent)
+ProjectDocument::ProjectDocument(core::Project& project, core::Settings& settings, RecentFiles& recent, QObject* parent)
     : QObject(parent), project_(project), settings_(settings), recent_(recent) {}
 
-QWidget* CLarkspurDoc::dialogParent() const { return frame_; }
+QWidget* ProjectDocument::dialogParent() const { return frame_; }
 
-void CLarkspurDoc::reportFailure(const core::Status& status) {
+void ProjectDocument::reportFailure(const core::Status& status) {
   MessageBoxes::warn(dialogParent(), status.message.empty() ? QStringLiteral("Failed to open document.")
                                                             : QString::fromStdString(status.message));
 }
 
-void CLarkspurDoc::rememberLastProject(const std::filesystem::path& file) {
+void ProjectDocument::rememberLastProject(const std::filesystem::path& file) {
   const core::Status recorded = core::recordLastProject(settings_, file.string());
   if (!recorded.ok() && frame_) frame_->statusBar()->showMessage(QString::fromStdString(recorded.message));
 }
 
-void CLarkspurDoc::setTitle(const QString& title) {
+void ProjectDocument::setTitle(const QString& title) {
   title_ = title;
   emit titleChanged(title_);
 }
 
-QString CLarkspurDoc::pathName() const { return fromPath(project_.path()); }
+QString ProjectDocument::pathName() const { return fromPath(project_.path()); }
 
-bool CLarkspurDoc::onNewDocument() {
+bool ProjectDocument::onNewDocument() {
   auto profile = std::make_unique<core::WebsiteProfile>();
   {
-    CDomainDlg dialog(*profile, CDomainDlg::Mode::Blank, dialogParent());
+    ProfileDialog dialog(*profile, ProfileDialog::Mode::Blank, dialogParent());
     if (dialog.exec() != QDialog::Accepted) return false;
   }
   if (frame_) {
@@ -74,7 +74,7 @@ bool CLarkspurDoc::onNewDocument() {
   return true;
 }
 
-bool CLarkspurDoc::onOpenDocument(const QString& given) {
+bool ProjectDocument::onOpenDocument(const QString& given) {
   // Kept as an absolute path: it is the last project of the next start,
   // which may run from another folder.
   const QString path = QFileInfo(given).absoluteFilePath();
@@ -115,7 +115,7 @@ bool CLarkspurDoc::onOpenDocument(const QString& given) {
   return true;
 }
 
-bool CLarkspurDoc::doSave(const QString& given) {
+bool ProjectDocument::doSave(const QString& given) {
   const QString path = QFileInfo(given).absoluteFilePath();
   const std::filesystem::path file = toPath(path);
   const core::Status saved = project_.save(file);
@@ -129,12 +129,12 @@ bool CLarkspurDoc::doSave(const QString& given) {
   return true;
 }
 
-bool CLarkspurDoc::fileNew() {
+bool ProjectDocument::fileNew() {
   if (!saveModified()) return false;
   return onNewDocument();
 }
 
-void CLarkspurDoc::fileOpen() {
+void ProjectDocument::fileOpen() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Open;
   request.caption = QStringLiteral("Open");
@@ -145,7 +145,7 @@ void CLarkspurDoc::fileOpen() {
   openDocumentFile(path);
 }
 
-bool CLarkspurDoc::openDocumentFile(const QString& path) {
+bool ProjectDocument::openDocumentFile(const QString& path) {
   // The project open now is not read again.
   if (!project_.path().empty() && QFileInfo(path).absoluteFilePath() == QFileInfo(pathName()).absoluteFilePath()) {
     return true;
@@ -159,12 +159,12 @@ bool CLarkspurDoc::openDocumentFile(const QString& path) {
   return false;
 }
 
-bool CLarkspurDoc::save() {
+bool ProjectDocument::save() {
   if (project_.path().empty()) return saveAs();
   return doSave(pathName());
 }
 
-bool CLarkspurDoc::saveAs() {
+bool ProjectDocument::saveAs() {
   QString proposed = pathName();
   if (proposed.isEmpty()) {
     proposed = title_;
@@ -183,7 +183,7 @@ bool CLarkspurDoc::saveAs() {
   return doSave(path);
 }
 
-bool CLarkspurDoc::saveModified() {
+bool ProjectDocument::saveModified() {
   if (!project_.modified()) return true;
   QString name = project_.path().empty() ? title_ : QFileInfo(pathName()).fileName();
   if (name.isEmpty()) name = QStringLiteral("Untitled");
@@ -195,9 +195,9 @@ bool CLarkspurDoc::saveModified() {
   return true;
 }
 
-bool CLarkspurDoc::editProfile() {
+bool ProjectDocument::editProfile() {
   const auto before = std::make_unique<core::WebsiteProfile>(project_.profile);
-  CDomainDlg dialog(project_.profile, CDomainDlg::Mode::Prefilled, dialogParent());
+  ProfileDialog dialog(project_.profile, ProfileDialog::Mode::Prefilled, dialogParent());
   if (dialog.exec() != QDialog::Accepted) return false;
   project_.profileChanged();
   // A changed profile is a change of the project: without this the edit

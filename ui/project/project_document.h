@@ -13,19 +13,19 @@
 
 namespace larkspur::ui {
 
-class CMainFrame;
+class MainWindow;
 class RecentFiles;
 
 inline constexpr char kProjectFileFilter[] = "Larkspur File (*.lkr)";
 inline constexpr char kProjectFileSuffix[] = "lkr";
 
-class CLarkspurDoc : public QObject {
+class ProjectDocument : public QObject {
   Q_OBJECT
 
  public:
-  CLarkspurDoc(core::Project& project, core::Settings& settings, RecentFiles& recent, QObject* parent = nullptr);
+  ProjectDocument(core::Project& project, core::Settings& settings, RecentFiles& recent, QObject* parent = nullptr);
 
-  void setFrame(CMainFrame* frame) { frame_ = frame; }
+  void setFrame(MainWindow* frame) { frame_ = frame; }
 
   // New: the blank profile dialog first; only when it is accepted are the
   // tables cleared and rebuilt, so cancelling leaves the open project as it
@@ -77,7 +77,7 @@ class CLarkspurDoc : public QObject {
   core::Project& project_;
   core::Settings& settings_;
   RecentFiles& recent_;
-  CMainFrame* frame_ = nullptr;
+  MainWindow* frame_ = nullptr;
   QString title_;
 };
 

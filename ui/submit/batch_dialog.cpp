@@ -41,7 +41,7 @@ QString text(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-CAutoSubmitDlg::CAutoSubmitDlg(const std::vector<core::EngineRecord*>& targets, AutoSubmitContext context,
+BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, BatchContext context,
                                QWidget* parent)
     : QDialog(parent), context_(std::move(context)) {
   setWindowTitle(QStringLiteral("Auto Submit"));
@@ -101,8 +101,8 @@ CAutoSubmitDlg::CAutoSubmitDlg(const std::vector<core::EngineRecord*>& targets, 
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
   cancel_->setObjectName(QStringLiteral("cancel"));
   cancel_->setProperty("controlId", kIdCancel);
-  connect(start_, &QPushButton::clicked, this, &CAutoSubmitDlg::onStartClicked);
-  connect(cancel_, &QPushButton::clicked, this, &CAutoSubmitDlg::reject);
+  connect(start_, &QPushButton::clicked, this, &BatchDialog::onStartClicked);
+  connect(cancel_, &QPushButton::clicked, this, &BatchDialog::reject);
 
   auto* counters = new QGridLayout;
   counters->addWidget(new QLabel(QStringLiteral("Total :"), this), 0, 0);
@@ -132,7 +132,7 @@ CAutoSubmitDlg::CAutoSubmitDlg(const std::vector<core::EngineRecord*>& targets, 
   resize(426, 355);
 
   timer_ = new QTimer(this);
-  connect(timer_, &QTimer::timeout, this, &CAutoSubmitDlg::onTick);
+  connect(timer_, &QTimer::timeout, this, &BatchDialog::onTick);
   freed_ = new QTimer(this);
   connect(freed_, &QTimer::timeout, this, [this] { batch_->startFreed(); });
 
@@ -141,7 +141,7 @@ CAutoSubmitDlg::CAutoSubmitDlg(const std::vector<core::EngineRecord*>& targets, 
   progress_->setValue(0);
 }
 
-CAutoSubmitDlg::~CAutoSubmitDlg() {
+BatchDialog::~BatchDialog() {
   timer_->stop();
   freed_->stop();
   // Sessions close here, while the dialog they report to still exists;
@@ -149,7 +149,7 @@ CAutoSubmitDlg::~CAutoSubmitDlg() {
   starter_.reset();
 }
 
-QLabel* CAutoSubmitDlg::label(ControlId id) const {
+QLabel* BatchDialog::label(ControlId id) const {
   switch (id) {
     case kIdTotal:
       return total_;
@@ -168,18 +168,18 @@ QLabel* CAutoSubmitDlg::label(ControlId id) const {
   }
 }
 
-int64_t CAutoSubmitDlg::now() const {
+int64_t BatchDialog::now() const {
   return context_.clock ? context_.clock() : QDateTime::currentSecsSinceEpoch();
 }
 
-void CAutoSubmitDlg::showCounters() {
+void BatchDialog::showCounters() {
   processed_->setText(QString::number(batch_->processed()));
   succeeded_->setText(QString::number(batch_->succeeded()));
   failed_->setText(QString::number(batch_->failed()));
   progress_->setValue(batch_->processed());
 }
 
-void CAutoSubmitDlg::onStartClicked() {
+void BatchDialog::onStartClicked() {
   if (start_->text() == QLatin1String(kOk)) {
     accept();
     return;
@@ -194,11 +194,11 @@ void CAutoSubmitDlg::onStartClicked() {
   }
 }
 
-void CAutoSubmitDlg::onTick() { batch_->tick(now()); }
+void BatchDialog::onTick() { batch_->tick(now()); }
 
-void CAutoSubmitDlg::onMessage(const core::Message& message) { batch_->onMessage(message); }
+void BatchDialog::onMessage(const core::Message& message) { batch_->onMessage(message); }
 
-void CAutoSubmitDlg::rowAdded(std::size_t row) {
+void BatchDialog::rowAdded(std::size_t row) {
   const submit::BatchRow& r = batch_->rows()[row];
   auto* item = new QTreeWidgetItem;
   item->setIcon(0, batchRowIcon(r.icon));
@@ -207,7 +207,7 @@ void CAutoSubmitDlg::rowAdded(std::size_t row) {
   list_->addTopLevelItem(item);
 }
 
-void CAutoSubmitDlg::rowChanged(std::size_t row, bool finalReport) {
+void BatchDialog::rowChanged(std::size_t row, bool finalReport) {
   const submit::BatchRow& r = batch_->rows()[row];
   QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(row));
   if (!item) return;
@@ -218,15 +218,15 @@ void CAutoSubmitDlg::rowChanged(std::size_t row, bool finalReport) {
   }
 }
 
-void CAutoSubmitDlg::elapsedChanged(const std::string& elapsed) { timeUsed_->setText(text(elapsed)); }
+void BatchDialog::elapsedChanged(const std::string& elapsed) { timeUsed_->setText(text(elapsed)); }
 
-void CAutoSubmitDlg::animationStep(int index) {
+void BatchDialog::animationStep(int index) {
   animationFrame_ = index;
   animation_->setPixmap(batchAnimationFrame(index));
   animation_->repaint();
 }
 
-void CAutoSubmitDlg::finished(const std::string& message) {
+void BatchDialog::finished(const std::string& message) {
   timer_->stop();
   freed_->stop();
   showCounters();
@@ -235,7 +235,7 @@ void CAutoSubmitDlg::finished(const std::string& message) {
   start_->setEnabled(true);
 }
 
-void CAutoSubmitDlg::accept() {
+void BatchDialog::accept() {
   if (closing_) return;
   closing_ = true;
   timer_->stop();
@@ -243,7 +243,7 @@ void CAutoSubmitDlg::accept() {
   QDialog::accept();
 }
 
-void CAutoSubmitDlg::reject() {
+void BatchDialog::reject() {
   if (closing_) return;
   closing_ = true;
   timer_->stop();

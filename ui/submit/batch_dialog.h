@@ -38,7 +38,7 @@ class WebEngineStarter;
 // The dialog's tick.
 inline constexpr int kAutoSubmitTickMs = 1000;
 
-struct AutoSubmitContext {
+struct BatchContext {
   const core::WebsiteProfile* profile = nullptr;
   const core::WordLists* words = nullptr;
   core::Coordination* coordination = nullptr;
@@ -49,7 +49,7 @@ struct AutoSubmitContext {
   std::function<int64_t()> clock;
 };
 
-class CAutoSubmitDlg : public QDialog, private submit::BatchView {
+class BatchDialog : public QDialog, private submit::BatchView {
   Q_OBJECT
 
  public:
@@ -69,9 +69,9 @@ class CAutoSubmitDlg : public QDialog, private submit::BatchView {
   static constexpr int kNameColumnWidth = 100;
   static constexpr int kStateColumnWidth = 280;
 
-  CAutoSubmitDlg(const std::vector<core::EngineRecord*>& targets, AutoSubmitContext context,
+  BatchDialog(const std::vector<core::EngineRecord*>& targets, BatchContext context,
                  QWidget* parent = nullptr);
-  ~CAutoSubmitDlg() override;
+  ~BatchDialog() override;
 
   const submit::Batch& batch() const { return *batch_; }
   WebEngineStarter& starter() const { return *starter_; }
@@ -103,7 +103,7 @@ class CAutoSubmitDlg : public QDialog, private submit::BatchView {
   void animationStep(int index) override;
   void finished(const std::string& message) override;
 
-  AutoSubmitContext context_;
+  BatchContext context_;
   std::unique_ptr<WebEngineStarter> starter_;
   std::unique_ptr<submit::Batch> batch_;
   QLabel* total_ = nullptr;

@@ -8,24 +8,24 @@
 
 namespace larkspur::ui {
 
-CBrowseView* installSubmissionWindows(CMainFrame& frame, CLarkspurDoc& doc, core::Coordination& coordination,
-                                      AutoSubmitContext batch) {
-  auto* pane = new CBrowseView(doc.project(), coordination);
+BrowserPane* installSubmissionWindows(MainWindow& frame, ProjectDocument& doc, core::Coordination& coordination,
+                                      BatchContext batch) {
+  auto* pane = new BrowserPane(doc.project(), coordination);
   pane->setObjectName(QStringLiteral("browserPane"));
   // Pages let go of their records when the engine list (and so the table it
   // shows) is torn down for a new or opened project.
   pane->setRecordOwner([&frame]() -> QObject* {
-    CItemView* items = frame.itemView();
+    NavigationView* items = frame.itemView();
     return items ? items->engineView() : nullptr;
   });
   pane->attachTo(frame);
 
   frame.setBatchRunner([&frame, &doc, &coordination, batch](const std::vector<core::EngineRecord*>& targets) {
-    AutoSubmitContext context = batch;
+    BatchContext context = batch;
     context.profile = &doc.project().profile;
     context.words = &doc.project().words;
     context.coordination = &coordination;
-    CAutoSubmitDlg dialog(targets, context, &frame);
+    BatchDialog dialog(targets, context, &frame);
     dialog.exec();
   });
   return pane;

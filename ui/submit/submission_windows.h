@@ -9,13 +9,13 @@
 
 namespace larkspur::ui {
 
-class CBrowseView;
-class CLarkspurDoc;
-class CMainFrame;
+class BrowserPane;
+class ProjectDocument;
+class MainWindow;
 
 // `batch` gives the batch dialog's tick and session timings (the profile,
 // word lists and coordination are taken from `doc` and `coordination`).
-CBrowseView* installSubmissionWindows(CMainFrame& frame, CLarkspurDoc& doc, core::Coordination& coordination,
-                                      AutoSubmitContext batch = {});
+BrowserPane* installSubmissionWindows(MainWindow& frame, ProjectDocument& doc, core::Coordination& coordination,
+                                      BatchContext batch = {});
 
 }  // namespace larkspur::ui

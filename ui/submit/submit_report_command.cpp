@@ -16,7 +16,7 @@ namespace larkspur::ui {
 
 bool submitReportAvailable() { return true; }
 
-links::ListView engineListReportView(const CLarkspurView& view) {
+links::ListView engineListReportView(const EngineListView& view) {
   links::ListView list;
   const QTreeWidgetItem* header = view.headerItem();
   for (int c = 0; c < view.columnCount(); ++c) {
@@ -32,13 +32,13 @@ links::ListView engineListReportView(const CLarkspurView& view) {
   return list;
 }
 
-std::vector<const core::EngineRecord*> engineListRowRecords(const CLarkspurView& view) {
+std::vector<const core::EngineRecord*> engineListRowRecords(const EngineListView& view) {
   std::vector<const core::EngineRecord*> records;
   for (int row = 0; row < view.rowCount(); ++row) records.push_back(view.recordAt(row));
   return records;
 }
 
-QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& profile, const CLarkspurView& view) {
+QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& profile, const EngineListView& view) {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;
   request.caption = QStringLiteral("Save As");

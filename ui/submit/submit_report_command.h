@@ -13,18 +13,18 @@
 
 namespace larkspur::ui {
 
-class CLarkspurView;
+class EngineListView;
 
 // Whether the program can write submit reports.
 bool submitReportAvailable();
 
 // The engine list's columns (title and current width, 0 when hidden) and rows
 // in display order, and the record of each row.
-links::ListView engineListReportView(const CLarkspurView& view);
-std::vector<const core::EngineRecord*> engineListRowRecords(const CLarkspurView& view);
+links::ListView engineListReportView(const EngineListView& view);
+std::vector<const core::EngineRecord*> engineListRowRecords(const EngineListView& view);
 
 // Runs the command; returns the written path, empty when the user cancelled
 // or the file could not be written.
-QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& profile, const CLarkspurView& view);
+QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& profile, const EngineListView& view);
 
 }  // namespace larkspur::ui

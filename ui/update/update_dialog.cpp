@@ -16,7 +16,7 @@
 
 namespace larkspur::ui {
 
-CDLGUpdate::CDLGUpdate(UpdateRun& run, core::UpdateAgentSetup setup, std::function<void()> requestClose,
+UpdateDialog::UpdateDialog(UpdateRun& run, core::UpdateAgentSetup setup, std::function<void()> requestClose,
                        QWidget* parent)
     : QDialog(parent), run_(run), setup_(std::move(setup)), requestClose_(std::move(requestClose)) {
   setObjectName(QStringLiteral("onlineUpdate"));
@@ -44,8 +44,8 @@ CDLGUpdate::CDLGUpdate(UpdateRun& run, core::UpdateAgentSetup setup, std::functi
     button->setAutoDefault(false);
     button->setDefault(false);
   }
-  connect(start_, &QPushButton::clicked, this, &CDLGUpdate::start);
-  connect(cancel_, &QPushButton::clicked, this, &CDLGUpdate::reject);
+  connect(start_, &QPushButton::clicked, this, &UpdateDialog::start);
+  connect(cancel_, &QPushButton::clicked, this, &UpdateDialog::reject);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -57,7 +57,7 @@ CDLGUpdate::CDLGUpdate(UpdateRun& run, core::UpdateAgentSetup setup, std::functi
   setMinimumWidth(380);
 }
 
-void CDLGUpdate::start() {
+void UpdateDialog::start() {
   // An earlier run that has not ended yet keeps its cancel signal; the
   // command that opens this dialog waits for such a run, so this is only a
   // safeguard.
@@ -65,7 +65,7 @@ void CDLGUpdate::start() {
   start_->setEnabled(false);
   core::updateCancelSignal().reset();
 
-  QPointer<CDLGUpdate> self(this);
+  QPointer<UpdateDialog> self(this);
   QPointer<QWidget> owner(parentWidget());
   // Boxes belong to the dialog while it is open, else to its owner.
   auto boxParent = [self, owner]() -> QWidget* {
@@ -92,7 +92,7 @@ void CDLGUpdate::start() {
   run_.start(setup_, std::move(handlers));
 }
 
-void CDLGUpdate::handleMessage(const core::Message& message) {
+void UpdateDialog::handleMessage(const core::Message& message) {
   switch (message.id) {
     case core::MessageId::kDownloadProgress:
       progress_->setValue(static_cast<int>(std::clamp<int64_t>(message.param, 0, 100)));
@@ -109,12 +109,12 @@ void CDLGUpdate::handleMessage(const core::Message& message) {
   }
 }
 
-void CDLGUpdate::reject() {
+void UpdateDialog::reject() {
   core::updateCancelSignal().set();
   QDialog::reject();
 }
 
-void CDLGUpdate::keyPressEvent(QKeyEvent* event) {
+void UpdateDialog::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     event->accept();
     return;

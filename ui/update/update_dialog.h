@@ -17,7 +17,7 @@ namespace larkspur::ui {
 
 class UpdateRun;
 
-class CDLGUpdate : public QDialog {
+class UpdateDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -26,7 +26,7 @@ class CDLGUpdate : public QDialog {
 
   // `requestClose` asks the main window to close; it is called after this
   // dialog has closed when the user chose to restart after an update.
-  CDLGUpdate(UpdateRun& run, core::UpdateAgentSetup setup, std::function<void()> requestClose,
+  UpdateDialog(UpdateRun& run, core::UpdateAgentSetup setup, std::function<void()> requestClose,
              QWidget* parent = nullptr);
 
   QPushButton* startButton() const { return start_; }

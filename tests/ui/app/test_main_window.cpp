@@ -62,17 +62,17 @@ class UrlRecorder : public QObject {
 
 }  // namespace
 
-class TestMainFrame : public QObject {
+class TestMainWindow : public QObject {
   Q_OBJECT
 
  private:
   std::unique_ptr<test::ScopedConfigHome> home_;
   std::unique_ptr<test::MessageBoxRecorder> boxes_;
-  std::unique_ptr<CLarkspurApp> app_;
+  std::unique_ptr<LarkspurApplication> app_;
   QString projectPath_;
 
-  CMainFrame* frame() const { return app_->frame(); }
-  CLarkspurView* engineView() const { return frame()->itemView()->engineView(); }
+  MainWindow* frame() const { return app_->frame(); }
+  EngineListView* engineView() const { return frame()->itemView()->engineView(); }
 
  private slots:
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
@@ -82,7 +82,7 @@ class TestMainFrame : public QObject {
     boxes_ = std::make_unique<test::MessageBoxRecorder>();
     projectPath_ = home_->path() + QStringLiteral("/site.lkr");
     test::writeProject(projectPath_, "http://www.example-garden.com/");
-    app_ = std::make_unique<CLarkspurApp>();
+    app_ = std::make_unique<LarkspurApplication>();
     CommandLine commandLine;
     commandLine.projectFile = projectPath_;
     QVERIFY(app_->startUp(commandLine, false));
@@ -228,7 +228,7 @@ class TestMainFrame : public QObject {
   }
 
   void workAreaIsRebuiltOnOpenAndNew() {
-    QPointer<CLarkspurView> before = engineView();
+    QPointer<EngineListView> before = engineView();
     const QString other = home_->path() + QStringLiteral("/other.lkr");
     test::writeProject(other, "http://other.example.net/");
     QVERIFY(app_->doc()->openDocumentFile(other));
@@ -279,7 +279,7 @@ class TestMainFrame : public QObject {
     QCOMPARE(runs[0], automatic);
     QVERIFY(modifiedDuringRun);
     // The list shows the states the batch left.
-    QCOMPARE(engineView()->topLevelItem(0)->text(CLarkspurView::kColumnState), QStringLiteral("Submit-OK"));
+    QCOMPARE(engineView()->topLevelItem(0)->text(EngineListView::kColumnState), QStringLiteral("Submit-OK"));
 
     // A reset run leaves out what succeeded: here that is everything.
     core::copyText(automatic[3]->submit_state, "Submit-Error");
@@ -297,7 +297,7 @@ class TestMainFrame : public QObject {
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open");
     const QString report = home_->path() + QStringLiteral("/report.HTML");
     dialogs.queue(report);
-    engineView()->sortItems(CLarkspurView::kColumnName, Qt::DescendingOrder);
+    engineView()->sortItems(EngineListView::kColumnName, Qt::DescendingOrder);
     QVERIFY(frame()->runCommand(kIdCreateSubmitReport));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
@@ -388,5 +388,5 @@ class TestMainFrame : public QObject {
   }
 };
 
-QTEST_MAIN(TestMainFrame)
+QTEST_MAIN(TestMainWindow)
 #include "test_main_window.moc"

@@ -45,7 +45,7 @@ class TestStartup : public QObject {
     test::MessageBoxRecorder boxes;
     bool sawDialog = false;
     test::whenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<ui::CDomainDlg*>(modal);
+      auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
       QVERIFY(dialog);
       sawDialog = true;
       QCOMPARE(dialog->windowTitle(), QStringLiteral("Input your website detail"));
@@ -56,7 +56,7 @@ class TestStartup : public QObject {
       QCOMPARE(dialog->categoryAddonList()->currentIndex(), -1);
       dialog->cancelButton()->click();
     });
-    ui::CLarkspurApp app;
+    ui::LarkspurApplication app;
     QVERIFY(!app.startUp({}, false));
     QVERIFY(sawDialog);
     QVERIFY(boxes.texts().isEmpty());
@@ -69,12 +69,12 @@ class TestStartup : public QObject {
     test::ScopedConfigHome home;
     test::MessageBoxRecorder boxes;
     test::whenModal([](QWidget* modal) {
-      auto* dialog = qobject_cast<ui::CDomainDlg*>(modal);
+      auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
       QVERIFY(dialog);
       static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("http://www.example.org/shop"));
       dialog->okButton()->click();
     });
-    ui::CLarkspurApp app;
+    ui::LarkspurApplication app;
     QVERIFY(app.startUp({}, false));
     QCOMPARE(app.doc()->title(), QStringLiteral("www.example.org"));
     QCOMPARE(app.frame()->windowTitle(), QStringLiteral("www.example.org - Larkspur"));
@@ -95,7 +95,7 @@ class TestStartup : public QObject {
       sawModal = true;
       modal->close();
     }, 3000);
-    ui::CLarkspurApp app;
+    ui::LarkspurApplication app;
     QVERIFY(app.startUp({}, false));
     delete watch;
     QVERIFY(!sawModal);
@@ -117,7 +117,7 @@ class TestStartup : public QObject {
     const QString previousFolder = QDir::currentPath();
     QVERIFY(QDir::setCurrent(home.path()));
     {
-      ui::CLarkspurApp app;
+      ui::LarkspurApplication app;
       ui::CommandLine commandLine;
       commandLine.projectFile = QStringLiteral("named.lkr");  // relative to the current folder
       QVERIFY(app.startUp(commandLine, false));
@@ -136,7 +136,7 @@ class TestStartup : public QObject {
     test::writeProject(last, "http://last.example.com/");
     recordLastProject(last);
 
-    ui::CLarkspurApp app;
+    ui::LarkspurApplication app;
     ui::CommandLine commandLine;
     commandLine.projectFile = home.path() + QStringLiteral("/missing.lkr");
     QVERIFY(app.startUp(commandLine, false));
@@ -157,12 +157,12 @@ class TestStartup : public QObject {
 
     bool sawDialog = false;
     test::whenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<ui::CDomainDlg*>(modal);
+      auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
       QVERIFY(dialog);
       sawDialog = true;
       dialog->okButton()->click();
     });
-    ui::CLarkspurApp app;
+    ui::LarkspurApplication app;
     QVERIFY(app.startUp({}, false));
     QVERIFY(sawDialog);
     QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Data error!")});
@@ -180,7 +180,7 @@ class TestStartup : public QObject {
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 
-    ui::CLarkspurApp app;
+    ui::LarkspurApplication app;
     QVERIFY(!app.startUp({}, false));
     QVERIFY(!boxes.texts().isEmpty());
     QCOMPARE(boxes.texts().last(), QStringLiteral("Load system data error!"));
@@ -193,7 +193,7 @@ class TestStartup : public QObject {
     const QString path = home.path() + QStringLiteral("/site.lkr");
     test::writeProject(path, "http://site.example.com/");
     recordLastProject(path);
-    ui::CLarkspurApp app;
+    ui::LarkspurApplication app;
     QVERIFY(app.startUp({}, false));
     core::Coordination& coordination = core::processCoordination();
     coordination.stop.reset();

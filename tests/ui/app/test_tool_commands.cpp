@@ -99,11 +99,11 @@ class TestToolCommands : public QObject {
  private:
   std::unique_ptr<test::ScopedConfigHome> home_;
   std::unique_ptr<test::MessageBoxRecorder> boxes_;
-  std::unique_ptr<CLarkspurApp> app_;
+  std::unique_ptr<LarkspurApplication> app_;
 
-  CMainFrame* frame() const { return app_->frame(); }
+  MainWindow* frame() const { return app_->frame(); }
   ToolCommands* tools() const { return frame()->toolCommands(); }
-  CLarkspurView* engineView() const { return frame()->itemView()->engineView(); }
+  EngineListView* engineView() const { return frame()->itemView()->engineView(); }
 
   // Prints to a PDF file instead of a printer.
   QString printToPdf(const QString& name) {
@@ -116,7 +116,7 @@ class TestToolCommands : public QObject {
 
   int expectedPages() {
     QPrinter& printer = tools()->printCommands().printer();
-    const CListPrinter::Job job = CListPrinter(*tools()->activeList()).prepare(printer);
+    const ListPrinter::Job job = ListPrinter(*tools()->activeList()).prepare(printer);
     return job.layout.pageCount;
   }
 
@@ -128,7 +128,7 @@ class TestToolCommands : public QObject {
     boxes_ = std::make_unique<test::MessageBoxRecorder>();
     const QString project = home_->path() + QStringLiteral("/site.lkr");
     test::writeProject(project, "http://www.example-garden.com/");
-    app_ = std::make_unique<CLarkspurApp>();
+    app_ = std::make_unique<LarkspurApplication>();
     CommandLine commandLine;
     commandLine.projectFile = project;
     QVERIFY(app_->startUp(commandLine, false));
@@ -142,8 +142,8 @@ class TestToolCommands : public QObject {
   }
 
   void activeListIsTheEngineListAsShown() {
-    engineView()->sortItems(CLarkspurView::kColumnName, Qt::DescendingOrder);
-    engineView()->setColumnHidden(CLarkspurView::kColumnCountry, true);
+    engineView()->sortItems(EngineListView::kColumnName, Qt::DescendingOrder);
+    engineView()->setColumnHidden(EngineListView::kColumnCountry, true);
     const std::optional<ListPrintDescription> list = tools()->activeList();
     QVERIFY(list);
     QCOMPARE(list->title, QStringLiteral("Larkspur"));
@@ -177,7 +177,7 @@ class TestToolCommands : public QObject {
 
   void linkListPrintsToo() {
     QTabWidget* tabs = frame()->itemView()->tabs();
-    CLinkListView* links = frame()->itemView()->linkView();
+    LinkListView* links = frame()->itemView()->linkView();
     QVERIFY(links);
     tabs->setCurrentWidget(links);
     QVERIFY(frame()->commandEnabled(kIdFilePrint));
@@ -284,7 +284,7 @@ class TestToolCommands : public QObject {
   void aboutShowsTheVersion() {
     QString version;
     test::whenModal([&](QWidget* modal) {
-      if (auto* about = qobject_cast<CAboutDlg*>(modal)) version = about->versionLabel()->text();
+      if (auto* about = qobject_cast<AboutDialog*>(modal)) version = about->versionLabel()->text();
       modal->close();
     });
     QVERIFY(frame()->runCommand(kIdAppAbout));
@@ -347,7 +347,7 @@ class TestToolCommands : public QObject {
 
     // The same version: the dialog says so and closes.
     test::whenModal([](QWidget* modal) {
-      if (auto* dialog = qobject_cast<CDLGUpdate*>(modal)) dialog->startButton()->click();
+      if (auto* dialog = qobject_cast<UpdateDialog*>(modal)) dialog->startButton()->click();
     });
     QVERIFY(frame()->runCommand(kIdOnlineUpdate));
     QCOMPARE(boxes_->texts(), QStringList{"No update version to download at this time."});
@@ -358,7 +358,7 @@ class TestToolCommands : public QObject {
     boxes_->queueAnswer(QMessageBox::Yes);
     QTimer poll;
     test::whenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<CDLGUpdate*>(modal);
+      auto* dialog = qobject_cast<UpdateDialog*>(modal);
       if (!dialog) return;
       dialog->startButton()->click();
       connect(&poll, &QTimer::timeout, dialog, [dialog] {
@@ -379,7 +379,7 @@ class TestToolCommands : public QObject {
     boxes_->clear();
     boxes_->queueAnswer(QMessageBox::Yes);
     test::whenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<CDLGUpdate*>(modal);
+      auto* dialog = qobject_cast<UpdateDialog*>(modal);
       if (!dialog) return;
       dialog->startButton()->click();
       connect(&poll, &QTimer::timeout, dialog, [this, dialog] {

@@ -41,7 +41,7 @@ constexpr int kLoadWaitMs = 15000;
 constexpr const char* kUrl = "http://www.example-garden.com/";
 
 // The value of a page's form field, read from the live page.
-QString fieldValue(CIEView* view, const QString& name) {
+QString fieldValue(BrowserPage* view, const QString& name) {
   QString value;
   bool done = false;
   view->page()->runJavaScript(
@@ -54,17 +54,17 @@ QString fieldValue(CIEView* view, const QString& name) {
   return value;
 }
 
-bool runScript(CIEView* view, const QString& script) {
+bool runScript(BrowserPage* view, const QString& script) {
   bool done = false;
   view->page()->runJavaScript(script, QWebEngineScript::MainWorld, [&](const QVariant&) { done = true; });
   return QTest::qWaitFor([&] { return done; }, kLoadWaitMs);
 }
 
-bool loaded(CIEView* view) { return view && !view->page()->isLoading() && !view->url().isEmpty(); }
+bool loaded(BrowserPage* view) { return view && !view->page()->isLoading() && !view->url().isEmpty(); }
 
 }  // namespace
 
-class TestBrowseView : public QObject {
+class TestBrowserPane : public QObject {
   Q_OBJECT
 
  private:
@@ -72,12 +72,12 @@ class TestBrowseView : public QObject {
   std::unique_ptr<farm::TargetFarm> farm_;
   core::Project project_;
   core::Coordination coordination_;
-  std::unique_ptr<CBrowseView> pane_;
+  std::unique_ptr<BrowserPane> pane_;
 
   QString url(const char* path) const { return QString::fromStdString(server_->url(path)); }
 
-  CIEView* openAndWait(const QString& address) {
-    CIEView* view = pane_->openPage(address);
+  BrowserPage* openAndWait(const QString& address) {
+    BrowserPage* view = pane_->openPage(address);
     if (!QTest::qWaitFor([view] { return loaded(view); }, kLoadWaitMs)) return nullptr;
     return view;
   }
@@ -112,7 +112,7 @@ class TestBrowseView : public QObject {
   }
 
   void init() {
-    pane_ = std::make_unique<CBrowseView>(project_, coordination_);
+    pane_ = std::make_unique<BrowserPane>(project_, coordination_);
     pane_->resize(800, 600);
     pane_->show();
     farm_->clearReceived();
@@ -122,12 +122,12 @@ class TestBrowseView : public QObject {
 
   void pagesOpenAsTabsWithTheAddressAsCaption() {
     QCOMPARE(pane_->pageCount(), 0);
-    CIEView* first = openAndWait(url("/a"));
+    BrowserPage* first = openAndWait(url("/a"));
     QVERIFY(first);
     QCOMPARE(pane_->tabs()->tabText(0), url("/a"));
     QCOMPARE(pane_->pageAddress(0), url("/a"));
     // The same address again is another tab, selected.
-    CIEView* second = openAndWait(url("/a"));
+    BrowserPage* second = openAndWait(url("/a"));
     QVERIFY(second && second != first);
     QCOMPARE(pane_->pageCount(), 2);
     QCOMPARE(pane_->selectedPage(), second);
@@ -139,9 +139,9 @@ class TestBrowseView : public QObject {
   }
 
   void popupCloseClosesTheTabClickedNotTheSelectedOne() {
-    CIEView* a = openAndWait(url("/a"));
-    CIEView* b = openAndWait(url("/b"));
-    CIEView* c = openAndWait(url("/c"));
+    BrowserPage* a = openAndWait(url("/a"));
+    BrowserPage* b = openAndWait(url("/b"));
+    BrowserPage* c = openAndWait(url("/c"));
     QVERIFY(a && b && c);
     pane_->selectPage(2);
     QTabBar* bar = pane_->tabs()->tabBar();
@@ -159,7 +159,7 @@ class TestBrowseView : public QObject {
   }
 
   void newWindowsOpenAsNewSelectedTabs() {
-    CIEView* page = openAndWait(url("/a"));
+    BrowserPage* page = openAndWait(url("/a"));
     QVERIFY(page);
     QVERIFY(runScript(page, QStringLiteral("document.getElementById('away').click()")));
     QTRY_COMPARE_WITH_TIMEOUT(pane_->pageCount(), 2, kLoadWaitMs);
@@ -171,7 +171,7 @@ class TestBrowseView : public QObject {
   void targetPageFillsItsFormOnEveryLoadAndSendsNothing() {
     farm::FarmTarget target = *farm_->target("first-button");
     pane_->openTarget(target.record, false);
-    CIEView* page = pane_->selectedPage();
+    BrowserPage* page = pane_->selectedPage();
     QVERIFY(page);
     QCOMPARE(page->record(), &target.record);
     QCOMPARE(pane_->pageAddress(0), QString::fromStdString(farm_->baseUrl() + "/first-button/"));
@@ -205,12 +205,12 @@ class TestBrowseView : public QObject {
     test::MessageBoxRecorder boxes;
     const QString path = home.path() + QStringLiteral("/site.lkr");
     test::writeProject(path, kUrl);
-    CLarkspurApp app;
+    LarkspurApplication app;
     CommandLine commandLine;
     commandLine.projectFile = path;
     QVERIFY(app.startUp(commandLine, false));
-    CMainFrame& frame = *app.frame();
-    CBrowseView* pane = installSubmissionWindows(frame, *app.doc(), coordination_);
+    MainWindow& frame = *app.frame();
+    BrowserPane* pane = installSubmissionWindows(frame, *app.doc(), coordination_);
     QCOMPARE(frame.rightPane(), pane);
     QCOMPARE(frame.targetOpener(), pane);
     // Put in before the window was first shown, the pane still gets its width.
@@ -225,7 +225,7 @@ class TestBrowseView : public QObject {
     QVERIFY(!frame.runCommand(kIdCloseBrowserPage));
 
     QProgressBar* bar = frame.pageLoadProgressBar();
-    CIEView* first = pane->openPage(url("/a"));
+    BrowserPage* first = pane->openPage(url("/a"));
     QTRY_VERIFY_WITH_TIMEOUT(loaded(first), kLoadWaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(bar->value(), 100, kLoadWaitMs);
     QVERIFY(frame.commandEnabled(kIdBrowserStop));
@@ -246,7 +246,7 @@ class TestBrowseView : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(loaded(first) && first->url() == QUrl(url("/b")), kLoadWaitMs);
 
     // A page that is not the selected one leaves the bar alone.
-    CIEView* second = pane->openPage(url("/c"));
+    BrowserPage* second = pane->openPage(url("/c"));
     QTRY_VERIFY_WITH_TIMEOUT(loaded(second), kLoadWaitMs);
     frame.pageLoadStarted();
     QCOMPARE(bar->value(), 0);
@@ -269,15 +269,15 @@ class TestBrowseView : public QObject {
     const QString other = home.path() + QStringLiteral("/other.lkr");
     test::writeProject(path, kUrl);
     test::writeProject(other, "http://www.example-other.com/");
-    CLarkspurApp app;
+    LarkspurApplication app;
     CommandLine commandLine;
     commandLine.projectFile = path;
     QVERIFY(app.startUp(commandLine, false));
-    CBrowseView* pane = installSubmissionWindows(*app.frame(), *app.doc(), coordination_);
+    BrowserPane* pane = installSubmissionWindows(*app.frame(), *app.doc(), coordination_);
     // The engine list opens its targets in the pane; the pages go to the
     // local server instead of the targets' sites.
     QVERIFY(core::setServiceBase(server_->baseUrl()));
-    CLarkspurView* list = app.frame()->itemView()->engineView();
+    EngineListView* list = app.frame()->itemView()->engineView();
     list->stepDown();
     core::setServiceBase("");
     QCOMPARE(pane->pageCount(), 1);
@@ -290,6 +290,6 @@ class TestBrowseView : public QObject {
   }
 };
 
-LARKSPUR_WEBENGINE_TEST_MAIN(TestBrowseView)
+LARKSPUR_WEBENGINE_TEST_MAIN(TestBrowserPane)
 
 #include "test_browser_pane.moc"

@@ -52,7 +52,7 @@ class TestCalculator : public QObject {
 
  private slots:
   void windowShowsThreePagesWithEveryField() {
-    CAdvertiseCalculatorDlg dialog;
+    AdvertiseCalculatorDialog dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Advertise Calculator"));
     QTabWidget* tabs = dialog.tabs();
     QCOMPARE(tabs->count(), 3);
@@ -92,7 +92,7 @@ class TestCalculator : public QObject {
   }
 
   void focusShowsTheFieldsHelpText() {
-    CAdvertiseCalculatorDlg dialog;
+    AdvertiseCalculatorDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     struct Case {
@@ -135,11 +135,11 @@ class TestCalculator : public QObject {
   }
 
   void workedExamplesWhileTyping() {
-    CAdvertiseCalculatorDlg dialog;
+    AdvertiseCalculatorDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
 
-    CDialogCPC* cpc = dialog.cpcPage();
+    CpcPage* cpc = dialog.cpcPage();
     dialog.tabs()->setCurrentWidget(cpc);
     type(cpc, 1000, "5");
     QCOMPARE(value(cpc, 1009), QString());  // the other two are still empty
@@ -154,7 +154,7 @@ class TestCalculator : public QObject {
     type(cpc, 1002, "");
     QCOMPARE(value(cpc, 1009), QStringLiteral("0.00"));
 
-    CDialogROI* roi = dialog.roiPage();
+    RoiPage* roi = dialog.roiPage();
     dialog.tabs()->setCurrentWidget(roi);
     type(roi, 1000, "0.5");
     type(roi, 1002, "65");
@@ -175,7 +175,7 @@ class TestCalculator : public QObject {
     type(roi, 1009, "100dollars");
     QCOMPARE(value(roi, 1008), QStringLiteral("650.00"));
 
-    CDialogCPM* cpm = dialog.cpmPage();
+    CpmPage* cpm = dialog.cpmPage();
     dialog.tabs()->setCurrentWidget(cpm);
     type(cpm, 1000, "5");
     QCOMPARE(value(cpm, 1002), QString());
@@ -189,10 +189,10 @@ class TestCalculator : public QObject {
   }
 
   void divisionByZeroShowsAReadableText() {
-    CAdvertiseCalculatorDlg dialog;
+    AdvertiseCalculatorDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    CDialogCPM* cpm = dialog.cpmPage();
+    CpmPage* cpm = dialog.cpmPage();
     dialog.tabs()->setCurrentWidget(cpm);
     type(cpm, 1000, "5");
     type(cpm, 1001, "0");
@@ -202,7 +202,7 @@ class TestCalculator : public QObject {
     type(cpm, 1001, "4");
     QCOMPARE(value(cpm, 1002), QStringLiteral("0.12"));
 
-    CDialogROI* roi = dialog.roiPage();
+    RoiPage* roi = dialog.roiPage();
     dialog.tabs()->setCurrentWidget(roi);
     type(roi, 1001, "5");
     type(roi, 1002, "65");
@@ -217,15 +217,15 @@ class TestCalculator : public QObject {
     test::MessageBoxRecorder boxes;
     const QString project = home.path() + QStringLiteral("/site.lkr");
     test::writeProject(project, "http://www.example-garden.com/");
-    CLarkspurApp app;
+    LarkspurApplication app;
     CommandLine commandLine;
     commandLine.projectFile = project;
     QVERIFY(app.startUp(commandLine, false));
-    CMainFrame* frame = app.frame();
+    MainWindow* frame = app.frame();
     ToolCommands* tools = frame->toolCommands();
 
     QVERIFY(frame->runCommand(kIdRoiCalculator));
-    QPointer<CAdvertiseCalculatorDlg> first = tools->calculator();
+    QPointer<AdvertiseCalculatorDialog> first = tools->calculator();
     QVERIFY(first);
     QVERIFY(first->isVisible());
     QVERIFY(!first->parent());  // a window of its own
@@ -237,13 +237,13 @@ class TestCalculator : public QObject {
     QCOMPARE(value(first->cpmPage(), 1000), QStringLiteral("5"));
 
     // OK, Cancel and the close box each close and destroy it; the next one is empty.
-    const std::function<void(CAdvertiseCalculatorDlg*)> closers[] = {
-        [](CAdvertiseCalculatorDlg* d) { d->accept(); },
-        [](CAdvertiseCalculatorDlg* d) { d->reject(); },
-        [](CAdvertiseCalculatorDlg* d) { d->close(); },
+    const std::function<void(AdvertiseCalculatorDialog*)> closers[] = {
+        [](AdvertiseCalculatorDialog* d) { d->accept(); },
+        [](AdvertiseCalculatorDialog* d) { d->reject(); },
+        [](AdvertiseCalculatorDialog* d) { d->close(); },
     };
     for (const auto& close : closers) {
-      QPointer<CAdvertiseCalculatorDlg> open = tools->calculator();
+      QPointer<AdvertiseCalculatorDialog> open = tools->calculator();
       close(open);
       QTRY_VERIFY(!open);
       QVERIFY(!tools->calculator());
@@ -254,7 +254,7 @@ class TestCalculator : public QObject {
     }
 
     // The window does not outlive the main window.
-    QPointer<CAdvertiseCalculatorDlg> last = tools->calculator();
+    QPointer<AdvertiseCalculatorDialog> last = tools->calculator();
     app.doc()->setModified(false);
     frame->close();
     QVERIFY(!last);

@@ -147,10 +147,10 @@ class TestLinkPopularityCommands : public QObject {
   std::unique_ptr<test::ScopedConfigHome> home_;
   std::unique_ptr<test::MessageBoxRecorder> boxes_;
   std::unique_ptr<test::FileDialogAnswers> dialogs_;
-  std::unique_ptr<CLarkspurApp> app_;
+  std::unique_ptr<LarkspurApplication> app_;
 
-  CMainFrame* frame() const { return app_->frame(); }
-  CLinkListView* linkView() const { return frame()->itemView()->linkView(); }
+  MainWindow* frame() const { return app_->frame(); }
+  LinkListView* linkView() const { return frame()->itemView()->linkView(); }
   LinkPopularityCommands* jobs() const { return frame()->linkCommands(); }
   core::LinkList& links() { return app_->project().links; }
   QStringList shownUrls() const {
@@ -162,7 +162,7 @@ class TestLinkPopularityCommands : public QObject {
   void startWith(const std::string& url, std::function<void(core::Project&)> change = {}) {
     const QString path = home_->path() + QStringLiteral("/site.lkr");
     test::writeProject(path, url, "", std::move(change));
-    app_ = std::make_unique<CLarkspurApp>();
+    app_ = std::make_unique<LarkspurApplication>();
     CommandLine commandLine;
     commandLine.projectFile = path;
     QVERIFY(app_->startUp(commandLine, false));
@@ -222,7 +222,7 @@ class TestLinkPopularityCommands : public QObject {
     tabs->setCurrentIndex(1);
     app_->doc()->setModified(false);
     test::whenModal([](QWidget* modal) {
-      auto* dialog = qobject_cast<CDomainDlg*>(modal);
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
       QVERIFY(dialog);
       static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("https://new.example.org/"));
       dialog->okButton()->click();
@@ -309,7 +309,7 @@ class TestLinkPopularityCommands : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(service.holding(), 10000);
     QVERIFY(jobs()->searchRunning());
     QTRY_VERIFY(frame()->statusMessage().startsWith(QStringLiteral("Searching ")));
-    QCOMPARE(linkView()->topLevelItem(1)->text(CLinkListView::kColumnRank), QStringLiteral("5"));
+    QCOMPARE(linkView()->topLevelItem(1)->text(LinkListView::kColumnRank), QStringLiteral("5"));
     QVERIFY(boxes_->texts().isEmpty());
 
     // Deleting found links while the search still runs is safe.
@@ -360,7 +360,7 @@ class TestLinkPopularityCommands : public QObject {
       p.links.append(makeLink("http://same-too.example/", 5));
     });
     frame()->itemView()->tabs()->setCurrentIndex(2);
-    linkView()->header()->setSortIndicator(CLinkListView::kColumnUrl, Qt::AscendingOrder);
+    linkView()->header()->setSortIndicator(LinkListView::kColumnUrl, Qt::AscendingOrder);
     QSignalSpy delivered(jobs(), &LinkPopularityCommands::messageDelivered);
     core::processCoordination().stop.set();  // a Stop before: the update still walks the whole list
 
@@ -374,10 +374,10 @@ class TestLinkPopularityCommands : public QObject {
     QCOMPARE(delivered.at(0).at(0).value<core::MessageId>(), core::MessageId::kRecordChanged);
     // Sorted: differs, same-too, same ("-" comes before ".").
     QCOMPARE(linkView()->topLevelItem(0)->text(0), QStringLiteral("http://differs.example/"));
-    QCOMPARE(linkView()->topLevelItem(0)->text(CLinkListView::kColumnRank), QStringLiteral("8"));
+    QCOMPARE(linkView()->topLevelItem(0)->text(LinkListView::kColumnRank), QStringLiteral("8"));
     QCOMPARE(linkView()->topLevelItem(1)->text(0), QStringLiteral("http://same-too.example/"));
-    QCOMPARE(linkView()->topLevelItem(1)->text(CLinkListView::kColumnRank), QStringLiteral("5"));
-    QCOMPARE(linkView()->topLevelItem(2)->text(CLinkListView::kColumnRank), QStringLiteral("6"));
+    QCOMPARE(linkView()->topLevelItem(1)->text(LinkListView::kColumnRank), QStringLiteral("5"));
+    QCOMPARE(linkView()->topLevelItem(2)->text(LinkListView::kColumnRank), QStringLiteral("6"));
 
     // Again: nothing changes, nothing is announced.
     boxes_->clear();

@@ -20,11 +20,11 @@
 #include "ui/lists/state_editor.h"
 
 using namespace larkspur;
-using View = ui::CLarkspurView;
+using View = ui::EngineListView;
 
 Q_DECLARE_METATYPE(core::EngineRecord*)
 
-class TestLarkspurView : public QObject {
+class TestEngineListView : public QObject {
   Q_OBJECT
 
  private:
@@ -351,5 +351,5 @@ class TestLarkspurView : public QObject {
   }
 };
 
-QTEST_MAIN(TestLarkspurView)
+QTEST_MAIN(TestEngineListView)
 #include "test_engine_list_view.moc"

@@ -26,7 +26,7 @@
 #include "ui/lists/link_list_view.h"
 
 using namespace larkspur;
-using View = ui::CLinkListView;
+using View = ui::LinkListView;
 
 namespace {
 
@@ -216,7 +216,7 @@ class TestLinkListView : public QObject {
     // An empty URL is refused and the dialog stays open; Cancel adds nothing.
     bool stayedOpen = false;
     test::whenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<ui::CAddLinkDlg*>(modal);
+      auto* dialog = qobject_cast<ui::LinkDialog*>(modal);
       QVERIFY(dialog);
       QCOMPARE(dialog->windowTitle(), QStringLiteral("Link URL"));
       dialog->okButton()->click();
@@ -232,7 +232,7 @@ class TestLinkListView : public QObject {
     // A title over 512 characters names the limit.
     boxes_->clear();
     test::whenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<ui::CAddLinkDlg*>(modal);
+      auto* dialog = qobject_cast<ui::LinkDialog*>(modal);
       dialog->edit(1014)->setText(QStringLiteral("http://echo.example/"));
       dialog->edit(1015)->setText(QString(513, QLatin1Char('t')));
       dialog->okButton()->click();
@@ -257,7 +257,7 @@ class TestLinkListView : public QObject {
     const int firstSelected = std::min(bravo, rowOfUrl(QStringLiteral("http://alpha.example/")));
     const QString editedUrl = cell(firstSelected, View::kColumnUrl);
     test::whenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<ui::CAddLinkDlg*>(modal);
+      auto* dialog = qobject_cast<ui::LinkDialog*>(modal);
       QCOMPARE(dialog->edit(1014)->text(), editedUrl);
       dialog->edit(1015)->setText(QStringLiteral("Edited title"));
       dialog->edit(1018)->setText(QStringLiteral("Jo"));

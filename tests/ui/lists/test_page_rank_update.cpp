@@ -65,9 +65,9 @@ class TestPageRankUpdate : public QObject {
     core::EngineTable engines;
     engines.buildFromBuiltIn();
     for (std::size_t i = 0; i < engines.size(); ++i) engines.at(i)->rank = 0;
-    ui::CLarkspurView view(engines, core::Settings::defaultEngineColumnWidths());
+    ui::EngineListView view(engines, core::Settings::defaultEngineColumnWidths());
     view.fill();
-    view.sortItems(ui::CLarkspurView::kColumnCountry, Qt::DescendingOrder);
+    view.sortItems(ui::EngineListView::kColumnCountry, Qt::DescendingOrder);
 
     core::Event stop;
     stop.set();  // left over from an earlier Stop: the update resets it
@@ -91,7 +91,7 @@ class TestPageRankUpdate : public QObject {
       const core::EngineRecord* record = view.recordAt(row);
       const int expected = fakeRank(core::hostOfUrl(core::fieldView(record->submit_url)));
       QCOMPARE(record->rank, expected);
-      QCOMPARE(view.topLevelItem(row)->text(ui::CLarkspurView::kColumnRank), QString::number(expected));
+      QCOMPARE(view.topLevelItem(row)->text(ui::EngineListView::kColumnRank), QString::number(expected));
       nonZero += expected != 0;
     }
     QVERIFY(nonZero > 100);
@@ -172,11 +172,11 @@ class TestPageRankUpdate : public QObject {
     const QString second = home.path() + QStringLiteral("/second.lkr");
     test::writeProject(first, "http://first.example.com/");
     test::writeProject(second, "http://second.example.com/");
-    ui::CLarkspurApp app;
+    ui::LarkspurApplication app;
     ui::CommandLine commandLine;
     commandLine.projectFile = first;
     QVERIFY(app.startUp(commandLine, false));
-    ui::CMainFrame* frame = app.frame();
+    ui::MainWindow* frame = app.frame();
     frame->setRankQuery([](std::string_view, const core::Event*) {
       std::this_thread::sleep_for(2ms);
       return 5;

@@ -20,7 +20,7 @@
 #include "ui/lists/ppc_list_view.h"
 
 using namespace larkspur;
-using View = ui::CPPCView;
+using View = ui::PpcListView;
 
 namespace {
 
@@ -34,7 +34,7 @@ class UrlRecorder : public QObject {
 
 }  // namespace
 
-class TestPpcView : public QObject {
+class TestPpcListView : public QObject {
   Q_OBJECT
 
  private:
@@ -183,5 +183,5 @@ class TestPpcView : public QObject {
   }
 };
 
-QTEST_MAIN(TestPpcView)
+QTEST_MAIN(TestPpcListView)
 #include "test_ppc_list_view.moc"

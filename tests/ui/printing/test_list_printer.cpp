@@ -203,7 +203,7 @@ class TestListPrinter : public QObject {
   void pageShowsHeaderColumnsRowsAndFooter() {
     ListPrintDescription many = sampleList(1);
     RecordingDevice device;
-    CListPrinter probe(many);
+    ListPrinter probe(many);
     const int perPage = probe.prepare(device).layout.rowsPerPage;
     many = sampleList(2 * perPage + 1);
     // A last column far to the right: past the right margin.
@@ -211,8 +211,8 @@ class TestListPrinter : public QObject {
     many.columns.push_back({QStringLiteral("Beyond"), 50});
     for (QStringList& row : many.rows) row << QStringLiteral("far") << QStringLiteral("beyond");
 
-    const CListPrinter printer(many);
-    const CListPrinter::Job job = printer.prepare(device);
+    const ListPrinter printer(many);
+    const ListPrinter::Job job = printer.prepare(device);
     const ListPrintLayout& l = job.layout;
     QCOMPARE(l.pageCount, 3);
     {
@@ -286,14 +286,14 @@ class TestListPrinter : public QObject {
     // No rows: no page, no job, no file.
     const QString empty = dir.filePath("empty.pdf");
     printer.setOutputFileName(empty);
-    QCOMPARE(CListPrinter(sampleList(0)).print(printer), 0);
+    QCOMPARE(ListPrinter(sampleList(0)).print(printer), 0);
     QVERIFY(!QFile::exists(empty));
 
-    const int perPage = CListPrinter(sampleList(1)).prepare(printer).layout.rowsPerPage;
+    const int perPage = ListPrinter(sampleList(1)).prepare(printer).layout.rowsPerPage;
     QVERIFY(perPage > 10);
     const QString three = dir.filePath("three.pdf");
     printer.setOutputFileName(three);
-    QCOMPARE(CListPrinter(sampleList(2 * perPage + 1)).print(printer), 3);
+    QCOMPARE(ListPrinter(sampleList(2 * perPage + 1)).print(printer), 3);
     QCOMPARE(countPdfPages(three), 3);
 
     // A page range from the print dialog.
@@ -301,7 +301,7 @@ class TestListPrinter : public QObject {
     printer.setOutputFileName(range);
     printer.setPrintRange(QPrinter::PageRange);
     printer.setFromTo(2, 9);
-    QCOMPARE(CListPrinter(sampleList(2 * perPage + 1)).print(printer), 2);
+    QCOMPARE(ListPrinter(sampleList(2 * perPage + 1)).print(printer), 2);
     QCOMPARE(countPdfPages(range), 2);
   }
 };

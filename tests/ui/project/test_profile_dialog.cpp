@@ -17,11 +17,11 @@ using namespace larkspur;
 
 namespace {
 
-QLineEdit* edit(ui::CDomainDlg& dialog, int index) { return qobject_cast<QLineEdit*>(dialog.control(index)); }
+QLineEdit* edit(ui::ProfileDialog& dialog, int index) { return qobject_cast<QLineEdit*>(dialog.control(index)); }
 
 }  // namespace
 
-class TestDomainDlg : public QObject {
+class TestProfileDialog : public QObject {
   Q_OBJECT
 
  private slots:
@@ -53,8 +53,8 @@ class TestDomainDlg : public QObject {
     core::copyText(profile.country, country.toStdString());
     core::copyText(profile.category, category.toStdString());
     core::copyText(profile.category_addon, addon.toStdString());
-    for (auto mode : {ui::CDomainDlg::Mode::Prefilled, ui::CDomainDlg::Mode::Blank}) {
-      ui::CDomainDlg dialog(profile, mode);
+    for (auto mode : {ui::ProfileDialog::Mode::Prefilled, ui::ProfileDialog::Mode::Blank}) {
+      ui::ProfileDialog dialog(profile, mode);
       QCOMPARE(dialog.countryList()->currentIndex(), countryIndex);
       QCOMPARE(dialog.categoryList()->currentIndex(), categoryIndex);
       if (addonIndex == -2) {
@@ -67,7 +67,7 @@ class TestDomainDlg : public QObject {
 
   void listsHoldTheBuiltInEntriesInOrder() {
     core::WebsiteProfile profile;
-    ui::CDomainDlg dialog(profile, ui::CDomainDlg::Mode::Blank);
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
     QCOMPARE(dialog.countryList()->count(), 25);
     QCOMPARE(dialog.countryList()->itemText(0), QStringLiteral("Australia"));
     QCOMPARE(dialog.countryList()->itemText(24), QStringLiteral("USA"));
@@ -80,7 +80,7 @@ class TestDomainDlg : public QObject {
   void okStoresEveryControlAndTheFallbacks() {
     core::WebsiteProfile profile;
     core::copyText(profile.title, "Old title");
-    ui::CDomainDlg dialog(profile, ui::CDomainDlg::Mode::Prefilled);
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Prefilled);
     QCOMPARE(edit(dialog, 0)->text(), QStringLiteral("http://"));
     QCOMPARE(edit(dialog, 1)->text(), QStringLiteral("Old title"));
     QCOMPARE(edit(dialog, 6)->echoMode(), QLineEdit::Password);
@@ -107,7 +107,7 @@ class TestDomainDlg : public QObject {
     core::copyText(profile.url, "http://www.example.com/");
     core::copyText(profile.title, "Title");
     core::copyText(profile.country, "Germany");
-    ui::CDomainDlg dialog(profile, ui::CDomainDlg::Mode::Blank);
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
     QCOMPARE(edit(dialog, 0)->text(), QStringLiteral("http://"));
     QCOMPARE(edit(dialog, 1)->text(), QString());
     QCOMPARE(dialog.countryList()->currentText(), QStringLiteral("Germany"));
@@ -116,7 +116,7 @@ class TestDomainDlg : public QObject {
   void textLongerThanAFieldIsCutAtItsCapacity() {
     core::WebsiteProfile profile;
     std::memset(profile.host, 'x', sizeof profile.host - 1);  // a canary after the last text
-    ui::CDomainDlg dialog(profile, ui::CDomainDlg::Mode::Blank);
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
     // 64-byte field: 40 two-byte characters do not fit and are cut whole.
     edit(dialog, 13)->setText(QString(40, QChar(0x00E9)));
     dialog.okButton()->click();
@@ -130,7 +130,7 @@ class TestDomainDlg : public QObject {
     test::MessageBoxRecorder boxes;
     core::WebsiteProfile profile;
     core::copyText(profile.short_description, "before");
-    ui::CDomainDlg dialog(profile, ui::CDomainDlg::Mode::Prefilled);
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Prefilled);
     dialog.show();
     edit(dialog, 1)->setText(QStringLiteral("changed title"));
     edit(dialog, 15)->setText(QString(81, QLatin1Char('a')));
@@ -152,7 +152,7 @@ class TestDomainDlg : public QObject {
 
   void enterAndEscapeDoNothing() {
     core::WebsiteProfile profile;
-    ui::CDomainDlg dialog(profile, ui::CDomainDlg::Mode::Blank);
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     for (int index : {0, 10, 16, 17, 18}) {
@@ -171,7 +171,7 @@ class TestDomainDlg : public QObject {
 
   void tabVisitsTheControlsInOrder() {
     core::WebsiteProfile profile;
-    ui::CDomainDlg dialog(profile, ui::CDomainDlg::Mode::Blank);
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -183,5 +183,5 @@ class TestDomainDlg : public QObject {
   }
 };
 
-QTEST_MAIN(TestDomainDlg)
+QTEST_MAIN(TestProfileDialog)
 #include "test_profile_dialog.moc"

@@ -21,18 +21,18 @@
 using namespace larkspur;
 using namespace larkspur::ui;
 
-class TestLarkspurDoc : public QObject {
+class TestProjectDocument : public QObject {
   Q_OBJECT
 
  private:
   std::unique_ptr<test::ScopedConfigHome> home_;
   std::unique_ptr<test::MessageBoxRecorder> boxes_;
-  std::unique_ptr<CLarkspurApp> app_;
+  std::unique_ptr<LarkspurApplication> app_;
   QString projectPath_;
 
-  CLarkspurDoc* doc() const { return app_->doc(); }
+  ProjectDocument* doc() const { return app_->doc(); }
   core::Project& project() const { return app_->project(); }
-  CLarkspurView* engineView() const { return app_->frame()->itemView()->engineView(); }
+  EngineListView* engineView() const { return app_->frame()->itemView()->engineView(); }
 
  private slots:
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
@@ -45,7 +45,7 @@ class TestLarkspurDoc : public QObject {
       core::copyText(p.engines.at(1)->submit_state, "Submit-OK");
       core::copyText(p.profile.category, "Business");
     });
-    app_ = std::make_unique<CLarkspurApp>();
+    app_ = std::make_unique<LarkspurApplication>();
     CommandLine commandLine;
     commandLine.projectFile = projectPath_;
     QVERIFY(app_->startUp(commandLine, false));
@@ -59,12 +59,12 @@ class TestLarkspurDoc : public QObject {
   }
 
   void cancelledNewKeepsTheOpenProject() {
-    QPointer<CLarkspurView> view = engineView();
+    QPointer<EngineListView> view = engineView();
     doc()->setModified(true);
     boxes_->queueAnswer(QMessageBox::No);  // do not save first
     bool sawDialog = false;
     test::whenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<CDomainDlg*>(modal);
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
       QVERIFY(dialog);
       sawDialog = true;
       QCOMPARE(static_cast<QLineEdit*>(dialog->control(0))->text(), QStringLiteral("http://"));
@@ -83,7 +83,7 @@ class TestLarkspurDoc : public QObject {
   void acceptedNewStartsAFreshProject() {
     app_->settings().engine_column_widths[0] = 200;
     test::whenModal([](QWidget* modal) {
-      auto* dialog = qobject_cast<CDomainDlg*>(modal);
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
       QVERIFY(dialog);
       static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("https://new.example.org:8080/x"));
       dialog->okButton()->click();
@@ -99,7 +99,7 @@ class TestLarkspurDoc : public QObject {
   }
 
   void openingAFileThatDoesNotParseKeepsTheOpenProject() {
-    QPointer<CLarkspurView> view = engineView();
+    QPointer<EngineListView> view = engineView();
     const QString broken = home_->path() + QStringLiteral("/broken.lkr");
     QFile file(broken);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -115,7 +115,7 @@ class TestLarkspurDoc : public QObject {
 
   void saveWithoutPathAsksForANameAndRecordsTheLastProject() {
     test::FileDialogAnswers dialogs;
-    test::whenModal([](QWidget* modal) { qobject_cast<CDomainDlg*>(modal)->okButton()->click(); });
+    test::whenModal([](QWidget* modal) { qobject_cast<ProfileDialog*>(modal)->okButton()->click(); });
     QVERIFY(doc()->fileNew());
     const QString target = home_->path() + QStringLiteral("/saved.lkr");
     dialogs.queue(target);
@@ -190,7 +190,7 @@ class TestLarkspurDoc : public QObject {
   void editingTheProfileMarksTheProjectModified() {
     doc()->setModified(false);
     test::whenModal([](QWidget* modal) {
-      auto* dialog = qobject_cast<CDomainDlg*>(modal);
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
       QVERIFY(dialog);
       QCOMPARE(static_cast<QLineEdit*>(dialog->control(0))->text(), QStringLiteral("http://www.example.com/"));
       QCOMPARE(dialog->countryList()->currentText(), QStringLiteral("Germany"));
@@ -200,7 +200,7 @@ class TestLarkspurDoc : public QObject {
     QVERIFY(!doc()->isModified());
 
     test::whenModal([](QWidget* modal) {
-      auto* dialog = qobject_cast<CDomainDlg*>(modal);
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
       static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("http://changed.example.net/"));
       dialog->okButton()->click();
     });
@@ -211,5 +211,5 @@ class TestLarkspurDoc : public QObject {
   }
 };
 
-QTEST_MAIN(TestLarkspurDoc)
+QTEST_MAIN(TestProjectDocument)
 #include "test_project_document.moc"

@@ -75,7 +75,7 @@ class DialogDriver : public QObject {
  public:
   DialogDriver() {
     connect(&timer_, &QTimer::timeout, this, [this] {
-      auto* dialog = qobject_cast<CAutoSubmitDlg*>(QApplication::activeModalWidget());
+      auto* dialog = qobject_cast<BatchDialog*>(QApplication::activeModalWidget());
       if (!dialog || !dialog->startButton()->isEnabled()) return;
       if (dialog->startButton()->text() == QLatin1String("START")) {
         ++opened;
@@ -94,7 +94,7 @@ class DialogDriver : public QObject {
 
 }  // namespace
 
-class TestAutoSubmitDlg : public QObject {
+class TestBatchDialog : public QObject {
   Q_OBJECT
 
  private:
@@ -108,8 +108,8 @@ class TestAutoSubmitDlg : public QObject {
     return records;
   }
 
-  AutoSubmitContext context(core::Coordination& coordination, int tickMs) {
-    AutoSubmitContext c;
+  BatchContext context(core::Coordination& coordination, int tickMs) {
+    BatchContext c;
     c.profile = &project_.profile;
     c.words = &project_.words;
     c.coordination = &coordination;
@@ -149,10 +149,10 @@ class TestAutoSubmitDlg : public QObject {
     for (core::EngineRecord& r : records) targets.push_back(&r);
     core::Coordination coordination;
     test::MessageBoxRecorder boxes;
-    CAutoSubmitDlg dialog(targets, context(coordination, 50));
+    BatchDialog dialog(targets, context(coordination, 50));
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Auto Submit"));
-    QCOMPARE(dialog.label(CAutoSubmitDlg::kIdTotal)->text(), QString::number(records.size()));
+    QCOMPARE(dialog.label(BatchDialog::kIdTotal)->text(), QString::number(records.size()));
     QCOMPARE(dialog.list()->headerItem()->text(0), QStringLiteral("Search Engine"));
     QCOMPARE(dialog.list()->headerItem()->text(1), QStringLiteral("State"));
     QCOMPARE(dialog.list()->columnWidth(0), 100);
@@ -180,9 +180,9 @@ class TestAutoSubmitDlg : public QObject {
     QCOMPARE(boxes.texts(), QStringList{end});
     QCOMPARE(dialog.startButton()->text(), QStringLiteral("OK"));
     QVERIFY(dialog.startButton()->isEnabled());
-    QCOMPARE(dialog.label(CAutoSubmitDlg::kIdProcessed)->text(), QString::number(records.size()));
-    QCOMPARE(dialog.label(CAutoSubmitDlg::kIdSucceeded)->text(), QString::number(ok));
-    QCOMPARE(dialog.label(CAutoSubmitDlg::kIdFailed)->text(), QString::number(failed));
+    QCOMPARE(dialog.label(BatchDialog::kIdProcessed)->text(), QString::number(records.size()));
+    QCOMPARE(dialog.label(BatchDialog::kIdSucceeded)->text(), QString::number(ok));
+    QCOMPARE(dialog.label(BatchDialog::kIdFailed)->text(), QString::number(failed));
     QCOMPARE(dialog.progressBar()->value(), static_cast<int>(records.size()));
     QVERIFY(dialog.animationFrame() >= 0);
 
@@ -246,9 +246,9 @@ class TestAutoSubmitDlg : public QObject {
     for (core::EngineRecord& r : records) targets.push_back(&r);
     core::Coordination coordination;
     test::MessageBoxRecorder boxes;
-    AutoSubmitContext c = context(coordination, 10);
+    BatchContext c = context(coordination, 10);
     c.timings.timeOut = std::chrono::seconds(60);  // only the stop signal ends them here
-    CAutoSubmitDlg dialog(targets, c);
+    BatchDialog dialog(targets, c);
     dialog.show();
     dialog.startButton()->click();
     QTRY_COMPARE_WITH_TIMEOUT(dialog.starter().runningSessions(), 5, 5000);
@@ -289,9 +289,9 @@ class TestAutoSubmitDlg : public QObject {
     for (core::EngineRecord& r : records) targets.push_back(&r);
     core::Coordination coordination;
     test::MessageBoxRecorder boxes;
-    AutoSubmitContext c = context(coordination, kAutoSubmitTickMs);
+    BatchContext c = context(coordination, kAutoSubmitTickMs);
     c.timings = submit::SessionTimings{};
-    CAutoSubmitDlg dialog(targets, c);
+    BatchDialog dialog(targets, c);
     dialog.show();
     QElapsedTimer clock;
     clock.start();
@@ -315,9 +315,9 @@ class TestAutoSubmitDlg : public QObject {
     core::copyText(record.submit_hint, farm_->baseUrl() + "/never-answers/?url=%URL%");
     core::Coordination coordination;
     test::MessageBoxRecorder boxes;
-    AutoSubmitContext c = context(coordination, 10);
+    BatchContext c = context(coordination, 10);
     c.fetch.stallTimeout = std::chrono::milliseconds(1500);
-    auto dialog = std::make_unique<CAutoSubmitDlg>(std::vector<core::EngineRecord*>{&record}, c);
+    auto dialog = std::make_unique<BatchDialog>(std::vector<core::EngineRecord*>{&record}, c);
     dialog->show();
     dialog->startButton()->click();
     QTRY_VERIFY_WITH_TIMEOUT(farm_->received("never-answers").size() == 1, 5000);
@@ -339,9 +339,9 @@ class TestAutoSubmitDlg : public QObject {
     core::Coordination coordination;
     coordination.stop.set();
     test::MessageBoxRecorder boxes;
-    CAutoSubmitDlg dialog({}, context(coordination, 50));
+    BatchDialog dialog({}, context(coordination, 50));
     dialog.show();
-    QCOMPARE(dialog.label(CAutoSubmitDlg::kIdTotal)->text(), QStringLiteral("0"));
+    QCOMPARE(dialog.label(BatchDialog::kIdTotal)->text(), QStringLiteral("0"));
     dialog.startButton()->click();
     QVERIFY(!coordination.stop.isSet());  // START resets the stop signal
     QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Submit finished, 0 sucessed, 0 error.")});
@@ -353,7 +353,7 @@ class TestAutoSubmitDlg : public QObject {
   void cancelBeforeStartSetsTheStopSignal() {
     core::Coordination coordination;
     std::vector<core::EngineRecord> records = farmRecords();
-    CAutoSubmitDlg dialog({&records[0]}, context(coordination, 50));
+    BatchDialog dialog({&records[0]}, context(coordination, 50));
     dialog.show();
     dialog.cancelButton()->click();
     QVERIFY(coordination.stop.isSet());
@@ -379,14 +379,14 @@ class TestAutoSubmitDlg : public QObject {
         core::copyText(r.submit_state, "Submit-OK");
       }
     });
-    CLarkspurApp app;
+    LarkspurApplication app;
     CommandLine commandLine;
     commandLine.projectFile = path;
     QVERIFY(app.startUp(commandLine, false));
-    AutoSubmitContext batch;
+    BatchContext batch;
     batch.tickMs = 20;
     batch.timings.timeOut = kDialogTimeOut;
-    CBrowseView* pane = installSubmissionWindows(*app.frame(), *app.doc(), core::processCoordination(), batch);
+    BrowserPane* pane = installSubmissionWindows(*app.frame(), *app.doc(), core::processCoordination(), batch);
     QCOMPARE(app.frame()->rightPane(), pane);
     QVERIFY(app.frame()->commandEnabled(kIdAutoSubmitReset));
     app.doc()->setModified(false);
@@ -399,20 +399,20 @@ class TestAutoSubmitDlg : public QObject {
     QCOMPARE(driver.opened, 1);
     QCOMPARE(boxes.texts().last(), QStringLiteral("Submit finished, 0 sucessed, 2 error."));
     QVERIFY(app.doc()->isModified());
-    CLarkspurView* view = app.frame()->itemView()->engineView();
+    EngineListView* view = app.frame()->itemView()->engineView();
     for (const std::string& name : pending) {
       int row = -1;
       for (int i = 0; i < view->rowCount(); ++i) {
         if (core::fieldView(view->recordAt(i)->name) == name) row = i;
       }
       QVERIFY(row >= 0);
-      QCOMPARE(view->topLevelItem(row)->text(CLarkspurView::kColumnState), QStringLiteral("Submit-Error"));
+      QCOMPARE(view->topLevelItem(row)->text(EngineListView::kColumnState), QStringLiteral("Submit-Error"));
       QCOMPARE(text(view->recordAt(row)->message), std::string("Object not found."));
     }
     app.doc()->setModified(false);
   }
 };
 
-LARKSPUR_WEBENGINE_TEST_MAIN(TestAutoSubmitDlg)
+LARKSPUR_WEBENGINE_TEST_MAIN(TestBatchDialog)
 
 #include "test_batch_dialog.moc"

@@ -41,7 +41,7 @@ std::string programBytes(std::size_t size) {
 
 }  // namespace
 
-class TestOnlineUpdateDlg : public QObject {
+class TestUpdateDialog : public QObject {
   Q_OBJECT
 
  private:
@@ -122,7 +122,7 @@ class TestOnlineUpdateDlg : public QObject {
 
   void dialogBeforeStart() {
     UpdateRun run;
-    CDLGUpdate dialog(run, setup(), {});
+    UpdateDialog dialog(run, setup(), {});
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Online update"));
     QCOMPARE(dialog.startButton()->text(), QStringLiteral("Start"));
     QCOMPARE(dialog.startButton()->property("controlId").toInt(), 1011);
@@ -143,7 +143,7 @@ class TestOnlineUpdateDlg : public QObject {
     serve(core::ownProgramVersion());
     UpdateRun run;
     int closeRequests = 0;
-    CDLGUpdate dialog(run, setup(), [&] { ++closeRequests; });
+    UpdateDialog dialog(run, setup(), [&] { ++closeRequests; });
     QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));  // the run's end closes the dialog
     QVERIFY(!dialog.startButton()->isEnabled());
@@ -159,7 +159,7 @@ class TestOnlineUpdateDlg : public QObject {
     serve("99.0");
     UpdateRun run;
     int closeRequests = 0;
-    CDLGUpdate dialog(run, setup(), [&] { ++closeRequests; });
+    UpdateDialog dialog(run, setup(), [&] { ++closeRequests; });
     boxes_->queueAnswer(QMessageBox::Yes);  // proceed
     boxes_->queueAnswer(QMessageBox::No);   // no restart
     QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
@@ -178,8 +178,8 @@ class TestOnlineUpdateDlg : public QObject {
     UpdateRun run;
     int closeRequests = 0;
     bool dialogOpenAtClose = true;
-    std::unique_ptr<CDLGUpdate> dialog;
-    dialog = std::make_unique<CDLGUpdate>(run, setup(), [&] {
+    std::unique_ptr<UpdateDialog> dialog;
+    dialog = std::make_unique<UpdateDialog>(run, setup(), [&] {
       ++closeRequests;
       dialogOpenAtClose = dialog->isVisible();
     });
@@ -197,7 +197,7 @@ class TestOnlineUpdateDlg : public QObject {
     serve("99.0");
     slow_ = true;
     UpdateRun run;
-    CDLGUpdate dialog(run, setup(), {});
+    UpdateDialog dialog(run, setup(), {});
     boxes_->queueAnswer(QMessageBox::Yes);
     QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
     // Cancel once the download is under way.
@@ -224,7 +224,7 @@ class TestOnlineUpdateDlg : public QObject {
   void finishReleasesAWorkerWaitingForAnAnswer() {
     serve("99.0");
     UpdateRun run;
-    auto dialog = std::make_unique<CDLGUpdate>(run, setup(), [] {});
+    auto dialog = std::make_unique<UpdateDialog>(run, setup(), [] {});
     dialog->start();
     // No event is processed: the worker's question cannot be answered.
     for (int i = 0; i < 500 && programRequests_.load() == 0; ++i) {
@@ -245,5 +245,5 @@ class TestOnlineUpdateDlg : public QObject {
   }
 };
 
-QTEST_MAIN(TestOnlineUpdateDlg)
+QTEST_MAIN(TestUpdateDialog)
 #include "test_update_dialog.moc"
