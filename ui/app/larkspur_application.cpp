@@ -43,7 +43,6 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
 
   doc_ = std::make_unique<ProjectDocument>(*project_, settings_, recent_);
   frame_ = std::make_unique<MainWindow>(*doc_, coordination_);
-  doc_->setFrame(frame_.get());
 
   bool opened = false;
   QString tried;

@@ -97,6 +97,14 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
 
   connect(&doc_, &ProjectDocument::titleChanged, this, &MainWindow::setTitle);
   connect(&doc_, &ProjectDocument::recentFilesChanged, this, &MainWindow::rebuildRecentFiles);
+  doc_.setDialogParent(this);
+  connect(&doc_, &ProjectDocument::aboutToReplaceProject, this, [this] {
+    stopPageRankUpdate();
+    releaseWorkAreas();
+  });
+  connect(&doc_, &ProjectDocument::projectReplaced, this, &MainWindow::rebuildWorkAreas);
+  connect(&doc_, &ProjectDocument::statusMessage, this,
+          [this](const QString& text) { statusBar()->showMessage(text); });
 
   // Commands' enabled states follow the program's state, as a menu or
   // toolbar shows them.

@@ -85,7 +85,8 @@ class MainWindow : public QMainWindow {
   void pageLoadStarted();
   void pageLoadProgress(long progress, long maximum);
 
-  // Work areas, rebuilt by the document for every new or opened project.
+  // Work areas, released and rebuilt around every new or opened project
+  // (the document's aboutToReplaceProject and projectReplaced).
   void releaseWorkAreas();
   void rebuildWorkAreas();
 

@@ -2,7 +2,6 @@
 
 #include <QCursor>
 #include <QMenu>
-#include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -11,7 +10,6 @@
 #include <algorithm>
 
 #include "ui/app/command_ids.h"
-#include "ui/app/main_window.h"
 #include "ui/browser/session_page.h"
 
 namespace larkspur::ui {
@@ -229,29 +227,6 @@ bool BrowserPane::canGoBack() const {
 bool BrowserPane::canGoForward() const {
   const BrowserPage* view = selectedPage();
   return view && view->canGoForward();
-}
-
-void BrowserPane::attachTo(MainWindow& frame) {
-  frame.setRightPane(this, this);
-  // The commands outlive a pane that is replaced: they look for it first.
-  const QPointer<BrowserPane> pane(this);
-  auto hasPage = [pane] { return pane && pane->selectedPage() != nullptr; };
-  frame.installCommand(
-      kIdBrowserBack, [pane] { if (pane) pane->back(); }, [pane] { return pane && pane->canGoBack(); });
-  frame.installCommand(
-      kIdBrowserForward, [pane] { if (pane) pane->forward(); }, [pane] { return pane && pane->canGoForward(); });
-  frame.installCommand(kIdBrowserStop, [pane] { if (pane) pane->stop(); }, hasPage);
-  frame.installCommand(kIdBrowserRefresh, [pane] { if (pane) pane->refresh(); }, hasPage);
-  frame.installCommand(
-      kIdCloseBrowserPage, [pane] { if (pane) pane->closeSelectedPage(); },
-      [pane] { return pane && pane->pageCount() > 0; });
-  connect(this, &BrowserPane::pageLoadStarted, &frame, &MainWindow::pageLoadStarted);
-  connect(this, &BrowserPane::pageLoadProgress, &frame,
-          [&frame](long progress, long maximum) { frame.pageLoadProgress(progress, maximum); });
-  connect(this, &BrowserPane::statusMessage, &frame, [&frame](const QString& text) {
-    frame.statusBar()->showMessage(text.isEmpty() ? QStringLiteral("Ready") : text);
-  });
-  connect(this, &BrowserPane::commandStateChanged, &frame, &MainWindow::updateCommandUi);
 }
 
 }  // namespace larkspur::ui

@@ -28,7 +28,6 @@ class QWebEngineProfile;
 
 namespace larkspur::ui {
 
-class MainWindow;
 
 // The command of the tabs' popup menu (menu 135).
 inline constexpr int kIdCloseTab = 32783;
@@ -73,9 +72,6 @@ class BrowserPane : public QWidget, public TargetOpener {
   bool canGoBack() const;
   bool canGoForward() const;
 
-  // Installs Back, Forward, Stop, Refresh and Close on the main window and
-  // feeds its page-load progress bar and status bar.
-  void attachTo(MainWindow& frame);
   // Where the Engine records of opened targets live: when it is destroyed,
   // every page lets go of its record before the table is cleared.
   void setRecordOwner(std::function<QObject*()> owner) { recordOwner_ = std::move(owner); }

@@ -2,14 +2,12 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStatusBar>
 #include <cstddef>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "core/fixed_text.h"
-#include "ui/app/main_window.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/project/file_dialogs.h"
 #include "ui/project/profile_dialog.h"
@@ -35,8 +33,6 @@ bool sameProfileTexts(const core::WebsiteProfile& a, const core::WebsiteProfile&
 ProjectDocument::ProjectDocument(core::Project& project, core::Settings& settings, RecentFiles& recent, QObject* parent)
     : QObject(parent), project_(project), settings_(settings), recent_(recent) {}
 
-QWidget* ProjectDocument::dialogParent() const { return frame_; }
-
 void ProjectDocument::reportFailure(const core::Status& status) {
   MessageBoxes::warn(dialogParent(), status.message.empty() ? QStringLiteral("Failed to open document.")
                                                             : QString::fromStdString(status.message));
@@ -44,7 +40,7 @@ void ProjectDocument::reportFailure(const core::Status& status) {
 
 void ProjectDocument::rememberLastProject(const std::filesystem::path& file) {
   const core::Status recorded = core::recordLastProject(settings_, file.string());
-  if (!recorded.ok() && frame_) frame_->statusBar()->showMessage(QString::fromStdString(recorded.message));
+  if (!recorded.ok()) emit statusMessage(QString::fromStdString(recorded.message));
 }
 
 void ProjectDocument::setTitle(const QString& title) {
@@ -60,15 +56,12 @@ bool ProjectDocument::onNewDocument() {
     ProfileDialog dialog(*profile, ProfileDialog::Mode::Blank, dialogParent());
     if (dialog.exec() != QDialog::Accepted) return false;
   }
-  if (frame_) {
-    frame_->stopPageRankUpdate();
-    frame_->releaseWorkAreas();
-  }
+  emit aboutToReplaceProject();
   project_.newProject();
   project_.profile = *profile;
   project_.profileChanged();
   settings_.engine_column_widths = core::Settings::defaultEngineColumnWidths();
-  if (frame_) frame_->rebuildWorkAreas();
+  emit projectReplaced();
   setTitle(text(core::fieldView(project_.profile.host)));
   project_.setModified(true);
   return true;
@@ -98,12 +91,9 @@ bool ProjectDocument::onOpenDocument(const QString& given) {
       return false;
     }
   }
-  if (frame_) {
-    frame_->stopPageRankUpdate();
-    frame_->releaseWorkAreas();
-  }
+  emit aboutToReplaceProject();
   const core::Status opened = project_.load(file, std::move(bytes));
-  if (frame_) frame_->rebuildWorkAreas();
+  emit projectReplaced();
   if (!opened.ok()) {
     reportFailure(opened);
     return false;

@@ -2,10 +2,14 @@
 // The project document: New, Open, Save and Save As over the open project,
 // its title, the "Save changes" question and the last project path. The data
 // are the Project's; the document only decides when they are replaced and
-// tells the main window to rebuild its views.
+// signals before and after, so the windows let go of the old records and
+// rebuild their views. It knows no window: dialogs open over the widget
+// given by setDialogParent.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include "core/project.h"
 #include "core/settings_store.h"
@@ -13,7 +17,6 @@
 
 namespace larkspur::ui {
 
-class MainWindow;
 class RecentFiles;
 
 inline constexpr char kProjectFileFilter[] = "Larkspur File (*.lkr)";
@@ -25,7 +28,8 @@ class ProjectDocument : public QObject {
  public:
   ProjectDocument(core::Project& project, core::Settings& settings, RecentFiles& recent, QObject* parent = nullptr);
 
-  void setFrame(MainWindow* frame) { frame_ = frame; }
+  // The window the document's dialogs and message boxes open over.
+  void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
 
   // New: the blank profile dialog first; only when it is accepted are the
   // tables cleared and rebuilt, so cancelling leaves the open project as it
@@ -66,9 +70,16 @@ class ProjectDocument : public QObject {
  signals:
   void titleChanged(const QString& title);
   void recentFilesChanged();
+  // Before a new or opened project replaces the records: whatever holds or
+  // works on them lets go now.
+  void aboutToReplaceProject();
+  // After the records were replaced (also when the file failed to load).
+  void projectReplaced();
+  // A notice for the status bar.
+  void statusMessage(const QString& text);
 
  private:
-  QWidget* dialogParent() const;
+  QWidget* dialogParent() const { return dialogParent_; }
   // Records `file` as the last project; a path too long for the settings is
   // not recorded, and the status bar says so.
   void rememberLastProject(const std::filesystem::path& file);
@@ -77,7 +88,7 @@ class ProjectDocument : public QObject {
   core::Project& project_;
   core::Settings& settings_;
   RecentFiles& recent_;
-  MainWindow* frame_ = nullptr;
+  QPointer<QWidget> dialogParent_;
   QString title_;
 };
 
