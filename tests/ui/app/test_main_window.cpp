@@ -52,13 +52,7 @@ class RecordingOpener : public TargetOpener {
   std::vector<std::pair<core::EngineRecord*, bool>> opened;
 };
 
-class UrlRecorder : public QObject {
-  Q_OBJECT
- public:
-  QList<QUrl> urls;
- public slots:
-  void open(const QUrl& url) { urls << url; }
-};
+using larkspur::test::UrlRecorder;
 
 }  // namespace
 
@@ -83,15 +77,12 @@ class TestMainWindow : public QObject {
     projectPath_ = home_->path() + QStringLiteral("/site.lkr");
     test::writeProject(projectPath_, "http://www.example-garden.com/");
     app_ = std::make_unique<LarkspurApplication>();
-    CommandLine commandLine;
-    commandLine.projectFile = projectPath_;
-    QVERIFY(app_->startUp(commandLine, false));
+    QVERIFY(test::startOn(*app_, projectPath_));
     core::processCoordination().stop.reset();
   }
 
   void cleanup() {
-    if (app_ && app_->frame()) app_->doc()->setModified(false);
-    app_.reset();
+    test::closeQuietly(app_);
     boxes_.reset();
     home_.reset();
   }

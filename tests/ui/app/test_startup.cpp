@@ -137,9 +137,7 @@ class TestStartup : public QObject {
     recordLastProject(last);
 
     ui::LarkspurApplication app;
-    ui::CommandLine commandLine;
-    commandLine.projectFile = home.path() + QStringLiteral("/missing.lkr");
-    QVERIFY(app.startUp(commandLine, false));
+    QVERIFY(test::startOn(app, home.path() + QStringLiteral("/missing.lkr")));
     QCOMPARE(boxes.texts().size(), 1);
     QVERIFY2(boxes.texts().first().startsWith(QStringLiteral("Unable to read from")), qPrintable(boxes.texts().first()));
     QCOMPARE(app.doc()->title(), QStringLiteral("http://last.example.com/"));

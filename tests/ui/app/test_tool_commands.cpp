@@ -51,13 +51,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class UrlRecorder : public QObject {
-  Q_OBJECT
- public:
-  QList<QUrl> urls;
- public slots:
-  void open(const QUrl& url) { urls << url; }
-};
+using larkspur::test::UrlRecorder;
 
 int countPdfPages(const QString& path) {
   QFile file(path);
@@ -129,14 +123,11 @@ class TestToolCommands : public QObject {
     const QString project = home_->path() + QStringLiteral("/site.lkr");
     test::writeProject(project, "http://www.example-garden.com/");
     app_ = std::make_unique<LarkspurApplication>();
-    CommandLine commandLine;
-    commandLine.projectFile = project;
-    QVERIFY(app_->startUp(commandLine, false));
+    QVERIFY(test::startOn(*app_, project));
   }
 
   void cleanup() {
-    if (app_ && app_->frame()) app_->doc()->setModified(false);
-    app_.reset();
+    test::closeQuietly(app_);
     boxes_.reset();
     home_.reset();
   }

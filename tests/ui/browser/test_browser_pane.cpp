@@ -206,9 +206,7 @@ class TestBrowserPane : public QObject {
     const QString path = home.path() + QStringLiteral("/site.lkr");
     test::writeProject(path, kUrl);
     LarkspurApplication app;
-    CommandLine commandLine;
-    commandLine.projectFile = path;
-    QVERIFY(app.startUp(commandLine, false));
+    QVERIFY(test::startOn(app, path));
     MainWindow& frame = *app.frame();
     BrowserPane* pane = installSubmissionWindows(frame, *app.doc(), coordination_);
     QCOMPARE(frame.rightPane(), pane);
@@ -270,9 +268,7 @@ class TestBrowserPane : public QObject {
     test::writeProject(path, kUrl);
     test::writeProject(other, "http://www.example-other.com/");
     LarkspurApplication app;
-    CommandLine commandLine;
-    commandLine.projectFile = path;
-    QVERIFY(app.startUp(commandLine, false));
+    QVERIFY(test::startOn(app, path));
     BrowserPane* pane = installSubmissionWindows(*app.frame(), *app.doc(), coordination_);
     // The engine list opens its targets in the pane; the pages go to the
     // local server instead of the targets' sites.

@@ -218,9 +218,7 @@ class TestCalculator : public QObject {
     const QString project = home.path() + QStringLiteral("/site.lkr");
     test::writeProject(project, "http://www.example-garden.com/");
     LarkspurApplication app;
-    CommandLine commandLine;
-    commandLine.projectFile = project;
-    QVERIFY(app.startUp(commandLine, false));
+    QVERIFY(test::startOn(app, project));
     MainWindow* frame = app.frame();
     ToolCommands* tools = frame->toolCommands();
 

@@ -130,13 +130,7 @@ class FakeSearchService {
   bool released_ = false;
 };
 
-class UrlRecorder : public QObject {
-  Q_OBJECT
- public:
-  QList<QUrl> urls;
- public slots:
-  void open(const QUrl& url) { urls << url; }
-};
+using larkspur::test::UrlRecorder;
 
 }  // namespace
 
@@ -163,9 +157,7 @@ class TestLinkPopularityCommands : public QObject {
     const QString path = home_->path() + QStringLiteral("/site.lkr");
     test::writeProject(path, url, "", std::move(change));
     app_ = std::make_unique<LarkspurApplication>();
-    CommandLine commandLine;
-    commandLine.projectFile = path;
-    QVERIFY(app_->startUp(commandLine, false));
+    QVERIFY(test::startOn(*app_, path));
     // Short ticks: the end is decided by the worker count, not by the time.
     jobs()->options().searchTimerMs = 5;
     jobs()->options().checkTimerMs = 5;
@@ -188,8 +180,7 @@ class TestLinkPopularityCommands : public QObject {
   }
 
   void cleanup() {
-    if (app_ && app_->frame()) app_->doc()->setModified(false);
-    app_.reset();
+    test::closeQuietly(app_);
     core::setServiceBase("");
     core::processCoordination().stop.reset();
     QCOMPARE(core::processCoordination().workers.value(), 0);

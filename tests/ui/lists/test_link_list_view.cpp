@@ -39,13 +39,7 @@ core::LinkRecord makeLink(const char* url, int32_t rank, const char* text = "", 
   return r;
 }
 
-class UrlRecorder : public QObject {
-  Q_OBJECT
- public:
-  QList<QUrl> urls;
- public slots:
-  void open(const QUrl& url) { urls << url; }
-};
+using larkspur::test::UrlRecorder;
 
 QMenu* itemSelectMenu(QMenu* menu) {
   for (QAction* a : menu->actions()) {

@@ -173,9 +173,7 @@ class TestPageRankUpdate : public QObject {
     test::writeProject(first, "http://first.example.com/");
     test::writeProject(second, "http://second.example.com/");
     ui::LarkspurApplication app;
-    ui::CommandLine commandLine;
-    commandLine.projectFile = first;
-    QVERIFY(app.startUp(commandLine, false));
+    QVERIFY(test::startOn(app, first));
     ui::MainWindow* frame = app.frame();
     frame->setRankQuery([](std::string_view, const core::Event*) {
       std::this_thread::sleep_for(2ms);

@@ -24,13 +24,7 @@ using View = ui::PpcListView;
 
 namespace {
 
-class UrlRecorder : public QObject {
-  Q_OBJECT
- public:
-  QList<QUrl> urls;
- public slots:
-  void open(const QUrl& url) { urls << url; }
-};
+using larkspur::test::UrlRecorder;
 
 }  // namespace
 

@@ -46,14 +46,11 @@ class TestProjectDocument : public QObject {
       core::copyText(p.profile.category, "Business");
     });
     app_ = std::make_unique<LarkspurApplication>();
-    CommandLine commandLine;
-    commandLine.projectFile = projectPath_;
-    QVERIFY(app_->startUp(commandLine, false));
+    QVERIFY(test::startOn(*app_, projectPath_));
   }
 
   void cleanup() {
-    if (app_ && app_->doc()) app_->doc()->setModified(false);
-    app_.reset();
+    test::closeQuietly(app_);
     boxes_.reset();
     home_.reset();
   }

@@ -380,9 +380,7 @@ class TestBatchDialog : public QObject {
       }
     });
     LarkspurApplication app;
-    CommandLine commandLine;
-    commandLine.projectFile = path;
-    QVERIFY(app.startUp(commandLine, false));
+    QVERIFY(test::startOn(app, path));
     BatchContext batch;
     batch.tickMs = 20;
     batch.timings.timeOut = kDialogTimeOut;
