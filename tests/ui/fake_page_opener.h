@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/target_opener.h"
+#include "ui/browser/target_opener.h"
 
 namespace larkspur::test {
 

@@ -1,9 +1,11 @@
-#include "ui_test_support.h"
+#include "tests/ui/ui_test_support.h"
 
 #include <QElapsedTimer>
 #include <memory>
 
 #include "core/fixed_text.h"
+#include "ui/app/command_line.h"
+#include "ui/project/project_document.h"
 
 namespace larkspur::test {
 
@@ -71,6 +73,17 @@ void writeProject(const QString& path, const std::string& url, const std::string
   if (change) change(project);
   const core::Status saved = project.save(path.toStdString());
   if (!saved.ok()) qFatal("cannot write a test project: %s", saved.message.c_str());
+}
+
+bool startOn(ui::LarkspurApplication& app, const QString& projectFile) {
+  ui::CommandLine commandLine;
+  commandLine.projectFile = projectFile;
+  return app.startUp(commandLine, false);
+}
+
+void closeQuietly(std::unique_ptr<ui::LarkspurApplication>& app) {
+  if (app && app->doc()) app->doc()->setModified(false);
+  app.reset();
 }
 
 }  // namespace larkspur::test

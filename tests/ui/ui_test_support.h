@@ -1,21 +1,25 @@
 #pragma once
 // Helpers for the desktop program's tests: a private configuration folder,
-// answers for message boxes and file dialogs, and a way to act on a modal
-// dialog while it runs.
+// answers for message boxes and file dialogs, a way to act on a modal dialog
+// while it runs, starting and ending the program on a project file, and a
+// recorder for the addresses handed to the desktop.
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/project.h"
-#include "ui/file_dialogs.h"
-#include "ui/message_boxes.h"
+#include "ui/app/larkspur_application.h"
+#include "ui/dialogs/message_boxes.h"
+#include "ui/project/file_dialogs.h"
 
 namespace larkspur::test {
 
@@ -69,5 +73,22 @@ QTimer* whenModal(std::function<void(QWidget* modal)> action, int timeoutMs = 10
 // A project file with a fresh target table and a profile with this URL.
 void writeProject(const QString& path, const std::string& url, const std::string& country = "",
                   std::function<void(core::Project&)> change = {});
+
+// Starts the program on a project file, its window not shown; false when it
+// does not start.
+bool startOn(ui::LarkspurApplication& app, const QString& projectFile);
+
+// Ends the program without the "Save changes" question.
+void closeQuietly(std::unique_ptr<ui::LarkspurApplication>& app);
+
+// Records the addresses the program hands to the desktop: install it with
+// QDesktopServices::setUrlHandler(scheme, recorder, "open").
+class UrlRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> urls;
+ public slots:
+  void open(const QUrl& url) { urls << url; }
+};
 
 }  // namespace larkspur::test

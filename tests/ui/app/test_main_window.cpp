@@ -1,0 +1,383 @@
+// The main window: menus, command ids and states, accelerators, toolbar,
+// status bar, splitter, the batch and report commands, the page-load bar and
+// the job animation.
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QtTest>
+#include <memory>
+
+#include "core/fixed_text.h"
+#include "core/settings_store.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/app/command_ids.h"
+#include "ui/app/larkspur_application.h"
+#include "ui/app/main_window.h"
+#include "ui/browser/target_opener.h"
+#include "ui/lists/engine_list_view.h"
+#include "ui/lists/navigation_view.h"
+#include "ui/project/project_document.h"
+
+using namespace larkspur;
+using namespace larkspur::ui;
+
+namespace {
+
+// A menu as "text=id" lines, "-" for separators and "text>" before a submenu's entries.
+QStringList describe(const QMenu* menu) {
+  QStringList lines;
+  for (QAction* a : menu->actions()) {
+    if (!a->isVisible()) continue;
+    if (a->isSeparator()) {
+      lines << QStringLiteral("-");
+    } else if (a->menu()) {
+      lines << a->text() + QStringLiteral(">");
+      for (const QString& line : describe(a->menu())) lines << QStringLiteral("  ") + line;
+    } else {
+      lines << QStringLiteral("%1=%2").arg(a->text()).arg(a->data().toInt());
+    }
+  }
+  return lines;
+}
+
+class RecordingOpener : public TargetOpener {
+ public:
+  void openTarget(core::EngineRecord& record, bool newPage) override { opened.push_back({&record, newPage}); }
+  std::vector<std::pair<core::EngineRecord*, bool>> opened;
+};
+
+using larkspur::test::UrlRecorder;
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::ScopedConfigHome> home_;
+  std::unique_ptr<test::MessageBoxRecorder> boxes_;
+  std::unique_ptr<LarkspurApplication> app_;
+  QString projectPath_;
+
+  MainWindow* frame() const { return app_->frame(); }
+  EngineListView* engineView() const { return frame()->itemView()->engineView(); }
+
+ private slots:
+  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+  void init() {
+    home_ = std::make_unique<test::ScopedConfigHome>();
+    boxes_ = std::make_unique<test::MessageBoxRecorder>();
+    projectPath_ = home_->path() + QStringLiteral("/site.lkr");
+    test::writeProject(projectPath_, "http://www.example-garden.com/");
+    app_ = std::make_unique<LarkspurApplication>();
+    QVERIFY(test::startOn(*app_, projectPath_));
+    core::processCoordination().stop.reset();
+  }
+
+  void cleanup() {
+    test::closeQuietly(app_);
+    boxes_.reset();
+    home_.reset();
+  }
+
+  void menusHoldEveryCommandInOrder() {
+    QStringList titles;
+    for (QAction* a : frame()->menuBar()->actions()) titles << a->text();
+    QCOMPARE(titles, (QStringList{"&Project", "&Edit", "Search Engine Submit", "Link Popularity", "&View", "Tool",
+                                  "&Help"}));
+    const QList<QAction*> menus = frame()->menuBar()->actions();
+    QCOMPARE(describe(menus[0]->menu()),
+             (QStringList{"&New\tCtrl+N=57600", "&Edit website info\tCtrl+E=32786", "&Open...\tCtrl+O=57601",
+                          "&Save\tCtrl+S=57603", "Save &As...=57604", "-", "&Print...\tCtrl+P=57607",
+                          "Print Pre&view=57609", "P&rint Setup...=57606", "-",
+                          "&1 " + QDir::toNativeSeparators(projectPath_) + "=57616", "-", "E&xit=57665"}));
+    QCOMPARE(describe(menus[1]->menu()),
+             (QStringList{"Cu&t\tCtrl+X=57635", "&Copy\tCtrl+C=57634", "&Paste\tCtrl+V=57637", "-",
+                          "&Find\tCtrl+F=57636", "Find &Next\tCtrl+N=32771", "-", "Select &All\tCtrl+A=32772",
+                          "&Invert Selection\tCtrl+I=32773", "-", "Up=32797", "Down=32798"}));
+    QCOMPARE(describe(menus[2]->menu()),
+             (QStringList{"Auto Submit ALL=32778", "Auto Submit Reset=32791", "-", "Create Submit Report=32774", "-",
+                          "Page Rank>", "  Start Update=32804", "  Stop Update=32805", "-",
+                          "Internet Option=32794"}));
+    QCOMPARE(describe(menus[3]->menu()),
+             (QStringList{"Search Links To My Website=32813", "Create Links Report=32817", "Update My Link Info>",
+                          "  Get All=32818", "  Get Page Rank=32819", "  Get IP Address=32820",
+                          "  Get Email Address=32821", "-", "Stop=32816", "-", "Import Links From File=32807",
+                          "Output Links  To File=32809"}));
+    QCOMPARE(describe(menus[4]->menu()), (QStringList{"&Toolbar=59392", "&Status Bar=59393"}));
+    QCOMPARE(describe(menus[5]->menu()), (QStringList{"ROI Calculator=32824"}));
+    QCOMPARE(describe(menus[6]->menu()),
+             (QStringList{"Help Topic=32775", "Online Update=32800", "-", "Submit Services=32790", "-",
+                          "&About Larkspur...=57664"}));
+  }
+
+  void recentFileEntryWithoutFilesIsTheDisabledPlaceholder() {
+    app_->doc()->recentFiles().remove(projectPath_);
+    emit app_->doc()->recentFilesChanged();
+    const QStringList project = describe(frame()->menuBar()->actions()[0]->menu());
+    QVERIFY(project.contains(QStringLiteral("Recent File=57616")));
+  }
+
+  void commandsWithoutHandlerAreDisabled() {
+    frame()->updateCommandUi();
+    for (int id : {kIdEditPaste, kIdEditCut, kIdEditCopy,
+                   kIdAutoSubmitAll, kIdAutoSubmitReset,
+                   kIdBrowserBack,
+                   kIdBrowserForward, kIdBrowserStop, kIdBrowserRefresh, kIdCloseBrowserPage, kIdStopUpdate,
+                   kIdFindNext}) {
+      QVERIFY2(!frame()->commandEnabled(id), qPrintable(QString::number(id)));
+      for (QAction* a : frame()->actions(id)) QVERIFY2(!a->isEnabled(), qPrintable(QString::number(id)));
+    }
+    for (int id : {kIdFileNew, kIdEditWebsiteInfo, kIdFileOpen, kIdFileSave, kIdFileSaveAs, kIdAppExit, kIdEditFind,
+                   kIdSelectAll, kIdInvertSelection, kIdUp, kIdDown, kIdCreateSubmitReport, kIdStartUpdate,
+                   kIdInternetOption, kIdStop, kIdViewToolbar, kIdViewStatusBar, kIdAppAbout, kIdFilePrint,
+                   kIdFilePrintPreview, kIdFilePrintSetup, kIdRoiCalculator, kIdHelpTopic, kIdOnlineUpdate,
+                   kIdSubmitServices}) {
+      QVERIFY2(frame()->commandEnabled(id), qPrintable(QString::number(id)));
+    }
+    // The link-popularity jobs and the link list's file commands work from every tab.
+    for (int id : {kIdSearchLinks, kIdCreateLinksReport, kIdGetAll, kIdGetPageRank, kIdGetIpAddress,
+                   kIdGetEmailAddress, kIdImportLinks, kIdOutputLinks}) {
+      QVERIFY2(frame()->commandEnabled(id), qPrintable(QString::number(id)));
+    }
+    // Paste stays disabled, whatever the keys say.
+    QVERIFY(!frame()->runCommand(kIdEditPaste));
+  }
+
+  void onlyTheAcceleratorTableHasKeys() {
+    QCOMPARE(frame()->action(kIdFileNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    QCOMPARE(frame()->action(kIdFileOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(frame()->action(kIdFileSave)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(frame()->action(kIdFilePrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    QCOMPARE(frame()->action(kIdEditCut)->shortcuts().size(), 2);
+    QCOMPARE(frame()->action(kIdEditCopy)->shortcuts().size(), 2);
+    QCOMPARE(frame()->action(kIdEditPaste)->shortcuts().size(), 2);
+    for (int id : {kIdFindNext, kIdEditFind, kIdEditWebsiteInfo, kIdSelectAll, kIdInvertSelection}) {
+      QVERIFY(frame()->action(id)->shortcut().isEmpty());
+    }
+  }
+
+  void toolbarSlots() {
+    const QList<QAction*> entries = frame()->toolBar()->actions();
+    QCOMPARE(entries.size(), 18);
+    const int ids[] = {kIdFileNew, kIdFileOpen, kIdFileSave, kIdCreateSubmitReport, kIdAutoSubmitAll, kIdFilePrint,
+                       kIdAppAbout, kIdUp, kIdDown, 0, kIdBrowserBack, kIdBrowserForward, kIdBrowserStop,
+                       kIdBrowserRefresh, 0, kIdCloseBrowserPage, 0};
+    const char* labels[] = {"New", "Open", "Save", "Report", "Submit", "Print", "About", "UP", "DOWNN", "",
+                            "BACK", "FORWAD", "STOP", "REFRESH", "", "CLOSE", ""};
+    for (int i = 0; i < 17; ++i) {
+      if (ids[i] == 0) {
+        QVERIFY(entries[i]->isSeparator());
+        continue;
+      }
+      QCOMPARE(entries[i]->data().toInt(), ids[i]);
+      QCOMPARE(entries[i]->toolTip(), QString::fromLatin1(labels[i]));
+      QCOMPARE(frame()->toolBar()->widgetForAction(entries[i])->width(), 25);
+    }
+    QWidget* holder = frame()->toolBar()->widgetForAction(entries[17]);
+    QVERIFY(holder);
+    QCOMPARE(holder->width(), 80);
+    QProgressBar* bar = frame()->pageLoadProgressBar();
+    QCOMPARE(bar->parentWidget(), holder);
+    QCOMPARE(bar->minimum(), 0);
+    QCOMPARE(bar->maximum(), 100);
+    QCOMPARE(bar->value(), 0);
+  }
+
+  void statusBarPanesAndSplitter() {
+    QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
+    QCOMPARE(frame()->statusTextPane()->width(), 250);
+    QCOMPARE(frame()->statusTextPane()->text(), QStringLiteral("Total Link: 342 Select:   0"));
+    QCOMPARE(frame()->statusProgress()->width(), 150);
+    QCOMPARE(frame()->statusProgress()->maximum(), 100);
+    engineView()->selectAllRows();
+    QCOMPARE(frame()->statusTextPane()->text(), QStringLiteral("Total Link: 342 Select: 342"));
+
+    QSplitter* splitter = frame()->splitter();
+    QCOMPARE(splitter->count(), 2);
+    QCOMPARE(splitter->widget(0), frame()->itemView());
+    QCOMPARE(splitter->widget(1)->objectName(), QStringLiteral("browserPanePlaceholder"));
+    frame()->resize(1000, 700);
+    frame()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame()));
+    // The navigation keeps its 400 pixels; the browser pane takes the rest.
+    QCOMPARE(splitter->sizes().at(0), 400);
+    QVERIFY(splitter->sizes().at(1) >= 200);
+    frame()->hide();
+    QTabWidget* tabs = frame()->itemView()->tabs();
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("Search Engine Submit"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("PPC Manage"));
+    QCOMPARE(tabs->tabText(2), QStringLiteral("Link To www.example-garden.com"));
+  }
+
+  void workAreaIsRebuiltOnOpenAndNew() {
+    QPointer<EngineListView> before = engineView();
+    const QString other = home_->path() + QStringLiteral("/other.lkr");
+    test::writeProject(other, "http://other.example.net/");
+    QVERIFY(app_->doc()->openDocumentFile(other));
+    QVERIFY(!before);  // the old view is gone
+    QVERIFY(engineView());
+    QCOMPARE(engineView()->rowCount(), 342);
+    QCOMPARE(frame()->windowTitle(), QStringLiteral("http://other.example.net/ - Larkspur"));
+  }
+
+  void rightPaneReceivesTargetsFromTheEngineList() {
+    RecordingOpener opener;
+    auto* pane = new QWidget;
+    pane->setObjectName(QStringLiteral("browser"));
+    frame()->setRightPane(pane, &opener);
+    QCOMPARE(frame()->splitter()->widget(1), pane);
+    engineView()->stepDown();
+    QCOMPARE(opener.opened.size(), std::size_t{1});
+    QCOMPARE(opener.opened[0].first, app_->project().engines.at(0));
+    QCOMPARE(opener.opened[0].second, false);
+    frame()->setRightPane(pane, nullptr);
+  }
+
+  void stopSetsTheStopSignal() {
+    core::Event& stop = core::processCoordination().stop;
+    QVERIFY(!stop.isSet());
+    QVERIFY(frame()->runCommand(kIdStop));
+    QVERIFY(stop.isSet());
+  }
+
+  void batchCommandsPassTheAutomaticTargets() {
+    core::EngineTable& engines = app_->project().engines;
+    std::vector<std::vector<core::EngineRecord*>> runs;
+    bool modifiedDuringRun = false;
+    frame()->setBatchRunner([&](const std::vector<core::EngineRecord*>& targets) {
+      runs.push_back(targets);
+      modifiedDuringRun = app_->doc()->isModified();
+      for (core::EngineRecord* record : targets) core::copyText(record->submit_state, "Submit-OK");
+    });
+    core::copyText(engines.at(0)->submit_state, "Submit-Error");
+    app_->doc()->setModified(false);
+    QVERIFY(frame()->runCommand(kIdAutoSubmitAll));
+    QCOMPARE(runs.size(), std::size_t{1});
+    std::vector<core::EngineRecord*> automatic;
+    for (std::size_t i = 0; i < engines.size(); ++i) {
+      if (engines.at(i)->submit_type != 0) automatic.push_back(engines.at(i));
+    }
+    QVERIFY(automatic.size() > 100 && automatic.size() < engines.size());
+    QCOMPARE(runs[0], automatic);
+    QVERIFY(modifiedDuringRun);
+    // The list shows the states the batch left.
+    QCOMPARE(engineView()->topLevelItem(0)->text(EngineListView::kColumnState), QStringLiteral("Submit-OK"));
+
+    // A reset run leaves out what succeeded: here that is everything.
+    core::copyText(automatic[3]->submit_state, "Submit-Error");
+    QVERIFY(frame()->runCommand(kIdAutoSubmitReset));
+    QCOMPARE(runs[1], std::vector<core::EngineRecord*>{automatic[3]});
+    QVERIFY(frame()->runCommand(kIdAutoSubmitReset));
+    QVERIFY(runs[2].empty());  // an empty list still opens the batch
+    frame()->setBatchRunner({});
+    QVERIFY(!frame()->commandEnabled(kIdAutoSubmitAll));
+  }
+
+  void createSubmitReportWritesAndOpensTheFile() {
+    test::FileDialogAnswers dialogs;
+    UrlRecorder urls;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open");
+    const QString report = home_->path() + QStringLiteral("/report.HTML");
+    dialogs.queue(report);
+    engineView()->sortItems(EngineListView::kColumnName, Qt::DescendingOrder);
+    QVERIFY(frame()->runCommand(kIdCreateSubmitReport));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    QCOMPARE(dialogs.requests().size(), std::size_t{1});
+    QCOMPARE(dialogs.requests()[0].proposedPath, QStringLiteral("example-garden.HTM"));
+    QCOMPARE(dialogs.requests()[0].filter, QStringLiteral("HTML (*.HTML)"));
+    QCOMPARE(urls.urls, QList<QUrl>{QUrl::fromLocalFile(report)});
+    QFile file(report);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("<h2>Website : http://www.example-garden.com/</h2>\t\n\t\n"));
+    // Rows in the order the list shows: sorted by name, descending.
+    const QByteArray firstRow = "<tr><td><p align=\"center\">" +
+                                engineView()->topLevelItem(0)->text(0).toUtf8() + "</td>";
+    const QByteArray lastRow = "<tr><td><p align=\"center\">" +
+                               engineView()->topLevelItem(341)->text(0).toUtf8() + "</td>";
+    QVERIFY(bytes.indexOf(firstRow) > 0);
+    QVERIFY(bytes.indexOf(firstRow) < bytes.indexOf(lastRow));
+    QCOMPARE(bytes.count("<tr>"), 343);
+    QCOMPARE(bytes.count("<td>Un-Submit</td>"), 342);
+
+    // A cancelled dialog writes nothing.
+    QVERIFY(QFile::remove(report));
+    QVERIFY(frame()->runCommand(kIdCreateSubmitReport));
+    QVERIFY(!QFile::exists(report));
+  }
+
+  void pageLoadProgressProtocol() {
+    QProgressBar* bar = frame()->pageLoadProgressBar();
+    frame()->pageLoadProgress(-1, 100);
+    QCOMPARE(bar->value(), 100);
+    frame()->pageLoadStarted();
+    QCOMPARE(bar->value(), 0);
+    for (int i = 0; i < 30; ++i) frame()->pageLoadProgress(10, 100);
+    QCOMPARE(bar->value(), 85);  // steps of 5 while at 80 or below
+    frame()->pageLoadStarted();
+    frame()->pageLoadProgress(0, 100);
+    frame()->pageLoadProgress(100, 100);
+    QCOMPARE(bar->value(), 0);
+  }
+
+  void jobAnimationAndEndMessages() {
+    core::Coordination& coordination = core::processCoordination();
+    coordination.workers.add();
+    frame()->startJobTimer(1, 100000);
+    frame()->startJobTimer(2, 100000);
+    QStringList texts;
+    for (int i = 0; i < 10; ++i) {
+      frame()->jobTick(1);
+      texts << frame()->statusMessage();
+    }
+    // Even steps change the text; odd steps leave it.
+    QCOMPARE(texts, (QStringList{"Ready", "Searching .", "Searching .", "Searching ..", "Searching ..",
+                                 "Searching ...", "Searching ...", "Searching ....", "Searching ....",
+                                 "Searching "}));
+    QCOMPARE(frame()->statusProgress()->value(), 100);  // ten steps of 10
+    frame()->jobTick(1);
+    QCOMPARE(frame()->statusProgress()->value(), 0);  // a step past the end starts over
+    coordination.workers.remove();
+
+    // Stopped: only the ticking timer ends, with the canceled message.
+    coordination.stop.set();
+    frame()->jobTick(2);
+    QVERIFY(!frame()->jobTimerActive(2));
+    QVERIFY(frame()->jobTimerActive(1));
+    QCOMPARE(boxes_->texts().last(), QStringLiteral("Check canceled!"));
+    QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
+    QCOMPARE(frame()->statusProgress()->value(), 0);
+
+    // Not stopped: every job timer ends.
+    coordination.stop.reset();
+    frame()->startJobTimer(3, 100000);
+    frame()->jobTick(1);
+    QCOMPARE(boxes_->texts().last(), QStringLiteral("Search complete!"));
+    QVERIFY(!frame()->jobTimerActive(1));
+    QVERIFY(!frame()->jobTimerActive(3));
+  }
+
+  void viewMenuTogglesBars() {
+    frame()->show();
+    QVERIFY(frame()->statusBar()->isVisible());
+    QVERIFY(frame()->runCommand(kIdViewStatusBar));
+    QVERIFY(!frame()->statusBar()->isVisible());
+    QVERIFY(!frame()->action(kIdViewStatusBar)->isChecked());
+    QVERIFY(frame()->runCommand(kIdViewToolbar));
+    QVERIFY(!frame()->toolBar()->isVisible());
+    frame()->hide();
+  }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

@@ -1,0 +1,217 @@
+// Start-up and shut-down of the desktop program: settings, which project
+// opens first, and the fall-backs when a project cannot be opened.
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "core/fixed_text.h"
+#include "core/settings_store.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/app/larkspur_application.h"
+#include "ui/app/main_window.h"
+#include "ui/project/profile_dialog.h"
+#include "ui/project/project_document.h"
+
+using namespace larkspur;
+
+class TestStartup : public QObject {
+  Q_OBJECT
+
+ private:
+  // Records the last project in the settings of the current config home.
+  static void recordLastProject(const QString& path) {
+    core::SettingsStore store(core::SettingsStore::defaultFolder());
+    core::Settings settings;
+    QVERIFY(store.load(settings).ok());
+    settings.last_project = path.toStdString();
+    QVERIFY(store.save(settings).ok());
+  }
+
+  static QString lastProjectInSettings() {
+    core::SettingsStore store(core::SettingsStore::defaultFolder());
+    core::Settings settings;
+    if (!store.load(settings).ok()) return QStringLiteral("<load failed>");
+    return QString::fromStdString(settings.last_project);
+  }
+
+ private slots:
+  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+  void firstStartCreatesSettingsAndShowsBlankDialogCancelEnds() {
+    test::ScopedConfigHome home;
+    test::MessageBoxRecorder boxes;
+    bool sawDialog = false;
+    test::whenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
+      QVERIFY(dialog);
+      sawDialog = true;
+      QCOMPARE(dialog->windowTitle(), QStringLiteral("Input your website detail"));
+      QCOMPARE(static_cast<QLineEdit*>(dialog->control(0))->text(), QStringLiteral("http://"));
+      QCOMPARE(static_cast<QLineEdit*>(dialog->control(1))->text(), QString());
+      QCOMPARE(dialog->countryList()->currentText(), QStringLiteral("USA"));
+      QCOMPARE(dialog->categoryList()->currentText(), QStringLiteral("Business"));
+      QCOMPARE(dialog->categoryAddonList()->currentIndex(), -1);
+      dialog->cancelButton()->click();
+    });
+    ui::LarkspurApplication app;
+    QVERIFY(!app.startUp({}, false));
+    QVERIFY(sawDialog);
+    QVERIFY(boxes.texts().isEmpty());
+    QVERIFY(QFile::exists(home.settingsFolder() + QStringLiteral("/sysdata")));
+    QVERIFY(QFile::exists(home.settingsFolder() + QStringLiteral("/sysdatasize")));
+    QCOMPARE(lastProjectInSettings(), QString());
+  }
+
+  void acceptedFirstStartGivesHostTitleAndModifiedProject() {
+    test::ScopedConfigHome home;
+    test::MessageBoxRecorder boxes;
+    test::whenModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
+      QVERIFY(dialog);
+      static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("http://www.example.org/shop"));
+      dialog->okButton()->click();
+    });
+    ui::LarkspurApplication app;
+    QVERIFY(app.startUp({}, false));
+    QCOMPARE(app.doc()->title(), QStringLiteral("www.example.org"));
+    QCOMPARE(app.frame()->windowTitle(), QStringLiteral("www.example.org - Larkspur"));
+    QVERIFY(app.doc()->isModified());
+    QCOMPARE(app.project().engines.size(), std::size_t{342});
+    QCOMPARE(QString::fromUtf8(app.project().profile.country), QStringLiteral("USA"));
+  }
+
+  void recordedLastProjectOpens() {
+    test::ScopedConfigHome home;
+    test::MessageBoxRecorder boxes;
+    const QString project = home.path() + QStringLiteral("/last.lkr");
+    test::writeProject(project, "http://last.example.com/");
+    recordLastProject(project);
+
+    bool sawModal = false;
+    QTimer* watch = test::whenModal([&](QWidget* modal) {
+      sawModal = true;
+      modal->close();
+    }, 3000);
+    ui::LarkspurApplication app;
+    QVERIFY(app.startUp({}, false));
+    delete watch;
+    QVERIFY(!sawModal);
+    QVERIFY(boxes.texts().isEmpty());
+    QCOMPARE(app.doc()->title(), QStringLiteral("http://last.example.com/"));
+    QCOMPARE(app.doc()->pathName(), project);
+    QVERIFY(!app.doc()->isModified());
+  }
+
+  void commandLineFileWinsOverLastProject() {
+    test::ScopedConfigHome home;
+    test::MessageBoxRecorder boxes;
+    const QString last = home.path() + QStringLiteral("/last.lkr");
+    const QString named = home.path() + QStringLiteral("/named.lkr");
+    test::writeProject(last, "http://last.example.com/");
+    test::writeProject(named, "http://named.example.com/");
+    recordLastProject(last);
+
+    const QString previousFolder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(home.path()));
+    {
+      ui::LarkspurApplication app;
+      ui::CommandLine commandLine;
+      commandLine.projectFile = QStringLiteral("named.lkr");  // relative to the current folder
+      QVERIFY(app.startUp(commandLine, false));
+      QCOMPARE(app.doc()->title(), QStringLiteral("http://named.example.com/"));
+      QVERIFY(app.shutDown());
+    }
+    QVERIFY(QDir::setCurrent(previousFolder));
+    // The opened file is the last project of the next start, wherever that runs.
+    QCOMPARE(lastProjectInSettings(), named);
+  }
+
+  void unreadableCommandLineFileFallsBackToLastProject() {
+    test::ScopedConfigHome home;
+    test::MessageBoxRecorder boxes;
+    const QString last = home.path() + QStringLiteral("/last.lkr");
+    test::writeProject(last, "http://last.example.com/");
+    recordLastProject(last);
+
+    ui::LarkspurApplication app;
+    QVERIFY(test::startOn(app, home.path() + QStringLiteral("/missing.lkr")));
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY2(boxes.texts().first().startsWith(QStringLiteral("Unable to read from")), qPrintable(boxes.texts().first()));
+    QCOMPARE(app.doc()->title(), QStringLiteral("http://last.example.com/"));
+  }
+
+  void unopenableLastProjectFallsBackToNew() {
+    test::ScopedConfigHome home;
+    test::MessageBoxRecorder boxes;
+    const QString broken = home.path() + QStringLiteral("/broken.lkr");
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("this is not a project file");
+    file.close();
+    recordLastProject(broken);
+
+    bool sawDialog = false;
+    test::whenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
+      QVERIFY(dialog);
+      sawDialog = true;
+      dialog->okButton()->click();
+    });
+    ui::LarkspurApplication app;
+    QVERIFY(app.startUp({}, false));
+    QVERIFY(sawDialog);
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Data error!")});
+    QCOMPARE(app.project().engines.size(), std::size_t{342});
+    QCOMPARE(app.doc()->title(), QString());  // the host of "http://"
+    QCOMPARE(app.frame()->windowTitle(), QStringLiteral("Larkspur"));
+  }
+
+  void settingsThatCannotBeLoadedEndTheProgram() {
+    test::ScopedConfigHome home;
+    test::MessageBoxRecorder boxes;
+    // A file where the settings folder should be.
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("NORVELLA")));
+    QFile blocker(home.settingsFolder());
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    ui::LarkspurApplication app;
+    QVERIFY(!app.startUp({}, false));
+    QVERIFY(!boxes.texts().isEmpty());
+    QCOMPARE(boxes.texts().last(), QStringLiteral("Load system data error!"));
+    QVERIFY(!app.frame());
+  }
+
+  void closingAModifiedProjectAsksToSave() {
+    test::ScopedConfigHome home;
+    test::MessageBoxRecorder boxes;
+    const QString path = home.path() + QStringLiteral("/site.lkr");
+    test::writeProject(path, "http://site.example.com/");
+    recordLastProject(path);
+    ui::LarkspurApplication app;
+    QVERIFY(app.startUp({}, false));
+    core::Coordination& coordination = core::processCoordination();
+    coordination.stop.reset();
+
+    app.doc()->setModified(true);
+    boxes.queueAnswer(QMessageBox::Cancel);
+    QVERIFY(!app.frame()->close());
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Save changes to site.lkr?")});
+    // Closing asks every job to stop, even when the user then stays.
+    QVERIFY(coordination.stop.isSet());
+
+    core::copyText(app.project().engines.at(0)->submit_state, "Submit-OK");
+    boxes.queueAnswer(QMessageBox::Yes);
+    QVERIFY(app.frame()->close());
+    QVERIFY(!app.doc()->isModified());
+    core::Project reread;
+    QVERIFY(reread.open(path.toStdString()).ok());
+    QCOMPARE(QString::fromUtf8(reread.engines.at(0)->submit_state), QStringLiteral("Submit-OK"));
+  }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"

@@ -1,0 +1,399 @@
+// The main window's printing, help, services, about, toolbar and status bar
+// toggles, and the online update command, driven through the frame's
+// commands as the menus run them.
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QtTest>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "core/fixed_text.h"
+#include "core/online_update.h"
+#include "core/service_hosts.h"
+#include "core/sha256.h"
+#include "core/update_version.h"
+#include "larkspur_version.h"
+#include "tests/support/local_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/app/about_dialog.h"
+#include "ui/app/command_ids.h"
+#include "ui/app/help_page.h"
+#include "ui/app/larkspur_application.h"
+#include "ui/app/main_window.h"
+#include "ui/app/tool_commands.h"
+#include "ui/lists/engine_list_view.h"
+#include "ui/lists/link_list_view.h"
+#include "ui/lists/navigation_view.h"
+#include "ui/printing/list_printer.h"
+#include "ui/printing/print_commands.h"
+#include "ui/project/project_document.h"
+#include "ui/update/update_dialog.h"
+
+using namespace larkspur;
+using namespace larkspur::ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+using larkspur::test::UrlRecorder;
+
+int countPdfPages(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray bytes = file.readAll();
+  int pages = 0;
+  for (qsizetype at = bytes.indexOf("/Type /Page"); at >= 0; at = bytes.indexOf("/Type /Page", at + 1)) {
+    if (bytes.mid(at + 11, 1) != "s") ++pages;
+  }
+  return pages;
+}
+
+// Sets an environment variable while the object lives.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const QByteArray& value)
+      : name_(name), previous_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
+    qputenv(name, value);
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      qputenv(name_, previous_);
+    } else {
+      qunsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  QByteArray previous_;
+  bool had_;
+};
+
+}  // namespace
+
+class TestToolCommands : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::ScopedConfigHome> home_;
+  std::unique_ptr<test::MessageBoxRecorder> boxes_;
+  std::unique_ptr<LarkspurApplication> app_;
+
+  MainWindow* frame() const { return app_->frame(); }
+  ToolCommands* tools() const { return frame()->toolCommands(); }
+  EngineListView* engineView() const { return frame()->itemView()->engineView(); }
+
+  // Prints to a PDF file instead of a printer.
+  QString printToPdf(const QString& name) {
+    const QString path = home_->path() + QLatin1Char('/') + name;
+    QPrinter& printer = tools()->printCommands().printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    return path;
+  }
+
+  int expectedPages() {
+    QPrinter& printer = tools()->printCommands().printer();
+    const ListPrinter::Job job = ListPrinter(*tools()->activeList()).prepare(printer);
+    return job.layout.pageCount;
+  }
+
+ private slots:
+  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+  void init() {
+    home_ = std::make_unique<test::ScopedConfigHome>();
+    boxes_ = std::make_unique<test::MessageBoxRecorder>();
+    const QString project = home_->path() + QStringLiteral("/site.lkr");
+    test::writeProject(project, "http://www.example-garden.com/");
+    app_ = std::make_unique<LarkspurApplication>();
+    QVERIFY(test::startOn(*app_, project));
+  }
+
+  void cleanup() {
+    test::closeQuietly(app_);
+    boxes_.reset();
+    home_.reset();
+  }
+
+  void activeListIsTheEngineListAsShown() {
+    engineView()->sortItems(EngineListView::kColumnName, Qt::DescendingOrder);
+    engineView()->setColumnHidden(EngineListView::kColumnCountry, true);
+    const std::optional<ListPrintDescription> list = tools()->activeList();
+    QVERIFY(list);
+    QCOMPARE(list->title, QStringLiteral("Larkspur"));
+    QCOMPARE(list->subtitle, app_->doc()->title());
+    QCOMPARE(list->subtitle, QStringLiteral("http://www.example-garden.com/"));
+    QCOMPARE(int(list->rows.size()), 342);
+    QCOMPARE(list->rows[0][0], engineView()->topLevelItem(0)->text(0));
+    QCOMPARE(list->columns[1].title, QStringLiteral("Country"));
+    QCOMPARE(list->columns[1].width, 0);
+    QCOMPARE(list->columns[4].title, QStringLiteral("Submit State"));
+
+    // Only list views print: the commands follow the selected tab.
+    QTabWidget* tabs = frame()->itemView()->tabs();
+    for (int i = 0; i < tabs->count(); ++i) {
+      tabs->setCurrentIndex(i);
+      const bool printable = dynamic_cast<ListPrintSource*>(tabs->widget(i)) != nullptr;
+      QCOMPARE(frame()->commandEnabled(kIdFilePrint), printable);
+      QCOMPARE(frame()->commandEnabled(kIdFilePrintPreview), printable);
+      QVERIFY(frame()->commandEnabled(kIdFilePrintSetup));
+    }
+    tabs->setCurrentIndex(0);
+  }
+
+  void printDirectPrintsEveryPage() {
+    const QString pdf = printToPdf(QStringLiteral("direct.pdf"));
+    const int pages = expectedPages();
+    QVERIFY(pages >= 2);
+    QVERIFY(frame()->runCommand(kIdFilePrintDirect));
+    QCOMPARE(countPdfPages(pdf), pages);
+  }
+
+  void linkListPrintsToo() {
+    QTabWidget* tabs = frame()->itemView()->tabs();
+    LinkListView* links = frame()->itemView()->linkView();
+    QVERIFY(links);
+    tabs->setCurrentWidget(links);
+    QVERIFY(frame()->commandEnabled(kIdFilePrint));
+    // No links: nothing to print, no job.
+    const QString none = printToPdf(QStringLiteral("no-links.pdf"));
+    QVERIFY(frame()->runCommand(kIdFilePrintDirect));
+    QVERIFY(!QFile::exists(none));
+
+    for (int i = 0; i < 3; ++i) {
+      core::LinkRecord record = core::zeroLinkRecord();
+      core::copyText(record.url, "http://links.example.org/page" + std::to_string(i) + ".html");
+      app_->project().links.append(record);
+    }
+    frame()->rebuildWorkAreas();
+    links = frame()->itemView()->linkView();
+    tabs->setCurrentWidget(links);
+    const std::optional<ListPrintDescription> list = tools()->activeList();
+    QVERIFY(list);
+    QCOMPARE(int(list->rows.size()), 3);
+    QCOMPARE(int(list->columns.size()), links->columnCount());
+    QCOMPARE(list->columns[0].title, links->headerItem()->text(0));
+    QCOMPARE(list->rows[0][0], links->topLevelItem(0)->text(0));
+    const QString pdf = printToPdf(QStringLiteral("links.pdf"));
+    QVERIFY(frame()->runCommand(kIdFilePrintDirect));
+    QCOMPARE(countPdfPages(pdf), 1);
+  }
+
+  void printGoesThroughThePrintDialog() {
+    const QString pdf = printToPdf(QStringLiteral("dialog.pdf"));
+    const int pages = expectedPages();
+    QString seen;
+    test::whenModal([&](QWidget* modal) {
+      seen = modal->metaObject()->className();
+      if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) dialog->accept();
+    });
+    QVERIFY(frame()->runCommand(kIdFilePrint));
+    QCOMPARE(seen, QStringLiteral("QPrintDialog"));
+    QCOMPARE(countPdfPages(pdf), pages);
+
+    // Cancelled: nothing printed.
+    QVERIFY(QFile::remove(pdf));
+    test::whenModal([](QWidget* modal) { modal->close(); });
+    QVERIFY(frame()->runCommand(kIdFilePrint));
+    QVERIFY(!QFile::exists(pdf));
+  }
+
+  void previewShowsThePages() {
+    printToPdf(QStringLiteral("unused.pdf"));
+    const int pages = expectedPages();
+    int shown = -1;
+    test::whenModal([&](QWidget* modal) {
+      if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
+        if (auto* widget = preview->findChild<QPrintPreviewWidget*>()) shown = widget->pageCount();
+      }
+      modal->close();
+    });
+    QVERIFY(frame()->runCommand(kIdFilePrintPreview));
+    QCOMPARE(shown, pages);
+  }
+
+  void printSetupShowsThePageSetup() {
+    QString seen;
+    test::whenModal([&](QWidget* modal) {
+      seen = modal->metaObject()->className();
+      modal->close();
+    });
+    QVERIFY(frame()->runCommand(kIdFilePrintSetup));
+    QCOMPARE(seen, QStringLiteral("QPageSetupDialog"));
+  }
+
+  void helpTopicOpensTheInstalledHelpPage() {
+    // The build tree keeps the page where an installed program finds it.
+    const QString uiFolder = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../../ui")).absolutePath();
+    const QString page = findHelpPage(uiFolder);
+    QVERIFY2(!page.isEmpty(), qPrintable(uiFolder));
+    QVERIFY(page.endsWith(QLatin1String("/share/larkspur/help/larkspur-help.html")));
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("<title>Larkspur Help</title>"));
+
+    UrlRecorder urls;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open");
+    tools()->setProgramFolder(uiFolder);
+    QVERIFY(frame()->runCommand(kIdHelpTopic));
+    // Without a page nothing opens, silently.
+    QTemporaryDir empty;
+    ScopedEnv dataHome("XDG_DATA_HOME", empty.path().toUtf8());
+    ScopedEnv dataDirs("XDG_DATA_DIRS", empty.path().toUtf8());
+    tools()->setProgramFolder(empty.path());
+    QVERIFY(frame()->runCommand(kIdHelpTopic));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(urls.urls, QList<QUrl>{QUrl::fromLocalFile(page)});
+    QVERIFY(boxes_->texts().isEmpty());
+  }
+
+  void submitServicesOpensTheVendorsPage() {
+    UrlRecorder urls;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &urls, "open");
+    QVERIFY(frame()->runCommand(kIdSubmitServices));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QCOMPARE(urls.urls, QList<QUrl>{QUrl(QStringLiteral("https://www.norvella.com/services"))});
+  }
+
+  void aboutShowsTheVersion() {
+    QString version;
+    test::whenModal([&](QWidget* modal) {
+      if (auto* about = qobject_cast<AboutDialog*>(modal)) version = about->versionLabel()->text();
+      modal->close();
+    });
+    QVERIFY(frame()->runCommand(kIdAppAbout));
+    QCOMPARE(version, QStringLiteral("Larkspur Version " LARKSPUR_VERSION));
+  }
+
+  void toolbarAndStatusBarToggles() {
+    // Checked from the start, even before the window is shown.
+    frame()->updateCommandUi();
+    QVERIFY(frame()->action(kIdViewToolbar)->isChecked());
+    QVERIFY(frame()->action(kIdViewStatusBar)->isChecked());
+    QVERIFY(frame()->runCommand(kIdViewToolbar));
+    QVERIFY(frame()->toolBar()->isHidden());
+    QVERIFY(!frame()->action(kIdViewToolbar)->isChecked());
+    QVERIFY(frame()->runCommand(kIdViewStatusBar));
+    QVERIFY(frame()->statusBar()->isHidden());
+    QVERIFY(!frame()->action(kIdViewStatusBar)->isChecked());
+    frame()->show();
+    QVERIFY(!frame()->toolBar()->isVisible());
+    // The menu entry toggles it back; its check mark follows.
+    frame()->action(kIdViewToolbar)->trigger();
+    QVERIFY(frame()->toolBar()->isVisible());
+    QVERIFY(frame()->action(kIdViewToolbar)->isChecked());
+    frame()->action(kIdViewStatusBar)->trigger();
+    QVERIFY(frame()->statusBar()->isVisible());
+    QVERIFY(frame()->action(kIdViewStatusBar)->isChecked());
+    frame()->hide();
+  }
+
+  void onlineUpdateCommand() {
+    test::TempDir dir;
+    fs::create_directory(dir.file("bin"));
+    const fs::path program = dir.file("bin") / "larkspur";
+    test::writeFile(program, "old program");
+    const std::string newProgram(50000, 'n');
+    std::atomic<bool> slow{false};
+    test::LocalServer server;
+    server.get("/larkspur_update.txt", [&](const httplib::Request&, httplib::Response& res) {
+      const std::string version = slow ? std::string("99.0") : core::ownProgramVersion();
+      res.set_content(version + "," + std::to_string(newProgram.size()) + "," + core::sha256Hex(newProgram),
+                      "text/plain");
+    });
+    server.get("/larkspur.exe", [&](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(newProgram.size(), "application/octet-stream",
+                               [&](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                 if (server.stopping()) return false;
+                                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                                 sink.write(newProgram.data() + offset, std::min<std::size_t>(length, 500));
+                                 return true;
+                               });
+    });
+    QVERIFY(server.start());
+    QVERIFY(core::setServiceBase(server.baseUrl()));
+    tools()->setUpdateSetup([&] {
+      core::UpdateAgentSetup setup = core::defaultUpdateSetup();
+      setup.programPath = program;
+      setup.tempFolder = dir.path();
+      return setup;
+    });
+
+    // The same version: the dialog says so and closes.
+    test::whenModal([](QWidget* modal) {
+      if (auto* dialog = qobject_cast<UpdateDialog*>(modal)) dialog->startButton()->click();
+    });
+    QVERIFY(frame()->runCommand(kIdOnlineUpdate));
+    QCOMPARE(boxes_->texts(), QStringList{"No update version to download at this time."});
+
+    // Cancelled during a slow download: the command waits for the worker to end.
+    slow = true;
+    boxes_->clear();
+    boxes_->queueAnswer(QMessageBox::Yes);
+    QTimer poll;
+    test::whenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<UpdateDialog*>(modal);
+      if (!dialog) return;
+      dialog->startButton()->click();
+      connect(&poll, &QTimer::timeout, dialog, [dialog] {
+        if (dialog->progressBar()->value() > 0) dialog->cancelButton()->click();
+      });
+      poll.start(5);
+    });
+    QVERIFY(frame()->runCommand(kIdOnlineUpdate));
+    poll.stop();
+    QVERIFY2(tools()->updateRun().running() || boxes_->texts().size() == 2, qPrintable(boxes_->texts().join("|")));
+    if (tools()->updateRun().running()) QVERIFY(!frame()->commandEnabled(kIdOnlineUpdate));
+    QTRY_VERIFY(!tools()->updateRun().running());
+    QTRY_COMPARE(boxes_->texts().size(), 2);
+    QVERIFY(frame()->commandEnabled(kIdOnlineUpdate));
+    QCOMPARE(test::readFile(program), std::string("old program"));
+
+    // Closing the main window during a run ends the run without hanging.
+    boxes_->clear();
+    boxes_->queueAnswer(QMessageBox::Yes);
+    test::whenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<UpdateDialog*>(modal);
+      if (!dialog) return;
+      dialog->startButton()->click();
+      connect(&poll, &QTimer::timeout, dialog, [this, dialog] {
+        if (dialog->progressBar()->value() > 0) {
+          closedDuringRun_ = true;
+          dialog->cancelButton()->click();
+          app_->doc()->setModified(false);
+          frame()->close();
+        }
+      });
+      poll.start(5);
+    });
+    QVERIFY(frame()->runCommand(kIdOnlineUpdate));
+    poll.stop();
+    QVERIFY(closedDuringRun_);
+    QVERIFY(!tools()->updateRun().running());
+    QCOMPARE(test::readFile(program), std::string("old program"));
+    core::setServiceBase("");
+  }
+
+ private:
+  bool closedDuringRun_ = false;
+};
+
+QTEST_MAIN(TestToolCommands)
+#include "test_tool_commands.moc"

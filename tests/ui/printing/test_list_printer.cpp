@@ -1,0 +1,310 @@
+// The list printer: page geometry as plain arithmetic, what a page shows
+// (recorded by a paint device that keeps every text and rule), the
+// description of a tree view as shown, and real pages printed to a PDF file.
+
+#include <QFile>
+#include <QHeaderView>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+#include <vector>
+
+#include "ui/printing/list_print_description.h"
+#include "ui/printing/list_print_layout.h"
+#include "ui/printing/list_printer.h"
+
+using namespace larkspur::ui;
+
+namespace {
+
+// Keeps the texts and filled rectangles painted on it.
+class RecordingEngine : public QPaintEngine {
+ public:
+  struct Text {
+    QPointF at;
+    QString text;
+  };
+  RecordingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+  bool begin(QPaintDevice*) override { return true; }
+  bool end() override { return true; }
+  void updateState(const QPaintEngineState&) override {}
+  void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+  void drawRects(const QRectF* rects, int count) override {
+    for (int i = 0; i < count; ++i) rects_.push_back(rects[i].toRect());
+  }
+  void drawRects(const QRect* rects, int count) override {
+    for (int i = 0; i < count; ++i) rects_.push_back(rects[i]);
+  }
+  void drawTextItem(const QPointF& p, const QTextItem& item) override { texts_.push_back({p, item.text()}); }
+  Type type() const override { return QPaintEngine::User; }
+
+  std::vector<Text> texts_;
+  std::vector<QRect> rects_;
+};
+
+// A 600 dpi page of 4800 x 6600 device units (8 x 11 inches printable).
+class RecordingDevice : public QPaintDevice {
+ public:
+  QPaintEngine* paintEngine() const override { return &engine_; }
+  RecordingEngine& engine() const { return engine_; }
+
+ protected:
+  int metric(PaintDeviceMetric m) const override {
+    switch (m) {
+      case PdmWidth: return 4800;
+      case PdmHeight: return 6600;
+      case PdmWidthMM: return 203;
+      case PdmHeightMM: return 279;
+      case PdmDpiX:
+      case PdmDpiY:
+      case PdmPhysicalDpiX:
+      case PdmPhysicalDpiY: return 600;
+      case PdmNumColors: return 256;
+      case PdmDepth: return 32;
+      case PdmDevicePixelRatio: return 1;
+      case PdmDevicePixelRatioScaled: return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+      default: return 0;
+    }
+  }
+
+ private:
+  mutable RecordingEngine engine_;
+};
+
+ListPrintDescription sampleList(int rows) {
+  ListPrintDescription list;
+  list.title = QStringLiteral("Larkspur");
+  list.subtitle = QStringLiteral("http://www.example-garden.com/");
+  list.columns = {{QStringLiteral("Search Engine"), 88}, {QStringLiteral("Country"), 0},
+                  {QStringLiteral("Type"), 48}, {QStringLiteral("Rank"), 48}, {QStringLiteral("Submit State"), 80}};
+  for (int r = 0; r < rows; ++r) {
+    list.rows.push_back(QStringList{QStringLiteral("Engine %1").arg(r), QStringLiteral("hidden %1").arg(r),
+                                    QStringLiteral("AUTO"), QString::number(r % 10), QStringLiteral("Un-Submit")});
+  }
+  list.screenCharWidth = 7;
+  return list;
+}
+
+int countPdfPages(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray bytes = file.readAll();
+  // Page objects, not the page tree ("/Type /Pages").
+  int pages = 0;
+  for (qsizetype at = bytes.indexOf("/Type /Page"); at >= 0; at = bytes.indexOf("/Type /Page", at + 1)) {
+    if (bytes.mid(at + 11, 1) != "s") ++pages;
+  }
+  return pages;
+}
+
+}  // namespace
+
+class TestListPrinter : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void geometryOfAPage() {
+    ListPrintMetrics m;
+    m.printableWidth = 4800;
+    m.printableHeight = 6600;
+    m.titleLineHeight = 110;
+    m.footerLineHeight = 90;
+    m.rowLineHeight = 100;
+    m.scale = 2.5;
+    const int widths[] = {88, 0, 48, 1800, 80};
+    const ListPrintLayout l = layoutListPages(m, widths, 250);
+
+    QCOMPARE(l.left, 200);
+    QCOMPARE(l.top, 150);
+    QCOMPARE(l.right, 4600);
+    QCOMPARE(l.bottom, 6450);
+    QCOMPARE(l.bodyTop, 150 + 220);
+    QCOMPARE(l.bodyBottom, 6450 - 180);
+    QCOMPARE(l.headerRuleTop(), 150 + 165);
+    QCOMPARE(l.footerRuleTop(), 6270 + 55);  // the footer rule is placed by the title line height
+    QCOMPARE(l.pageNumberTop(), 6450 - 90);
+    // (body height - one title row) / row height, rounded down.
+    QCOMPARE(l.rowsPerPage, (5900 - 100) / 100);
+    QCOMPARE(l.pageCount, 5);  // 250 rows at 58 a page
+
+    QCOMPARE(int(l.columns.size()), 5);
+    // Each width times the scale, truncated, added up from the left margin.
+    QCOMPARE(l.columns[0].x0, 200);
+    QCOMPARE(l.columns[0].left, 212);  // 5 x 2.5 = 12.5, truncated
+    QCOMPARE(l.columns[0].right, 420);
+    QVERIFY(l.columns[0].visible);
+    // A hidden column takes no room and is not drawn.
+    QCOMPARE(l.columns[1].x0, 420);
+    QCOMPARE(l.columns[1].right, 420);
+    QVERIFY(!l.columns[1].visible);
+    QCOMPARE(l.columns[2].x0, 420);
+    QCOMPARE(l.columns[2].right, 540);
+    // A column running past the frame ends at its right edge...
+    QCOMPARE(l.columns[3].x0, 540);
+    QCOMPARE(l.columns[3].right, 4600);
+    QVERIFY(l.columns[3].visible);
+    // ... and one starting beyond it is not visible.
+    QCOMPARE(l.columns[4].x0, 5040);
+    QVERIFY(!l.columns[4].visible);
+  }
+
+  void rowsAndPages_data() {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("lastPageFirst");
+    QTest::addColumn<int>("lastPageEnd");
+    // 10 rows a page with the metrics below.
+    QTest::newRow("empty list: no page") << 0 << 0 << 0 << 0;
+    QTest::newRow("one row") << 1 << 1 << 0 << 1;
+    QTest::newRow("exactly one page") << 10 << 1 << 0 << 10;
+    QTest::newRow("2R rows") << 20 << 2 << 10 << 20;
+    QTest::newRow("2R + 1 rows: third page holds one row") << 21 << 3 << 20 << 21;
+  }
+
+  void rowsAndPages() {
+    QFETCH(int, rows);
+    QFETCH(int, pages);
+    QFETCH(int, lastPageFirst);
+    QFETCH(int, lastPageEnd);
+    ListPrintMetrics m;
+    m.printableWidth = 2000;
+    m.printableHeight = 150 + 100 + 1100 + 100 + 150;  // body: one title row and ten rows of 100
+    m.titleLineHeight = 50;
+    m.footerLineHeight = 50;
+    m.rowLineHeight = 100;
+    m.scale = 1.0;
+    const ListPrintLayout l = layoutListPages(m, std::vector<int>{50}, rows);
+    QCOMPARE(l.rowsPerPage, 10);
+    QCOMPARE(l.pageCount, pages);
+    if (pages == 0) return;
+    QCOMPARE(l.firstRow(pages), lastPageFirst);
+    QCOMPARE(l.endRow(pages), lastPageEnd);
+    // The first row of every page sits right under the column titles.
+    QCOMPARE(l.rowTop(lastPageFirst), l.bodyTop + 100);
+    QCOMPARE(l.rowTop(lastPageEnd - 1), l.bodyTop + 100 + ((lastPageEnd - 1) % 10) * 100);
+  }
+
+  void pageTooSmallForARowStillPrintsEveryRow() {
+    ListPrintMetrics m;
+    m.printableWidth = 1000;
+    m.printableHeight = 500;  // the body is shorter than two rows
+    m.titleLineHeight = 40;
+    m.footerLineHeight = 40;
+    m.rowLineHeight = 100;
+    m.scale = 1.0;
+    const ListPrintLayout l = layoutListPages(m, std::vector<int>{10}, 3);
+    QCOMPARE(l.rowsPerPage, 1);
+    QCOMPARE(l.pageCount, 3);
+  }
+
+  void pageShowsHeaderColumnsRowsAndFooter() {
+    ListPrintDescription many = sampleList(1);
+    RecordingDevice device;
+    ListPrinter probe(many);
+    const int perPage = probe.prepare(device).layout.rowsPerPage;
+    many = sampleList(2 * perPage + 1);
+    // A last column far to the right: past the right margin.
+    many.columns.push_back({QStringLiteral("Far"), 5000});
+    many.columns.push_back({QStringLiteral("Beyond"), 50});
+    for (QStringList& row : many.rows) row << QStringLiteral("far") << QStringLiteral("beyond");
+
+    const ListPrinter printer(many);
+    const ListPrinter::Job job = printer.prepare(device);
+    const ListPrintLayout& l = job.layout;
+    QCOMPARE(l.pageCount, 3);
+    {
+      QPainter painter(&device);
+      printer.paintPage(painter, job, 3);
+    }
+    const RecordingEngine& e = device.engine();
+    QStringList texts;
+    for (const auto& t : e.texts_) texts << t.text;
+    QCOMPARE(texts, (QStringList{"Larkspur", "http://www.example-garden.com/", "Search Engine", "Type", "Rank",
+                                 "Submit State", "Far",
+                                 QStringLiteral("Engine %1").arg(2 * perPage), "AUTO",
+                                 QString::number((2 * perPage) % 10), "Un-Submit", "far", "Page 3 of 3"}));
+    auto textAt = [&](const QString& text) {
+      for (const auto& t : e.texts_) {
+        if (t.text == text) return t.at;
+      }
+      return QPointF(-1, -1);
+    };
+    // Texts start at their cell's left edge; the subtitle ends at the right edge.
+    QCOMPARE(int(textAt("Larkspur").x()), l.left);
+    QCOMPARE(int(textAt("Search Engine").x()), l.columns[0].left);
+    QCOMPARE(int(textAt("Type").x()), l.columns[2].left);
+    QCOMPARE(int(textAt("Un-Submit").x()), l.columns[4].left);
+    QVERIFY(textAt("Page 3 of 3").x() > l.left + (l.right - l.left) / 2);
+    // The page's one row sits under the column titles, the page number on the footer's last line.
+    QVERIFY(textAt("Engine " + QString::number(2 * perPage)).y() > textAt("Search Engine").y());
+    QVERIFY(textAt("Page 3 of 3").y() > l.pageNumberTop());
+    QVERIFY(textAt("Page 3 of 3").y() <= l.bottom);
+    // Two rules, 5 units high, from margin to margin.
+    QCOMPARE(int(e.rects_.size()), 2);
+    QCOMPARE(e.rects_[0], QRect(l.left, l.headerRuleTop(), l.right - l.left, 5));
+    QCOMPARE(e.rects_[1], QRect(l.left, l.footerRuleTop(), l.right - l.left, 5));
+  }
+
+  void describesATreeAsShown() {
+    QTreeWidget tree;
+    tree.setColumnCount(3);
+    tree.setHeaderLabels({"A", "B", "C"});
+    tree.setColumnWidth(0, 70);
+    tree.setColumnWidth(1, 30);
+    tree.setColumnWidth(2, 90);
+    for (const char* name : {"pear", "apple", "fig"}) {
+      auto* item = new QTreeWidgetItem(&tree);
+      item->setText(0, QString::fromLatin1(name));
+      item->setText(1, QStringLiteral("b-") + name);
+      item->setText(2, QStringLiteral("c-") + name);
+    }
+    tree.sortItems(0, Qt::AscendingOrder);
+    tree.header()->moveSection(2, 0);  // C shown first
+    tree.setColumnHidden(1, true);
+    const ListPrintDescription d = describeListForPrint(tree);
+    QCOMPARE(int(d.columns.size()), 3);
+    QCOMPARE(d.columns[0].title, QStringLiteral("C"));
+    QCOMPARE(d.columns[0].width, 90);
+    QCOMPARE(d.columns[1].title, QStringLiteral("A"));
+    QCOMPARE(d.columns[2].title, QStringLiteral("B"));
+    QCOMPARE(d.columns[2].width, 0);
+    QCOMPARE(int(d.rows.size()), 3);
+    QCOMPARE(d.rows[0], (QStringList{"c-apple", "apple", "b-apple"}));
+    QCOMPARE(d.rows[2], (QStringList{"c-pear", "pear", "b-pear"}));
+    QVERIFY(d.screenCharWidth > 0);
+  }
+
+  void printsPagesToPdf() {
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setResolution(600);
+
+    // No rows: no page, no job, no file.
+    const QString empty = dir.filePath("empty.pdf");
+    printer.setOutputFileName(empty);
+    QCOMPARE(ListPrinter(sampleList(0)).print(printer), 0);
+    QVERIFY(!QFile::exists(empty));
+
+    const int perPage = ListPrinter(sampleList(1)).prepare(printer).layout.rowsPerPage;
+    QVERIFY(perPage > 10);
+    const QString three = dir.filePath("three.pdf");
+    printer.setOutputFileName(three);
+    QCOMPARE(ListPrinter(sampleList(2 * perPage + 1)).print(printer), 3);
+    QCOMPARE(countPdfPages(three), 3);
+
+    // A page range from the print dialog.
+    const QString range = dir.filePath("range.pdf");
+    printer.setOutputFileName(range);
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 9);
+    QCOMPARE(ListPrinter(sampleList(2 * perPage + 1)).print(printer), 2);
+    QCOMPARE(countPdfPages(range), 2);
+  }
+};
+
+QTEST_MAIN(TestListPrinter)
+#include "test_list_printer.moc"

@@ -1,0 +1,187 @@
+// The profile dialog: what it shows, the list selection rules, the
+// 80-character refusal, keys that must do nothing and what OK stores.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <cstring>
+
+#include "core/fixed_text.h"
+#include "core/website_profile.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/project/profile_dialog.h"
+
+using namespace larkspur;
+
+namespace {
+
+QLineEdit* edit(ui::ProfileDialog& dialog, int index) { return qobject_cast<QLineEdit*>(dialog.control(index)); }
+
+}  // namespace
+
+class TestProfileDialog : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void listSelection_data() {
+    QTest::addColumn<QString>("country");
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QString>("addon");
+    QTest::addColumn<int>("countryIndex");
+    QTest::addColumn<int>("categoryIndex");
+    QTest::addColumn<int>("addonIndex");
+    // Empty or unknown texts fall back to "USA" (the last country), to
+    // "Business" (position 2) and to no add-on.
+    QTest::newRow("empty profile") << "" << "" << "" << 24 << 2 << -1;
+    QTest::newRow("unknown texts") << "Atlantis" << "Nothing" << "Nowhere" << 24 << 2 << -1;
+    QTest::newRow("case matters") << "germany" << "business" << "" << 24 << 2 << -1;
+    // "Australia" is listed twice: the last one is selected.
+    QTest::newRow("repeated country") << "Australia" << "" << "" << 4 << 2 << -1;
+    QTest::newRow("known texts") << "Germany" << "Education" << "Computers & Internet >> Internet" << 10 << 4 << -2;
+  }
+
+  void listSelection() {
+    QFETCH(QString, country);
+    QFETCH(QString, category);
+    QFETCH(QString, addon);
+    QFETCH(int, countryIndex);
+    QFETCH(int, categoryIndex);
+    QFETCH(int, addonIndex);
+    core::WebsiteProfile profile;
+    core::copyText(profile.country, country.toStdString());
+    core::copyText(profile.category, category.toStdString());
+    core::copyText(profile.category_addon, addon.toStdString());
+    for (auto mode : {ui::ProfileDialog::Mode::Prefilled, ui::ProfileDialog::Mode::Blank}) {
+      ui::ProfileDialog dialog(profile, mode);
+      QCOMPARE(dialog.countryList()->currentIndex(), countryIndex);
+      QCOMPARE(dialog.categoryList()->currentIndex(), categoryIndex);
+      if (addonIndex == -2) {
+        QCOMPARE(dialog.categoryAddonList()->currentText(), addon);
+      } else {
+        QCOMPARE(dialog.categoryAddonList()->currentIndex(), addonIndex);
+      }
+    }
+  }
+
+  void listsHoldTheBuiltInEntriesInOrder() {
+    core::WebsiteProfile profile;
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    QCOMPARE(dialog.countryList()->count(), 25);
+    QCOMPARE(dialog.countryList()->itemText(0), QStringLiteral("Australia"));
+    QCOMPARE(dialog.countryList()->itemText(24), QStringLiteral("USA"));
+    QCOMPARE(dialog.categoryList()->count(), 18);
+    QCOMPARE(dialog.categoryList()->itemText(2), QStringLiteral("Business"));
+    QCOMPARE(dialog.categoryAddonList()->count(), 485);
+    QVERIFY(!dialog.countryList()->isEditable());
+  }
+
+  void okStoresEveryControlAndTheFallbacks() {
+    core::WebsiteProfile profile;
+    core::copyText(profile.title, "Old title");
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Prefilled);
+    QCOMPARE(edit(dialog, 0)->text(), QStringLiteral("http://"));
+    QCOMPARE(edit(dialog, 1)->text(), QStringLiteral("Old title"));
+    QCOMPARE(edit(dialog, 6)->echoMode(), QLineEdit::Password);
+    edit(dialog, 2)->setText(QStringLiteral("me@example.com"));
+    edit(dialog, 6)->setText(QStringLiteral("secret"));
+    edit(dialog, 14)->setText(QStringLiteral("garden, tools"));
+    qobject_cast<QPlainTextEdit*>(dialog.control(16))->setPlainText(QStringLiteral("Line one\nLine two"));
+    dialog.show();
+    dialog.okButton()->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(QString::fromUtf8(profile.url), QStringLiteral("http://"));
+    QCOMPARE(QString::fromUtf8(profile.title), QStringLiteral("Old title"));
+    QCOMPARE(QString::fromUtf8(profile.email), QStringLiteral("me@example.com"));
+    QCOMPARE(QString::fromUtf8(profile.password), QStringLiteral("secret"));
+    QCOMPARE(QString::fromUtf8(profile.keyword), QStringLiteral("garden, tools"));
+    QCOMPARE(QString::fromUtf8(profile.long_description), QStringLiteral("Line one\nLine two"));
+    QCOMPARE(QString::fromUtf8(profile.country), QStringLiteral("USA"));
+    QCOMPARE(QString::fromUtf8(profile.category), QStringLiteral("Business"));
+    QCOMPARE(QString::fromUtf8(profile.category_addon), QString());
+  }
+
+  void blankModeStartsEmptyButKeepsTheListRule() {
+    core::WebsiteProfile profile;
+    core::copyText(profile.url, "http://www.example.com/");
+    core::copyText(profile.title, "Title");
+    core::copyText(profile.country, "Germany");
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    QCOMPARE(edit(dialog, 0)->text(), QStringLiteral("http://"));
+    QCOMPARE(edit(dialog, 1)->text(), QString());
+    QCOMPARE(dialog.countryList()->currentText(), QStringLiteral("Germany"));
+  }
+
+  void textLongerThanAFieldIsCutAtItsCapacity() {
+    core::WebsiteProfile profile;
+    std::memset(profile.host, 'x', sizeof profile.host - 1);  // a canary after the last text
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    // 64-byte field: 40 two-byte characters do not fit and are cut whole.
+    edit(dialog, 13)->setText(QString(40, QChar(0x00E9)));
+    dialog.okButton()->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(std::strlen(profile.telephone), std::size_t{62});
+    QCOMPARE(QString::fromUtf8(profile.telephone), QString(31, QChar(0x00E9)));
+    QCOMPARE(profile.host[0], 'x');
+  }
+
+  void shortDescriptionOver80CharactersIsRefused() {
+    test::MessageBoxRecorder boxes;
+    core::WebsiteProfile profile;
+    core::copyText(profile.short_description, "before");
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Prefilled);
+    dialog.show();
+    edit(dialog, 1)->setText(QStringLiteral("changed title"));
+    edit(dialog, 15)->setText(QString(81, QLatin1Char('a')));
+    dialog.okButton()->click();
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Please enter no more than 80 characters.")});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(QString::fromUtf8(profile.short_description), QStringLiteral("before"));
+    QCOMPARE(QString::fromUtf8(profile.title), QString());
+
+    // 80 characters are accepted, counted as characters rather than bytes.
+    const QString eighty(80, QChar(0x00FC));
+    edit(dialog, 15)->setText(eighty);
+    dialog.okButton()->click();
+    QCOMPARE(boxes.texts().size(), 1);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(QString::fromUtf8(profile.short_description), eighty);
+  }
+
+  void enterAndEscapeDoNothing() {
+    core::WebsiteProfile profile;
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    for (int index : {0, 10, 16, 17, 18}) {
+      QWidget* control = dialog.control(index);
+      control->setFocus();
+      for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        QTest::keyClick(control, key);
+        QVERIFY2(dialog.isVisible(), qPrintable(QStringLiteral("control %1 key %2").arg(index).arg(int(key))));
+      }
+    }
+    QCOMPARE(qobject_cast<QPlainTextEdit*>(dialog.control(16))->toPlainText(), QString());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    dialog.cancelButton()->click();
+    QVERIFY(!dialog.isVisible());
+  }
+
+  void tabVisitsTheControlsInOrder() {
+    core::WebsiteProfile profile;
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.control(0)->setFocus();
+    for (int i = 1; i < 19; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), dialog.control(i));
+    }
+  }
+};
+
+QTEST_MAIN(TestProfileDialog)
+#include "test_profile_dialog.moc"

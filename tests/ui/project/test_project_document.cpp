@@ -1,0 +1,212 @@
+// The project document: New, Open, Save, Save As, the recent files, the
+// profile edit, and that failed or cancelled operations keep the open project.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+#include "core/fixed_text.h"
+#include "core/settings_store.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/app/larkspur_application.h"
+#include "ui/app/main_window.h"
+#include "ui/lists/engine_list_view.h"
+#include "ui/lists/navigation_view.h"
+#include "ui/project/profile_dialog.h"
+#include "ui/project/project_document.h"
+#include "ui/project/recent_files.h"
+
+using namespace larkspur;
+using namespace larkspur::ui;
+
+class TestProjectDocument : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::ScopedConfigHome> home_;
+  std::unique_ptr<test::MessageBoxRecorder> boxes_;
+  std::unique_ptr<LarkspurApplication> app_;
+  QString projectPath_;
+
+  ProjectDocument* doc() const { return app_->doc(); }
+  core::Project& project() const { return app_->project(); }
+  EngineListView* engineView() const { return app_->frame()->itemView()->engineView(); }
+
+ private slots:
+  void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+  void init() {
+    home_ = std::make_unique<test::ScopedConfigHome>();
+    boxes_ = std::make_unique<test::MessageBoxRecorder>();
+    projectPath_ = home_->path() + QStringLiteral("/site.lkr");
+    test::writeProject(projectPath_, "http://www.example.com/", "Germany", [](core::Project& p) {
+      core::copyText(p.engines.at(1)->submit_state, "Submit-OK");
+      core::copyText(p.profile.category, "Business");
+    });
+    app_ = std::make_unique<LarkspurApplication>();
+    QVERIFY(test::startOn(*app_, projectPath_));
+  }
+
+  void cleanup() {
+    test::closeQuietly(app_);
+    boxes_.reset();
+    home_.reset();
+  }
+
+  void cancelledNewKeepsTheOpenProject() {
+    QPointer<EngineListView> view = engineView();
+    doc()->setModified(true);
+    boxes_->queueAnswer(QMessageBox::No);  // do not save first
+    bool sawDialog = false;
+    test::whenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
+      QVERIFY(dialog);
+      sawDialog = true;
+      QCOMPARE(static_cast<QLineEdit*>(dialog->control(0))->text(), QStringLiteral("http://"));
+      dialog->cancelButton()->click();
+    });
+    QVERIFY(!doc()->fileNew());
+    QVERIFY(sawDialog);
+    QCOMPARE(boxes_->texts(), QStringList{QStringLiteral("Save changes to site.lkr?")});
+    QCOMPARE(QString::fromUtf8(project().profile.url), QStringLiteral("http://www.example.com/"));
+    QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state), QStringLiteral("Submit-OK"));
+    QCOMPARE(doc()->pathName(), projectPath_);
+    QCOMPARE(engineView(), view.data());
+    QVERIFY(doc()->isModified());
+  }
+
+  void acceptedNewStartsAFreshProject() {
+    app_->settings().engine_column_widths[0] = 200;
+    test::whenModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
+      QVERIFY(dialog);
+      static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("https://new.example.org:8080/x"));
+      dialog->okButton()->click();
+    });
+    QVERIFY(doc()->fileNew());
+    QCOMPARE(doc()->title(), QStringLiteral("new.example.org"));
+    QVERIFY(doc()->pathName().isEmpty());
+    QVERIFY(doc()->isModified());
+    QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state), QString());
+    QCOMPARE(app_->settings().engine_column_widths[0], 88);
+    QCOMPARE(engineView()->columnWidth(0), 88);
+    QCOMPARE(QString::fromUtf8(project().profile.host), QStringLiteral("new.example.org"));
+  }
+
+  void openingAFileThatDoesNotParseKeepsTheOpenProject() {
+    QPointer<EngineListView> view = engineView();
+    const QString broken = home_->path() + QStringLiteral("/broken.lkr");
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(300, 'x'));
+    file.close();
+    QVERIFY(!doc()->openDocumentFile(broken));
+    QCOMPARE(boxes_->texts(), QStringList{QStringLiteral("Data error!")});
+    QCOMPARE(project().engines.size(), std::size_t{342});
+    QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state), QStringLiteral("Submit-OK"));
+    QCOMPARE(doc()->title(), QStringLiteral("http://www.example.com/"));
+    QCOMPARE(engineView(), view.data());
+  }
+
+  void saveWithoutPathAsksForANameAndRecordsTheLastProject() {
+    test::FileDialogAnswers dialogs;
+    test::whenModal([](QWidget* modal) { qobject_cast<ProfileDialog*>(modal)->okButton()->click(); });
+    QVERIFY(doc()->fileNew());
+    const QString target = home_->path() + QStringLiteral("/saved.lkr");
+    dialogs.queue(target);
+    QVERIFY(doc()->save());
+    QCOMPARE(dialogs.requests().size(), std::size_t{1});
+    QCOMPARE(dialogs.requests()[0].filter, QStringLiteral("Larkspur File (*.lkr)"));
+    QCOMPARE(dialogs.requests()[0].defaultSuffix, QStringLiteral("lkr"));
+    QCOMPARE(dialogs.requests()[0].proposedPath, QStringLiteral(".lkr"));  // the host of "http://" is empty
+    QVERIFY(QFile::exists(target));
+    QVERIFY(!doc()->isModified());
+    QCOMPARE(QString::fromStdString(app_->settings().last_project), target);
+    QCOMPARE(doc()->recentFiles().paths().first(), target);
+
+    // Save again goes to the same file without asking.
+    doc()->setModified(true);
+    QVERIFY(doc()->save());
+    QCOMPARE(dialogs.requests().size(), std::size_t{1});
+
+    // A cancelled Save As changes nothing.
+    QVERIFY(!doc()->saveAs());
+    QCOMPARE(QString::fromStdString(app_->settings().last_project), target);
+  }
+
+  void failedSaveKeepsTheModifiedFlagAndTheLastProject() {
+    test::FileDialogAnswers dialogs;
+    doc()->setModified(true);
+    dialogs.queue(home_->path() + QStringLiteral("/no/such/folder/x.lkr"));
+    QVERIFY(!doc()->saveAs());
+    QCOMPARE(boxes_->texts().size(), 1);
+    QVERIFY(boxes_->texts().first().startsWith(QStringLiteral("Unable to write to")));
+    QVERIFY(doc()->isModified());
+    QCOMPARE(QString::fromStdString(app_->settings().last_project), projectPath_);
+  }
+
+  void aPathTooLongForTheSettingsIsSavedButNotRecordedAsTheLastProject() {
+    const QString folder =
+        home_->path() + QLatin1Char('/') + QString(200, QLatin1Char('d')) + QLatin1Char('/') + QString(60, QLatin1Char('e'));
+    QVERIFY(QDir().mkpath(folder));
+    const QString target = folder + QStringLiteral("/long.lkr");
+    QVERIFY(static_cast<std::size_t>(target.toStdString().size()) > core::kLastProjectCapacity);
+    QVERIFY(doc()->doSave(target));
+    QVERIFY(QFile::exists(target));
+    QCOMPARE(QString::fromStdString(app_->settings().last_project), projectPath_);
+    QVERIFY(app_->frame()->statusMessage().contains(QStringLiteral("too long")));
+    QVERIFY(boxes_->texts().isEmpty());
+  }
+
+  void recentFilesKeepTheFourNewestAndSurviveARestart() {
+    QStringList written;
+    for (int i = 0; i < 5; ++i) {
+      const QString path = home_->path() + QStringLiteral("/p%1.lkr").arg(i);
+      test::writeProject(path, "http://p" + std::to_string(i) + ".example.com/");
+      QVERIFY(doc()->openDocumentFile(path));
+      written.prepend(path);
+    }
+    QCOMPARE(doc()->recentFiles().paths(), written.mid(0, 4));
+    // Opening the file that is open already reads nothing again.
+    core::copyText(project().engines.at(0)->submit_state, "Submit-Error");
+    QVERIFY(doc()->openDocumentFile(written.first()));
+    QCOMPARE(QString::fromUtf8(project().engines.at(0)->submit_state), QStringLiteral("Submit-Error"));
+
+    QVERIFY(app_->shutDown());
+    RecentFiles reloaded;
+    reloaded.load(app_->recentFilesPath());
+    QCOMPARE(reloaded.paths(), written.mid(0, 4));
+    core::SettingsStore store(core::SettingsStore::defaultFolder());
+    core::Settings settings;
+    QVERIFY(store.load(settings).ok());
+    QCOMPARE(QString::fromStdString(settings.last_project), written.first());
+  }
+
+  void editingTheProfileMarksTheProjectModified() {
+    doc()->setModified(false);
+    test::whenModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
+      QVERIFY(dialog);
+      QCOMPARE(static_cast<QLineEdit*>(dialog->control(0))->text(), QStringLiteral("http://www.example.com/"));
+      QCOMPARE(dialog->countryList()->currentText(), QStringLiteral("Germany"));
+      dialog->okButton()->click();  // nothing changed (the lists show what the profile holds)
+    });
+    QVERIFY(doc()->editProfile());
+    QVERIFY(!doc()->isModified());
+
+    test::whenModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
+      static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("http://changed.example.net/"));
+      dialog->okButton()->click();
+    });
+    QVERIFY(doc()->editProfile());
+    QVERIFY(doc()->isModified());
+    QCOMPARE(QString::fromUtf8(project().profile.host), QStringLiteral("changed.example.net"));
+    QCOMPARE(doc()->title(), QStringLiteral("http://www.example.com/"));  // the title stays
+  }
+};
+
+QTEST_MAIN(TestProjectDocument)
+#include "test_project_document.moc"

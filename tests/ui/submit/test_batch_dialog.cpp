@@ -1,0 +1,416 @@
+// The batch dialog: a batch over the target farm on Qt WebEngine reaches the
+// same states as larkspur-cli on the HTTP engine; the dialog's controls,
+// counters and end; Cancel closes every automatic session within about a
+// second without a report; an empty batch ends at once; "Auto Submit Reset"
+// in the main window runs the dialog and the engine list shows the outcome.
+
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/fixed_text.h"
+#include "core/project.h"
+#include "core/service_hosts.h"
+#include "tests/fixtures/farm/target_farm.h"
+#include "tests/ui/ui_test_support.h"
+#include "tests/ui/web_engine_test_main.h"
+#include "ui/app/command_ids.h"
+#include "ui/app/larkspur_application.h"
+#include "ui/app/main_window.h"
+#include "ui/browser/browser_pane.h"
+#include "ui/lists/engine_list_view.h"
+#include "ui/lists/navigation_view.h"
+#include "ui/project/project_document.h"
+#include "ui/submit/automatic_session.h"
+#include "ui/submit/batch_dialog.h"
+#include "ui/submit/submission_windows.h"
+#include "ui/submit/web_engine_starter.h"
+#include "web/http_engine.h"
+
+using namespace larkspur;
+using namespace larkspur::ui;
+
+namespace {
+
+constexpr const char* kUrl = "http://www.example-bakery.com/";
+// Short time-outs for the farm's targets that never decide: the command line's
+// (which takes a second per target anyway) and the dialog's, which leaves a
+// busy machine's Chromium time enough for the targets that do decide.
+constexpr auto kTimeOut = std::chrono::seconds(2);
+constexpr auto kDialogTimeOut = std::chrono::seconds(8);
+constexpr int kBatchWaitMs = 120000;
+
+void fillProfile(core::Project& p) {
+  core::copyText(p.profile.url, kUrl);
+  core::copyText(p.profile.title, "Bäckerei Berg");
+  core::copyText(p.profile.email, "owner@example-bakery.com");
+  core::copyText(p.profile.first_name, "Anna");
+  core::copyText(p.profile.last_name, "Berg");
+  core::copyText(p.profile.country, "Germany");
+  core::copyText(p.profile.category, "Business");
+  core::copyText(p.profile.keyword, "bakery, bread, cakes");
+  core::copyText(p.profile.address, "Bäckerstraße 1");
+  core::copyText(p.profile.long_description, "A family bakery with fresh bread and cakes every day.");
+  p.profileChanged();
+}
+
+std::string text(const char* field, std::size_t n) { return std::string(core::fieldView(field, n)); }
+template <std::size_t N>
+std::string text(const char (&field)[N]) {
+  return text(field, N);
+}
+
+// Answers the batch dialog while it runs modally: START, then OK at the end.
+class DialogDriver : public QObject {
+ public:
+  DialogDriver() {
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      auto* dialog = qobject_cast<BatchDialog*>(QApplication::activeModalWidget());
+      if (!dialog || !dialog->startButton()->isEnabled()) return;
+      if (dialog->startButton()->text() == QLatin1String("START")) {
+        ++opened;
+        dialog->startButton()->click();
+      } else {
+        dialog->startButton()->click();  // OK
+      }
+    });
+    timer_.start(10);
+  }
+  int opened = 0;
+
+ private:
+  QTimer timer_;
+};
+
+}  // namespace
+
+class TestBatchDialog : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<farm::TargetFarm> farm_;
+  QTemporaryDir dir_;
+  core::Project project_;
+
+  std::vector<core::EngineRecord> farmRecords() const {
+    std::vector<core::EngineRecord> records;
+    for (const farm::FarmTarget& t : farm_->targets()) records.push_back(t.record);
+    return records;
+  }
+
+  BatchContext context(core::Coordination& coordination, int tickMs) {
+    BatchContext c;
+    c.profile = &project_.profile;
+    c.words = &project_.words;
+    c.coordination = &coordination;
+    c.tickMs = tickMs;
+    c.timings.timeOut = kDialogTimeOut;
+    return c;
+  }
+
+ private slots:
+  void initTestCase() {
+    farm_ = std::make_unique<farm::TargetFarm>();
+    QVERIFY(farm_->start());
+    project_.newProject();
+    fillProfile(project_);
+  }
+
+  void cleanupTestCase() { farm_.reset(); }
+
+  void init() { farm_->clearReceived(); }
+
+  void farmReachesTheSameStatesAsTheCommandLine() {
+    // The command line on the HTTP engine, over the same farm, at the same time.
+    const QString projectPath = dir_.filePath(QStringLiteral("bakery.lkr"));
+    const QString targetsPath = dir_.filePath(QStringLiteral("farm.tsv"));
+    QVERIFY(project_.save(projectPath.toStdString()).ok());
+    QVERIFY(farm_->writeTargetsFile(targetsPath.toStdString()));
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::MergedChannels);
+    cli.start(QStringLiteral(LARKSPUR_CLI_PATH),
+              {QStringLiteral("submit"), projectPath, QStringLiteral("--all"), QStringLiteral("--targets-file"),
+               targetsPath, QStringLiteral("--time-out"), QString::number(kTimeOut.count())});
+    QVERIFY(cli.waitForStarted());
+
+    // The dialog on Qt WebEngine.
+    std::vector<core::EngineRecord> records = farmRecords();
+    std::vector<core::EngineRecord*> targets;
+    for (core::EngineRecord& r : records) targets.push_back(&r);
+    core::Coordination coordination;
+    test::MessageBoxRecorder boxes;
+    BatchDialog dialog(targets, context(coordination, 50));
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Auto Submit"));
+    QCOMPARE(dialog.label(BatchDialog::kIdTotal)->text(), QString::number(records.size()));
+    QCOMPARE(dialog.list()->headerItem()->text(0), QStringLiteral("Search Engine"));
+    QCOMPARE(dialog.list()->headerItem()->text(1), QStringLiteral("State"));
+    QCOMPARE(dialog.list()->columnWidth(0), 100);
+    QCOMPARE(dialog.list()->columnWidth(1), 280);
+    QCOMPARE(dialog.progressBar()->maximum(), static_cast<int>(records.size()));
+
+    int mostWorkers = 0;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] { mostWorkers = std::max(mostWorkers, coordination.workers.value()); });
+    watch.start(5);
+    QStringList firstStates;  // each row's state as it appears
+    connect(dialog.list()->model(), &QAbstractItemModel::rowsInserted, this,
+            [&](const QModelIndex&, int first, int) { firstStates << dialog.list()->topLevelItem(first)->text(1); });
+    QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
+    QVERIFY(!dialog.startButton()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.batch().finished(), kBatchWaitMs);
+    QCOMPARE(firstStates, QStringList(static_cast<int>(records.size()), QStringLiteral("Connect to 127.0.0.1")));
+    QVERIFY(mostWorkers >= 2);
+    QVERIFY(mostWorkers <= submit::kBatchWorkerLimit);
+
+    int ok = 0;
+    for (const farm::FarmTarget& t : farm_->targets()) ok += t.expectedState == "Submit-OK" ? 1 : 0;
+    const int failed = static_cast<int>(records.size()) - ok;
+    const QString end = QStringLiteral("Submit finished, %1 sucessed, %2 error.").arg(ok).arg(failed);
+    QCOMPARE(boxes.texts(), QStringList{end});
+    QCOMPARE(dialog.startButton()->text(), QStringLiteral("OK"));
+    QVERIFY(dialog.startButton()->isEnabled());
+    QCOMPARE(dialog.label(BatchDialog::kIdProcessed)->text(), QString::number(records.size()));
+    QCOMPARE(dialog.label(BatchDialog::kIdSucceeded)->text(), QString::number(ok));
+    QCOMPARE(dialog.label(BatchDialog::kIdFailed)->text(), QString::number(failed));
+    QCOMPARE(dialog.progressBar()->value(), static_cast<int>(records.size()));
+    QVERIFY(dialog.animationFrame() >= 0);
+
+    // Targets that end at once do not wait for the tick: the command line may
+    // be done before the dialog.
+    QVERIFY(cli.state() == QProcess::NotRunning || cli.waitForFinished(kBatchWaitMs));
+    const QByteArray output = cli.readAll();
+    QVERIFY2(cli.exitCode() == 0, output.constData());
+    QVERIFY2(output.contains(end.toUtf8()), output.constData());
+    std::vector<core::EngineRecord> source = farmRecords();
+    core::Project saved;
+    saved.setEngineSource(source);
+    QVERIFY(saved.open(projectPath.toStdString()).ok());
+
+    // Every target ends alike on both engines, and as the farm means it to.
+    const std::vector<farm::FarmTarget> all = farm_->targets();
+    QCOMPARE(saved.engines.size(), all.size());
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      const QByteArray key = QByteArray::fromStdString(all[i].key);
+      const core::EngineRecord& gui = records[i];
+      const core::EngineRecord& cli = *saved.engines.at(i);
+      QVERIFY2(text(gui.submit_state) == text(cli.submit_state), key);
+      QVERIFY2(text(gui.message) == text(cli.message), key + " " + QByteArray(gui.message));
+      QVERIFY2(text(gui.submit_state) == all[i].expectedState, key);
+      QVERIFY2(text(gui.message) == all[i].expectedMessage, key);
+      // The row shows the final message with the icon of its outcome.
+      const submit::BatchRow& row = dialog.batch().rows()[i];
+      QCOMPARE(row.record, &records[i]);
+      QCOMPARE(dialog.list()->topLevelItem(static_cast<int>(i))->text(1), QString::fromStdString(all[i].expectedMessage));
+      QCOMPARE(row.icon, all[i].expectedState == "Submit-OK" ? submit::RowIcon::kSucceeded : submit::RowIcon::kFailed);
+    }
+
+    // Both engines sent the same requests with the same fields. The command
+    // line's requests carry its agent string; Chromium's carry its own.
+    for (const farm::FarmTarget& t : all) {
+      if (t.record.submit_type == core::kSubmitDirectRequest) continue;  // both use the page fetch
+      std::vector<farm::ReceivedRequest> byCli, byGui;
+      for (const farm::ReceivedRequest& q : farm_->received(t.key)) {
+        (q.userAgent == web::kEngineAgent ? byCli : byGui).push_back(q);
+      }
+      const QByteArray key = QByteArray::fromStdString(t.key);
+      QVERIFY2(!byGui.empty() && byCli.size() == byGui.size(), key);
+      for (std::size_t i = 0; i < byCli.size(); ++i) {
+        QVERIFY2(byCli[i].method == byGui[i].method && byCli[i].path == byGui[i].path, key);
+        QVERIFY2(byCli[i].fields == byGui[i].fields, key);
+      }
+    }
+
+    dialog.startButton()->click();  // OK
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+    QCOMPARE(coordination.workers.value(), 0);
+  }
+
+  void cancelClosesEverySessionWithinASecond() {
+    const farm::FarmTarget slow = *farm_->target("never-answers");
+    const farm::FarmTarget undecided = *farm_->target("never-classifies");
+    std::vector<core::EngineRecord> records;
+    for (int i = 0; i < 3; ++i) records.push_back(slow.record);
+    for (int i = 0; i < 2; ++i) records.push_back(undecided.record);
+    std::vector<core::EngineRecord*> targets;
+    for (core::EngineRecord& r : records) targets.push_back(&r);
+    core::Coordination coordination;
+    test::MessageBoxRecorder boxes;
+    BatchContext c = context(coordination, 10);
+    c.timings.timeOut = std::chrono::seconds(60);  // only the stop signal ends them here
+    BatchDialog dialog(targets, c);
+    dialog.show();
+    dialog.startButton()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(dialog.starter().runningSessions(), 5, 5000);
+    // The undecided ones have sent their form and wait for a verdict.
+    QTRY_VERIFY_WITH_TIMEOUT(farm_->received("never-classifies").size() == 4, 10000);
+    QTest::qWait(300);
+
+    QElapsedTimer clock;
+    clock.start();
+    dialog.cancelButton()->click();
+    const qint64 took = clock.elapsed();
+    QVERIFY(coordination.stop.isSet());
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Rejected));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.starter().runningSessions(), 0);
+    qInfo("Cancel closed every session in %lld ms", static_cast<long long>(took));
+    QVERIFY2(took <= 1500, QByteArray::number(took));
+    // No final report: nothing counted, no end message, no record decided.
+    QCOMPARE(dialog.batch().processed(), 0);
+    QVERIFY(boxes.texts().isEmpty());
+    for (const core::EngineRecord& r : records) QCOMPARE(text(r.submit_state), std::string());
+    QTRY_COMPARE_WITH_TIMEOUT(coordination.workers.value(), 0, 1000);
+  }
+
+  void deadHostsEndAtOnceWithTheirCause() {
+    // The product's time-out and tick: a page whose server is gone ends the
+    // session at once, and such targets do not wait a tick each. (A host
+    // that does not resolve cannot be had here without asking a name server;
+    // the session treats both causes alike.)
+    std::vector<core::EngineRecord> records;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 6; ++i) {
+      const farm::FarmTarget t = *farm_->target("refused");
+      records.push_back(t.record);
+      expected.push_back(t.expectedMessage);
+    }
+    std::vector<core::EngineRecord*> targets;
+    for (core::EngineRecord& r : records) targets.push_back(&r);
+    core::Coordination coordination;
+    test::MessageBoxRecorder boxes;
+    BatchContext c = context(coordination, kAutoSubmitTickMs);
+    c.timings = submit::SessionTimings{};
+    BatchDialog dialog(targets, c);
+    dialog.show();
+    QElapsedTimer clock;
+    clock.start();
+    dialog.startButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.batch().finished(), 20000);
+    qInfo("Six dead servers ended in %lld ms", static_cast<long long>(clock.elapsed()));
+    QVERIFY2(clock.elapsed() < 6000, QByteArray::number(clock.elapsed()));
+    QCOMPARE(dialog.batch().failed(), 6);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      QCOMPARE(text(records[i].submit_state), std::string("Submit-Error"));
+      QVERIFY2(text(records[i].message) == expected[i], records[i].message);
+      QCOMPARE(dialog.batch().rows()[i].state, expected[i]);
+    }
+    dialog.startButton()->click();  // OK
+  }
+
+  void cancelDoesNotWaitForADirectRequest() {
+    // A direct request to a page that never answers: Cancel closes the dialog
+    // at once, and the request's later outcome is never written.
+    core::EngineRecord record = farm_->target("direct")->record;
+    core::copyText(record.submit_hint, farm_->baseUrl() + "/never-answers/?url=%URL%");
+    core::Coordination coordination;
+    test::MessageBoxRecorder boxes;
+    BatchContext c = context(coordination, 10);
+    c.fetch.stallTimeout = std::chrono::milliseconds(1500);
+    auto dialog = std::make_unique<BatchDialog>(std::vector<core::EngineRecord*>{&record}, c);
+    dialog->show();
+    dialog->startButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(farm_->received("never-answers").size() == 1, 5000);
+    QElapsedTimer clock;
+    clock.start();
+    dialog->cancelButton()->click();
+    dialog.reset();
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took < 1000, QByteArray::number(took));
+    // The request gives up at its stall limit and ends in the background.
+    QTRY_COMPARE_WITH_TIMEOUT(coordination.workers.value(), 0, 10000);
+    QTest::qWait(200);
+    QCOMPARE(text(record.submit_state), std::string());
+    QCOMPARE(text(record.message), std::string());
+    QVERIFY(boxes.texts().isEmpty());
+  }
+
+  void emptyBatchEndsAtOnce() {
+    core::Coordination coordination;
+    coordination.stop.set();
+    test::MessageBoxRecorder boxes;
+    BatchDialog dialog({}, context(coordination, 50));
+    dialog.show();
+    QCOMPARE(dialog.label(BatchDialog::kIdTotal)->text(), QStringLiteral("0"));
+    dialog.startButton()->click();
+    QVERIFY(!coordination.stop.isSet());  // START resets the stop signal
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Submit finished, 0 sucessed, 0 error.")});
+    QCOMPARE(dialog.startButton()->text(), QStringLiteral("OK"));
+    dialog.startButton()->click();
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+  }
+
+  void cancelBeforeStartSetsTheStopSignal() {
+    core::Coordination coordination;
+    std::vector<core::EngineRecord> records = farmRecords();
+    BatchDialog dialog({&records[0]}, context(coordination, 50));
+    dialog.show();
+    dialog.cancelButton()->click();
+    QVERIFY(coordination.stop.isSet());
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Rejected));
+    QVERIFY(farm_->received(farm_->targets()[0].key).empty());
+  }
+
+  void autoSubmitResetInTheMainWindow() {
+    test::ScopedConfigHome home;
+    test::MessageBoxRecorder boxes;
+    const QString path = home.path() + QStringLiteral("/site.lkr");
+    // Every automatic target already went through but two.
+    std::vector<std::string> pending;
+    test::writeProject(path, kUrl, "", [&pending](core::Project& p) {
+      for (std::size_t i = 0; i < p.engines.size(); ++i) {
+        core::EngineRecord& r = *p.engines.at(i);
+        if (r.submit_type == core::kSubmitManual) continue;
+        const std::string name(core::fieldView(r.name));
+        if (pending.size() < 2 && name != "Bellnet" && name != "MSN" && name != "Exploit" && name != "Freeaddurl") {
+          pending.push_back(name);
+          continue;
+        }
+        core::copyText(r.submit_state, "Submit-OK");
+      }
+    });
+    LarkspurApplication app;
+    QVERIFY(test::startOn(app, path));
+    BatchContext batch;
+    batch.tickMs = 20;
+    batch.timings.timeOut = kDialogTimeOut;
+    BrowserPane* pane = installSubmissionWindows(*app.frame(), *app.doc(), core::processCoordination(), batch);
+    QCOMPARE(app.frame()->rightPane(), pane);
+    QVERIFY(app.frame()->commandEnabled(kIdAutoSubmitReset));
+    app.doc()->setModified(false);
+
+    // The targets' pages are asked of the farm, which has none of them.
+    QVERIFY(core::setServiceBase(farm_->baseUrl()));
+    DialogDriver driver;
+    QVERIFY(app.frame()->runCommand(kIdAutoSubmitReset));
+    core::setServiceBase("");
+    QCOMPARE(driver.opened, 1);
+    QCOMPARE(boxes.texts().last(), QStringLiteral("Submit finished, 0 sucessed, 2 error."));
+    QVERIFY(app.doc()->isModified());
+    EngineListView* view = app.frame()->itemView()->engineView();
+    for (const std::string& name : pending) {
+      int row = -1;
+      for (int i = 0; i < view->rowCount(); ++i) {
+        if (core::fieldView(view->recordAt(i)->name) == name) row = i;
+      }
+      QVERIFY(row >= 0);
+      QCOMPARE(view->topLevelItem(row)->text(EngineListView::kColumnState), QStringLiteral("Submit-Error"));
+      QCOMPARE(text(view->recordAt(row)->message), std::string("Object not found."));
+    }
+    app.doc()->setModified(false);
+  }
+};
+
+LARKSPUR_WEBENGINE_TEST_MAIN(TestBatchDialog)
+
+#include "test_batch_dialog.moc"

@@ -1,0 +1,249 @@
+// The "Online update" dialog over a real update run against a local server:
+// the equal-version answer, an update installed (restart declined or
+// accepted), Cancel during a slow download, and ending the run while the
+// worker waits for an answer.
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "core/online_update.h"
+#include "core/service_hosts.h"
+#include "core/sha256.h"
+#include "core/update_version.h"
+#include "tests/support/local_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/update/update_dialog.h"
+#include "ui/update/update_run.h"
+
+using namespace larkspur;
+using namespace larkspur::ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kNoUpdate = QStringLiteral("No update version to download at this time.");
+const QString kRestart = QStringLiteral(
+    "The application was updated and will be available next time you run it.\n Do you want restart it ?");
+
+std::string programBytes(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 37 + i / 11) & 0xff);
+  return bytes;
+}
+
+}  // namespace
+
+class TestUpdateDialog : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::TempDir> dir_;
+  std::unique_ptr<test::LocalServer> server_;
+  std::unique_ptr<test::MessageBoxRecorder> boxes_;
+  fs::path program_;
+  fs::path tempFolder_;
+  std::string newProgram_ = programBytes(100000);
+  std::mutex mutex_;
+  std::string description_;
+  std::atomic<int> programRequests_{0};
+  std::atomic<bool> slow_{false};
+
+  void serve(const std::string& version) {
+    std::lock_guard lock(mutex_);
+    description_ = version + "," + std::to_string(newProgram_.size()) + "," + core::sha256Hex(newProgram_) + "\r\n";
+  }
+
+  core::UpdateAgentSetup setup() const {
+    core::UpdateAgentSetup s = core::defaultUpdateSetup();
+    s.programPath = program_;
+    s.tempFolder = tempFolder_;
+    s.transfer.connectTimeout = std::chrono::milliseconds(5000);
+    s.transfer.stallTimeout = std::chrono::milliseconds(5000);
+    return s;
+  }
+
+  void expectProgramUntouched() const {
+    QCOMPARE(test::readFile(program_), std::string("old program"));
+    QVERIFY(!fs::exists(program_.parent_path() / "OldExecutable.bak"));
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<test::TempDir>();
+    fs::create_directory(dir_->file("bin"));
+    fs::create_directory(dir_->file("tmp"));
+    program_ = dir_->file("bin") / "larkspur";
+    tempFolder_ = dir_->file("tmp");
+    test::writeFile(program_, "old program");
+    fs::permissions(program_, fs::perms(0755), fs::perm_options::replace);
+    programRequests_ = 0;
+    slow_ = false;
+
+    server_ = std::make_unique<test::LocalServer>();
+    server_->get("/larkspur_update.txt", [this](const httplib::Request&, httplib::Response& res) {
+      std::lock_guard lock(mutex_);
+      res.set_content(description_, "text/plain");
+    });
+    server_->get("/larkspur.exe", [this](const httplib::Request&, httplib::Response& res) {
+      ++programRequests_;
+      if (!slow_) {
+        res.set_content(newProgram_, "application/octet-stream");
+        return;
+      }
+      // A block every 20 ms: the whole program would take about 5 s.
+      res.set_content_provider(newProgram_.size(), "application/octet-stream",
+                               [this](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                 if (server_->stopping()) return false;
+                                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                                 const std::size_t n = std::min<std::size_t>(length, 1000);
+                                 sink.write(newProgram_.data() + offset, n);
+                                 return true;
+                               });
+    });
+    QVERIFY(server_->start());
+    QVERIFY(core::setServiceBase(server_->baseUrl()));
+    boxes_ = std::make_unique<test::MessageBoxRecorder>();
+  }
+
+  void cleanup() {
+    boxes_.reset();
+    core::setServiceBase("");
+    server_.reset();
+    dir_.reset();
+  }
+
+  void dialogBeforeStart() {
+    UpdateRun run;
+    UpdateDialog dialog(run, setup(), {});
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Online update"));
+    QCOMPARE(dialog.startButton()->text(), QStringLiteral("Start"));
+    QCOMPARE(dialog.startButton()->property("controlId").toInt(), 1011);
+    QCOMPARE(dialog.cancelButton()->text(), QStringLiteral("Cancel"));
+    QCOMPARE(dialog.progressBar()->property("controlId").toInt(), 1009);
+    QCOMPARE(dialog.progressBar()->minimum(), 0);
+    QCOMPARE(dialog.progressBar()->maximum(), 100);
+    QCOMPARE(dialog.progressBar()->value(), 0);
+    QVERIFY(dialog.startButton()->isEnabled());
+    // Enter presses nothing; the dialog stays open and nothing starts.
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!run.running());
+  }
+
+  void equalVersionIsNoUpdate() {
+    serve(core::ownProgramVersion());
+    UpdateRun run;
+    int closeRequests = 0;
+    UpdateDialog dialog(run, setup(), [&] { ++closeRequests; });
+    QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));  // the run's end closes the dialog
+    QVERIFY(!dialog.startButton()->isEnabled());
+    QCOMPARE(boxes_->texts(), QStringList{kNoUpdate});  // no question asked
+    QCOMPARE(programRequests_.load(), 0);
+    QCOMPARE(dialog.progressBar()->value(), 0);
+    QCOMPARE(closeRequests, 0);
+    expectProgramUntouched();
+    QTRY_VERIFY(!run.running());
+  }
+
+  void newerVersionIsInstalled() {
+    serve("99.0");
+    UpdateRun run;
+    int closeRequests = 0;
+    UpdateDialog dialog(run, setup(), [&] { ++closeRequests; });
+    boxes_->queueAnswer(QMessageBox::Yes);  // proceed
+    boxes_->queueAnswer(QMessageBox::No);   // no restart
+    QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(boxes_->texts(),
+             (QStringList{"An update of Version 99.0 is now available. Proceed with the update?", kRestart}));
+    QCOMPARE(dialog.progressBar()->value(), 100);
+    QCOMPARE(test::readFile(program_), newProgram_);
+    QCOMPARE(test::readFile(program_.parent_path() / "OldExecutable.bak"), std::string("old program"));
+    QCOMPARE(closeRequests, 0);
+    QTRY_VERIFY(!run.running());
+  }
+
+  void restartClosesTheMainWindowAfterTheDialog() {
+    serve("99.0");
+    UpdateRun run;
+    int closeRequests = 0;
+    bool dialogOpenAtClose = true;
+    std::unique_ptr<UpdateDialog> dialog;
+    dialog = std::make_unique<UpdateDialog>(run, setup(), [&] {
+      ++closeRequests;
+      dialogOpenAtClose = dialog->isVisible();
+    });
+    boxes_->queueAnswer(QMessageBox::Yes);
+    boxes_->queueAnswer(QMessageBox::Yes);
+    QTimer::singleShot(0, dialog->startButton(), &QPushButton::click);
+    QCOMPARE(dialog->exec(), int(QDialog::Accepted));
+    QCOMPARE(closeRequests, 1);
+    QVERIFY(!dialogOpenAtClose);
+    QCOMPARE(test::readFile(program_), newProgram_);
+    QTRY_VERIFY(!run.running());
+  }
+
+  void cancelDuringTheDownload() {
+    serve("99.0");
+    slow_ = true;
+    UpdateRun run;
+    UpdateDialog dialog(run, setup(), {});
+    boxes_->queueAnswer(QMessageBox::Yes);
+    QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
+    // Cancel once the download is under way.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &dialog, [&] {
+      if (dialog.progressBar()->value() > 0) dialog.cancelButton()->click();
+    });
+    poll.start(5);
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    poll.stop();
+    QVERIFY(core::updateCancelSignal().isSet());
+    const int progressAtCancel = dialog.progressBar()->value();
+    QVERIFY(progressAtCancel > 0 && progressAtCancel < 100);
+    // The worker stops at its next block and still says so.
+    QTRY_VERIFY_WITH_TIMEOUT(!run.running(), 3000);
+    QTRY_COMPARE(boxes_->texts().size(), 2);
+    QCOMPARE(boxes_->texts().last(), kNoUpdate);
+    expectProgramUntouched();
+    // The partial download stays in the temporary folder.
+    QVERIFY(fs::exists(tempFolder_ / "larkspur"));
+    QVERIFY(fs::file_size(tempFolder_ / "larkspur") < newProgram_.size());
+  }
+
+  void finishReleasesAWorkerWaitingForAnAnswer() {
+    serve("99.0");
+    UpdateRun run;
+    auto dialog = std::make_unique<UpdateDialog>(run, setup(), [] {});
+    dialog->start();
+    // No event is processed: the worker's question cannot be answered.
+    for (int i = 0; i < 500 && programRequests_.load() == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    QCOMPARE(programRequests_.load(), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    QVERIFY(run.running());
+    const auto started = std::chrono::steady_clock::now();
+    run.finish();
+    QVERIFY(std::chrono::steady_clock::now() - started < std::chrono::seconds(3));
+    QVERIFY(!run.running());
+    dialog.reset();
+    // What the worker left queued is dropped: no box, nothing installed.
+    QTest::qWait(50);
+    QVERIFY(boxes_->texts().isEmpty());
+    expectProgramUntouched();
+  }
+};
+
+QTEST_MAIN(TestUpdateDialog)
+#include "test_update_dialog.moc"

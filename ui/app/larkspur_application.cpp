@@ -1,0 +1,77 @@
+#include "ui/app/larkspur_application.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "ui/app/main_window.h"
+#include "ui/dialogs/message_boxes.h"
+#include "ui/project/project_document.h"
+
+namespace larkspur::ui {
+
+namespace {
+const char kRecentFilesName[] = "recentfiles.ini";
+}
+
+LarkspurApplication::LarkspurApplication(core::Coordination& coordination)
+    : coordination_(coordination),
+      store_(core::SettingsStore::defaultFolder()),
+      project_(std::make_unique<core::Project>()) {}
+
+LarkspurApplication::~LarkspurApplication() {
+  // The window goes before the document it shows.
+  frame_.reset();
+  doc_.reset();
+}
+
+QString LarkspurApplication::recentFilesPath() const {
+  return QString::fromStdString((store_.folder() / kRecentFilesName).string());
+}
+
+bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
+  const core::Status loaded = store_.load(settings_);
+  if (!loaded.ok()) {
+    const QString reason = QString::fromStdString(loaded.message);
+    if (!reason.isEmpty() && reason != QLatin1String(core::kLoadSystemDataError)) {
+      MessageBoxes::warn(nullptr, reason);
+    }
+    MessageBoxes::warn(nullptr, QString::fromLatin1(core::kLoadSystemDataError));
+    return false;
+  }
+  settingsLoaded_ = true;
+  recent_.load(recentFilesPath());
+
+  doc_ = std::make_unique<ProjectDocument>(*project_, settings_, recent_);
+  frame_ = std::make_unique<MainWindow>(*doc_, coordination_);
+
+  bool opened = false;
+  QString tried;
+  if (!commandLine.projectFile.isEmpty()) {
+    // A file the user named wins over the last project. When it cannot be
+    // opened the user has been told why, and the start goes on as usual.
+    tried = QFileInfo(commandLine.projectFile).absoluteFilePath();
+    opened = doc_->onOpenDocument(commandLine.projectFile);
+  }
+  const QString last = QString::fromStdString(settings_.last_project);
+  if (!opened && !last.isEmpty() && QFileInfo(last).absoluteFilePath() != tried) {
+    opened = doc_->onOpenDocument(last);
+  }
+  if (!opened && !doc_->onNewDocument()) return false;
+
+  if (show) frame_->showMaximized();
+  return true;
+}
+
+bool LarkspurApplication::shutDown() {
+  if (!settingsLoaded_) return true;
+  bool ok = true;
+  const core::Status saved = store_.save(settings_);
+  if (!saved.ok()) {
+    MessageBoxes::warn(nullptr, QString::fromStdString(saved.message));
+    ok = false;
+  }
+  recent_.save(recentFilesPath());
+  return ok;
+}
+
+}  // namespace larkspur::ui

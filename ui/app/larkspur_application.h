@@ -1,0 +1,56 @@
+#pragma once
+// The program's start-up and shut-down: settings, the document and the main
+// window, and which project opens first.
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "core/coordination.h"
+#include "core/project.h"
+#include "core/settings_store.h"
+#include "ui/app/command_line.h"
+#include "ui/project/recent_files.h"
+
+namespace larkspur::ui {
+
+class ProjectDocument;
+class MainWindow;
+
+class LarkspurApplication : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit LarkspurApplication(core::Coordination& coordination = core::processCoordination());
+  ~LarkspurApplication() override;
+
+  // Loads the settings, makes the main window and opens the first project:
+  // a project named on the command line; else, or when it cannot be opened,
+  // the last project; else, or when that cannot be opened either, a new one
+  // (the blank profile dialog). Returns false when the program is to end: the
+  // settings could not be loaded or the user cancelled the new project.
+  // Shows the main window maximised unless `show` is false.
+  bool startUp(const CommandLine& commandLine, bool show = true);
+  // Writes the settings and the recent-file list; false when that failed
+  // (the user has been told).
+  bool shutDown();
+
+  MainWindow* frame() const { return frame_.get(); }
+  ProjectDocument* doc() const { return doc_.get(); }
+  core::Project& project() { return *project_; }
+  core::Settings& settings() { return settings_; }
+  const core::SettingsStore& settingsStore() const { return store_; }
+  QString recentFilesPath() const;
+
+ private:
+  core::Coordination& coordination_;
+  core::SettingsStore store_;
+  core::Settings settings_;
+  std::unique_ptr<core::Project> project_;
+  RecentFiles recent_;
+  std::unique_ptr<ProjectDocument> doc_;
+  std::unique_ptr<MainWindow> frame_;
+  bool settingsLoaded_ = false;
+};
+
+}  // namespace larkspur::ui

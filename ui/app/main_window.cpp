@@ -1,0 +1,608 @@
+#include "ui/app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QProgressDialog>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "larkspur_version.h"
+#include "ui/app/app_icon.h"
+#include "ui/app/command_ids.h"
+#include "ui/app/network_settings.h"
+#include "ui/app/page_load_progress.h"
+#include "ui/app/tool_commands.h"
+#include "ui/app/toolbar_images.h"
+#include "ui/app/work_area_commands.h"
+#include "ui/browser/target_opener.h"
+#include "ui/dialogs/message_boxes.h"
+#include "ui/links/link_popularity_commands.h"
+#include "ui/lists/engine_list_view.h"
+#include "ui/lists/navigation_view.h"
+#include "ui/project/project_document.h"
+#include "ui/project/recent_files.h"
+#include "ui/submit/submit_report_command.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+constexpr int kNavigationWidth = 400;
+constexpr int kBrowserWidth = 200;
+constexpr int kStatusTextWidth = 250;
+constexpr int kStatusProgressWidth = 150;
+constexpr int kStatusProgressStep = 10;
+constexpr int kToolButtonWidth = 25;
+constexpr int kPageLoadSlotWidth = 80;
+constexpr int kCommandUiInterval = 250;
+constexpr int kStopPollInterval = 20;
+constexpr int kStopDialogDelay = 300;
+
+struct ToolbarSlot {
+  int id;     // 0: separator, -1: the page-load progress bar
+  int image;
+  const char* label;
+};
+
+const ToolbarSlot kToolbarSlots[] = {
+    {kIdFileNew, 0, "New"},
+    {kIdFileOpen, 1, "Open"},
+    {kIdFileSave, 2, "Save"},
+    {kIdCreateSubmitReport, 3, "Report"},
+    {kIdAutoSubmitAll, 4, "Submit"},
+    {kIdFilePrint, 5, "Print"},
+    {kIdAppAbout, 6, "About"},
+    {kIdUp, 7, "UP"},
+    {kIdDown, 8, "DOWNN"},
+    {0, -1, nullptr},
+    {kIdBrowserBack, 9, "BACK"},
+    {kIdBrowserForward, 10, "FORWAD"},
+    {kIdBrowserStop, 11, "STOP"},
+    {kIdBrowserRefresh, 12, "REFRESH"},
+    {0, -1, nullptr},
+    {kIdCloseBrowserPage, 13, "CLOSE"},
+    {0, -1, nullptr},
+    {-1, -1, nullptr},
+};
+
+}  // namespace
+
+MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, QWidget* parent)
+    : QMainWindow(parent), doc_(doc), coordination_(coordination), pageRankUpdate_(coordination.stop) {
+  setWindowIcon(appIcon());
+  createActions();
+  createMenus();
+  createToolBar();
+  createStatusBar();
+  createClientArea();
+  installBuiltInCommands();
+  tools_ = new ToolCommands(*this, doc_);
+  installWorkAreaCommands(*this);
+  linkCommands_ = new LinkPopularityCommands(*this, doc_, coordination_, this);
+  linkCommands_->install();
+  rebuildRecentFiles();
+  setTitle(doc_.title());
+
+  connect(&doc_, &ProjectDocument::titleChanged, this, &MainWindow::setTitle);
+  connect(&doc_, &ProjectDocument::recentFilesChanged, this, &MainWindow::rebuildRecentFiles);
+  doc_.setDialogParent(this);
+  connect(&doc_, &ProjectDocument::aboutToReplaceProject, this, [this] {
+    stopPageRankUpdate();
+    releaseWorkAreas();
+  });
+  connect(&doc_, &ProjectDocument::projectReplaced, this, &MainWindow::rebuildWorkAreas);
+  connect(&doc_, &ProjectDocument::statusMessage, this,
+          [this](const QString& text) { statusBar()->showMessage(text); });
+
+  // Commands' enabled states follow the program's state, as a menu or
+  // toolbar shows them.
+  commandUiTimer_ = new QTimer(this);
+  commandUiTimer_->setInterval(kCommandUiInterval);
+  connect(commandUiTimer_, &QTimer::timeout, this, &MainWindow::updateCommandUi);
+  commandUiTimer_->start();
+  updateCommandUi();
+  resize(1000, 700);
+}
+
+MainWindow::~MainWindow() {
+  coordination_.stop.set();
+  pageRankUpdate_.join();
+  delete linkCommands_;  // waits for the link jobs
+  linkCommands_ = nullptr;
+}
+
+// ---------------------------------------------------------------- commands
+
+QAction* MainWindow::makeAction(int id, const QString& text) {
+  auto* action = new QAction(text, this);
+  action->setData(id);
+  connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+  actions_[id].append(action);
+  return action;
+}
+
+QAction* MainWindow::action(int id) const {
+  const auto it = actions_.find(id);
+  return it == actions_.end() || it->second.isEmpty() ? nullptr : it->second.first();
+}
+
+QList<QAction*> MainWindow::actions(int id) const {
+  const auto it = actions_.find(id);
+  return it == actions_.end() ? QList<QAction*>() : it->second;
+}
+
+void MainWindow::installCommand(int id, Handler handler, Enabler enabler) {
+  commands_[id] = Command{std::move(handler), std::move(enabler)};
+  updateCommandUi();
+}
+
+void MainWindow::removeCommand(int id) {
+  commands_.erase(id);
+  updateCommandUi();
+}
+
+bool MainWindow::commandEnabled(int id) const {
+  const auto it = commands_.find(id);
+  if (it == commands_.end() || !it->second.handler) return false;
+  return !it->second.enabler || it->second.enabler();
+}
+
+bool MainWindow::runCommand(int id) {
+  if (!commandEnabled(id)) return false;
+  // Copied: a handler may reinstall commands while it runs.
+  const Handler handler = commands_[id].handler;
+  handler();
+  updateCommandUi();
+  return true;
+}
+
+void MainWindow::updateCommandUi() {
+  for (auto& [id, list] : actions_) {
+    const bool enabled = commandEnabled(id);
+    for (QAction* a : list) a->setEnabled(enabled);
+  }
+  if (QAction* a = action(kIdViewToolbar)) a->setChecked(toolBar_ && !toolBar_->isHidden());
+  if (QAction* a = action(kIdViewStatusBar)) a->setChecked(!statusBar()->isHidden());
+}
+
+void MainWindow::createActions() {
+  struct Entry {
+    int id;
+    const char* text;
+  };
+  static const Entry kEntries[] = {
+      {kIdFileNew, "&New\tCtrl+N"},
+      {kIdEditWebsiteInfo, "&Edit website info\tCtrl+E"},
+      {kIdFileOpen, "&Open...\tCtrl+O"},
+      {kIdFileSave, "&Save\tCtrl+S"},
+      {kIdFileSaveAs, "Save &As..."},
+      {kIdFilePrint, "&Print...\tCtrl+P"},
+      {kIdFilePrintPreview, "Print Pre&view"},
+      {kIdFilePrintSetup, "P&rint Setup..."},
+      {kIdAppExit, "E&xit"},
+      {kIdEditCut, "Cu&t\tCtrl+X"},
+      {kIdEditCopy, "&Copy\tCtrl+C"},
+      {kIdEditPaste, "&Paste\tCtrl+V"},
+      {kIdEditFind, "&Find\tCtrl+F"},
+      {kIdFindNext, "Find &Next\tCtrl+N"},
+      {kIdSelectAll, "Select &All\tCtrl+A"},
+      {kIdInvertSelection, "&Invert Selection\tCtrl+I"},
+      {kIdUp, "Up"},
+      {kIdDown, "Down"},
+      {kIdAutoSubmitAll, "Auto Submit ALL"},
+      {kIdAutoSubmitReset, "Auto Submit Reset"},
+      {kIdCreateSubmitReport, "Create Submit Report"},
+      {kIdStartUpdate, "Start Update"},
+      {kIdStopUpdate, "Stop Update"},
+      {kIdInternetOption, "Internet Option"},
+      {kIdSearchLinks, "Search Links To My Website"},
+      {kIdCreateLinksReport, "Create Links Report"},
+      {kIdGetAll, "Get All"},
+      {kIdGetPageRank, "Get Page Rank"},
+      {kIdGetIpAddress, "Get IP Address"},
+      {kIdGetEmailAddress, "Get Email Address"},
+      {kIdStop, "Stop"},
+      {kIdImportLinks, "Import Links From File"},
+      {kIdOutputLinks, "Output Links  To File"},
+      {kIdViewToolbar, "&Toolbar"},
+      {kIdViewStatusBar, "&Status Bar"},
+      {kIdRoiCalculator, "ROI Calculator"},
+      {kIdHelpTopic, "Help Topic"},
+      {kIdOnlineUpdate, "Online Update"},
+      {kIdSubmitServices, "Submit Services"},
+      {kIdAppAbout, "&About Larkspur..."},
+  };
+  for (const Entry& e : kEntries) makeAction(e.id, QString::fromUtf8(e.text));
+  action(kIdViewToolbar)->setCheckable(true);
+  action(kIdViewStatusBar)->setCheckable(true);
+
+  // The accelerator table: only these keys work, whatever a menu text shows.
+  action(kIdFileNew)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  action(kIdFileOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  action(kIdFileSave)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  action(kIdFilePrint)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  action(kIdEditCut)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+  action(kIdEditCopy)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+  action(kIdEditPaste)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+  auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
+  connect(nextPane, &QShortcut::activated, this, [this] { focusPane(true); });
+  auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
+  connect(previousPane, &QShortcut::activated, this, [this] { focusPane(false); });
+}
+
+void MainWindow::createMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("Menu Bar"));
+  auto add = [this](QMenu* menu, int id) { menu->addAction(action(id)); };
+  auto menuOf = [this, bar](const char* title) {
+    QMenu* menu = bar->addMenu(QString::fromUtf8(title));
+    connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
+    return menu;
+  };
+
+  projectMenu_ = menuOf("&Project");
+  for (int id : {kIdFileNew, kIdEditWebsiteInfo, kIdFileOpen, kIdFileSave, kIdFileSaveAs}) add(projectMenu_, id);
+  projectMenu_->addSeparator();
+  for (int id : {kIdFilePrint, kIdFilePrintPreview, kIdFilePrintSetup}) add(projectMenu_, id);
+  projectMenu_->addSeparator();
+  recentPlaceholder_ = projectMenu_->addAction(QStringLiteral("Recent File"));
+  recentPlaceholder_->setData(kIdFileMruFile1);
+  recentPlaceholder_->setEnabled(false);
+  recentEnd_ = projectMenu_->addSeparator();
+  add(projectMenu_, kIdAppExit);
+
+  QMenu* edit = menuOf("&Edit");
+  for (int id : {kIdEditCut, kIdEditCopy, kIdEditPaste}) add(edit, id);
+  edit->addSeparator();
+  for (int id : {kIdEditFind, kIdFindNext}) add(edit, id);
+  edit->addSeparator();
+  for (int id : {kIdSelectAll, kIdInvertSelection}) add(edit, id);
+  edit->addSeparator();
+  for (int id : {kIdUp, kIdDown}) add(edit, id);
+
+  QMenu* submit = menuOf("Search Engine Submit");
+  for (int id : {kIdAutoSubmitAll, kIdAutoSubmitReset}) add(submit, id);
+  submit->addSeparator();
+  add(submit, kIdCreateSubmitReport);
+  submit->addSeparator();
+  QMenu* pageRank = submit->addMenu(QStringLiteral("Page Rank"));
+  connect(pageRank, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
+  for (int id : {kIdStartUpdate, kIdStopUpdate}) add(pageRank, id);
+  submit->addSeparator();
+  add(submit, kIdInternetOption);
+
+  QMenu* links = menuOf("Link Popularity");
+  for (int id : {kIdSearchLinks, kIdCreateLinksReport}) add(links, id);
+  QMenu* linkInfo = links->addMenu(QStringLiteral("Update My Link Info"));
+  connect(linkInfo, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
+  for (int id : {kIdGetAll, kIdGetPageRank, kIdGetIpAddress, kIdGetEmailAddress}) add(linkInfo, id);
+  links->addSeparator();
+  add(links, kIdStop);
+  links->addSeparator();
+  for (int id : {kIdImportLinks, kIdOutputLinks}) add(links, id);
+
+  QMenu* view = menuOf("&View");
+  for (int id : {kIdViewToolbar, kIdViewStatusBar}) add(view, id);
+
+  QMenu* tool = menuOf("Tool");
+  add(tool, kIdRoiCalculator);
+
+  QMenu* help = menuOf("&Help");
+  for (int id : {kIdHelpTopic, kIdOnlineUpdate}) add(help, id);
+  help->addSeparator();
+  add(help, kIdSubmitServices);
+  help->addSeparator();
+  add(help, kIdAppAbout);
+}
+
+void MainWindow::createToolBar() {
+  toolBar_ = addToolBar(QStringLiteral("Toolbar"));
+  toolBar_->setObjectName(QStringLiteral("Toolbar"));
+  toolBar_->setMovable(true);
+  toolBar_->setIconSize(QSize(16, 16));
+  toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  for (const ToolbarSlot& slot : kToolbarSlots) {
+    if (slot.id == 0) {
+      toolBar_->addSeparator();
+    } else if (slot.id < 0) {
+      auto* holder = new QWidget(toolBar_);
+      holder->setObjectName(QStringLiteral("pageLoadSlot"));
+      holder->setFixedWidth(kPageLoadSlotWidth);
+      auto* layout = new QHBoxLayout(holder);
+      layout->setContentsMargins(0, 2, 3, 2);
+      pageLoadProgress_ = new QProgressBar(holder);
+      pageLoadProgress_->setObjectName(QStringLiteral("pageLoadProgress"));
+      pageLoadProgress_->setRange(0, 100);
+      pageLoadProgress_->setValue(0);
+      pageLoadProgress_->setTextVisible(false);
+      layout->addWidget(pageLoadProgress_);
+      toolBar_->addWidget(holder);
+    } else {
+      QAction* button = makeAction(slot.id, QString::fromUtf8(slot.label));
+      button->setIcon(toolbarImage(slot.image, style()));
+      button->setToolTip(QString::fromUtf8(slot.label));
+      toolBar_->addAction(button);
+      if (QWidget* widget = toolBar_->widgetForAction(button)) widget->setFixedWidth(kToolButtonWidth);
+    }
+  }
+}
+
+void MainWindow::createStatusBar() {
+  QStatusBar* bar = statusBar();
+  statusText_ = new QLabel(bar);
+  statusText_->setObjectName(QStringLiteral("pane%1").arg(kIdStatusTextPane));
+  statusText_->setFixedWidth(kStatusTextWidth);
+  bar->addPermanentWidget(statusText_);
+  statusProgress_ = new QProgressBar(bar);
+  statusProgress_->setObjectName(QStringLiteral("pane%1").arg(kIdStatusProgressPane));
+  statusProgress_->setFixedWidth(kStatusProgressWidth);
+  statusProgress_->setRange(0, 100);
+  statusProgress_->setValue(0);
+  statusProgress_->setTextVisible(false);
+  bar->addPermanentWidget(statusProgress_);
+  bar->showMessage(QStringLiteral("Ready"));
+}
+
+void MainWindow::createClientArea() {
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  splitter_->setObjectName(QStringLiteral("splitter"));
+  itemView_ = new NavigationView(splitter_);
+  itemView_->setObjectName(QStringLiteral("itemView"));
+  auto* placeholder = new QWidget(splitter_);
+  placeholder->setObjectName(QStringLiteral("browserPanePlaceholder"));
+  placeholder->setAutoFillBackground(true);
+  placeholder->setBackgroundRole(QPalette::Base);
+  rightPane_ = placeholder;
+  itemView_->setOpenerSource([this] { return opener_; });
+  splitter_->addWidget(itemView_);
+  splitter_->addWidget(placeholder);
+  // The navigation keeps its width; the browser pane takes what is left.
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({kNavigationWidth, kBrowserWidth});
+  setCentralWidget(splitter_);
+
+  connect(itemView_, &NavigationView::statusTextChanged, statusText_, &QLabel::setText);
+  connect(itemView_, &NavigationView::recordsModified, this, [this] { doc_.setModified(true); });
+  connect(itemView_, &NavigationView::commandStateChanged, this, &MainWindow::updateCommandUi);
+  connect(itemView_, &NavigationView::openTargetRequested, this, [this](core::EngineRecord* record, bool newPage) {
+    if (opener_ && record) opener_->openTarget(*record, newPage);
+  });
+  connect(itemView_, &NavigationView::autoSubmitRequested, this, [this](const std::vector<core::EngineRecord*>& r) {
+    if (!batchRunner_) return;
+    batchRunner_(r);
+    doc_.setModified(true);
+    if (EngineListView* view = itemView_->engineView()) view->refreshStates();
+  });
+}
+
+void MainWindow::setRightPane(QWidget* pane, TargetOpener* opener) {
+  if (pane && pane != rightPane_) {
+    // Before the window is first laid out the splitter's sizes are not real
+    // ones (the pane would get a width of 0): it keeps its first sizes then.
+    const QList<int> sizes =
+        splitter_->isVisible() ? splitter_->sizes() : QList<int>{kNavigationWidth, kBrowserWidth};
+    QWidget* old = splitter_->replaceWidget(1, pane);
+    if (old) old->deleteLater();
+    rightPane_ = pane;
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes(sizes);
+  }
+  opener_ = opener;
+}
+
+// ---------------------------------------------------------------- handlers
+
+void MainWindow::installBuiltInCommands() {
+  auto engineView = [this] { return itemView_->activeEngineView(); };
+  auto hasEngineView = [engineView] { return engineView() != nullptr; };
+
+  installCommand(kIdFileNew, [this] { doc_.fileNew(); });
+  installCommand(kIdEditWebsiteInfo, [this] { doc_.editProfile(); });
+  installCommand(kIdFileOpen, [this] { doc_.fileOpen(); });
+  installCommand(kIdFileSave, [this] { doc_.save(); });
+  installCommand(kIdFileSaveAs, [this] { doc_.saveAs(); });
+  installCommand(kIdAppExit, [this] { close(); });
+
+  installCommand(kIdEditFind, [engineView] { engineView()->find(); }, hasEngineView);
+  installCommand(kIdFindNext, [engineView] { engineView()->findNext(); },
+                 [engineView] { return engineView() && engineView()->canFindNext(); });
+  installCommand(kIdSelectAll, [engineView] { engineView()->selectAllRows(); }, hasEngineView);
+  installCommand(kIdInvertSelection, [engineView] { engineView()->invertSelection(); }, hasEngineView);
+  installCommand(kIdUp, [engineView] { engineView()->stepUp(); }, hasEngineView);
+  installCommand(kIdDown, [engineView] { engineView()->stepDown(); }, hasEngineView);
+
+  if (submitReportAvailable()) {
+    installCommand(kIdCreateSubmitReport, [this] { createSubmitReport(); },
+                   [this] { return itemView_->engineView() != nullptr; });
+  }
+  installCommand(kIdStartUpdate, [this] { startPageRankUpdate(); }, [this] { return !pageRankRunning(); });
+  installCommand(kIdStopUpdate, [this] { coordination_.stop.set(); }, [this] { return pageRankRunning(); });
+  installCommand(kIdInternetOption, [] { openNetworkSettings(); });
+  installCommand(kIdStop, [this] { coordination_.stop.set(); });
+
+  installCommand(kIdViewToolbar, [this] { toolBar_->setVisible(toolBar_->isHidden()); });
+  installCommand(kIdViewStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+}
+
+void MainWindow::setBatchRunner(BatchRunner runner) {
+  batchRunner_ = std::move(runner);
+  itemView_->setAutoSubmitAvailable(static_cast<bool>(batchRunner_));
+  if (!batchRunner_) {
+    removeCommand(kIdAutoSubmitAll);
+    removeCommand(kIdAutoSubmitReset);
+    return;
+  }
+  installCommand(kIdAutoSubmitAll, [this] { runBatch(autoSubmitTargets(AutoSubmitScope::All)); });
+  installCommand(kIdAutoSubmitReset, [this] { runBatch(autoSubmitTargets(AutoSubmitScope::NotYetSucceeded)); });
+}
+
+std::vector<core::EngineRecord*> MainWindow::autoSubmitTargets(AutoSubmitScope scope) const {
+  return ui::autoSubmitTargets(doc_.project().engines, scope);
+}
+
+void MainWindow::runBatch(const std::vector<core::EngineRecord*>& targets) {
+  doc_.setModified(true);
+  batchRunner_(targets);  // an empty list is run as well
+  if (EngineListView* view = itemView_->engineView()) view->refreshStates();
+}
+
+void MainWindow::createSubmitReport() {
+  if (EngineListView* view = itemView_->engineView()) runSubmitReportCommand(this, doc_.project().profile, *view);
+}
+
+void MainWindow::focusPane(bool next) {
+  Q_UNUSED(next);  // two panes: the next one and the previous one are the same
+  QWidget* focus = QApplication::focusWidget();
+  const bool inNavigation = focus && itemView_->isAncestorOf(focus);
+  if (inNavigation) {
+    rightPane_->setFocus();
+  } else if (QWidget* view = itemView_->activeView()) {
+    view->setFocus();
+  } else {
+    itemView_->setFocus();
+  }
+}
+
+void MainWindow::rebuildRecentFiles() {
+  for (QAction* a : recentActions_) {
+    projectMenu_->removeAction(a);
+    a->deleteLater();
+  }
+  recentActions_.clear();
+  const QStringList& paths = doc_.recentFiles().paths();
+  recentPlaceholder_->setVisible(paths.isEmpty());
+  for (int i = 0; i < paths.size(); ++i) {
+    const QString path = paths[i];
+    auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), this);
+    a->setData(kIdFileMruFile1 + i);
+    connect(a, &QAction::triggered, this, [this, path] { doc_.openDocumentFile(path); });
+    projectMenu_->insertAction(recentEnd_, a);
+    recentActions_.append(a);
+  }
+}
+
+void MainWindow::setTitle(const QString& documentTitle) {
+  setWindowTitle(documentTitle.isEmpty() ? QStringLiteral("Larkspur")
+                                         : QStringLiteral("%1 - Larkspur").arg(documentTitle));
+}
+
+// ---------------------------------------------------------------- progress
+
+void MainWindow::pageLoadStarted() { pageLoadProgress_->setValue(0); }
+
+void MainWindow::pageLoadProgress(long progress, long maximum) {
+  pageLoadProgress_->setValue(pageLoadPosition(pageLoadProgress_->value(), progress, maximum));
+}
+
+QString MainWindow::statusMessage() const { return statusBar()->currentMessage(); }
+
+void MainWindow::startJobTimer(int timer, int intervalMs) {
+  QTimer*& t = jobTimers_[timer];
+  if (!t) {
+    t = new QTimer(this);
+    connect(t, &QTimer::timeout, this, [this, timer] { jobTick(timer); });
+  }
+  t->start(intervalMs);
+}
+
+bool MainWindow::jobTimerActive(int timer) const {
+  const auto it = jobTimers_.find(timer);
+  return it != jobTimers_.end() && it->second->isActive();
+}
+
+void MainWindow::jobTick(int timer) {
+  // The progress control wraps to its start when a step passes its end.
+  const int stepped = statusProgress_->value() + kStatusProgressStep;
+  statusProgress_->setValue(stepped > statusProgress_->maximum() ? statusProgress_->minimum() : stepped);
+  const AnimationTick tick = animation_.tick(timer, coordination_.workers.value(), coordination_.stop.isSet());
+  if (tick.setText) statusBar()->showMessage(QString::fromStdString(tick.text));
+  if (!tick.ended) return;
+  statusProgress_->setValue(0);
+  for (auto& [id, t] : jobTimers_) {
+    if (tick.stopAllTimers || id == timer) t->stop();
+  }
+  MessageBoxes::inform(this, QString::fromStdString(tick.endMessage));
+  statusBar()->showMessage(QStringLiteral("Ready"));
+}
+
+// ---------------------------------------------------------------- work areas
+
+void MainWindow::releaseWorkAreas() {
+  // Views hold record addresses the update writes to: it must be over first.
+  stopPageRankUpdate();
+  if (linkCommands_) linkCommands_->stopAndWait();
+  itemView_->releaseWorkAreas();
+}
+
+void MainWindow::rebuildWorkAreas() {
+  stopPageRankUpdate();
+  if (linkCommands_) linkCommands_->stopAndWait();
+  itemView_->rebuildWorkAreas(doc_.project(), doc_.settings());
+  updateCommandUi();
+}
+
+void MainWindow::startPageRankUpdate() {
+  EngineListView* view = itemView_->engineView();
+  // The worker posts to the view; the view is destroyed only after the
+  // worker has been stopped and joined (releaseWorkAreas, the destructor).
+  core::Post post = [this, view](core::Message message) {
+    if (view) QMetaObject::invokeMethod(view, [view, message] { view->handleMessage(message); }, Qt::QueuedConnection);
+    if (message.id == core::MessageId::kPageRankFinished) {
+      QMetaObject::invokeMethod(this, [this] { updateCommandUi(); }, Qt::QueuedConnection);
+    }
+  };
+  pageRankUpdate_.start(doc_.project().engines, std::move(post), rankQuery_);
+  updateCommandUi();
+}
+
+void MainWindow::stopPageRankUpdate() {
+  if (!pageRankUpdate_.running()) {
+    pageRankUpdate_.join();
+    return;
+  }
+  coordination_.stop.set();
+  // The query in hand may take a while: wait with the window painted and
+  // user input held back, and say why after a moment.
+  QProgressDialog progress(QStringLiteral("Stopping the page rank update..."), QString(), 0, 0, this);
+  progress.setWindowModality(Qt::ApplicationModal);
+  progress.setMinimumDuration(kStopDialogDelay);
+  progress.setValue(0);
+  QEventLoop loop;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+    if (!pageRankUpdate_.running()) loop.quit();
+  });
+  poll.start(kStopPollInterval);
+  if (pageRankUpdate_.running()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  pageRankUpdate_.join();
+  updateCommandUi();
+}
+
+// ---------------------------------------------------------------- closing
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Every running job is asked to stop first, whatever the answer below.
+  coordination_.stop.set();
+  if (!doc_.saveModified()) {
+    event->ignore();
+    return;
+  }
+  stopPageRankUpdate();
+  tools_->shutDown();  // the calculator window and a running online update
+  event->accept();
+}
+
+}  // namespace larkspur::ui

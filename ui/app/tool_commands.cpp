@@ -1,0 +1,115 @@
+#include "ui/app/tool_commands.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "ui/app/about_dialog.h"
+#include "ui/app/command_ids.h"
+#include "ui/app/help_page.h"
+#include "ui/app/main_window.h"
+#include "ui/calculators/advertise_calculator_dialog.h"
+#include "ui/lists/engine_list_view.h"
+#include "ui/lists/navigation_view.h"
+#include "ui/printing/print_commands.h"
+#include "ui/project/project_document.h"
+#include "ui/update/update_dialog.h"
+
+namespace larkspur::ui {
+
+ToolCommands::ToolCommands(MainWindow& frame, ProjectDocument& doc)
+    : QObject(&frame),
+      frame_(frame),
+      doc_(doc),
+      print_(new PrintCommands(&frame)),
+      updateSetup_(core::defaultUpdateSetup),
+      programFolder_(QCoreApplication::applicationDirPath()) {
+  install();
+}
+
+ToolCommands::~ToolCommands() { shutDown(); }
+
+void ToolCommands::install() {
+  auto hasList = [this] { return activeSource() != nullptr; };
+  frame_.installCommand(kIdFilePrint, [this] {
+    if (auto list = activeList()) print_->print(*list);
+  }, hasList);
+  frame_.installCommand(kIdFilePrintDirect, [this] {
+    if (auto list = activeList()) print_->printDirect(*list);
+  }, hasList);
+  frame_.installCommand(kIdFilePrintPreview, [this] {
+    if (auto list = activeList()) print_->preview(*list);
+  }, hasList);
+  frame_.installCommand(kIdFilePrintSetup, [this] { print_->setup(); });
+
+  frame_.installCommand(kIdRoiCalculator, [this] { openCalculator(); });
+  frame_.installCommand(kIdOnlineUpdate, [this] { runOnlineUpdate(); }, [this] { return !update_.running(); });
+  frame_.installCommand(kIdHelpTopic, [this] { openHelpTopic(); });
+  frame_.installCommand(kIdSubmitServices, [this] { openServicesPage(); });
+  frame_.installCommand(kIdAppAbout, [this] { showAbout(); });
+}
+
+void ToolCommands::shutDown() {
+  if (calculator_) delete calculator_.data();
+  update_.finish();
+}
+
+// ---------------------------------------------------------------- calculator
+
+AdvertiseCalculatorDialog* ToolCommands::calculator() const { return calculator_.data(); }
+
+void ToolCommands::openCalculator() {
+  if (calculator_) {
+    calculator_->showNormal();
+    calculator_->raise();
+    calculator_->activateWindow();
+    return;
+  }
+  // A window of its own, not owned by the main window; closing it destroys
+  // it, so the next one starts with empty fields.
+  calculator_ = new AdvertiseCalculatorDialog(nullptr);
+  calculator_->show();
+}
+
+// ---------------------------------------------------------------- printing
+
+const ListPrintSource* ToolCommands::activeSource() const {
+  return dynamic_cast<const ListPrintSource*>(frame_.itemView()->activeView());
+}
+
+std::optional<ListPrintDescription> ToolCommands::activeList() const {
+  const ListPrintSource* source = activeSource();
+  if (!source) return std::nullopt;
+  ListPrintDescription list = source->printDescription();
+  list.title = QStringLiteral("Larkspur");
+  list.subtitle = doc_.title();
+  return list;
+}
+
+// ---------------------------------------------------------------- update
+
+void ToolCommands::runOnlineUpdate() {
+  QPointer<MainWindow> frame(&frame_);
+  UpdateDialog dialog(update_, updateSetup_(), [frame] {
+    // As after Exit, once the current event is done.
+    if (frame) QMetaObject::invokeMethod(frame, [frame] { if (frame) frame->close(); }, Qt::QueuedConnection);
+  }, &frame_);
+  dialog.exec();
+}
+
+// ---------------------------------------------------------------- help
+
+void ToolCommands::openHelpTopic() {
+  // A missing page, or one nothing can show, fails silently.
+  const QString page = findHelpPage(programFolder_);
+  if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+void ToolCommands::openServicesPage() { QDesktopServices::openUrl(servicesPageUrl()); }
+
+void ToolCommands::showAbout() {
+  AboutDialog dialog(&frame_);
+  dialog.exec();
+}
+
+}  // namespace larkspur::ui

@@ -1,0 +1,53 @@
+#include "ui/app/toolbar_images.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+
+namespace larkspur::ui {
+
+namespace {
+
+// The style has no printer among its standard images.
+QIcon printerImage() {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(60, 60, 60), 1));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(4.5, 1.5, 7, 5));  // paper in
+  p.setBrush(QColor(150, 150, 160));
+  p.drawRoundedRect(QRectF(1.5, 6.5, 13, 6), 1.5, 1.5);  // body
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(4.5, 10.5, 7, 4));  // paper out
+  p.setPen(QColor(60, 160, 60));
+  p.drawPoint(QPointF(12.5, 8.5));
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+QIcon toolbarImage(int index, const QStyle* style) {
+  static const QStyle::StandardPixmap kStandard[] = {
+      QStyle::SP_FileIcon,                // 0 new
+      QStyle::SP_DirOpenIcon,             // 1 open
+      QStyle::SP_DialogSaveButton,        // 2 save
+      QStyle::SP_FileDialogContentsView,  // 3 report
+      QStyle::SP_MediaPlay,               // 4 submit
+      QStyle::SP_CustomBase,              // 5 print (drawn)
+      QStyle::SP_MessageBoxInformation,   // 6 about
+      QStyle::SP_ArrowUp,                 // 7 up
+      QStyle::SP_ArrowDown,               // 8 down
+      QStyle::SP_ArrowBack,               // 9 back
+      QStyle::SP_ArrowForward,            // 10 forward
+      QStyle::SP_BrowserStop,             // 11 stop
+      QStyle::SP_BrowserReload,           // 12 refresh
+      QStyle::SP_DialogCloseButton,       // 13 close
+  };
+  if (index == 5) return printerImage();
+  if (index < 0 || index >= static_cast<int>(std::size(kStandard)) || !style) return {};
+  return style->standardIcon(kStandard[index]);
+}
+
+}  // namespace larkspur::ui

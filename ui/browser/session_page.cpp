@@ -1,0 +1,47 @@
+#include "ui/browser/session_page.h"
+
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "ui/dialogs/message_boxes.h"
+
+namespace larkspur::ui {
+
+SessionPage::SessionPage(QWebEngineProfile* profile, bool automatic, QObject* parent)
+    : QWebEnginePage(profile, parent), automatic_(automatic) {
+  if (automatic_) settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+}
+
+QWebEnginePage* SessionPage::createWindow(WebWindowType) {
+  if (automatic_ || !newWindow_) return nullptr;
+  return newWindow_();
+}
+
+void SessionPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
+  if (automatic_) return;
+  MessageBoxes::show(QWebEngineView::forPage(this),
+                     {MessageBoxRequest::Kind::Plain, securityOrigin.host(), msg, QMessageBox::Ok, QMessageBox::Ok});
+}
+
+bool SessionPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
+  // An unattended page's dialogs are dismissed unseen, as if closed.
+  if (automatic_) return false;
+  const MessageBoxRequest request{MessageBoxRequest::Kind::Question, securityOrigin.host(), msg,
+                                  QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok};
+  return MessageBoxes::show(QWebEngineView::forPage(this), request) == QMessageBox::Ok;
+}
+
+bool SessionPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, const QString& defaultValue,
+                                   QString* result) {
+  if (automatic_) return false;
+  return QWebEnginePage::javaScriptPrompt(securityOrigin, msg, defaultValue, result);
+}
+
+void SessionPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
+                                           const QString&) {
+  // Nothing of the pages' own console output is shown.
+  if (console_) console_(message);
+}
+
+}  // namespace larkspur::ui

@@ -1,0 +1,180 @@
+#include "ui/browser/web_engine_browser.h"
+
+#include <QTimer>
+#include <QUrl>
+#include <QUuid>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineScript>
+#include <algorithm>
+
+#include "ui/browser/page_scripts.h"
+#include "ui/browser/session_page.h"
+#include "ui/browser/web_engine_errors.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+QString withoutScheme(const QUrl& url) {
+  const QString text = url.toString();
+  const int at = text.indexOf(QLatin1String("://"));
+  return at < 0 ? text : text.mid(at + 3);
+}
+
+QString trailingSlashOff(QString text) {
+  while (text.endsWith(QLatin1Char('/'))) text.chop(1);
+  return text;
+}
+
+}  // namespace
+
+WebEngineBrowser::WebEngineBrowser(SessionPage* page, QObject* parent) : QObject(parent), page_(page) {
+  const QString unique = QUuid::createUuid().toString(QUuid::Id128);
+  // The line a watched frame writes to the console when it has loaded: only
+  // this engine's scripts know it.
+  watchToken_ = QStringLiteral("larkspur-frame-load-%1:").arg(unique);
+  idBase_ = unique.left(12);
+  if (!page_) return;
+  connect(page_, &QWebEnginePage::loadingChanged, this, &WebEngineBrowser::onLoadingChanged);
+  connect(page_, &QWebEnginePage::titleChanged, this, &WebEngineBrowser::onTitleChanged);
+  connect(page_, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::onLinkHovered);
+  page_->setConsoleHandler([this](const QString& message) { return onConsoleMessage(message); });
+}
+
+WebEngineBrowser::~WebEngineBrowser() {
+  closed_ = true;
+  if (page_) page_->setConsoleHandler({});
+}
+
+SessionPage* WebEngineBrowser::page() const { return page_.data(); }
+
+void WebEngineBrowser::navigate(std::string_view url) {
+  if (closed_ || !page_) return;
+  const std::string address = addressMap_ ? addressMap_(url) : std::string(url);
+  if (const uint32_t refused = navigationCodeForAddress(address)) {
+    // Reported from the event loop, as a browser reports a failed load.
+    const uint64_t generation = generation_;
+    const uint64_t load = load_;
+    QTimer::singleShot(0, this, [this, address, refused, generation, load] {
+      if (current(generation, load) && events_) events_->navigationError(address, std::string(), refused, web::LoadScope::kPage);
+    });
+    return;
+  }
+  page_->load(QUrl(QString::fromStdString(address)));
+}
+
+void WebEngineBrowser::stopLoading() {
+  ++generation_;
+  if (page_ && !closed_) page_->triggerAction(QWebEnginePage::Stop);
+}
+
+void WebEngineBrowser::close() {
+  if (closed_) return;
+  stopLoading();
+  closed_ = true;
+  delivering_.clear();
+  if (page_) page_->setConsoleHandler({});
+}
+
+void WebEngineBrowser::carryOut(web::Document& document) {
+  const auto it = std::find_if(delivering_.begin(), delivering_.end(),
+                               [&document](const Delivered& d) { return d.document == &document; });
+  if (it == delivering_.end() || closed_ || !page_ || document.actions().empty()) {
+    document.clearActions();
+    return;
+  }
+  const QString script = actionsScript(it->path, it->id, document, document.actions());
+  document.clearActions();
+  page_->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+}
+
+void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+  if (closed_ || !page_) return;
+  const std::string url = info.url().toString().toStdString();
+  switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+      ++load_;
+      if (showWhenLoading_ && !shown_) {
+        shown_ = true;
+        page_->setVisible(true);
+      }
+      if (events_) events_->navigationStarting(url);
+      break;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+      snapshot({});
+      break;
+    case QWebEngineLoadingInfo::LoadFailedStatus: {
+      const auto domain = static_cast<LoadErrorDomain>(info.errorDomain());
+      const uint32_t code = navigationCodeForLoad(domain, info.errorCode());
+      const uint64_t generation = generation_;
+      const uint64_t load = load_;
+      // Only the main frame's loads are reported here.
+      if (code != 0 && events_) events_->navigationError(url, std::string(), code, web::LoadScope::kPage);
+      // An HTTP error status still shows the server's page.
+      if (domain == LoadErrorDomain::kHttpStatusCode && current(generation, load)) snapshot({});
+      break;
+    }
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+      break;
+  }
+}
+
+bool WebEngineBrowser::isPlaceholderTitle(const QString& title) const {
+  // Until a page has a title of its own, Chromium shows its address (without
+  // the scheme) or, for an error page, the host.
+  const QUrl url = page_->url();
+  const QString bare = trailingSlashOff(title);
+  return bare == trailingSlashOff(withoutScheme(url)) || bare == trailingSlashOff(url.toString()) ||
+         title == url.host() || bare == trailingSlashOff(withoutScheme(page_->requestedUrl()));
+}
+
+void WebEngineBrowser::onTitleChanged(const QString& title) {
+  if (closed_ || !page_ || !events_) return;
+  if (title.isEmpty() || isPlaceholderTitle(title)) return;
+  std::string text = title.toStdString();
+  if (text == title_) return;
+  title_ = text;
+  events_->titleChange(text);
+}
+
+void WebEngineBrowser::onLinkHovered(const QString& url) {
+  if (closed_ || !events_) return;
+  events_->statusTextChange(url.toStdString());
+}
+
+bool WebEngineBrowser::onConsoleMessage(const QString& message) {
+  std::vector<int> path;
+  if (!parseFrameLoad(message, watchToken_, path)) return false;
+  // A frame of the page has loaded a new document (a form sent inside it).
+  if (!closed_ && !path.empty()) snapshot(path);
+  return true;
+}
+
+void WebEngineBrowser::snapshot(const std::vector<int>& path) {
+  // Nobody to hand documents to: nothing to snapshot.
+  if (closed_ || !page_ || !events_) return;
+  const uint64_t generation = generation_;
+  const uint64_t load = load_;
+  const QString ids = QStringLiteral("%1-%2").arg(idBase_).arg(++snapshots_);
+  ++pendingSnapshots_;
+  QPointer<WebEngineBrowser> self(this);
+  page_->runJavaScript(snapshotScript(path, ids, watchToken_), QWebEngineScript::ApplicationWorld,
+                       [self, generation, load](const QVariant& result) {
+                         if (!self) return;
+                         --self->pendingSnapshots_;
+                         if (!self->current(generation, load) || !self->events_) return;
+                         std::vector<SnapshotDocument> documents = parseSnapshot(result.toString());
+                         for (SnapshotDocument& d : documents) {
+                           self->delivering_.push_back({&d.document, d.path, d.id});
+                           self->events_->documentComplete(d.document);
+                           // The session may have stopped or closed the engine,
+                           // or even let it go, from inside the notification.
+                           if (!self) return;
+                           self->delivering_.clear();
+                           if (!self->current(generation, load)) return;
+                         }
+                         emit self->documentsDelivered();
+                       });
+}
+
+}  // namespace larkspur::ui

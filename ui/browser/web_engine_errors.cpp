@@ -1,0 +1,128 @@
+#include "ui/browser/web_engine_errors.h"
+
+#include <QString>
+#include <QUrl>
+
+#include "web/navigation_codes.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+// Chromium's network error numbers (net/base/net_error_list.h) that matter
+// here.
+enum NetError : int {
+  kAborted = -3,
+  kTimedOut = -7,
+  kConnectionClosed = -100,
+  kConnectionReset = -101,
+  kConnectionRefused = -102,
+  kConnectionAborted = -103,
+  kConnectionFailed = -104,
+  kNameNotResolved = -105,
+  kInternetDisconnected = -106,
+  kAddressInvalid = -108,
+  kAddressUnreachable = -109,
+  kSslProtocolError = -107,
+  kSslClientAuthCertNeeded = -110,
+  kTunnelConnectionFailed = -111,
+  kNoSslVersionsEnabled = -112,
+  kSslVersionOrCipherMismatch = -113,
+  kSslRenegotiationRequested = -114,
+  kProxyAuthUnsupported = -115,
+  kBadSslClientAuthCert = -117,
+  kConnectionTimedOut = -118,
+  kSocksConnectionFailed = -120,
+  kSocksHostUnreachable = -121,
+  kProxyConnectionFailed = -130,
+  kNameResolutionFailed = -137,
+  kNetworkAccessDenied = -138,
+  kInvalidUrl = -300,
+  kDisallowedUrlScheme = -301,
+  kUnknownUrlScheme = -302,
+  kTooManyRedirects = -310,
+  kUnsafeRedirect = -311,
+  kUnsafePort = -312,
+  kInvalidResponse = -320,
+  kEmptyResponse = -324,
+  kContentDecodingFailed = -330,
+  kIncompleteChunkedEncoding = -355,
+  kDnsTimedOut = -803,
+};
+
+}  // namespace
+
+uint32_t navigationCodeForLoad(LoadErrorDomain domain, int code) {
+  if (domain == LoadErrorDomain::kNone) return 0;
+  if (domain == LoadErrorDomain::kHttpStatusCode) return code >= 400 ? static_cast<uint32_t>(code) : 0;
+  if (domain == LoadErrorDomain::kCertificate) return web::kNavSecurityProblem;
+  switch (code) {
+    case 0:
+    case kAborted:
+      return 0;
+    case kInvalidUrl:
+    case kAddressInvalid:
+      return web::kNavInvalidUrl;
+    case kDisallowedUrlScheme:
+    case kUnknownUrlScheme:
+      return web::kNavUnknownProtocol;
+    case kNameNotResolved:
+    case kNameResolutionFailed:
+    case kDnsTimedOut:
+      return web::kNavResourceNotFound;
+    case kConnectionRefused:
+    case kConnectionFailed:
+    case kAddressUnreachable:
+    case kInternetDisconnected:
+    case kNetworkAccessDenied:
+    case kUnsafePort:  // Chromium will not connect to such a port at all
+    case kTunnelConnectionFailed:
+    case kProxyAuthUnsupported:
+    case kSocksConnectionFailed:
+    case kSocksHostUnreachable:
+    case kProxyConnectionFailed:
+      return web::kNavCannotConnect;
+    case kSslProtocolError:
+    case kSslClientAuthCertNeeded:
+    case kNoSslVersionsEnabled:
+    case kSslVersionOrCipherMismatch:
+    case kSslRenegotiationRequested:
+    case kBadSslClientAuthCert:
+      return web::kNavSecurityProblem;
+    case kTimedOut:
+    case kConnectionTimedOut:
+      return web::kNavConnectionTimeout;
+    case kTooManyRedirects:
+    case kUnsafeRedirect:
+      return web::kNavRedirectFailed;
+    case kEmptyResponse:
+      return web::kNavDataNotAvailable;
+    case kConnectionClosed:
+    case kConnectionReset:
+    case kConnectionAborted:
+    case kInvalidResponse:
+    case kContentDecodingFailed:
+    case kIncompleteChunkedEncoding:
+      return web::kNavDownloadFailure;
+    default:
+      break;
+  }
+  // Chromium numbers its certificate failures from -200 to -299.
+  if (code <= -200 && code >= -299) return web::kNavSecurityProblem;
+  return web::kNavCannotLoadData;
+}
+
+uint32_t navigationCodeForAddress(std::string_view url) {
+  const QUrl address(QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size())), QUrl::StrictMode);
+  if (!address.isValid() || address.isRelative()) return web::kNavInvalidUrl;
+  const QString scheme = address.scheme().toLower();
+  if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
+    return address.host().isEmpty() ? web::kNavInvalidUrl : 0;
+  }
+  if (scheme == QLatin1String("file") || scheme == QLatin1String("about") || scheme == QLatin1String("data")) {
+    return 0;
+  }
+  return web::kNavUnknownProtocol;
+}
+
+}  // namespace larkspur::ui

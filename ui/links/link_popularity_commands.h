@@ -1,0 +1,97 @@
+#pragma once
+// The "Link Popularity" jobs of the main window: the link search, the links
+// report and the four link info updates. Each command starts its workers and
+// the main window's status animation (timer 1 search, 2 check, 3 update) and
+// returns; the workers' messages reach the link list through this object,
+// which drops messages of jobs that ran before the work areas were rebuilt.
+// One job of each kind runs at a time; its command is disabled meanwhile.
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "core/coordination.h"
+#include "core/messages.h"
+#include "links/counted_thread.h"
+#include "links/link_info_update.h"
+#include "links/link_search.h"
+#include "links/links_report.h"
+
+namespace larkspur::ui {
+
+class ProjectDocument;
+class MainWindow;
+
+inline constexpr int kSearchTimerIntervalMs = 500;
+inline constexpr int kCheckTimerIntervalMs = 300;
+inline constexpr int kUpdateTimerIntervalMs = 300;
+
+struct LinkJobOptions {
+  int searchTimerMs = kSearchTimerIntervalMs;
+  int checkTimerMs = kCheckTimerIntervalMs;
+  int updateTimerMs = kUpdateTimerIntervalMs;
+  links::LinkSearchOptions search;
+  links::LinkInfoOptions info;
+  links::LinksReportOptions report;
+};
+
+class LinkPopularityCommands : public QObject {
+  Q_OBJECT
+
+ public:
+  LinkPopularityCommands(MainWindow& frame, ProjectDocument& doc, core::Coordination& coordination,
+                         QObject* parent = nullptr);
+  // Sets the stop signal and waits for every worker.
+  ~LinkPopularityCommands() override;
+
+  // Installs "Search Links To My Website", "Create Links Report" and the
+  // four "Update My Link Info" commands in the main window.
+  void install();
+
+  LinkJobOptions& options() { return options_; }
+
+  // The commands.
+  void searchLinks();
+  void createLinksReport();
+  void updateLinkInfo(links::LinkInfoFlags flags);
+
+  bool searchRunning() const;
+  bool reportRunning() const;
+  bool updateRunning() const;
+
+  // Sets the stop signal when a job runs, waits for every job with the window
+  // painted, and drops the messages still on their way: the views and the
+  // Link list are about to be replaced.
+  void stopAndWait();
+
+ signals:
+  // A worker's message has been handed to the link list (or dropped when
+  // there is none).
+  void messageDelivered(core::MessageId id);
+  // The links report has ended: written to `path`, or not.
+  void reportFinished(const QString& path, bool written);
+
+ private:
+  core::Post poster();
+  void deliver(uint64_t generation, const core::Message& message);
+  // `error` is empty when the report was written.
+  void onReportFinished(const QString& path, const QString& error);
+  bool anyRunning() const { return searchRunning() || reportRunning() || updateRunning(); }
+  void joinFinished();
+
+  MainWindow& frame_;
+  ProjectDocument& doc_;
+  core::Coordination& coordination_;
+  LinkJobOptions options_;
+  std::atomic<uint64_t> generation_{0};
+
+  std::unique_ptr<links::LinkSearch> search_;
+  std::unique_ptr<links::CountedThread> report_;
+  std::atomic<bool> reportDone_{true};
+  std::unique_ptr<links::CountedThread> update_;
+  std::atomic<bool> updateDone_{true};
+};
+
+}  // namespace larkspur::ui

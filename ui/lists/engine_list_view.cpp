@@ -1,0 +1,371 @@
+#include "ui/lists/engine_list_view.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <atomic>
+
+#include "core/fixed_text.h"
+#include "ui/app/command_ids.h"
+#include "ui/dialogs/message_boxes.h"
+#include "ui/lists/find_dialog.h"
+#include "ui/lists/state_editor.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+// A row of the list: its record and the case-insensitive order of its texts.
+class EngineItem : public QTreeWidgetItem {
+ public:
+  explicit EngineItem(core::EngineRecord* record) : record_(record) {}
+  core::EngineRecord* record() const { return record_; }
+
+  bool operator<(const QTreeWidgetItem& other) const override {
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+  }
+
+ private:
+  core::EngineRecord* record_;
+};
+
+QString fieldText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+int32_t rankOf(const core::EngineRecord& record) {
+  // The page-rank update writes ranks from its own thread.
+  return std::atomic_ref<const int32_t>(record.rank).load(std::memory_order_acquire);
+}
+
+const char* const kColumnTitles[] = {"Search Engine", "Country", "Type", "Rank", "Submit State"};
+constexpr int kMinimumEditorColumnWidth = 5;
+
+}  // namespace
+
+EngineListView::EngineListView(core::EngineTable& engines, const core::ColumnWidths& widths, QWidget* parent)
+    : QTreeWidget(parent), engines_(engines), widths_(widths) {
+  setRootIsDecorated(false);
+  setUniformRowHeights(true);
+  setAllColumnsShowFocus(true);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setContextMenuPolicy(Qt::DefaultContextMenu);
+  header()->setStretchLastSection(false);
+  header()->setSectionsMovable(false);
+  header()->setSectionsClickable(true);
+  header()->setSortIndicatorShown(true);
+  header()->setSortIndicator(-1, Qt::AscendingOrder);
+  // The header flips its indicator on each click (a new column starts
+  // ascending); the rows follow it.
+  connect(header(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
+    if (column >= 0) sortItems(column, order);
+  });
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &EngineListView::emitStatus);
+
+  stateEditor_ = new StateEditor(viewport());
+  connect(stateEditor_, &StateEditor::chosen, this, &EngineListView::onStateChosen);
+  connect(stateEditor_, &StateEditor::dismissed, this, [this] {
+    editedRow_ = -1;
+    setFocus();
+  });
+}
+
+EngineListView::~EngineListView() {
+  if (findDialog_) delete findDialog_.data();
+}
+
+void EngineListView::fill() {
+  if (filled_) return;
+  filled_ = true;
+  if (columnCount() < 2) {
+    setColumnCount(kColumnCount);
+    QStringList titles;
+    for (const char* title : kColumnTitles) titles << QString::fromUtf8(title);
+    setHeaderLabels(titles);
+    headerItem()->setTextAlignment(kColumnType, Qt::AlignCenter);
+    headerItem()->setTextAlignment(kColumnRank, Qt::AlignCenter);
+    for (int c = 0; c < kColumnCount; ++c) {
+      const int width = widths_[static_cast<std::size_t>(c)];
+      if (width <= 0) {
+        setColumnHidden(c, true);
+      } else {
+        setColumnWidth(c, width);
+      }
+    }
+  }
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(engines_.size()));
+  for (std::size_t i = 0; i < engines_.size(); ++i) {
+    core::EngineRecord* record = engines_.at(i);
+    if (!record) continue;
+    auto* item = new EngineItem(record);
+    item->setText(kColumnName, fieldText(core::fieldView(record->name)));
+    item->setText(kColumnCountry, fieldText(core::fieldView(record->country)));
+    item->setText(kColumnType, QString::fromLatin1(core::submitTypeLabel(record->submit_type)));
+    item->setText(kColumnRank, QString::number(rankOf(*record)));
+    item->setText(kColumnState, fieldText(core::fieldView(record->submit_state)));
+    item->setTextAlignment(kColumnType, Qt::AlignCenter);
+    item->setTextAlignment(kColumnRank, Qt::AlignCenter);
+    items.append(item);
+  }
+  addTopLevelItems(items);
+  emitStatus();
+}
+
+core::EngineRecord* EngineListView::recordAt(int row) const {
+  auto* item = static_cast<EngineItem*>(topLevelItem(row));
+  return item ? item->record() : nullptr;
+}
+
+int EngineListView::rowOf(const core::EngineRecord* record) const {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (recordAt(row) == record) return row;
+  }
+  return -1;
+}
+
+int EngineListView::firstSelectedRow() const {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (topLevelItem(row)->isSelected()) return row;
+  }
+  return -1;
+}
+
+int EngineListView::selectedRowCount() const {
+  int count = 0;
+  for (int row = 0; row < rowCount(); ++row) {
+    if (topLevelItem(row)->isSelected()) ++count;
+  }
+  return count;
+}
+
+QString EngineListView::statusText() const {
+  return QString::asprintf("Total Link:%4d Select:%4d", rowCount(), selectedRowCount());
+}
+
+void EngineListView::emitStatus() { emit statusTextChanged(statusText()); }
+
+void EngineListView::find() {
+  if (findDialog_) delete findDialog_.data();
+  auto* dialog = new FindDialog(window());
+  dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+  findDialog_ = dialog;
+  connect(dialog, &FindDialog::findNextRequested, this, [this] {
+    if (findDialog_) search(findDialog_->options(), false);
+  });
+  connect(dialog, &FindDialog::textChanged, this, &EngineListView::commandStateChanged);
+  connect(dialog, &FindDialog::closed, this, [this, dialog] {
+    // Closing the dialog forgets it.
+    if (findDialog_ == dialog) findDialog_ = nullptr;
+    dialog->deleteLater();
+    emit commandStateChanged();
+  });
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+  emit commandStateChanged();
+}
+
+FindDialog* EngineListView::findDialog() const { return findDialog_.data(); }
+
+bool EngineListView::canFindNext() const { return findDialog_ && !findDialog_->text().isEmpty(); }
+
+void EngineListView::findNext() {
+  if (canFindNext()) search(findDialog_->options(), true);
+}
+
+int EngineListView::search(const FindOptions& options, bool repeat) {
+  const int row = findListRow(
+      rowCount(), columnCount(), [this](int r, int c) { return topLevelItem(r)->text(c); }, options,
+      firstSelectedRow(), repeat);
+  if (row >= 0) selectOnly(row);
+  if (findDialog_) findDialog_->hide();
+  if (row < 0) MessageBoxes::inform(this, QStringLiteral("Not found!"));
+  return row;
+}
+
+void EngineListView::selectOnly(int row) {
+  QTreeWidgetItem* item = topLevelItem(row);
+  clearSelection();
+  setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+  item->setSelected(true);
+  scrollToItem(item);
+}
+
+void EngineListView::selectAllRows() {
+  selectAll();
+  emitStatus();
+}
+
+void EngineListView::invertSelection() {
+  QItemSelection all(model()->index(0, 0), model()->index(rowCount() - 1, columnCount() - 1));
+  if (rowCount() > 0) selectionModel()->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+  emitStatus();
+}
+
+void EngineListView::step(bool up) {
+  const int first = firstSelectedRow();
+  const int target = stepListRow(rowCount(), first, up);
+  if (target < 0) return;
+  if (first >= 0) topLevelItem(first)->setSelected(false);
+  QTreeWidgetItem* item = topLevelItem(target);
+  setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+  item->setSelected(true);
+  scrollToItem(item);
+  emit openTargetRequested(recordAt(target), false);
+  emitStatus();
+}
+
+std::vector<core::EngineRecord*> EngineListView::selectedAutoTargets() const {
+  std::vector<core::EngineRecord*> records;
+  for (int row = 0; row < rowCount(); ++row) {
+    core::EngineRecord* record = recordAt(row);
+    if (topLevelItem(row)->isSelected() && record && record->submit_type != core::kSubmitManual) {
+      records.push_back(record);
+    }
+  }
+  return records;
+}
+
+void EngineListView::refreshStates() {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (core::EngineRecord* record = recordAt(row)) {
+      topLevelItem(row)->setText(kColumnState, fieldText(core::fieldView(record->submit_state)));
+    }
+  }
+}
+
+void EngineListView::editState(int row) {
+  if (row < 0 || row >= rowCount() || isColumnHidden(kColumnState)) return;
+  if (columnWidth(kColumnState) < kMinimumEditorColumnWidth) return;
+  QTreeWidgetItem* item = topLevelItem(row);
+  scrollToItem(item);
+  // Bring the cell into view horizontally as well.
+  const int left = header()->sectionPosition(kColumnState);
+  const int width = columnWidth(kColumnState);
+  QScrollBar* bar = horizontalScrollBar();
+  if (left < bar->value()) {
+    bar->setValue(left);
+  } else if (left + width > bar->value() + viewport()->width()) {
+    bar->setValue(std::min(left, left + width - viewport()->width()));
+  }
+  const QRect cell = visualItemRect(item);
+  const QRect rect(left - bar->value(), cell.top(), width, cell.height());
+  editedRow_ = row;
+  stateEditor_->open(rect, item->text(kColumnState));
+}
+
+void EngineListView::onStateChosen(const QString& state) {
+  const int row = editedRow_;
+  editedRow_ = -1;
+  if (row >= 0 && row < rowCount()) {
+    topLevelItem(row)->setText(kColumnState, state);
+    if (core::EngineRecord* record = recordAt(row)) core::copyText(record->submit_state, state.toStdString());
+    emit recordsModified();
+  }
+  setFocus();
+}
+
+void EngineListView::mousePressEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) {
+    QTreeWidgetItem* item = itemAt(pos);
+    const int column = header()->logicalIndexAt(pos.x());
+    if (column == kColumnState) {
+      // The state cell edits the state and does not open the target.
+      if (item) editState(indexOfTopLevelItem(item));
+      return;
+    }
+    if (item) emit openTargetRequested(static_cast<EngineItem*>(item)->record(), false);
+    QTreeWidget::mousePressEvent(event);
+    emitStatus();
+    return;
+  }
+  if (event->button() == Qt::RightButton) {
+    QTreeWidget::mousePressEvent(event);
+    showContextMenu(event->globalPosition().toPoint());
+    return;
+  }
+  QTreeWidget::mousePressEvent(event);
+}
+
+void EngineListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeWidget::mouseDoubleClickEvent(event);
+  if (event->button() != Qt::LeftButton) return;
+  if (QTreeWidgetItem* item = itemAt(event->position().toPoint())) {
+    emit openTargetRequested(static_cast<EngineItem*>(item)->record(), true);
+  }
+}
+
+void EngineListView::contextMenuEvent(QContextMenuEvent* event) {
+  // The mouse's menu comes with the right button press; this is the
+  // keyboard's.
+  if (event->reason() != QContextMenuEvent::Keyboard) return;
+  QPoint at = viewport()->rect().center();
+  if (QTreeWidgetItem* item = currentItem()) at = visualItemRect(item).center();
+  showContextMenu(viewport()->mapToGlobal(at));
+}
+
+void EngineListView::showContextMenu(const QPoint& globalPos) {
+  QMenu menu(this);
+  if (!selectedAutoTargets().empty()) {
+    QAction* autoSubmit = menu.addAction(QStringLiteral("Auto Submit"));
+    autoSubmit->setData(kIdAutoSubmit);
+    autoSubmit->setEnabled(autoSubmitAvailable_);
+    connect(autoSubmit, &QAction::triggered, this, [this] {
+      const std::vector<core::EngineRecord*> records = selectedAutoTargets();
+      if (!records.empty()) emit autoSubmitRequested(records);
+    });
+    QAction* open = menu.addAction(QStringLiteral("Open in new window"));
+    open->setData(kIdOpenInNewWindow);
+    connect(open, &QAction::triggered, this, &EngineListView::openInNewWindows);
+  } else {
+    QAction* open = menu.addAction(QStringLiteral("Open in New Window"));
+    open->setData(kIdOpenInNewWindow);
+    connect(open, &QAction::triggered, this, &EngineListView::openInNewWindows);
+  }
+  menu.exec(globalPos);
+}
+
+void EngineListView::openInNewWindows() {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (topLevelItem(row)->isSelected()) emit openTargetRequested(recordAt(row), true);
+  }
+}
+
+void EngineListView::updateRank(int row) {
+  if (core::EngineRecord* record = recordAt(row)) {
+    topLevelItem(row)->setText(kColumnRank, QString::number(rankOf(*record)));
+  }
+}
+
+ListPrintDescription EngineListView::printDescription() const { return describeListForPrint(*this); }
+
+void EngineListView::handleMessage(const core::Message& message) {
+  switch (message.id) {
+    case core::MessageId::kRecordChanged: {
+      const auto* record = static_cast<const core::EngineRecord*>(message.record);
+      const int64_t hint = message.param;
+      // The row at the record's table index holds it unless the list was
+      // sorted; then the record is looked up by address.
+      if (hint >= 0 && hint < rowCount() && recordAt(static_cast<int>(hint)) == record) {
+        updateRank(static_cast<int>(hint));
+      } else if (const int row = rowOf(record); row >= 0) {
+        updateRank(row);
+      }
+      break;
+    }
+    case core::MessageId::kPageRankFinished:
+      MessageBoxes::inform(this, QStringLiteral("Page Rank update finished!"));
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace larkspur::ui

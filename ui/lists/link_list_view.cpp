@@ -1,0 +1,405 @@
+#include "ui/lists/link_list_view.h"
+
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QUrl>
+#include <algorithm>
+
+#include "core/fixed_text.h"
+#include "core/link_import.h"
+#include "core/link_list_edit.h"
+#include "core/visible_text.h"
+#include "links/list_export.h"
+#include "ui/app/command_ids.h"
+#include "ui/app/link_command_ids.h"
+#include "ui/browser/page_opening.h"
+#include "ui/browser/target_opener.h"
+#include "ui/dialogs/message_boxes.h"
+#include "ui/lists/clipboard_text.h"
+#include "ui/lists/link_dialog.h"
+#include "ui/project/file_dialogs.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+const char* const kColumnTitles[] = {"Link URL", "Link Title", "Rank", "Note", "Email", "IP Address"};
+constexpr int kShownAgainWidths[] = {88, 88, 48, 48, 80, 100};
+
+// A row: the address of its record and the texts' case-insensitive order.
+class LinkItem : public TextOrderItem {
+ public:
+  explicit LinkItem(const core::LinkRecord* record) : record_(record) {}
+  const core::LinkRecord* record() const { return record_; }
+
+ private:
+  const core::LinkRecord* record_;
+};
+
+QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The bytes of a cell as the record holds them; the cell shows them with
+// control characters made visible (they come from other people's pages), and
+// exports take the bytes.
+constexpr int kRecordTextRole = Qt::UserRole + 1;
+
+void setCell(QTreeWidgetItem* item, int column, const std::string& bytes) {
+  item->setText(column, qtext(core::visibleText(bytes)));
+  item->setData(column, kRecordTextRole, QByteArray::fromStdString(bytes));
+}
+
+const core::LinkRecord* recordOf(const QTreeWidgetItem* item) {
+  return item ? static_cast<const LinkItem*>(item)->record() : nullptr;
+}
+
+// What a row shows of its record, read under the list's lock.
+struct RowTexts {
+  std::vector<std::string> columns;
+  std::string contactName;
+};
+
+}  // namespace
+
+LinkListView::LinkListView(core::LinkList& links, const core::ColumnWidths& widths, QWidget* parent)
+    : RowListView(parent), links_(links), widths_(widths) {
+  setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+int LinkListView::shownAgainWidth(int column) {
+  return column >= 0 && column < kColumnCount ? kShownAgainWidths[column] : 0;
+}
+
+void LinkListView::fill() {
+  if (columnCount() < 2) {
+    setColumnCount(kColumnCount);
+    QStringList titles;
+    for (const char* title : kColumnTitles) titles << QString::fromUtf8(title);
+    setHeaderLabels(titles);
+    headerItem()->setTextAlignment(kColumnRank, Qt::AlignCenter);
+    for (int c = 0; c < kColumnCount; ++c) {
+      const int width = widths_[static_cast<std::size_t>(c)];
+      if (width > 0) {
+        setColumnHidden(c, false);
+        setColumnWidth(c, width);
+      } else {
+        setColumnHidden(c, true);
+      }
+    }
+    for (const core::LinkList::Ptr& record : links_.snapshot()) appendRow(record);
+  }
+  emitStatus();
+}
+
+QTreeWidgetItem* LinkListView::appendRow(const core::LinkList::Ptr& record) {
+  auto* item = new LinkItem(record.get());
+  item->setTextAlignment(kColumnRank, Qt::AlignCenter);
+  rows_.insert(record.get(), item);
+  addTopLevelItem(item);
+  refreshRow(item, true);
+  return item;
+}
+
+void LinkListView::refreshRow(QTreeWidgetItem* item, bool allTexts) {
+  core::LinkList::Ptr record = links_.find(recordOf(item));
+  if (!record) return;
+  const RowTexts texts = links_.withLock([&] {
+    return RowTexts{links::linkRowTexts(*record), std::string(core::fieldView(record->contact_name))};
+  });
+  if (allTexts) {
+    for (int c = 0; c < kColumnCount; ++c) setCell(item, c, texts.columns[static_cast<std::size_t>(c)]);
+  } else {
+    // What the link info update writes.
+    for (int c : {kColumnRank, kColumnEmail, kColumnIp}) setCell(item, c, texts.columns[static_cast<std::size_t>(c)]);
+  }
+  // The contact name goes with the e-mail address it belongs to.
+  item->setToolTip(kColumnEmail, texts.contactName.empty()
+                                     ? QString()
+                                     : QStringLiteral("Contact name: %1").arg(qtext(texts.contactName)));
+}
+
+const core::LinkRecord* LinkListView::recordAt(int row) const { return recordOf(topLevelItem(row)); }
+
+int LinkListView::rowOf(const core::LinkRecord* record) const {
+  QTreeWidgetItem* item = rows_.value(record, nullptr);
+  return item ? indexOfTopLevelItem(item) : -1;
+}
+
+bool LinkListView::columnShown(int column) const { return !isColumnHidden(column) && columnWidth(column) > 0; }
+
+void LinkListView::setColumnShown(int column, bool shown) {
+  if (column < 0 || column >= kColumnCount) return;
+  if (shown) {
+    setColumnHidden(column, false);
+    setColumnWidth(column, shownAgainWidth(column));
+  } else {
+    setColumnHidden(column, true);
+  }
+}
+
+core::LinkList::Ptr LinkListView::firstSelectedRecord() const {
+  const int row = firstSelectedRow();
+  return row < 0 ? nullptr : links_.find(recordAt(row));
+}
+
+std::vector<const core::LinkRecord*> LinkListView::selectedRecords() const {
+  std::vector<const core::LinkRecord*> records;
+  for (int row : selectedRows()) records.push_back(recordAt(row));
+  return records;
+}
+
+// ---------------------------------------------------------------- editing
+
+void LinkListView::addLink() {
+  core::LinkFields fields = core::linkFieldsOf(core::zeroLinkRecord());
+  LinkDialog dialog(fields, this);
+  if (dialog.exec() == QDialog::Accepted) {
+    const core::AddLinkResult added = core::addLink(links_, fields, core::linkTimeNow());
+    if (added.status.ok()) {
+      if (core::LinkList::Ptr record = links_.find(added.record)) appendRow(record);
+      emit recordsModified();
+    }
+  }
+  emitStatus();
+}
+
+void LinkListView::editLink() {
+  core::LinkList::Ptr record = firstSelectedRecord();
+  if (!record) return;
+  core::LinkFields fields = links_.withLock([&] { return core::linkFieldsOf(*record); });
+  LinkDialog dialog(fields, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const core::Status edited = core::editLink(links_, record.get(), fields, core::linkTimeNow());
+  if (!edited.ok()) {
+    MessageBoxes::warn(this, QString::fromStdString(edited.message));
+    return;
+  }
+  if (QTreeWidgetItem* item = rows_.value(record.get(), nullptr)) refreshRow(item, true);
+  emit recordsModified();
+}
+
+void LinkListView::deleteSelected() {
+  const std::vector<int> rows = selectedRows();
+  std::vector<const core::LinkRecord*> records;
+  for (int row : rows) records.push_back(recordAt(row));
+  // A worker still holding a removed record keeps it alive until it lets go.
+  core::deleteLinks(links_, records);
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+    QTreeWidgetItem* item = takeTopLevelItem(*it);
+    rows_.remove(recordOf(item));
+    delete item;
+  }
+  if (!rows.empty()) emit recordsModified();
+  emitStatus();
+}
+
+bool LinkListView::copy() {
+  const std::vector<const core::LinkRecord*> records = selectedRecords();
+  return putTextOnClipboard(this, qtext(core::copyLinkText(links_, records)));
+}
+
+void LinkListView::cut() {
+  // What could not be copied is not deleted.
+  if (copy()) deleteSelected();
+}
+
+// ---------------------------------------------------------------- opening
+
+void LinkListView::openInBrowser() {
+  core::LinkList::Ptr record = firstSelectedRecord();
+  if (!record) return;
+  const QString url = links_.withLock([&] { return qtext(core::fieldView(record->url)); });
+  QDesktopServices::openUrl(QUrl::fromUserInput(url));
+}
+
+void LinkListView::sendEmail() {
+  core::LinkList::Ptr record = firstSelectedRecord();
+  if (!record) return;
+  const QString email = links_.withLock([&] { return qtext(core::fieldView(record->email)); });
+  QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + email, QUrl::TolerantMode));
+}
+
+void LinkListView::openInNewWindow() {
+  core::LinkList::Ptr record = firstSelectedRecord();
+  TargetOpener* pane = opener();
+  if (!record || !pane) return;
+  pane->openUrl(links_.withLock([&] { return qtext(core::fieldView(record->url)); }), true);
+}
+
+void LinkListView::showSteppedRow(int row) {
+  core::LinkList::Ptr record = links_.find(recordAt(row));
+  TargetOpener* pane = opener();
+  if (!record || !pane) return;
+  showInBrowserPane(*pane, links_.withLock([&] { return qtext(core::fieldView(record->url)); }));
+}
+
+void LinkListView::showClickedRow(const core::LinkRecord* address) {
+  core::LinkList::Ptr record = links_.find(address);
+  TargetOpener* pane = opener();
+  if (!record || !pane) return;
+  const QString url = links_.withLock([&] { return qtext(core::fieldView(record->url)); });
+  if (!bringOpenPageToFront(*pane, url)) showInBrowserPane(*pane, url);
+}
+
+void LinkListView::mousePressEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) {
+    if (QTreeWidgetItem* item = itemAt(pos)) showClickedRow(recordOf(item));
+    RowListView::mousePressEvent(event);
+    emitStatus();
+    return;
+  }
+  if (event->button() == Qt::RightButton) {
+    RowListView::mousePressEvent(event);
+    if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(event->globalPosition().toPoint());
+    return;
+  }
+  RowListView::mousePressEvent(event);
+}
+
+void LinkListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  RowListView::mouseDoubleClickEvent(event);
+  if (event->button() != Qt::LeftButton) return;
+  QTreeWidgetItem* item = itemAt(event->position().toPoint());
+  core::LinkList::Ptr record = links_.find(recordOf(item));
+  TargetOpener* pane = opener();
+  if (!record || !pane) return;
+  pane->openUrl(links_.withLock([&] { return qtext(core::fieldView(record->url)); }), true);
+}
+
+void LinkListView::contextMenuEvent(QContextMenuEvent* event) {
+  // The mouse's menu comes with the right button press; this is the
+  // keyboard's.
+  if (event->reason() != QContextMenuEvent::Keyboard) return;
+  QPoint at = viewport()->rect().center();
+  if (QTreeWidgetItem* item = currentItem()) at = visualItemRect(item).center();
+  if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(viewport()->mapToGlobal(at));
+}
+
+std::unique_ptr<QMenu> LinkListView::makeContextMenu() {
+  auto menu = std::make_unique<QMenu>(this);
+  auto add = [this, &menu](const char* text, int id, void (LinkListView::*method)()) {
+    QAction* a = menu->addAction(QString::fromUtf8(text));
+    a->setData(id);
+    connect(a, &QAction::triggered, this, method);
+  };
+  add("Add", kIdLinkAdd, &LinkListView::addLink);
+  add("Edit", kIdLinkEdit, &LinkListView::editLink);
+  add("Delete", kIdLinkDelete, &LinkListView::deleteSelected);
+  menu->addSeparator();
+  add("Cut", kIdEditCut, &LinkListView::cut);
+  QAction* copyAction = menu->addAction(QStringLiteral("Copy"));
+  copyAction->setData(kIdEditCopy);
+  connect(copyAction, &QAction::triggered, this, [this] { copy(); });
+  menu->addSeparator();
+  add("Open In Browser", kIdLinkOpenInBrowser, &LinkListView::openInBrowser);
+  add("Open in new window", kIdLinkOpenInNewWindow, &LinkListView::openInNewWindow);
+  add("Send Email", kIdLinkSendEmail, &LinkListView::sendEmail);
+  menu->addSeparator();
+  add("&Find", kIdEditFind, &LinkListView::find);
+  add("Select &All", kIdSelectAll, &LinkListView::selectAllRows);
+  add("&Invert Selection", kIdInvertSelection, &LinkListView::invertSelection);
+  menu->addSeparator();
+  add("Import Links From File", kIdImportLinks, &LinkListView::importLinks);
+  add("Output Links  To File", kIdOutputLinks, &LinkListView::outputLinks);
+  menu->addSeparator();
+
+  QMenu* columns = menu->addMenu(QStringLiteral("Item Select"));
+  columns->setObjectName(QStringLiteral("Item Select"));
+  for (int c = 0; c < columnCount(); ++c) {
+    QAction* a = columns->addAction(headerItem()->text(c));
+    a->setData(kIdFirstColumnToggle + c);
+    a->setCheckable(true);
+    a->setChecked(columnShown(c));
+    connect(a, &QAction::triggered, this, [this, c] { setColumnShown(c, !columnShown(c)); });
+  }
+  return menu;
+}
+
+// ---------------------------------------------------------------- files
+
+void LinkListView::addMissingRows() {
+  // Records appended meanwhile by a search get their rows here or from their
+  // own message, whichever comes first.
+  for (const core::LinkList::Ptr& record : links_.snapshot()) {
+    if (!rows_.contains(record.get())) appendRow(record);
+  }
+}
+
+void LinkListView::importLinks() {
+  FileDialogRequest request;
+  request.mode = FileDialogRequest::Mode::Open;
+  request.caption = QStringLiteral("Open");
+  request.filter = QStringLiteral("TEXT (*.TXT)");
+  request.defaultSuffix = QStringLiteral("TXT");
+  request.proposedPath = QStringLiteral("*.TXT");
+  const QString path = FileDialogs::run(this, request);
+  if (path.isEmpty()) return;
+  const core::ImportResult imported = core::importLinks(links_, path.toStdString(), core::linkTimeNow());
+  if (!imported.status.ok()) {
+    MessageBoxes::warn(this, QString::fromStdString(imported.status.message));
+    return;
+  }
+  addMissingRows();
+  if (imported.added > 0) emit recordsModified();
+  emitStatus();
+}
+
+void LinkListView::outputLinks() {
+  FileDialogRequest request;
+  request.mode = FileDialogRequest::Mode::Save;
+  request.caption = QStringLiteral("Save As");
+  request.filter = QStringLiteral("TXT File (*.TXT);;HTML File (*.HTM);;XML File (*.XML);;Excel File (*.XLS)");
+  request.defaultSuffix = QStringLiteral("TXT");
+  request.proposedPath = QStringLiteral("*.TXT");
+  const QString path = FileDialogs::run(this, request);
+  if (path.isEmpty()) return;
+  const core::Status written = links::exportListView(linkListExportView(*this), path.toStdString());
+  if (!written.ok()) MessageBoxes::warn(this, QString::fromStdString(written.message));
+}
+
+// ---------------------------------------------------------------- messages
+
+void LinkListView::handleMessage(const core::Message& message) {
+  const auto* address = static_cast<const core::LinkRecord*>(message.record);
+  if (!address) return;
+  switch (message.id) {
+    case core::MessageId::kLinkFound: {
+      if (rows_.contains(address)) return;
+      if (core::LinkList::Ptr record = links_.find(address)) appendRow(record);
+      break;
+    }
+    case core::MessageId::kRecordChanged: {
+      // The row is found by its record, wherever sorting has put it.
+      if (QTreeWidgetItem* item = rows_.value(address, nullptr)) refreshRow(item, false);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+links::ListView linkListExportView(const LinkListView& view) {
+  links::ListView list;
+  const QTreeWidgetItem* header = view.headerItem();
+  for (int c = 0; c < view.columnCount(); ++c) {
+    const int width = view.columnShown(c) ? view.header()->sectionSize(c) : 0;
+    list.columns.push_back({header->text(c).toStdString(), width});
+  }
+  for (int row = 0; row < view.rowCount(); ++row) {
+    std::vector<std::string> texts;
+    const QTreeWidgetItem* item = view.topLevelItem(row);
+    for (int c = 0; c < view.columnCount(); ++c) {
+      const QVariant bytes = item->data(c, kRecordTextRole);
+      texts.push_back(bytes.isValid() ? bytes.toByteArray().toStdString() : item->text(c).toStdString());
+    }
+    list.rows.push_back(std::move(texts));
+  }
+  return list;
+}
+
+ListPrintDescription LinkListView::printDescription() const { return describeListForPrint(*this); }
+
+}  // namespace larkspur::ui

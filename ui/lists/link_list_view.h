@@ -1,0 +1,96 @@
+#pragma once
+// The link list ("Link To <host>"): one row per Link record with its URL,
+// title, rank, note, e-mail and IP address; the contact name shows as the tip
+// of the e-mail cell. Rows hold the addresses of their records and find them
+// in the Link list by address, so a row never reads a record that has been
+// deleted, and sorting moves rows only. Workers announce new and changed
+// records by messages; the view adds and refreshes rows from them.
+
+#include <QHash>
+#include <memory>
+
+#include "core/link_list.h"
+#include "core/messages.h"
+#include "core/settings_store.h"
+#include "links/list_view.h"
+#include "ui/lists/row_list_view.h"
+#include "ui/printing/list_print_description.h"
+
+class QMenu;
+
+namespace larkspur::ui {
+
+class LinkListView : public RowListView, public ListPrintSource {
+  Q_OBJECT
+
+ public:
+  enum Column { kColumnUrl = 0, kColumnTitle, kColumnRank, kColumnNote, kColumnEmail, kColumnIp, kColumnCount };
+
+  // `widths`: the first six entries give the columns' widths (0 hides one).
+  LinkListView(core::LinkList& links, const core::ColumnWidths& widths, QWidget* parent = nullptr);
+
+  // Inserts the columns (once) and one row per record, in list order.
+  void fill();
+
+  // The rows and columns as shown, for the list printer.
+  ListPrintDescription printDescription() const override;
+
+  // The record a row shows (its address; it may have left the list).
+  const core::LinkRecord* recordAt(int row) const;
+  // The row showing `record`, or -1.
+  int rowOf(const core::LinkRecord* record) const;
+
+  // Columns: a hidden column has width 0; shown again it gets its own width.
+  bool columnShown(int column) const;
+  void setColumnShown(int column, bool shown);
+  // The width a column gets when it is shown again.
+  static int shownAgainWidth(int column);
+
+  // The context menu as a right click shows it, "Item Select" rebuilt.
+  std::unique_ptr<QMenu> makeContextMenu();
+
+  // Commands.
+  void addLink();
+  void editLink();
+  void deleteSelected();
+  void cut();
+  // False when the clipboard could not be used (the user has been told).
+  bool copy();
+  void openInBrowser();
+  void sendEmail();
+  void openInNewWindow();
+  void importLinks();
+  void outputLinks();
+
+  // Messages from the link search and the link info update.
+  void handleMessage(const core::Message& message);
+
+ signals:
+  // The user changed the Link list.
+  void recordsModified();
+
+ protected:
+  void showSteppedRow(int row) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  QTreeWidgetItem* appendRow(const core::LinkList::Ptr& record);
+  void refreshRow(QTreeWidgetItem* item, bool allTexts);
+  // The first selected row's record while it is in the list.
+  core::LinkList::Ptr firstSelectedRecord() const;
+  std::vector<const core::LinkRecord*> selectedRecords() const;
+  void addMissingRows();
+  void showClickedRow(const core::LinkRecord* record);
+
+  core::LinkList& links_;
+  core::ColumnWidths widths_;
+  QHash<const core::LinkRecord*, QTreeWidgetItem*> rows_;
+};
+
+// What the link list shows, as exports take it: the columns with their
+// titles and widths (0 when hidden) and the rows in display order.
+links::ListView linkListExportView(const LinkListView& view);
+
+}  // namespace larkspur::ui

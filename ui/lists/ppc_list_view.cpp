@@ -1,0 +1,162 @@
+#include "ui/lists/ppc_list_view.h"
+
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include "core/fixed_text.h"
+#include "ui/app/link_command_ids.h"
+#include "ui/browser/page_opening.h"
+#include "ui/browser/target_opener.h"
+#include "ui/lists/clipboard_text.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+const char* const kColumnTitles[] = {"PPC Search Engine", "Country", "Rank"};
+// The engine list's columns whose widths this list takes.
+constexpr std::size_t kEngineColumnOf[] = {0, 1, 3};
+
+class PpcItem : public TextOrderItem {
+ public:
+  explicit PpcItem(const core::PpcRecord* record) : record_(record) {}
+  const core::PpcRecord* record() const { return record_; }
+
+ private:
+  const core::PpcRecord* record_;
+};
+
+QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+const core::PpcRecord* recordOf(const QTreeWidgetItem* item) {
+  return item ? static_cast<const PpcItem*>(item)->record() : nullptr;
+}
+
+QString urlOf(const core::PpcRecord& record) { return qtext(core::fieldView(record.url)); }
+
+}  // namespace
+
+PpcListView::PpcListView(const core::PpcList& ppc, const core::ColumnWidths& engineWidths, QWidget* parent)
+    : RowListView(parent), ppc_(ppc), engineWidths_(engineWidths) {
+  setMouseTracking(true);  // hot rows follow the mouse
+}
+
+void PpcListView::fill() {
+  if (columnCount() <= 1) {
+    setColumnCount(kColumnCount);
+    QStringList titles;
+    for (const char* title : kColumnTitles) titles << QString::fromUtf8(title);
+    setHeaderLabels(titles);
+    headerItem()->setTextAlignment(kColumnRank, Qt::AlignCenter);
+    for (int c = 0; c < kColumnCount; ++c) {
+      const int width = engineWidths_[kEngineColumnOf[c]];
+      if (width > 0) {
+        setColumnWidth(c, width);
+      } else {
+        setColumnHidden(c, true);
+      }
+    }
+    QList<QTreeWidgetItem*> items;
+    for (std::size_t i = 0; i < ppc_.size(); ++i) {
+      const core::PpcRecord* record = ppc_.at(i);
+      if (!record) continue;
+      auto* item = new PpcItem(record);
+      item->setText(kColumnName, qtext(core::fieldView(record->name)));
+      item->setText(kColumnCountry, qtext(core::fieldView(record->country)));
+      item->setText(kColumnRank, QString::number(record->rank));
+      item->setTextAlignment(kColumnRank, Qt::AlignCenter);
+      items.append(item);
+    }
+    addTopLevelItems(items);
+  }
+  emitStatus();
+}
+
+const core::PpcRecord* PpcListView::recordAt(int row) const { return recordOf(topLevelItem(row)); }
+
+int PpcListView::rowOf(const core::PpcRecord* record) const {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (recordAt(row) == record) return row;
+  }
+  return -1;
+}
+
+void PpcListView::openInNewWindow() {
+  const core::PpcRecord* record = recordAt(firstSelectedRow());
+  TargetOpener* pane = opener();
+  if (record && pane) pane->openUrl(urlOf(*record), true);
+}
+
+void PpcListView::openInBrowser() {
+  const core::PpcRecord* record = recordAt(firstSelectedRow());
+  // A page the desktop cannot open fails silently.
+  if (record) QDesktopServices::openUrl(QUrl(urlOf(*record)));
+}
+
+bool PpcListView::copy() {
+  QString text;
+  for (int row : selectedRows()) {
+    if (const core::PpcRecord* record = recordAt(row)) text += qtext(core::fieldView(record->name)) + "\r\n";
+  }
+  return putTextOnClipboard(this, text);
+}
+
+void PpcListView::showSteppedRow(int row) {
+  const core::PpcRecord* record = recordAt(row);
+  TargetOpener* pane = opener();
+  if (record && pane) showInBrowserPane(*pane, urlOf(*record));
+}
+
+void PpcListView::mousePressEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) {
+    if (const core::PpcRecord* record = recordOf(itemAt(pos))) {
+      if (TargetOpener* pane = opener()) {
+        const QString url = urlOf(*record);
+        // A page that shows the service already is brought to the front,
+        // and that is all the click does.
+        if (bringOpenPageToFront(*pane, url)) return;
+        showInBrowserPane(*pane, url);
+      }
+    }
+    RowListView::mousePressEvent(event);
+    emitStatus();
+    return;
+  }
+  if (event->button() == Qt::RightButton) {
+    if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(event->globalPosition().toPoint());
+    return;
+  }
+  RowListView::mousePressEvent(event);
+}
+
+void PpcListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  RowListView::mouseDoubleClickEvent(event);
+  if (event->button() != Qt::LeftButton) return;
+  const core::PpcRecord* record = recordOf(itemAt(event->position().toPoint()));
+  TargetOpener* pane = opener();
+  if (record && pane) pane->openUrl(urlOf(*record), true);
+}
+
+void PpcListView::contextMenuEvent(QContextMenuEvent* event) {
+  if (event->reason() != QContextMenuEvent::Keyboard) return;
+  QPoint at = viewport()->rect().center();
+  if (QTreeWidgetItem* item = currentItem()) at = visualItemRect(item).center();
+  if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(viewport()->mapToGlobal(at));
+}
+
+std::unique_ptr<QMenu> PpcListView::makeContextMenu() {
+  auto menu = std::make_unique<QMenu>(this);
+  QAction* newWindow = menu->addAction(QStringLiteral("Open in New Window"));
+  newWindow->setData(kIdPpcOpenInNewWindow);
+  connect(newWindow, &QAction::triggered, this, &PpcListView::openInNewWindow);
+  QAction* browser = menu->addAction(QStringLiteral("Open in Browser"));
+  browser->setData(kIdPpcOpenInBrowser);
+  connect(browser, &QAction::triggered, this, &PpcListView::openInBrowser);
+  return menu;
+}
+
+}  // namespace larkspur::ui

@@ -1,0 +1,134 @@
+#include "ui/lists/row_list_view.h"
+
+#include <QHeaderView>
+
+#include "ui/dialogs/message_boxes.h"
+#include "ui/lists/find_dialog.h"
+
+namespace larkspur::ui {
+
+bool TextOrderItem::operator<(const QTreeWidgetItem& other) const {
+  const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+  return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+}
+
+RowListView::RowListView(QWidget* parent) : QTreeWidget(parent) {
+  setRootIsDecorated(false);
+  setUniformRowHeights(true);
+  setAllColumnsShowFocus(true);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  header()->setStretchLastSection(false);
+  header()->setSectionsMovable(false);
+  header()->setSectionsClickable(true);
+  header()->setSortIndicatorShown(true);
+  header()->setSortIndicator(-1, Qt::AscendingOrder);
+  // The header flips its indicator on each click of the same column and
+  // starts a new column ascending; the rows follow the indicator.
+  connect(header(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
+    if (column >= 0) sortItems(column, order);
+  });
+}
+
+RowListView::~RowListView() {
+  if (findDialog_) delete findDialog_.data();
+}
+
+int RowListView::firstSelectedRow() const {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (topLevelItem(row)->isSelected()) return row;
+  }
+  return -1;
+}
+
+int RowListView::selectedRowCount() const { return static_cast<int>(selectedRows().size()); }
+
+std::vector<int> RowListView::selectedRows() const {
+  std::vector<int> rows;
+  for (int row = 0; row < rowCount(); ++row) {
+    if (topLevelItem(row)->isSelected()) rows.push_back(row);
+  }
+  return rows;
+}
+
+QString RowListView::statusText() const {
+  return QString::asprintf("Total Link:%4d Select:%4d", rowCount(), selectedRowCount());
+}
+
+void RowListView::emitStatus() { emit statusTextChanged(statusText()); }
+
+void RowListView::find() {
+  if (findDialog_) delete findDialog_.data();
+  auto* dialog = new FindDialog(window());
+  findDialog_ = dialog;
+  connect(dialog, &FindDialog::findNextRequested, this, [this] {
+    if (findDialog_) search(findDialog_->options(), false);
+  });
+  connect(dialog, &FindDialog::textChanged, this, &RowListView::commandStateChanged);
+  connect(dialog, &FindDialog::closed, this, [this, dialog] {
+    // A closed dialog is forgotten.
+    if (findDialog_ == dialog) findDialog_ = nullptr;
+    dialog->deleteLater();
+    emit commandStateChanged();
+  });
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+  emit commandStateChanged();
+}
+
+FindDialog* RowListView::findDialog() const { return findDialog_.data(); }
+
+bool RowListView::canFindNext() const { return findDialog_ && !findDialog_->text().isEmpty(); }
+
+void RowListView::findNext() {
+  if (canFindNext()) search(findDialog_->options(), true);
+}
+
+int RowListView::search(const FindOptions& options, bool repeat) {
+  const int row = findListRow(
+      rowCount(), columnCount(), [this](int r, int c) { return topLevelItem(r)->text(c); }, options,
+      firstSelectedRow(), repeat);
+  if (row >= 0) selectOnly(row);
+  if (findDialog_) findDialog_->hide();
+  if (row < 0) MessageBoxes::inform(this, QStringLiteral("Not found!"));
+  return row;
+}
+
+void RowListView::selectOnly(int row) {
+  QTreeWidgetItem* item = topLevelItem(row);
+  clearSelection();
+  setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+  item->setSelected(true);
+  scrollToItem(item);
+}
+
+void RowListView::selectAllRows() {
+  selectAll();
+  if (rowCount() > 0 && !currentItem()) setCurrentItem(topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+  emitStatus();
+}
+
+void RowListView::invertSelection() {
+  if (rowCount() > 0) {
+    const QItemSelection all(model()->index(0, 0), model()->index(rowCount() - 1, columnCount() - 1));
+    selectionModel()->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+  }
+  emitStatus();
+}
+
+void RowListView::step(bool up) {
+  const int first = firstSelectedRow();
+  const int target = stepListRow(rowCount(), first, up);
+  if (target < 0) return;
+  if (first >= 0) topLevelItem(first)->setSelected(false);
+  QTreeWidgetItem* item = topLevelItem(target);
+  setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+  item->setSelected(true);
+  scrollToItem(item);
+  showSteppedRow(target);
+  emitStatus();
+}
+
+}  // namespace larkspur::ui

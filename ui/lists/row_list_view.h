@@ -1,0 +1,81 @@
+#pragma once
+// What the link list and the PPC list have in common: a report-style list
+// with full-row selection whose rows carry the address of their record, text
+// sorting by a clicked header (again on the same header reverses it), the
+// find dialog with Find Next, Select All, Invert Selection, Up and Down, and
+// the "Total Link:%4d Select:%4d" status text.
+
+#include <QPointer>
+#include <QTreeWidget>
+#include <functional>
+#include <vector>
+
+#include "ui/lists/list_search.h"
+
+namespace larkspur::ui {
+
+class FindDialog;
+class TargetOpener;
+
+// Where a list finds the browser pane's opener (nullptr while there is none).
+using OpenerSource = std::function<TargetOpener*()>;
+
+// A row ordered by the sort column's text, compared without regard to case,
+// so a rank of 10 comes before a rank of 3.
+class TextOrderItem : public QTreeWidgetItem {
+ public:
+  bool operator<(const QTreeWidgetItem& other) const override;
+};
+
+class RowListView : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  explicit RowListView(QWidget* parent = nullptr);
+  ~RowListView() override;
+
+  int rowCount() const { return topLevelItemCount(); }
+  int firstSelectedRow() const;
+  int selectedRowCount() const;
+  // The selected rows from the top.
+  std::vector<int> selectedRows() const;
+  // "Total Link:%4d Select:%4d"
+  QString statusText() const;
+
+  void setOpenerSource(OpenerSource source) { openerSource_ = std::move(source); }
+  TargetOpener* opener() const { return openerSource_ ? openerSource_() : nullptr; }
+
+  // Commands.
+  void find();
+  bool canFindNext() const;
+  void findNext();
+  void selectAllRows();
+  void invertSelection();
+  void stepUp() { step(true); }
+  void stepDown() { step(false); }
+
+  // A search with explicit options, as the find dialog runs it; `repeat` is
+  // Find Next's first step past the selected row. Returns the row found, or
+  // -1 after "Not found!".
+  int search(const FindOptions& options, bool repeat);
+  FindDialog* findDialog() const;
+
+ signals:
+  void statusTextChanged(const QString& text);
+  // Something that enables or disables a command changed.
+  void commandStateChanged();
+
+ protected:
+  // Up and Down have taken `row`: show its page.
+  virtual void showSteppedRow(int row) = 0;
+  void selectOnly(int row);
+  void emitStatus();
+
+ private:
+  void step(bool up);
+
+  QPointer<FindDialog> findDialog_;
+  OpenerSource openerSource_;
+};
+
+}  // namespace larkspur::ui

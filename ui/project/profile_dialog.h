@@ -1,0 +1,61 @@
+#pragma once
+// The profile dialog "Input your website detail": the user's website details
+// in fourteen edits and three lists. OK writes every control's text into the
+// profile; the caller then recomputes what is derived from it.
+
+#include <QDialog>
+#include <array>
+
+#include "core/website_profile.h"
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace larkspur::ui {
+
+class ProfileDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  enum class Mode {
+    Prefilled,  // the edits start with the profile's values
+    Blank,      // the edits start empty
+  };
+
+  // The lists take their selection from `profile` in both modes.
+  ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* parent = nullptr);
+
+  // The controls in tab order: 0-9 and 13-15 line edits, 10-12 lists,
+  // 16 the long description, 17 OK, 18 Cancel.
+  QWidget* control(int index) const { return controls_[static_cast<std::size_t>(index)]; }
+  QComboBox* countryList() const { return country_; }
+  QComboBox* categoryList() const { return category_; }
+  QComboBox* categoryAddonList() const { return categoryAddon_; }
+  QPushButton* okButton() const { return ok_; }
+  QPushButton* cancelButton() const { return cancel_; }
+
+  // The selection rule of the three lists: the position of the last entry
+  // equal to `text` (case-sensitive), else `fallback` (-1: no selection).
+  static int selectionFor(const QComboBox& list, const QString& text, int fallback);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void onOk();
+
+  core::WebsiteProfile& profile_;
+  std::array<QWidget*, 19> controls_{};
+  QComboBox* country_ = nullptr;
+  QComboBox* category_ = nullptr;
+  QComboBox* categoryAddon_ = nullptr;
+  QPlainTextEdit* longDescription_ = nullptr;
+  QLineEdit* shortDescription_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+};
+
+}  // namespace larkspur::ui

@@ -1,0 +1,95 @@
+#pragma once
+// The project document: New, Open, Save and Save As over the open project,
+// its title, the "Save changes" question and the last project path. The data
+// are the Project's; the document only decides when they are replaced and
+// signals before and after, so the windows let go of the old records and
+// rebuild their views. It knows no window: dialogs open over the widget
+// given by setDialogParent.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "core/project.h"
+#include "core/settings_store.h"
+#include "core/status.h"
+
+namespace larkspur::ui {
+
+class RecentFiles;
+
+inline constexpr char kProjectFileFilter[] = "Larkspur File (*.lkr)";
+inline constexpr char kProjectFileSuffix[] = "lkr";
+
+class ProjectDocument : public QObject {
+  Q_OBJECT
+
+ public:
+  ProjectDocument(core::Project& project, core::Settings& settings, RecentFiles& recent, QObject* parent = nullptr);
+
+  // The window the document's dialogs and message boxes open over.
+  void setDialogParent(QWidget* parent) { dialogParent_ = parent; }
+
+  // New: the blank profile dialog first; only when it is accepted are the
+  // tables cleared and rebuilt, so cancelling leaves the open project as it
+  // was. The title becomes the website host name; the project is modified.
+  bool onNewDocument();
+  // Open: the file is read once and its bytes checked before anything is
+  // cleared, so a file that cannot be read or does not parse leaves the open
+  // project as it was. The title becomes the full website URL; the path
+  // becomes the last project (see rememberLastProject).
+  bool onOpenDocument(const QString& path);
+  // Saves to `path`; on success the path becomes the last project path (see
+  // rememberLastProject).
+  bool doSave(const QString& path);
+
+  // Commands, with the questions and dialogs they involve. fileNew returns
+  // whether a new project was made.
+  bool fileNew();
+  void fileOpen();
+  bool openDocumentFile(const QString& path);
+  bool save();
+  bool saveAs();
+  // Asks "Save changes to %1?" when the project is modified; false when the
+  // user cancels (or a save fails).
+  bool saveModified();
+  // "Edit website info": the profile dialog over the current profile.
+  bool editProfile();
+
+  QString title() const { return title_; }
+  void setTitle(const QString& title);
+  QString pathName() const;
+  bool isModified() const { return project_.modified(); }
+  void setModified(bool modified) { project_.setModified(modified); }
+
+  core::Project& project() { return project_; }
+  core::Settings& settings() { return settings_; }
+  RecentFiles& recentFiles() { return recent_; }
+
+ signals:
+  void titleChanged(const QString& title);
+  void recentFilesChanged();
+  // Before a new or opened project replaces the records: whatever holds or
+  // works on them lets go now.
+  void aboutToReplaceProject();
+  // After the records were replaced (also when the file failed to load).
+  void projectReplaced();
+  // A notice for the status bar.
+  void statusMessage(const QString& text);
+
+ private:
+  QWidget* dialogParent() const { return dialogParent_; }
+  // Records `file` as the last project; a path too long for the settings is
+  // not recorded, and the status bar says so.
+  void rememberLastProject(const std::filesystem::path& file);
+  void reportFailure(const core::Status& status);
+
+  core::Project& project_;
+  core::Settings& settings_;
+  RecentFiles& recent_;
+  QPointer<QWidget> dialogParent_;
+  QString title_;
+};
+
+}  // namespace larkspur::ui

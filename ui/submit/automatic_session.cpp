@@ -1,0 +1,80 @@
+#include "ui/submit/automatic_session.h"
+
+#include <QTimer>
+#include <QWebEngineProfile>
+
+#include "ui/browser/session_page.h"
+#include "ui/browser/web_engine_browser.h"
+
+namespace larkspur::ui {
+
+AutomaticSession::AutomaticSession(core::EngineRecord& record, const AutomaticSessionSettings& settings,
+                                   QObject* parent)
+    : QObject(parent), counted_(settings.coordination->workers) {
+  // Off the record: nothing of the targets' cookies or caches stays behind,
+  // and no session sees another's cookies.
+  profile_ = new QWebEngineProfile(static_cast<QObject*>(nullptr));
+  page_ = new SessionPage(profile_, true);
+  browser_ = std::make_unique<WebEngineBrowser>(page_);
+  browser_->setShowWhenLoading(true);
+  if (settings.addressMap) browser_->setAddressMap(settings.addressMap);
+
+  timeOut_ = new QTimer(this);
+  stopPoll_ = new QTimer(this);
+  connect(timeOut_, &QTimer::timeout, this, [this] { session_->onTimer(submit::SessionTimer::kTimeOut); });
+  connect(stopPoll_, &QTimer::timeout, this, [this] { session_->onTimer(submit::SessionTimer::kStopPoll); });
+
+  submit::SessionSetup setup;
+  setup.record = &record;
+  setup.automatic = true;
+  setup.owned = true;
+  setup.profile = settings.profile;
+  setup.words = settings.words;
+  setup.engine = browser_.get();
+  setup.timers = this;
+  setup.frame = this;
+  setup.post = settings.post;
+  setup.stop = &settings.coordination->stop;
+  setup.timings = settings.timings;
+  session_ = std::make_unique<submit::SubmissionSession>(setup);
+  browser_->setEvents(session_.get());
+}
+
+AutomaticSession::~AutomaticSession() {
+  timeOut_->stop();
+  stopPoll_->stop();
+  browser_->close();
+  browser_->setEvents(nullptr);
+  session_.reset();
+  browser_.reset();
+  // The page goes before its profile.
+  delete page_;
+  delete profile_;
+}
+
+void AutomaticSession::start() { session_->start(); }
+
+void AutomaticSession::closeNow() { session_->closeSession(); }
+
+QTimer* AutomaticSession::timer(submit::SessionTimer which) const {
+  return which == submit::SessionTimer::kTimeOut ? timeOut_ : stopPoll_;
+}
+
+void AutomaticSession::startTimer(submit::SessionTimer which, std::chrono::milliseconds period) {
+  timer(which)->start(period);
+}
+
+void AutomaticSession::killTimer(submit::SessionTimer which) { timer(which)->stop(); }
+
+void AutomaticSession::closeFrame() {
+  if (closing_) return;
+  closing_ = true;
+  timeOut_->stop();
+  stopPoll_->stop();
+  // Closing is asked from inside the page's and the session's own calls: the
+  // objects go once those have returned.
+  emit closed(this);
+  deleteLater();
+}
+
+}  // namespace larkspur::ui

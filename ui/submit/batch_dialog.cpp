@@ -1,0 +1,258 @@
+#include "ui/submit/batch_dialog.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "ui/dialogs/message_boxes.h"
+#include "ui/submit/batch_icons.h"
+#include "ui/submit/web_engine_starter.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+const char kStart[] = "START";
+const char kOk[] = "OK";
+// The number the batch writes into each started record's notify field.
+constexpr int32_t kReceiver = 1;
+// How often targets that ended within their tick make room for the next.
+constexpr int kFreedStartMs = 100;
+
+QLabel* valueLabel(QWidget* parent, int id, const char* name) {
+  auto* label = new QLabel(QStringLiteral("0"), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setProperty("controlId", id);
+  label->setMinimumWidth(60);
+  return label;
+}
+
+QString text(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, BatchContext context,
+                               QWidget* parent)
+    : QDialog(parent), context_(std::move(context)) {
+  setWindowTitle(QStringLiteral("Auto Submit"));
+  setObjectName(QStringLiteral("autoSubmitDialog"));
+  setProperty("controlId", 133);
+
+  WebEngineStarterSettings settings;
+  settings.profile = context_.profile;
+  settings.words = context_.words;
+  settings.coordination = context_.coordination;
+  settings.timings = context_.timings;
+  settings.fetch = context_.fetch;
+  // Reports are handed to the dialog on its own thread, later; the workers
+  // are all over before the dialog goes.
+  settings.post = [this](core::Message message) {
+    QMetaObject::invokeMethod(
+        this, [this, message = std::move(message)] { onMessage(message); }, Qt::QueuedConnection);
+  };
+  starter_ = std::make_unique<WebEngineStarter>(std::move(settings));
+  batch_ = std::make_unique<submit::Batch>(targets, *context_.coordination, *starter_, kReceiver,
+                                           static_cast<submit::BatchView*>(this));
+
+  total_ = valueLabel(this, kIdTotal, "total");
+  processed_ = valueLabel(this, kIdProcessed, "processed");
+  succeeded_ = valueLabel(this, kIdSucceeded, "succeeded");
+  failed_ = valueLabel(this, kIdFailed, "failed");
+  timeUsed_ = valueLabel(this, kIdTimeUsed, "timeUsed");
+  timeUsed_->setText(QStringLiteral("00:00:00"));
+  animation_ = new QLabel(this);
+  animation_->setObjectName(QStringLiteral("animation"));
+  animation_->setProperty("controlId", kIdAnimation);
+  animation_->setFixedSize(32, 32);
+  animation_->setPixmap(batchAnimationFrame(submit::Batch::animationIndex()));
+
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("progress"));
+  progress_->setProperty("controlId", kIdProgress);
+  progress_->setTextVisible(false);
+
+  list_ = new QTreeWidget(this);
+  list_->setObjectName(QStringLiteral("list"));
+  list_->setProperty("controlId", kIdList);
+  list_->setRootIsDecorated(false);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setIconSize(QSize(16, 16));
+  list_->setColumnCount(2);
+  list_->setHeaderLabels({QStringLiteral("Search Engine"), QStringLiteral("State")});
+  list_->header()->setStretchLastSection(false);
+  list_->setColumnWidth(0, kNameColumnWidth);
+  list_->setColumnWidth(1, kStateColumnWidth);
+
+  start_ = new QPushButton(QString::fromLatin1(kStart), this);
+  start_->setObjectName(QStringLiteral("start"));
+  start_->setProperty("controlId", kIdStart);
+  start_->setDefault(true);
+  cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel_->setObjectName(QStringLiteral("cancel"));
+  cancel_->setProperty("controlId", kIdCancel);
+  connect(start_, &QPushButton::clicked, this, &BatchDialog::onStartClicked);
+  connect(cancel_, &QPushButton::clicked, this, &BatchDialog::reject);
+
+  auto* counters = new QGridLayout;
+  counters->addWidget(new QLabel(QStringLiteral("Total :"), this), 0, 0);
+  counters->addWidget(total_, 0, 1);
+  counters->addWidget(new QLabel(QStringLiteral("Processed:"), this), 0, 2);
+  counters->addWidget(processed_, 0, 3);
+  counters->addWidget(new QLabel(QStringLiteral("Succesed:"), this), 1, 0);
+  counters->addWidget(succeeded_, 1, 1);
+  counters->addWidget(new QLabel(QStringLiteral("Error:"), this), 1, 2);
+  counters->addWidget(failed_, 1, 3);
+  counters->addWidget(new QLabel(QStringLiteral("Time used:"), this), 2, 0);
+  counters->addWidget(timeUsed_, 2, 1);
+  counters->addWidget(animation_, 0, 4, 3, 1, Qt::AlignRight | Qt::AlignVCenter);
+  counters->setColumnStretch(3, 1);
+  auto* progressRow = new QHBoxLayout;
+  progressRow->addWidget(new QLabel(QStringLiteral("Progress:"), this));
+  progressRow->addWidget(progress_, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(start_);
+  buttons->addWidget(cancel_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(counters);
+  layout->addLayout(progressRow);
+  layout->addWidget(list_, 1);
+  layout->addLayout(buttons);
+  resize(426, 355);
+
+  timer_ = new QTimer(this);
+  connect(timer_, &QTimer::timeout, this, &BatchDialog::onTick);
+  freed_ = new QTimer(this);
+  connect(freed_, &QTimer::timeout, this, [this] { batch_->startFreed(); });
+
+  total_->setText(QString::number(batch_->total()));
+  progress_->setRange(0, static_cast<int>(batch_->total()));
+  progress_->setValue(0);
+}
+
+BatchDialog::~BatchDialog() {
+  timer_->stop();
+  freed_->stop();
+  // Sessions close here, while the dialog they report to still exists;
+  // direct requests still running end in the background and report nothing.
+  starter_.reset();
+}
+
+QLabel* BatchDialog::label(ControlId id) const {
+  switch (id) {
+    case kIdTotal:
+      return total_;
+    case kIdProcessed:
+      return processed_;
+    case kIdSucceeded:
+      return succeeded_;
+    case kIdFailed:
+      return failed_;
+    case kIdTimeUsed:
+      return timeUsed_;
+    case kIdAnimation:
+      return animation_;
+    default:
+      return nullptr;
+  }
+}
+
+int64_t BatchDialog::now() const {
+  return context_.clock ? context_.clock() : QDateTime::currentSecsSinceEpoch();
+}
+
+void BatchDialog::showCounters() {
+  processed_->setText(QString::number(batch_->processed()));
+  succeeded_->setText(QString::number(batch_->succeeded()));
+  failed_->setText(QString::number(batch_->failed()));
+  progress_->setValue(batch_->processed());
+}
+
+void BatchDialog::onStartClicked() {
+  if (start_->text() == QLatin1String(kOk)) {
+    accept();
+    return;
+  }
+  list_->clear();
+  start_->setEnabled(false);
+  batch_->start(now());  // resets the stop signal; an empty list ends at once
+  showCounters();
+  if (batch_->phase() == submit::Batch::Phase::kRunning) {
+    timer_->start(context_.tickMs);
+    freed_->start(std::min(kFreedStartMs, context_.tickMs));
+  }
+}
+
+void BatchDialog::onTick() { batch_->tick(now()); }
+
+void BatchDialog::onMessage(const core::Message& message) { batch_->onMessage(message); }
+
+void BatchDialog::rowAdded(std::size_t row) {
+  const submit::BatchRow& r = batch_->rows()[row];
+  auto* item = new QTreeWidgetItem;
+  item->setIcon(0, batchRowIcon(r.icon));
+  item->setText(0, text(r.name));
+  item->setText(1, text(r.state));
+  list_->addTopLevelItem(item);
+}
+
+void BatchDialog::rowChanged(std::size_t row, bool finalReport) {
+  const submit::BatchRow& r = batch_->rows()[row];
+  QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(row));
+  if (!item) return;
+  item->setText(1, text(r.state));
+  if (finalReport) {
+    item->setIcon(0, batchRowIcon(r.icon));
+    showCounters();
+  }
+}
+
+void BatchDialog::elapsedChanged(const std::string& elapsed) { timeUsed_->setText(text(elapsed)); }
+
+void BatchDialog::animationStep(int index) {
+  animationFrame_ = index;
+  animation_->setPixmap(batchAnimationFrame(index));
+  animation_->repaint();
+}
+
+void BatchDialog::finished(const std::string& message) {
+  timer_->stop();
+  freed_->stop();
+  showCounters();
+  MessageBoxes::inform(this, text(message));
+  start_->setText(QString::fromLatin1(kOk));
+  start_->setEnabled(true);
+}
+
+void BatchDialog::accept() {
+  if (closing_) return;
+  closing_ = true;
+  timer_->stop();
+  freed_->stop();
+  QDialog::accept();
+}
+
+void BatchDialog::reject() {
+  if (closing_) return;
+  closing_ = true;
+  timer_->stop();
+  freed_->stop();
+  batch_->cancel();  // sets the stop signal; later reports are ignored
+  // Sessions close now rather than at their next stop poll; direct requests
+  // cannot be cut short and finish in the background. The window never waits.
+  starter_->closeSessions();
+  QDialog::reject();
+}
+
+}  // namespace larkspur::ui

@@ -1,0 +1,125 @@
+#pragma once
+// The batch dialog "Auto Submit": START submits the Website profile to the
+// targets it was opened with, one more each tick while fewer than five
+// workers of the program run, automatic targets on hidden Qt WebEngine pages
+// and direct-request targets on worker threads. It lists every started target
+// with its latest message and an icon (running, succeeded, failed), counts
+// the reports, shows the elapsed time, the progress and an animation, and
+// announces the end in a message box, after which START reads OK. Cancel sets
+// the stop signal, closes the sessions still running and closes at once;
+// direct requests, which cannot be cut short, finish in the background and
+// write nothing into the records once the dialog has gone.
+
+#include <QDialog>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/coordination.h"
+#include "core/engine_record.h"
+#include "core/messages.h"
+#include "core/website_profile.h"
+#include "core/word_lists.h"
+#include "submit/batch.h"
+#include "submit/page_fetch.h"
+#include "submit/submission_session.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
+
+namespace larkspur::ui {
+
+class WebEngineStarter;
+
+// The dialog's tick.
+inline constexpr int kAutoSubmitTickMs = 1000;
+
+struct BatchContext {
+  const core::WebsiteProfile* profile = nullptr;
+  const core::WordLists* words = nullptr;
+  core::Coordination* coordination = nullptr;
+  int tickMs = kAutoSubmitTickMs;
+  submit::SessionTimings timings;
+  submit::PageFetchOptions fetch;
+  // Seconds since the epoch; the system clock when empty.
+  std::function<int64_t()> clock;
+};
+
+class BatchDialog : public QDialog, private submit::BatchView {
+  Q_OBJECT
+
+ public:
+  // Control ids of dialog 133.
+  enum ControlId {
+    kIdTotal = 1012,
+    kIdProcessed = 1013,
+    kIdSucceeded = 1015,
+    kIdFailed = 1016,
+    kIdTimeUsed = 1014,
+    kIdProgress = 1009,
+    kIdList = 1017,
+    kIdAnimation = 1021,
+    kIdStart = 1011,
+    kIdCancel = 2,
+  };
+  static constexpr int kNameColumnWidth = 100;
+  static constexpr int kStateColumnWidth = 280;
+
+  BatchDialog(const std::vector<core::EngineRecord*>& targets, BatchContext context,
+                 QWidget* parent = nullptr);
+  ~BatchDialog() override;
+
+  const submit::Batch& batch() const { return *batch_; }
+  WebEngineStarter& starter() const { return *starter_; }
+  QPushButton* startButton() const { return start_; }
+  QPushButton* cancelButton() const { return cancel_; }
+  QTreeWidget* list() const { return list_; }
+  QLabel* label(ControlId id) const;
+  QProgressBar* progressBar() const { return progress_; }
+  // The animation frame shown last, -1 before the first tick.
+  int animationFrame() const { return animationFrame_; }
+
+  // A posted report, on the GUI thread.
+  void onMessage(const core::Message& message);
+
+ public slots:
+  void accept() override;
+  void reject() override;
+
+ private:
+  void onStartClicked();
+  void onTick();
+  int64_t now() const;
+  void showCounters();
+
+  // The batch's view.
+  void rowAdded(std::size_t row) override;
+  void rowChanged(std::size_t row, bool finalReport) override;
+  void elapsedChanged(const std::string& text) override;
+  void animationStep(int index) override;
+  void finished(const std::string& message) override;
+
+  BatchContext context_;
+  std::unique_ptr<WebEngineStarter> starter_;
+  std::unique_ptr<submit::Batch> batch_;
+  QLabel* total_ = nullptr;
+  QLabel* processed_ = nullptr;
+  QLabel* succeeded_ = nullptr;
+  QLabel* failed_ = nullptr;
+  QLabel* timeUsed_ = nullptr;
+  QLabel* animation_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QTreeWidget* list_ = nullptr;
+  QPushButton* start_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QTimer* timer_ = nullptr;
+  QTimer* freed_ = nullptr;  // starts in place of targets that ended within their tick
+  int animationFrame_ = -1;
+  bool closing_ = false;
+};
+
+}  // namespace larkspur::ui

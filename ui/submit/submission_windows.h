@@ -1,0 +1,21 @@
+#pragma once
+// Wires the submission windows into the main window: the browser pane as its
+// right-hand pane (opening the engine list's targets, driving the toolbar's
+// browser buttons and page-load bar) and the batch dialog behind "Auto Submit
+// ALL", "Auto Submit Reset" and the engine list's "Auto Submit".
+
+#include "core/coordination.h"
+#include "ui/submit/batch_dialog.h"
+
+namespace larkspur::ui {
+
+class BrowserPane;
+class ProjectDocument;
+class MainWindow;
+
+// `batch` gives the batch dialog's tick and session timings (the profile,
+// word lists and coordination are taken from `doc` and `coordination`).
+BrowserPane* installSubmissionWindows(MainWindow& frame, ProjectDocument& doc, core::Coordination& coordination,
+                                      BatchContext batch = {});
+
+}  // namespace larkspur::ui

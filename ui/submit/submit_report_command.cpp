@@ -1,0 +1,64 @@
+#include "ui/submit/submit_report_command.h"
+
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QUrl>
+#include <ctime>
+
+#include "core/fixed_text.h"
+#include "links/report_time.h"
+#include "links/submit_report.h"
+#include "ui/dialogs/message_boxes.h"
+#include "ui/lists/engine_list_view.h"
+#include "ui/project/file_dialogs.h"
+
+namespace larkspur::ui {
+
+bool submitReportAvailable() { return true; }
+
+links::ListView engineListReportView(const EngineListView& view) {
+  links::ListView list;
+  const QTreeWidgetItem* header = view.headerItem();
+  for (int c = 0; c < view.columnCount(); ++c) {
+    const int width = view.isColumnHidden(c) ? 0 : view.header()->sectionSize(c);
+    list.columns.push_back({header->text(c).toStdString(), width});
+  }
+  for (int row = 0; row < view.rowCount(); ++row) {
+    std::vector<std::string> texts;
+    const QTreeWidgetItem* item = view.topLevelItem(row);
+    for (int c = 0; c < view.columnCount(); ++c) texts.push_back(item->text(c).toStdString());
+    list.rows.push_back(std::move(texts));
+  }
+  return list;
+}
+
+std::vector<const core::EngineRecord*> engineListRowRecords(const EngineListView& view) {
+  std::vector<const core::EngineRecord*> records;
+  for (int row = 0; row < view.rowCount(); ++row) records.push_back(view.recordAt(row));
+  return records;
+}
+
+QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& profile, const EngineListView& view) {
+  FileDialogRequest request;
+  request.mode = FileDialogRequest::Mode::Save;
+  request.caption = QStringLiteral("Save As");
+  request.filter = QStringLiteral("HTML (*.HTML)");
+  request.defaultSuffix = QStringLiteral("HTML");
+  request.proposedPath = QString::fromStdString(links::proposedSubmitReportName(core::fieldView(profile.url)));
+  const QString path = FileDialogs::run(parent, request);
+  if (path.isEmpty()) return {};
+
+  const links::ListView list = engineListReportView(view);
+  const std::vector<const core::EngineRecord*> records = engineListRowRecords(view);
+  const core::Status written = links::writeSubmitReport(path.toStdString(), profile, list, records,
+                                                        links::localTime(std::time(nullptr)));
+  if (!written.ok()) {
+    MessageBoxes::warn(parent, QString::fromStdString(written.message));
+    return {};
+  }
+  // A file the desktop cannot open fails silently.
+  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  return path;
+}
+
+}  // namespace larkspur::ui

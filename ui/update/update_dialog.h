@@ -1,0 +1,58 @@
+#pragma once
+// The "Online update" dialog: "Start" runs the update check on a worker (see
+// UpdateRun), the progress bar follows the download, "Cancel" (or Esc) sets
+// the update-cancel signal and closes the dialog at once. The dialog closes
+// by itself when the run has ended. Enter does nothing.
+
+#include <QDialog>
+#include <functional>
+
+#include "core/messages.h"
+#include "core/online_update.h"
+
+class QProgressBar;
+class QPushButton;
+
+namespace larkspur::ui {
+
+class UpdateRun;
+
+class UpdateDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kStartId = 1011;
+  static constexpr int kProgressId = 1009;
+
+  // `requestClose` asks the main window to close; it is called after this
+  // dialog has closed when the user chose to restart after an update.
+  UpdateDialog(UpdateRun& run, core::UpdateAgentSetup setup, std::function<void()> requestClose,
+             QWidget* parent = nullptr);
+
+  QPushButton* startButton() const { return start_; }
+  QPushButton* cancelButton() const { return cancel_; }
+  QProgressBar* progressBar() const { return progress_; }
+
+  // "Start": disables the button, resets the update-cancel signal and starts
+  // the worker.
+  void start();
+  // A message from the worker (progress, end).
+  void handleMessage(const core::Message& message);
+
+  // Cancel and Esc.
+  void reject() override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  UpdateRun& run_;
+  core::UpdateAgentSetup setup_;
+  std::function<void()> requestClose_;
+  bool closeRequested_ = false;
+  QPushButton* start_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+};
+
+}  // namespace larkspur::ui
