@@ -18,7 +18,7 @@
 #include "core/message_queue.h"
 #include "core/project.h"
 #include "core/website_profile.h"
-#include "links/counted_thread.h"
+#include "core/counted_thread.h"
 #include "links/job_texts.h"
 #include "links/link_info_update.h"
 #include "links/link_search.h"
@@ -243,7 +243,7 @@ int runUpdate(const std::vector<std::string>& words) {
 
   bool stopped = false;
   {
-    links::CountedThread worker(coordination.workers, [&] {
+    core::CountedThread worker(coordination.workers, [&] {
       links::runLinkInfoUpdate(project.links, flags, coordination, queue.poster(), options);
       done = true;
     });
@@ -292,7 +292,7 @@ int runCheck(const std::vector<std::string>& words) {
   watch.detail = [&] { return std::to_string(checked.load()) + " of " + std::to_string(total) + " links"; };
   bool stopped = false;
   {
-    links::CountedThread worker(coordination.workers, [&] {
+    core::CountedThread worker(coordination.workers, [&] {
       result = links::runLinksReport(project.links, url, output, coordination, options);
       done = true;
     });

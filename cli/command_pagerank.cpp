@@ -10,7 +10,7 @@
 #include "core/coordination.h"
 #include "core/message_queue.h"
 #include "core/service_hosts.h"
-#include "links/counted_thread.h"
+#include "core/counted_thread.h"
 #include "links/pagerank.h"
 
 namespace larkspur::cli {
@@ -43,7 +43,7 @@ int runPagerankCommand(const std::vector<std::string>& args) {
   watch.finished = [&done] { return done.load(); };
   bool stopped = false;
   {
-    links::CountedThread worker(coordination.workers, [&] {
+    core::CountedThread worker(coordination.workers, [&] {
       result = links::queryPageRank(address, rank, &details, {}, &coordination.stop);
       done = true;
     });

@@ -30,6 +30,7 @@
 #include "core/targets_text.h"
 #include "submit/batch.h"
 #include "submit/batch_loop.h"
+#include "submit/batch_targets.h"
 #include "submit/submit_states.h"
 #include "submit/thread_starter.h"
 
@@ -197,13 +198,9 @@ int runSubmitCommand(const std::vector<std::string>& words) {
       if (wanted.count(std::string(fieldView(r->name)))) targets.push_back(r);
     }
   } else {
-    const bool resetOnly = args.has("reset");
-    for (std::size_t i = 0; i < candidates; ++i) {
-      EngineRecord* r = project.engines.at(i);
-      if (r->submit_type == core::kSubmitManual) continue;
-      if (resetOnly && fieldView(r->submit_state) == submit::kStateOk) continue;
-      targets.push_back(r);
-    }
+    targets = submit::batchTargets(project.engines,
+                                   args.has("reset") ? submit::BatchScope::kNotYetSucceeded : submit::BatchScope::kAll,
+                                   candidates);
   }
   if (targets.empty()) {
     std::printf("No target to submit.\n");

@@ -180,7 +180,7 @@ bool LinkSearch::start(const std::string& websiteUrl) {
     if (!backLinkEngineEnabled(engine)) continue;
     shared_->running.fetch_add(1);
     auto shared = shared_;
-    auto thread = std::make_unique<CountedThread>(coordination_.workers, [this, shared, engine, host] {
+    auto thread = std::make_unique<core::CountedThread>(coordination_.workers, [this, shared, engine, host] {
       EngineOutcome outcome = runBackLinkEngine(engine, host, links_, coordination_, post_, options_);
       {
         std::lock_guard<std::mutex> guard(shared->mutex);

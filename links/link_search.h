@@ -20,7 +20,7 @@
 #include "core/link_list.h"
 #include "core/messages.h"
 #include "links/anchor_acceptance.h"
-#include "links/counted_thread.h"
+#include "core/counted_thread.h"
 #include "submit/page_fetch.h"
 
 namespace larkspur::links {
@@ -92,7 +92,7 @@ class LinkSearch {
   core::Post post_;
   LinkSearchOptions options_;
   std::shared_ptr<Shared> shared_;
-  std::vector<std::unique_ptr<CountedThread>> threads_;
+  std::vector<std::unique_ptr<core::CountedThread>> threads_;
 };
 
 }  // namespace larkspur::links

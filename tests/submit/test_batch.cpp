@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "core/coordination.h"
+#include "core/engine_table.h"
 #include "core/fixed_text.h"
 #include "submit/batch.h"
+#include "submit/batch_targets.h"
 #include "submit/elapsed_time.h"
 
 namespace larkspur::submit {
@@ -139,6 +141,28 @@ TEST(Batch, ATargetThatEndsWithinItsTickMakesRoomForTheNextAtOnce) {
   b.startFreed();
   EXPECT_EQ(h.starter.sessions.size(), 4u);
   EXPECT_EQ(b.rows()[3].state, "Connect to host3.example");
+}
+
+TEST(BatchTargets, AutomaticTargetsInTableOrderAndForAResetThoseNotYetOk) {
+  core::EngineTable table;
+  const struct {
+    int32_t type;
+    const char* state;
+  } rows[] = {{99, "Submit-OK"}, {0, ""}, {1, "Submit-Error"}, {98, ""}, {99, "submit-ok"}, {11, "Submit-OK"}};
+  for (const auto& row : rows) {
+    core::EngineRecord r{};
+    r.submit_type = row.type;
+    core::copyText(r.submit_state, row.state);
+    table.append(r);
+  }
+  auto indices = [&table](const std::vector<core::EngineRecord*>& chosen) {
+    std::vector<long> out;
+    for (const core::EngineRecord* r : chosen) out.push_back(table.indexOf(r));
+    return out;
+  };
+  EXPECT_EQ(indices(batchTargets(table, BatchScope::kAll)), (std::vector<long>{0, 2, 3, 4, 5}));
+  EXPECT_EQ(indices(batchTargets(table, BatchScope::kNotYetSucceeded)), (std::vector<long>{2, 3, 4}));
+  EXPECT_EQ(indices(batchTargets(table, BatchScope::kAll, 3)), (std::vector<long>{0, 2}));
 }
 
 TEST(Batch, FinishesWhenEveryTargetReportedAndCountsByTheSubmitState) {

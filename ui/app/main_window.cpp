@@ -445,12 +445,13 @@ void MainWindow::setBatchRunner(BatchRunner runner) {
     removeCommand(kIdAutoSubmitReset);
     return;
   }
-  installCommand(kIdAutoSubmitAll, [this] { runBatch(autoSubmitTargets(AutoSubmitScope::All)); });
-  installCommand(kIdAutoSubmitReset, [this] { runBatch(autoSubmitTargets(AutoSubmitScope::NotYetSucceeded)); });
+  installCommand(kIdAutoSubmitAll, [this] { runBatch(autoSubmitTargets(submit::BatchScope::kAll)); });
+  installCommand(kIdAutoSubmitReset,
+                 [this] { runBatch(autoSubmitTargets(submit::BatchScope::kNotYetSucceeded)); });
 }
 
-std::vector<core::EngineRecord*> MainWindow::autoSubmitTargets(AutoSubmitScope scope) const {
-  return ui::autoSubmitTargets(doc_.project().engines, scope);
+std::vector<core::EngineRecord*> MainWindow::autoSubmitTargets(submit::BatchScope scope) const {
+  return submit::batchTargets(doc_.project().engines, scope);
 }
 
 void MainWindow::runBatch(const std::vector<core::EngineRecord*>& targets) {

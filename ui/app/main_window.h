@@ -15,8 +15,8 @@
 #include "core/coordination.h"
 #include "core/engine_record.h"
 #include "ui/links/progress_animation.h"
-#include "ui/lists/engine_page_rank_update.h"
-#include "ui/submit/batch_targets.h"
+#include "links/engine_page_rank_update.h"
+#include "submit/batch_targets.h"
 
 class QLabel;
 class QMenu;
@@ -66,7 +66,7 @@ class MainWindow : public QMainWindow {
   // "Auto Submit Reset" and the engine list's "Auto Submit".
   void setBatchRunner(BatchRunner runner);
   // The targets of "Auto Submit ALL" (All) and "Auto Submit Reset".
-  std::vector<core::EngineRecord*> autoSubmitTargets(AutoSubmitScope scope) const;
+  std::vector<core::EngineRecord*> autoSubmitTargets(submit::BatchScope scope) const;
 
   // Layout.
   NavigationView* itemView() const { return itemView_; }
@@ -97,7 +97,7 @@ class MainWindow : public QMainWindow {
   // window painted meanwhile.
   void stopPageRankUpdate();
   // The rank query the update uses (the toolbar query service by default).
-  void setRankQuery(RankQuery query) { rankQuery_ = std::move(query); }
+  void setRankQuery(links::RankQuery query) { rankQuery_ = std::move(query); }
 
   // The status animation of a link-popularity job: timer 1 (search), 2
   // (check) or 3 (update) ticking every `intervalMs`.
@@ -158,8 +158,8 @@ class MainWindow : public QMainWindow {
   std::map<int, QTimer*> jobTimers_;
   ProgressAnimation animation_;
   BatchRunner batchRunner_;
-  RankQuery rankQuery_ = queryHostRank;
-  EnginePageRankUpdate pageRankUpdate_;
+  links::RankQuery rankQuery_ = links::queryHostRank;
+  links::EnginePageRankUpdate pageRankUpdate_;
   ToolCommands* tools_ = nullptr;
   LinkPopularityCommands* linkCommands_ = nullptr;
 };

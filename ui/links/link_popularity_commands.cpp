@@ -109,7 +109,7 @@ void LinkPopularityCommands::createLinksReport() {
 
   coordination_.stop.reset();
   reportDone_ = false;
-  report_ = std::make_unique<links::CountedThread>(coordination_.workers, [this, url, path,
+  report_ = std::make_unique<core::CountedThread>(coordination_.workers, [this, url, path,
                                                                            options = options_.report] {
     const links::LinksReportResult result =
         links::runLinksReport(doc_.project().links, url, path.toStdString(), coordination_, options);
@@ -141,7 +141,7 @@ void LinkPopularityCommands::updateLinkInfo(links::LinkInfoFlags flags) {
   joinFinished();
   coordination_.stop.reset();
   updateDone_ = false;
-  update_ = std::make_unique<links::CountedThread>(coordination_.workers, [this, flags, post = poster(),
+  update_ = std::make_unique<core::CountedThread>(coordination_.workers, [this, flags, post = poster(),
                                                                            options = options_.info] {
     links::runLinkInfoUpdate(doc_.project().links, flags, coordination_, post, options);
     updateDone_ = true;

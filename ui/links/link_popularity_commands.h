@@ -14,7 +14,7 @@
 
 #include "core/coordination.h"
 #include "core/messages.h"
-#include "links/counted_thread.h"
+#include "core/counted_thread.h"
 #include "links/link_info_update.h"
 #include "links/link_search.h"
 #include "links/links_report.h"
@@ -88,9 +88,9 @@ class LinkPopularityCommands : public QObject {
   std::atomic<uint64_t> generation_{0};
 
   std::unique_ptr<links::LinkSearch> search_;
-  std::unique_ptr<links::CountedThread> report_;
+  std::unique_ptr<core::CountedThread> report_;
   std::atomic<bool> reportDone_{true};
-  std::unique_ptr<links::CountedThread> update_;
+  std::unique_ptr<core::CountedThread> update_;
   std::atomic<bool> updateDone_{true};
 };
 

@@ -24,7 +24,7 @@
 #include "ui/app/larkspur_application.h"
 #include "ui/app/main_window.h"
 #include "ui/lists/engine_list_view.h"
-#include "ui/lists/engine_page_rank_update.h"
+#include "links/engine_page_rank_update.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
 
@@ -71,7 +71,7 @@ class TestPageRankUpdate : public QObject {
 
     core::Event stop;
     stop.set();  // left over from an earlier Stop: the update resets it
-    ui::EnginePageRankUpdate update(stop);
+    links::EnginePageRankUpdate update(stop);
     std::atomic<int> changed{0};
     QVERIFY(update.start(engines, [&view, &changed](core::Message message) {
       if (message.id == core::MessageId::kRecordChanged) ++changed;
@@ -104,14 +104,14 @@ class TestPageRankUpdate : public QObject {
     engines.buildFromBuiltIn();
     const int32_t stored = engines.at(0)->rank;
     QVERIFY(stored != 0);
-    QVERIFY(!ui::queryHostRank("www.example.com").has_value());
+    QVERIFY(!links::queryHostRank("www.example.com").has_value());
     core::MessageQueue queue;
     core::Event stop;
-    ui::EnginePageRankUpdate update(stop);
+    links::EnginePageRankUpdate update(stop);
     // Only the first record: the test stops the update after it.
     QVERIFY(update.start(engines, queue.poster(), [&stop](std::string_view host, const core::Event*) {
       stop.set();
-      return ui::queryHostRank(host);
+      return links::queryHostRank(host);
     }));
     update.join();
     QCOMPARE(engines.at(0)->rank, stored);
@@ -125,7 +125,7 @@ class TestPageRankUpdate : public QObject {
     engines.buildFromBuiltIn();
     core::MessageQueue queue;
     core::Event stop;
-    ui::EnginePageRankUpdate update(stop);
+    links::EnginePageRankUpdate update(stop);
     QVERIFY(update.start(engines, queue.poster()));
     QTest::qWait(300);
     QElapsedTimer clock;
@@ -141,7 +141,7 @@ class TestPageRankUpdate : public QObject {
     engines.buildFromBuiltIn();
     core::Event stop;
     core::MessageQueue queue;
-    ui::EnginePageRankUpdate update(stop);
+    links::EnginePageRankUpdate update(stop);
     int calls = 0;
     QVERIFY(update.start(engines, queue.poster(), [&](std::string_view, const core::Event*) {
       if (++calls == 3) stop.set();

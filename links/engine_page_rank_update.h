@@ -17,7 +17,7 @@
 #include "core/event.h"
 #include "core/messages.h"
 
-namespace larkspur::ui {
+namespace larkspur::links {
 
 // The rank of a host: a digit 0 to 9, nothing when the query fails. `stop`
 // (the update's stop signal) cuts a query short.
@@ -52,4 +52,4 @@ class EnginePageRankUpdate {
   std::thread thread_;
 };
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::links

@@ -1,9 +1,9 @@
-#include "links/counted_thread.h"
+#include "core/counted_thread.h"
 
 #include <system_error>
 #include <utility>
 
-namespace larkspur::links {
+namespace larkspur::core {
 
 CountedThread::CountedThread(core::WorkerCount& count, std::function<void()> work) {
   count.add();
@@ -26,4 +26,4 @@ void CountedThread::join() {
   }
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::core

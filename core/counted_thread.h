@@ -9,7 +9,7 @@
 
 #include "core/worker_count.h"
 
-namespace larkspur::links {
+namespace larkspur::core {
 
 class CountedThread {
  public:
@@ -28,4 +28,4 @@ class CountedThread {
   bool joined_ = false;
 };
 
-}  // namespace larkspur::links
+}  // namespace larkspur::core

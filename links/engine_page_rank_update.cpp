@@ -1,4 +1,4 @@
-#include "ui/lists/engine_page_rank_update.h"
+#include "links/engine_page_rank_update.h"
 
 #include <atomic>
 #include <string>
@@ -8,11 +8,11 @@
 #include "core/website_profile.h"
 #include "links/pagerank.h"
 
-namespace larkspur::ui {
+namespace larkspur::links {
 
 std::optional<int32_t> queryHostRank(std::string_view host, const core::Event* stop) {
   int32_t rank = 0;
-  if (links::queryPageRank(host, rank, nullptr, {}, stop) != 0) return std::nullopt;
+  if (queryPageRank(host, rank, nullptr, {}, stop) != 0) return std::nullopt;
   return rank;
 }
 
@@ -48,4 +48,4 @@ void EnginePageRankUpdate::join() {
   if (thread_.joinable()) thread_.join();
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::links

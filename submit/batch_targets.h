@@ -1,0 +1,25 @@
+#pragma once
+// The targets a batch submission is run on: every automatic target of the
+// Engine table in table order, or, for a reset run, those not yet submitted
+// successfully. The desktop program's "Auto Submit ALL/Reset" and the
+// command line's submit choose the same way.
+
+#include <cstddef>
+#include <limits>
+#include <vector>
+
+#include "core/engine_record.h"
+#include "core/engine_table.h"
+
+namespace larkspur::submit {
+
+enum class BatchScope {
+  kAll,              // every target whose submit type is not 0
+  kNotYetSucceeded,  // the same without those whose state is exactly "Submit-OK"
+};
+
+// Among the first `count` records of the table.
+std::vector<core::EngineRecord*> batchTargets(const core::EngineTable& engines, BatchScope scope,
+                                              std::size_t count = std::numeric_limits<std::size_t>::max());
+
+}  // namespace larkspur::submit
