@@ -6,6 +6,7 @@
 #include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/lists/ppc_list_view.h"
+#include "ui/lists/row_list_view.h"
 
 namespace larkspur::ui {
 
@@ -13,20 +14,17 @@ namespace {
 
 // The selected tab's view, as the list kind that a command needs.
 struct ActiveViews {
-  EngineListView* engines = nullptr;
-  RowListView* rows = nullptr;  // the link list or the PPC list
+  RowListView* rows = nullptr;  // any of the three lists
   LinkListView* links = nullptr;
   PpcListView* ppc = nullptr;
-  bool any() const { return engines || rows; }
 };
 
 ActiveViews activeViews(const MainWindow& frame) {
   ActiveViews v;
   QWidget* active = frame.itemView()->activeView();
-  v.engines = qobject_cast<EngineListView*>(active);
+  v.rows = qobject_cast<RowListView*>(active);
   v.links = qobject_cast<LinkListView*>(active);
   v.ppc = qobject_cast<PpcListView*>(active);
-  v.rows = v.links ? static_cast<RowListView*>(v.links) : static_cast<RowListView*>(v.ppc);
   return v;
 }
 
@@ -35,26 +33,23 @@ ActiveViews activeViews(const MainWindow& frame) {
 void installWorkAreaCommands(MainWindow& frame) {
   MainWindow* f = &frame;
   auto active = [f] { return activeViews(*f); };
-  auto anyActive = [active] { return active().any(); };
+  auto anyActive = [active] { return active().rows != nullptr; };
 
-  // Runs `onEngines` or `onRows` on the selected tab's list.
-  auto each = [active](void (EngineListView::*onEngines)(), void (RowListView::*onRows)()) {
-    return [active, onEngines, onRows] {
-      const ActiveViews v = active();
-      if (v.engines) (v.engines->*onEngines)();
-      if (v.rows) (v.rows->*onRows)();
+  // Runs `command` on the selected tab's list.
+  auto each = [active](void (RowListView::*command)()) {
+    return [active, command] {
+      if (RowListView* rows = active().rows) (rows->*command)();
     };
   };
-  frame.installCommand(kIdEditFind, each(&EngineListView::find, &RowListView::find), anyActive);
-  frame.installCommand(kIdFindNext, each(&EngineListView::findNext, &RowListView::findNext), [active] {
-    const ActiveViews v = active();
-    return (v.engines && v.engines->canFindNext()) || (v.rows && v.rows->canFindNext());
+  frame.installCommand(kIdEditFind, each(&RowListView::find), anyActive);
+  frame.installCommand(kIdFindNext, each(&RowListView::findNext), [active] {
+    const RowListView* rows = active().rows;
+    return rows && rows->canFindNext();
   });
-  frame.installCommand(kIdSelectAll, each(&EngineListView::selectAllRows, &RowListView::selectAllRows), anyActive);
-  frame.installCommand(kIdInvertSelection, each(&EngineListView::invertSelection, &RowListView::invertSelection),
-                       anyActive);
-  frame.installCommand(kIdUp, each(&EngineListView::stepUp, &RowListView::stepUp), anyActive);
-  frame.installCommand(kIdDown, each(&EngineListView::stepDown, &RowListView::stepDown), anyActive);
+  frame.installCommand(kIdSelectAll, each(&RowListView::selectAllRows), anyActive);
+  frame.installCommand(kIdInvertSelection, each(&RowListView::invertSelection), anyActive);
+  frame.installCommand(kIdUp, each(&RowListView::stepUp), anyActive);
+  frame.installCommand(kIdDown, each(&RowListView::stepDown), anyActive);
 
   frame.installCommand(
       kIdEditCut, [active] { if (LinkListView* v = active().links) v->cut(); },
@@ -66,7 +61,10 @@ void installWorkAreaCommands(MainWindow& frame) {
         if (v.links) v.links->copy();
         if (v.ppc) v.ppc->copy();
       },
-      [active] { return active().rows != nullptr; });
+      [active] {
+        const ActiveViews v = active();
+        return v.links || v.ppc;
+      });
 
   // The link list's file commands work from every tab.
   auto linkView = [f] { return f->itemView()->linkView(); };

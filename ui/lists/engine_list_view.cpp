@@ -18,15 +18,10 @@ namespace larkspur::ui {
 namespace {
 
 // A row of the list: its record and the case-insensitive order of its texts.
-class EngineItem : public QTreeWidgetItem {
+class EngineItem : public TextOrderItem {
  public:
   explicit EngineItem(core::EngineRecord* record) : record_(record) {}
   core::EngineRecord* record() const { return record_; }
-
-  bool operator<(const QTreeWidgetItem& other) const override {
-    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-    return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
-  }
 
  private:
   core::EngineRecord* record_;
@@ -47,24 +42,8 @@ constexpr int kMinimumEditorColumnWidth = 5;
 }  // namespace
 
 EngineListView::EngineListView(core::EngineTable& engines, const core::ColumnWidths& widths, QWidget* parent)
-    : QTreeWidget(parent), engines_(engines), widths_(widths) {
-  setRootIsDecorated(false);
-  setUniformRowHeights(true);
-  setAllColumnsShowFocus(true);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+    : RowListView(parent), engines_(engines), widths_(widths) {
   setContextMenuPolicy(Qt::DefaultContextMenu);
-  header()->setStretchLastSection(false);
-  header()->setSectionsMovable(false);
-  header()->setSectionsClickable(true);
-  header()->setSortIndicatorShown(true);
-  header()->setSortIndicator(-1, Qt::AscendingOrder);
-  // The header flips its indicator on each click (a new column starts
-  // ascending); the rows follow it.
-  connect(header(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
-    if (column >= 0) sortItems(column, order);
-  });
   connect(this, &QTreeWidget::itemSelectionChanged, this, &EngineListView::emitStatus);
 
   stateEditor_ = new StateEditor(viewport());
@@ -73,10 +52,6 @@ EngineListView::EngineListView(core::EngineTable& engines, const core::ColumnWid
     editedRow_ = -1;
     setFocus();
   });
-}
-
-EngineListView::~EngineListView() {
-  if (findDialog_) delete findDialog_.data();
 }
 
 void EngineListView::fill() {
@@ -129,97 +104,12 @@ int EngineListView::rowOf(const core::EngineRecord* record) const {
   return -1;
 }
 
-int EngineListView::firstSelectedRow() const {
-  for (int row = 0; row < rowCount(); ++row) {
-    if (topLevelItem(row)->isSelected()) return row;
-  }
-  return -1;
-}
-
-int EngineListView::selectedRowCount() const {
-  int count = 0;
-  for (int row = 0; row < rowCount(); ++row) {
-    if (topLevelItem(row)->isSelected()) ++count;
-  }
-  return count;
-}
-
-QString EngineListView::statusText() const {
-  return QString::asprintf("Total Link:%4d Select:%4d", rowCount(), selectedRowCount());
-}
-
-void EngineListView::emitStatus() { emit statusTextChanged(statusText()); }
-
-void EngineListView::find() {
-  if (findDialog_) delete findDialog_.data();
-  auto* dialog = new FindDialog(window());
-  dialog->setAttribute(Qt::WA_DeleteOnClose, false);
-  findDialog_ = dialog;
-  connect(dialog, &FindDialog::findNextRequested, this, [this] {
-    if (findDialog_) search(findDialog_->options(), false);
-  });
-  connect(dialog, &FindDialog::textChanged, this, &EngineListView::commandStateChanged);
-  connect(dialog, &FindDialog::closed, this, [this, dialog] {
-    // Closing the dialog forgets it.
-    if (findDialog_ == dialog) findDialog_ = nullptr;
-    dialog->deleteLater();
-    emit commandStateChanged();
-  });
-  dialog->show();
-  dialog->raise();
-  dialog->activateWindow();
-  emit commandStateChanged();
-}
-
-FindDialog* EngineListView::findDialog() const { return findDialog_.data(); }
-
-bool EngineListView::canFindNext() const { return findDialog_ && !findDialog_->text().isEmpty(); }
-
-void EngineListView::findNext() {
-  if (canFindNext()) search(findDialog_->options(), true);
-}
-
-int EngineListView::search(const FindOptions& options, bool repeat) {
-  const int row = findListRow(
-      rowCount(), columnCount(), [this](int r, int c) { return topLevelItem(r)->text(c); }, options,
-      firstSelectedRow(), repeat);
-  if (row >= 0) selectOnly(row);
-  if (findDialog_) findDialog_->hide();
-  if (row < 0) MessageBoxes::inform(this, QStringLiteral("Not found!"));
-  return row;
-}
-
-void EngineListView::selectOnly(int row) {
-  QTreeWidgetItem* item = topLevelItem(row);
-  clearSelection();
-  setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-  item->setSelected(true);
-  scrollToItem(item);
-}
-
 void EngineListView::selectAllRows() {
   selectAll();
   emitStatus();
 }
 
-void EngineListView::invertSelection() {
-  QItemSelection all(model()->index(0, 0), model()->index(rowCount() - 1, columnCount() - 1));
-  if (rowCount() > 0) selectionModel()->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
-  emitStatus();
-}
-
-void EngineListView::step(bool up) {
-  const int first = firstSelectedRow();
-  const int target = stepListRow(rowCount(), first, up);
-  if (target < 0) return;
-  if (first >= 0) topLevelItem(first)->setSelected(false);
-  QTreeWidgetItem* item = topLevelItem(target);
-  setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-  item->setSelected(true);
-  scrollToItem(item);
-  emit openTargetRequested(recordAt(target), false);
-  emitStatus();
-}
+void EngineListView::showSteppedRow(int row) { emit openTargetRequested(recordAt(row), false); }
 
 std::vector<core::EngineRecord*> EngineListView::selectedAutoTargets() const {
   std::vector<core::EngineRecord*> records;

@@ -88,7 +88,6 @@ void NavigationView::rebuildWorkAreas(core::Project& project, const core::Settin
 
 void NavigationView::emitActiveStatus() {
   QWidget* view = activeView();
-  if (auto* engines = qobject_cast<EngineListView*>(view)) emit statusTextChanged(engines->statusText());
   if (auto* rows = qobject_cast<RowListView*>(view)) emit statusTextChanged(rows->statusText());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// What the link list and the PPC list have in common: a report-style list
+// What the engine list, the link list and the PPC list have in common: a
+// report-style list
 // with full-row selection whose rows carry the address of their record, text
 // sorting by a clicked header (again on the same header reverses it), the
 // find dialog with Find Next, Select All, Invert Selection, Up and Down, and
@@ -49,7 +50,7 @@ class RowListView : public QTreeWidget {
   void find();
   bool canFindNext() const;
   void findNext();
-  void selectAllRows();
+  virtual void selectAllRows();
   void invertSelection();
   void stepUp() { step(true); }
   void stepDown() { step(false); }
