@@ -344,6 +344,9 @@ class TestToolCommands : public QObject {
     QCOMPARE(boxes_->texts(), QStringList{"No update version to download at this time."});
 
     // Cancelled during a slow download: the command waits for the worker to end.
+    // The first run's worker may still be winding down, and the command stays
+    // disabled until it has.
+    QTRY_VERIFY(frame()->commandEnabled(kIdOnlineUpdate));
     slow = true;
     boxes_->clear();
     boxes_->queueAnswer(QMessageBox::Yes);
