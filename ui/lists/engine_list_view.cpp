@@ -18,14 +18,7 @@ namespace larkspur::ui {
 namespace {
 
 // A row of the list: its record and the case-insensitive order of its texts.
-class EngineItem : public TextOrderItem {
- public:
-  explicit EngineItem(core::EngineRecord* record) : record_(record) {}
-  core::EngineRecord* record() const { return record_; }
-
- private:
-  core::EngineRecord* record_;
-};
+using EngineItem = RecordItem<core::EngineRecord>;
 
 QString fieldText(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

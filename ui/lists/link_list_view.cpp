@@ -30,22 +30,12 @@ const char* const kColumnTitles[] = {"Link URL", "Link Title", "Rank", "Note", "
 constexpr int kShownAgainWidths[] = {88, 88, 48, 48, 80, 100};
 
 // A row: the address of its record and the texts' case-insensitive order.
-class LinkItem : public TextOrderItem {
- public:
-  explicit LinkItem(const core::LinkRecord* record) : record_(record) {}
-  const core::LinkRecord* record() const { return record_; }
-
- private:
-  const core::LinkRecord* record_;
-};
+using LinkItem = RecordItem<const core::LinkRecord>;
 
 QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// The bytes of a cell as the record holds them; the cell shows them with
-// control characters made visible (they come from other people's pages), and
-// exports take the bytes.
-constexpr int kRecordTextRole = Qt::UserRole + 1;
-
+// A cell shows its record's text with control characters made visible
+// (they come from other people's pages) and keeps the bytes for exports.
 void setCell(QTreeWidgetItem* item, int column, const std::string& bytes) {
   item->setText(column, qtext(core::visibleText(bytes)));
   item->setData(column, kRecordTextRole, QByteArray::fromStdString(bytes));
@@ -381,24 +371,7 @@ void LinkListView::handleMessage(const core::Message& message) {
   }
 }
 
-links::ListView linkListExportView(const LinkListView& view) {
-  links::ListView list;
-  const QTreeWidgetItem* header = view.headerItem();
-  for (int c = 0; c < view.columnCount(); ++c) {
-    const int width = view.columnShown(c) ? view.header()->sectionSize(c) : 0;
-    list.columns.push_back({header->text(c).toStdString(), width});
-  }
-  for (int row = 0; row < view.rowCount(); ++row) {
-    std::vector<std::string> texts;
-    const QTreeWidgetItem* item = view.topLevelItem(row);
-    for (int c = 0; c < view.columnCount(); ++c) {
-      const QVariant bytes = item->data(c, kRecordTextRole);
-      texts.push_back(bytes.isValid() ? bytes.toByteArray().toStdString() : item->text(c).toStdString());
-    }
-    list.rows.push_back(std::move(texts));
-  }
-  return list;
-}
+links::ListView linkListExportView(const LinkListView& view) { return listViewOf(view); }
 
 ListPrintDescription LinkListView::printDescription() const { return describeListForPrint(*this); }
 

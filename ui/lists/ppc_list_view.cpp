@@ -20,14 +20,7 @@ const char* const kColumnTitles[] = {"PPC Search Engine", "Country", "Rank"};
 // The engine list's columns whose widths this list takes.
 constexpr std::size_t kEngineColumnOf[] = {0, 1, 3};
 
-class PpcItem : public TextOrderItem {
- public:
-  explicit PpcItem(const core::PpcRecord* record) : record_(record) {}
-  const core::PpcRecord* record() const { return record_; }
-
- private:
-  const core::PpcRecord* record_;
-};
+using PpcItem = RecordItem<const core::PpcRecord>;
 
 QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 

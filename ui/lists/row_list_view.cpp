@@ -7,6 +7,25 @@
 
 namespace larkspur::ui {
 
+links::ListView listViewOf(const QTreeWidget& view) {
+  links::ListView list;
+  const QTreeWidgetItem* header = view.headerItem();
+  for (int c = 0; c < view.columnCount(); ++c) {
+    const int width = view.isColumnHidden(c) ? 0 : view.header()->sectionSize(c);
+    list.columns.push_back({header->text(c).toStdString(), width});
+  }
+  for (int row = 0; row < view.topLevelItemCount(); ++row) {
+    std::vector<std::string> texts;
+    const QTreeWidgetItem* item = view.topLevelItem(row);
+    for (int c = 0; c < view.columnCount(); ++c) {
+      const QVariant bytes = item->data(c, kRecordTextRole);
+      texts.push_back(bytes.isValid() ? bytes.toByteArray().toStdString() : item->text(c).toStdString());
+    }
+    list.rows.push_back(std::move(texts));
+  }
+  return list;
+}
+
 bool TextOrderItem::operator<(const QTreeWidgetItem& other) const {
   const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
   return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;

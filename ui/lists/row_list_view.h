@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "links/list_view.h"
 #include "ui/lists/list_search.h"
 
 namespace larkspur::ui {
@@ -27,6 +28,27 @@ class TextOrderItem : public QTreeWidgetItem {
  public:
   bool operator<(const QTreeWidgetItem& other) const override;
 };
+
+// A row that shows one record.
+template <typename Record>
+class RecordItem : public TextOrderItem {
+ public:
+  explicit RecordItem(Record* record) : record_(record) {}
+  Record* record() const { return record_; }
+
+ private:
+  Record* record_;
+};
+
+// Where a cell keeps the bytes of its record's text when it shows them
+// differently (control characters made visible); reports and exports take
+// the bytes.
+inline constexpr int kRecordTextRole = Qt::UserRole + 1;
+
+// A list as reports, exports and printing take it: the column titles with
+// their widths (0 for a hidden column) and every row's texts in the order
+// shown.
+links::ListView listViewOf(const QTreeWidget& view);
 
 class RowListView : public QTreeWidget {
   Q_OBJECT

@@ -16,21 +16,7 @@ namespace larkspur::ui {
 
 bool submitReportAvailable() { return true; }
 
-links::ListView engineListReportView(const EngineListView& view) {
-  links::ListView list;
-  const QTreeWidgetItem* header = view.headerItem();
-  for (int c = 0; c < view.columnCount(); ++c) {
-    const int width = view.isColumnHidden(c) ? 0 : view.header()->sectionSize(c);
-    list.columns.push_back({header->text(c).toStdString(), width});
-  }
-  for (int row = 0; row < view.rowCount(); ++row) {
-    std::vector<std::string> texts;
-    const QTreeWidgetItem* item = view.topLevelItem(row);
-    for (int c = 0; c < view.columnCount(); ++c) texts.push_back(item->text(c).toStdString());
-    list.rows.push_back(std::move(texts));
-  }
-  return list;
-}
+links::ListView engineListReportView(const EngineListView& view) { return listViewOf(view); }
 
 std::vector<const core::EngineRecord*> engineListRowRecords(const EngineListView& view) {
   std::vector<const core::EngineRecord*> records;
