@@ -185,15 +185,6 @@ void EngineListView::mouseDoubleClickEvent(QMouseEvent* event) {
   }
 }
 
-void EngineListView::contextMenuEvent(QContextMenuEvent* event) {
-  // The mouse's menu comes with the right button press; this is the
-  // keyboard's.
-  if (event->reason() != QContextMenuEvent::Keyboard) return;
-  QPoint at = viewport()->rect().center();
-  if (QTreeWidgetItem* item = currentItem()) at = visualItemRect(item).center();
-  showContextMenu(viewport()->mapToGlobal(at));
-}
-
 void EngineListView::showContextMenu(const QPoint& globalPos) {
   QMenu menu(this);
   if (!selectedAutoTargets().empty()) {

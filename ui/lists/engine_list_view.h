@@ -61,12 +61,11 @@ class EngineListView : public RowListView, public ListPrintSource {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void contextMenuEvent(QContextMenuEvent* event) override;
   // Up and Down open the target of the row they reach.
   void showSteppedRow(int row) override;
 
  private:
-  void showContextMenu(const QPoint& globalPos);
+  void showContextMenu(const QPoint& globalPos) override;
   void openInNewWindows();
   void onStateChosen(const QString& state);
   void updateRank(int row);

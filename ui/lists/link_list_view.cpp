@@ -243,7 +243,7 @@ void LinkListView::mousePressEvent(QMouseEvent* event) {
   }
   if (event->button() == Qt::RightButton) {
     RowListView::mousePressEvent(event);
-    if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(event->globalPosition().toPoint());
+    showContextMenu(event->globalPosition().toPoint());
     return;
   }
   RowListView::mousePressEvent(event);
@@ -259,13 +259,8 @@ void LinkListView::mouseDoubleClickEvent(QMouseEvent* event) {
   pane->openUrl(links_.withLock([&] { return qtext(core::fieldView(record->url)); }), true);
 }
 
-void LinkListView::contextMenuEvent(QContextMenuEvent* event) {
-  // The mouse's menu comes with the right button press; this is the
-  // keyboard's.
-  if (event->reason() != QContextMenuEvent::Keyboard) return;
-  QPoint at = viewport()->rect().center();
-  if (QTreeWidgetItem* item = currentItem()) at = visualItemRect(item).center();
-  if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(viewport()->mapToGlobal(at));
+void LinkListView::showContextMenu(const QPoint& globalPos) {
+  if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(globalPos);
 }
 
 std::unique_ptr<QMenu> LinkListView::makeContextMenu() {

@@ -73,7 +73,7 @@ class LinkListView : public RowListView, public ListPrintSource {
   void showSteppedRow(int row) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void contextMenuEvent(QContextMenuEvent* event) override;
+  void showContextMenu(const QPoint& globalPos) override;
 
  private:
   QTreeWidgetItem* appendRow(const core::LinkList::Ptr& record);

@@ -120,7 +120,7 @@ void PpcListView::mousePressEvent(QMouseEvent* event) {
     return;
   }
   if (event->button() == Qt::RightButton) {
-    if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(event->globalPosition().toPoint());
+    showContextMenu(event->globalPosition().toPoint());
     return;
   }
   RowListView::mousePressEvent(event);
@@ -134,11 +134,8 @@ void PpcListView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (record && pane) pane->openUrl(urlOf(*record), true);
 }
 
-void PpcListView::contextMenuEvent(QContextMenuEvent* event) {
-  if (event->reason() != QContextMenuEvent::Keyboard) return;
-  QPoint at = viewport()->rect().center();
-  if (QTreeWidgetItem* item = currentItem()) at = visualItemRect(item).center();
-  if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(viewport()->mapToGlobal(at));
+void PpcListView::showContextMenu(const QPoint& globalPos) {
+  if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(globalPos);
 }
 
 std::unique_ptr<QMenu> PpcListView::makeContextMenu() {

@@ -43,7 +43,7 @@ class PpcListView : public RowListView {
   void showSteppedRow(int row) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void contextMenuEvent(QContextMenuEvent* event) override;
+  void showContextMenu(const QPoint& globalPos) override;
 
  private:
   const core::PpcList& ppc_;

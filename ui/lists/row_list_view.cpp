@@ -1,11 +1,19 @@
 #include "ui/lists/row_list_view.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/find_dialog.h"
 
 namespace larkspur::ui {
+
+void RowListView::contextMenuEvent(QContextMenuEvent* event) {
+  if (event->reason() != QContextMenuEvent::Keyboard) return;
+  QPoint at = viewport()->rect().center();
+  if (QTreeWidgetItem* item = currentItem()) at = visualItemRect(item).center();
+  showContextMenu(viewport()->mapToGlobal(at));
+}
 
 links::ListView listViewOf(const QTreeWidget& view) {
   links::ListView list;

@@ -91,6 +91,12 @@ class RowListView : public QTreeWidget {
  protected:
   // Up and Down have taken `row`: show its page.
   virtual void showSteppedRow(int row) = 0;
+  // Shows the list's context menu at `globalPos`; a list without one shows
+  // nothing.
+  virtual void showContextMenu(const QPoint& globalPos) { (void)globalPos; }
+  // The keyboard's context menu (the mouse's comes with the right button
+  // press), shown at the current row.
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void selectOnly(int row);
   void emitStatus();
 
