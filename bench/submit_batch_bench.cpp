@@ -104,11 +104,11 @@ int main(int argc, char** argv) {
   std::string postedBody;
   {
     larkspur::core::EngineRecord record = farm.target("first-button")->record;
-    larkspur::submit::AutomaticSessionSettings settings;
+    larkspur::core::Coordination coordination;
+    larkspur::submit::SubmissionContext settings;
     settings.profile = &profile;
     settings.words = &words;
-    larkspur::core::Event stop;
-    settings.stop = &stop;
+    settings.coordination = &coordination;
     for (int i = 0; i < runs + 3; ++i) {
       larkspur::core::EngineRecord r = record;
       const Clock::time_point t0 = Clock::now();
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
   }
   larkspur::core::Coordination coordination;
   larkspur::core::MessageQueue queue;
-  larkspur::submit::StarterSettings settings;
+  larkspur::submit::SubmissionContext settings;
   settings.profile = &profile;
   settings.words = &words;
   settings.coordination = &coordination;

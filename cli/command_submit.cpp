@@ -217,7 +217,7 @@ int runSubmitCommand(const std::vector<std::string>& words) {
 
   core::Coordination& coordination = core::processCoordination();
   core::MessageQueue queue;
-  submit::StarterSettings settings;
+  submit::SubmissionContext settings;
   settings.profile = &project.profile;
   settings.words = &project.words;
   settings.coordination = &coordination;

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "submit/loop_timers.h"
+#include "submit/submission_session.h"
 
 namespace larkspur::submit {
 
@@ -18,23 +19,19 @@ class LoopFrame : public SessionFrame {
 
 }  // namespace
 
-void runAutomaticSession(core::EngineRecord& record, const AutomaticSessionSettings& settings) {
-  web::HttpEngine engine(settings.engine);
+void runAutomaticSession(core::EngineRecord& record, const SubmissionContext& context,
+                         const web::HttpEngineOptions& options) {
+  web::HttpEngine engine(options);
   LoopTimers timers;
   LoopFrame frame;
   SessionSetup setup;
   setup.record = &record;
   setup.automatic = true;
   setup.owned = true;
-  setup.profile = settings.profile;
-  setup.words = settings.words;
   setup.engine = &engine;
   setup.timers = &timers;
   setup.frame = &frame;
-  setup.post = settings.post;
-  setup.stop = settings.stop;
-  setup.timings = settings.timings;
-  SubmissionSession session(setup);
+  SubmissionSession session(context, setup);
   engine.setEvents(&session);
   engine.setIdleHook([&timers, &session] { return timers.fireDue(session); });
 

@@ -4,27 +4,15 @@
 // stop poll, and returns once the session has closed.
 
 #include "core/engine_record.h"
-#include "core/event.h"
-#include "core/messages.h"
-#include "core/website_profile.h"
-#include "core/word_lists.h"
-#include "submit/submission_session.h"
+#include "submit/submission_context.h"
 #include "web/http_engine.h"
 
 namespace larkspur::submit {
 
-struct AutomaticSessionSettings {
-  const core::WebsiteProfile* profile = nullptr;
-  const core::WordLists* words = nullptr;
-  core::Post post;
-  const core::Event* stop = nullptr;
-  SessionTimings timings;
-  web::HttpEngineOptions engine;
-};
-
 // Submits to `record` and returns when the session has closed: after its
 // verdict, a navigation error, the time-out or the stop signal. The worker
 // count is the caller's business.
-void runAutomaticSession(core::EngineRecord& record, const AutomaticSessionSettings& settings);
+void runAutomaticSession(core::EngineRecord& record, const SubmissionContext& context,
+                         const web::HttpEngineOptions& engine = {});
 
 }  // namespace larkspur::submit

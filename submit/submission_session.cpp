@@ -26,18 +26,18 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-SubmissionSession::SubmissionSession(const SessionSetup& setup)
+SubmissionSession::SubmissionSession(const SubmissionContext& context, const SessionSetup& setup)
     : engine_(setup.engine),
       timers_(setup.timers),
       frame_(setup.frame),
-      post_(setup.post),
-      stop_(setup.stop),
-      timings_(setup.timings) {
+      post_(context.post),
+      stop_(context.stopSignal()),
+      timings_(context.timings) {
   walk_.record = setup.record;
   walk_.automatic = setup.automatic;
   walk_.owned = setup.owned;
-  walk_.profile = setup.profile;
-  walk_.words = setup.words;
+  walk_.profile = context.profile;
+  walk_.words = context.words;
   walk_.host = this;
 }
 

@@ -25,20 +25,11 @@
 #include "core/messages.h"
 #include "core/website_profile.h"
 #include "core/word_lists.h"
+#include "submit/submission_context.h"
 #include "submit/walk_session.h"
 #include "web/browser_engine.h"
 
 namespace larkspur::submit {
-
-// Time-out of an automatic session, from its start to its verdict.
-inline constexpr std::chrono::milliseconds kSessionTimeOut{160'000};
-// How often an automatic session looks at the stop signal.
-inline constexpr std::chrono::milliseconds kStopPollPeriod{1'000};
-
-struct SessionTimings {
-  std::chrono::milliseconds timeOut = kSessionTimeOut;
-  std::chrono::milliseconds stopPoll = kStopPollPeriod;
-};
 
 enum class SessionTimer : int {
   kTimeOut = 1,   // once, after SessionTimings::timeOut
@@ -66,25 +57,22 @@ class SessionFrame {
   virtual void showStatus(const std::string& text) { (void)text; }
 };
 
+// What belongs to one session alone; what it shares with the rest of the run
+// comes from the SubmissionContext.
 struct SessionSetup {
   core::EngineRecord* record = nullptr;
   bool automatic = true;
   // Has a window of its own to close (automatic sessions); a session that
   // ends by time-out or navigation error then also lets go of its record.
   bool owned = true;
-  const core::WebsiteProfile* profile = nullptr;
-  const core::WordLists* words = nullptr;
   web::BrowserEngine* engine = nullptr;
   SessionTimers* timers = nullptr;  // automatic sessions
   SessionFrame* frame = nullptr;
-  core::Post post;                  // where progress reports go
-  const core::Event* stop = nullptr;  // the stop signal
-  SessionTimings timings;
 };
 
 class SubmissionSession : public SessionHost, public web::BrowserEvents {
  public:
-  explicit SubmissionSession(const SessionSetup& setup);
+  SubmissionSession(const SubmissionContext& context, const SessionSetup& setup);
   SubmissionSession(const SubmissionSession&) = delete;
   SubmissionSession& operator=(const SubmissionSession&) = delete;
 

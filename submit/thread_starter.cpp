@@ -7,33 +7,28 @@
 
 namespace larkspur::submit {
 
-ThreadStarter::ThreadStarter(StarterSettings settings) : settings_(std::move(settings)) {}
+ThreadStarter::ThreadStarter(const SubmissionContext& context, const web::HttpEngineOptions& engine)
+    : context_(context), engine_(engine) {}
 
 ThreadStarter::~ThreadStarter() { joinAll(); }
 
 void ThreadStarter::startSession(core::EngineRecord& record) {
-  auto counted = std::make_unique<core::CountedWorker>(settings_.coordination->workers);
-  AutomaticSessionSettings session;
-  session.profile = settings_.profile;
-  session.words = settings_.words;
-  session.post = settings_.post;
-  session.stop = &settings_.coordination->stop;
-  session.timings = settings_.timings;
-  session.engine = settings_.engine;
+  auto counted = std::make_unique<core::CountedWorker>(context_.coordination->workers);
   std::shared_ptr<core::CountedWorker> shared = std::move(counted);
   ++started_;
-  threads_.start([&record, session, shared](const core::Event&) mutable {
-    runAutomaticSession(record, session);
+  // Threads are joined before the starter (and its copy of the context) goes.
+  threads_.start([this, &record, shared](const core::Event&) mutable {
+    runAutomaticSession(record, context_, engine_);
     shared.reset();
   });
 }
 
 void ThreadStarter::startDirectRequest(core::EngineRecord& record) {
-  auto counted = std::make_unique<core::CountedWorker>(settings_.coordination->workers);
-  const std::string url(core::fieldView(settings_.profile->url));
+  auto counted = std::make_unique<core::CountedWorker>(context_.coordination->workers);
+  const std::string url(core::fieldView(context_.profile->url));
   std::shared_ptr<core::CountedWorker> shared = std::move(counted);
   ++started_;
-  threads_.start([&record, url, post = settings_.post, fetch = settings_.fetch,
+  threads_.start([&record, url, post = context_.post, fetch = context_.fetch,
                   shared](const core::Event& abandon) mutable {
     runDirectRequest(record, url, post, fetch, &abandon);
     shared.reset();

@@ -9,31 +9,17 @@
 #include <chrono>
 #include <memory>
 
-#include "core/coordination.h"
-#include "core/messages.h"
-#include "core/website_profile.h"
 #include "core/worker_threads.h"
-#include "core/word_lists.h"
 #include "submit/batch.h"
-#include "submit/page_fetch.h"
-#include "submit/submission_session.h"
+#include "submit/submission_context.h"
 #include "web/http_engine.h"
 
 namespace larkspur::submit {
 
-struct StarterSettings {
-  const core::WebsiteProfile* profile = nullptr;
-  const core::WordLists* words = nullptr;
-  core::Coordination* coordination = nullptr;
-  core::Post post;  // where every started target reports
-  SessionTimings timings;
-  web::HttpEngineOptions engine;
-  PageFetchOptions fetch;  // direct requests
-};
-
 class ThreadStarter : public TargetStarter {
  public:
-  explicit ThreadStarter(StarterSettings settings);
+  // The context needs a coordination; the starter keeps a copy of it.
+  explicit ThreadStarter(const SubmissionContext& context, const web::HttpEngineOptions& engine = {});
   ~ThreadStarter() override;
   ThreadStarter(const ThreadStarter&) = delete;
   ThreadStarter& operator=(const ThreadStarter&) = delete;
@@ -51,7 +37,8 @@ class ThreadStarter : public TargetStarter {
   std::size_t unjoined() { return threads_.reap(); }
 
  private:
-  StarterSettings settings_;
+  SubmissionContext context_;
+  web::HttpEngineOptions engine_;
   core::WorkerThreads threads_;
   std::size_t started_ = 0;
 };

@@ -48,8 +48,8 @@ class FarmSessions : public ::testing::Test {
     }
     return out;
   }
-  StarterSettings settings(std::chrono::milliseconds timeOut) {
-    StarterSettings s;
+  SubmissionContext settings(std::chrono::milliseconds timeOut) {
+    SubmissionContext s;
     s.profile = &profile;
     s.words = &words;
     s.coordination = &coordination;
@@ -287,7 +287,7 @@ TEST_F(FarmSessions, ATricklingPageEndsAtTheSessionTimeOutOrTheFetchDeadline) {
   std::vector<core::EngineRecord*> list = records({*site.target("trickle"), *site.target("direct-trickle")});
   const Clock::time_point began = Clock::now();
   {
-    StarterSettings s = settings(std::chrono::milliseconds(1500));
+    SubmissionContext s = settings(std::chrono::milliseconds(1500));
     s.fetch.deadline = std::chrono::milliseconds(1500);
     ThreadStarter starter(s);
     starter.startSession(*list[0]);

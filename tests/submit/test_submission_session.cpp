@@ -62,18 +62,19 @@ struct Harness {
   explicit Harness(const RecordSpec& target, bool automatic = true)
       : record(makeRecord(target)), profile(bakeryProfile()), words(core::buildWordLists(profile)) {
     core::copyText(record.submit_url, "http://target.example/add.html");
+    SubmissionContext context;
+    context.profile = &profile;
+    context.words = &words;
+    context.coordination = &coordination;
+    context.post = [this](core::Message m) { posted.push_back(std::move(m)); };
     SessionSetup setup;
     setup.record = &record;
     setup.automatic = automatic;
     setup.owned = automatic;
-    setup.profile = &profile;
-    setup.words = &words;
     setup.engine = &engine;
     setup.timers = &timers;
     setup.frame = &frame;
-    setup.stop = &stop;
-    setup.post = [this](core::Message m) { posted.push_back(std::move(m)); };
-    session = std::make_unique<SubmissionSession>(setup);
+    session = std::make_unique<SubmissionSession>(context, setup);
     session->start();
   }
 
@@ -100,7 +101,7 @@ struct Harness {
   ScriptedEngine engine;
   HandTimers timers;
   CountingFrame frame;
-  core::Event stop;
+  core::Coordination coordination;
   std::vector<core::Message> posted;
   std::unique_ptr<SubmissionSession> session;
 };
@@ -263,16 +264,17 @@ TEST(SubmissionSession, TimeOutAfterAVerdictOnASessionWithoutWindowKeepsTheVerdi
   ScriptedEngine engine;
   HandTimers timers;
   int finals = 0;
+  SubmissionContext context;
+  context.profile = &profile;
+  context.words = &words;
+  context.post = [&finals](core::Message m) { finals += m.param == 1 ? 1 : 0; };
   SessionSetup setup;
   setup.record = &record;
   setup.automatic = true;
   setup.owned = false;
-  setup.profile = &profile;
-  setup.words = &words;
   setup.engine = &engine;
   setup.timers = &timers;
-  setup.post = [&finals](core::Message m) { finals += m.param == 1 ? 1 : 0; };
-  SubmissionSession session(setup);
+  SubmissionSession session(context, setup);
   session.start();
   web::Document form = web::parseHtmlUtf8(kFormPage, "http://t/");
   session.documentComplete(form);
@@ -292,7 +294,7 @@ TEST(SubmissionSession, StopPollClosesOnlyWhenTheStopSignalIsSetAndReportsNothin
   const std::size_t before = h.posted.size();
   h.session->onTimer(SessionTimer::kStopPoll);
   EXPECT_FALSE(h.session->closed());
-  h.stop.set();
+  h.coordination.stop.set();
   h.session->onTimer(SessionTimer::kStopPoll);
   EXPECT_TRUE(h.session->closed());
   EXPECT_EQ(h.posted.size(), before);
@@ -303,7 +305,7 @@ TEST(SubmissionSession, StopPollClosesOnlyWhenTheStopSignalIsSetAndReportsNothin
 
 TEST(SubmissionSession, DocumentCompleteWhileStoppedStopsAndCloses) {
   Harness h({});
-  h.stop.set();
+  h.coordination.stop.set();
   h.load(kFormPage);
   EXPECT_TRUE(h.session->closed());
   EXPECT_GE(h.engine.stops, 1);

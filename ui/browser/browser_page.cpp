@@ -16,7 +16,7 @@ constexpr long kProgressMaximum = 100;
 constexpr long kProgressDone = -1;
 }  // namespace
 
-BrowserPage::BrowserPage(QWebEngineProfile* profile, ManualSessionContext context, QWidget* parent)
+BrowserPage::BrowserPage(QWebEngineProfile* profile, const submit::SubmissionContext& context, QWidget* parent)
     : QWebEngineView(parent), context_(context) {
   page_ = new SessionPage(profile, false, this);
   setPage(page_);
@@ -71,12 +71,9 @@ void BrowserPage::openTarget(core::EngineRecord& record) {
   setup.record = &record;
   setup.automatic = false;
   setup.owned = false;
-  setup.profile = context_.profile;
-  setup.words = context_.words;
   setup.engine = browser_.get();
   setup.frame = this;
-  setup.stop = context_.stop;
-  session_ = std::make_unique<submit::SubmissionSession>(setup);
+  session_ = std::make_unique<submit::SubmissionSession>(context_, setup);
   browser_->setEvents(session_.get());
   setAddress(QString::fromStdString(core::effectiveServiceUrl(core::fieldView(record.submit_url))));
   session_->start();

@@ -23,18 +23,12 @@ namespace larkspur::ui {
 class SessionPage;
 class WebEngineBrowser;
 
-// What a manual session fills forms from.
-struct ManualSessionContext {
-  const core::WebsiteProfile* profile = nullptr;
-  const core::WordLists* words = nullptr;
-  const core::Event* stop = nullptr;
-};
-
 class BrowserPage : public QWebEngineView, private submit::SessionFrame {
   Q_OBJECT
 
  public:
-  BrowserPage(QWebEngineProfile* profile, ManualSessionContext context, QWidget* parent = nullptr);
+    // Manual sessions take the profile, word lists and stop signal of `context`.
+  BrowserPage(QWebEngineProfile* profile, const submit::SubmissionContext& context, QWidget* parent = nullptr);
   ~BrowserPage() override;
 
   // Shows `url` (no record: nothing is filled).
@@ -67,7 +61,7 @@ class BrowserPage : public QWebEngineView, private submit::SessionFrame {
   void closeFrame() override {}  // a manual session never closes its page
   void setAddress(const QString& address);
 
-  ManualSessionContext context_;
+  submit::SubmissionContext context_;
   SessionPage* page_ = nullptr;
   std::unique_ptr<WebEngineBrowser> browser_;
   std::unique_ptr<submit::SubmissionSession> session_;

@@ -134,10 +134,10 @@ void BrowserPane::wire(BrowserPage* view) {
 }
 
 BrowserPage* BrowserPane::openPage(const QString& url) {
-  ManualSessionContext context;
+  submit::SubmissionContext context;
   context.profile = &project_.profile;
   context.words = &project_.words;
-  context.stop = &coordination_.stop;
+  context.coordination = &coordination_;
   auto* view = new BrowserPage(profile(), context);
   view->setProperty("controlId", kIdFirstPane + tabs_->count());
   wire(view);

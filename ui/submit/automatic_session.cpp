@@ -8,16 +8,16 @@
 
 namespace larkspur::ui {
 
-AutomaticSession::AutomaticSession(core::EngineRecord& record, const AutomaticSessionSettings& settings,
-                                   QObject* parent)
-    : QObject(parent), counted_(settings.coordination->workers) {
+AutomaticSession::AutomaticSession(core::EngineRecord& record, const submit::SubmissionContext& context,
+                                   std::function<std::string(std::string_view)> addressMap, QObject* parent)
+    : QObject(parent), counted_(context.coordination->workers) {
   // Off the record: nothing of the targets' cookies or caches stays behind,
   // and no session sees another's cookies.
   profile_ = new QWebEngineProfile(static_cast<QObject*>(nullptr));
   page_ = new SessionPage(profile_, true);
   browser_ = std::make_unique<WebEngineBrowser>(page_);
   browser_->setShowWhenLoading(true);
-  if (settings.addressMap) browser_->setAddressMap(settings.addressMap);
+  if (addressMap) browser_->setAddressMap(std::move(addressMap));
 
   timeOut_ = new QTimer(this);
   stopPoll_ = new QTimer(this);
@@ -28,15 +28,10 @@ AutomaticSession::AutomaticSession(core::EngineRecord& record, const AutomaticSe
   setup.record = &record;
   setup.automatic = true;
   setup.owned = true;
-  setup.profile = settings.profile;
-  setup.words = settings.words;
   setup.engine = browser_.get();
   setup.timers = this;
   setup.frame = this;
-  setup.post = settings.post;
-  setup.stop = &settings.coordination->stop;
-  setup.timings = settings.timings;
-  session_ = std::make_unique<submit::SubmissionSession>(setup);
+  session_ = std::make_unique<submit::SubmissionSession>(context, setup);
   browser_->setEvents(session_.get());
 }
 

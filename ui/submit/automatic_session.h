@@ -28,21 +28,14 @@ namespace larkspur::ui {
 class SessionPage;
 class WebEngineBrowser;
 
-struct AutomaticSessionSettings {
-  const core::WebsiteProfile* profile = nullptr;
-  const core::WordLists* words = nullptr;
-  core::Coordination* coordination = nullptr;
-  core::Post post;  // where the session reports
-  submit::SessionTimings timings;
-  // Maps the record's submit URL to the address loaded (the service base).
-  std::function<std::string(std::string_view)> addressMap;
-};
-
 class AutomaticSession : public QObject, private submit::SessionTimers, private submit::SessionFrame {
   Q_OBJECT
 
  public:
-  AutomaticSession(core::EngineRecord& record, const AutomaticSessionSettings& settings, QObject* parent = nullptr);
+  // The context needs a coordination. `addressMap` maps the record's submit
+  // URL to the address loaded (the service base); none loads it as it is.
+  AutomaticSession(core::EngineRecord& record, const submit::SubmissionContext& context,
+                   std::function<std::string(std::string_view)> addressMap = {}, QObject* parent = nullptr);
   ~AutomaticSession() override;
 
   // Loads the record's submit URL and starts the two timers.

@@ -41,27 +41,22 @@ QString text(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, BatchContext context,
-                               QWidget* parent)
-    : QDialog(parent), context_(std::move(context)) {
+BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const submit::SubmissionContext& context,
+                         BatchPace pace, QWidget* parent)
+    : QDialog(parent), pace_(std::move(pace)) {
   setWindowTitle(QStringLiteral("Auto Submit"));
   setObjectName(QStringLiteral("autoSubmitDialog"));
   setProperty("controlId", 133);
 
-  WebEngineStarterSettings settings;
-  settings.profile = context_.profile;
-  settings.words = context_.words;
-  settings.coordination = context_.coordination;
-  settings.timings = context_.timings;
-  settings.fetch = context_.fetch;
+  submit::SubmissionContext settings = context;
   // Reports are handed to the dialog on its own thread, later; the workers
   // are all over before the dialog goes.
   settings.post = [this](core::Message message) {
     QMetaObject::invokeMethod(
         this, [this, message = std::move(message)] { onMessage(message); }, Qt::QueuedConnection);
   };
-  starter_ = std::make_unique<WebEngineStarter>(std::move(settings));
-  batch_ = std::make_unique<submit::Batch>(targets, *context_.coordination, *starter_, kReceiver,
+  starter_ = std::make_unique<WebEngineStarter>(settings);
+  batch_ = std::make_unique<submit::Batch>(targets, *context.coordination, *starter_, kReceiver,
                                            static_cast<submit::BatchView*>(this));
 
   total_ = valueLabel(this, kIdTotal, "total");
@@ -169,7 +164,7 @@ QLabel* BatchDialog::label(ControlId id) const {
 }
 
 int64_t BatchDialog::now() const {
-  return context_.clock ? context_.clock() : QDateTime::currentSecsSinceEpoch();
+  return pace_.clock ? pace_.clock() : QDateTime::currentSecsSinceEpoch();
 }
 
 void BatchDialog::showCounters() {
@@ -189,8 +184,8 @@ void BatchDialog::onStartClicked() {
   batch_->start(now());  // resets the stop signal; an empty list ends at once
   showCounters();
   if (batch_->phase() == submit::Batch::Phase::kRunning) {
-    timer_->start(context_.tickMs);
-    freed_->start(std::min(kFreedStartMs, context_.tickMs));
+    timer_->start(pace_.tickMs);
+    freed_->start(std::min(kFreedStartMs, pace_.tickMs));
   }
 }
 

@@ -16,14 +16,10 @@
 #include <memory>
 #include <vector>
 
-#include "core/coordination.h"
 #include "core/engine_record.h"
 #include "core/messages.h"
-#include "core/website_profile.h"
-#include "core/word_lists.h"
 #include "submit/batch.h"
-#include "submit/page_fetch.h"
-#include "submit/submission_session.h"
+#include "submit/submission_context.h"
 
 class QLabel;
 class QProgressBar;
@@ -38,13 +34,9 @@ class WebEngineStarter;
 // The dialog's tick.
 inline constexpr int kAutoSubmitTickMs = 1000;
 
-struct BatchContext {
-  const core::WebsiteProfile* profile = nullptr;
-  const core::WordLists* words = nullptr;
-  core::Coordination* coordination = nullptr;
+// How the dialog paces the batch.
+struct BatchPace {
   int tickMs = kAutoSubmitTickMs;
-  submit::SessionTimings timings;
-  submit::PageFetchOptions fetch;
   // Seconds since the epoch; the system clock when empty.
   std::function<int64_t()> clock;
 };
@@ -69,8 +61,9 @@ class BatchDialog : public QDialog, private submit::BatchView {
   static constexpr int kNameColumnWidth = 100;
   static constexpr int kStateColumnWidth = 280;
 
-  BatchDialog(const std::vector<core::EngineRecord*>& targets, BatchContext context,
-                 QWidget* parent = nullptr);
+  // The context needs a coordination; its post is replaced by the dialog's.
+  BatchDialog(const std::vector<core::EngineRecord*>& targets, const submit::SubmissionContext& context,
+              BatchPace pace = {}, QWidget* parent = nullptr);
   ~BatchDialog() override;
 
   const submit::Batch& batch() const { return *batch_; }
@@ -103,7 +96,7 @@ class BatchDialog : public QDialog, private submit::BatchView {
   void animationStep(int index) override;
   void finished(const std::string& message) override;
 
-  BatchContext context_;
+  BatchPace pace_;
   std::unique_ptr<WebEngineStarter> starter_;
   std::unique_ptr<submit::Batch> batch_;
   QLabel* total_ = nullptr;

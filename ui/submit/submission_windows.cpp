@@ -42,7 +42,7 @@ void attachBrowserPane(MainWindow& frame, BrowserPane* browser) {
 }  // namespace
 
 BrowserPane* installSubmissionWindows(MainWindow& frame, ProjectDocument& doc, core::Coordination& coordination,
-                                      BatchContext batch) {
+                                      submit::SubmissionContext batch, BatchPace pace) {
   auto* pane = new BrowserPane(doc.project(), coordination);
   pane->setObjectName(QStringLiteral("browserPane"));
   // Pages let go of their records when the engine list (and so the table it
@@ -53,12 +53,12 @@ BrowserPane* installSubmissionWindows(MainWindow& frame, ProjectDocument& doc, c
   });
   attachBrowserPane(frame, pane);
 
-  frame.setBatchRunner([&frame, &doc, &coordination, batch](const std::vector<core::EngineRecord*>& targets) {
-    BatchContext context = batch;
+  frame.setBatchRunner([&frame, &doc, &coordination, batch, pace](const std::vector<core::EngineRecord*>& targets) {
+    submit::SubmissionContext context = batch;
     context.profile = &doc.project().profile;
     context.words = &doc.project().words;
     context.coordination = &coordination;
-    BatchDialog dialog(targets, context, &frame);
+    BatchDialog dialog(targets, context, pace, &frame);
     dialog.exec();
   });
   return pane;

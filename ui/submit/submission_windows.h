@@ -13,9 +13,10 @@ class BrowserPane;
 class ProjectDocument;
 class MainWindow;
 
-// `batch` gives the batch dialog's tick and session timings (the profile,
-// word lists and coordination are taken from `doc` and `coordination`).
+// `batch` gives the sessions' timings and fetch options and `pace` the batch
+// dialog's tick (the profile, word lists and coordination are taken from
+// `doc` and `coordination`).
 BrowserPane* installSubmissionWindows(MainWindow& frame, ProjectDocument& doc, core::Coordination& coordination,
-                                      BatchContext batch = {});
+                                      submit::SubmissionContext batch = {}, BatchPace pace = {});
 
 }  // namespace larkspur::ui

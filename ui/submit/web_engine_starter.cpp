@@ -21,8 +21,8 @@ namespace {
 constexpr int kWaitPollMs = 10;
 }
 
-WebEngineStarter::WebEngineStarter(WebEngineStarterSettings settings, QObject* parent)
-    : QObject(parent), settings_(std::move(settings)) {}
+WebEngineStarter::WebEngineStarter(const submit::SubmissionContext& context, QObject* parent)
+    : QObject(parent), context_(context) {}
 
 WebEngineStarter::~WebEngineStarter() {
   *alive_ = false;
@@ -36,29 +36,24 @@ void WebEngineStarter::closeSessions() {
 }
 
 void WebEngineStarter::startSession(core::EngineRecord& record) {
-  AutomaticSessionSettings session;
-  session.profile = settings_.profile;
-  session.words = settings_.words;
-  session.coordination = settings_.coordination;
-  session.post = settings_.post;
-  session.timings = settings_.timings;
-  session.addressMap = [](std::string_view url) { return core::effectiveServiceUrl(url); };
-  auto* started = new AutomaticSession(record, session, this);
+  // Pages are asked of the service base when one is set.
+  auto* started = new AutomaticSession(
+      record, context_, [](std::string_view url) { return core::effectiveServiceUrl(url); }, this);
   connect(started, &AutomaticSession::closed, this, &WebEngineStarter::sessionClosed);
   sessions_.emplace_back(started);
   started->start();
 }
 
 void WebEngineStarter::startDirectRequest(core::EngineRecord& record) {
-  auto counted = std::make_shared<core::CountedWorker>(settings_.coordination->workers);
+  auto counted = std::make_shared<core::CountedWorker>(context_.coordination->workers);
   auto done = std::make_shared<std::atomic<bool>>(false);
-  const std::string url(core::fieldView(settings_.profile->url));
+  const std::string url(core::fieldView(context_.profile->url));
   // The address goes to the service base when one is set; the record keeps
   // its own.
   core::EngineRecord work = record;
   core::copyText(work.submit_hint, core::effectiveServiceUrl(core::fieldView(record.submit_hint)));
   const bool started = core::processWorkerThreads().start(
-      [&record, work, url, post = settings_.post, fetch = settings_.fetch, alive = alive_, done,
+      [&record, work, url, post = context_.post, fetch = context_.fetch, alive = alive_, done,
        counted](const core::Event& abandon) mutable {
         std::optional<core::Message> report;
         submit::runDirectRequest(work, url, [&report](core::Message m) { report = std::move(m); }, fetch, &abandon);

@@ -26,15 +26,6 @@ namespace larkspur::ui {
 
 class AutomaticSession;
 
-struct WebEngineStarterSettings {
-  const core::WebsiteProfile* profile = nullptr;
-  const core::WordLists* words = nullptr;
-  core::Coordination* coordination = nullptr;
-  core::Post post;
-  submit::SessionTimings timings;
-  submit::PageFetchOptions fetch;  // direct requests
-};
-
 // Direct requests run on the program's worker threads (see
 // core::processWorkerThreads) and hand their outcome to the GUI thread, which
 // writes it into the record and reports it only while the starter exists: a
@@ -44,7 +35,8 @@ class WebEngineStarter : public QObject, public submit::TargetStarter {
   Q_OBJECT
 
  public:
-  explicit WebEngineStarter(WebEngineStarterSettings settings, QObject* parent = nullptr);
+  // The context needs a coordination; the starter keeps a copy of it.
+  explicit WebEngineStarter(const submit::SubmissionContext& context, QObject* parent = nullptr);
   // Closes the sessions still running; direct requests still running are
   // left to end by themselves and report nothing.
   ~WebEngineStarter() override;
@@ -66,7 +58,7 @@ class WebEngineStarter : public QObject, public submit::TargetStarter {
   void sessionClosed();
 
  private:
-  WebEngineStarterSettings settings_;
+  submit::SubmissionContext context_;
   std::vector<QPointer<AutomaticSession>> sessions_;
   // One flag per direct request started, set when it has ended.
   std::vector<std::shared_ptr<std::atomic<bool>>> requests_;

@@ -50,6 +50,12 @@ constexpr auto kTimeOut = std::chrono::seconds(2);
 constexpr auto kDialogTimeOut = std::chrono::seconds(8);
 constexpr int kBatchWaitMs = 120000;
 
+BatchPace paced(int tickMs) {
+  BatchPace pace;
+  pace.tickMs = tickMs;
+  return pace;
+}
+
 void fillProfile(core::Project& p) {
   core::copyText(p.profile.url, kUrl);
   core::copyText(p.profile.title, "Bäckerei Berg");
@@ -108,12 +114,11 @@ class TestBatchDialog : public QObject {
     return records;
   }
 
-  BatchContext context(core::Coordination& coordination, int tickMs) {
-    BatchContext c;
+  submit::SubmissionContext context(core::Coordination& coordination) {
+    submit::SubmissionContext c;
     c.profile = &project_.profile;
     c.words = &project_.words;
     c.coordination = &coordination;
-    c.tickMs = tickMs;
     c.timings.timeOut = kDialogTimeOut;
     return c;
   }
@@ -149,7 +154,7 @@ class TestBatchDialog : public QObject {
     for (core::EngineRecord& r : records) targets.push_back(&r);
     core::Coordination coordination;
     test::MessageBoxRecorder boxes;
-    BatchDialog dialog(targets, context(coordination, 50));
+    BatchDialog dialog(targets, context(coordination), paced(50));
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Auto Submit"));
     QCOMPARE(dialog.label(BatchDialog::kIdTotal)->text(), QString::number(records.size()));
@@ -246,9 +251,9 @@ class TestBatchDialog : public QObject {
     for (core::EngineRecord& r : records) targets.push_back(&r);
     core::Coordination coordination;
     test::MessageBoxRecorder boxes;
-    BatchContext c = context(coordination, 10);
+    submit::SubmissionContext c = context(coordination);
     c.timings.timeOut = std::chrono::seconds(60);  // only the stop signal ends them here
-    BatchDialog dialog(targets, c);
+    BatchDialog dialog(targets, c, paced(10));
     dialog.show();
     dialog.startButton()->click();
     QTRY_COMPARE_WITH_TIMEOUT(dialog.starter().runningSessions(), 5, 5000);
@@ -289,7 +294,7 @@ class TestBatchDialog : public QObject {
     for (core::EngineRecord& r : records) targets.push_back(&r);
     core::Coordination coordination;
     test::MessageBoxRecorder boxes;
-    BatchContext c = context(coordination, kAutoSubmitTickMs);
+    submit::SubmissionContext c = context(coordination);
     c.timings = submit::SessionTimings{};
     BatchDialog dialog(targets, c);
     dialog.show();
@@ -315,9 +320,9 @@ class TestBatchDialog : public QObject {
     core::copyText(record.submit_hint, farm_->baseUrl() + "/never-answers/?url=%URL%");
     core::Coordination coordination;
     test::MessageBoxRecorder boxes;
-    BatchContext c = context(coordination, 10);
+    submit::SubmissionContext c = context(coordination);
     c.fetch.stallTimeout = std::chrono::milliseconds(1500);
-    auto dialog = std::make_unique<BatchDialog>(std::vector<core::EngineRecord*>{&record}, c);
+    auto dialog = std::make_unique<BatchDialog>(std::vector<core::EngineRecord*>{&record}, c, paced(10));
     dialog->show();
     dialog->startButton()->click();
     QTRY_VERIFY_WITH_TIMEOUT(farm_->received("never-answers").size() == 1, 5000);
@@ -339,7 +344,7 @@ class TestBatchDialog : public QObject {
     core::Coordination coordination;
     coordination.stop.set();
     test::MessageBoxRecorder boxes;
-    BatchDialog dialog({}, context(coordination, 50));
+    BatchDialog dialog({}, context(coordination), paced(50));
     dialog.show();
     QCOMPARE(dialog.label(BatchDialog::kIdTotal)->text(), QStringLiteral("0"));
     dialog.startButton()->click();
@@ -353,7 +358,7 @@ class TestBatchDialog : public QObject {
   void cancelBeforeStartSetsTheStopSignal() {
     core::Coordination coordination;
     std::vector<core::EngineRecord> records = farmRecords();
-    BatchDialog dialog({&records[0]}, context(coordination, 50));
+    BatchDialog dialog({&records[0]}, context(coordination), paced(50));
     dialog.show();
     dialog.cancelButton()->click();
     QVERIFY(coordination.stop.isSet());
@@ -381,10 +386,10 @@ class TestBatchDialog : public QObject {
     });
     LarkspurApplication app;
     QVERIFY(test::startOn(app, path));
-    BatchContext batch;
-    batch.tickMs = 20;
+    submit::SubmissionContext batch;
     batch.timings.timeOut = kDialogTimeOut;
-    BrowserPane* pane = installSubmissionWindows(*app.frame(), *app.doc(), core::processCoordination(), batch);
+    BrowserPane* pane =
+        installSubmissionWindows(*app.frame(), *app.doc(), core::processCoordination(), batch, paced(20));
     QCOMPARE(app.frame()->rightPane(), pane);
     QVERIFY(app.frame()->commandEnabled(kIdAutoSubmitReset));
     app.doc()->setModified(false);
