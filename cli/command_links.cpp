@@ -128,7 +128,6 @@ int runAdd(const std::vector<std::string>& words) {
   fields.contactName = args.value("contact").value_or("");
   core::AddLinkResult added = core::addLink(project.links, fields, core::linkTimeNow());
   if (!added.status.ok()) return fail("links add: " + added.status.message);
-  if (!fields.note.empty()) warn("the project file does not keep notes: the note lasts only while a program holds the project open");
   if (int saved = saveProject(project, path)) return saved;
   std::printf("Added %s (%zu in the list)\n", shown(fields.url).c_str(), project.links.size());
   return 0;

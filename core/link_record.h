@@ -14,7 +14,7 @@ struct LinkRecord {
   int32_t page_traffic;  // stored and loaded, never set
   int32_t add_time;      // seconds since 1970-01-01 UTC; 0 = not set
   char status[64];
-  char note[513];        // not stored in the project file
+  char note[513];        // kept in the project file after every other entry
   char contact_name[64];
   char email[64];
   char ip[35];           // dotted IPv4 address of the page's host

@@ -5,8 +5,10 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "core/fixed_text.h"
 #include "core/property_table.h"
@@ -20,6 +22,10 @@ constexpr const char* kEngineTable = "m_searchengine";
 constexpr const char* kEngineCount = "m_searchengine_count";
 constexpr const char* kLinkTable = "linkme";
 constexpr const char* kLinkCount = "m_link_count_me";
+// The links' notes: one row per link with a note, naming the link by its row
+// in the link table. Written last, and only when a link has a note, so files
+// without notes keep exactly the bytes they always had.
+constexpr const char* kLinkNotes = "linkme_notes";
 
 // The profile texts in the order the file stores them.
 constexpr const char* kProfileKeysInFileOrder[] = {
@@ -186,6 +192,40 @@ std::vector<LinkList::Ptr> savedLinks(const PropertyTable& table) {
   return records;
 }
 
+// The notes table for `records`, or nullptr when no link has a note.
+std::unique_ptr<PropTable> notesTable(const LinkList& links, const std::vector<LinkList::Ptr>& records) {
+  std::vector<std::pair<int32_t, std::string>> notes;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    std::string note = links.withLock([&] { return std::string(fieldView(records[i]->note)); });
+    if (!note.empty()) notes.emplace_back(static_cast<int32_t>(i), std::move(note));
+  }
+  if (notes.empty()) return nullptr;
+  auto grid = std::make_unique<PropTable>(static_cast<int32_t>(notes.size()), 2);
+  for (std::size_t n = 0; n < notes.size(); ++n) {
+    const auto row = static_cast<int32_t>(n);
+    grid->setInteger(row, 0, notes[n].first, "row");
+    grid->setText(row, 1, notes[n].second, "note");
+  }
+  return grid;
+}
+
+// Puts the saved notes into the saved links; a note naming a row the links do
+// not have is dropped.
+void applySavedNotes(const PropertyTable& table, std::vector<LinkList::Ptr>& records) {
+  const int32_t rows = rowsOf(table, kLinkNotes);
+  RowWalk walk(table, kLinkNotes);
+  for (int32_t i = 0; i < rows; ++i) {
+    walk.moveTo(i);
+    int32_t row = -1;
+    const PropValue* cell = walk.find("row");
+    if (!cell || cell->type != kPropInteger) continue;
+    PropertyTable::copyCell(*cell, &row, sizeof row);
+    if (row < 0 || static_cast<std::size_t>(row) >= records.size()) continue;
+    LinkRecord& record = *records[static_cast<std::size_t>(row)];
+    walk.readText("note", record.note, sizeof record.note);
+  }
+}
+
 }  // namespace
 
 std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& profile,
@@ -242,6 +282,9 @@ std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& pro
   // Newer entries go last, so every entry before them keeps its bytes and
   // readers that do not know them find the rest where it always was.
   if (addAnnounceState(table, announce) != 0) return std::nullopt;
+  if (std::unique_ptr<PropTable> notes = notesTable(links, records)) {
+    if (table.addTable(kLinkNotes, std::move(notes)) != 0) return std::nullopt;
+  }
 
   std::optional<std::vector<uint8_t>> bytes = table.serialise();
   if (!bytes) return std::nullopt;
@@ -269,6 +312,7 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
   AnnounceState savedAnnounce;
   try {
     savedRecords = savedLinks(*table);
+    applySavedNotes(*table, savedRecords);
     savedAnnounce = readAnnounceState(*table);
   } catch (const std::bad_alloc&) {
     return Status::failure(kDataErrorMessage);

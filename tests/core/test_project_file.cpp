@@ -87,7 +87,7 @@ TEST(ProjectFile, BytesFollowTheFileFormatExactly) {
   LinkRecord link{};
   copyText(link.url, "http://a.example/");
   copyText(link.link_text, "A");
-  copyText(link.note, "notes are not stored");
+  copyText(link.note, "asked for a link back");
   copyText(link.ip, "10.1.2.3");
   link.page_rank = -1;
   link.add_time = 1700000000;
@@ -131,8 +131,20 @@ TEST(ProjectFile, BytesFollowTheFileFormatExactly) {
   e.entry(5, "linkme", table(1, 11, linkCells.str()));
   e.integer("m_link_count_me", 1);
 
-  std::string expected = document(21, e.str());
-  EXPECT_EQ(std::string(buffer->begin(), buffer->end()), expected);
+  // The notes come last; without any, the file is exactly what it always was.
+  ByteWriter noteCells;
+  noteCells.integer("row", 0);
+  noteCells.text("note", "asked for a link back");
+  ByteWriter withNotes;
+  withNotes.raw(e.str());
+  withNotes.entry(5, "linkme_notes", table(1, 2, noteCells.str()));
+  EXPECT_EQ(std::string(buffer->begin(), buffer->end()), document(22, withNotes.str()));
+
+  copyText(links.at(0)->note, "");
+  auto withoutNotes = buildProjectBuffer(profile, engines, links);
+  ASSERT_TRUE(withoutNotes);
+  rc4Storage(*withoutNotes);
+  EXPECT_EQ(std::string(withoutNotes->begin(), withoutNotes->end()), document(21, e.str()));
 }
 
 class ProjectFileTest : public ::testing::Test {
@@ -159,6 +171,7 @@ TEST_F(ProjectFileTest, SaveAndOpenRestoreStatesLinksAndProfile) {
     copyText(link.url, "http://links.example/" + std::to_string(i));
     copyText(link.email, "a@b.example");
     link.page_rank = i - 1;
+    if (i != 1) copyText(link.note, "note " + std::to_string(i));
     saved.links.append(link);
   }
   ASSERT_TRUE(saved.save(file).ok());
@@ -193,6 +206,9 @@ TEST_F(ProjectFileTest, SaveAndOpenRestoreStatesLinksAndProfile) {
   ASSERT_EQ(loaded.links.size(), 3u);
   EXPECT_STREQ(loaded.links.at(2)->url, "http://links.example/2");
   EXPECT_EQ(loaded.links.at(0)->page_rank, -1);
+  EXPECT_STREQ(loaded.links.at(0)->note, "note 0");
+  EXPECT_STREQ(loaded.links.at(1)->note, "");
+  EXPECT_STREQ(loaded.links.at(2)->note, "note 2");
   EXPECT_EQ(loaded.ppc.size(), 29u);
 }
 
@@ -432,6 +448,36 @@ TEST_F(ProjectFileTest, OpenAndNewRebuildTheWordLists) {
 
 namespace larkspur::core {
 namespace {
+
+TEST_F(ProjectFileTest, NotesGoOnlyToTheLinksTheyName) {
+  PropertyTable t;
+  auto links = std::make_unique<PropTable>(2, 1);
+  links->setText(0, 0, "http://one.example/", "m_szlink");
+  links->setText(1, 0, "http://two.example/", "m_szlink");
+  t.addTable("linkme", std::move(links));
+  t.addInteger("m_link_count_me", 2);
+  auto notes = std::make_unique<PropTable>(5, 2);
+  const std::string longNote(600, 'n');
+  notes->setInteger(0, 0, 1, "row");
+  notes->setText(0, 1, longNote, "note");
+  notes->setInteger(1, 0, 2, "row");  // no such link
+  notes->setText(1, 1, "dropped", "note");
+  notes->setInteger(2, 0, -1, "row");
+  notes->setText(2, 1, "dropped", "note");
+  notes->setText(3, 0, "0", "row");  // not a row number
+  notes->setText(3, 1, "dropped", "note");
+  notes->setInteger(4, 0, 0, "row");
+  notes->setInteger(4, 1, 7, "note");  // not a text: the field stays terminated
+  t.addTable("linkme_notes", std::move(notes));
+  writeProject(file, t);
+
+  Project p;
+  ASSERT_TRUE(p.open(file).ok());
+  ASSERT_EQ(p.links.size(), 2u);
+  EXPECT_EQ(std::string(p.links.at(1)->note), longNote.substr(0, 512));
+  EXPECT_LT(std::strlen(p.links.at(0)->note), sizeof p.links.at(0)->note);
+  EXPECT_EQ(std::string(p.links.at(0)->note).find("dropped"), std::string::npos);
+}
 
 TEST_F(ProjectFileTest, LinkCellsAreFoundByNameWhereverTheyStand) {
   PropertyTable t;
