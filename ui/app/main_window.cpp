@@ -381,7 +381,7 @@ void MainWindow::createClientArea() {
     if (opener_ && record) opener_->openTarget(*record, newPage);
   });
   connect(itemView_, &NavigationView::autoSubmitRequested, this, [this](const std::vector<core::EngineRecord*>& r) {
-    if (!batchRunner_) return;
+    if (!batchRunner_ || !doc_.requireWebsite()) return;
     batchRunner_(r);
     doc_.setModified(true);
     if (EngineListView* view = itemView_->engineView()) view->refreshStates();
@@ -455,12 +455,14 @@ std::vector<core::EngineRecord*> MainWindow::autoSubmitTargets(submit::BatchScop
 }
 
 void MainWindow::runBatch(const std::vector<core::EngineRecord*>& targets) {
+  if (!doc_.requireWebsite()) return;
   doc_.setModified(true);
   batchRunner_(targets);  // an empty list is run as well
   if (EngineListView* view = itemView_->engineView()) view->refreshStates();
 }
 
 void MainWindow::createSubmitReport() {
+  if (!doc_.requireWebsite()) return;
   if (EngineListView* view = itemView_->engineView()) runSubmitReportCommand(this, doc_.project().profile, *view);
 }
 

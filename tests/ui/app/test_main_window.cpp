@@ -282,6 +282,45 @@ class TestMainWindow : public QObject {
     QVERIFY(!frame()->commandEnabled(kIdAutoSubmitAll));
   }
 
+  void commandsForTheWebsiteRefuseAProfileWithoutOne_data() {
+    QTest::addColumn<int>("id");  // kIdAutoSubmit: the engine list's "Auto Submit"
+    QTest::newRow("Auto Submit ALL") << int(kIdAutoSubmitAll);
+    QTest::newRow("Auto Submit Reset") << int(kIdAutoSubmitReset);
+    QTest::newRow("Auto Submit") << int(kIdAutoSubmit);
+    QTest::newRow("Create Submit Report") << int(kIdCreateSubmitReport);
+    QTest::newRow("Search Links To My Website") << int(kIdSearchLinks);
+    QTest::newRow("Create Links Report") << int(kIdCreateLinksReport);
+  }
+
+  void commandsForTheWebsiteRefuseAProfileWithoutOne() {
+    QFETCH(int, id);
+    int batches = 0;
+    frame()->setBatchRunner([&batches](const std::vector<core::EngineRecord*>&) { ++batches; });
+    test::FileDialogAnswers dialogs;
+    auto run = [&] {
+      if (id == kIdAutoSubmit) {
+        emit engineView()->autoSubmitRequested({app_->project().engines.at(0)});
+      } else {
+        QVERIFY(frame()->runCommand(id));
+      }
+    };
+    for (const char* url : {"http://", "www.example-garden.com", ""}) {
+      core::copyText(app_->project().profile.url, url);
+      app_->project().profileChanged();
+      app_->doc()->setModified(false);
+      boxes_->clear();
+      run();
+      QCOMPARE(boxes_->texts().size(), 1);
+      QVERIFY2(boxes_->texts()[0].contains(QStringLiteral("\"Edit website info\"")), qPrintable(boxes_->texts()[0]));
+      // Nothing started: no batch, no file dialog, no job, no change.
+      QCOMPARE(batches, 0);
+      QVERIFY(dialogs.requests().empty());
+      QVERIFY(!frame()->jobTimerActive(1) && !frame()->jobTimerActive(2));
+      QVERIFY(!app_->doc()->isModified());
+    }
+    frame()->setBatchRunner({});
+  }
+
   void createSubmitReportWritesAndOpensTheFile() {
     test::FileDialogAnswers dialogs;
     UrlRecorder urls;
