@@ -180,24 +180,25 @@ void MainWindow::updateCommandUi() {
 void MainWindow::createActions() {
   struct Entry {
     int id;
-    const char* text;
+    const char* text;  // a key after the tab is the one the menu shows
+    QKeySequence::StandardKey standardKey = QKeySequence::UnknownKey;
   };
   static const Entry kEntries[] = {
-      {kIdFileNew, "&New\tCtrl+N"},
+      {kIdFileNew, "&New\tCtrl+N", QKeySequence::New},
       {kIdEditWebsiteInfo, "&Edit website info\tCtrl+E"},
-      {kIdFileOpen, "&Open...\tCtrl+O"},
-      {kIdFileSave, "&Save\tCtrl+S"},
+      {kIdFileOpen, "&Open...\tCtrl+O", QKeySequence::Open},
+      {kIdFileSave, "&Save\tCtrl+S", QKeySequence::Save},
       {kIdFileSaveAs, "Save &As..."},
-      {kIdFilePrint, "&Print...\tCtrl+P"},
+      {kIdFilePrint, "&Print...\tCtrl+P", QKeySequence::Print},
       {kIdFilePrintPreview, "Print Pre&view"},
       {kIdFilePrintSetup, "P&rint Setup..."},
-      {kIdAppExit, "E&xit"},
-      {kIdEditCut, "Cu&t\tCtrl+X"},
-      {kIdEditCopy, "&Copy\tCtrl+C"},
-      {kIdEditPaste, "&Paste\tCtrl+V"},
-      {kIdEditFind, "&Find\tCtrl+F"},
-      {kIdFindNext, "Find &Next\tCtrl+N"},
-      {kIdSelectAll, "Select &All\tCtrl+A"},
+      {kIdAppExit, "E&xit\tCtrl+Q", QKeySequence::Quit},
+      {kIdEditCut, "Cu&t\tCtrl+X", QKeySequence::Cut},
+      {kIdEditCopy, "&Copy\tCtrl+C", QKeySequence::Copy},
+      {kIdEditPaste, "&Paste\tCtrl+V", QKeySequence::Paste},
+      {kIdEditFind, "&Find\tCtrl+F", QKeySequence::Find},
+      {kIdFindNext, "Find &Next\tF3", QKeySequence::FindNext},
+      {kIdSelectAll, "Select &All\tCtrl+A", QKeySequence::SelectAll},
       {kIdInvertSelection, "&Invert Selection\tCtrl+I"},
       {kIdUp, "Up"},
       {kIdDown, "Down"},
@@ -224,22 +225,36 @@ void MainWindow::createActions() {
       {kIdSubmitServices, "Submit Services"},
       {kIdAppAbout, "&About Larkspur..."},
   };
-  for (const Entry& e : kEntries) makeAction(e.id, QString::fromUtf8(e.text));
+  for (const Entry& e : kEntries) {
+    QAction* a = makeAction(e.id, QString::fromUtf8(e.text));
+    // The key a menu entry shows is the one that runs it, first among the
+    // desktop's own keys for that command (Shift+Delete for Cut, ...). The
+    // keys belong to the window, so they work whichever pane has the focus.
+    const QKeySequence shown = shownKey(*a);
+    if (shown.isEmpty()) continue;
+    QList<QKeySequence> keys{shown};
+    if (e.standardKey != QKeySequence::UnknownKey) {
+      for (const QKeySequence& key : QKeySequence::keyBindings(e.standardKey)) {
+        if (!keys.contains(key)) keys << key;
+      }
+    }
+    a->setShortcuts(keys);
+    a->setShortcutContext(Qt::WindowShortcut);
+    addAction(a);
+  }
   action(kIdViewToolbar)->setCheckable(true);
   action(kIdViewStatusBar)->setCheckable(true);
 
-  // The accelerator table: only these keys work, whatever a menu text shows.
-  action(kIdFileNew)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  action(kIdFileOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  action(kIdFileSave)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  action(kIdFilePrint)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  action(kIdEditCut)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-  action(kIdEditCopy)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-  action(kIdEditPaste)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
   auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
   connect(nextPane, &QShortcut::activated, this, [this] { focusPane(true); });
   auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
   connect(previousPane, &QShortcut::activated, this, [this] { focusPane(false); });
+}
+
+QKeySequence MainWindow::shownKey(const QAction& action) {
+  const QString text = action.text();
+  const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+  return tab < 0 ? QKeySequence() : QKeySequence(text.mid(tab + 1), QKeySequence::PortableText);
 }
 
 void MainWindow::createMenus() {

@@ -6,6 +6,7 @@
 // is shown disabled. Later parts of the program plug in by installing
 // handlers and by replacing the right-hand pane.
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -59,6 +60,8 @@ class MainWindow : public QMainWindow {
   bool commandEnabled(int id) const;
   // Runs a command as its menu entry would; false when it is disabled.
   bool runCommand(int id);
+  // The key a menu entry shows after its tab (empty when none).
+  static QKeySequence shownKey(const QAction& action);
   // Brings every action's enabled and checked state up to date.
   void updateCommandUi();
 
