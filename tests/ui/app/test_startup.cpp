@@ -77,7 +77,7 @@ class TestStartup : public QObject {
     ui::LarkspurApplication app;
     QVERIFY(app.startUp({}, false));
     QCOMPARE(app.doc()->title(), QStringLiteral("www.example.org"));
-    QCOMPARE(app.frame()->windowTitle(), QStringLiteral("www.example.org - Larkspur"));
+    QCOMPARE(app.frame()->windowTitle(), QStringLiteral("www.example.org[*] - Larkspur"));
     QVERIFY(app.doc()->isModified());
     QCOMPARE(app.project().engines.size(), std::size_t{342});
     QCOMPARE(QString::fromUtf8(app.project().profile.country), QStringLiteral("USA"));
