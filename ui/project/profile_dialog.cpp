@@ -85,6 +85,11 @@ ProfileDialog::ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* 
       QPalette palette = urlProblem_->palette();
       palette.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
       urlProblem_->setPalette(palette);
+      // Its line stays when it is hidden: the fields below do not jump as
+      // the address becomes complete.
+      QSizePolicy policy = urlProblem_->sizePolicy();
+      policy.setRetainSizeWhenHidden(true);
+      urlProblem_->setSizePolicy(policy);
       auto* urlBox = new QVBoxLayout;
       urlBox->setSpacing(2);
       urlBox->addWidget(control);
