@@ -28,6 +28,10 @@ QString LarkspurApplication::recentFilesPath() const {
   return QString::fromStdString((store_.folder() / kRecentFilesName).string());
 }
 
+QString LarkspurApplication::windowLayoutPath() const {
+  return QString::fromStdString((store_.folder() / kWindowLayoutFileName).string());
+}
+
 bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
   const core::Status loaded = store_.load(settings_);
   if (!loaded.ok()) {
@@ -43,6 +47,9 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
 
   doc_ = std::make_unique<ProjectDocument>(*project_, settings_, recent_);
   frame_ = std::make_unique<MainWindow>(*doc_, coordination_);
+  // Before the first project: its link list shows the columns chosen last.
+  const WindowLayout layout = readWindowLayout(windowLayoutPath());
+  frame_->restoreWindowLayout(layout);
 
   bool opened = false;
   QString tried;
@@ -58,7 +65,13 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
   }
   if (!opened && !doc_->onNewDocument()) return false;
 
-  if (show) frame_->showMaximized();
+  if (show) {
+    if (layout.geometry.isEmpty()) {
+      frame_->showMaximized();
+    } else {
+      frame_->show();  // maximised again when it was left so
+    }
+  }
   return true;
 }
 
@@ -71,6 +84,7 @@ bool LarkspurApplication::shutDown() {
     ok = false;
   }
   recent_.save(recentFilesPath());
+  if (frame_) writeWindowLayout(windowLayoutPath(), frame_->windowLayout());
   return ok;
 }
 

@@ -29,10 +29,11 @@ class LarkspurApplication : public QObject {
   // the last project; else, or when that cannot be opened either, a new one
   // (the blank profile dialog). Returns false when the program is to end: the
   // settings could not be loaded or the user cancelled the new project.
-  // Shows the main window maximised unless `show` is false.
+  // Shows the main window as it was left last time (maximised on the first
+  // start) unless `show` is false.
   bool startUp(const CommandLine& commandLine, bool show = true);
-  // Writes the settings and the recent-file list; false when that failed
-  // (the user has been told).
+  // Writes the settings, the recent-file list and the main window's layout;
+  // false when the settings could not be written (the user has been told).
   bool shutDown();
 
   MainWindow* frame() const { return frame_.get(); }
@@ -41,6 +42,8 @@ class LarkspurApplication : public QObject {
   core::Settings& settings() { return settings_; }
   const core::SettingsStore& settingsStore() const { return store_; }
   QString recentFilesPath() const;
+  // The main window's remembered layout, beside the settings blob.
+  QString windowLayoutPath() const;
 
  private:
   core::Coordination& coordination_;

@@ -14,6 +14,8 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -30,6 +32,7 @@
 #include "ui/dialogs/message_boxes.h"
 #include "ui/links/link_popularity_commands.h"
 #include "ui/lists/engine_list_view.h"
+#include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
 #include "ui/project/recent_files.h"
@@ -80,7 +83,11 @@ const ToolbarSlot kToolbarSlots[] = {
 }  // namespace
 
 MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, QWidget* parent)
-    : QMainWindow(parent), doc_(doc), coordination_(coordination), pageRankUpdate_(coordination.stop) {
+    : QMainWindow(parent),
+      doc_(doc),
+      coordination_(coordination),
+      listPaneWidth_(kNavigationWidth),
+      pageRankUpdate_(coordination.stop) {
   setWindowIcon(appIcon());
   createActions();
   createMenus();
@@ -175,29 +182,31 @@ void MainWindow::updateCommandUi() {
   }
   if (QAction* a = action(kIdViewToolbar)) a->setChecked(toolBar_ && !toolBar_->isHidden());
   if (QAction* a = action(kIdViewStatusBar)) a->setChecked(!statusBar()->isHidden());
+  setWindowModified(doc_.isModified());
 }
 
 void MainWindow::createActions() {
   struct Entry {
     int id;
-    const char* text;
+    const char* text;  // a key after the tab is the one the menu shows
+    QKeySequence::StandardKey standardKey = QKeySequence::UnknownKey;
   };
   static const Entry kEntries[] = {
-      {kIdFileNew, "&New\tCtrl+N"},
+      {kIdFileNew, "&New\tCtrl+N", QKeySequence::New},
       {kIdEditWebsiteInfo, "&Edit website info\tCtrl+E"},
-      {kIdFileOpen, "&Open...\tCtrl+O"},
-      {kIdFileSave, "&Save\tCtrl+S"},
+      {kIdFileOpen, "&Open...\tCtrl+O", QKeySequence::Open},
+      {kIdFileSave, "&Save\tCtrl+S", QKeySequence::Save},
       {kIdFileSaveAs, "Save &As..."},
-      {kIdFilePrint, "&Print...\tCtrl+P"},
+      {kIdFilePrint, "&Print...\tCtrl+P", QKeySequence::Print},
       {kIdFilePrintPreview, "Print Pre&view"},
       {kIdFilePrintSetup, "P&rint Setup..."},
-      {kIdAppExit, "E&xit"},
-      {kIdEditCut, "Cu&t\tCtrl+X"},
-      {kIdEditCopy, "&Copy\tCtrl+C"},
-      {kIdEditPaste, "&Paste\tCtrl+V"},
-      {kIdEditFind, "&Find\tCtrl+F"},
-      {kIdFindNext, "Find &Next\tCtrl+N"},
-      {kIdSelectAll, "Select &All\tCtrl+A"},
+      {kIdAppExit, "E&xit\tCtrl+Q", QKeySequence::Quit},
+      {kIdEditCut, "Cu&t\tCtrl+X", QKeySequence::Cut},
+      {kIdEditCopy, "&Copy\tCtrl+C", QKeySequence::Copy},
+      {kIdEditPaste, "&Paste\tCtrl+V", QKeySequence::Paste},
+      {kIdEditFind, "&Find\tCtrl+F", QKeySequence::Find},
+      {kIdFindNext, "Find &Next\tF3", QKeySequence::FindNext},
+      {kIdSelectAll, "Select &All\tCtrl+A", QKeySequence::SelectAll},
       {kIdInvertSelection, "&Invert Selection\tCtrl+I"},
       {kIdUp, "Up"},
       {kIdDown, "Down"},
@@ -224,22 +233,36 @@ void MainWindow::createActions() {
       {kIdSubmitServices, "Submit Services"},
       {kIdAppAbout, "&About Larkspur..."},
   };
-  for (const Entry& e : kEntries) makeAction(e.id, QString::fromUtf8(e.text));
+  for (const Entry& e : kEntries) {
+    QAction* a = makeAction(e.id, QString::fromUtf8(e.text));
+    // The key a menu entry shows is the one that runs it, first among the
+    // desktop's own keys for that command (Shift+Delete for Cut, ...). The
+    // keys belong to the window, so they work whichever pane has the focus.
+    const QKeySequence shown = shownKey(*a);
+    if (shown.isEmpty()) continue;
+    QList<QKeySequence> keys{shown};
+    if (e.standardKey != QKeySequence::UnknownKey) {
+      for (const QKeySequence& key : QKeySequence::keyBindings(e.standardKey)) {
+        if (!keys.contains(key)) keys << key;
+      }
+    }
+    a->setShortcuts(keys);
+    a->setShortcutContext(Qt::WindowShortcut);
+    addAction(a);
+  }
   action(kIdViewToolbar)->setCheckable(true);
   action(kIdViewStatusBar)->setCheckable(true);
 
-  // The accelerator table: only these keys work, whatever a menu text shows.
-  action(kIdFileNew)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  action(kIdFileOpen)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  action(kIdFileSave)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  action(kIdFilePrint)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  action(kIdEditCut)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-  action(kIdEditCopy)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-  action(kIdEditPaste)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
   auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
   connect(nextPane, &QShortcut::activated, this, [this] { focusPane(true); });
   auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
   connect(previousPane, &QShortcut::activated, this, [this] { focusPane(false); });
+}
+
+QKeySequence MainWindow::shownKey(const QAction& action) {
+  const QString text = action.text();
+  const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+  return tab < 0 ? QKeySequence() : QKeySequence(text.mid(tab + 1), QKeySequence::PortableText);
 }
 
 void MainWindow::createMenus() {
@@ -371,7 +394,7 @@ void MainWindow::createClientArea() {
   // The navigation keeps its width; the browser pane takes what is left.
   splitter_->setStretchFactor(0, 0);
   splitter_->setStretchFactor(1, 1);
-  splitter_->setSizes({kNavigationWidth, kBrowserWidth});
+  splitter_->setSizes({listPaneWidth_, kBrowserWidth});
   setCentralWidget(splitter_);
 
   connect(itemView_, &NavigationView::statusTextChanged, statusText_, &QLabel::setText);
@@ -381,7 +404,7 @@ void MainWindow::createClientArea() {
     if (opener_ && record) opener_->openTarget(*record, newPage);
   });
   connect(itemView_, &NavigationView::autoSubmitRequested, this, [this](const std::vector<core::EngineRecord*>& r) {
-    if (!batchRunner_) return;
+    if (!batchRunner_ || !doc_.requireWebsite()) return;
     batchRunner_(r);
     doc_.setModified(true);
     if (EngineListView* view = itemView_->engineView()) view->refreshStates();
@@ -390,10 +413,10 @@ void MainWindow::createClientArea() {
 
 void MainWindow::setRightPane(QWidget* pane, TargetOpener* opener) {
   if (pane && pane != rightPane_) {
-    // Before the window is first laid out the splitter's sizes are not real
-    // ones (the pane would get a width of 0): it keeps its first sizes then.
-    const QList<int> sizes =
-        splitter_->isVisible() ? splitter_->sizes() : QList<int>{kNavigationWidth, kBrowserWidth};
+    // Before the window is first shown the splitter's sizes are not real
+    // ones (the pane would get a width of 0): the list pane keeps the width
+    // it is to have then.
+    const QList<int> sizes = shown_ ? splitter_->sizes() : QList<int>{listPaneWidth_, kBrowserWidth};
     QWidget* old = splitter_->replaceWidget(1, pane);
     if (old) old->deleteLater();
     rightPane_ = pane;
@@ -455,12 +478,14 @@ std::vector<core::EngineRecord*> MainWindow::autoSubmitTargets(submit::BatchScop
 }
 
 void MainWindow::runBatch(const std::vector<core::EngineRecord*>& targets) {
+  if (!doc_.requireWebsite()) return;
   doc_.setModified(true);
   batchRunner_(targets);  // an empty list is run as well
   if (EngineListView* view = itemView_->engineView()) view->refreshStates();
 }
 
 void MainWindow::createSubmitReport() {
+  if (!doc_.requireWebsite()) return;
   if (EngineListView* view = itemView_->engineView()) runSubmitReportCommand(this, doc_.project().profile, *view);
 }
 
@@ -496,8 +521,70 @@ void MainWindow::rebuildRecentFiles() {
 }
 
 void MainWindow::setTitle(const QString& documentTitle) {
-  setWindowTitle(documentTitle.isEmpty() ? QStringLiteral("Larkspur")
-                                         : QStringLiteral("%1 - Larkspur").arg(documentTitle));
+  // "[*]" is where the title bar shows that the project has unsaved changes.
+  setWindowTitle(documentTitle.isEmpty() ? QStringLiteral("Larkspur[*]")
+                                         : QStringLiteral("%1[*] - Larkspur").arg(documentTitle));
+  setWindowModified(doc_.isModified());
+}
+
+// ---------------------------------------------------------------- layout
+
+void MainWindow::setListPaneWidth(int width) {
+  listPaneWidth_ = std::max(0, width);
+  // The browser pane takes what is left; before the window is shown the
+  // splitter keeps the list pane's width and gives it the rest then.
+  const int total = shown_ ? splitter_->width() - splitter_->handleWidth() : listPaneWidth_ + kBrowserWidth;
+  splitter_->setSizes({listPaneWidth_, std::max(0, total - listPaneWidth_)});
+}
+
+int MainWindow::fittedListPaneWidth() const {
+  // Every tab in full, without scroll arrows.
+  const QTabWidget* tabs = itemView_->tabs();
+  int width = tabs->tabBar()->sizeHint().width();
+  for (int i = 0; i < tabs->count(); ++i) {
+    if (const auto* rows = qobject_cast<const RowListView*>(tabs->widget(i))) {
+      width = std::max(width, rows->shownColumnsWidth());
+    }
+  }
+  return std::min(width, this->width() * 3 / 5);
+}
+
+void MainWindow::restoreWindowLayout(const WindowLayout& layout) {
+  if (!layout.geometry.isEmpty()) restoreGeometry(layout.geometry);
+  if (layout.linkColumns) linkColumns_ = layout.linkColumns;
+  if (layout.listPaneWidth) {
+    fitListPane_ = false;
+    setListPaneWidth(*layout.listPaneWidth);
+  }
+}
+
+WindowLayout MainWindow::windowLayout() const {
+  WindowLayout layout;
+  // A window never shown has no geometry or pane width of the user's.
+  if (shown_) {
+    layout.geometry = saveGeometry();
+    layout.listPaneWidth = splitter_->sizes().value(0);
+  }
+  layout.linkColumns = linkColumns_;
+  if (const LinkListView* links = itemView_->linkView()) layout.linkColumns = links->shownColumns();
+  return layout;
+}
+
+void MainWindow::rememberLinkColumns() {
+  if (const LinkListView* links = itemView_->linkView()) linkColumns_ = links->shownColumns();
+}
+
+core::Settings MainWindow::listSettings() const {
+  core::Settings settings = doc_.settings();
+  if (linkColumns_) {
+    settings.link_column_widths = LinkListView::widthsShowing(settings.link_column_widths, *linkColumns_);
+  }
+  return settings;
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  shown_ = true;
+  QMainWindow::showEvent(event);
 }
 
 // ---------------------------------------------------------------- progress
@@ -545,13 +632,19 @@ void MainWindow::releaseWorkAreas() {
   // Views hold record addresses the update writes to: it must be over first.
   stopPageRankUpdate();
   if (linkCommands_) linkCommands_->stopAndWait();
+  rememberLinkColumns();
   itemView_->releaseWorkAreas();
 }
 
 void MainWindow::rebuildWorkAreas() {
   stopPageRankUpdate();
   if (linkCommands_) linkCommands_->stopAndWait();
-  itemView_->rebuildWorkAreas(doc_.project(), doc_.settings());
+  rememberLinkColumns();
+  itemView_->rebuildWorkAreas(doc_.project(), listSettings());
+  if (fitListPane_) {
+    fitListPane_ = false;
+    setListPaneWidth(fittedListPaneWidth());
+  }
   updateCommandUi();
 }
 

@@ -6,17 +6,21 @@
 // is shown disabled. Later parts of the program plug in by installing
 // handlers and by replacing the right-hand pane.
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "core/coordination.h"
 #include "core/engine_record.h"
+#include "core/settings_store.h"
 #include "ui/links/progress_animation.h"
 #include "links/engine_page_rank_update.h"
 #include "submit/batch_targets.h"
+#include "ui/app/window_layout.h"
 
 class QLabel;
 class QMenu;
@@ -59,6 +63,8 @@ class MainWindow : public QMainWindow {
   bool commandEnabled(int id) const;
   // Runs a command as its menu entry would; false when it is disabled.
   bool runCommand(int id);
+  // The key a menu entry shows after its tab (empty when none).
+  static QKeySequence shownKey(const QAction& action);
   // Brings every action's enabled and checked state up to date.
   void updateCommandUi();
 
@@ -86,9 +92,22 @@ class MainWindow : public QMainWindow {
   void pageLoadProgress(long progress, long maximum);
 
   // Work areas, released and rebuilt around every new or opened project
-  // (the document's aboutToReplaceProject and projectReplaced).
+  // (the document's aboutToReplaceProject and projectReplaced). The link
+  // list keeps the columns the user chose from one project to the next.
   void releaseWorkAreas();
   void rebuildWorkAreas();
+
+  // The remembered layout: geometry, list pane width and the link list's
+  // columns. Restored before the first project opens; what it lacks takes
+  // its first-start value: the list pane as wide as its tabs and shown
+  // columns need (see fittedListPaneWidth), the browser pane the rest.
+  void restoreWindowLayout(const WindowLayout& layout);
+  // The layout now; the geometry and pane width only once the window has
+  // been shown.
+  WindowLayout windowLayout() const;
+  // The width that shows every work-area tab and the shown columns of each
+  // list whole, at most three fifths of the window's width.
+  int fittedListPaneWidth() const;
 
   // The engine page-rank update ("Start Update", "Stop Update").
   void startPageRankUpdate();
@@ -117,6 +136,7 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void createActions();
@@ -131,6 +151,9 @@ class MainWindow : public QMainWindow {
   void focusPane(bool next);
   QAction* makeAction(int id, const QString& text);
   void setTitle(const QString& documentTitle);
+  void setListPaneWidth(int width);
+  void rememberLinkColumns();
+  core::Settings listSettings() const;
 
   struct Command {
     Handler handler;
@@ -145,6 +168,14 @@ class MainWindow : public QMainWindow {
   QSplitter* splitter_ = nullptr;
   NavigationView* itemView_ = nullptr;
   QWidget* rightPane_ = nullptr;
+  // The list pane's width until the window is first shown (the splitter's
+  // own sizes are not real ones before), and whether it is still to be
+  // fitted to the first project's lists.
+  int listPaneWidth_;
+  bool fitListPane_ = true;
+  bool shown_ = false;
+  // The link list's shown columns, when the user's choice is known.
+  std::optional<QList<int>> linkColumns_;
   TargetOpener* opener_ = nullptr;
   QLabel* statusText_ = nullptr;
   QProgressBar* statusProgress_ = nullptr;

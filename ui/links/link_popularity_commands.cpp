@@ -80,21 +80,19 @@ void LinkPopularityCommands::joinFinished() {
 }
 
 void LinkPopularityCommands::searchLinks() {
-  if (searchRunning()) return;
+  if (searchRunning() || !doc_.requireWebsite()) return;
   joinFinished();
   doc_.setModified(true);
   coordination_.stop.reset();
   const std::string url(core::fieldView(doc_.project().profile.url));
   search_ = std::make_unique<links::LinkSearch>(doc_.project().links, coordination_, poster(), options_.search);
-  // A URL without a host name starts no engine: the animation then ends on
-  // its first tick.
   search_->start(url);
   frame_.startJobTimer(kSearchTimer, options_.searchTimerMs);
   frame_.updateCommandUi();
 }
 
 void LinkPopularityCommands::createLinksReport() {
-  if (reportRunning()) return;
+  if (reportRunning() || !doc_.requireWebsite()) return;
   joinFinished();
   const std::string url(core::fieldView(doc_.project().profile.url));
   FileDialogRequest request;

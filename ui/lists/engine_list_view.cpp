@@ -5,9 +5,12 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
 #include <atomic>
 
 #include "core/fixed_text.h"
+#include "submit/submit_states.h"
 #include "ui/app/command_ids.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/find_dialog.h"
@@ -65,6 +68,11 @@ void EngineListView::fill() {
         setColumnWidth(c, width);
       }
     }
+    // The state column shows its title and its longest state whole: cut to
+    // "Submit-Er..." it would hide what it is there for.
+    if (!isColumnHidden(kColumnState)) {
+      setColumnWidth(kColumnState, std::max(columnWidth(kColumnState), stateColumnWidth()));
+    }
   }
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(engines_.size()));
@@ -83,6 +91,17 @@ void EngineListView::fill() {
   }
   addTopLevelItems(items);
   emitStatus();
+}
+
+int EngineListView::stateColumnWidth() const {
+  // An item view draws a cell's text between two margins of its focus frame
+  // and one pixel more on each side.
+  const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+  int width = header()->sectionSizeHint(kColumnState);
+  for (const char* state : {submit::kStateUnsubmitted, submit::kStateOk, submit::kStateError}) {
+    width = std::max(width, fontMetrics().horizontalAdvance(QString::fromUtf8(state)) + margins);
+  }
+  return width;
 }
 
 core::EngineRecord* EngineListView::recordAt(int row) const {

@@ -51,6 +51,8 @@ class EngineListView : public RowListView, public ListPrintSource {
   StateEditor* stateEditor() const { return stateEditor_; }
   // Shows the state editor over the state cell of `row`.
   void editState(int row);
+  // The least width of the state column: its title and its longest state.
+  int stateColumnWidth() const;
 
  signals:
   void openTargetRequested(core::EngineRecord* record, bool newPage);

@@ -129,6 +129,26 @@ void LinkListView::setColumnShown(int column, bool shown) {
   }
 }
 
+QList<int> LinkListView::shownColumns() const {
+  QList<int> shown;
+  for (int c = 0; c < kColumnCount; ++c) {
+    if (columnShown(c)) shown << c;
+  }
+  return shown;
+}
+
+core::ColumnWidths LinkListView::widthsShowing(core::ColumnWidths widths, const QList<int>& shown) {
+  for (int c = 0; c < kColumnCount; ++c) {
+    int32_t& width = widths[static_cast<std::size_t>(c)];
+    if (!shown.contains(c)) {
+      width = 0;
+    } else if (width <= 0) {
+      width = shownAgainWidth(c);
+    }
+  }
+  return widths;
+}
+
 core::LinkList::Ptr LinkListView::firstSelectedRecord() const {
   const int row = firstSelectedRow();
   return row < 0 ? nullptr : links_.find(recordAt(row));

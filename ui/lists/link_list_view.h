@@ -45,6 +45,11 @@ class LinkListView : public RowListView, public ListPrintSource {
   void setColumnShown(int column, bool shown);
   // The width a column gets when it is shown again.
   static int shownAgainWidth(int column);
+  // The shown columns, in column order.
+  QList<int> shownColumns() const;
+  // `widths` with exactly the `shown` columns shown: a column hidden there
+  // gets the width it is shown again with.
+  static core::ColumnWidths widthsShowing(core::ColumnWidths widths, const QList<int>& shown);
 
   // The context menu as a right click shows it, "Item Select" rebuilt.
   std::unique_ptr<QMenu> makeContextMenu();

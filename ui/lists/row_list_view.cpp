@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QStyle>
 
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/find_dialog.h"
@@ -60,6 +61,14 @@ RowListView::RowListView(QWidget* parent) : QTreeWidget(parent) {
 
 RowListView::~RowListView() {
   if (findDialog_) delete findDialog_.data();
+}
+
+int RowListView::shownColumnsWidth() const {
+  int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  for (int c = 0; c < columnCount(); ++c) {
+    if (!isColumnHidden(c)) width += columnWidth(c);
+  }
+  return width;
 }
 
 int RowListView::firstSelectedRow() const {

@@ -58,6 +58,9 @@ class RowListView : public QTreeWidget {
   ~RowListView() override;
 
   int rowCount() const { return topLevelItemCount(); }
+  // The width the list needs to show its shown columns side by side, its
+  // frame and vertical scroll bar included.
+  int shownColumnsWidth() const;
   int firstSelectedRow() const;
   int selectedRowCount() const;
   // The selected rows from the top.

@@ -11,6 +11,7 @@
 
 #include "core/builtin_lists.h"
 #include "core/fixed_text.h"
+#include "core/web_address.h"
 #include "ui/dialogs/message_boxes.h"
 
 namespace larkspur::ui {
@@ -18,6 +19,7 @@ namespace larkspur::ui {
 namespace {
 
 // Positions of the dialog's controls in tab order.
+constexpr int kUrl = 0;
 constexpr int kCountry = 10;
 constexpr int kCategory = 11;
 constexpr int kCategoryAddon = 12;
@@ -75,14 +77,33 @@ ProfileDialog::ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* 
     controls_[static_cast<std::size_t>(i)] = control;
     auto* label = new QLabel(QString::fromUtf8(field.label), this);
     label->setBuddy(control);
-    grid->addWidget(label, i, 0, i == kLongDescription ? Qt::AlignTop | Qt::AlignLeft : Qt::AlignLeft);
-    grid->addWidget(control, i, 1);
+    grid->addWidget(label, i, 0, i == kLongDescription || i == kUrl ? Qt::AlignTop | Qt::AlignLeft : Qt::AlignLeft);
+    if (i == kUrl) {
+      // The URL's problem shows right under it while there is one.
+      urlProblem_ = new QLabel(this);
+      urlProblem_->setObjectName(QStringLiteral("websiteUrlProblem"));
+      QPalette palette = urlProblem_->palette();
+      palette.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+      urlProblem_->setPalette(palette);
+      // Its line stays when it is hidden: the fields below do not jump as
+      // the address becomes complete.
+      QSizePolicy policy = urlProblem_->sizePolicy();
+      policy.setRetainSizeWhenHidden(true);
+      urlProblem_->setSizePolicy(policy);
+      auto* urlBox = new QVBoxLayout;
+      urlBox->setSpacing(2);
+      urlBox->addWidget(control);
+      urlBox->addWidget(urlProblem_);
+      grid->addLayout(urlBox, i, 1);
+    } else {
+      grid->addWidget(control, i, 1);
+    }
   }
   grid->setRowStretch(kLongDescription, 1);
   grid->setColumnStretch(1, 1);
 
-  auto* url = static_cast<QLineEdit*>(controls_[0]);
-  if (url->text().isEmpty()) url->setText(QStringLiteral("http://"));
+  url_ = static_cast<QLineEdit*>(controls_[kUrl]);
+  if (url_->text().isEmpty()) url_->setText(QStringLiteral("http://"));
 
   country_ = static_cast<QComboBox*>(controls_[kCountry]);
   category_ = static_cast<QComboBox*>(controls_[kCategory]);
@@ -101,6 +122,10 @@ ProfileDialog::ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* 
   controls_[kCancel] = cancel_;
   connect(ok_, &QPushButton::clicked, this, &ProfileDialog::onOk);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  // OK waits for a website address: a profile without a host name would
+  // send every target an empty submission.
+  connect(url_, &QLineEdit::textChanged, this, &ProfileDialog::showUrlProblem);
+  showUrlProblem();
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -141,7 +166,23 @@ void ProfileDialog::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
+QString ProfileDialog::urlProblem() const {
+  const std::optional<std::string> problem = core::websiteUrlProblem(url_->text().toStdString());
+  if (!problem) return {};
+  QString text = QString::fromStdString(*problem);
+  text[0] = text[0].toUpper();
+  return text + QLatin1Char('.');
+}
+
+void ProfileDialog::showUrlProblem() {
+  const QString problem = urlProblem();
+  urlProblem_->setText(problem);
+  urlProblem_->setVisible(!problem.isEmpty());
+  ok_->setEnabled(problem.isEmpty());
+}
+
 void ProfileDialog::onOk() {
+  if (!urlProblem().isEmpty()) return;
   const QString shortText = shortDescription_->text();
   if (static_cast<std::size_t>(shortText.toUcs4().size()) > core::kShortDescriptionLimit) {
     MessageBoxes::warn(this, QStringLiteral("Please enter no more than %1 characters.")

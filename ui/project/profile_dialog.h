@@ -1,7 +1,9 @@
 #pragma once
 // The profile dialog "Input your website detail": the user's website details
 // in fourteen edits and three lists. OK writes every control's text into the
-// profile; the caller then recomputes what is derived from it.
+// profile; the caller then recomputes what is derived from it. OK stays
+// disabled while the website URL is no web address with a host name, and the
+// reason shows under the URL; the other fields are optional.
 
 #include <QDialog>
 #include <array>
@@ -9,6 +11,7 @@
 #include "core/website_profile.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -35,6 +38,10 @@ class ProfileDialog : public QDialog {
   QComboBox* categoryAddonList() const { return categoryAddon_; }
   QPushButton* okButton() const { return ok_; }
   QPushButton* cancelButton() const { return cancel_; }
+  // Why the website URL as typed cannot be accepted ("" when it can), as the
+  // label under it says.
+  QString urlProblem() const;
+  QLabel* urlProblemLabel() const { return urlProblem_; }
 
   // The selection rule of the three lists: the position of the last entry
   // equal to `text` (case-sensitive), else `fallback` (-1: no selection).
@@ -46,6 +53,7 @@ class ProfileDialog : public QDialog {
 
  private:
   void onOk();
+  void showUrlProblem();
 
   core::WebsiteProfile& profile_;
   std::array<QWidget*, 19> controls_{};
@@ -53,6 +61,8 @@ class ProfileDialog : public QDialog {
   QComboBox* category_ = nullptr;
   QComboBox* categoryAddon_ = nullptr;
   QPlainTextEdit* longDescription_ = nullptr;
+  QLineEdit* url_ = nullptr;
+  QLabel* urlProblem_ = nullptr;
   QLineEdit* shortDescription_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -5,9 +5,12 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/fixed_text.h"
+#include "core/web_address.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/project/file_dialogs.h"
 #include "ui/project/profile_dialog.h"
@@ -194,6 +197,16 @@ bool ProjectDocument::editProfile() {
   // would be lost at exit without a question.
   if (!sameProfileTexts(*before, project_.profile)) project_.setModified(true);
   return true;
+}
+
+bool ProjectDocument::requireWebsite() {
+  const std::optional<std::string> problem = core::websiteUrlProblem(core::fieldView(project_.profile.url));
+  if (!problem) return true;
+  MessageBoxes::warn(dialogParent(),
+                     QStringLiteral("This project has no website to work for: %1.\n"
+                                    "Enter your website's address with \"Edit website info\" in the Project menu.")
+                         .arg(QString::fromStdString(*problem)));
+  return false;
 }
 
 }  // namespace larkspur::ui

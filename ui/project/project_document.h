@@ -56,6 +56,11 @@ class ProjectDocument : public QObject {
   bool saveModified();
   // "Edit website info": the profile dialog over the current profile.
   bool editProfile();
+  // Whether the profile names a website the submissions, link searches and
+  // reports can work for: an http or https address with a host name. When it
+  // does not, the user is told why and where to enter it, and false comes
+  // back: the command does not start.
+  bool requireWebsite();
 
   QString title() const { return title_; }
   void setTitle(const QString& title);

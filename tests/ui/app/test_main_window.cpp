@@ -6,11 +6,13 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "core/fixed_text.h"
@@ -97,10 +99,10 @@ class TestMainWindow : public QObject {
              (QStringList{"&New\tCtrl+N=57600", "&Edit website info\tCtrl+E=32786", "&Open...\tCtrl+O=57601",
                           "&Save\tCtrl+S=57603", "Save &As...=57604", "-", "&Print...\tCtrl+P=57607",
                           "Print Pre&view=57609", "P&rint Setup...=57606", "-",
-                          "&1 " + QDir::toNativeSeparators(projectPath_) + "=57616", "-", "E&xit=57665"}));
+                          "&1 " + QDir::toNativeSeparators(projectPath_) + "=57616", "-", "E&xit\tCtrl+Q=57665"}));
     QCOMPARE(describe(menus[1]->menu()),
              (QStringList{"Cu&t\tCtrl+X=57635", "&Copy\tCtrl+C=57634", "&Paste\tCtrl+V=57637", "-",
-                          "&Find\tCtrl+F=57636", "Find &Next\tCtrl+N=32771", "-", "Select &All\tCtrl+A=32772",
+                          "&Find\tCtrl+F=57636", "Find &Next\tF3=32771", "-", "Select &All\tCtrl+A=32772",
                           "&Invert Selection\tCtrl+I=32773", "-", "Up=32797", "Down=32798"}));
     QCOMPARE(describe(menus[2]->menu()),
              (QStringList{"Auto Submit ALL=32778", "Auto Submit Reset=32791", "-", "Create Submit Report=32774", "-",
@@ -151,17 +153,74 @@ class TestMainWindow : public QObject {
     QVERIFY(!frame()->runCommand(kIdEditPaste));
   }
 
-  void onlyTheAcceleratorTableHasKeys() {
-    QCOMPARE(frame()->action(kIdFileNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-    QCOMPARE(frame()->action(kIdFileOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    QCOMPARE(frame()->action(kIdFileSave)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-    QCOMPARE(frame()->action(kIdFilePrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
-    QCOMPARE(frame()->action(kIdEditCut)->shortcuts().size(), 2);
-    QCOMPARE(frame()->action(kIdEditCopy)->shortcuts().size(), 2);
-    QCOMPARE(frame()->action(kIdEditPaste)->shortcuts().size(), 2);
-    for (int id : {kIdFindNext, kIdEditFind, kIdEditWebsiteInfo, kIdSelectAll, kIdInvertSelection}) {
-      QVERIFY(frame()->action(id)->shortcut().isEmpty());
+  void noKeyIsShownOrBoundTwice() {
+    // Every key the window answers to: its menu entries' and its own.
+    QList<QKeySequence> seen;
+    QStringList clashes;
+    auto see = [&](const QKeySequence& key, const QString& owner) {
+      if (seen.contains(key)) clashes << key.toString() + QStringLiteral(" again on ") + owner;
+      seen << key;
+    };
+    std::function<void(const QMenu*)> walk = [&](const QMenu* menu) {
+      for (QAction* a : menu->actions()) {
+        if (a->menu()) {
+          walk(a->menu());
+          continue;
+        }
+        const QKeySequence shown = MainWindow::shownKey(*a);
+        // The key shown is the first that runs the entry; an entry showing
+        // none has none.
+        QCOMPARE(a->shortcut(), shown);
+        for (const QKeySequence& key : a->shortcuts()) see(key, a->text());
+      }
+    };
+    for (QAction* menu : frame()->menuBar()->actions()) walk(menu->menu());
+    for (const QShortcut* shortcut : frame()->findChildren<QShortcut*>()) see(shortcut->key(), "a window key");
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(QStringLiteral(", "))));
+    QVERIFY(seen.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)));
+  }
+
+  void shownKeysRunTheirCommandsWhicheverPaneHasTheFocus_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("id");
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("Ctrl+N New") << int(Qt::Key_N) << ctrl << int(kIdFileNew);
+    QTest::newRow("Ctrl+E Edit website info") << int(Qt::Key_E) << ctrl << int(kIdEditWebsiteInfo);
+    QTest::newRow("Ctrl+O Open") << int(Qt::Key_O) << ctrl << int(kIdFileOpen);
+    QTest::newRow("Ctrl+S Save") << int(Qt::Key_S) << ctrl << int(kIdFileSave);
+    QTest::newRow("Ctrl+P Print") << int(Qt::Key_P) << ctrl << int(kIdFilePrint);
+    QTest::newRow("Ctrl+Q Exit") << int(Qt::Key_Q) << ctrl << int(kIdAppExit);
+    QTest::newRow("Ctrl+X Cut") << int(Qt::Key_X) << ctrl << int(kIdEditCut);
+    QTest::newRow("Ctrl+C Copy") << int(Qt::Key_C) << ctrl << int(kIdEditCopy);
+    QTest::newRow("Ctrl+V Paste") << int(Qt::Key_V) << ctrl << int(kIdEditPaste);
+    QTest::newRow("Ctrl+F Find") << int(Qt::Key_F) << ctrl << int(kIdEditFind);
+    QTest::newRow("F3 Find Next") << int(Qt::Key_F3) << int(Qt::NoModifier) << int(kIdFindNext);
+    QTest::newRow("Ctrl+A Select All") << int(Qt::Key_A) << ctrl << int(kIdSelectAll);
+    QTest::newRow("Ctrl+I Invert Selection") << int(Qt::Key_I) << ctrl << int(kIdInvertSelection);
+  }
+
+  void shownKeysRunTheirCommandsWhicheverPaneHasTheFocus() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, id);
+    // The command only counts here: the key must reach it, not open dialogs.
+    int runs = 0;
+    frame()->installCommand(id, [&runs] { ++runs; });
+    auto* pane = new QWidget;
+    pane->setFocusPolicy(Qt::StrongFocus);
+    frame()->setRightPane(pane, nullptr);
+    frame()->show();
+    QApplication::setActiveWindow(frame());
+    QVERIFY(QTest::qWaitForWindowActive(frame()));
+    for (QWidget* focus : {static_cast<QWidget*>(engineView()), pane}) {
+      focus->setFocus();
+      QTRY_COMPARE(QApplication::focusWidget(), focus);
+      const int before = runs;
+      QTest::keyClick(focus, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+      QVERIFY2(runs == before + 1, qPrintable(focus->metaObject()->className()));
     }
+    frame()->hide();
   }
 
   void toolbarSlots() {
@@ -207,9 +266,8 @@ class TestMainWindow : public QObject {
     frame()->resize(1000, 700);
     frame()->show();
     QVERIFY(QTest::qWaitForWindowExposed(frame()));
-    // The navigation keeps its 400 pixels; the browser pane takes the rest.
-    QCOMPARE(splitter->sizes().at(0), 400);
-    QVERIFY(splitter->sizes().at(1) >= 200);
+    // The browser pane takes what the list pane leaves.
+    QCOMPARE(splitter->sizes().at(0) + splitter->handleWidth() + splitter->sizes().at(1), splitter->width());
     frame()->hide();
     QTabWidget* tabs = frame()->itemView()->tabs();
     QCOMPARE(tabs->count(), 3);
@@ -226,7 +284,7 @@ class TestMainWindow : public QObject {
     QVERIFY(!before);  // the old view is gone
     QVERIFY(engineView());
     QCOMPARE(engineView()->rowCount(), 342);
-    QCOMPARE(frame()->windowTitle(), QStringLiteral("http://other.example.net/ - Larkspur"));
+    QCOMPARE(frame()->windowTitle(), QStringLiteral("http://other.example.net/[*] - Larkspur"));
   }
 
   void rightPaneReceivesTargetsFromTheEngineList() {
@@ -280,6 +338,45 @@ class TestMainWindow : public QObject {
     QVERIFY(runs[2].empty());  // an empty list still opens the batch
     frame()->setBatchRunner({});
     QVERIFY(!frame()->commandEnabled(kIdAutoSubmitAll));
+  }
+
+  void commandsForTheWebsiteRefuseAProfileWithoutOne_data() {
+    QTest::addColumn<int>("id");  // kIdAutoSubmit: the engine list's "Auto Submit"
+    QTest::newRow("Auto Submit ALL") << int(kIdAutoSubmitAll);
+    QTest::newRow("Auto Submit Reset") << int(kIdAutoSubmitReset);
+    QTest::newRow("Auto Submit") << int(kIdAutoSubmit);
+    QTest::newRow("Create Submit Report") << int(kIdCreateSubmitReport);
+    QTest::newRow("Search Links To My Website") << int(kIdSearchLinks);
+    QTest::newRow("Create Links Report") << int(kIdCreateLinksReport);
+  }
+
+  void commandsForTheWebsiteRefuseAProfileWithoutOne() {
+    QFETCH(int, id);
+    int batches = 0;
+    frame()->setBatchRunner([&batches](const std::vector<core::EngineRecord*>&) { ++batches; });
+    test::FileDialogAnswers dialogs;
+    auto run = [&] {
+      if (id == kIdAutoSubmit) {
+        emit engineView()->autoSubmitRequested({app_->project().engines.at(0)});
+      } else {
+        QVERIFY(frame()->runCommand(id));
+      }
+    };
+    for (const char* url : {"http://", "www.example-garden.com", ""}) {
+      core::copyText(app_->project().profile.url, url);
+      app_->project().profileChanged();
+      app_->doc()->setModified(false);
+      boxes_->clear();
+      run();
+      QCOMPARE(boxes_->texts().size(), 1);
+      QVERIFY2(boxes_->texts()[0].contains(QStringLiteral("\"Edit website info\"")), qPrintable(boxes_->texts()[0]));
+      // Nothing started: no batch, no file dialog, no job, no change.
+      QCOMPARE(batches, 0);
+      QVERIFY(dialogs.requests().empty());
+      QVERIFY(!frame()->jobTimerActive(1) && !frame()->jobTimerActive(2));
+      QVERIFY(!app_->doc()->isModified());
+    }
+    frame()->setBatchRunner({});
   }
 
   void createSubmitReportWritesAndOpensTheFile() {

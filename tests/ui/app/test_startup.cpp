@@ -77,7 +77,7 @@ class TestStartup : public QObject {
     ui::LarkspurApplication app;
     QVERIFY(app.startUp({}, false));
     QCOMPARE(app.doc()->title(), QStringLiteral("www.example.org"));
-    QCOMPARE(app.frame()->windowTitle(), QStringLiteral("www.example.org - Larkspur"));
+    QCOMPARE(app.frame()->windowTitle(), QStringLiteral("www.example.org[*] - Larkspur"));
     QVERIFY(app.doc()->isModified());
     QCOMPARE(app.project().engines.size(), std::size_t{342});
     QCOMPARE(QString::fromUtf8(app.project().profile.country), QStringLiteral("USA"));
@@ -158,6 +158,7 @@ class TestStartup : public QObject {
       auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
       QVERIFY(dialog);
       sawDialog = true;
+      static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("http://new.example.com/"));
       dialog->okButton()->click();
     });
     ui::LarkspurApplication app;
@@ -165,8 +166,8 @@ class TestStartup : public QObject {
     QVERIFY(sawDialog);
     QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Data error!")});
     QCOMPARE(app.project().engines.size(), std::size_t{342});
-    QCOMPARE(app.doc()->title(), QString());  // the host of "http://"
-    QCOMPARE(app.frame()->windowTitle(), QStringLiteral("Larkspur"));
+    QCOMPARE(app.doc()->title(), QStringLiteral("new.example.com"));
+    QCOMPARE(app.frame()->windowTitle(), QStringLiteral("new.example.com[*] - Larkspur"));
   }
 
   void settingsThatCannotBeLoadedEndTheProgram() {

@@ -1,7 +1,9 @@
-// The profile dialog: what it shows, the list selection rules, the
-// 80-character refusal, keys that must do nothing and what OK stores.
+// The profile dialog: what it shows, the list selection rules, the website
+// URL and the 80-character refusals, keys that must do nothing and what OK
+// stores.
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -77,12 +79,46 @@ class TestProfileDialog : public QObject {
     QVERIFY(!dialog.countryList()->isEditable());
   }
 
+  void okWaitsForAWebsiteAddressWithAHost_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("problem");  // empty: accepted
+    QTest::newRow("scheme only") << "http://" << "The website URL has no host name.";
+    QTest::newRow("emptied") << "" << "The website URL must start with http:// or https://.";
+    QTest::newRow("no scheme") << "www.example.com" << "The website URL must start with http:// or https://.";
+    QTest::newRow("blank") << "http://www.exa mple.com/" << "The website URL must not contain blanks.";
+    QTest::newRow("http") << "http://www.example.com/" << "";
+    QTest::newRow("https with port") << "HTTPS://shop.example.org:8080/x" << "";
+  }
+
+  void okWaitsForAWebsiteAddressWithAHost() {
+    QFETCH(QString, url);
+    QFETCH(QString, problem);
+    core::WebsiteProfile profile;
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    dialog.show();
+    // Opened with "http://": refused from the start, and said why.
+    QVERIFY(!dialog.okButton()->isEnabled());
+    QVERIFY(dialog.urlProblemLabel()->isVisible());
+    QTest::keyClick(edit(dialog, 0), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit(dialog, 0), Qt::Key_Backspace);
+    QTest::keyClicks(edit(dialog, 0), url);
+    QCOMPARE(edit(dialog, 0)->text(), url);
+    QCOMPARE(dialog.urlProblemLabel()->isVisible(), !problem.isEmpty());
+    if (!problem.isEmpty()) QCOMPARE(dialog.urlProblemLabel()->text(), problem);
+    QCOMPARE(dialog.okButton()->isEnabled(), problem.isEmpty());
+    dialog.okButton()->click();
+    // Every other field may stay empty.
+    QCOMPARE(dialog.result(), int(problem.isEmpty() ? QDialog::Accepted : QDialog::Rejected));
+    QCOMPARE(QString::fromUtf8(profile.url), problem.isEmpty() ? url : QString());
+  }
+
   void okStoresEveryControlAndTheFallbacks() {
     core::WebsiteProfile profile;
     core::copyText(profile.title, "Old title");
     ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Prefilled);
     QCOMPARE(edit(dialog, 0)->text(), QStringLiteral("http://"));
     QCOMPARE(edit(dialog, 1)->text(), QStringLiteral("Old title"));
+    edit(dialog, 0)->setText(QStringLiteral("http://www.example.com/"));
     QCOMPARE(edit(dialog, 6)->echoMode(), QLineEdit::Password);
     edit(dialog, 2)->setText(QStringLiteral("me@example.com"));
     edit(dialog, 6)->setText(QStringLiteral("secret"));
@@ -91,7 +127,7 @@ class TestProfileDialog : public QObject {
     dialog.show();
     dialog.okButton()->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(QString::fromUtf8(profile.url), QStringLiteral("http://"));
+    QCOMPARE(QString::fromUtf8(profile.url), QStringLiteral("http://www.example.com/"));
     QCOMPARE(QString::fromUtf8(profile.title), QStringLiteral("Old title"));
     QCOMPARE(QString::fromUtf8(profile.email), QStringLiteral("me@example.com"));
     QCOMPARE(QString::fromUtf8(profile.password), QStringLiteral("secret"));
@@ -117,6 +153,7 @@ class TestProfileDialog : public QObject {
     core::WebsiteProfile profile;
     std::memset(profile.host, 'x', sizeof profile.host - 1);  // a canary after the last text
     ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    edit(dialog, 0)->setText(QStringLiteral("http://www.example.com/"));
     // 64-byte field: 40 two-byte characters do not fit and are cut whole.
     edit(dialog, 13)->setText(QString(40, QChar(0x00E9)));
     dialog.okButton()->click();
@@ -129,6 +166,7 @@ class TestProfileDialog : public QObject {
   void shortDescriptionOver80CharactersIsRefused() {
     test::MessageBoxRecorder boxes;
     core::WebsiteProfile profile;
+    core::copyText(profile.url, "http://www.example.com/");
     core::copyText(profile.short_description, "before");
     ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Prefilled);
     dialog.show();
@@ -153,6 +191,7 @@ class TestProfileDialog : public QObject {
   void enterAndEscapeDoNothing() {
     core::WebsiteProfile profile;
     ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    edit(dialog, 0)->setText(QStringLiteral("http://www.example.com/"));  // OK enabled
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     for (int index : {0, 10, 16, 17, 18}) {
@@ -172,6 +211,7 @@ class TestProfileDialog : public QObject {
   void tabVisitsTheControlsInOrder() {
     core::WebsiteProfile profile;
     ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    edit(dialog, 0)->setText(QStringLiteral("http://www.example.com/"));  // OK enabled
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));

@@ -112,7 +112,11 @@ class TestProjectDocument : public QObject {
 
   void saveWithoutPathAsksForANameAndRecordsTheLastProject() {
     test::FileDialogAnswers dialogs;
-    test::whenModal([](QWidget* modal) { qobject_cast<ProfileDialog*>(modal)->okButton()->click(); });
+    test::whenModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
+      static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("http://new.example.com/"));
+      dialog->okButton()->click();
+    });
     QVERIFY(doc()->fileNew());
     const QString target = home_->path() + QStringLiteral("/saved.lkr");
     dialogs.queue(target);
@@ -120,7 +124,7 @@ class TestProjectDocument : public QObject {
     QCOMPARE(dialogs.requests().size(), std::size_t{1});
     QCOMPARE(dialogs.requests()[0].filter, QStringLiteral("Larkspur File (*.lkr)"));
     QCOMPARE(dialogs.requests()[0].defaultSuffix, QStringLiteral("lkr"));
-    QCOMPARE(dialogs.requests()[0].proposedPath, QStringLiteral(".lkr"));  // the host of "http://" is empty
+    QCOMPARE(dialogs.requests()[0].proposedPath, QStringLiteral("new.example.com.lkr"));  // the host
     QVERIFY(QFile::exists(target));
     QVERIFY(!doc()->isModified());
     QCOMPARE(QString::fromStdString(app_->settings().last_project), target);

@@ -1,0 +1,49 @@
+#include "ui/app/window_layout.h"
+
+#include <QSettings>
+#include <QStringList>
+
+namespace larkspur::ui {
+
+namespace {
+
+const char kGeometry[] = "MainWindow/Geometry";
+const char kListPaneWidth[] = "MainWindow/ListPaneWidth";
+const char kLinkColumns[] = "LinkList/ShownColumns";
+
+}  // namespace
+
+WindowLayout readWindowLayout(const QString& file) {
+  WindowLayout layout;
+  QSettings settings(file, QSettings::IniFormat);
+  layout.geometry = settings.value(QLatin1String(kGeometry)).toByteArray();
+  bool ok = false;
+  const int width = settings.value(QLatin1String(kListPaneWidth)).toInt(&ok);
+  if (ok && width >= 0) layout.listPaneWidth = width;
+  if (settings.contains(QLatin1String(kLinkColumns))) {
+    QList<int> columns;
+    // An ini list of one entry reads back as a plain text; none as an empty one.
+    const QStringList entries = settings.value(QLatin1String(kLinkColumns)).toStringList();
+    for (const QString& entry : entries) {
+      const int column = entry.trimmed().toInt(&ok);
+      if (ok && column >= 0 && !columns.contains(column)) columns << column;
+    }
+    layout.linkColumns = columns;
+  }
+  return layout;
+}
+
+bool writeWindowLayout(const QString& file, const WindowLayout& layout) {
+  QSettings settings(file, QSettings::IniFormat);
+  if (!layout.geometry.isEmpty()) settings.setValue(QLatin1String(kGeometry), layout.geometry);
+  if (layout.listPaneWidth) settings.setValue(QLatin1String(kListPaneWidth), *layout.listPaneWidth);
+  if (layout.linkColumns) {
+    QStringList entries;
+    for (int column : *layout.linkColumns) entries << QString::number(column);
+    settings.setValue(QLatin1String(kLinkColumns), entries);
+  }
+  settings.sync();
+  return settings.status() == QSettings::NoError;
+}
+
+}  // namespace larkspur::ui
