@@ -163,6 +163,7 @@ void readSitemapTree(const std::string& url, int depth, PageSet& pages, std::set
 void addLine(std::vector<CheckLine>& report, Level level, std::string text, const RunHooks& hooks) {
   hooks.say(std::string(levelWord(level)) + ": " + text);
   report.push_back({level, std::move(text)});
+  if (hooks.checked) hooks.checked(report.back());
 }
 
 HttpRequest fetchRequest(std::string url, std::size_t maxBytes) {
@@ -196,6 +197,11 @@ const char* levelWord(CheckLine::Level level) {
 std::string websiteHost(const std::string& website) {
   if (!isWebUrl(website)) return {};
   return lower(core::hostOfUrl(website));
+}
+
+std::string websiteProblem(const std::string& website) {
+  if (!websiteHost(website).empty()) return {};
+  return "the project's website '" + core::visibleText(website) + "' is not an http(s) URL with a host";
 }
 
 std::string websiteRoot(const std::string& website) {
@@ -279,8 +285,8 @@ AnnounceResult runAnnouncement(core::AnnounceState& state, const AnnounceOptions
   AnnounceResult result;
   std::vector<CheckLine>& report = result.report;
   const std::string host = websiteHost(options.website);
-  if (host.empty()) {
-    result.message = "the project's website '" + core::visibleText(options.website) + "' is not an http(s) URL with a host";
+  if (std::string problem = websiteProblem(options.website); !problem.empty()) {
+    result.message = std::move(problem);
     return result;
   }
   std::string endpointError;
@@ -432,6 +438,7 @@ AnnounceResult runAnnouncement(core::AnnounceState& state, const AnnounceOptions
     return result;
   }
   const bool keyAtDefaultPlace = options.keyLocation.empty();
+  if (hooks.requests) hooks.requests(0, chosen.size(), nullptr);
   for (std::size_t first = 0; first < chosen.size(); first += kMaxUrlsPerRequest) {
     const std::size_t last = std::min(chosen.size(), first + kMaxUrlsPerRequest);
     std::vector<std::string> urls;
@@ -443,6 +450,7 @@ AnnounceResult runAnnouncement(core::AnnounceState& state, const AnnounceOptions
     if (sent.stopped) return stopped();
     state.addLog({utcNow(hooks.clock()), endpoint->url, static_cast<int32_t>(urls.size()), sent.code, sent.sentence});
     result.stateChanged = true;
+    if (hooks.requests) hooks.requests(last, chosen.size(), &state.log.back());
     hooks.say(endpoint->name + ": " + sent.sentence);
     if (!answerAccepted(sent.code)) {
       result.message = endpoint->name + " did not take URLs " + std::to_string(first + 1) + " to " +

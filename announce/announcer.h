@@ -55,6 +55,9 @@ struct SitePages {
 // The website's host in lower case, or empty when `website` is not an
 // http(s) URL with a host.
 std::string websiteHost(const std::string& website);
+// Why nothing can be announced for the website (it has no host), as a
+// sentence part; empty when it can.
+std::string websiteProblem(const std::string& website);
 // "scheme://host[:port]" of the website.
 std::string websiteRoot(const std::string& website);
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/announce_state.h"
 #include "core/event.h"
 #include "core/status.h"
 
@@ -47,6 +48,8 @@ inline bool answerAccepted(int code) { return code == 200 || code == 202; }
 std::string requestBody(std::string_view host, std::string_view key, std::string_view keyLocation,
                         std::span<const std::string> urls);
 
+struct CheckLine;  // announcer.h
+
 // What a job reports and how it waits; a window sets these for its worker
 // thread, the command line for its own.
 struct RunHooks {
@@ -54,6 +57,13 @@ struct RunHooks {
   const core::Event* stop = nullptr;
   // One line per step, called on the job's thread.
   std::function<void(const std::string&)> progress;
+  // Each finding of the readiness check as it is made, on the job's thread.
+  std::function<void(const CheckLine&)> checked;
+  // The announcement's requests, called on the job's thread: once before the
+  // first with `answer` null, then after each request with the entry logged
+  // for its answer. `sent` counts the URLs of the requests made so far, of
+  // `total` to announce.
+  std::function<void(std::size_t sent, std::size_t total, const core::AnnounceLogEntry* answer)> requests;
   // Waits this long; false when the wait was cut short by the stop event.
   // Unset: waits on `stop` (or sleeps).
   std::function<bool(std::chrono::seconds)> wait;

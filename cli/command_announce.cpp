@@ -54,8 +54,8 @@ int runAnnounceCommand(const std::vector<std::string>& words) {
   options.checkOnly = args.has("check");
   options.endpoint = args.value("endpoint").value_or("IndexNow");
   options.keyLocation = args.value("key-location").value_or("");
-  if (announce::websiteHost(options.website).empty()) {
-    return fail("announce: the project's website '" + shown(options.website) + "' is not an http(s) URL with a host");
+  if (std::string problem = announce::websiteProblem(options.website); !problem.empty()) {
+    return fail("announce: " + problem);
   }
   std::string endpointError;
   if (!announce::resolveEndpoint(options.endpoint, endpointError)) return fail("announce: " + endpointError, 2);

@@ -9,7 +9,7 @@
 #include "announce/announcer.h"
 #include "announce/http_fetch.h"
 #include "core/service_hosts.h"
-#include "tests/announce/fake_site.h"
+#include "tests/support/announce_site.h"
 #include "tests/support/temp_dir.h"
 
 namespace larkspur::announce {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/announce/fake_site.h"
+#include "tests/support/announce_site.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_dir.h"
 
@@ -36,6 +36,9 @@ TEST(CliAnnounce, ExitCodesFollowTheKeyTheChecksAndTheEndpoint) {
   EXPECT_NE(first.out.find("error: the key file https://www.example.com/" + made + ".txt is not there"), std::string::npos)
       << first.out;
   site.setFile("/" + made + ".txt", made + "\n");
+  // A key file of another name: only --key-location finds it.
+  const std::string ownKey = "https://www.example.com/own-key.txt";
+  site.setFile("/own-key.txt", made);
 
   struct Step {
     std::vector<std::string> words;
@@ -43,14 +46,18 @@ TEST(CliAnnounce, ExitCodesFollowTheKeyTheChecksAndTheEndpoint) {
     int exitCode;
     std::string said;  // on stdout or stderr
     std::size_t requests;
+    std::string keyLocation = {};  // named in the last request; not checked when empty
   } steps[] = {
       {{"--check"}, {}, 0, "ready: engines can be told about 2 URLs", 0},
-      {{}, {}, 0, "2 URLs announced to IndexNow", 1},
+      {{}, {}, 0, "2 URLs announced to IndexNow", 1, "https://www.example.com/" + made + ".txt"},
       {{"--changed-only"}, {}, 0, "nothing changed since the last announcement", 1},
       {{"--endpoint", "bing"}, {{403, ""}}, 1, "Bing did not take URLs 1 to 2: Forbidden", 2},
-      {{"--endpoint", "http://engine.example/"}, {}, 2, "https only", 2},
-      {{"--sitemap", "https://www.example.com/s.xml", "--urls", "list.txt"}, {}, 2, "not both", 2},
-      {{"--endpoint"}, {}, 2, "usage: larkspur-cli announce", 2},
+      {{"--key-location", ownKey}, {}, 0, "ok: the key file " + ownKey + " holds the key", 3, ownKey},
+      {{"--key-location", "https://www.example.com/none.txt", "--check"}, {}, 3,
+       "error: the key file https://www.example.com/none.txt is not there", 3},
+      {{"--endpoint", "http://engine.example/"}, {}, 2, "https only", 3},
+      {{"--sitemap", "https://www.example.com/s.xml", "--urls", "list.txt"}, {}, 2, "not both", 3},
+      {{"--endpoint"}, {}, 2, "usage: larkspur-cli announce", 3},
   };
   for (const Step& s : steps) {
     std::vector<std::string> command = {"announce", project};
@@ -62,6 +69,9 @@ TEST(CliAnnounce, ExitCodesFollowTheKeyTheChecksAndTheEndpoint) {
     EXPECT_EQ(r.exitCode, s.exitCode) << r.out << r.err;
     EXPECT_NE((r.out + r.err).find(s.said), std::string::npos) << r.out << r.err;
     EXPECT_EQ(site.received().size(), s.requests);
+    if (!s.keyLocation.empty() && !site.received().empty()) {
+      EXPECT_EQ(site.received().back().body.value("keyLocation", ""), s.keyLocation);
+    }
   }
   // The same key is used on every run.
   for (const ReceivedRequest& r : site.received()) EXPECT_EQ(r.key, made);

@@ -33,6 +33,7 @@ enum CommandId : int {
   // Search Engine Submit menu
   kIdAutoSubmitAll = 32778,
   kIdAutoSubmitReset = 32791,
+  kIdAnnounceIndexNow = 32830,
   kIdCreateSubmitReport = 32774,
   kIdStartUpdate = 32804,
   kIdStopUpdate = 32805,

@@ -65,6 +65,7 @@ const ToolbarSlot kToolbarSlots[] = {
     {kIdFileSave, 2, "Save"},
     {kIdCreateSubmitReport, 3, "Report"},
     {kIdAutoSubmitAll, 4, "Submit"},
+    {kIdAnnounceIndexNow, 14, "Announce"},
     {kIdFilePrint, 5, "Print"},
     {kIdAppAbout, 6, "About"},
     {kIdUp, 7, "UP"},
@@ -212,6 +213,7 @@ void MainWindow::createActions() {
       {kIdDown, "Down"},
       {kIdAutoSubmitAll, "Auto Submit ALL"},
       {kIdAutoSubmitReset, "Auto Submit Reset"},
+      {kIdAnnounceIndexNow, "Announce to IndexNow..."},
       {kIdCreateSubmitReport, "Create Submit Report"},
       {kIdStartUpdate, "Start Update"},
       {kIdStopUpdate, "Stop Update"},
@@ -296,7 +298,7 @@ void MainWindow::createMenus() {
   for (int id : {kIdUp, kIdDown}) add(edit, id);
 
   QMenu* submit = menuOf("Search Engine Submit");
-  for (int id : {kIdAutoSubmitAll, kIdAutoSubmitReset}) add(submit, id);
+  for (int id : {kIdAutoSubmitAll, kIdAutoSubmitReset, kIdAnnounceIndexNow}) add(submit, id);
   submit->addSeparator();
   add(submit, kIdCreateSubmitReport);
   submit->addSeparator();
@@ -690,6 +692,8 @@ void MainWindow::stopPageRankUpdate() {
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Every running job is asked to stop first, whatever the answer below.
   coordination_.stop.set();
+  // A running announcement records its end before the save question.
+  tools_->endAnnouncement();
   if (!doc_.saveModified()) {
     event->ignore();
     return;

@@ -4,11 +4,13 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "ui/announce/announce_window.h"
 #include "ui/app/about_dialog.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/help_page.h"
 #include "ui/app/main_window.h"
 #include "ui/calculators/advertise_calculator_dialog.h"
+#include "ui/dialogs/message_boxes.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/printing/print_commands.h"
@@ -43,6 +45,7 @@ void ToolCommands::install() {
   frame_.installCommand(kIdFilePrintSetup, [this] { print_->setup(); });
 
   frame_.installCommand(kIdRoiCalculator, [this] { openCalculator(); });
+  frame_.installCommand(kIdAnnounceIndexNow, [this] { openAnnounceWindow(); });
   frame_.installCommand(kIdOnlineUpdate, [this] { runOnlineUpdate(); }, [this] { return !update_.running(); });
   frame_.installCommand(kIdHelpTopic, [this] { openHelpTopic(); });
   frame_.installCommand(kIdSubmitServices, [this] { openServicesPage(); });
@@ -69,6 +72,28 @@ void ToolCommands::openCalculator() {
   // it, so the next one starts with empty fields.
   calculator_ = new AdvertiseCalculatorDialog(nullptr);
   calculator_->show();
+}
+
+// ---------------------------------------------------------------- announcing
+
+AnnounceWindow* ToolCommands::announceWindow() const { return announce_.data(); }
+
+void ToolCommands::openAnnounceWindow() {
+  if (const QString problem = AnnounceWindow::websiteProblem(doc_); !problem.isEmpty()) {
+    MessageBoxes::warn(&frame_, problem);
+    return;
+  }
+  // Kept when closed, so a run that was stopped by closing still records its
+  // end; the main window deletes it with itself.
+  if (!announce_) announce_ = new AnnounceWindow(doc_, &frame_);
+  announce_->refresh();
+  announce_->show();
+  announce_->raise();
+  announce_->activateWindow();
+}
+
+void ToolCommands::endAnnouncement() {
+  if (announce_) announce_->stopAndWait(true);
 }
 
 // ---------------------------------------------------------------- printing

@@ -1,8 +1,9 @@
 #pragma once
 // The main window's commands for printing the active list, the advertising
-// calculators, the online update, help, the services page and the about box.
-// Installed on the frame when it is made; shutDown() (when the window
-// closes) closes the calculator window and ends a running update.
+// calculators, announcing the website to IndexNow, the online update, help,
+// the services page and the about box. Installed on the frame when it is
+// made; shutDown() (when the window closes) closes the calculator window and
+// ends a running update.
 
 #include <QObject>
 #include <QPointer>
@@ -16,6 +17,7 @@
 namespace larkspur::ui {
 
 class AdvertiseCalculatorDialog;
+class AnnounceWindow;
 class ProjectDocument;
 class MainWindow;
 class PrintCommands;
@@ -33,6 +35,14 @@ class ToolCommands : public QObject {
   // open already.
   void openCalculator();
   AdvertiseCalculatorDialog* calculator() const;
+
+  // "Announce to IndexNow": one window, brought to the front when it is open
+  // already. Refused with a message when the website has no host.
+  void openAnnounceWindow();
+  AnnounceWindow* announceWindow() const;
+  // Stops a running announcement and waits for it, so that what it recorded
+  // is in the project before the main window asks to save it.
+  void endAnnouncement();
 
   // The view of the active work area when it can be printed, or nullptr.
   const ListPrintSource* activeSource() const;
@@ -62,6 +72,7 @@ class ToolCommands : public QObject {
   ProjectDocument& doc_;
   PrintCommands* print_ = nullptr;
   QPointer<AdvertiseCalculatorDialog> calculator_;
+  QPointer<AnnounceWindow> announce_;
   UpdateRun update_;
   std::function<core::UpdateAgentSetup()> updateSetup_;
   QString programFolder_;

@@ -26,6 +26,27 @@ QIcon printerImage() {
   return QIcon(pixmap);
 }
 
+// Nor anything that says "tell the world": a mast sending waves both ways.
+QIcon announceImage() {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(60, 60, 60), 1.5));
+  p.drawLine(QPointF(8, 7), QPointF(8, 15));  // mast
+  p.setBrush(QColor(200, 60, 40));
+  p.setPen(Qt::NoPen);
+  p.drawEllipse(QPointF(8, 6), 1.8, 1.8);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(40, 110, 190), 1.3));
+  for (qreal r : {4.0, 6.5}) {
+    const QRectF box(8 - r, 6 - r, 2 * r, 2 * r);
+    p.drawArc(box, -45 * 16, 90 * 16);   // right
+    p.drawArc(box, 135 * 16, 90 * 16);   // left
+  }
+  return QIcon(pixmap);
+}
+
 }  // namespace
 
 QIcon toolbarImage(int index, const QStyle* style) {
@@ -46,6 +67,7 @@ QIcon toolbarImage(int index, const QStyle* style) {
       QStyle::SP_DialogCloseButton,       // 13 close
   };
   if (index == 5) return printerImage();
+  if (index == 14) return announceImage();
   if (index < 0 || index >= static_cast<int>(std::size(kStandard)) || !style) return {};
   return style->standardIcon(kStandard[index]);
 }

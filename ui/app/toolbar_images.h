@@ -1,6 +1,7 @@
 #pragma once
-// The fourteen 16x16 toolbar images, by index: new, open, save, report,
-// submit, print, about, up, down, back, forward, stop, refresh, close.
+// The fifteen 16x16 toolbar images, by index: new, open, save, report,
+// submit, print, about, up, down, back, forward, stop, refresh, close,
+// announce.
 
 #include <QIcon>
 

@@ -105,7 +105,8 @@ class TestMainWindow : public QObject {
                           "&Find\tCtrl+F=57636", "Find &Next\tF3=32771", "-", "Select &All\tCtrl+A=32772",
                           "&Invert Selection\tCtrl+I=32773", "-", "Up=32797", "Down=32798"}));
     QCOMPARE(describe(menus[2]->menu()),
-             (QStringList{"Auto Submit ALL=32778", "Auto Submit Reset=32791", "-", "Create Submit Report=32774", "-",
+             (QStringList{"Auto Submit ALL=32778", "Auto Submit Reset=32791", "Announce to IndexNow...=32830", "-",
+                          "Create Submit Report=32774", "-",
                           "Page Rank>", "  Start Update=32804", "  Stop Update=32805", "-",
                           "Internet Option=32794"}));
     QCOMPARE(describe(menus[3]->menu()),
@@ -141,7 +142,7 @@ class TestMainWindow : public QObject {
                    kIdSelectAll, kIdInvertSelection, kIdUp, kIdDown, kIdCreateSubmitReport, kIdStartUpdate,
                    kIdInternetOption, kIdStop, kIdViewToolbar, kIdViewStatusBar, kIdAppAbout, kIdFilePrint,
                    kIdFilePrintPreview, kIdFilePrintSetup, kIdRoiCalculator, kIdHelpTopic, kIdOnlineUpdate,
-                   kIdSubmitServices}) {
+                   kIdSubmitServices, kIdAnnounceIndexNow}) {
       QVERIFY2(frame()->commandEnabled(id), qPrintable(QString::number(id)));
     }
     // The link-popularity jobs and the link list's file commands work from every tab.
@@ -225,13 +226,13 @@ class TestMainWindow : public QObject {
 
   void toolbarSlots() {
     const QList<QAction*> entries = frame()->toolBar()->actions();
-    QCOMPARE(entries.size(), 18);
-    const int ids[] = {kIdFileNew, kIdFileOpen, kIdFileSave, kIdCreateSubmitReport, kIdAutoSubmitAll, kIdFilePrint,
-                       kIdAppAbout, kIdUp, kIdDown, 0, kIdBrowserBack, kIdBrowserForward, kIdBrowserStop,
-                       kIdBrowserRefresh, 0, kIdCloseBrowserPage, 0};
-    const char* labels[] = {"New", "Open", "Save", "Report", "Submit", "Print", "About", "UP", "DOWNN", "",
-                            "BACK", "FORWAD", "STOP", "REFRESH", "", "CLOSE", ""};
-    for (int i = 0; i < 17; ++i) {
+    QCOMPARE(entries.size(), 19);
+    const int ids[] = {kIdFileNew, kIdFileOpen, kIdFileSave, kIdCreateSubmitReport, kIdAutoSubmitAll,
+                       kIdAnnounceIndexNow, kIdFilePrint, kIdAppAbout, kIdUp, kIdDown, 0, kIdBrowserBack,
+                       kIdBrowserForward, kIdBrowserStop, kIdBrowserRefresh, 0, kIdCloseBrowserPage, 0};
+    const char* labels[] = {"New", "Open", "Save", "Report", "Submit", "Announce", "Print", "About", "UP", "DOWNN",
+                            "", "BACK", "FORWAD", "STOP", "REFRESH", "", "CLOSE", ""};
+    for (int i = 0; i < 18; ++i) {
       if (ids[i] == 0) {
         QVERIFY(entries[i]->isSeparator());
         continue;
@@ -240,7 +241,7 @@ class TestMainWindow : public QObject {
       QCOMPARE(entries[i]->toolTip(), QString::fromLatin1(labels[i]));
       QCOMPARE(frame()->toolBar()->widgetForAction(entries[i])->width(), 25);
     }
-    QWidget* holder = frame()->toolBar()->widgetForAction(entries[17]);
+    QWidget* holder = frame()->toolBar()->widgetForAction(entries[18]);
     QVERIFY(holder);
     QCOMPARE(holder->width(), 80);
     QProgressBar* bar = frame()->pageLoadProgressBar();

@@ -1,6 +1,7 @@
 #pragma once
 // A website and an IndexNow endpoint on one local server, for the tests of
-// announcing: the code under test reaches both through the service base.
+// announcing (the library, larkspur-cli and the desktop window): the code
+// under test reaches both through the service base.
 // Files are served from `files` by path; /big.xml is made on the fly with
 // `bigUrls` URLs; POST and GET /indexnow answer the codes queued in `answers`
 // (200 once they run out) after checking the request the way an engine does.
