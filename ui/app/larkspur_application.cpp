@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "ui/app/main_window.h"
+#include "ui/app/tool_commands.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/project/project_document.h"
 
@@ -43,6 +44,7 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
 
   doc_ = std::make_unique<ProjectDocument>(*project_, settings_, recent_);
   frame_ = std::make_unique<MainWindow>(*doc_, coordination_);
+  frame_->toolCommands()->setProgramRestart(&restart_);
 
   bool opened = false;
   QString tried;
