@@ -69,7 +69,7 @@ bool LarkspurApplication::shutDown() {
   bool ok = true;
   const core::Status saved = store_.save(settings_);
   if (!saved.ok()) {
-    MessageBoxes::warn(nullptr, QString::fromStdString(saved.message));
+    MessageBoxes::warn(frame_.get(), QString::fromStdString(saved.message));
     ok = false;
   }
   recent_.save(recentFilesPath());

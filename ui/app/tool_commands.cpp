@@ -67,9 +67,9 @@ void ToolCommands::openCalculator() {
     calculator_->activateWindow();
     return;
   }
-  // A window of its own, not owned by the main window; closing it destroys
-  // it, so the next one starts with empty fields.
-  calculator_ = new AdvertiseCalculatorDialog(nullptr);
+  // A window of its own, opened centred on the main window; closing it
+  // destroys it, so the next one starts with empty fields.
+  calculator_ = new AdvertiseCalculatorDialog(&frame_);
   calculator_->show();
 }
 
