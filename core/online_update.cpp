@@ -56,7 +56,10 @@ std::string proceedQuestion(std::string_view version) {
   return text;
 }
 
-UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup) {
+UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup, UpdateReport* report) {
+  UpdateReport ignored;
+  if (report == nullptr) report = &ignored;
+  *report = UpdateReport{};
   // 1. The description file.
   std::string text;
   {
@@ -70,6 +73,7 @@ UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup) {
   // The version belongs to the program's file: without the file there is no
   // version to compare and nothing to exchange.
   const fs::path program = setup.programPath.empty() ? runningProgramPath() : setup.programPath;
+  report->program = program;
   std::error_code error;
   if (setup.ownVersion.empty() || program.empty() || !fs::is_regular_file(program, error)) {
     return UpdateOutcome::NoOwnVersion;
@@ -98,7 +102,10 @@ UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup) {
   }
 
   // 8. The download, checked against the description.
-  if (!downloadProgram(download, target, DownloadCheck{offer.size, offer.sha256}, setup.post, setup.cancel)) {
+  const DownloadResult downloaded =
+      downloadProgram(download, target, DownloadCheck{offer.size, offer.sha256}, setup.post, setup.cancel);
+  if (downloaded != DownloadResult::Complete) {
+    report->downloadRefused = downloaded == DownloadResult::Refused;
     return UpdateOutcome::DownloadFailed;
   }
 
@@ -108,11 +115,13 @@ UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup) {
 }
 
 UpdateOutcome runUpdateWorker(const UpdateWorkerSetup& setup) {
-  const UpdateOutcome outcome = runUpdateAgent(setup.agent);
+  UpdateReport report;
+  const UpdateOutcome outcome = runUpdateAgent(setup.agent, &report);
   if (outcome != UpdateOutcome::Installed) {
-    if (setup.showMessage) setup.showMessage(std::string(kNoUpdateText));
+    const std::string_view text = report.downloadRefused ? kRefusedDownloadText : kNoUpdateText;
+    if (setup.showMessage) setup.showMessage(std::string(text));
   } else if (setup.agent.askYesNo && setup.agent.askYesNo(std::string(kRestartQuestion))) {
-    if (setup.requestClose) setup.requestClose();
+    if (setup.requestRestart) setup.requestRestart(report.program);
   }
   if (setup.agent.post) setup.agent.post(Message{MessageId::kDownloadEnd, nullptr, static_cast<int64_t>(outcome), {}});
   return outcome;

@@ -2,14 +2,14 @@
 // The online update: fetch the update description from the update server,
 // compare the version it names with this program's own, ask the user, download
 // the new program into the temporary folder and put it in place of the
-// program's file, the old one kept as "OldExecutable.bak". The new version is
-// used from the next start.
+// program's file, the old one kept as "OldExecutable.bak". The new version
+// runs from the next start, which the user may ask for at once.
 //
 // The GUI runs runUpdateWorker on a std::thread of its own after resetting
 // updateCancelSignal(), sets that signal for "Cancel", and receives
 // kDownloadProgress (param: percent) and kDownloadEnd (param: the outcome) by
-// its Post callback. askYesNo, showMessage and requestClose are called on the
-// worker's thread and may block it until the user has answered.
+// its Post callback. askYesNo, showMessage and requestRestart are called on
+// the worker's thread and may block it until the user has answered.
 
 #include <cstdint>
 #include <filesystem>
@@ -29,6 +29,8 @@ inline constexpr std::string_view kUpdateDescriptionPath = "/larkspur_update.txt
 inline constexpr std::string_view kUpdateProgramPath = "/larkspur.exe";
 
 inline constexpr std::string_view kNoUpdateText = "No update version to download at this time.";
+inline constexpr std::string_view kRefusedDownloadText =
+    "The downloaded program did not match its published size and checksum; nothing was changed.";
 inline constexpr std::string_view kProceedQuestionFormat =
     "An update of Version %s is now available. Proceed with the update?";
 inline constexpr std::string_view kRestartQuestion =
@@ -39,6 +41,7 @@ enum class UpdateOutcome : int32_t {
   CannotOpen = 2,           // the description or the program could not be fetched
   DescriptionEmpty = 3,     // the description file was empty
   DownloadFailed = 4,       // failed, cancelled, or refused: wrong or missing size or digest
+                            // (UpdateReport::downloadRefused tells a refused download apart)
   NoOwnVersion = 5,         // the program's own version or file cannot be determined
   NotNewer = 6,             // the named version is not newer, or is invalid
   DeclinedOrNotExchanged = 7,  // the user said No, or the program file could not be exchanged
@@ -69,19 +72,33 @@ UpdateAgentSetup defaultUpdateSetup();
 // kProceedQuestionFormat with the version filled in.
 std::string proceedQuestion(std::string_view version);
 
+// What an update run found beside its outcome.
+struct UpdateReport {
+  // The program file the run worked on (and replaced, when Installed): the
+  // set-up's program path, or the running program's file as it was named
+  // before the exchange moved it to the backup.
+  std::filesystem::path program;
+  // The whole program was downloaded but its size or SHA-256 was not the
+  // one the description names; the file was removed again.
+  bool downloadRefused = false;
+};
+
 // One update check and, when the user agrees, the exchange. Blocking.
-UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup);
+UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup, UpdateReport* report = nullptr);
 
 struct UpdateWorkerSetup {
   UpdateAgentSetup agent;
   std::function<void(const std::string& text)> showMessage;  // an information box
-  std::function<void()> requestClose;  // ask the main window to close, as after Exit
+  // The user wants the new program now: this one is to close, as after Exit,
+  // and `program` (the file just replaced) to start once it has ended.
+  std::function<void(const std::filesystem::path& program)> requestRestart;
 };
 
-// The update run of the "Start" button: runs the agent; on any failure shows
-// kNoUpdateText; on success asks kRestartQuestion and on Yes requests the
-// main window to close (the program is not started again). Finally posts
-// kDownloadEnd with the outcome. Returns the outcome.
+// The update run of the "Start" button: runs the agent; on a refused
+// download shows kRefusedDownloadText, on any other failure kNoUpdateText;
+// on success asks kRestartQuestion and on Yes requests the restart of the
+// new program. Finally posts kDownloadEnd with the outcome. Returns the
+// outcome.
 UpdateOutcome runUpdateWorker(const UpdateWorkerSetup& setup);
 
 }  // namespace larkspur::core

@@ -47,21 +47,22 @@ int64_t downloadPercent(uint64_t done, uint64_t expected) {
   return static_cast<int64_t>(static_cast<unsigned __int128>(done) * 100 / expected);
 }
 
-bool downloadProgram(UpdateTransfer& transfer, const fs::path& target, const DownloadCheck& check, const Post& post,
-                     const Event* cancel) {
+DownloadResult downloadProgram(UpdateTransfer& transfer, const fs::path& target, const DownloadCheck& check,
+                               const Post& post, const Event* cancel) {
   const int fd = createTarget(target);
-  if (fd < 0) return false;
+  if (fd < 0) return DownloadResult::Failed;
 
   Sha256 hash;
   uint64_t total = 0;
   char block[kUpdateBlockSize];
-  bool ok = false;
+  DownloadResult result = DownloadResult::Failed;
   for (;;) {
     if (cancel != nullptr && cancel->isSet()) break;
     const int64_t count = transfer.read(block, sizeof block, cancel);
     if (count < 0) break;
     if (count == 0) {
-      ok = total == check.size && toHex(hash.finish()) == check.sha256;
+      const bool matches = total == check.size && toHex(hash.finish()) == check.sha256;
+      result = matches ? DownloadResult::Complete : DownloadResult::Refused;
       break;
     }
     const auto length = static_cast<std::size_t>(count);
@@ -69,11 +70,18 @@ bool downloadProgram(UpdateTransfer& transfer, const fs::path& target, const Dow
     hash.update(block, length);
     total += length;
     // More than the description names can never end well: stop at once.
-    if (total > check.size) break;
+    if (total > check.size) {
+      result = DownloadResult::Refused;
+      break;
+    }
     if (check.size != 0 && post) post(Message{MessageId::kDownloadProgress, nullptr, downloadPercent(total, check.size), {}});
   }
-  if (::close(fd) != 0) ok = false;
-  return ok;
+  if (::close(fd) != 0 && result == DownloadResult::Complete) result = DownloadResult::Failed;
+  if (result == DownloadResult::Refused) {
+    std::error_code error;
+    fs::remove(target, error);
+  }
+  return result;
 }
 
 }  // namespace larkspur::core

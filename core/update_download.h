@@ -25,15 +25,21 @@ struct DownloadCheck {
   std::string sha256;  // 64 lower-case hex digits the file must hash to
 };
 
+enum class DownloadResult {
+  Complete,  // the file has the size and the digest asked for
+  Failed,    // cancelled, a read or a write failed: what was read stays in the file
+  Refused,   // more bytes than the size, or an end with another size or digest: the file is removed
+};
+
 // Reads the opened `transfer` in blocks of kUpdateBlockSize bytes into
 // `target`, which is created afresh (an old file there is removed first; the
 // new one is made exclusively, readable and writable by the user only, and
 // never through a symbolic link). Before each block the cancel signal is
 // checked; after each block a kDownloadProgress message with the percent
-// done is posted. Fails on cancel, a failed read or write, more bytes than
-// `check.size`, or an end with another length or digest. The file is left
-// behind whatever the outcome.
-bool downloadProgram(UpdateTransfer& transfer, const std::filesystem::path& target, const DownloadCheck& check,
-                     const Post& post, const Event* cancel);
+// done is posted. A program that does not match the description must not
+// stay behind where it could be started by mistake, so a refused file is
+// removed; after a cancel or a failed transfer the part read is kept.
+DownloadResult downloadProgram(UpdateTransfer& transfer, const std::filesystem::path& target,
+                               const DownloadCheck& check, const Post& post, const Event* cancel);
 
 }  // namespace larkspur::core

@@ -206,24 +206,25 @@ TEST_F(OnlineUpdateTest, MissingProgramOnTheServer) {
   expectProgramUntouched();
 }
 
-TEST_F(OnlineUpdateTest, WrongSizeIsRefused) {
+TEST_F(OnlineUpdateTest, WrongSizeOrDigestIsRefusedAndRemoved) {
+  const std::string size = std::to_string(newProgram.size());
   const std::string digest = sha256Hex(newProgram);
-  for (std::size_t size : {newProgram.size() - 1, newProgram.size() + 1, std::size_t{1}}) {
-    serve("2.5," + std::to_string(size) + "," + digest);
-    EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DownloadFailed) << size;
-    expectProgramUntouched();
-  }
-  EXPECT_TRUE(fs::exists(downloaded)) << "a failed download is left in the temporary folder";
-}
-
-TEST_F(OnlineUpdateTest, WrongDigestIsRefused) {
   std::string tampered = newProgram;
   tampered[50000] ^= 1;
-  serve("2.5," + std::to_string(newProgram.size()) + "," + sha256Hex(tampered));
-  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DownloadFailed);
-  EXPECT_EQ(questions.size(), 1u);
-  expectProgramUntouched();
-  EXPECT_EQ(readFile(downloaded), newProgram);
+  for (const std::string& text :
+       {"2.5," + std::to_string(newProgram.size() - 1) + "," + digest,
+        "2.5," + std::to_string(newProgram.size() + 1) + "," + digest, "2.5,1," + digest,
+        "2.5," + size + "," + sha256Hex(tampered)}) {
+    serve(text);
+    questions.clear();
+    writeFile(downloaded, "left by an earlier run");
+    UpdateReport report;
+    EXPECT_EQ(runUpdateAgent(setup(), &report), UpdateOutcome::DownloadFailed) << text;
+    EXPECT_TRUE(report.downloadRefused) << text;
+    EXPECT_EQ(questions.size(), 1u) << text;
+    EXPECT_FALSE(fs::exists(downloaded)) << text << ": an unverified program must not stay behind";
+    expectProgramUntouched();
+  }
 }
 
 TEST_F(OnlineUpdateTest, WithoutSizeOrDigestNothingIsDownloaded) {
@@ -256,7 +257,9 @@ TEST_F(OnlineUpdateTest, CancelDuringDownloadLeavesTheTemporaryFile) {
     messages.push_back(m);
     cancel.set();  // "Cancel" pressed while the first block is shown
   };
-  EXPECT_EQ(runUpdateAgent(s), UpdateOutcome::DownloadFailed);
+  UpdateReport report;
+  EXPECT_EQ(runUpdateAgent(s, &report), UpdateOutcome::DownloadFailed);
+  EXPECT_FALSE(report.downloadRefused) << "a cancelled download is not a refused one";
   EXPECT_EQ(progress().size(), 1u) << "no block after the cancel";
   ASSERT_TRUE(fs::exists(downloaded));
   EXPECT_GT(fs::file_size(downloaded), 0u);
@@ -362,39 +365,50 @@ TEST_F(OnlineUpdateTest, DescriptionBeyondTheLimitIsCutThere) {
 }
 
 TEST_F(OnlineUpdateTest, WorkerTellsTheUserAndPostsTheEnd) {
+  const std::string noUpdate = "No update version to download at this time.";
+  const std::string refused =
+      "The downloaded program did not match its published size and checksum; nothing was changed.";
+  const std::string size = std::to_string(newProgram.size());
   struct Case {
     std::string description;
     bool restart;
     UpdateOutcome outcome;
+    std::string shown;  // empty: no message
   };
   const Case cases[] = {
-      {offer("2.5"), true, UpdateOutcome::Installed},
-      {offer("2.5"), false, UpdateOutcome::Installed},
-      {offer("2.4"), true, UpdateOutcome::NotNewer},
+      {offer("2.5"), true, UpdateOutcome::Installed, ""},
+      {offer("2.5"), false, UpdateOutcome::Installed, ""},
+      {offer("2.4"), true, UpdateOutcome::NotNewer, noUpdate},
+      {"2.5,1," + sha256Hex(newProgram), true, UpdateOutcome::DownloadFailed, refused},
+      {"2.5," + size + "," + sha256Hex("another program"), true, UpdateOutcome::DownloadFailed, refused},
+      {"2.5," + size, true, UpdateOutcome::DownloadFailed, noUpdate},  // nothing to check against: not fetched
   };
   for (const Case& c : cases) {
     writeFile(program, "old program");
+    fs::remove(downloaded);
     serve(c.description);
     messages.clear();
     questions.clear();
     std::vector<std::string> shown;
-    int closeRequests = 0;
-    UpdateWorkerSetup w{setup(), [&](const std::string& text) { shown.push_back(text); }, [&] { ++closeRequests; }};
+    std::vector<fs::path> restarts;
+    UpdateWorkerSetup w{setup(), [&](const std::string& text) { shown.push_back(text); },
+                        [&](const fs::path& p) { restarts.push_back(p); }};
     w.agent.askYesNo = [&](const std::string& text) {
       questions.push_back(text);
       return text == kRestartQuestion ? c.restart : true;
     };
-    EXPECT_EQ(runUpdateWorker(w), c.outcome);
+    EXPECT_EQ(runUpdateWorker(w), c.outcome) << c.description;
     if (c.outcome == UpdateOutcome::Installed) {
       EXPECT_TRUE(shown.empty());
       ASSERT_EQ(questions.size(), 2u);
       EXPECT_EQ(questions[1],
                 "The application was updated and will be available next time you run it.\n Do you want restart it ?");
-      EXPECT_EQ(closeRequests, c.restart ? 1 : 0);
+      // The new program under the name the old one had.
+      EXPECT_EQ(restarts, c.restart ? std::vector<fs::path>{program} : std::vector<fs::path>{});
     } else {
-      EXPECT_EQ(shown, std::vector<std::string>{"No update version to download at this time."});
-      EXPECT_TRUE(questions.empty());
-      EXPECT_EQ(closeRequests, 0);
+      EXPECT_EQ(shown, std::vector<std::string>{c.shown}) << c.description;
+      EXPECT_TRUE(restarts.empty());
+      EXPECT_FALSE(fs::exists(downloaded)) << c.description;
     }
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back().id, MessageId::kDownloadEnd);

@@ -38,6 +38,14 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   return result;
 }
 
+QStringList restartArguments(const QStringList& arguments, const QString& openProject) {
+  const CommandLine commandLine = parseCommandLine(arguments);
+  QStringList result;
+  if (!commandLine.serviceBase.isEmpty()) result << QStringLiteral("--service-base") << commandLine.serviceBase;
+  if (!openProject.isEmpty()) result << QStringLiteral("--") << openProject;
+  return result;
+}
+
 QString commandLineUsage() {
   return QStringLiteral(
       "usage: larkspur [--service-base URL] [--screenshot FILE] [PROJECT.lkr]\n"

@@ -20,4 +20,10 @@ CommandLine parseCommandLine(const QStringList& arguments);
 
 QString commandLineUsage();
 
+// The arguments to start the program again with, from the ones it was
+// started with: the service base, if one was given, and the project open
+// now (`openProject`, when it has a file) rather than the one named at the
+// start. A restart is an ordinary start: no screenshot.
+QStringList restartArguments(const QStringList& arguments, const QString& openProject);
+
 }  // namespace larkspur::ui

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "ui/app/main_window.h"
+#include "ui/app/tool_commands.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/project/project_document.h"
 
@@ -50,6 +51,7 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
   // Before the first project: its link list shows the columns chosen last.
   const WindowLayout layout = readWindowLayout(windowLayoutPath());
   frame_->restoreWindowLayout(layout);
+  frame_->toolCommands()->setProgramRestart(&restart_);
 
   bool opened = false;
   QString tried;
@@ -80,7 +82,7 @@ bool LarkspurApplication::shutDown() {
   bool ok = true;
   const core::Status saved = store_.save(settings_);
   if (!saved.ok()) {
-    MessageBoxes::warn(nullptr, QString::fromStdString(saved.message));
+    MessageBoxes::warn(frame_.get(), QString::fromStdString(saved.message));
     ok = false;
   }
   recent_.save(recentFilesPath());

@@ -10,6 +10,7 @@
 #include "core/project.h"
 #include "core/settings_store.h"
 #include "ui/app/command_line.h"
+#include "ui/app/program_restart.h"
 #include "ui/project/recent_files.h"
 
 namespace larkspur::ui {
@@ -44,6 +45,9 @@ class LarkspurApplication : public QObject {
   QString recentFilesPath() const;
   // The main window's remembered layout, beside the settings blob.
   QString windowLayoutPath() const;
+  // The new program to start once this one has ended (after an online
+  // update); the program's exit path starts it.
+  ProgramRestart& programRestart() { return restart_; }
 
  private:
   core::Coordination& coordination_;
@@ -53,6 +57,7 @@ class LarkspurApplication : public QObject {
   RecentFiles recent_;
   std::unique_ptr<ProjectDocument> doc_;
   std::unique_ptr<MainWindow> frame_;
+  ProgramRestart restart_;
   bool settingsLoaded_ = false;
 };
 

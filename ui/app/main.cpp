@@ -88,5 +88,12 @@ int main(int argc, char* argv[]) {
   // end within about a second, and the program does not wait longer than this.
   larkspur::core::processWorkerThreads().abandon();
   larkspur::core::processWorkerThreads().waitAll(kExitWait);
+  // After an online update the user may have asked for the new program: it
+  // starts now that this one has closed and written its settings.
+  larkspur::ui::ProgramRestart& restart = app.programRestart();
+  const QString restartProgram = restart.program();
+  if (restart.requested() && !restart.startIfRequested()) {
+    std::fprintf(stderr, "larkspur: cannot start %s\n", qPrintable(restartProgram));
+  }
   return status != 0 ? status : result;
 }

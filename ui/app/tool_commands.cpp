@@ -7,8 +7,10 @@
 #include "ui/announce/announce_window.h"
 #include "ui/app/about_dialog.h"
 #include "ui/app/command_ids.h"
+#include "ui/app/command_line.h"
 #include "ui/app/help_page.h"
 #include "ui/app/main_window.h"
+#include "ui/app/program_restart.h"
 #include "ui/calculators/advertise_calculator_dialog.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/engine_list_view.h"
@@ -68,9 +70,9 @@ void ToolCommands::openCalculator() {
     calculator_->activateWindow();
     return;
   }
-  // A window of its own, not owned by the main window; closing it destroys
-  // it, so the next one starts with empty fields.
-  calculator_ = new AdvertiseCalculatorDialog(nullptr);
+  // A window of its own, opened centred on the main window; closing it
+  // destroys it, so the next one starts with empty fields.
+  calculator_ = new AdvertiseCalculatorDialog(&frame_);
   calculator_->show();
 }
 
@@ -114,10 +116,14 @@ std::optional<ListPrintDescription> ToolCommands::activeList() const {
 // ---------------------------------------------------------------- update
 
 void ToolCommands::runOnlineUpdate() {
-  QPointer<MainWindow> frame(&frame_);
-  UpdateDialog dialog(update_, updateSetup_(), [frame] {
-    // As after Exit, once the current event is done.
-    if (frame) QMetaObject::invokeMethod(frame, [frame] { if (frame) frame->close(); }, Qt::QueuedConnection);
+  UpdateDialog dialog(update_, updateSetup_(), [this](const QString& program) {
+    // As after Exit, once the current event is done. The window may stay
+    // open (the user cancels "Save changes"): then nothing restarts. The
+    // arguments name the project as it is once the window has closed.
+    QMetaObject::invokeMethod(&frame_, [this, program] {
+      if (!frame_.close() || !restart_) return;
+      restart_->request(program, restartArguments(QCoreApplication::arguments().mid(1), doc_.pathName()));
+    }, Qt::QueuedConnection);
   }, &frame_);
   dialog.exec();
 }

@@ -21,6 +21,7 @@ class AnnounceWindow;
 class ProjectDocument;
 class MainWindow;
 class PrintCommands;
+class ProgramRestart;
 
 class ToolCommands : public QObject {
   Q_OBJECT
@@ -51,8 +52,11 @@ class ToolCommands : public QObject {
   std::optional<ListPrintDescription> activeList() const;
   PrintCommands& printCommands() const { return *print_; }
 
-  // "Online Update": the modal dialog over a run that may outlive it.
+  // "Online Update": the modal dialog over a run that may outlive it. When
+  // the user wants the new program at once, the main window closes and, if
+  // it did, the new program is handed to the restart.
   void runOnlineUpdate();
+  void setProgramRestart(ProgramRestart* restart) { restart_ = restart; }
   UpdateRun& updateRun() { return update_; }
   // Makes the set-up of each update run (the update server, this program's
   // version and file); core::defaultUpdateSetup by default.
@@ -75,6 +79,7 @@ class ToolCommands : public QObject {
   QPointer<AnnounceWindow> announce_;
   UpdateRun update_;
   std::function<core::UpdateAgentSetup()> updateSetup_;
+  ProgramRestart* restart_ = nullptr;
   QString programFolder_;
 };
 

@@ -47,29 +47,43 @@ QIcon announceImage() {
   return QIcon(pixmap);
 }
 
+struct ToolbarImage {
+  const char* themeName;
+  QStyle::StandardPixmap fallback;
+};
+
+constexpr ToolbarImage kImages[kToolbarImageCount] = {
+    {"document-new", QStyle::SP_FileIcon},                     // 0 new
+    {"document-open", QStyle::SP_DirOpenIcon},                 // 1 open
+    {"document-save", QStyle::SP_DialogSaveButton},            // 2 save
+    {"x-office-document", QStyle::SP_FileDialogContentsView},  // 3 report
+    {"document-send", QStyle::SP_MediaPlay},                   // 4 submit
+    {"document-print", QStyle::SP_CustomBase},                 // 5 print (drawn)
+    {"help-about", QStyle::SP_MessageBoxInformation},          // 6 about
+    {"go-up", QStyle::SP_ArrowUp},                             // 7 up
+    {"go-down", QStyle::SP_ArrowDown},                         // 8 down
+    {"go-previous", QStyle::SP_ArrowBack},                     // 9 back
+    {"go-next", QStyle::SP_ArrowForward},                      // 10 forward
+    {"process-stop", QStyle::SP_BrowserStop},                  // 11 stop
+    {"view-refresh", QStyle::SP_BrowserReload},                // 12 refresh
+    {"window-close", QStyle::SP_DialogCloseButton},            // 13 close
+    {"network-transmit", QStyle::SP_CustomBase},               // 14 announce (drawn)
+};
+
 }  // namespace
 
+QString toolbarImageThemeName(int index) {
+  if (index < 0 || index >= kToolbarImageCount) return {};
+  return QString::fromLatin1(kImages[index].themeName);
+}
+
 QIcon toolbarImage(int index, const QStyle* style) {
-  static const QStyle::StandardPixmap kStandard[] = {
-      QStyle::SP_FileIcon,                // 0 new
-      QStyle::SP_DirOpenIcon,             // 1 open
-      QStyle::SP_DialogSaveButton,        // 2 save
-      QStyle::SP_FileDialogContentsView,  // 3 report
-      QStyle::SP_MediaPlay,               // 4 submit
-      QStyle::SP_CustomBase,              // 5 print (drawn)
-      QStyle::SP_MessageBoxInformation,   // 6 about
-      QStyle::SP_ArrowUp,                 // 7 up
-      QStyle::SP_ArrowDown,               // 8 down
-      QStyle::SP_ArrowBack,               // 9 back
-      QStyle::SP_ArrowForward,            // 10 forward
-      QStyle::SP_BrowserStop,             // 11 stop
-      QStyle::SP_BrowserReload,           // 12 refresh
-      QStyle::SP_DialogCloseButton,       // 13 close
-  };
+  if (index < 0 || index >= kToolbarImageCount) return {};
+  const QString name = toolbarImageThemeName(index);
+  if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
   if (index == 5) return printerImage();
   if (index == 14) return announceImage();
-  if (index < 0 || index >= static_cast<int>(std::size(kStandard)) || !style) return {};
-  return style->standardIcon(kStandard[index]);
+  return style ? style->standardIcon(kImages[index].fallback) : QIcon();
 }
 
 }  // namespace larkspur::ui

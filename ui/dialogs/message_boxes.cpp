@@ -1,5 +1,7 @@
 #include "ui/dialogs/message_boxes.h"
 
+#include <QIcon>
+#include <QStyle>
 #include <utility>
 
 namespace larkspur::ui {
@@ -17,13 +19,30 @@ const char kCaption[] = "Larkspur";
 
 void MessageBoxes::setResponder(Responder r) { responder() = std::move(r); }
 
+QString MessageBoxes::iconThemeName(MessageBoxRequest::Kind kind) {
+  switch (kind) {
+    case MessageBoxRequest::Kind::Warning:
+      return QStringLiteral("dialog-warning");
+    case MessageBoxRequest::Kind::Question:
+      return QStringLiteral("dialog-question");
+    case MessageBoxRequest::Kind::Plain:
+      break;
+  }
+  return QStringLiteral("dialog-information");
+}
+
 QMessageBox::StandardButton MessageBoxes::show(QWidget* parent, const MessageBoxRequest& request) {
   if (responder()) return responder()(request);
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::Icon icon = QMessageBox::Information;
   if (request.kind == MessageBoxRequest::Kind::Warning) icon = QMessageBox::Warning;
   if (request.kind == MessageBoxRequest::Kind::Question) icon = QMessageBox::Question;
   QMessageBox box(icon, request.caption.isEmpty() ? QString(kCaption) : request.caption, request.text,
                   request.buttons, parent);
+  const QString themeName = iconThemeName(request.kind);
+  if (QIcon::hasThemeIcon(themeName)) {
+    const int size = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    box.setIconPixmap(QIcon::fromTheme(themeName).pixmap(QSize(size, size), box.devicePixelRatioF()));
+  }
   if (request.defaultButton != QMessageBox::NoButton) box.setDefaultButton(request.defaultButton);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }

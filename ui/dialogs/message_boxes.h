@@ -1,7 +1,9 @@
 #pragma once
 // Every message box of the program goes through here. A responder installed
 // by a test answers the boxes instead of the user, so nothing blocks; without
-// one, a real modal QMessageBox is shown.
+// one, a real modal QMessageBox is shown, with the desktop's icon theme's
+// image for its kind (the style's own where the theme has none), centred on
+// the window of its parent.
 
 #include <QMessageBox>
 #include <QString>
@@ -24,6 +26,10 @@ class MessageBoxes {
 
   // Installs a responder (an empty one restores the real boxes).
   static void setResponder(Responder responder);
+
+  // The icon theme name of a box of this kind: dialog-information,
+  // dialog-warning or dialog-question.
+  static QString iconThemeName(MessageBoxRequest::Kind kind);
 
   // Shows the box (or asks the responder) and returns the button chosen.
   static QMessageBox::StandardButton show(QWidget* parent, const MessageBoxRequest& request);

@@ -98,8 +98,8 @@ void LinkPopularityCommands::createLinksReport() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;
   request.caption = QStringLiteral("Save As");
-  request.filter = QStringLiteral("HTML (*.HTML)");
-  request.defaultSuffix = QStringLiteral("HTML");
+  request.filter = QStringLiteral("HTML (*.html)");
+  request.defaultSuffix = QStringLiteral("html");
   request.proposedPath =
       QString::fromStdString(links::proposedLinksReportName(url, links::localTime(std::time(nullptr))));
   const QString path = FileDialogs::run(&frame_, request);

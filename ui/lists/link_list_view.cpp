@@ -337,9 +337,9 @@ void LinkListView::importLinks() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Open;
   request.caption = QStringLiteral("Open");
-  request.filter = QStringLiteral("TEXT (*.TXT)");
-  request.defaultSuffix = QStringLiteral("TXT");
-  request.proposedPath = QStringLiteral("*.TXT");
+  request.filter = QStringLiteral("TEXT (*.txt)");
+  request.defaultSuffix = QStringLiteral("txt");
+  request.proposedPath = QStringLiteral("*.txt");
   const QString path = FileDialogs::run(this, request);
   if (path.isEmpty()) return;
   const core::ImportResult imported = core::importLinks(links_, path.toStdString(), core::linkTimeNow());
@@ -356,7 +356,7 @@ void LinkListView::outputLinks() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;
   request.caption = QStringLiteral("Save As");
-  request.filter = QStringLiteral("TXT File (*.TXT);;HTML File (*.HTM);;XML File (*.XML);;Excel File (*.XLS)");
+  request.filter = QStringLiteral("TXT File (*.txt);;HTML File (*.htm);;XML File (*.xml);;Excel File (*.xls)");
   request.defaultSuffix = QStringLiteral("TXT");
   request.proposedPath = QStringLiteral("*.TXT");
   const QString path = FileDialogs::run(this, request);

@@ -1,6 +1,7 @@
 #include "ui/printing/list_print_layout.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace larkspur::ui {
 
@@ -29,18 +30,27 @@ ListPrintLayout layoutListPages(const ListPrintMetrics& metrics, std::span<const
   layout.rowsPerPage = std::max(1, (bodyHeight - layout.rowLineHeight) / layout.rowLineHeight);
   layout.pageCount = (layout.rowCount + layout.rowsPerPage - 1) / layout.rowsPerPage;
 
+  // The shown columns divide the frame's width in proportion to their
+  // screen widths; each edge is rounded down on its own, so the last column
+  // ends exactly at the frame's right edge.
+  int64_t total = 0;
+  for (const int width : columnWidths) total += std::max(0, width);
+  const int64_t frameWidth = std::max(0, layout.right - layout.left);
   const int indent = static_cast<int>(kPrintCellIndent * metrics.scale);
-  int x0 = layout.left;
+  int64_t before = 0;
   layout.columns.reserve(columnWidths.size());
   for (const int width : columnWidths) {
-    const int extent = width > 0 ? static_cast<int>(width * metrics.scale) : 0;
+    const int64_t shown = std::max(0, width);
     ListPrintColumnGeometry column;
-    column.x0 = x0;
-    column.left = x0 + indent;
-    column.right = std::min(x0 + extent, layout.right);
-    column.visible = width > 0 && column.left < layout.right;
+    column.x0 = layout.left + static_cast<int>(total > 0 ? frameWidth * before / total : 0);
+    before += shown;
+    column.right = layout.left + static_cast<int>(total > 0 ? frameWidth * before / total : 0);
+    column.visible = shown > 0;
+    // A column narrower than its two gaps keeps at least a point for its text.
+    const int gap = std::min(indent, std::max(0, (column.right - column.x0 - 1) / 2));
+    column.left = column.x0 + gap;
+    column.textRight = column.right - gap;
     layout.columns.push_back(column);
-    x0 += extent;
   }
   return layout;
 }

@@ -3,6 +3,10 @@
 // metrics of the printer and the screen widths of the list's columns. Pure
 // arithmetic in printer device units, so it can be checked without a printer.
 //
+// The columns share the frame's whole width in proportion to their widths on
+// the screen: a narrow list is spread over the page, a wide one is narrowed
+// to fit it, and every shown column is printed.
+//
 // A page holds, top to bottom: a header band two title lines tall (title
 // left, subtitle right, a black rule), the body (one row of column titles,
 // then the list rows) and a footer band two footer lines tall (a black rule
@@ -20,7 +24,7 @@ inline constexpr int kPrintMarginRight = 200;
 inline constexpr int kPrintMarginBottom = 150;
 // Height of the black rules under the header and above the footer.
 inline constexpr int kPrintRuleHeight = 5;
-// Gap between a column's left edge and its text, in screen pixels.
+// Gap between a column's edges and its text, in screen pixels.
 inline constexpr int kPrintCellIndent = 5;
 
 struct ListPrintMetrics {
@@ -29,17 +33,18 @@ struct ListPrintMetrics {
   int titleLineHeight = 0;  // H1: header font
   int footerLineHeight = 0; // H2: footer font
   int rowLineHeight = 0;    // H4: row font (column titles and rows)
-  // Printer device units per screen pixel of a column width: the row font's
-  // average character width on the printer over the list font's on screen.
+  // Printer device units per screen pixel: the row font's average character
+  // width on the printer over the list font's on screen (for the gap between
+  // a column's edges and its texts).
   double scale = 0.0;
 };
 
 struct ListPrintColumnGeometry {
-  int x0 = 0;     // start of the column's area
-  int left = 0;   // where its texts start
-  int right = 0;  // end of its area, never past the frame's right edge
-  // False for a hidden column (width 0) and for a column that starts at or
-  // beyond the frame's right edge: neither is drawn.
+  int x0 = 0;         // start of the column's area
+  int left = 0;       // where its texts start
+  int textRight = 0;  // where its texts must end: a longer text is shortened
+  int right = 0;      // end of its area (the next column's start)
+  // False for a hidden column (width 0), which takes no room and is not drawn.
   bool visible = false;
 };
 
@@ -71,8 +76,9 @@ struct ListPrintLayout {
 };
 
 // `columnWidths`: screen widths of the columns in display order, 0 for a
-// hidden column. A page too small for even one row still gets one row per
-// page, so every row is printed somewhere.
+// hidden column. The shown columns follow each other from the frame's left
+// edge to its right edge. A page too small for even one row still gets one
+// row per page, so every row is printed somewhere.
 ListPrintLayout layoutListPages(const ListPrintMetrics& metrics, std::span<const int> columnWidths, int rowCount);
 
 }  // namespace larkspur::ui

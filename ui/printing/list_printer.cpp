@@ -15,15 +15,19 @@ namespace {
 const char kWidthSample[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSATUVWXYZ";
 constexpr int kWidthSampleLength = 52;
 
+// The printed fonts are the list's own font (its family and style) in these
+// sizes and weights; the rows keep the list's own size and weight.
 struct FontSpec {
-  const char* face;
-  int points;
-  int weight;
+  double points;  // 0: the list font's own size
+  int weight;     // 0: the list font's own weight
 };
-constexpr FontSpec kTitleFont{"Arial", 12, 700};
-constexpr FontSpec kFooterFont{"Arial", 10, 400};
-constexpr FontSpec kColumnTitleFont{"Arial", 9, 700};
-constexpr FontSpec kRowFont{"Times New Roman", 10, 400};
+constexpr FontSpec kTitleFont{12, 700};
+constexpr FontSpec kFooterFont{10, 400};
+constexpr FontSpec kColumnTitleFont{0, 700};
+constexpr FontSpec kRowFont{0, 0};
+// The size of a list font given in pixels only, at the screen's usual 96 dots per inch.
+constexpr double kScreenDpi = 96.0;
+constexpr double kDefaultPoints = 10.0;
 
 struct TextExtent {
   int averageWidth;
@@ -36,11 +40,16 @@ TextExtent measure(const QFont& font, QPaintDevice* device) {
   return {metrics.horizontalAdvance(sample) / kWidthSampleLength, metrics.height()};
 }
 
-// Draws unclipped from the cell's top left corner: a long text runs on over
-// the next column.
-void drawCellText(QPainter& painter, int x, int top, int height, const QString& text) {
-  painter.drawText(QRect(x, top, 1, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip,
-                   text);
+// Draws a cell's text within its column, shortened with an ellipsis when it
+// is longer: nothing runs on over the next column.
+void drawCellText(QPainter& painter, const ListPrintColumnGeometry& column, int top, int height,
+                  const QString& text) {
+  const int width = column.textRight - column.left;
+  if (width <= 0) return;
+  const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, width);
+  if (shown.isEmpty()) return;
+  painter.drawText(QRect(column.left, top, width, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                   shown);
 }
 
 }  // namespace
@@ -54,13 +63,16 @@ ListPrinter::ListPrinter(ListPrintDescription description) : description_(std::m
 ListPrinter::Job ListPrinter::prepare(QPaintDevice& device) const {
   Job job;
   const int dpi = device.logicalDpiY();
+  const QFont& list = description_.listFont;
+  double listPoints = list.pointSizeF();
+  if (listPoints <= 0 && list.pixelSize() > 0) listPoints = list.pixelSize() * 72.0 / kScreenDpi;
+  if (listPoints <= 0) listPoints = kDefaultPoints;
   auto make = [&](const FontSpec& style) {
-    QFont font = description_.listFont;
-    font.setFamily(QString::fromLatin1(style.face));
-    font.setWeight(static_cast<QFont::Weight>(style.weight));
-    font.setItalic(false);
+    QFont font = list;
+    if (style.weight != 0) font.setWeight(static_cast<QFont::Weight>(style.weight));
     // The character height in device units: points at the device's dots per inch.
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(style.points * dpi / 72.0))));
+    const double points = style.points > 0 ? style.points : listPoints;
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * dpi / 72.0))));
     return font;
   };
   job.titleFont = make(kTitleFont);
@@ -116,7 +128,7 @@ void ListPrinter::paintPage(QPainter& painter, const Job& job, int page) const {
   const ListPrintLayout& layout = job.layout;
   const int width = layout.right - layout.left;
   painter.save();
-  // Nothing runs into the margins: a wide list is cut at the frame's right edge.
+  // Nothing runs into the margins.
   painter.setClipRect(QRect(layout.left, layout.top, width, layout.bottom - layout.top));
   painter.setPen(Qt::black);
 
@@ -131,7 +143,7 @@ void ListPrinter::paintPage(QPainter& painter, const Job& job, int page) const {
   painter.setFont(job.columnTitleFont);
   for (std::size_t c = 0; c < layout.columns.size(); ++c) {
     if (!layout.columns[c].visible) continue;
-    drawCellText(painter, layout.columns[c].left, layout.bodyTop, layout.rowLineHeight, description_.columns[c].title);
+    drawCellText(painter, layout.columns[c], layout.bodyTop, layout.rowLineHeight, description_.columns[c].title);
   }
   painter.setFont(job.rowFont);
   for (int row = layout.firstRow(page); row < layout.endRow(page); ++row) {
@@ -139,7 +151,7 @@ void ListPrinter::paintPage(QPainter& painter, const Job& job, int page) const {
     const int top = layout.rowTop(row);
     for (std::size_t c = 0; c < layout.columns.size() && c < static_cast<std::size_t>(cells.size()); ++c) {
       if (!layout.columns[c].visible) continue;
-      drawCellText(painter, layout.columns[c].left, top, layout.rowLineHeight, cells[static_cast<qsizetype>(c)]);
+      drawCellText(painter, layout.columns[c], top, layout.rowLineHeight, cells[static_cast<qsizetype>(c)]);
     }
   }
 

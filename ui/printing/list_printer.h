@@ -1,8 +1,10 @@
 #pragma once
 // Prints a list (engine list, link list) page by page: header with the title
 // and subtitle over a black rule, the column titles, as many rows as fit, and
-// a footer with a black rule and "Page %d of %d". The fonts are made for the
-// printer at the start of each job; the geometry comes from layoutListPages.
+// a footer with a black rule and "Page %d of %d". The fonts are the list's
+// own, made for the printer at the start of each job; the geometry comes from
+// layoutListPages, and a text longer than its column is shortened with an
+// ellipsis.
 
 #include <QFont>
 #include <QString>

@@ -28,8 +28,8 @@ QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& prof
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;
   request.caption = QStringLiteral("Save As");
-  request.filter = QStringLiteral("HTML (*.HTML)");
-  request.defaultSuffix = QStringLiteral("HTML");
+  request.filter = QStringLiteral("HTML (*.html)");
+  request.defaultSuffix = QStringLiteral("html");
   request.proposedPath = QString::fromStdString(links::proposedSubmitReportName(core::fieldView(profile.url)));
   const QString path = FileDialogs::run(parent, request);
   if (path.isEmpty()) return {};

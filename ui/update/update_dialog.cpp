@@ -16,9 +16,9 @@
 
 namespace larkspur::ui {
 
-UpdateDialog::UpdateDialog(UpdateRun& run, core::UpdateAgentSetup setup, std::function<void()> requestClose,
+UpdateDialog::UpdateDialog(UpdateRun& run, core::UpdateAgentSetup setup, RestartRequest requestRestart,
                        QWidget* parent)
-    : QDialog(parent), run_(run), setup_(std::move(setup)), requestClose_(std::move(requestClose)) {
+    : QDialog(parent), run_(run), setup_(std::move(setup)), requestRestart_(std::move(requestRestart)) {
   setObjectName(QStringLiteral("onlineUpdate"));
   setWindowTitle(QStringLiteral("Online update"));
   setWindowIcon(appIcon());
@@ -78,12 +78,12 @@ void UpdateDialog::start() {
            QMessageBox::Yes;
   };
   handlers.showMessage = [boxParent](const QString& text) { MessageBoxes::inform(boxParent(), text); };
-  handlers.requestClose = [self, requestClose = requestClose_] {
+  handlers.requestRestart = [self, requestRestart = requestRestart_](const QString& program) {
     // While the dialog is open the main window closes after it.
     if (self) {
-      self->closeRequested_ = true;
-    } else if (requestClose) {
-      requestClose();
+      self->restartProgram_ = program;
+    } else if (requestRestart) {
+      requestRestart(program);
     }
   };
   handlers.post = [self](const core::Message& message) {
@@ -98,10 +98,10 @@ void UpdateDialog::handleMessage(const core::Message& message) {
       progress_->setValue(static_cast<int>(std::clamp<int64_t>(message.param, 0, 100)));
       break;
     case core::MessageId::kDownloadEnd: {
-      const bool close = closeRequested_;
-      const std::function<void()> requestClose = requestClose_;
+      const QString program = restartProgram_;
+      const RestartRequest requestRestart = requestRestart_;
       done(QDialog::Accepted);
-      if (close && requestClose) requestClose();
+      if (!program.isEmpty() && requestRestart) requestRestart(program);
       break;
     }
     default:

@@ -24,9 +24,13 @@ class UpdateDialog : public QDialog {
   static constexpr int kStartId = 1011;
   static constexpr int kProgressId = 1009;
 
-  // `requestClose` asks the main window to close; it is called after this
-  // dialog has closed when the user chose to restart after an update.
-  UpdateDialog(UpdateRun& run, core::UpdateAgentSetup setup, std::function<void()> requestClose,
+  // Asks the main window to close and the new program (the file just
+  // replaced) to start once this one has ended.
+  using RestartRequest = std::function<void(const QString& program)>;
+
+  // `requestRestart` is called after this dialog has closed when the user
+  // chose to restart after an update.
+  UpdateDialog(UpdateRun& run, core::UpdateAgentSetup setup, RestartRequest requestRestart,
              QWidget* parent = nullptr);
 
   QPushButton* startButton() const { return start_; }
@@ -48,8 +52,8 @@ class UpdateDialog : public QDialog {
  private:
   UpdateRun& run_;
   core::UpdateAgentSetup setup_;
-  std::function<void()> requestClose_;
-  bool closeRequested_ = false;
+  RestartRequest requestRestart_;
+  QString restartProgram_;  // set when the user asked for a restart while the dialog was open
   QPushButton* start_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QProgressBar* progress_ = nullptr;

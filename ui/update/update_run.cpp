@@ -1,5 +1,7 @@
 #include "ui/update/update_run.h"
 
+#include <QFile>
+
 namespace larkspur::ui {
 
 UpdateRun::~UpdateRun() { finish(); }
@@ -36,8 +38,10 @@ bool UpdateRun::start(core::UpdateAgentSetup agent, UpdateRunHandlers handlers) 
       return true;
     });
   };
-  setup.requestClose = [gate, shared] {
-    if (shared->requestClose) gate.post([shared] { shared->requestClose(); });
+  setup.requestRestart = [gate, shared](const std::filesystem::path& program) {
+    if (!shared->requestRestart) return;
+    const QString path = QFile::decodeName(program.c_str());
+    gate.post([shared, path] { shared->requestRestart(path); });
   };
 
   running_.store(true, std::memory_order_release);

@@ -21,7 +21,9 @@ namespace larkspur::ui {
 struct UpdateRunHandlers {
   std::function<bool(const QString& question)> askYesNo;  // true for Yes
   std::function<void(const QString& text)> showMessage;
-  std::function<void()> requestClose;                     // the main window is to close
+  // The user wants the new program now: the main window is to close and
+  // `program` (the file just replaced) to start once this one has ended.
+  std::function<void(const QString& program)> requestRestart;
   std::function<void(const core::Message& message)> post; // kDownloadProgress, kDownloadEnd
 };
 

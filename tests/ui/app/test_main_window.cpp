@@ -392,7 +392,7 @@ class TestMainWindow : public QObject {
 
     QCOMPARE(dialogs.requests().size(), std::size_t{1});
     QCOMPARE(dialogs.requests()[0].proposedPath, QStringLiteral("example-garden.HTM"));
-    QCOMPARE(dialogs.requests()[0].filter, QStringLiteral("HTML (*.HTML)"));
+    QCOMPARE(dialogs.requests()[0].filter, QStringLiteral("HTML (*.html)"));
     QCOMPARE(urls.urls, QList<QUrl>{QUrl::fromLocalFile(report)});
     QFile file(report);
     QVERIFY(file.open(QIODevice::ReadOnly));

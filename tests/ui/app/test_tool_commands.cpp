@@ -394,6 +394,72 @@ class TestToolCommands : public QObject {
     core::setServiceBase("");
   }
 
+  void restartAfterAnUpdate_data() {
+    QTest::addColumn<bool>("restart");    // the answer to "Do you want restart it ?"
+    QTest::addColumn<bool>("keepOpen");   // the answer to "Save changes" is Cancel
+    QTest::addColumn<bool>("started");
+    QTest::newRow("yes: the new program starts after this one") << true << false << true;
+    QTest::newRow("no: nothing starts") << false << false << false;
+    QTest::newRow("yes, but the window stays open") << true << true << false;
+  }
+
+  void restartAfterAnUpdate() {
+    QFETCH(bool, restart);
+    QFETCH(bool, keepOpen);
+    QFETCH(bool, started);
+    test::TempDir dir;
+    fs::create_directory(dir.file("bin"));
+    const fs::path program = dir.file("bin") / "larkspur";
+    test::writeFile(program, "old program");
+    const std::string newProgram(20000, 'n');
+    test::LocalServer server;
+    server.get("/larkspur_update.txt", [&](const httplib::Request&, httplib::Response& res) {
+      res.set_content("99.0," + std::to_string(newProgram.size()) + "," + core::sha256Hex(newProgram), "text/plain");
+    });
+    server.get("/larkspur.exe", [&](const httplib::Request&, httplib::Response& res) {
+      res.set_content(newProgram, "application/octet-stream");
+    });
+    QVERIFY(server.start());
+    QVERIFY(core::setServiceBase(server.baseUrl()));
+    tools()->setUpdateSetup([&] {
+      core::UpdateAgentSetup setup = core::defaultUpdateSetup();
+      setup.programPath = program;
+      setup.tempFolder = dir.file("tmp");
+      return setup;
+    });
+    fs::create_directory(dir.file("tmp"));
+    QStringList starts;
+    app_->programRestart().setStarter([&](const QString& path, const QStringList& arguments) {
+      starts << path << arguments;
+      return true;
+    });
+
+    app_->doc()->setModified(keepOpen);
+    boxes_->queueAnswer(QMessageBox::Yes);  // proceed
+    boxes_->queueAnswer(restart ? QMessageBox::Yes : QMessageBox::No);
+    boxes_->queueAnswer(QMessageBox::Cancel);  // "Save changes to ...?"
+    frame()->show();
+    test::whenModal([](QWidget* modal) {
+      if (auto* dialog = qobject_cast<UpdateDialog*>(modal)) dialog->startButton()->click();
+    });
+    QVERIFY(frame()->runCommand(kIdOnlineUpdate));
+    QCOMPARE(test::readFile(program), newProgram);
+    // The close request is queued behind the dialog's end.
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(frame()->isVisible(), !restart || keepOpen);
+    QCOMPARE(boxes_->texts().size(), restart && keepOpen ? 3 : 2);
+    core::setServiceBase("");
+
+    // What the program's exit path does once the event loop has ended.
+    QCOMPARE(app_->programRestart().startIfRequested(), started);
+    if (!started) {
+      QVERIFY(starts.isEmpty());
+      return;
+    }
+    QCOMPARE(starts, (QStringList{QString::fromStdString(program.string()), "--", app_->doc()->pathName()}));
+    QVERIFY(!app_->programRestart().startIfRequested());  // once
+  }
+
  private:
   bool closedDuringRun_ = false;
 };

@@ -1,5 +1,6 @@
-// Small pieces of the desktop program: the command line, the search and step
-// rules on plain rows, and the choice of the network settings program.
+// Small pieces of the desktop program: the command line (and the one a
+// restart uses), the search and step rules on plain rows, and the choice of
+// the network settings program.
 
 #include <QtTest>
 
@@ -43,6 +44,31 @@ class TestUiHelpers : public QObject {
     QCOMPARE(parsed.projectFile, file);
     QCOMPARE(parsed.serviceBase, serviceBase);
     QCOMPARE(parsed.screenshot, screenshot);
+  }
+
+  void restartArguments_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("openProject");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("the project open now, not the one named at the start")
+        << QStringList{"first.lkr"} << "/home/u/now.lkr" << QStringList{"--", "/home/u/now.lkr"};
+    QTest::newRow("service base kept, screenshot dropped")
+        << QStringList{"--screenshot=a.png", "--service-base", "http://127.0.0.1:8080"} << ""
+        << QStringList{"--service-base", "http://127.0.0.1:8080"};
+    QTest::newRow("a project name like an option") << QStringList{} << "-odd.lkr" << QStringList{"--", "-odd.lkr"};
+  }
+
+  void restartArguments() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, openProject);
+    QFETCH(QStringList, expected);
+    const QStringList restart = larkspur::ui::restartArguments(arguments, openProject);
+    QCOMPARE(restart, expected);
+    // The restarted program reads them back as meant.
+    const CommandLine parsed = parseCommandLine(restart);
+    QVERIFY(parsed.error.isEmpty());
+    QCOMPARE(parsed.projectFile, openProject);
+    QVERIFY(parsed.screenshot.isEmpty());
   }
 
   void stepRows() {

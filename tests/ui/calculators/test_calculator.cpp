@@ -226,7 +226,8 @@ class TestCalculator : public QObject {
     QPointer<AdvertiseCalculatorDialog> first = tools->calculator();
     QVERIFY(first);
     QVERIFY(first->isVisible());
-    QVERIFY(!first->parent());  // a window of its own
+    QVERIFY(first->isWindow());  // a window of its own, opened over the main window
+    QCOMPARE(first->parentWidget(), frame);
     type(first->cpmPage(), 1000, "5");
     first->showMinimized();
     QVERIFY(frame->runCommand(kIdRoiCalculator));

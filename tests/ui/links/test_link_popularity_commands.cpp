@@ -393,8 +393,8 @@ class TestLinkPopularityCommands : public QObject {
     QCOMPARE(dialogs_->requests().size(), std::size_t{1});
     const FileDialogRequest& request = dialogs_->requests()[0];
     QCOMPARE(request.mode, FileDialogRequest::Mode::Save);
-    QCOMPARE(request.filter, QStringLiteral("HTML (*.HTML)"));
-    QCOMPARE(request.defaultSuffix, QStringLiteral("HTML"));
+    QCOMPARE(request.filter, QStringLiteral("HTML (*.html)"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("html"));
     QCOMPARE(request.proposedPath,
              QStringLiteral("www.mysite.example-") + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
                  QStringLiteral(".html"));

@@ -165,7 +165,7 @@ class TestLinkListView : public QObject {
     QCOMPARE(dialogs_->requests()[0].mode, ui::FileDialogRequest::Mode::Save);
     QCOMPARE(dialogs_->requests()[0].defaultSuffix, QStringLiteral("TXT"));
     QCOMPARE(dialogs_->requests()[0].filter,
-             QStringLiteral("TXT File (*.TXT);;HTML File (*.HTM);;XML File (*.XML);;Excel File (*.XLS)"));
+             QStringLiteral("TXT File (*.txt);;HTML File (*.htm);;XML File (*.xml);;Excel File (*.xls)"));
     QCOMPARE(readAll(path), QStringLiteral("Link URL,Email\r\n"
                                            "http://alpha.example/,\r\n"
                                            "http://bravo.example/,web@bravo.example\r\n"
@@ -327,7 +327,7 @@ class TestLinkListView : public QObject {
     dialogs_->queue(path);
     view_->importLinks();
     QCOMPARE(dialogs_->requests()[0].mode, ui::FileDialogRequest::Mode::Open);
-    QCOMPARE(dialogs_->requests()[0].filter, QStringLiteral("TEXT (*.TXT)"));
+    QCOMPARE(dialogs_->requests()[0].filter, QStringLiteral("TEXT (*.txt)"));
     QCOMPARE(links_->size(), std::size_t{6});
     QCOMPARE(column(View::kColumnUrl).mid(4), (QStringList{"http://foxtrot.example/page", "HTTP://GOLF.EXAMPLE/"}));
     QVERIFY(links_->at(5)->add_time > 0);

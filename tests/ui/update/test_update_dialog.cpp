@@ -143,7 +143,7 @@ class TestUpdateDialog : public QObject {
     serve(core::ownProgramVersion());
     UpdateRun run;
     int closeRequests = 0;
-    UpdateDialog dialog(run, setup(), [&] { ++closeRequests; });
+    UpdateDialog dialog(run, setup(), [&](const QString&) { ++closeRequests; });
     QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));  // the run's end closes the dialog
     QVERIFY(!dialog.startButton()->isEnabled());
@@ -159,7 +159,7 @@ class TestUpdateDialog : public QObject {
     serve("99.0");
     UpdateRun run;
     int closeRequests = 0;
-    UpdateDialog dialog(run, setup(), [&] { ++closeRequests; });
+    UpdateDialog dialog(run, setup(), [&](const QString&) { ++closeRequests; });
     boxes_->queueAnswer(QMessageBox::Yes);  // proceed
     boxes_->queueAnswer(QMessageBox::No);   // no restart
     QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
@@ -176,18 +176,18 @@ class TestUpdateDialog : public QObject {
   void restartClosesTheMainWindowAfterTheDialog() {
     serve("99.0");
     UpdateRun run;
-    int closeRequests = 0;
+    QStringList restarts;
     bool dialogOpenAtClose = true;
     std::unique_ptr<UpdateDialog> dialog;
-    dialog = std::make_unique<UpdateDialog>(run, setup(), [&] {
-      ++closeRequests;
+    dialog = std::make_unique<UpdateDialog>(run, setup(), [&](const QString& program) {
+      restarts << program;
       dialogOpenAtClose = dialog->isVisible();
     });
     boxes_->queueAnswer(QMessageBox::Yes);
     boxes_->queueAnswer(QMessageBox::Yes);
     QTimer::singleShot(0, dialog->startButton(), &QPushButton::click);
     QCOMPARE(dialog->exec(), int(QDialog::Accepted));
-    QCOMPARE(closeRequests, 1);
+    QCOMPARE(restarts, QStringList{QString::fromStdString(program_.string())});
     QVERIFY(!dialogOpenAtClose);
     QCOMPARE(test::readFile(program_), newProgram_);
     QTRY_VERIFY(!run.running());
@@ -224,7 +224,7 @@ class TestUpdateDialog : public QObject {
   void finishReleasesAWorkerWaitingForAnAnswer() {
     serve("99.0");
     UpdateRun run;
-    auto dialog = std::make_unique<UpdateDialog>(run, setup(), [] {});
+    auto dialog = std::make_unique<UpdateDialog>(run, setup(), [](const QString&) {});
     dialog->start();
     // No event is processed: the worker's question cannot be answered.
     for (int i = 0; i < 500 && programRequests_.load() == 0; ++i) {
