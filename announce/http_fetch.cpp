@@ -1,11 +1,8 @@
 #include "announce/http_fetch.h"
 
-#include <curl/curl.h>
-
 #include <cctype>
-#include <memory>
-#include <mutex>
 
+#include "core/curl_support.h"
 #include "core/service_hosts.h"
 
 namespace larkspur::announce {
@@ -56,36 +53,24 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return (t->stop && t->stop->isSet()) ? 1 : 0;
 }
 
-struct CurlDeleter {
-  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
-};
-struct ListDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
-void initialiseOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
 HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop) {
-  initialiseOnce();
+  core::curlGlobalInit();
   HttpAnswer answer;
   if (stop && stop->isSet()) {
     answer.stopped = true;
     answer.error = "stopped";
     return answer;
   }
-  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  const core::CurlEasy curl(curl_easy_init());
   if (!curl) {
     answer.error = "the HTTP library could not start";
     return answer;
   }
   const std::string url = core::effectiveServiceUrl(request.url);
   Transfer transfer{&answer, request.maxBytes, stop};
-  std::unique_ptr<curl_slist, ListDeleter> headers;
+  core::CurlSlist headers;
   CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -108,7 +93,7 @@ HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop) {
     curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.c_str());
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
     if (!request.contentType.empty()) {
-      headers.reset(curl_slist_append(nullptr, ("Content-Type: " + request.contentType).c_str()));
+      core::appendCurlHeader(headers, ("Content-Type: " + request.contentType).c_str());
       curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
     }
   }

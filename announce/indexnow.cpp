@@ -1,6 +1,5 @@
 #include "announce/indexnow.h"
 
-#include <curl/curl.h>
 #include <sys/random.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <thread>
 
 #include "announce/http_fetch.h"
+#include "core/curl_support.h"
 #include "core/website_profile.h"
 
 namespace larkspur::announce {
@@ -36,11 +36,7 @@ bool sameLetters(std::string_view a, std::string_view b) {
 }
 
 std::string escaped(std::string_view text) {
-  char* out = curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size()));
-  if (!out) return {};
-  std::string result(out);
-  curl_free(out);
-  return result;
+  return core::takeCurlText(curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size())));
 }
 
 // The wait a 429 answer asks for; nullopt when it gives none that parses.

@@ -1,10 +1,7 @@
 #include "web/http_engine.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cctype>
-#include <mutex>
 #include <optional>
 
 #include "web/click_request.h"
@@ -19,11 +16,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kLongestWait{100};
 constexpr std::chrono::milliseconds kShortestWait{1};
-
-void initCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 std::string lowerAscii(std::string_view text) {
   std::string out(text);
@@ -59,10 +51,6 @@ size_t onBody(char* data, size_t size, size_t count, void* userdata) {
   return length;
 }
 
-struct SlistDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
 }  // namespace
 
 struct HttpEngine::Context {
@@ -83,18 +71,15 @@ struct HttpEngine::Response {
 
 HttpEngine::HttpEngine(HttpEngineOptions options)
     : options_(options), top_(std::make_unique<Context>()) {
-  initCurlOnce();
-  easy_ = curl_easy_init();
-  multi_ = curl_multi_init();
+  core::curlGlobalInit();
+  easy_.reset(curl_easy_init());
+  multi_.reset(curl_multi_init());
   // The handle's cookie store lives as long as the engine: cookies set by
   // one page go with every later request of the session.
-  if (easy_) curl_easy_setopt(static_cast<CURL*>(easy_), CURLOPT_COOKIEFILE, "");
+  if (easy_) curl_easy_setopt(easy_.get(), CURLOPT_COOKIEFILE, "");
 }
 
-HttpEngine::~HttpEngine() {
-  if (easy_) curl_easy_cleanup(static_cast<CURL*>(easy_));
-  if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));
-}
+HttpEngine::~HttpEngine() = default;
 
 void HttpEngine::navigate(std::string_view url) {
   if (closed_) return;
@@ -201,8 +186,8 @@ void HttpEngine::runPending() {
 
 HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t generation) {
   Response response;
-  CURL* h = static_cast<CURL*>(easy_);
-  CURLM* multi = static_cast<CURLM*>(multi_);
+  CURL* h = easy_.get();
+  CURLM* multi = multi_.get();
   if (!h || !multi) {
     response.code = CURLE_FAILED_INIT;
     return response;
@@ -210,11 +195,11 @@ HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t gene
   // Every option a request depends on is set again below, so nothing of the
   // previous request carries over but the cookies and the connection.
   BodySink sink{&response.body, options_.maxBodyBytes};
-  std::unique_ptr<curl_slist, SlistDeleter> headers(
-      curl_slist_append(nullptr, "Accept: text/html, application/xhtml+xml, */*"));
+  core::CurlSlist headers;
+  core::appendCurlHeader(headers, "Accept: text/html, application/xhtml+xml, */*");
   if (request.method == "POST" && !request.contentType.empty()) {
     const std::string line = "Content-Type: " + request.contentType;
-    headers.reset(curl_slist_append(headers.release(), line.c_str()));
+    core::appendCurlHeader(headers, line.c_str());
   }
   curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(h, CURLOPT_USERAGENT, kEngineAgent);
