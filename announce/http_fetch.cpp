@@ -1,7 +1,6 @@
 #include "announce/http_fetch.h"
 
-#include <cctype>
-
+#include "core/ascii_text.h"
 #include "core/curl_support.h"
 #include "core/service_hosts.h"
 
@@ -26,24 +25,15 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
   return bytes;
 }
 
-std::string trimmed(std::string text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
-  std::size_t start = 0;
-  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
-  return text.substr(start);
-}
-
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   const std::size_t bytes = size * count;
-  std::string line(data, bytes);
+  const std::string_view line(data, bytes);
   // A redirect's headers come first: each new status line starts afresh.
-  if (line.rfind("HTTP/", 0) == 0) t->answer->retryAfter.clear();
-  std::size_t colon = line.find(':');
-  if (colon != std::string::npos) {
-    std::string name = line.substr(0, colon);
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (name == "retry-after") t->answer->retryAfter = trimmed(line.substr(colon + 1));
+  if (line.starts_with("HTTP/")) t->answer->retryAfter.clear();
+  const std::size_t colon = line.find(':');
+  if (colon != std::string_view::npos && core::asciiEqualsNoCase(line.substr(0, colon), "retry-after")) {
+    t->answer->retryAfter = std::string(core::asciiTrimmed(line.substr(colon + 1)));
   }
   return bytes;
 }

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "announce/http_fetch.h"
+#include "core/ascii_text.h"
 #include "core/curl_support.h"
 #include "core/website_profile.h"
 
@@ -26,14 +27,6 @@ const Endpoint kEndpoints[] = {
     {"Naver", "https://searchadvisor.naver.com/indexnow"},
     {"Yep", "https://indexnow.yep.com/indexnow"},
 };
-
-bool sameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 std::string escaped(std::string_view text) {
   return core::takeCurlText(curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size())));
@@ -86,14 +79,14 @@ std::span<const Endpoint> knownEndpoints() { return kEndpoints; }
 
 std::optional<Endpoint> resolveEndpoint(std::string_view nameOrUrl, std::string& error) {
   for (const Endpoint& e : kEndpoints) {
-    if (sameLetters(e.name, nameOrUrl)) return e;
+    if (core::asciiEqualsNoCase(e.name, nameOrUrl)) return e;
   }
   std::string url(nameOrUrl);
   if (url.find("://") == std::string::npos) {
     error = "unknown endpoint '" + url + "': give IndexNow, Bing, Yandex, Seznam, Naver, Yep or an https URL";
     return std::nullopt;
   }
-  if (!sameLetters(url.substr(0, 8), "https://")) {
+  if (!core::asciiStartsWithNoCase(url, "https://")) {
     error = "an endpoint is asked over https only, not '" + url + "'";
     return std::nullopt;
   }

@@ -36,14 +36,11 @@ struct LinksReportRow {
 // date as "%Y-%m-%d".
 std::string proposedLinksReportName(std::string_view websiteUrl, const std::tm& today);
 
-// Whether `text` holds `needle`, letters A to Z compared without regard to
-// case and every other byte exactly. An empty needle is never found: a
-// profile without a URL cannot be linked to.
-bool containsIgnoringAsciiCase(std::string_view text, std::string_view needle);
-
 // A link's state from its fetch: the transport's error text (or "Connect the
 // Url error!" when it gave none) when the fetch failed, else "OK" or
-// "Link URL Removed!" by whether the page holds the website URL.
+// "Link URL Removed!" by whether the page holds the website URL (letters A to
+// Z compared without regard to case, every other byte exactly; an empty URL
+// is never held).
 std::string linkState(int32_t fetchResult, std::string_view errorText, std::string_view page,
                       std::string_view websiteUrl);
 

@@ -1,5 +1,6 @@
 #include "links/list_export.h"
 
+#include "core/ascii_text.h"
 #include "links/markup_escape.h"
 #include "links/report_file.h"
 #include "links/workbook_export.h"
@@ -11,10 +12,7 @@ namespace {
 std::string upperExtension(const std::filesystem::path& path) {
   std::string ext = path.extension().string();
   if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
-  for (char& c : ext) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return ext;
+  return core::asciiUpper(ext);
 }
 
 std::string csvField(const std::string& text) {

@@ -1,10 +1,10 @@
 #include "submit/page_fetch.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 #include <thread>
 
+#include "core/ascii_text.h"
 #include "core/curl_support.h"
 #include "core/fixed_text.h"
 #include "submit/network_state.h"
@@ -114,9 +114,7 @@ int onProgress(void* clientp, curl_off_t, curl_off_t downloaded, curl_off_t, cur
 }
 
 void setErrorText(char* errorText, std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  core::copyText(errorText, kFetchErrorTextCapacity, text);
+  core::copyText(errorText, kFetchErrorTextCapacity, core::asciiTrimmed(text));
 }
 
 bool isRequestError(CURLcode code) {

@@ -1,13 +1,13 @@
 #include "web/http_engine.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
+#include "core/ascii_text.h"
+#include "core/web_address.h"
 #include "web/click_request.h"
 #include "web/html_parser.h"
 #include "web/navigation_codes.h"
-#include "core/web_address.h"
 #include "web/url_resolve.h"
 
 namespace larkspur::web {
@@ -17,17 +17,10 @@ namespace {
 constexpr std::chrono::milliseconds kLongestWait{100};
 constexpr std::chrono::milliseconds kShortestWait{1};
 
-std::string lowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-
 // Answers that are not markup (images, downloads) show no elements.
 bool isMarkup(std::string_view contentType) {
   if (contentType.empty()) return true;
-  const std::string low = lowerAscii(contentType);
+  const std::string low = core::asciiLower(contentType);
   return low.find("html") != std::string::npos || low.find("xml") != std::string::npos ||
          low.rfind("text/", 0) == 0;
 }
@@ -145,7 +138,7 @@ void HttpEngine::carryOut(Document& document) {
 
   std::vector<std::size_t> path;
   if (!contextOf(document, path)) return;
-  const std::string target = lowerAscii(request->target);
+  const std::string target = core::asciiLower(request->target);
   if (target == "_top") {
     path.clear();
   } else if (target == "_parent") {
@@ -160,7 +153,7 @@ void HttpEngine::carryOut(Document& document) {
       for (std::size_t i = 0; i < context->frames.size(); ++i) {
         std::vector<std::size_t> sub = at;
         sub.push_back(i);
-        if (lowerAscii(context->frames[i]->name) == target) {
+        if (core::asciiLower(context->frames[i]->name) == target) {
           path = sub;
           found = true;
           break;

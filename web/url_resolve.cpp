@@ -3,6 +3,7 @@
 #include <cctype>
 #include <optional>
 
+#include "core/ascii_text.h"
 #include "core/curl_support.h"
 
 namespace larkspur::web {
@@ -53,9 +54,7 @@ std::string schemeOf(std::string_view ref) {
   for (std::size_t i = 1; i < ref.size(); ++i) {
     const auto c = static_cast<unsigned char>(ref[i]);
     if (c == ':') {
-      std::string scheme(ref.substr(0, i));
-      for (char& s : scheme) s = static_cast<char>(std::tolower(static_cast<unsigned char>(s)));
-      return scheme;
+      return core::asciiLower(ref.substr(0, i));
     }
     if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return {};
   }
@@ -94,8 +93,7 @@ std::string removeDotSegments(std::string_view path) {
 // Lower-cases the host of the address held by `h` and returns the address.
 std::optional<std::string> finish(CURLU* h) {
   if (auto host = curlUrlPart(h, CURLUPART_HOST)) {
-    std::string lower = *host;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lower = core::asciiLower(*host);
     if (lower != *host) curl_url_set(h, CURLUPART_HOST, lower.c_str(), 0);
   }
   return curlUrlPart(h, CURLUPART_URL, CURLU_NO_DEFAULT_PORT);

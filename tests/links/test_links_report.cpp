@@ -105,7 +105,9 @@ TEST(LinksReport, ProposedNameAndTheUrlSearch) {
       {"anything", "", false},
       {"", kSite, false},
   };
-  for (const Case& c : cases) EXPECT_EQ(containsIgnoringAsciiCase(c.text, c.needle), c.found) << c.text;
+  for (const Case& c : cases) {
+    EXPECT_EQ(linkState(submit::kFetchComplete, "", c.text, c.needle), c.found ? "OK" : "Link URL Removed!") << c.text;
+  }
   EXPECT_EQ(linkState(submit::kFetchConnectFailed, "", "", kSite), "Connect the Url error!");
   EXPECT_EQ(linkState(submit::kFetchSendFailed, "Timeout was reached", "", kSite), "Timeout was reached");
 }
