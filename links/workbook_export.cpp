@@ -1,14 +1,10 @@
 #include "links/workbook_export.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
+#include "core/atomic_file.h"
 #include "links/markup_escape.h"
 #include "links/report_file.h"
 
@@ -24,32 +20,12 @@ std::string withoutBlanks(const std::string& title) {
   return name;
 }
 
-}  // namespace
-
-core::Status writeWorkbook(const ListView& view, const std::filesystem::path& path) {
-  if (path.empty()) return createFileError("no file name");
-  // The workbook goes to a temporary name beside the target and is renamed
-  // over it once complete, so a failed export leaves an earlier file intact.
-  std::filesystem::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
-  std::string temporary = (dir / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
-  {
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return createFileError("Unable to write to " + dir.string() + ": " + std::strerror(errno));
-    // A new file gets the usual permissions, not the temporary file's 0600.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    ::close(fd);
-  }
-
+// Writes the workbook into the file `path` names.
+core::Status fillWorkbook(const ListView& view, const std::filesystem::path& path) {
   lxw_workbook_options options{};
   options.constant_memory = LXW_FALSE;
-  lxw_workbook* workbook = workbook_new_opt(temporary.c_str(), &options);
-  if (!workbook) {
-    std::filesystem::remove(temporary);
-    return createFileError("the workbook could not be started");
-  }
+  lxw_workbook* workbook = workbook_new_opt(path.c_str(), &options);
+  if (!workbook) return core::Status::failure("the workbook could not be started");
   lxw_worksheet* sheet = workbook_add_worksheet(workbook, kWorkbookSheetName);
 
   const std::vector<std::size_t> shown = view.visibleColumns();
@@ -70,17 +46,21 @@ core::Status writeWorkbook(const ListView& view, const std::filesystem::path& pa
   }
 
   const lxw_error closed = workbook_close(workbook);
-  std::error_code ec;
-  if (!sheet || closed != LXW_NO_ERROR) {
-    std::filesystem::remove(temporary, ec);
-    return createFileError(closed != LXW_NO_ERROR ? lxw_strerror(closed) : "the sheet could not be added");
-  }
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    const std::string why = "Unable to write to " + path.string() + ": " + ec.message();
-    std::filesystem::remove(temporary, ec);
-    return createFileError(why);
-  }
+  if (closed != LXW_NO_ERROR) return core::Status::failure(lxw_strerror(closed));
+  if (!sheet) return core::Status::failure("the sheet could not be added");
+  return core::Status::success();
+}
+
+}  // namespace
+
+core::Status writeWorkbook(const ListView& view, const std::filesystem::path& path) {
+  if (path.empty()) return createFileError("no file name");
+  // libxlsxwriter writes by file name: into the temporary file beside the
+  // target, which replaces the target only once complete, so a failed export
+  // leaves an earlier file intact.
+  const core::Status written = core::writeFileAtomically(
+      path, [&](const std::filesystem::path& temporary) { return fillWorkbook(view, temporary); });
+  if (!written.ok()) return createFileError(written.message);
   return core::Status::success();
 }
 
