@@ -1,15 +1,15 @@
-#include "links/links_report.h"
+#include "reports/links_report.h"
 
 #include "core/ascii_text.h"
 #include "core/event.h"
 #include "core/fixed_text.h"
 #include "core/website_profile.h"
 #include "core/web_address.h"
-#include "links/markup_escape.h"
-#include "links/report_file.h"
-#include "links/report_time.h"
+#include "reports/markup_escape.h"
+#include "reports/report_file.h"
+#include "reports/report_time.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 namespace {
 
@@ -123,4 +123,4 @@ LinksReportResult runLinksReport(const core::LinkList& links, const std::string&
   return result;
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

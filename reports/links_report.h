@@ -18,12 +18,18 @@
 #include "core/link_list.h"
 #include "submit/page_fetch.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 inline constexpr char kLinkStateOk[] = "OK";
 inline constexpr char kLinkStateRemoved[] = "Link URL Removed!";
 inline constexpr char kLinkStateConnectError[] = "Connect the Url error!";
 inline constexpr uint32_t kLinksReportPageCapacity = 262144;
+
+// The end message of the links report, once its worker has ended: the second
+// when the stop signal was set.
+inline constexpr char kCheckComplete[] = "Check complete!";
+inline constexpr char kCheckCanceled[] = "Check canceled!";
+inline std::string_view checkEndText(bool stopped) { return stopped ? kCheckCanceled : kCheckComplete; }
 
 struct LinksReportRow {
   std::string url;
@@ -75,4 +81,4 @@ LinksReportResult runLinksReport(const core::LinkList& links, const std::string&
                                  const std::filesystem::path& path, core::Coordination& coordination,
                                  const LinksReportOptions& options = {});
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

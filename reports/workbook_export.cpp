@@ -1,14 +1,14 @@
-#include "links/workbook_export.h"
+#include "reports/workbook_export.h"
 
 #include <xlsxwriter.h>
 
 #include <string>
 
 #include "core/atomic_file.h"
-#include "links/markup_escape.h"
-#include "links/report_file.h"
+#include "reports/markup_escape.h"
+#include "reports/report_file.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 namespace {
 
@@ -64,4 +64,4 @@ core::Status writeWorkbook(const ListView& view, const std::filesystem::path& pa
   return core::Status::success();
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

@@ -1,11 +1,11 @@
-#include "links/list_export.h"
+#include "reports/list_export.h"
 
 #include "core/ascii_text.h"
-#include "links/markup_escape.h"
-#include "links/report_file.h"
-#include "links/workbook_export.h"
+#include "reports/markup_escape.h"
+#include "reports/report_file.h"
+#include "reports/workbook_export.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 namespace {
 
@@ -108,4 +108,4 @@ core::Status exportListView(const ListView& view, const std::filesystem::path& p
   return writeReportFile(path, exportAsText(view));
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports
