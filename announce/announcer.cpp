@@ -1,13 +1,14 @@
 #include "announce/announcer.h"
 
-#include <cctype>
 #include <ctime>
 #include <set>
 #include <unordered_set>
 
 #include "announce/http_fetch.h"
+#include "core/ascii_text.h"
 #include "core/atomic_file.h"
 #include "core/visible_text.h"
+#include "core/web_address.h"
 #include "core/website_profile.h"
 
 namespace larkspur::announce {
@@ -16,21 +17,9 @@ namespace {
 
 using Level = CheckLine::Level;
 
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-std::string_view trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return text;
-}
-
-bool isWebUrl(std::string_view url) {
-  std::string start = lower(std::string(url.substr(0, 8)));
-  return start.rfind("http://", 0) == 0 || start.rfind("https://", 0) == 0;
-}
+using core::asciiLower;
+using core::asciiTrimmed;
+using core::isWebAddress;
 
 // The path of a URL ("/" when it has none), without query or fragment.
 std::string pathOf(std::string_view url) {
@@ -78,7 +67,7 @@ class PageSet {
 
   // False once the run's bound is reached.
   bool add(PageUrl page) {
-    if (!isWebUrl(page.url) || lower(core::hostOfUrl(page.url)) != host_ ||
+    if (!isWebAddress(page.url) || asciiLower(core::hostOfUrl(page.url)) != host_ ||
         (!folder_.empty() && pathOf(page.url).rfind(folder_, 0) != 0)) {
       ++out_.otherHosts;
       return true;
@@ -149,7 +138,7 @@ void readSitemapTree(const std::string& url, int depth, PageSet& pages, std::set
       return;
     }
     for (PageUrl& child : content.entries) {
-      if (!isWebUrl(child.url)) continue;
+      if (!isWebAddress(child.url)) continue;
       readSitemapTree(child.url, depth + 1, pages, visited, out, hooks);
       if (out.stopped || out.truncated) return;
     }
@@ -195,8 +184,8 @@ const char* levelWord(CheckLine::Level level) {
 }
 
 std::string websiteHost(const std::string& website) {
-  if (!isWebUrl(website)) return {};
-  return lower(core::hostOfUrl(website));
+  if (!isWebAddress(website)) return {};
+  return asciiLower(core::hostOfUrl(website));
 }
 
 std::string websiteProblem(const std::string& website) {
@@ -232,7 +221,7 @@ core::Status readUrlFile(const std::filesystem::path& path, const std::string& w
   std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   while (!text.empty()) {
     std::size_t end = text.find('\n');
-    std::string_view line = trim(text.substr(0, end));
+    std::string_view line = asciiTrimmed(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (line.empty() || line.front() == '#') continue;
     if (!pages.add(PageUrl{std::string(line), {}})) break;
@@ -259,7 +248,7 @@ KeyFileCheck checkKeyFile(const std::string& keyFileUrl, const std::string& key,
   } else {
     std::string_view content = answer.body;
     if (content.rfind("\xEF\xBB\xBF", 0) == 0) content.remove_prefix(3);  // a UTF-8 byte order mark
-    content = trim(content);
+    content = asciiTrimmed(content);
     check.matches = content == key;
     check.what = check.matches ? "holds the key" : "holds " + quoted(content) + " instead of the key";
   }
@@ -296,7 +285,7 @@ AnnounceResult runAnnouncement(core::AnnounceState& state, const AnnounceOptions
     return result;
   }
   if (!options.keyLocation.empty() &&
-      (!isWebUrl(options.keyLocation) || lower(core::hostOfUrl(options.keyLocation)) != host)) {
+      (!isWebAddress(options.keyLocation) || asciiLower(core::hostOfUrl(options.keyLocation)) != host)) {
     result.message = "the key location must be a URL on " + host;
     return result;
   }
@@ -318,7 +307,7 @@ AnnounceResult runAnnouncement(core::AnnounceState& state, const AnnounceOptions
   const std::string folder = folderOf(options.keyLocation);
 
   // What engines will see.
-  if (lower(options.website).rfind("https://", 0) == 0) {
+  if (core::asciiStartsWithNoCase(options.website, "https://")) {
     addLine(report, Level::Ok, "the website is served over https", hooks);
   } else {
     addLine(report, Level::Warning, "the website is served over plain http, not https", hooks);

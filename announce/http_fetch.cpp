@@ -1,11 +1,7 @@
 #include "announce/http_fetch.h"
 
-#include <curl/curl.h>
-
-#include <cctype>
-#include <memory>
-#include <mutex>
-
+#include "core/ascii_text.h"
+#include "core/curl_support.h"
 #include "core/service_hosts.h"
 
 namespace larkspur::announce {
@@ -29,24 +25,15 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) 
   return bytes;
 }
 
-std::string trimmed(std::string text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
-  std::size_t start = 0;
-  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
-  return text.substr(start);
-}
-
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
   const std::size_t bytes = size * count;
-  std::string line(data, bytes);
+  const std::string_view line(data, bytes);
   // A redirect's headers come first: each new status line starts afresh.
-  if (line.rfind("HTTP/", 0) == 0) t->answer->retryAfter.clear();
-  std::size_t colon = line.find(':');
-  if (colon != std::string::npos) {
-    std::string name = line.substr(0, colon);
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (name == "retry-after") t->answer->retryAfter = trimmed(line.substr(colon + 1));
+  if (line.starts_with("HTTP/")) t->answer->retryAfter.clear();
+  const std::size_t colon = line.find(':');
+  if (colon != std::string_view::npos && core::asciiEqualsNoCase(line.substr(0, colon), "retry-after")) {
+    t->answer->retryAfter = std::string(core::asciiTrimmed(line.substr(colon + 1)));
   }
   return bytes;
 }
@@ -56,36 +43,24 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return (t->stop && t->stop->isSet()) ? 1 : 0;
 }
 
-struct CurlDeleter {
-  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
-};
-struct ListDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
-void initialiseOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
 HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop) {
-  initialiseOnce();
+  core::curlGlobalInit();
   HttpAnswer answer;
   if (stop && stop->isSet()) {
     answer.stopped = true;
     answer.error = "stopped";
     return answer;
   }
-  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  const core::CurlEasy curl(curl_easy_init());
   if (!curl) {
     answer.error = "the HTTP library could not start";
     return answer;
   }
   const std::string url = core::effectiveServiceUrl(request.url);
   Transfer transfer{&answer, request.maxBytes, stop};
-  std::unique_ptr<curl_slist, ListDeleter> headers;
+  core::CurlSlist headers;
   CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -108,7 +83,7 @@ HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop) {
     curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.c_str());
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
     if (!request.contentType.empty()) {
-      headers.reset(curl_slist_append(nullptr, ("Content-Type: " + request.contentType).c_str()));
+      core::appendCurlHeader(headers, ("Content-Type: " + request.contentType).c_str());
       curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
     }
   }

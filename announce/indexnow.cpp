@@ -1,6 +1,5 @@
 #include "announce/indexnow.h"
 
-#include <curl/curl.h>
 #include <sys/random.h>
 
 #include <algorithm>
@@ -12,6 +11,8 @@
 #include <thread>
 
 #include "announce/http_fetch.h"
+#include "core/ascii_text.h"
+#include "core/curl_support.h"
 #include "core/website_profile.h"
 
 namespace larkspur::announce {
@@ -27,20 +28,8 @@ const Endpoint kEndpoints[] = {
     {"Yep", "https://indexnow.yep.com/indexnow"},
 };
 
-bool sameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
-
 std::string escaped(std::string_view text) {
-  char* out = curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size()));
-  if (!out) return {};
-  std::string result(out);
-  curl_free(out);
-  return result;
+  return core::takeCurlText(curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size())));
 }
 
 // The wait a 429 answer asks for; nullopt when it gives none that parses.
@@ -90,14 +79,14 @@ std::span<const Endpoint> knownEndpoints() { return kEndpoints; }
 
 std::optional<Endpoint> resolveEndpoint(std::string_view nameOrUrl, std::string& error) {
   for (const Endpoint& e : kEndpoints) {
-    if (sameLetters(e.name, nameOrUrl)) return e;
+    if (core::asciiEqualsNoCase(e.name, nameOrUrl)) return e;
   }
   std::string url(nameOrUrl);
   if (url.find("://") == std::string::npos) {
     error = "unknown endpoint '" + url + "': give IndexNow, Bing, Yandex, Seznam, Naver, Yep or an https URL";
     return std::nullopt;
   }
-  if (!sameLetters(url.substr(0, 8), "https://")) {
+  if (!core::asciiStartsWithNoCase(url, "https://")) {
     error = "an endpoint is asked over https only, not '" + url + "'";
     return std::nullopt;
   }

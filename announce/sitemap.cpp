@@ -4,25 +4,17 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <mutex>
+
+#include "core/ascii_text.h"
 
 namespace larkspur::announce {
 
 namespace {
 
-std::string_view trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return text;
-}
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
+using core::asciiLower;
+using core::asciiTrimmed;
 
 std::string withThousands(std::size_t n) {
   std::string digits = std::to_string(n);
@@ -38,7 +30,7 @@ struct ReaderDeleter {
 void onXmlError(void* user, xmlErrorPtr error) {
   auto* message = static_cast<std::string*>(user);
   if (!message->empty() || !error || !error->message) return;
-  *message = std::string(trim(error->message)) + " (line " + std::to_string(error->line) + ")";
+  *message = std::string(asciiTrimmed(error->message)) + " (line " + std::to_string(error->line) + ")";
 }
 
 std::string nameOf(xmlTextReader* reader) {
@@ -65,8 +57,8 @@ RobotsFacts parseRobots(std::string_view text) {
     if (std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;
-    const std::string field = lower(trim(line.substr(0, colon)));
-    const std::string_view value = trim(line.substr(colon + 1));
+    const std::string field = asciiLower(asciiTrimmed(line.substr(0, colon)));
+    const std::string_view value = asciiTrimmed(line.substr(colon + 1));
     if (field == "sitemap") {
       if (!value.empty()) facts.sitemaps.emplace_back(value);
     } else if (field == "user-agent") {
@@ -93,7 +85,7 @@ bool looksGzipped(std::string_view bytes, std::string_view name) {
     return true;
   }
   name = name.substr(0, name.find_first_of("?#"));
-  return name.size() >= 3 && lower(name.substr(name.size() - 3)) == ".gz";
+  return name.size() >= 3 && core::asciiEqualsNoCase(name.substr(name.size() - 3), ".gz");
 }
 
 core::Status inflateGzip(std::string_view compressed, std::size_t maxBytes, std::string& out) {
@@ -184,8 +176,8 @@ core::Status readSitemap(std::string_view bytes, std::string_view name, SitemapC
         field.clear();
       } else if (inEntry && element == entryElement && xmlTextReaderDepth(reader.get()) == 1) {
         inEntry = false;
-        current.url = std::string(trim(current.url));
-        current.lastmod = std::string(trim(current.lastmod));
+        current.url = std::string(asciiTrimmed(current.url));
+        current.lastmod = std::string(asciiTrimmed(current.lastmod));
         if (current.url.empty()) continue;
         if (out.entries.size() == kMaxSitemapUrls) {
           return core::Status::failure("it holds more than " + withThousands(kMaxSitemapUrls) +

@@ -7,7 +7,6 @@
 // With the product tick (1000 ms) the batch takes about 30 s: the first
 // target starts one tick after START, the thirtieth thirty ticks after it.
 
-#include <curl/curl.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -21,6 +20,7 @@
 #include <vector>
 
 #include "core/coordination.h"
+#include "core/curl_support.h"
 #include "core/fixed_text.h"
 #include "core/message_queue.h"
 #include "core/website_profile.h"
@@ -65,7 +65,8 @@ size_t discard(char*, size_t size, size_t count, void*) { return size * count; }
 // One bare GET of the form page and one POST of the filled form, on a fresh
 // handle, as the session's engine does them.
 void bareGetAndPost(const std::string& base, const std::string& body) {
-  CURL* h = curl_easy_init();
+  const larkspur::core::CurlEasy easy(curl_easy_init());
+  CURL* h = easy.get();
   const std::string form = base + "/first-button/";
   const std::string add = base + "/first-button/add";
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, discard);
@@ -74,7 +75,6 @@ void bareGetAndPost(const std::string& base, const std::string& body) {
   curl_easy_setopt(h, CURLOPT_URL, add.c_str());
   curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.c_str());
   curl_easy_perform(h);
-  curl_easy_cleanup(h);
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: submit_batch_bench [--tick-ms N] [--runs N]\n");
     return 2;
   }
-  curl_global_init(CURL_GLOBAL_DEFAULT);
+  larkspur::core::curlGlobalInit();
   larkspur::farm::TargetFarm farm;
   if (!farm.start()) {
     std::fprintf(stderr, "cannot start the target farm\n");
@@ -123,11 +123,8 @@ int main(int argc, char** argv) {
     const auto got = farm.received("first-button");
     for (const auto& [name, value] : got.back().fields) {
       if (!postedBody.empty()) postedBody += '&';
-      char* n = curl_easy_escape(nullptr, name.c_str(), 0);
-      char* v = curl_easy_escape(nullptr, value.c_str(), 0);
-      postedBody += std::string(n) + "=" + v;
-      curl_free(n);
-      curl_free(v);
+      postedBody += larkspur::core::takeCurlText(curl_easy_escape(nullptr, name.c_str(), 0)) + "=" +
+                    larkspur::core::takeCurlText(curl_easy_escape(nullptr, value.c_str(), 0));
     }
     for (int i = 0; i < runs + 3; ++i) {
       const Clock::time_point t0 = Clock::now();

@@ -22,11 +22,11 @@
 #include "links/job_texts.h"
 #include "links/link_info_update.h"
 #include "links/link_search.h"
-#include "links/links_report.h"
-#include "links/list_export.h"
-#include "links/list_view.h"
-#include "links/report_file.h"
-#include "links/report_time.h"
+#include "reports/links_report.h"
+#include "reports/list_export.h"
+#include "reports/list_view.h"
+#include "reports/report_file.h"
+#include "reports/report_time.h"
 
 namespace larkspur::cli {
 
@@ -269,10 +269,10 @@ int runCheck(const std::vector<std::string>& words) {
   if (int opened = openProject(args.positional()[0], project)) return opened;
   const std::string url(fieldView(project.profile.url));
   const std::string output = args.value("output").value_or(
-      links::proposedLinksReportName(url, links::localTime(std::time(nullptr))));
+      reports::proposedLinksReportName(url, reports::localTime(std::time(nullptr))));
   // Checking every link first and then finding the report cannot be written
   // would waste the whole run.
-  if (const core::Status writable = links::checkCanCreate(output); !writable.ok()) return fail(writable.message);
+  if (const core::Status writable = reports::checkCanCreate(output); !writable.ok()) return fail(writable.message);
 
   core::Coordination& coordination = core::processCoordination();
   core::MessageQueue queue;
@@ -280,9 +280,9 @@ int runCheck(const std::vector<std::string>& words) {
   std::atomic<bool> done{false};
   std::atomic<std::size_t> checked{0};
   const std::size_t total = project.links.size();
-  links::LinksReportOptions options;
+  reports::LinksReportOptions options;
   options.onChecked = [&](std::size_t n) { checked = n; };
-  links::LinksReportResult result;
+  reports::LinksReportResult result;
 
   coordination.stop.reset();
   JobWatch watch;
@@ -292,17 +292,17 @@ int runCheck(const std::vector<std::string>& words) {
   bool stopped = false;
   {
     core::CountedThread worker(coordination.workers, [&] {
-      result = links::runLinksReport(project.links, url, output, coordination, options);
+      result = reports::runLinksReport(project.links, url, output, coordination, options);
       done = true;
     });
     if (!worker.started()) return fail("links check: no worker thread could be started");
     stopped = watchJob(watch, queue, coordination, interrupt);
   }
 
-  for (const links::LinksReportRow& row : result.rows) {
+  for (const reports::LinksReportRow& row : result.rows) {
     std::printf("%s  %s\n", shown(row.state).c_str(), shown(row.url).c_str());
   }
-  std::printf("%s\n", std::string(links::checkEndText(stopped)).c_str());
+  std::printf("%s\n", std::string(reports::checkEndText(stopped)).c_str());
   if (!result.written) return fail(result.error);
   std::printf("Report: %s\n", output.c_str());
   return stopped ? kInterruptedExit : 0;
@@ -315,8 +315,8 @@ int runExport(const std::vector<std::string>& words) {
   core::Project project;
   if (int opened = openProject(args.positional()[0], project)) return opened;
   const std::string& file = args.positional()[1];
-  const links::ListView view = links::linkListView(project.links);
-  core::Status exported = links::exportListView(view, file);
+  const reports::ListView view = reports::linkListView(project.links);
+  core::Status exported = reports::exportListView(view, file);
   if (!exported.ok()) return fail(exported.message);
   std::printf("Exported %zu links to %s\n", view.rows.size(), file.c_str());
   return 0;

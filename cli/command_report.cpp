@@ -10,9 +10,9 @@
 #include "cli/service_base_option.h"
 #include "core/fixed_text.h"
 #include "core/project.h"
-#include "links/list_view.h"
-#include "links/report_time.h"
-#include "links/submit_report.h"
+#include "reports/list_view.h"
+#include "reports/report_time.h"
+#include "reports/submit_report.h"
 
 namespace larkspur::cli {
 
@@ -35,17 +35,17 @@ int runReportCommand(const std::vector<std::string>& args) {
 
   std::string output = parsed.value("output").value_or("");
   if (output.empty()) {
-    output = links::proposedSubmitReportName(core::fieldView(project.profile.url));
+    output = reports::proposedSubmitReportName(core::fieldView(project.profile.url));
     if (output.front() == '*') {
       return fail("report: no file name can be made from the website URL; give --output FILE.htm", 2);
     }
   }
 
-  const links::ListView view = links::engineListView(project.engines);
+  const reports::ListView view = reports::engineListView(project.engines);
   std::vector<const core::EngineRecord*> records;
   for (std::size_t i = 0; i < project.engines.size(); ++i) records.push_back(project.engines.at(i));
-  core::Status written = links::writeSubmitReport(output, project.profile, view, records,
-                                                  links::localTime(std::time(nullptr)));
+  core::Status written = reports::writeSubmitReport(output, project.profile, view, records,
+                                                  reports::localTime(std::time(nullptr)));
   if (!written.ok()) return fail(written.message);
   std::printf("Report: %s (%zu targets)\n", output.c_str(), view.rows.size());
   return 0;

@@ -6,11 +6,12 @@
 #include <initializer_list>
 #include <locale.h>
 
+#include "core/ascii_text.h"
+
 namespace larkspur::core {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The "C" locale, so that the decimal point is '.' even when the program
@@ -68,7 +69,8 @@ bool allFilled(std::initializer_list<const std::string*> fields) {
 }  // namespace
 
 double readFieldNumber(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  // Blanks before the number are skipped; whatever follows it is ignored.
+  text = asciiTrimmed(text);
   const std::size_t length = numberLength(text);
   if (length == 0) return 0.0;
   // The prefix is checked above, so strtod sees exactly that number and never

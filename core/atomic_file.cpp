@@ -139,35 +139,33 @@ int removeStaleTemporaryFiles(const std::filesystem::path& target) {
   return removed;
 }
 
-Status writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
-                           mode_t mode, bool exactMode, const BeforeRename& beforeRename) {
-  auto failure = [&](int err) {
-    return Status::failure("Unable to write to " + path.string() + ": " + reason(err));
-  };
+namespace {
+
+Status unableToWrite(const std::filesystem::path& path, int err) {
+  return Status::failure("Unable to write to " + path.string() + ": " + reason(err));
+}
+
+// The steps of every save around its content: `fill` writes the content into
+// the temporary file, open as `fd` and named `temporary`.
+Status replaceFile(const std::filesystem::path& path, mode_t mode, bool exactMode,
+                   const BeforeRename& beforeRename,
+                   const std::function<Status(int fd, const std::string& temporary)>& fill) {
   std::filesystem::path target = path;
-  if (int err = followLinks(target)) return failure(err);
+  if (int err = followLinks(target)) return unableToWrite(path, err);
   removeStaleTemporaryFiles(target);
 
   std::string tmp;
   int fd = createTemporary(target, tmp);
-  if (fd < 0) return failure(errno);
-  auto fail = [&](int err) {
+  if (fd < 0) return unableToWrite(path, errno);
+  auto fail = [&](Status failure) {
     ::close(fd);
     ::unlink(tmp.c_str());
-    return failure(err);
+    return failure;
   };
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return fail(errno);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) return fail(errno);
+  if (Status filled = fill(fd, tmp); !filled.ok()) return fail(std::move(filled));
+  if (::fsync(fd) != 0) return fail(unableToWrite(path, errno));
   if (beforeRename) beforeRename(tmp);
-  if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(errno);
+  if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(unableToWrite(path, errno));
   // Only now, as the target, does the file get its bits: a temporary file
   // left by an interrupted save stays the user's alone.
   mode_t wanted = exactMode ? mode : (mode & ~currentUmask());
@@ -179,9 +177,33 @@ Status writeFileAtomically(const std::filesystem::path& path, std::span<const ui
     ::fsync(dirFd);
     ::close(dirFd);
   }
-  if (chmodError != 0) return failure(chmodError);
-  if (closeError != 0) return failure(closeError);
+  if (chmodError != 0) return unableToWrite(path, chmodError);
+  if (closeError != 0) return unableToWrite(path, closeError);
   return Status::success();
+}
+
+}  // namespace
+
+Status writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
+                           mode_t mode, bool exactMode, const BeforeRename& beforeRename) {
+  return replaceFile(path, mode, exactMode, beforeRename, [&](int fd, const std::string&) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return unableToWrite(path, errno);
+      }
+      done += static_cast<std::size_t>(n);
+    }
+    return Status::success();
+  });
+}
+
+Status writeFileAtomically(const std::filesystem::path& path, const WriteByPath& write, mode_t mode,
+                           bool exactMode, const BeforeRename& beforeRename) {
+  return replaceFile(path, mode, exactMode, beforeRename,
+                     [&](int, const std::string& temporary) { return write(temporary); });
 }
 
 Status readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes,

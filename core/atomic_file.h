@@ -34,6 +34,17 @@ Status writeFileAtomically(const std::filesystem::path& path, std::span<const ui
                            mode_t mode = 0666, bool exactMode = false,
                            const BeforeRename& beforeRename = {});
 
+// Writes a file's whole content by its path, for writers that take a file
+// name rather than bytes; returns their failure as it is.
+using WriteByPath = std::function<Status(const std::filesystem::path& temporary)>;
+
+// The same save for content that `write` puts into the temporary file, which
+// exists (empty) when it is called; the file is flushed to disk and renamed
+// over the target only when `write` succeeds, and removed when it fails.
+Status writeFileAtomically(const std::filesystem::path& path, const WriteByPath& write,
+                           mode_t mode = 0666, bool exactMode = false,
+                           const BeforeRename& beforeRename = {});
+
 // The name every temporary file of a save to `target` starts with: a dot, the
 // target's file name and ".larkspur-".
 std::string temporaryFilePrefix(const std::filesystem::path& target);

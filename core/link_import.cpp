@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ascii_text.h"
 #include "core/fixed_text.h"
 #include "core/link_record.h"
 
@@ -16,33 +17,13 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-bool mentionsHttp(std::string_view text) {
-  static constexpr char kWord[] = "HTTP";
-  if (text.size() < 4) return false;
-  for (std::size_t i = 0; i + 4 <= text.size(); ++i) {
-    std::size_t k = 0;
-    while (k < 4) {
-      char c = text[i + k];
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      if (c != kWord[k]) break;
-      ++k;
-    }
-    if (k == 4) return true;
-  }
-  return false;
-}
-
-bool isTrimmed(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 }  // namespace
 
 std::string_view importedUrl(std::string_view piece) {
   const std::size_t nul = piece.find('\0');
   if (nul != std::string_view::npos) piece = piece.substr(0, nul);
-  if (!mentionsHttp(piece)) return {};
-  while (!piece.empty() && isTrimmed(piece.front())) piece.remove_prefix(1);
-  while (!piece.empty() && isTrimmed(piece.back())) piece.remove_suffix(1);
-  return piece;
+  if (!asciiContainsNoCase(piece, "HTTP")) return {};
+  return asciiTrimmed(piece, " \t\r\n");
 }
 
 ImportResult importLinks(LinkList& links, const std::filesystem::path& path, int32_t now,

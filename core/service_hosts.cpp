@@ -1,10 +1,9 @@
 #include "core/service_hosts.h"
 
-#include <curl/curl.h>
-
-#include <memory>
 #include <mutex>
 #include <shared_mutex>
+
+#include "core/curl_support.h"
 
 namespace larkspur::core {
 
@@ -20,26 +19,12 @@ std::string& baseValue() {
   return value;
 }
 
-struct UrlDeleter {
-  void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-
-struct PartDeleter {
-  void operator()(char* part) const { curl_free(part); }
-};
-
 // The part of a parsed URL, or empty when it is absent.
-std::string urlPart(CURLU* url, CURLUPart which) {
-  char* raw = nullptr;
-  if (curl_url_get(url, which, &raw, 0) != CURLUE_OK || raw == nullptr) return {};
-  std::unique_ptr<char, PartDeleter> owned(raw);
-  return std::string(raw);
-}
+std::string urlPart(CURLU* url, CURLUPart which) { return curlUrlPart(url, which).value_or(std::string()); }
 
 bool isValidBase(const std::string& base) {
-  std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+  const CurlUrl url = parsedCurlUrl(base);
   if (!url) return false;
-  if (curl_url_set(url.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK) return false;
   std::string scheme = urlPart(url.get(), CURLUPART_SCHEME);
   if (scheme != "http" && scheme != "https") return false;
   if (urlPart(url.get(), CURLUPART_HOST).empty()) return false;

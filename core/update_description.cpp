@@ -3,24 +3,17 @@
 #include <limits>
 #include <vector>
 
+#include "core/ascii_text.h"
+
 namespace larkspur::core {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // Leading blanks, then the decimal digits; anything after them is ignored.
 // No digits, or a number beyond 64 bits, reads as 0 ("no size").
 uint64_t leadingSize(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
   uint64_t value = 0;
-  for (char c : text) {
+  for (char c : asciiTrimmed(text)) {
     if (c < '0' || c > '9') break;
     const uint64_t digit = static_cast<uint64_t>(c - '0');
     if (value > (std::numeric_limits<uint64_t>::max() - digit) / 10) return 0;
@@ -30,7 +23,7 @@ uint64_t leadingSize(std::string_view text) {
 }
 
 std::string digestText(std::string_view text) {
-  text = trimmed(text);
+  text = asciiTrimmed(text);
   if (text.size() != 64) return {};
   std::string digest;
   digest.reserve(64);

@@ -1,10 +1,9 @@
 #include "core/update_transfer.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cstring>
-#include <mutex>
+
+#include "core/curl_support.h"
 
 namespace larkspur::core {
 
@@ -17,36 +16,22 @@ constexpr std::size_t kHoldLimit = 8192;
 constexpr int kPollMilliseconds = 50;
 constexpr long kMaxRedirects = 5;
 
-bool initCurlOnce() {
-  static std::once_flag once;
-  static bool ok = false;
-  std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
-  return ok;
-}
-
 // The address as libcurl writes it back after parsing, or empty when it does
 // not parse.
 std::string canonicalUrl(std::string_view url) {
-  CURLU* parsed = curl_url();
-  if (parsed == nullptr) return {};
-  std::string result;
-  const std::string text(url);
-  char* out = nullptr;
-  if (curl_url_set(parsed, CURLUPART_URL, text.c_str(), 0) == CURLUE_OK &&
-      curl_url_get(parsed, CURLUPART_URL, &out, 0) == CURLUE_OK && out != nullptr) {
-    result = out;
-  }
-  curl_free(out);
-  curl_url_cleanup(parsed);
-  return result;
+  const CurlUrl parsed = parsedCurlUrl(std::string(url));
+  if (!parsed) return {};
+  return curlUrlPart(parsed.get(), CURLUPART_URL).value_or(std::string());
 }
 
 }  // namespace
 
 struct UpdateTransfer::State {
-  CURLM* multi = nullptr;
-  CURL* easy = nullptr;
-  curl_slist* headers = nullptr;
+  // Declared so that the easy handle goes first, then the multi handle, then
+  // the header list the easy handle points to.
+  CurlSlist headers;
+  CurlMulti multi;
+  CurlEasy easy;
   bool added = false;
   std::string url;
   std::string pending;  // body bytes not yet read
@@ -56,10 +41,7 @@ struct UpdateTransfer::State {
   CURLcode result = CURLE_OK;
 
   ~State() {
-    if (added) curl_multi_remove_handle(multi, easy);
-    if (easy != nullptr) curl_easy_cleanup(easy);
-    if (multi != nullptr) curl_multi_cleanup(multi);
-    curl_slist_free_all(headers);
+    if (added) curl_multi_remove_handle(multi.get(), easy.get());
   }
 
   static size_t onBody(char* data, size_t size, size_t count, void* userdata) {
@@ -79,7 +61,7 @@ struct UpdateTransfer::State {
       // End of one answer's headers; a redirect or an interim answer is
       // followed by another one.
       long status = 0;
-      curl_easy_getinfo(s->easy, CURLINFO_RESPONSE_CODE, &status);
+      curl_easy_getinfo(s->easy.get(), CURLINFO_RESPONSE_CODE, &status);
       if (status >= 200 && status < 300) s->answered = true;
     }
     return size * count;
@@ -88,7 +70,7 @@ struct UpdateTransfer::State {
   void resume() {
     if (!paused) return;
     paused = false;
-    curl_easy_pause(easy, CURLPAUSE_CONT);
+    curl_easy_pause(easy.get(), CURLPAUSE_CONT);
   }
 
   // Lets the transfer make progress; waits briefly for the network only when
@@ -97,20 +79,20 @@ struct UpdateTransfer::State {
     const std::size_t before = pending.size();
     const bool answeredBefore = answered;
     int running = 0;
-    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
       finished = true;
       result = CURLE_RECV_ERROR;
       return;
     }
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
-      if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &left)) {
+      if (message->msg == CURLMSG_DONE && message->easy_handle == easy.get()) {
         finished = true;
         result = message->data.result;
       }
     }
     if (finished || paused || pending.size() != before || answered != answeredBefore) return;
-    curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
+    curl_multi_poll(multi.get(), nullptr, 0, kPollMilliseconds, nullptr);
   }
 };
 
@@ -119,17 +101,17 @@ UpdateTransfer::UpdateTransfer(UpdateTransferOptions options) : options_(options
 UpdateTransfer::~UpdateTransfer() = default;
 
 bool UpdateTransfer::open(std::string_view url, const Event* cancel) {
-  if (state_ || !initCurlOnce()) return false;
+  if (state_ || !curlGlobalInit()) return false;
   state_ = std::make_unique<State>();
   State& s = *state_;
   s.url = canonicalUrl(url);
   if (s.url.empty()) return false;
-  s.multi = curl_multi_init();
-  s.easy = curl_easy_init();
-  if (s.multi == nullptr || s.easy == nullptr) return false;
+  s.multi.reset(curl_multi_init());
+  s.easy.reset(curl_easy_init());
+  if (!s.multi || !s.easy) return false;
 
   const std::string agent(kUpdateAgentName);
-  CURL* h = s.easy;
+  CURL* h = s.easy.get();
   CURLcode setup = CURLE_OK;
   auto set = [&setup](CURLcode code) {
     if (setup == CURLE_OK) setup = code;
@@ -146,11 +128,9 @@ bool UpdateTransfer::open(std::string_view url, const Event* cancel) {
   set(curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L));
   // Always the server's current copy, never one from a cache on the way.
   for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
-    curl_slist* list = curl_slist_append(s.headers, header);
-    if (list == nullptr) return false;
-    s.headers = list;
+    if (!appendCurlHeader(s.headers, header)) return false;
   }
-  set(curl_easy_setopt(h, CURLOPT_HTTPHEADER, s.headers));
+  set(curl_easy_setopt(h, CURLOPT_HTTPHEADER, s.headers.get()));
   set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count())));
   set(curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L));
   set(curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kHoldLimit)));
@@ -159,7 +139,7 @@ bool UpdateTransfer::open(std::string_view url, const Event* cancel) {
   set(curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &State::onHeader));
   set(curl_easy_setopt(h, CURLOPT_HEADERDATA, &s));
   if (setup != CURLE_OK) return false;
-  if (curl_multi_add_handle(s.multi, h) != CURLM_OK) return false;
+  if (curl_multi_add_handle(s.multi.get(), h) != CURLM_OK) return false;
   s.added = true;
 
   const Clock::time_point deadline = Clock::now() + options_.connectTimeout + options_.stallTimeout;

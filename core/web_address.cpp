@@ -1,25 +1,12 @@
 #include "core/web_address.h"
 
+#include "core/ascii_text.h"
 #include "core/website_profile.h"
 
 namespace larkspur::core {
 
-namespace {
-
-bool startsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
-  if (text.size() < lowerPrefix.size()) return false;
-  for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lowerPrefix[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 bool isWebAddress(std::string_view url) {
-  return startsWithNoCase(url, "http://") || startsWithNoCase(url, "https://");
+  return asciiStartsWithNoCase(url, "http://") || asciiStartsWithNoCase(url, "https://");
 }
 
 std::optional<std::string> websiteUrlProblem(std::string_view url) {

@@ -1,9 +1,8 @@
 #include "core/website_profile.h"
 
-#include <curl/curl.h>
-
 #include <cstring>
 
+#include "core/curl_support.h"
 #include "core/fixed_text.h"
 
 namespace larkspur::core {
@@ -58,21 +57,11 @@ const ProfileField* profileFieldByOption(std::string_view option) {
 }
 
 std::string hostOfUrl(std::string_view url) {
-  std::string result;
-  CURLU* handle = curl_url();
-  if (!handle) return result;
-  std::string text(url);
   // Without CURLU_GUESS_SCHEME a text lacking "scheme://" does not parse,
   // which is what gives such a text an empty host name.
-  if (curl_url_set(handle, CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK) {
-    char* host = nullptr;
-    if (curl_url_get(handle, CURLUPART_HOST, &host, 0) == CURLUE_OK && host) {
-      result = host;
-      curl_free(host);
-    }
-  }
-  curl_url_cleanup(handle);
-  return result;
+  const CurlUrl parsed = parsedCurlUrl(std::string(url), CURLU_NON_SUPPORT_SCHEME);
+  if (!parsed) return {};
+  return curlUrlPart(parsed.get(), CURLUPART_HOST).value_or(std::string());
 }
 
 }  // namespace larkspur::core

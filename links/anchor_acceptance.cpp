@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/ascii_text.h"
 #include "links/back_link_engines.h"
 
 namespace larkspur::links {
@@ -15,17 +16,6 @@ int hexValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-bool equalsCachedIgnoringCase(const std::string& text) {
-  static constexpr char kCached[] = "cached";
-  if (text.size() != 6) return false;
-  for (std::size_t i = 0; i < 6; ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kCached[i]) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -59,7 +49,7 @@ void decodePercentEscapes(std::string& text) {
 }
 
 bool unwrapYahooRedirect(CollectedAnchor& anchor) {
-  if (equalsCachedIgnoringCase(anchor.text)) return false;
+  if (core::asciiEqualsNoCase(anchor.text, "cached")) return false;
   if (!contains(anchor.url, "rds.yahoo")) return false;
   const std::size_t marker = anchor.url.find("/**");
   if (marker == std::string::npos) return false;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/ascii_text.h"
 #include "core/event.h"
 #include "core/service_hosts.h"
 #include "core/website_profile.h"
@@ -11,29 +12,14 @@ namespace larkspur::links {
 
 namespace {
 
-char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool isLocalPartCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
-}
-
-// Whether `part` occurs in text[from, to), letters compared without case.
-bool occursIgnoringCase(std::string_view text, std::size_t from, std::size_t to, std::string_view part) {
-  if (part.empty()) return true;
-  for (std::size_t i = from; i + part.size() <= to; ++i) {
-    std::size_t k = 0;
-    while (k < part.size() && asciiUpper(text[i + k]) == asciiUpper(part[k])) ++k;
-    if (k == part.size()) return true;
-  }
-  return false;
 }
 
 }  // namespace
 
 std::string harvestHostName(std::string_view server) {
-  std::string upper;
-  for (char c : server) upper += asciiUpper(c);
+  const std::string upper = core::asciiUpper(server);
   std::string without;
   for (std::size_t i = 0; i < upper.size();) {
     if (upper.compare(i, 4, "WWW.") == 0) {
@@ -42,8 +28,7 @@ std::string harvestHostName(std::string_view server) {
     }
     without += upper[i++];
   }
-  for (char& c : without) c = asciiLower(c);
-  return without;
+  return core::asciiLower(without);
 }
 
 std::string emailSearchUrl(std::string_view hostName) {
@@ -60,7 +45,7 @@ std::optional<std::string> findEmailInAnswer(std::string_view answer, std::strin
     if (at + 1 >= answer.size() || answer[at + 1] != '<') continue;
     const std::size_t windowEnd = at + 1 + hostName.size() + kEmailWalkLimit;
     if (windowEnd > answer.size()) continue;
-    if (!occursIgnoringCase(answer, at + 1, windowEnd, hostName)) continue;
+    if (!core::asciiContainsNoCase(answer.substr(at + 1, windowEnd - at - 1), hostName)) continue;
 
     // Walk back over the local part: a blank ends it, and it must hold 2 to
     // 20 letters, digits or '-'.

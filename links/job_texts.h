@@ -1,6 +1,7 @@
 #pragma once
-// The end messages of the link-popularity jobs, shown once every worker of a
-// job has ended: the second of each pair when the stop signal was set.
+// The end messages of the link searches and the link info updates, shown once
+// every worker of a job has ended: the second of each pair when the stop
+// signal was set. The links report's are beside it, in reports/.
 
 #include <string_view>
 
@@ -10,11 +11,8 @@ inline constexpr char kSearchComplete[] = "Search complete!";
 inline constexpr char kSearchCanceled[] = "Search canceled!";
 inline constexpr char kUpdateComplete[] = "Update complete!";
 inline constexpr char kUpdateCanceled[] = "Update canceled!";
-inline constexpr char kCheckComplete[] = "Check complete!";
-inline constexpr char kCheckCanceled[] = "Check canceled!";
 
 inline std::string_view searchEndText(bool stopped) { return stopped ? kSearchCanceled : kSearchComplete; }
 inline std::string_view updateEndText(bool stopped) { return stopped ? kUpdateCanceled : kUpdateComplete; }
-inline std::string_view checkEndText(bool stopped) { return stopped ? kCheckCanceled : kCheckComplete; }
 
 }  // namespace larkspur::links

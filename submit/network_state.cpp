@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ascii_text.h"
+
 namespace larkspur::submit {
 
 namespace {
@@ -111,8 +113,7 @@ bool machineIsOffline() {
 }
 
 bool isLoopbackHost(std::string_view host) {
-  std::string lower;
-  for (char c : host) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string lower = core::asciiLower(host);
   if (!lower.empty() && lower.back() == '.') lower.pop_back();
   if (lower == "localhost") return true;
   if (lower.size() > 10 && lower.ends_with(".localhost")) return true;

@@ -1,14 +1,11 @@
 #include "submit/page_fetch.h"
 
-#include <curl/curl.h>
-
-#include <cctype>
 #include <cstring>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
+#include "core/ascii_text.h"
+#include "core/curl_support.h"
 #include "core/fixed_text.h"
 #include "submit/network_state.h"
 
@@ -19,23 +16,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::chrono::milliseconds kChunkPause{1};
-
-bool initCurlOnce() {
-  static std::once_flag once;
-  static bool ok = false;
-  std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
-  return ok;
-}
-
-struct EasyDeleter {
-  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-struct SlistDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-struct UrlDeleter {
-  void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
 
 enum class Abort { None, Stopped, CapacityReached, Stalled, TooLong };
 
@@ -134,18 +114,7 @@ int onProgress(void* clientp, curl_off_t, curl_off_t downloaded, curl_off_t, cur
 }
 
 void setErrorText(char* errorText, std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  core::copyText(errorText, kFetchErrorTextCapacity, text);
-}
-
-// The URL's host, or empty when the URL cannot be parsed.
-std::string urlHost(CURLU* parsed) {
-  char* host = nullptr;
-  if (curl_url_get(parsed, CURLUPART_HOST, &host, 0) != CURLUE_OK || host == nullptr) return {};
-  std::string result(host);
-  curl_free(host);
-  return result;
+  core::copyText(errorText, kFetchErrorTextCapacity, core::asciiTrimmed(text));
 }
 
 bool isRequestError(CURLcode code) {
@@ -172,13 +141,14 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
   const std::string urlText(url);
 
   // Split the URL first: the offline check needs its host.
-  std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+  const core::CurlUrl parsed(curl_url());
   CURLUcode parseCode = CURLUE_OUT_OF_MEMORY;
   if (parsed) {
     parseCode = curl_url_set(parsed.get(), CURLUPART_URL, urlText.c_str(),
                              CURLU_GUESS_SCHEME | CURLU_NON_SUPPORT_SCHEME);
   }
-  const std::string host = parseCode == CURLUE_OK ? urlHost(parsed.get()) : std::string();
+  const std::string host =
+      parseCode == CURLUE_OK ? core::curlUrlPart(parsed.get(), CURLUPART_HOST).value_or(std::string()) : std::string();
 
   // 1. Offline.
   bool offline = options.offlineCheck ? options.offlineCheck(host)
@@ -186,8 +156,8 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
   if (offline) return kFetchOffline;
 
   // 2. Session.
-  if (!initCurlOnce()) return kFetchOffline;
-  std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+  if (!core::curlGlobalInit()) return kFetchOffline;
+  const core::CurlEasy easy(curl_easy_init());
   if (!easy) return kFetchOffline;
 
   // 3. The URL must name a server.
@@ -199,7 +169,8 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
   Transfer transfer{buffer, capacity, received, stop, options.stallTimeout, options.deadline};
   char curlError[CURL_ERROR_SIZE] = {};
   // No Accept header: the request carries no header of the program's own.
-  std::unique_ptr<curl_slist, SlistDeleter> headers(curl_slist_append(nullptr, "Accept:"));
+  core::CurlSlist headers;
+  core::appendCurlHeader(headers, "Accept:");
   CURL* h = easy.get();
 
   CURLcode setup = CURLE_OK;

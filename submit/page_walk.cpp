@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ascii_text.h"
 #include "core/fixed_text.h"
 #include "core/upper_case.h"
 #include "submit/answer_classifier.h"
@@ -20,13 +21,6 @@ using web::Element;
 
 bool has(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;
-}
-
-std::string_view trimBlanks(std::string_view text) {
-  const char* blanks = " \t\n\r\f\v";
-  const std::size_t b = text.find_first_not_of(blanks);
-  if (b == std::string_view::npos) return {};
-  return text.substr(b, text.find_last_not_of(blanks) - b + 1);
 }
 
 std::string_view hintOf(const WalkSession& s) { return core::fieldView(s.record->submit_hint); }
@@ -59,7 +53,7 @@ void classifyElement(WalkSession& s, const Document& doc, std::size_t index, Cla
   if (whole == progress.previous) return;
   progress.read += whole.size();
   progress.previous = std::move(whole);
-  const std::string_view text = trimBlanks(progress.previous);
+  const std::string_view text = core::asciiTrimmed(progress.previous);
   if (core::characterCount(text) < 2) return;
   const Verdict verdict = classifyAnswer(text, *s.record);
   if (verdict == kVerdictUndecided) return;

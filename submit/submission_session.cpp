@@ -1,7 +1,6 @@
 #include "submit/submission_session.h"
 
-#include <cctype>
-
+#include "core/ascii_text.h"
 #include "core/fixed_text.h"
 #include "submit/answer_classifier.h"
 #include "submit/field_names.h"
@@ -11,20 +10,6 @@
 #include "submit/submit_states.h"
 
 namespace larkspur::submit {
-
-namespace {
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
 
 SubmissionSession::SubmissionSession(const SubmissionContext& context, const SessionSetup& setup)
     : engine_(setup.engine),
@@ -141,9 +126,9 @@ void SubmissionSession::navigationError(const std::string&, const std::string&, 
 
 void SubmissionSession::statusTextChange(const std::string& text) {
   statusText_ = text;
-  if (startsWithNoCase(text, "Shortcut to")) return;
+  if (core::asciiStartsWithNoCase(text, "Shortcut to")) return;
   if (frame_) frame_->showStatus(text);
-  if (!startsWithNoCase(statusText_, "http:")) statusText_.clear();
+  if (!core::asciiStartsWithNoCase(statusText_, "http:")) statusText_.clear();
 }
 
 void SubmissionSession::postProgress(bool finalReport) {

@@ -2,36 +2,24 @@
 
 #include <iconv.h>
 
-#include <cctype>
 #include <cerrno>
 #include <vector>
 
+#include "core/ascii_text.h"
 #include "core/utf8.h"
 
 namespace larkspur::web {
 
 namespace {
 
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string_view trim(std::string_view text) {
-  const char* ws = " \t\r\n\f";
-  const std::size_t b = text.find_first_not_of(ws);
-  if (b == std::string_view::npos) return {};
-  const std::size_t e = text.find_last_not_of(ws);
-  return text.substr(b, e - b + 1);
-}
+std::string_view trim(std::string_view text) { return core::asciiTrimmed(text, core::kHtmlBlanks); }
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 }  // namespace
 
 std::string charsetFromContentType(std::string_view content_type) {
-  const std::string low = lower(content_type);
+  const std::string low = core::asciiLower(content_type);
   std::size_t pos = 0;
   while ((pos = low.find("charset", pos)) != std::string::npos) {
     std::size_t i = pos + 7;
@@ -63,7 +51,7 @@ std::string charsetFromBom(std::string_view bytes) {
 }
 
 std::string canonicalCharset(std::string_view label) {
-  const std::string l = lower(trim(label));
+  const std::string l = core::asciiLower(trim(label));
   if (l.empty()) return {};
   if (l == "utf-8" || l == "utf8" || l == "unicode-1-1-utf-8" || l == "x-unicode20utf8") {
     return "UTF-8";
@@ -80,9 +68,7 @@ std::string canonicalCharset(std::string_view label) {
   if (l == "big5" || l == "big5-hkscs" || l == "x-x-big5") return "BIG5-HKSCS";
   if (l == "ks_c_5601-1987" || l == "euc-kr" || l == "korean") return "CP949";
   if (l == "tis-620" || l == "iso-8859-11" || l == "windows-874") return "WINDOWS-874";
-  std::string upper = l;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
+  return core::asciiUpper(l);
 }
 
 bool isValidUtf8(std::string_view bytes) {

@@ -1,27 +1,18 @@
 #include "web/click_request.h"
 
-#include <cctype>
 #include <random>
 
+#include "core/ascii_text.h"
+#include "core/web_address.h"
 #include "web/charset_encode.h"
 #include "web/form_data.h"
-#include "core/web_address.h"
 #include "web/url_resolve.h"
 
 namespace larkspur::web {
 
 namespace {
 
-std::string lowerTrimmed(std::string_view text) {
-  const char* blanks = " \t\r\n\f";
-  const std::size_t b = text.find_first_not_of(blanks);
-  if (b == std::string_view::npos) return {};
-  text = text.substr(b, text.find_last_not_of(blanks) - b + 1);
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
+std::string lowerTrimmed(std::string_view text) { return core::asciiLower(core::asciiTrimmed(text, core::kHtmlBlanks)); }
 
 // The attribute of the submitter when it has it, else the form's.
 const std::string* overridden(const Document& doc, std::size_t form, std::optional<std::size_t> submitter,

@@ -1,18 +1,11 @@
 #include "web/form_data.h"
 
-#include <cctype>
-
+#include "core/ascii_text.h"
 #include "web/charset_encode.h"
 
 namespace larkspur::web {
 
 namespace {
-
-std::string lowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 bool hasAttribute(const Element& e, std::string_view name) { return e.attribute(name) != nullptr; }
 
@@ -154,7 +147,7 @@ std::vector<FormEntry> formDataSet(const Document& doc, std::size_t form,
         entries.push_back({e.name, {}, true});
         continue;
       }
-      if (e.type == "HIDDEN" && lowerAscii(e.name) == "_charset_" && !hasAttribute(e, "value")) {
+      if (e.type == "HIDDEN" && core::asciiEqualsNoCase(e.name, "_charset_") && !hasAttribute(e, "value")) {
         entries.push_back({e.name, std::string(charset)});
         continue;
       }

@@ -2,11 +2,11 @@
 
 #include <gumbo.h>
 
-#include <cctype>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/ascii_text.h"
 #include "web/charset.h"
 #include "web/nesting_limit.h"
 #include "web/rendered_text.h"
@@ -44,28 +44,16 @@ GumboTree parseTree(std::string_view html) {
   return tree;
 }
 
-std::string upperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string lowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 bool isElement(const GumboNode* node) {
   return node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE;
 }
 
 std::string tagOf(const GumboNode* node) {
   const GumboElement& e = node->v.element;
-  if (e.tag != GUMBO_TAG_UNKNOWN) return upperAscii(gumbo_normalized_tagname(e.tag));
+  if (e.tag != GUMBO_TAG_UNKNOWN) return core::asciiUpper(gumbo_normalized_tagname(e.tag));
   GumboStringPiece piece = e.original_tag;
   gumbo_tag_from_original_text(&piece);
-  return upperAscii(std::string_view(piece.data, piece.length));
+  return core::asciiUpper(std::string_view(piece.data, piece.length));
 }
 
 const char* attr(const GumboNode* node, const char* name) {
@@ -123,7 +111,7 @@ std::string metaCharset(const GumboNode* root) {
       }
       const char* equiv = attr(n, "http-equiv");
       const char* content = attr(n, "content");
-      if (equiv && content && lowerAscii(collapseBlanks(equiv)) == "content-type") {
+      if (equiv && content && core::asciiLower(collapseBlanks(equiv)) == "content-type") {
         const std::string cs = charsetFromContentType(content);
         if (!cs.empty()) return cs;
       }
@@ -143,9 +131,9 @@ const char* const kInputTypes[] = {
     "radio",  "file",   "submit", "image", "reset",    "button", "datetime"};
 
 std::string inputType(const GumboNode* node) {
-  const std::string t = lowerAscii(collapseBlanks(attrText(node, "type")));
+  const std::string t = core::asciiLower(collapseBlanks(attrText(node, "type")));
   for (const char* known : kInputTypes) {
-    if (t == known) return upperAscii(t);
+    if (t == known) return core::asciiUpper(t);
   }
   return "TEXT";
 }
@@ -153,12 +141,12 @@ std::string inputType(const GumboNode* node) {
 std::string typeOf(const GumboNode* node, const std::string& tag) {
   if (tag == "INPUT") return inputType(node);
   if (tag == "BUTTON") {
-    const std::string t = upperAscii(collapseBlanks(attrText(node, "type")));
+    const std::string t = core::asciiUpper(collapseBlanks(attrText(node, "type")));
     return t == "RESET" || t == "BUTTON" ? t : "SUBMIT";
   }
   if (tag == "SELECT") return attr(node, "multiple") ? "SELECT-MULTIPLE" : "SELECT-ONE";
   if (tag == "TEXTAREA") return "TEXTAREA";
-  return upperAscii(attrText(node, "type"));
+  return core::asciiUpper(attrText(node, "type"));
 }
 
 // The options of a SELECT, directly inside it or inside its OPTGROUPs.

@@ -1,16 +1,13 @@
 #include "web/http_engine.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
-#include <cctype>
-#include <mutex>
 #include <optional>
 
+#include "core/ascii_text.h"
+#include "core/web_address.h"
 #include "web/click_request.h"
 #include "web/html_parser.h"
 #include "web/navigation_codes.h"
-#include "core/web_address.h"
 #include "web/url_resolve.h"
 
 namespace larkspur::web {
@@ -20,22 +17,10 @@ namespace {
 constexpr std::chrono::milliseconds kLongestWait{100};
 constexpr std::chrono::milliseconds kShortestWait{1};
 
-void initCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-std::string lowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-
 // Answers that are not markup (images, downloads) show no elements.
 bool isMarkup(std::string_view contentType) {
   if (contentType.empty()) return true;
-  const std::string low = lowerAscii(contentType);
+  const std::string low = core::asciiLower(contentType);
   return low.find("html") != std::string::npos || low.find("xml") != std::string::npos ||
          low.rfind("text/", 0) == 0;
 }
@@ -59,10 +44,6 @@ size_t onBody(char* data, size_t size, size_t count, void* userdata) {
   return length;
 }
 
-struct SlistDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
 }  // namespace
 
 struct HttpEngine::Context {
@@ -83,18 +64,15 @@ struct HttpEngine::Response {
 
 HttpEngine::HttpEngine(HttpEngineOptions options)
     : options_(options), top_(std::make_unique<Context>()) {
-  initCurlOnce();
-  easy_ = curl_easy_init();
-  multi_ = curl_multi_init();
+  core::curlGlobalInit();
+  easy_.reset(curl_easy_init());
+  multi_.reset(curl_multi_init());
   // The handle's cookie store lives as long as the engine: cookies set by
   // one page go with every later request of the session.
-  if (easy_) curl_easy_setopt(static_cast<CURL*>(easy_), CURLOPT_COOKIEFILE, "");
+  if (easy_) curl_easy_setopt(easy_.get(), CURLOPT_COOKIEFILE, "");
 }
 
-HttpEngine::~HttpEngine() {
-  if (easy_) curl_easy_cleanup(static_cast<CURL*>(easy_));
-  if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));
-}
+HttpEngine::~HttpEngine() = default;
 
 void HttpEngine::navigate(std::string_view url) {
   if (closed_) return;
@@ -160,7 +138,7 @@ void HttpEngine::carryOut(Document& document) {
 
   std::vector<std::size_t> path;
   if (!contextOf(document, path)) return;
-  const std::string target = lowerAscii(request->target);
+  const std::string target = core::asciiLower(request->target);
   if (target == "_top") {
     path.clear();
   } else if (target == "_parent") {
@@ -175,7 +153,7 @@ void HttpEngine::carryOut(Document& document) {
       for (std::size_t i = 0; i < context->frames.size(); ++i) {
         std::vector<std::size_t> sub = at;
         sub.push_back(i);
-        if (lowerAscii(context->frames[i]->name) == target) {
+        if (core::asciiLower(context->frames[i]->name) == target) {
           path = sub;
           found = true;
           break;
@@ -201,8 +179,8 @@ void HttpEngine::runPending() {
 
 HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t generation) {
   Response response;
-  CURL* h = static_cast<CURL*>(easy_);
-  CURLM* multi = static_cast<CURLM*>(multi_);
+  CURL* h = easy_.get();
+  CURLM* multi = multi_.get();
   if (!h || !multi) {
     response.code = CURLE_FAILED_INIT;
     return response;
@@ -210,11 +188,11 @@ HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t gene
   // Every option a request depends on is set again below, so nothing of the
   // previous request carries over but the cookies and the connection.
   BodySink sink{&response.body, options_.maxBodyBytes};
-  std::unique_ptr<curl_slist, SlistDeleter> headers(
-      curl_slist_append(nullptr, "Accept: text/html, application/xhtml+xml, */*"));
+  core::CurlSlist headers;
+  core::appendCurlHeader(headers, "Accept: text/html, application/xhtml+xml, */*");
   if (request.method == "POST" && !request.contentType.empty()) {
     const std::string line = "Content-Type: " + request.contentType;
-    headers.reset(curl_slist_append(headers.release(), line.c_str()));
+    core::appendCurlHeader(headers, line.c_str());
   }
   curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(h, CURLOPT_USERAGENT, kEngineAgent);

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "core/curl_support.h"
 #include "web/browser_engine.h"
 #include "web/page_request.h"
 
@@ -92,8 +93,9 @@ class HttpEngine : public BrowserEngine {
   HttpEngineOptions options_;
   BrowserEvents* events_ = nullptr;
   IdleHook idle_;
-  void* easy_ = nullptr;   // CURL*
-  void* multi_ = nullptr;  // CURLM*
+  // The multi handle is declared first so that it outlives the easy one.
+  core::CurlMulti multi_;
+  core::CurlEasy easy_;
   std::unique_ptr<Context> top_;
   std::deque<Navigation> queue_;
   std::string title_;

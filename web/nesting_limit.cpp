@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/ascii_text.h"
+
 namespace larkspur::web {
 
 namespace {
@@ -20,7 +22,6 @@ bool among(std::string_view name, Names names) { return among<Names>(name, names
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Elements that never hold anything.
 constexpr std::string_view kVoid[] = {"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "image",
@@ -198,7 +199,7 @@ class NestingLimiter {
     tag.begin = lt;
     std::size_t i = at;
     while (i < html_.size() && !isSpace(html_[i]) && html_[i] != '/' && html_[i] != '>') {
-      tag.name += lower(html_[i]);
+      tag.name += core::asciiLower(html_[i]);
       ++i;
     }
     const std::size_t attributes_begin = i;
@@ -217,10 +218,10 @@ class NestingLimiter {
         ++i;
       } else {
         tag.self_closing = false;
-        std::string name(1, lower(c));  // a name may start with '='
+        std::string name(1, core::asciiLower(c));  // a name may start with '='
         ++i;
         while (i < html_.size() && !isSpace(html_[i]) && html_[i] != '/' && html_[i] != '>' && html_[i] != '=') {
-          name += lower(html_[i]);
+          name += core::asciiLower(html_[i]);
           ++i;
         }
         if (name == "color" || name == "face" || name == "size") tag.font_breakout = true;
@@ -563,7 +564,7 @@ class NestingLimiter {
       if (lt == std::string_view::npos) return html_.size();
       std::size_t j = lt + 2;
       std::size_t k = 0;
-      while (k < tag.name.size() && j < html_.size() && lower(html_[j]) == tag.name[k]) {
+      while (k < tag.name.size() && j < html_.size() && core::asciiLower(html_[j]) == tag.name[k]) {
         ++j;
         ++k;
       }

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <iterator>
-#include <cctype>
+
+#include "core/ascii_text.h"
 
 namespace larkspur::web {
 
@@ -26,7 +27,7 @@ bool isBlockTag(std::string_view tag) {
 bool styleHides(std::string_view style) {
   std::string s;
   for (const char c : style) {
-    if (!isBlank(c)) s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!isBlank(c)) s += core::asciiLower(c);
   }
   return s.find("display:none") != std::string::npos;
 }

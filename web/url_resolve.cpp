@@ -1,29 +1,18 @@
 #include "web/url_resolve.h"
 
-#include <curl/curl.h>
-
 #include <cctype>
-#include <memory>
 #include <optional>
+
+#include "core/ascii_text.h"
+#include "core/curl_support.h"
 
 namespace larkspur::web {
 
 namespace {
 
-struct UrlDeleter {
-  void operator()(CURLU* h) const { curl_url_cleanup(h); }
-};
-using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
+using core::curlUrlPart;
 
 constexpr unsigned kSetFlags = CURLU_NON_SUPPORT_SCHEME;
-
-std::optional<std::string> getPart(CURLU* h, CURLUPart part, unsigned flags = 0) {
-  char* text = nullptr;
-  if (curl_url_get(h, part, &text, flags) != CURLUE_OK || !text) return std::nullopt;
-  std::string result(text);
-  curl_free(text);
-  return result;
-}
 
 // Drops leading and trailing C0 controls and spaces, and every tab, CR and LF.
 std::string clean(std::string_view reference) {
@@ -65,9 +54,7 @@ std::string schemeOf(std::string_view ref) {
   for (std::size_t i = 1; i < ref.size(); ++i) {
     const auto c = static_cast<unsigned char>(ref[i]);
     if (c == ':') {
-      std::string scheme(ref.substr(0, i));
-      for (char& s : scheme) s = static_cast<char>(std::tolower(static_cast<unsigned char>(s)));
-      return scheme;
+      return core::asciiLower(ref.substr(0, i));
     }
     if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return {};
   }
@@ -105,21 +92,18 @@ std::string removeDotSegments(std::string_view path) {
 
 // Lower-cases the host of the address held by `h` and returns the address.
 std::optional<std::string> finish(CURLU* h) {
-  if (auto host = getPart(h, CURLUPART_HOST)) {
-    std::string lower = *host;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (auto host = curlUrlPart(h, CURLUPART_HOST)) {
+    const std::string lower = core::asciiLower(*host);
     if (lower != *host) curl_url_set(h, CURLUPART_HOST, lower.c_str(), 0);
   }
-  return getPart(h, CURLUPART_URL, CURLU_NO_DEFAULT_PORT);
+  return curlUrlPart(h, CURLUPART_URL, CURLU_NO_DEFAULT_PORT);
 }
 
 std::optional<std::string> canonical(const std::string& absolute) {
-  UrlHandle h(curl_url());
-  if (!h || curl_url_set(h.get(), CURLUPART_URL, absolute.c_str(), kSetFlags) != CURLUE_OK) {
-    return std::nullopt;
-  }
+  const core::CurlUrl h = core::parsedCurlUrl(absolute, kSetFlags);
+  if (!h) return std::nullopt;
   // curl keeps dot segments of a path it is given whole; clean them here.
-  if (auto path = getPart(h.get(), CURLUPART_PATH)) {
+  if (auto path = curlUrlPart(h.get(), CURLUPART_PATH)) {
     const std::string cleaned = removeDotSegments(*path);
     if (cleaned != *path) curl_url_set(h.get(), CURLUPART_PATH, cleaned.c_str(), 0);
   }
@@ -136,13 +120,10 @@ std::string resolveUrl(std::string_view base, std::string_view reference) {
   const std::string ref = encode(cleaned);
   if (!scheme.empty()) return canonical(ref).value_or(ref);
 
-  UrlHandle h(curl_url());
-  if (!h || curl_url_set(h.get(), CURLUPART_URL, std::string(base).c_str(), kSetFlags) !=
-                CURLUE_OK) {
-    return ref;
-  }
+  const core::CurlUrl h = core::parsedCurlUrl(std::string(base), kSetFlags);
+  if (!h) return ref;
   if (ref.rfind("//", 0) == 0) {
-    const auto base_scheme = getPart(h.get(), CURLUPART_SCHEME);
+    const auto base_scheme = curlUrlPart(h.get(), CURLUPART_SCHEME);
     return canonical(base_scheme.value_or("http") + ":" + ref).value_or(ref);
   }
 
@@ -157,12 +138,12 @@ std::string resolveUrl(std::string_view base, std::string_view reference) {
     query = std::string(rest.substr(q + 1));
     rest = rest.substr(0, q);
   }
-  const std::string base_path = getPart(h.get(), CURLUPART_PATH).value_or("/");
+  const std::string base_path = curlUrlPart(h.get(), CURLUPART_PATH).value_or("/");
 
   std::string path;
   if (rest.empty()) {
     path = base_path;
-    if (!query) query = getPart(h.get(), CURLUPART_QUERY);
+    if (!query) query = curlUrlPart(h.get(), CURLUPART_QUERY);
   } else if (rest.front() == '/') {
     path = removeDotSegments(rest);
   } else {
@@ -177,7 +158,7 @@ std::string resolveUrl(std::string_view base, std::string_view reference) {
   curl_url_set(h.get(), CURLUPART_PATH, "/", 0);
   curl_url_set(h.get(), CURLUPART_QUERY, nullptr, 0);
   curl_url_set(h.get(), CURLUPART_FRAGMENT, nullptr, 0);
-  std::string absolute = getPart(h.get(), CURLUPART_URL).value_or("");
+  std::string absolute = curlUrlPart(h.get(), CURLUPART_URL).value_or("");
   if (absolute.empty() || absolute.back() != '/') return ref;
   absolute.pop_back();
   absolute += path;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/cli/run_cli.h"
-#include "tests/links/silent_port.h"
+#include "tests/support/silent_port.h"
 #include "tests/support/temp_dir.h"
 
 namespace larkspur::test {

@@ -121,6 +121,26 @@ TEST_F(ProjectSaveTest, TheTemporaryFileIsTheUsersAloneBesideTheTarget) {
   }
 }
 
+// A writer that takes a file name (the workbook library) fills the same
+// temporary file; its failure is passed on as it is and leaves the old file.
+TEST_F(ProjectSaveTest, AWriterByPathFillsTheTemporaryFileOrLeavesTheOldOne) {
+  for (const bool writerFails : {false, true}) {
+    SCOPED_TRACE(writerFails ? "the writer fails" : "the writer succeeds");
+    TempDir folder;
+    const fs::path target = folder.file("links.xls");
+    writeFile(target, "old");
+    Status s = writeFileAtomically(target, [&](const fs::path& tmp) {
+      EXPECT_EQ(tmp.parent_path(), target.parent_path());
+      EXPECT_EQ(readFile(tmp), "");
+      writeFile(tmp, "new");
+      return writerFails ? Status::failure("the sheet could not be added") : Status::success();
+    });
+    EXPECT_EQ(s.message, writerFails ? "the sheet could not be added" : "");
+    EXPECT_EQ(readFile(target), writerFails ? "old" : "new");
+    EXPECT_EQ(namesIn(folder.path()), std::set<std::string>{"links.xls"});
+  }
+}
+
 TEST_F(ProjectSaveTest, StaleTemporaryFilesOfTheProjectAreRemovedAndNothingElse) {
   const fs::path file = dir.file("site.lkr");
   ASSERT_TRUE(save(file).ok());

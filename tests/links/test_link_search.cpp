@@ -17,8 +17,8 @@
 #include "core/service_hosts.h"
 #include "links/back_link_engines.h"
 #include "links/job_texts.h"
-#include "tests/links/silent_port.h"
 #include "tests/support/local_server.h"
+#include "tests/support/silent_port.h"
 
 namespace larkspur::links {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/fixed_text.h"
-#include "links/report_time.h"
+#include "reports/report_time.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/main_window.h"
 #include "ui/dialogs/message_boxes.h"
@@ -101,7 +101,7 @@ void LinkPopularityCommands::createLinksReport() {
   request.filter = QStringLiteral("HTML (*.html)");
   request.defaultSuffix = QStringLiteral("html");
   request.proposedPath =
-      QString::fromStdString(links::proposedLinksReportName(url, links::localTime(std::time(nullptr))));
+      QString::fromStdString(reports::proposedLinksReportName(url, reports::localTime(std::time(nullptr))));
   const QString path = FileDialogs::run(&frame_, request);
   if (path.isEmpty()) return;
 
@@ -109,8 +109,8 @@ void LinkPopularityCommands::createLinksReport() {
   reportDone_ = false;
   report_ = std::make_unique<core::CountedThread>(coordination_.workers, [this, url, path,
                                                                            options = options_.report] {
-    const links::LinksReportResult result =
-        links::runLinksReport(doc_.project().links, url, path.toStdString(), coordination_, options);
+    const reports::LinksReportResult result =
+        reports::runLinksReport(doc_.project().links, url, path.toStdString(), coordination_, options);
     const QString error = QString::fromStdString(result.error);
     QMetaObject::invokeMethod(
         this, [this, path, error] { onReportFinished(path, error); }, Qt::QueuedConnection);

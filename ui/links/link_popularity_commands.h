@@ -17,7 +17,7 @@
 #include "core/counted_thread.h"
 #include "links/link_info_update.h"
 #include "links/link_search.h"
-#include "links/links_report.h"
+#include "reports/links_report.h"
 
 namespace larkspur::ui {
 
@@ -34,7 +34,7 @@ struct LinkJobOptions {
   int updateTimerMs = kUpdateTimerIntervalMs;
   links::LinkSearchOptions search;
   links::LinkInfoOptions info;
-  links::LinksReportOptions report;
+  reports::LinksReportOptions report;
 };
 
 class LinkPopularityCommands : public QObject {

@@ -12,7 +12,7 @@
 #include "core/link_import.h"
 #include "core/link_list_edit.h"
 #include "core/visible_text.h"
-#include "links/list_export.h"
+#include "reports/list_export.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/link_command_ids.h"
 #include "ui/browser/page_opening.h"
@@ -96,7 +96,7 @@ void LinkListView::refreshRow(QTreeWidgetItem* item, bool allTexts) {
   core::LinkList::Ptr record = links_.find(recordOf(item));
   if (!record) return;
   const RowTexts texts = links_.withLock([&] {
-    return RowTexts{links::linkRowTexts(*record), std::string(core::fieldView(record->contact_name))};
+    return RowTexts{reports::linkRowTexts(*record), std::string(core::fieldView(record->contact_name))};
   });
   if (allTexts) {
     for (int c = 0; c < kColumnCount; ++c) setCell(item, c, texts.columns[static_cast<std::size_t>(c)]);
@@ -361,7 +361,7 @@ void LinkListView::outputLinks() {
   request.proposedPath = QStringLiteral("*.TXT");
   const QString path = FileDialogs::run(this, request);
   if (path.isEmpty()) return;
-  const core::Status written = links::exportListView(linkListExportView(*this), path.toStdString());
+  const core::Status written = reports::exportListView(linkListExportView(*this), path.toStdString());
   if (!written.ok()) MessageBoxes::warn(this, QString::fromStdString(written.message));
 }
 
@@ -386,7 +386,7 @@ void LinkListView::handleMessage(const core::Message& message) {
   }
 }
 
-links::ListView linkListExportView(const LinkListView& view) { return listViewOf(view); }
+reports::ListView linkListExportView(const LinkListView& view) { return listViewOf(view); }
 
 ListPrintDescription LinkListView::printDescription() const { return describeListForPrint(*this); }
 

@@ -12,7 +12,7 @@
 #include "core/link_list.h"
 #include "core/messages.h"
 #include "core/settings_store.h"
-#include "links/list_view.h"
+#include "reports/list_view.h"
 #include "ui/lists/row_list_view.h"
 #include "ui/printing/list_print_description.h"
 
@@ -96,6 +96,6 @@ class LinkListView : public RowListView, public ListPrintSource {
 
 // What the link list shows, as exports take it: the columns with their
 // titles and widths (0 when hidden) and the rows in display order.
-links::ListView linkListExportView(const LinkListView& view);
+reports::ListView linkListExportView(const LinkListView& view);
 
 }  // namespace larkspur::ui

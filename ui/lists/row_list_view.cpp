@@ -16,8 +16,8 @@ void RowListView::contextMenuEvent(QContextMenuEvent* event) {
   showContextMenu(viewport()->mapToGlobal(at));
 }
 
-links::ListView listViewOf(const QTreeWidget& view) {
-  links::ListView list;
+reports::ListView listViewOf(const QTreeWidget& view) {
+  reports::ListView list;
   const QTreeWidgetItem* header = view.headerItem();
   for (int c = 0; c < view.columnCount(); ++c) {
     const int width = view.isColumnHidden(c) ? 0 : view.header()->sectionSize(c);

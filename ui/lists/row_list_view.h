@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "links/list_view.h"
+#include "reports/list_view.h"
 #include "ui/lists/list_search.h"
 
 namespace larkspur::ui {
@@ -48,7 +48,7 @@ inline constexpr int kRecordTextRole = Qt::UserRole + 1;
 // A list as reports, exports and printing take it: the column titles with
 // their widths (0 for a hidden column) and every row's texts in the order
 // shown.
-links::ListView listViewOf(const QTreeWidget& view);
+reports::ListView listViewOf(const QTreeWidget& view);
 
 class RowListView : public QTreeWidget {
   Q_OBJECT

@@ -6,8 +6,8 @@
 #include <ctime>
 
 #include "core/fixed_text.h"
-#include "links/report_time.h"
-#include "links/submit_report.h"
+#include "reports/report_time.h"
+#include "reports/submit_report.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/project/file_dialogs.h"
@@ -16,7 +16,7 @@ namespace larkspur::ui {
 
 bool submitReportAvailable() { return true; }
 
-links::ListView engineListReportView(const EngineListView& view) { return listViewOf(view); }
+reports::ListView engineListReportView(const EngineListView& view) { return listViewOf(view); }
 
 std::vector<const core::EngineRecord*> engineListRowRecords(const EngineListView& view) {
   std::vector<const core::EngineRecord*> records;
@@ -30,14 +30,14 @@ QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& prof
   request.caption = QStringLiteral("Save As");
   request.filter = QStringLiteral("HTML (*.html)");
   request.defaultSuffix = QStringLiteral("html");
-  request.proposedPath = QString::fromStdString(links::proposedSubmitReportName(core::fieldView(profile.url)));
+  request.proposedPath = QString::fromStdString(reports::proposedSubmitReportName(core::fieldView(profile.url)));
   const QString path = FileDialogs::run(parent, request);
   if (path.isEmpty()) return {};
 
-  const links::ListView list = engineListReportView(view);
+  const reports::ListView list = engineListReportView(view);
   const std::vector<const core::EngineRecord*> records = engineListRowRecords(view);
-  const core::Status written = links::writeSubmitReport(path.toStdString(), profile, list, records,
-                                                        links::localTime(std::time(nullptr)));
+  const core::Status written = reports::writeSubmitReport(path.toStdString(), profile, list, records,
+                                                        reports::localTime(std::time(nullptr)));
   if (!written.ok()) {
     MessageBoxes::warn(parent, QString::fromStdString(written.message));
     return {};

@@ -9,7 +9,7 @@
 
 #include "core/engine_record.h"
 #include "core/website_profile.h"
-#include "links/list_view.h"
+#include "reports/list_view.h"
 
 namespace larkspur::ui {
 
@@ -20,7 +20,7 @@ bool submitReportAvailable();
 
 // The engine list's columns (title and current width, 0 when hidden) and rows
 // in display order, and the record of each row.
-links::ListView engineListReportView(const EngineListView& view);
+reports::ListView engineListReportView(const EngineListView& view);
 std::vector<const core::EngineRecord*> engineListRowRecords(const EngineListView& view);
 
 // Runs the command; returns the written path, empty when the user cancelled

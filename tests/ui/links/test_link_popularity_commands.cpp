@@ -25,7 +25,7 @@
 #include "core/fixed_text.h"
 #include "core/link_list.h"
 #include "core/service_hosts.h"
-#include "links/report_time.h"
+#include "reports/report_time.h"
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/ui_test_support.h"

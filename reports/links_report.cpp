@@ -1,18 +1,17 @@
-#include "links/links_report.h"
+#include "reports/links_report.h"
 
+#include "core/ascii_text.h"
 #include "core/event.h"
 #include "core/fixed_text.h"
 #include "core/website_profile.h"
 #include "core/web_address.h"
-#include "links/markup_escape.h"
-#include "links/report_file.h"
-#include "links/report_time.h"
+#include "reports/markup_escape.h"
+#include "reports/report_file.h"
+#include "reports/report_time.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 namespace {
-
-char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 void cell(std::string& out, const std::string& text) {
   out += "<td >";
@@ -47,24 +46,14 @@ std::string proposedLinksReportName(std::string_view websiteUrl, const std::tm& 
   return core::hostOfUrl(websiteUrl) + "-" + formatTime("%Y-%m-%d", today) + ".html";
 }
 
-bool containsIgnoringAsciiCase(std::string_view text, std::string_view needle) {
-  if (needle.empty() || needle.size() > text.size()) return false;
-  const char first = asciiUpper(needle.front());
-  for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
-    if (asciiUpper(text[i]) != first) continue;
-    std::size_t k = 1;
-    while (k < needle.size() && asciiUpper(text[i + k]) == asciiUpper(needle[k])) ++k;
-    if (k == needle.size()) return true;
-  }
-  return false;
-}
-
 std::string linkState(int32_t fetchResult, std::string_view errorText, std::string_view page,
                       std::string_view websiteUrl) {
   if (fetchResult != submit::kFetchComplete) {
     return errorText.empty() ? std::string(kLinkStateConnectError) : std::string(errorText);
   }
-  return containsIgnoringAsciiCase(page, websiteUrl) ? kLinkStateOk : kLinkStateRemoved;
+  // A profile without a URL cannot be linked to.
+  const bool linked = !websiteUrl.empty() && core::asciiContainsNoCase(page, websiteUrl);
+  return linked ? kLinkStateOk : kLinkStateRemoved;
 }
 
 std::string linksReportText(std::string_view websiteUrl, std::span<const LinksReportRow> rows, const std::tm& now) {
@@ -134,4 +123,4 @@ LinksReportResult runLinksReport(const core::LinkList& links, const std::string&
   return result;
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

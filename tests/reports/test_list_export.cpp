@@ -1,4 +1,4 @@
-#include "links/list_export.h"
+#include "reports/list_export.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -11,12 +11,12 @@
 
 #include "core/fixed_text.h"
 #include "core/link_list.h"
-#include "links/list_view.h"
-#include "links/markup_escape.h"
-#include "links/workbook_export.h"
+#include "reports/list_view.h"
+#include "reports/markup_escape.h"
+#include "reports/workbook_export.h"
 #include "tests/support/temp_dir.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 namespace {
 
 using test::readFile;
@@ -253,4 +253,4 @@ TEST(ExportFailure, AFileThatCannotBeWrittenIsCreateFileErrorWithTheReason) {
 }
 
 }  // namespace
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

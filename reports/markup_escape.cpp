@@ -1,8 +1,8 @@
-#include "links/markup_escape.h"
+#include "reports/markup_escape.h"
 
 #include <cstdint>
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 namespace {
 
@@ -116,4 +116,4 @@ std::string xmlTagName(std::string_view title) {
   return name;
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

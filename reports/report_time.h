@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 // The local time of `when`.
 std::tm localTime(std::time_t when);
@@ -17,4 +17,4 @@ std::tm localTime(std::time_t when);
 // (two-digit hour and minute) and %%; other characters are copied.
 std::string formatTime(std::string_view format, const std::tm& time);
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

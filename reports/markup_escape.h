@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 // &, <, > and " as entities; every other byte as it is.
 std::string escapeHtml(std::string_view text);
@@ -26,4 +26,4 @@ std::string xmlTagName(std::string_view title);
 // which are XML inside, can hold).
 std::string xmlSafeText(std::string_view text);
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

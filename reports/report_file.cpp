@@ -1,4 +1,4 @@
-#include "links/report_file.h"
+#include "reports/report_file.h"
 
 #include <unistd.h>
 
@@ -10,7 +10,7 @@
 
 #include "core/atomic_file.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 core::Status createFileError(std::string_view why) {
   std::string message = kCreateFileError;
@@ -39,4 +39,4 @@ core::Status writeReportFile(const std::filesystem::path& path, std::string_view
   return core::Status::success();
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

@@ -18,12 +18,18 @@
 #include "core/link_list.h"
 #include "submit/page_fetch.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 inline constexpr char kLinkStateOk[] = "OK";
 inline constexpr char kLinkStateRemoved[] = "Link URL Removed!";
 inline constexpr char kLinkStateConnectError[] = "Connect the Url error!";
 inline constexpr uint32_t kLinksReportPageCapacity = 262144;
+
+// The end message of the links report, once its worker has ended: the second
+// when the stop signal was set.
+inline constexpr char kCheckComplete[] = "Check complete!";
+inline constexpr char kCheckCanceled[] = "Check canceled!";
+inline std::string_view checkEndText(bool stopped) { return stopped ? kCheckCanceled : kCheckComplete; }
 
 struct LinksReportRow {
   std::string url;
@@ -36,14 +42,11 @@ struct LinksReportRow {
 // date as "%Y-%m-%d".
 std::string proposedLinksReportName(std::string_view websiteUrl, const std::tm& today);
 
-// Whether `text` holds `needle`, letters A to Z compared without regard to
-// case and every other byte exactly. An empty needle is never found: a
-// profile without a URL cannot be linked to.
-bool containsIgnoringAsciiCase(std::string_view text, std::string_view needle);
-
 // A link's state from its fetch: the transport's error text (or "Connect the
 // Url error!" when it gave none) when the fetch failed, else "OK" or
-// "Link URL Removed!" by whether the page holds the website URL.
+// "Link URL Removed!" by whether the page holds the website URL (letters A to
+// Z compared without regard to case, every other byte exactly; an empty URL
+// is never held).
 std::string linkState(int32_t fetchResult, std::string_view errorText, std::string_view page,
                       std::string_view websiteUrl);
 
@@ -78,4 +81,4 @@ LinksReportResult runLinksReport(const core::LinkList& links, const std::string&
                                  const std::filesystem::path& path, core::Coordination& coordination,
                                  const LinksReportOptions& options = {});
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

@@ -1,10 +1,10 @@
-#include "links/list_view.h"
+#include "reports/list_view.h"
 
 #include <utility>
 
 #include "core/fixed_text.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 using core::fieldView;
 
@@ -60,4 +60,4 @@ ListView engineListView(const core::EngineTable& engines, std::vector<ViewColumn
   return view;
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

@@ -1,20 +1,18 @@
-#include "links/list_export.h"
+#include "reports/list_export.h"
 
-#include "links/markup_escape.h"
-#include "links/report_file.h"
-#include "links/workbook_export.h"
+#include "core/ascii_text.h"
+#include "reports/markup_escape.h"
+#include "reports/report_file.h"
+#include "reports/workbook_export.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 namespace {
 
 std::string upperExtension(const std::filesystem::path& path) {
   std::string ext = path.extension().string();
   if (!ext.empty() && ext.front() == '.') ext.erase(0, 1);
-  for (char& c : ext) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return ext;
+  return core::asciiUpper(ext);
 }
 
 std::string csvField(const std::string& text) {
@@ -110,4 +108,4 @@ core::Status exportListView(const ListView& view, const std::filesystem::path& p
   return writeReportFile(path, exportAsText(view));
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

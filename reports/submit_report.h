@@ -14,9 +14,9 @@
 #include "core/engine_record.h"
 #include "core/status.h"
 #include "core/website_profile.h"
-#include "links/list_view.h"
+#include "reports/list_view.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 // The file name proposed for a website URL: "*.HTM" when the URL has no host
 // name of two characters or more; else the host name's part between its first
@@ -34,4 +34,4 @@ core::Status writeSubmitReport(const std::filesystem::path& path, const core::We
                                const ListView& view, std::span<const core::EngineRecord* const> rowRecords,
                                const std::tm& now);
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

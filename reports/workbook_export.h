@@ -7,13 +7,13 @@
 #include <filesystem>
 
 #include "core/status.h"
-#include "links/list_view.h"
+#include "reports/list_view.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 inline constexpr char kWorkbookSheetName[] = "Exceldemo";
 
 // Fails with "Create file error!" when the workbook cannot be written.
 core::Status writeWorkbook(const ListView& view, const std::filesystem::path& path);
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

@@ -1,11 +1,11 @@
-#include "links/submit_report.h"
+#include "reports/submit_report.h"
 
 #include "core/fixed_text.h"
-#include "links/markup_escape.h"
-#include "links/report_file.h"
-#include "links/report_time.h"
+#include "reports/markup_escape.h"
+#include "reports/report_file.h"
+#include "reports/report_time.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 namespace {
 
@@ -96,4 +96,4 @@ core::Status writeSubmitReport(const std::filesystem::path& path, const core::We
   return writeReportFile(path, submitReportText(profile, view, rowRecords, now));
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

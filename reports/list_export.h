@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "core/status.h"
-#include "links/list_view.h"
+#include "reports/list_view.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 enum class ExportFormat { kText, kHtml, kXml, kExcel };
 
@@ -34,4 +34,4 @@ std::string exportAsXml(const ListView& view);
 // with "Create file error!".
 core::Status exportListView(const ListView& view, const std::filesystem::path& path);
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

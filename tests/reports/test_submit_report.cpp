@@ -1,4 +1,4 @@
-#include "links/submit_report.h"
+#include "reports/submit_report.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 
 #include "core/engine_table.h"
 #include "core/fixed_text.h"
-#include "links/list_view.h"
+#include "reports/list_view.h"
 #include "tests/support/temp_dir.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 namespace {
 
 using core::copyText;
@@ -152,4 +152,4 @@ TEST(SubmitReportName, ProposedFromTheHostName) {
 }
 
 }  // namespace
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

@@ -7,7 +7,7 @@
 
 #include "core/status.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 inline constexpr char kCreateFileError[] = "Create file error!";
 
@@ -23,4 +23,4 @@ core::Status checkCanCreate(const std::filesystem::path& path);
 // Writes `bytes` as the file's whole content. Fails as createFileError.
 core::Status writeReportFile(const std::filesystem::path& path, std::string_view bytes);
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

@@ -15,7 +15,7 @@
 #include "core/link_list.h"
 #include "core/link_record.h"
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 struct ViewColumn {
   std::string title;
@@ -53,4 +53,4 @@ std::vector<std::string> engineRowTexts(const core::EngineRecord& record);
 ListView engineListView(const core::EngineTable& engines,
                         std::vector<ViewColumn> columns = defaultEngineColumns());
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports

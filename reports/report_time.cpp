@@ -1,8 +1,8 @@
-#include "links/report_time.h"
+#include "reports/report_time.h"
 
 #include <cstdio>
 
-namespace larkspur::links {
+namespace larkspur::reports {
 
 namespace {
 
@@ -48,4 +48,4 @@ std::string formatTime(std::string_view format, const std::tm& t) {
   return out;
 }
 
-}  // namespace larkspur::links
+}  // namespace larkspur::reports
