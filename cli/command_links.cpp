@@ -45,7 +45,7 @@ const char kLinksUsage[] =
     "  links check PROJECT.lkr [--output FILE.html] [--service-base URL]\n"
     "      Check that each linking page still links to the website; write the\n"
     "      links report (default name HOST-YYYY-MM-DD.html).\n"
-    "  links export PROJECT.lkr FILE.(txt|htm|xml|xls)\n"
+    "  links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)\n"
     "      Export the link list's URL and Rank columns; the extension chooses the\n"
     "      format (.xls gives an .xlsx workbook).";
 
@@ -311,7 +311,7 @@ int runCheck(const std::vector<std::string>& words) {
 int runExport(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
   int rc = 0;
-  if (!parse("export", words, {}, {}, 2, "links export PROJECT.lkr FILE.(txt|htm|xml|xls)", args, rc)) return rc;
+  if (!parse("export", words, {}, {}, 2, "links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)", args, rc)) return rc;
   core::Project project;
   if (int opened = openProject(args.positional()[0], project)) return opened;
   const std::string& file = args.positional()[1];

@@ -30,8 +30,8 @@ std::string csvField(const std::string& text) {
 
 ExportFormat exportFormatFor(const std::filesystem::path& path) {
   const std::string ext = upperExtension(path);
-  if (ext == "XLS") return ExportFormat::kExcel;
-  if (ext == "HTM") return ExportFormat::kHtml;
+  if (ext == "XLS" || ext == "XLSX") return ExportFormat::kExcel;
+  if (ext == "HTM" || ext == "HTML") return ExportFormat::kHtml;
   if (ext == "XML") return ExportFormat::kXml;
   return ExportFormat::kText;
 }
@@ -73,6 +73,7 @@ std::string exportAsHtml(const ListView& view) {
     }
     out += "</tr>";
   }
+  out += "</table>";
   return out;
 }
 

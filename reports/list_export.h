@@ -1,9 +1,9 @@
 #pragma once
 // Export of what a list view shows (visible columns, rows in display order)
 // as comma-separated text, an HTML table, an XML document or an Excel
-// workbook. The format follows the file name's extension in upper case:
-// "XLS" the workbook, "HTM" the HTML table, "XML" the XML document, anything
-// else comma-separated text.
+// workbook. The format follows the file name's extension, whatever its case:
+// "xlsx" or "xls" the workbook (always an xlsx workbook), "htm" or "html" the
+// HTML table, "xml" the XML document, anything else comma-separated text.
 
 #include <filesystem>
 #include <string>
@@ -22,8 +22,7 @@ ExportFormat exportFormatFor(const std::filesystem::path& path);
 // double quote, a CR or a LF is enclosed in double quotes with its quotes
 // doubled; other fields are written as they are.
 std::string exportAsText(const ListView& view);
-// One-line HTML table (not closed, as the list has always written it), texts
-// escaped, empty cells as "&nbsp;".
+// One-line HTML table, texts escaped, empty cells as "&nbsp;".
 std::string exportAsHtml(const ListView& view);
 // <REPORT> with one <LINK> per row and one element per visible column, named
 // by the column title without blanks; texts escaped for XML.

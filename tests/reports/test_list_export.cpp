@@ -92,9 +92,9 @@ TEST(ExportFormat, ChosenByTheExtensionInUpperCase) {
   };
   const Case cases[] = {
       {"a.txt", ExportFormat::kText},  {"a.TXT", ExportFormat::kText},  {"a.htm", ExportFormat::kHtml},
-      {"a.HtM", ExportFormat::kHtml},  {"a.html", ExportFormat::kText}, {"a.xml", ExportFormat::kXml},
+      {"a.HtM", ExportFormat::kHtml},  {"a.html", ExportFormat::kHtml}, {"a.xml", ExportFormat::kXml},
       {"a.XML", ExportFormat::kXml},   {"a.xls", ExportFormat::kExcel}, {"a.Xls", ExportFormat::kExcel},
-      {"a.xlsx", ExportFormat::kText}, {"noext", ExportFormat::kText},  {"dir.htm/a.csv", ExportFormat::kText},
+      {"a.xlsx", ExportFormat::kExcel}, {"a.HTML", ExportFormat::kHtml}, {"noext", ExportFormat::kText},  {"dir.htm/a.csv", ExportFormat::kText},
   };
   for (const Case& c : cases) EXPECT_EQ(exportFormatFor(c.name), c.format) << c.name;
 }
@@ -150,13 +150,15 @@ TEST(HtmlExport, ExactBytesWithTextsEscaped) {
       "<table border=\"1\"><tr><td>Link URL</td><td>&nbsp;</td><td>Note</td></tr>"
       "<tr><td>http://a.example/?a=1&amp;b=&lt;2&gt;</td><td>3</td>"
       "<td>&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;</td></tr>"
-      "<tr><td>&nbsp;</td><td>&nbsp;</td><td>plain</td></tr>";
+      "<tr><td>&nbsp;</td><td>&nbsp;</td><td>plain</td></tr></table>";
   EXPECT_EQ(exportAsHtml(view), expected);
   TempDir dir;
   ASSERT_TRUE(exportListView(view, dir.file("links.HTM")).ok());
   EXPECT_EQ(readFile(dir.file("links.HTM")), expected);
+  ASSERT_TRUE(exportListView(view, dir.file("links.html")).ok());
+  EXPECT_EQ(readFile(dir.file("links.html")), expected);
   view.rows.clear();
-  EXPECT_EQ(exportAsHtml(view), "<table border=\"1\"><tr><td>Link URL</td><td>&nbsp;</td><td>Note</td></tr>");
+  EXPECT_EQ(exportAsHtml(view), "<table border=\"1\"><tr><td>Link URL</td><td>&nbsp;</td><td>Note</td></tr></table>");
 }
 
 TEST(XmlExport, ExactBytesForPlainTexts) {

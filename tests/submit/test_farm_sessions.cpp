@@ -84,7 +84,9 @@ TEST_F(FarmSessions, EveryTargetEndsInItsExpectedStateWithOneFinalReport) {
         starter.startSession(*r);
       }
     }
-    EXPECT_EQ(coordination.workers.value(), static_cast<int32_t>(list.size()));
+    // Targets on dead hosts may already have ended; none is counted twice.
+    EXPECT_EQ(starter.started(), list.size());
+    EXPECT_LE(coordination.workers.value(), static_cast<int32_t>(list.size()));
   }
   EXPECT_EQ(coordination.workers.value(), 0);
   const std::vector<core::Message> messages = queue.take();

@@ -37,11 +37,12 @@ MessageBoxRecorder::MessageBoxRecorder() {
 MessageBoxRecorder::~MessageBoxRecorder() { ui::MessageBoxes::setResponder({}); }
 
 FileDialogAnswers::FileDialogAnswers() {
-  ui::FileDialogs::setResponder([this](const ui::FileDialogRequest& request) {
+  ui::FileDialogs::setResponder([this](const ui::FileDialogRequest& request, QString& chosenFilter) {
     requests_.push_back(request);
     if (paths_.empty()) return QString();
-    QString path = paths_.front();
+    auto [path, filter] = paths_.front();
     paths_.pop_front();
+    if (!filter.isEmpty()) chosenFilter = filter;
     return path;
   });
 }

@@ -58,11 +58,12 @@ class FileDialogAnswers {
  public:
   FileDialogAnswers();
   ~FileDialogAnswers();
-  void queue(const QString& path) { paths_.push_back(path); }
+  // The path the next dialog returns and, when given, the filter chosen in it.
+  void queue(const QString& path, const QString& filter = {}) { paths_.emplace_back(path, filter); }
   const std::vector<ui::FileDialogRequest>& requests() const { return requests_; }
 
  private:
-  std::deque<QString> paths_;
+  std::deque<std::pair<QString, QString>> paths_;
   std::vector<ui::FileDialogRequest> requests_;
 };
 

@@ -356,9 +356,11 @@ void LinkListView::outputLinks() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;
   request.caption = QStringLiteral("Save As");
-  request.filter = QStringLiteral("TXT File (*.txt);;HTML File (*.htm);;XML File (*.xml);;Excel File (*.xls)");
-  request.defaultSuffix = QStringLiteral("TXT");
-  request.proposedPath = QStringLiteral("*.TXT");
+  // A name typed without an extension takes the chosen filter's first one.
+  request.filter = QStringLiteral(
+      "TXT File (*.txt);;HTML File (*.htm *.html);;XML File (*.xml);;Excel Workbook (*.xlsx *.xls)");
+  request.defaultSuffix = QStringLiteral("txt");
+  request.proposedPath = QStringLiteral("*.txt");
   const QString path = FileDialogs::run(this, request);
   if (path.isEmpty()) return;
   const core::Status written = reports::exportListView(linkListExportView(*this), path.toStdString());

@@ -1,6 +1,7 @@
 #include "ui/project/file_dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <utility>
 
 namespace larkspur::ui {
@@ -12,18 +13,52 @@ FileDialogs::Responder& responder() {
   return instance;
 }
 
+QString firstSuffix(const QString& nameFilter) {
+  const qsizetype open = nameFilter.indexOf(QLatin1Char('('));
+  const qsizetype close = nameFilter.indexOf(QLatin1Char(')'), open);
+  if (open < 0 || close < 0) return {};
+  const QString patterns = nameFilter.mid(open + 1, close - open - 1);
+  for (const QString& pattern : patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    if (pattern.startsWith(QStringLiteral("*.")) && pattern.size() > 2 && pattern.indexOf(QLatin1Char('*'), 1) < 0) {
+      return pattern.mid(2);
+    }
+  }
+  return {};
+}
+
 }  // namespace
+
+QString withChosenSuffix(const QString& path, const QString& nameFilter, const QString& fallback) {
+  if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+  QString suffix = firstSuffix(nameFilter);
+  if (suffix.isEmpty()) suffix = fallback;
+  if (suffix.isEmpty()) return path;
+  return path + QLatin1Char('.') + suffix;
+}
 
 void FileDialogs::setResponder(Responder r) { responder() = std::move(r); }
 
 QString FileDialogs::run(QWidget* parent, const FileDialogRequest& request) {
-  if (responder()) return responder()(request);
+  const bool saving = request.mode == FileDialogRequest::Mode::Save;
+  const QString firstFilter = request.filter.section(QStringLiteral(";;"), 0, 0);
+  if (responder()) {
+    QString chosen = firstFilter;
+    const QString path = responder()(request, chosen);
+    return saving ? withChosenSuffix(path, chosen, request.defaultSuffix) : path;
+  }
   QFileDialog dialog(parent, request.caption);
-  const bool save = request.mode == FileDialogRequest::Mode::Save;
-  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setNameFilter(request.filter);
   if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
+  if (saving) {
+    // The dialog's own check for a file it would overwrite sees the name with
+    // the chosen filter's extension.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
+      const QString suffix = firstSuffix(filter);
+      dialog.setDefaultSuffix(suffix.isEmpty() ? request.defaultSuffix : suffix);
+    });
+  }
   if (!request.proposedPath.isEmpty()) {
     const QFileInfo info(request.proposedPath);
     if (info.isDir()) {
@@ -35,7 +70,8 @@ QString FileDialogs::run(QWidget* parent, const FileDialogRequest& request) {
   }
   if (dialog.exec() != QDialog::Accepted) return {};
   const QStringList files = dialog.selectedFiles();
-  return files.isEmpty() ? QString() : files.first();
+  if (files.isEmpty()) return {};
+  return saving ? withChosenSuffix(files.first(), dialog.selectedNameFilter(), request.defaultSuffix) : files.first();
 }
 
 }  // namespace larkspur::ui

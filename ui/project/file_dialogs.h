@@ -14,13 +14,21 @@ struct FileDialogRequest {
   QString caption;
   QString proposedPath;   // folder or file name the dialog starts with
   QString filter;         // e.g. "Larkspur File (*.lkr)"
-  QString defaultSuffix;  // added to a typed name without one, e.g. "lkr"
+  // Added to a typed name without one, e.g. "lkr"; when the filter offers
+  // several, the chosen filter's first extension is added instead.
+  QString defaultSuffix;
 };
+
+// `path` with the first extension of `nameFilter` ("HTML File (*.htm *.html)"
+// gives "htm") when its file name has none, or `fallback` when the filter
+// names no extension; a name that has one is returned as it is.
+QString withChosenSuffix(const QString& path, const QString& nameFilter, const QString& fallback);
 
 class FileDialogs {
  public:
-  // Returns the chosen path, empty when the user cancelled.
-  using Responder = std::function<QString(const FileDialogRequest&)>;
+  // Returns the chosen path, empty when the user cancelled, and may set the
+  // chosen filter (the first one when left alone).
+  using Responder = std::function<QString(const FileDialogRequest&, QString& chosenFilter)>;
 
   static void setResponder(Responder responder);
   static QString run(QWidget* parent, const FileDialogRequest& request);

@@ -163,9 +163,9 @@ class TestLinkListView : public QObject {
     view_->outputLinks();
     QCOMPARE(dialogs_->requests().size(), std::size_t{1});
     QCOMPARE(dialogs_->requests()[0].mode, ui::FileDialogRequest::Mode::Save);
-    QCOMPARE(dialogs_->requests()[0].defaultSuffix, QStringLiteral("TXT"));
+    QCOMPARE(dialogs_->requests()[0].defaultSuffix, QStringLiteral("txt"));
     QCOMPARE(dialogs_->requests()[0].filter,
-             QStringLiteral("TXT File (*.txt);;HTML File (*.htm);;XML File (*.xml);;Excel File (*.xls)"));
+             QStringLiteral("TXT File (*.txt);;HTML File (*.htm *.html);;XML File (*.xml);;Excel Workbook (*.xlsx *.xls)"));
     QCOMPARE(readAll(path), QStringLiteral("Link URL,Email\r\n"
                                            "http://alpha.example/,\r\n"
                                            "http://bravo.example/,web@bravo.example\r\n"
@@ -185,6 +185,32 @@ class TestLinkListView : public QObject {
                                                "<LinkURL>http://delta.example/</LinkURL>\r\n<Rank>0</Rank>\r\n"
                                                "<Email></Email>\r\n</LINK>")),
              qPrintable(written));
+
+    // A name typed without an extension takes the chosen filter's; the file
+    // holds what its name says.
+    struct Case {
+      const char* typed;
+      const char* filter;
+      const char* written;
+      const char* startsWith;
+    };
+    const Case cases[] = {
+        {"plain", "TXT File (*.txt)", "plain.txt", "Link URL,Rank,Email\r\n"},
+        {"table", "HTML File (*.htm *.html)", "table.htm", "<table border=\"1\"><tr><td>Link URL</td>"},
+        {"page.html", "TXT File (*.txt)", "page.html", "<table border=\"1\"><tr><td>Link URL</td>"},
+        {"data", "XML File (*.xml)", "data.xml", "<?xml version=\"1.0\""},
+        {"book", "Excel Workbook (*.xlsx *.xls)", "book.xlsx", "PK"},
+        {"old.xls", "TXT File (*.txt)", "old.xls", "PK"},
+    };
+    for (const Case& c : cases) {
+      dialogs_->queue(dir_.filePath(QString::fromLatin1(c.typed)), QString::fromLatin1(c.filter));
+      view_->outputLinks();
+      QFile file(dir_.filePath(QString::fromLatin1(c.written)));
+      QVERIFY2(file.open(QIODevice::ReadOnly), c.written);
+      const QByteArray bytes = file.readAll();
+      QVERIFY2(bytes.startsWith(c.startsWith), c.written);
+      if (QByteArray(c.startsWith).startsWith("<table")) QVERIFY2(bytes.endsWith("</table>"), c.written);
+    }
   }
 
   void cellsShowControlCharactersVisiblyAndTheExportKeepsTheBytes() {
