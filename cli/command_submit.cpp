@@ -1,266 +1,110 @@
-// submit: submits the project's website to its automatic targets, the way
-// "Auto Submit ALL" and "Auto Submit Reset" do, printing what happens.
+// submit on the HTTP engine, in this program; with "--engine browser" this
+// program becomes larkspur-browser-submit, which runs the same submit on
+// Qt WebEngine. That program links Qt; this one never does, so the other
+// commands and HTTP submissions start and run as light as ever.
 
 #include "cli/command_submit.h"
 
-#include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
-#include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
-#include "cli/arguments.h"
 #include "cli/cli_output.h"
-#include "cli/finished_states.h"
-#include "cli/job_console.h"
-#include "core/builtin_engines.h"
-#include "core/coordination.h"
+#include "cli/submit_run.h"
 #include "core/fixed_text.h"
-#include "core/message_queue.h"
-#include "core/project.h"
 #include "core/service_hosts.h"
-#include "core/targets_text.h"
-#include "submit/batch.h"
-#include "submit/batch_loop.h"
-#include "submit/batch_targets.h"
-#include "submit/submit_states.h"
 #include "submit/thread_starter.h"
 
 namespace larkspur::cli {
 
 namespace {
 
-using core::EngineRecord;
-using core::fieldView;
+constexpr char kBrowserProgram[] = "larkspur-browser-submit";
 
-constexpr long kLongestTimeOut = 86400;
-// After Ctrl-C: how long running submissions get to end (sessions close
-// within a second of the stop signal, direct requests give up their fetch).
-constexpr std::chrono::milliseconds kInterruptWait{3'000};
-
-const char kUsage[] =
-    "usage: larkspur-cli submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE] "
-    "[--service-base URL] [--time-out SECONDS]";
-
-// Prints a line per started target and per report; on a terminal a status
-// line under them shows the counters and the elapsed time.
-class TerminalView : public submit::BatchView {
+// Sessions on threads of their own, each with an HTTP engine; the batch loop
+// on this thread.
+class HttpSubmitEngine : public SubmitEngine {
  public:
-  TerminalView(const submit::Batch*& batch, bool live, FinishedStates& states)
-      : batch_(batch), live_(live), states_(states) {}
+  const char* name() const override { return kHttpEngine; }
 
-  void rowAdded(std::size_t row) override {
-    const submit::BatchRow& r = batch_->rows()[row];
-    line(r.name + ": " + r.state);
-  }
-  void rowChanged(std::size_t row, bool finalReport) override {
-    const submit::BatchRow& r = batch_->rows()[row];
-    if (!finalReport) {
-      line(r.name + ": " + r.state);
-      return;
+  submit::TargetStarter& starter(const submit::SubmissionContext& context,
+                                 const std::vector<core::EngineRecord*>& targets) override {
+    // The HTTP engine loads a record's addresses as they are: with a service
+    // base set they are moved to it here. (The saved project keeps only
+    // states and messages.)
+    if (!core::serviceBase().empty()) {
+      for (core::EngineRecord* r : targets) {
+        core::copyText(r->submit_url, core::effectiveServiceUrl(core::fieldView(r->submit_url)));
+        if (r->submit_type == core::kSubmitDirectRequest) {
+          core::copyText(r->submit_hint, core::effectiveServiceUrl(core::fieldView(r->submit_hint)));
+        }
+      }
     }
-    const std::string state(fieldView(r.record->submit_state));
-    std::string text = r.name + ": " + state;
-    if (!r.state.empty() && r.state != state) text += ": " + r.state;
-    line(text);
-    const core::Status saved = states_.finished(*r.record);
-    if (!saved.ok() && !saveFailed_) {
-      saveFailed_ = true;
-      std::fprintf(stderr, "larkspur-cli: the states reached cannot be saved yet: %s\n", saved.message.c_str());
-    }
+    starter_ = std::make_unique<submit::ThreadStarter>(context);
+    return *starter_;
   }
-  void elapsedChanged(const std::string&) override { status(); }
-  void finished(const std::string& message) override { line(message); }
 
-  // Takes the status line away before the program's last words.
-  void clearStatus() {
-    if (live_ && shown_) std::fputs("\r\x1b[2K", stdout);
-    shown_ = false;
-    std::fflush(stdout);
+  submit::BatchLoopEnd run(submit::Batch& batch, core::MessageQueue& queue,
+                           const std::atomic<bool>& cancelRequest) override {
+    return submit::runBatchLoop(batch, queue, cancelRequest);
+  }
+
+  bool abandon(std::chrono::milliseconds bound) override { return starter_->abandon(bound); }
+
+  void finish() override {
+    starter_->joinAll();
+    starter_.reset();
   }
 
  private:
-  void line(const std::string& text) {
-    if (live_ && shown_) std::fputs("\r\x1b[2K", stdout);
-    // Names come from target lists, messages from servers.
-    std::printf("%s\n", shown(text).c_str());
-    shown_ = false;
-    status();
-    std::fflush(stdout);
-  }
-  void status() {
-    if (!live_ || !batch_) return;
-    std::printf("\r\x1b[2K[%d/%zu] %d succeeded, %d failed, %s", batch_->processed(), batch_->total(),
-                batch_->succeeded(), batch_->failed(), batch_->elapsed().c_str());
-    shown_ = true;
-    std::fflush(stdout);
-  }
-
-  const submit::Batch*& batch_;
-  bool live_;
-  FinishedStates& states_;
-  bool shown_ = false;
-  bool saveFailed_ = false;
+  std::unique_ptr<submit::ThreadStarter> starter_;
 };
 
-// The table a targets file gives: its targets first, then the built-in
-// targets it does not name, so that saving keeps their states.
-std::vector<EngineRecord> withBuiltInRest(const std::vector<EngineRecord>& fileTargets) {
-  std::vector<EngineRecord> all = fileTargets;
-  std::set<std::string> names;
-  for (const EngineRecord& r : fileTargets) names.insert(std::string(fieldView(r.name)));
-  for (const EngineRecord& r : core::builtinEngines()) {
-    if (r.name[0] == '\0') break;
-    if (!names.count(std::string(fieldView(r.name)))) all.push_back(r);
-  }
-  return all;
+// The folder this program was started from.
+std::filesystem::path programFolder() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : self.parent_path();
 }
 
-std::optional<long> parseSeconds(const std::string& text) {
-  if (text.empty() || text.size() > 6) return std::nullopt;
-  long value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
+// Replaces this process with larkspur-browser-submit and the same words:
+// the process, its Ctrl-C and its exit code stay the user's. Returns only
+// when that cannot be done.
+int runOnBrowserEngine(const std::vector<std::string>& words) {
+  const std::filesystem::path folder = programFolder();
+  const std::filesystem::path program = folder / kBrowserProgram;
+  if (folder.empty() || ::access(program.c_str(), X_OK) != 0) {
+    return fail("submit: --engine browser needs " + std::string(kBrowserProgram) + " next to larkspur-cli" +
+                (folder.empty() ? std::string() : " in " + folder.string()) +
+                "; it is built and installed with the desktop program");
   }
-  if (value < 1 || value > kLongestTimeOut) return std::nullopt;
-  return value;
+  std::vector<std::string> all{program.string()};
+  all.insert(all.end(), words.begin(), words.end());
+  std::vector<char*> argv;
+  for (std::string& word : all) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  std::fflush(nullptr);
+  ::execv(program.c_str(), argv.data());
+  return fail("submit: cannot start " + program.string() + ": " + std::strerror(errno));
 }
 
 }  // namespace
 
 int runSubmitCommand(const std::vector<std::string>& words) {
-  Arguments args(words, {"target", "targets-file", "service-base", "time-out"}, {"all", "reset"});
-  if (!args.error().empty()) return fail("submit: " + args.error(), 2);
-  if (args.positional().size() != 1) return fail(kUsage, 2);
-  const int modes = (args.has("all") ? 1 : 0) + (args.has("reset") ? 1 : 0) + (args.has("target") ? 1 : 0);
-  if (modes > 1) return fail("submit: choose one of --all, --reset and --target", 2);
-  const std::filesystem::path path = args.positional()[0];
-
-  submit::SessionTimings timings;
-  if (std::optional<std::string> text = args.value("time-out")) {
-    std::optional<long> seconds = parseSeconds(*text);
-    if (!seconds) return fail("submit: --time-out wants a number of seconds from 1 to 86400", 2);
-    timings.timeOut = std::chrono::seconds(*seconds);
+  const Arguments args = submitArguments(words);
+  if (args.error().empty() && args.value("engine") == std::optional<std::string>(kBrowserEngine)) {
+    return runOnBrowserEngine(words);
   }
-  if (std::optional<std::string> base = args.value("service-base")) {
-    if (!core::setServiceBase(*base)) {
-      return fail("submit: --service-base wants scheme://host[:port] with http or https, not '" + *base + "'", 2);
-    }
-  }
-
-  // The target table: built in, or read from a file.
-  std::vector<EngineRecord> source;
-  std::size_t candidates = 0;  // the first records of the table that may be submitted
-  core::Project project;
-  if (std::optional<std::string> file = args.value("targets-file")) {
-    core::TargetsText parsed = core::readTargetsFile(*file);
-    if (!parsed.ok()) return fail(parsed.error);
-    candidates = parsed.records.size();
-    source = withBuiltInRest(parsed.records);
-    project.setEngineSource(source);
-  }
-  core::Status opened = project.open(path);
-  if (!opened.ok()) return fail(opened.message);
-  if (!args.has("targets-file")) candidates = project.engines.size();
-  candidates = std::min(candidates, project.engines.size());
-  if (fieldView(project.profile.url).empty()) {
-    return fail("submit: " + path.string() + " has no website URL (set one with larkspur-cli set --url URL)");
-  }
-
-  // The targets to submit, in table order.
-  std::vector<EngineRecord*> targets;
-  if (args.has("target")) {
-    std::set<std::string> wanted;
-    for (const std::string& name : args.values("target")) {
-      bool found = false;
-      for (std::size_t i = 0; i < candidates; ++i) {
-        const EngineRecord& r = *project.engines.at(i);
-        if (fieldView(r.name) != name) continue;
-        found = true;
-        if (r.submit_type == core::kSubmitManual) {
-          return fail("submit: '" + name + "' is submitted by hand, not automatically", 2);
-        }
-      }
-      if (!found) return fail("submit: no target named '" + name + "'", 2);
-      wanted.insert(name);
-    }
-    for (std::size_t i = 0; i < candidates; ++i) {
-      EngineRecord* r = project.engines.at(i);
-      if (wanted.count(std::string(fieldView(r->name)))) targets.push_back(r);
-    }
-  } else {
-    targets = submit::batchTargets(project.engines,
-                                   args.has("reset") ? submit::BatchScope::kNotYetSucceeded : submit::BatchScope::kAll,
-                                   candidates);
-  }
-  if (targets.empty()) {
-    std::printf("No target to submit.\n");
-    return 0;
-  }
-  if (!core::serviceBase().empty()) {
-    for (EngineRecord* r : targets) {
-      core::copyText(r->submit_url, core::effectiveServiceUrl(fieldView(r->submit_url)));
-      if (r->submit_type == core::kSubmitDirectRequest) {
-        core::copyText(r->submit_hint, core::effectiveServiceUrl(fieldView(r->submit_hint)));
-      }
-    }
-  }
-
-  core::Coordination& coordination = core::processCoordination();
-  core::MessageQueue queue;
-  submit::SubmissionContext settings;
-  settings.profile = &project.profile;
-  settings.words = &project.words;
-  settings.coordination = &coordination;
-  settings.post = queue.poster();
-  settings.timings = timings;
-
-  const submit::Batch* shown = nullptr;
-  FinishedStates states(project, path);
-  TerminalView view(shown, isatty(STDOUT_FILENO) == 1, states);
-  submit::BatchLoopEnd end;
-  {
-    submit::ThreadStarter starter(settings);
-    submit::Batch batch(targets, coordination, starter, 1, &view);
-    shown = &batch;
-    std::printf("Submitting %s to %zu targets\n", project.profile.url, batch.total());
-    std::fflush(stdout);
-    InterruptToStop interrupt;
-    end = submit::runBatchLoop(batch, queue, interrupt.flag());
-    if (end == submit::BatchLoopEnd::kCancelled) {
-      view.clearStatus();
-      std::printf("Cancelled: %d of %zu targets processed, %d succeeded, %d failed.\n", batch.processed(),
-                  batch.total(), batch.succeeded(), batch.failed());
-      std::fflush(stdout);
-      // Sessions close within a second of the stop signal; direct requests
-      // are told to give up. Whatever has not ended by then is left behind:
-      // the file only ever receives finished states.
-      if (!starter.abandon(kInterruptWait)) {
-        const core::Status saved = states.save();
-        if (!saved.ok()) return fail(saved.message);
-        std::printf("Saved %s\n", path.c_str());
-        std::fflush(stdout);
-        std::_Exit(kInterruptedExit);
-      }
-    }
-    starter.joinAll();
-    view.clearStatus();
-    shown = nullptr;
-  }
-
-  const core::Status saved = states.save();
-  if (!saved.ok()) return fail(saved.message);
-  std::printf("Saved %s\n", path.c_str());
-  return end == submit::BatchLoopEnd::kFinished ? 0 : kInterruptedExit;
+  HttpSubmitEngine engine;
+  return runSubmit(words, engine);
 }
 
 }  // namespace larkspur::cli

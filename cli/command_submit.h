@@ -7,9 +7,11 @@
 namespace larkspur::cli {
 
 // submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE]
-//        [--service-base URL] [--time-out SECONDS]
-// Returns 0 when the batch finished, 1 on a file error, 2 on a usage error,
-// 130 when it was interrupted (the states reached so far are saved).
+//        [--service-base URL] [--time-out SECONDS] [--engine http|browser]
+// Runs on the HTTP engine, or hands the words to larkspur-browser-submit
+// (see submit_run.h). Returns 0 when the batch finished, 1 on a file error,
+// 2 on a usage error, 130 when it was interrupted (the states reached so far
+// are saved).
 int runSubmitCommand(const std::vector<std::string>& args);
 
 }  // namespace larkspur::cli

@@ -39,10 +39,12 @@ const Command kCommands[] = {
      "      List the built-in targets (name, country, type, rank, submit URL)."},
     {"submit", larkspur::cli::runSubmitCommand,
      "submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE]\n"
-     "       [--service-base URL] [--time-out SECONDS]\n"
+     "       [--service-base URL] [--time-out SECONDS] [--engine http|browser]\n"
      "      Submit the website to the automatic targets (--all: every one, the\n"
      "      default; --reset: those not yet \"Submit-OK\"; --target: the named ones)\n"
-     "      and save the new states. Ctrl-C cancels and saves."},
+     "      and save the new states. Ctrl-C cancels and saves. --engine browser\n"
+     "      runs the pages' scripts on the desktop program's engine, without a\n"
+     "      window (needs larkspur-browser-submit beside larkspur-cli)."},
     {"links", larkspur::cli::runLinksCommand, larkspur::cli::kLinksUsage},
     {"report", larkspur::cli::runReportCommand, larkspur::cli::kReportUsage},
     {"announce", larkspur::cli::runAnnounceCommand, larkspur::cli::kAnnounceUsage},

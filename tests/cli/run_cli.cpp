@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -21,9 +22,21 @@ namespace {
 
 int exitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
+// This process's environment without the variables named.
+std::vector<std::string> environmentWithout(const std::vector<std::string>& unset) {
+  std::vector<std::string> kept;
+  for (char** entry = environ; *entry; ++entry) {
+    const std::string text = *entry;
+    const std::string name = text.substr(0, text.find('='));
+    if (std::find(unset.begin(), unset.end(), name) == unset.end()) kept.push_back(text);
+  }
+  return kept;
+}
+
 // Starts larkspur-cli with standard input from /dev/null and its output into
 // the two files; returns the process id, or -1.
-pid_t spawnCli(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath) {
+pid_t spawnCli(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
+               const std::vector<std::string>& unset) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -36,20 +49,25 @@ pid_t spawnCli(const std::vector<std::string>& args, const std::string& outPath,
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
 
+  std::vector<std::string> environment = environmentWithout(unset);
+  std::vector<char*> envp;
+  for (std::string& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
   pid_t pid = 0;
-  const bool spawned = posix_spawn(&pid, LARKSPUR_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0;
+  const bool spawned = posix_spawn(&pid, LARKSPUR_CLI_PATH, &actions, nullptr, argv.data(), envp.data()) == 0;
   posix_spawn_file_actions_destroy(&actions);
   return spawned ? pid : -1;
 }
 
 }  // namespace
 
-CliResult runCli(const std::vector<std::string>& args) {
+CliResult runCli(const std::vector<std::string>& args, const std::vector<std::string>& unset) {
   TempDir capture;
   const std::string outPath = capture.file("out").string();
   const std::string errPath = capture.file("err").string();
   CliResult result;
-  const pid_t pid = spawnCli(args, outPath, errPath);
+  const pid_t pid = spawnCli(args, outPath, errPath, unset);
   if (pid > 0) {
     int status = 0;
     waitpid(pid, &status, 0);
@@ -60,10 +78,10 @@ CliResult runCli(const std::vector<std::string>& args) {
   return result;
 }
 
-RunningCli::RunningCli(const std::vector<std::string>& args) {
+RunningCli::RunningCli(const std::vector<std::string>& args, const std::vector<std::string>& unset) {
   char pattern[] = "/tmp/larkspur-cli-run-XXXXXX";
   if (const char* made = mkdtemp(pattern)) dir_ = made;
-  if (!dir_.empty()) pid_ = spawnCli(args, dir_ + "/out", dir_ + "/err");
+  if (!dir_.empty()) pid_ = spawnCli(args, dir_ + "/out", dir_ + "/err", unset);
 }
 
 RunningCli::~RunningCli() {

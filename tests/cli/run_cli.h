@@ -12,13 +12,14 @@ struct CliResult {
   std::string err;
 };
 
-CliResult runCli(const std::vector<std::string>& args);
+// `unset` names environment variables the program is started without.
+CliResult runCli(const std::vector<std::string>& args, const std::vector<std::string>& unset = {});
 
 // A larkspur-cli started in the background, its output going to files, for
 // tests that interrupt it. Killed and reaped if still running at the end.
 class RunningCli {
  public:
-  explicit RunningCli(const std::vector<std::string>& args);
+  explicit RunningCli(const std::vector<std::string>& args, const std::vector<std::string>& unset = {});
   ~RunningCli();
   RunningCli(const RunningCli&) = delete;
   RunningCli& operator=(const RunningCli&) = delete;

@@ -3,9 +3,11 @@
 // received, target selection, usage errors and Ctrl-C.
 
 #include <gtest/gtest.h>
-
+#include <sys/wait.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -232,6 +234,7 @@ TEST_F(SubmitCommand, UsageAndFileErrors) {
       {{"submit", project, "--target", "No Such Engine", "--targets-file", targets}, 2, "no target named"},
       {{"submit", project, "--time-out", "0"}, 2, "--time-out"},
       {{"submit", project, "--service-base", "ftp://x"}, 2, "--service-base"},
+      {{"submit", project, "--engine", "chrome"}, 2, "--engine wants http or browser, not 'chrome'"},
       {{"submit", project, "--targets-file", dir.file("none.tsv").string()}, 1, "cannot be read"},
       {{"submit", dir.file("none.lkr").string(), "--targets-file", targets}, 1, ""},
   };
@@ -241,6 +244,21 @@ TEST_F(SubmitCommand, UsageAndFileErrors) {
     EXPECT_EQ(r.exitCode, c.code) << r.err;
     EXPECT_TRUE(contains(r.err, c.message)) << r.err;
   }
+  EXPECT_TRUE(site.received("first-button").empty());
+}
+
+TEST_F(SubmitCommand, BrowserEngineSaysWhenItsProgramIsMissing) {
+  // A copy of larkspur-cli in a folder of its own has no larkspur-browser-submit beside it.
+  const std::filesystem::path alone = dir.file("alone");
+  std::filesystem::create_directory(alone);
+  std::filesystem::copy_file(LARKSPUR_CLI_PATH, alone / "larkspur-cli");
+  const std::string err = dir.file("err").string();
+  const std::string command =
+      (alone / "larkspur-cli").string() + " submit " + project + " --engine browser 2>" + err + " >/dev/null";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_EQ(readFile(err), "larkspur-cli: submit: --engine browser needs larkspur-browser-submit next to larkspur-cli in " +
+                               alone.string() + "; it is built and installed with the desktop program\n");
   EXPECT_TRUE(site.received("first-button").empty());
 }
 

@@ -5,14 +5,13 @@
 #include <chrono>
 #include <cstdio>
 
-#include <unistd.h>
-
 #include "core/service_hosts.h"
 #include "core/worker_threads.h"
 #include "larkspur_version.h"
 #include "ui/app/command_line.h"
 #include "ui/app/larkspur_application.h"
 #include "ui/app/main_window.h"
+#include "ui/browser/web_engine_environment.h"
 #include "ui/submit/submission_windows.h"
 
 namespace {
@@ -29,14 +28,7 @@ constexpr std::chrono::milliseconds kExitWait{3'000};
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // The browser engine shares OpenGL contexts between its views; this must be
-  // set before the application object exists.
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  // Chromium cannot sandbox its pages for the superuser and ends the program
-  // at the first page instead; run without its sandbox then.
-  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  }
+  larkspur::ui::prepareWebEngine(larkspur::ui::WebEngineDisplay::kWindows);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Larkspur"));
   QApplication::setApplicationVersion(QStringLiteral(LARKSPUR_VERSION));
