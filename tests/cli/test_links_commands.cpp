@@ -101,7 +101,7 @@ TEST_F(CliLinksTest, ImportAddDeleteAndExport) {
   ASSERT_EQ(runCli({"links", "export", project, htm}).exitCode, 0);
   EXPECT_EQ(readFile(htm),
             "<table border=\"1\"><tr><td>Link URL</td><td>Rank</td></tr><tr><td>HTTP://B.EXAMPLE/</td><td>0</td></tr>"
-            "<tr><td>http://c.example/</td><td>0</td></tr>");
+            "<tr><td>http://c.example/</td><td>0</td></tr></table>");
   const std::string xls = dir.file("out.xls").string();
   ASSERT_EQ(runCli({"links", "export", project, xls}).exitCode, 0);
   EXPECT_EQ(readFile(xls).substr(0, 2), "PK");
