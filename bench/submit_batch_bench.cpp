@@ -1,13 +1,25 @@
 // A batch over 30 targets of the target farm (every answer immediate):
 // total time against the schedule floor, time of one submission session
-// against a bare libcurl GET + POST of the same form, and peak memory.
+// against a bare libcurl GET + POST of the same form (and, when given,
+// against a peer doing the same steps on the same form: open it, fill it,
+// submit it, read the answer), and peak memory.
 //
-//   build/bench/submit_batch_bench [--tick-ms N] [--runs N]
+//   build/bench/submit_batch_bench [--tick-ms N] [--runs N] [--peer COMMAND]
+//
+// COMMAND (words split at spaces, e.g. "python3 bench/peers/mechanize_session.py")
+// is run with the form's address, the fields to fill as a JSON object and the
+// number of runs, and prints "peer NAME" and "median_ms X": what it is and its
+// time for one session.
 //
 // With the product tick (1000 ms) the batch takes about 30 s: the first
 // target starts one tick after START, the thirtieth thirty ticks after it.
 
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -16,6 +28,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -77,17 +91,89 @@ void bareGetAndPost(const std::string& base, const std::string& body) {
   curl_easy_perform(h);
 }
 
+std::string jsonText(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+struct PeerSession {
+  std::string name;
+  double ms = 0;
+};
+
+// The text after `key` and a space on a line of `output`, or nullopt.
+std::optional<std::string> lineValue(const std::string& output, const std::string& key) {
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(key + " ", 0) == 0) return line.substr(key.size() + 1);
+  }
+  return std::nullopt;
+}
+
+// Runs `command` (words split at spaces) with `arguments` and returns what it
+// says it is and its time for one session, or nullopt when it failed.
+std::optional<PeerSession> peerSession(const std::string& command, const std::vector<std::string>& arguments) {
+  std::vector<std::string> words;
+  std::istringstream split(command);
+  for (std::string word; split >> word;) words.push_back(word);
+  if (words.empty()) return std::nullopt;
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  // Close-on-exec: the peer gets the pipe as its standard output only, and
+  // none of the farm's sockets.
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return std::nullopt;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  std::string output;
+  char buffer[4096];
+  for (ssize_t n; spawned == 0 && (n = read(out[0], buffer, sizeof buffer)) > 0;) {
+    output.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(out[0]);
+  int status = 0;
+  if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "the peer failed: %s\n", command.c_str());
+    return std::nullopt;
+  }
+  const auto ms = lineValue(output, "median_ms");
+  if (!ms) return std::nullopt;
+  return PeerSession{lineValue(output, "peer").value_or(command), std::atof(ms->c_str())};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   long tickMs = 1000;
   int runs = 50;
+  std::string peerCommand;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--tick-ms") == 0) tickMs = std::atol(argv[i + 1]);
     if (std::strcmp(argv[i], "--runs") == 0) runs = std::atoi(argv[i + 1]);
+    if (std::strcmp(argv[i], "--peer") == 0) peerCommand = argv[i + 1];
   }
   if (tickMs < 1 || runs < 1) {
-    std::fprintf(stderr, "usage: submit_batch_bench [--tick-ms N] [--runs N]\n");
+    std::fprintf(stderr, "usage: submit_batch_bench [--tick-ms N] [--runs N] [--peer COMMAND]\n");
     return 2;
   }
   larkspur::core::curlGlobalInit();
@@ -102,6 +188,7 @@ int main(int argc, char** argv) {
   // 1. One session against bare libcurl, on the first-button target.
   std::vector<double> session, bare;
   std::string postedBody;
+  std::optional<PeerSession> peer;
   {
     larkspur::core::EngineRecord record = farm.target("first-button")->record;
     larkspur::core::Coordination coordination;
@@ -130,6 +217,16 @@ int main(int argc, char** argv) {
       const Clock::time_point t0 = Clock::now();
       bareGetAndPost(farm.baseUrl(), postedBody);
       if (i >= 3) bare.push_back(millis(Clock::now() - t0));
+    }
+    // The peer fills the form's text fields with the values the session sent.
+    if (!peerCommand.empty()) {
+      std::string fields;
+      for (const char* name : {"url", "title", "description", "keywords", "contact_name", "email"}) {
+        fields += (fields.empty() ? "{" : ",") + jsonText(name) + ":" + jsonText(got.back().field(name));
+      }
+      fields += "}";
+      peer = peerSession(peerCommand, {farm.baseUrl() + "/first-button/", fields, std::to_string(runs)});
+      if (!peer) return 1;
     }
   }
 
@@ -182,6 +279,11 @@ int main(int argc, char** argv) {
   std::printf("one session (GET form, fill, POST, answer), median of %d: %.2f ms\n", runs, sessionMs);
   std::printf("bare libcurl GET + POST of the same form, median of %d: %.2f ms\n", runs, bareMs);
   std::printf("  ratio session / bare: %.2f (goal <= 1.5)\n", bareMs > 0 ? sessionMs / bareMs : 0.0);
+  if (peer) {
+    std::printf("%s, the same steps on the same form, median of %d: %.2f ms\n", peer->name.c_str(), runs, peer->ms);
+    std::printf("  ratio session / %s: %.2f (goal <= 1.5)\n", peer->name.substr(0, peer->name.find(' ')).c_str(),
+                peer->ms > 0 ? sessionMs / peer->ms : 0.0);
+  }
   std::printf("peak RSS: %.1f MB (goal <= 50 MB)\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
   return 0;
 }
