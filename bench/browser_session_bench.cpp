@@ -53,6 +53,7 @@
 #include "core/coordination.h"
 #include "core/fixed_text.h"
 #include "core/targets_text.h"
+#include "bench/bench_session_support.h"
 #include "core/website_profile.h"
 #include "core/word_lists.h"
 #include "submit/submission_context.h"
@@ -60,6 +61,9 @@
 #include "ui/submit/automatic_session.h"
 
 namespace {
+
+using larkspur::bench::benchProfile;
+using larkspur::bench::jsonText;
 
 using larkspur::core::copyText;
 using larkspur::core::fieldView;
@@ -74,30 +78,6 @@ constexpr int kStepLimitMs = 60'000;
 constexpr char kQuietFlags[] =
     "--disable-background-networking --disable-component-update --no-first-run --disable-sync "
     "--metrics-recording-only --disable-default-apps --disable-gpu";
-
-larkspur::core::WebsiteProfile benchProfile() {
-  larkspur::core::WebsiteProfile p;
-  copyText(p.url, "http://www.example-bakery.com/");
-  copyText(p.title, "Example Bakery");
-  copyText(p.email, "owner@example-bakery.com");
-  copyText(p.first_name, "Anna");
-  copyText(p.last_name, "Berg");
-  copyText(p.country, "Germany");
-  copyText(p.category, "Business");
-  copyText(p.keyword, "bakery, bread, cakes");
-  copyText(p.long_description, "A family bakery with fresh bread and cakes every day.");
-  p.recomputeHost();
-  return p;
-}
-
-std::string jsonText(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
 
 std::string jsonObject(const std::vector<std::pair<std::string, std::string>>& fields) {
   std::string out = "{";

@@ -37,6 +37,7 @@
 #include "core/curl_support.h"
 #include "core/fixed_text.h"
 #include "core/message_queue.h"
+#include "bench/bench_session_support.h"
 #include "core/website_profile.h"
 #include "core/word_lists.h"
 #include "submit/batch.h"
@@ -47,25 +48,13 @@
 
 namespace {
 
+using larkspur::bench::benchProfile;
+using larkspur::bench::jsonText;
+
 using Clock = std::chrono::steady_clock;
 using larkspur::core::copyText;
 
 constexpr int kTargets = 30;
-
-larkspur::core::WebsiteProfile benchProfile() {
-  larkspur::core::WebsiteProfile p;
-  copyText(p.url, "http://www.example-bakery.com/");
-  copyText(p.title, "Example Bakery");
-  copyText(p.email, "owner@example-bakery.com");
-  copyText(p.first_name, "Anna");
-  copyText(p.last_name, "Berg");
-  copyText(p.country, "Germany");
-  copyText(p.category, "Business");
-  copyText(p.keyword, "bakery, bread, cakes");
-  copyText(p.long_description, "A family bakery with fresh bread and cakes every day.");
-  p.recomputeHost();
-  return p;
-}
 
 double millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -89,23 +78,6 @@ void bareGetAndPost(const std::string& base, const std::string& body) {
   curl_easy_setopt(h, CURLOPT_URL, add.c_str());
   curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.c_str());
   curl_easy_perform(h);
-}
-
-std::string jsonText(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
 }
 
 struct PeerSession {
