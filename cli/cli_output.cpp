@@ -8,6 +8,13 @@ namespace larkspur::cli {
 
 std::string shown(std::string_view text) { return core::visibleText(text); }
 
+bool writeStandardOutput(std::string_view bytes) {
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  if (std::fflush(stdout) == 0 && written) return true;
+  fail("cannot write to standard output");
+  return false;
+}
+
 int fail(const std::string& text, int code) {
   std::fprintf(stderr, "larkspur-cli: %s\n", shown(text).c_str());
   return code;

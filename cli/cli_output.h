@@ -14,6 +14,13 @@ inline constexpr int kInterruptedExit = 130;
 // control characters as visible symbols (see core::visibleText).
 std::string shown(std::string_view text);
 
+// The output name that means standard output.
+inline constexpr char kStandardOutput[] = "-";
+
+// Writes `bytes` to standard output as they are; false (with a message on
+// stderr) when they could not all be written.
+bool writeStandardOutput(std::string_view bytes);
+
 // Prints "larkspur-cli: TEXT" on stderr and returns `code`.
 int fail(const std::string& text, int code = 1);
 // Prints "larkspur-cli: warning: TEXT" on stderr.

@@ -47,7 +47,8 @@ const char kLinksUsage[] =
     "      links report (default name HOST-YYYY-MM-DD.html).\n"
     "  links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)\n"
     "      Export the link list's URL and Rank columns; the extension chooses the\n"
-    "      format (.xls gives an .xlsx workbook).";
+    "      format (.xls gives an .xlsx workbook); - writes the comma-separated\n"
+    "      text to standard output.";
 
 namespace {
 
@@ -311,11 +312,12 @@ int runCheck(const std::vector<std::string>& words) {
 int runExport(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
   int rc = 0;
-  if (!parse("export", words, {}, {}, 2, "links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)", args, rc)) return rc;
+  if (!parse("export", words, {}, {}, 2, "links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)|-", args, rc)) return rc;
   core::Project project;
   if (int opened = openProject(args.positional()[0], project)) return opened;
   const std::string& file = args.positional()[1];
   const reports::ListView view = reports::linkListView(project.links);
+  if (file == kStandardOutput) return writeStandardOutput(reports::exportAsText(view)) ? 0 : 1;
   core::Status exported = reports::exportListView(view, file);
   if (!exported.ok()) return fail(exported.message);
   std::printf("Exported %zu links to %s\n", view.rows.size(), file.c_str());

@@ -19,7 +19,8 @@ namespace larkspur::cli {
 const char kReportUsage[] =
     "report PROJECT.lkr [--output FILE.htm] [--service-base URL]\n"
     "      Write the submit report: the profile and every target with its state\n"
-    "      (default name from the website's host, e.g. mysite.HTM).";
+    "      (default name from the website's host, e.g. mysite.HTM; - writes it to\n"
+    "      standard output).";
 
 int runReportCommand(const std::vector<std::string>& args) {
   Arguments parsed(args, {"output", "service-base"}, {});
@@ -44,8 +45,11 @@ int runReportCommand(const std::vector<std::string>& args) {
   const reports::ListView view = reports::engineListView(project.engines);
   std::vector<const core::EngineRecord*> records;
   for (std::size_t i = 0; i < project.engines.size(); ++i) records.push_back(project.engines.at(i));
-  core::Status written = reports::writeSubmitReport(output, project.profile, view, records,
-                                                  reports::localTime(std::time(nullptr)));
+  const std::tm now = reports::localTime(std::time(nullptr));
+  if (output == kStandardOutput) {
+    return writeStandardOutput(reports::submitReportText(project.profile, view, records, now)) ? 0 : 1;
+  }
+  core::Status written = reports::writeSubmitReport(output, project.profile, view, records, now);
   if (!written.ok()) return fail(written.message);
   std::printf("Report: %s (%zu targets)\n", output.c_str(), view.rows.size());
   return 0;

@@ -56,6 +56,15 @@ std::string randomSuffix() {
   return suffix;
 }
 
+// Why a node that is not a regular file cannot be read or replaced.
+const char* notAFile(mode_t mode) {
+  return S_ISDIR(mode)                        ? "it is a folder"
+         : S_ISFIFO(mode)                     ? "it is a pipe, not a file"
+         : S_ISCHR(mode) || S_ISBLK(mode)     ? "it is a device, not a file"
+         : S_ISSOCK(mode)                     ? "it is a socket, not a file"
+                                              : "it is not a regular file";
+}
+
 std::filesystem::path folderOf(const std::filesystem::path& path) {
   std::filesystem::path dir = path.parent_path();
   return dir.empty() ? std::filesystem::path(".") : dir;
@@ -139,6 +148,18 @@ int removeStaleTemporaryFiles(const std::filesystem::path& target) {
   return removed;
 }
 
+Status checkReplaceable(const std::filesystem::path& path) {
+  std::filesystem::path target = path;
+  if (followLinks(target) != 0) return Status::success();  // the save says why
+  // Only a file is replaced: renaming over a device, a pipe or a socket would
+  // destroy it (as root, /dev/null itself).
+  struct stat existing {};
+  if (::lstat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    return Status::failure("Unable to write to " + path.string() + ": " + notAFile(existing.st_mode));
+  }
+  return Status::success();
+}
+
 namespace {
 
 Status unableToWrite(const std::filesystem::path& path, int err) {
@@ -152,6 +173,7 @@ Status replaceFile(const std::filesystem::path& path, mode_t mode, bool exactMod
                    const std::function<Status(int fd, const std::string& temporary)>& fill) {
   std::filesystem::path target = path;
   if (int err = followLinks(target)) return unableToWrite(path, err);
+  if (Status replaceable = checkReplaceable(path); !replaceable.ok()) return replaceable;
   removeStaleTemporaryFiles(target);
 
   std::string tmp;
@@ -220,12 +242,7 @@ Status readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& by
   }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    const char* what = S_ISDIR(st.st_mode)                              ? "it is a folder"
-                       : S_ISFIFO(st.st_mode)                           ? "it is a pipe, not a file"
-                       : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)     ? "it is a device, not a file"
-                       : S_ISSOCK(st.st_mode)                           ? "it is a socket, not a file"
-                                                                        : "it is not a regular file";
-    return Status::failure("Unable to read from " + path.string() + ": " + what);
+    return Status::failure("Unable to read from " + path.string() + ": " + notAFile(st.st_mode));
   }
   if (static_cast<uint64_t>(st.st_size) > maxBytes) {
     ::close(fd);

@@ -26,13 +26,20 @@ using BeforeRename = std::function<void(const std::filesystem::path& temporary)>
 // stays. The temporary file is created anew (never through a link) with mode
 // 0600 and named temporaryFilePrefix(target) + 6 letters or digits; it is
 // removed on every failure. Temporary files of that name left by an
-// interrupted save are removed first (see removeStaleTemporaryFiles). `mode`
+// interrupted save are removed first (see removeStaleTemporaryFiles). A
+// target that exists and is not a regular file is refused (checkReplaceable)
+// before anything is written. `mode`
 // is the new file's permission bits, set once it has replaced the target (the
 // umask applies unless `exactMode`). The message names `path` and the
 // system's reason.
 Status writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes,
                            mode_t mode = 0666, bool exactMode = false,
                            const BeforeRename& beforeRename = {});
+
+// Whether a save may replace what `path` names: nothing, a regular file, or
+// a chain of symbolic links ending at either. A folder, pipe, device or
+// socket is refused, saying which it is.
+Status checkReplaceable(const std::filesystem::path& path);
 
 // Writes a file's whole content by its path, for writers that take a file
 // name rather than bytes; returns their failure as it is.

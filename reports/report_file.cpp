@@ -22,6 +22,9 @@ core::Status checkCanCreate(const std::filesystem::path& path) {
   if (path.empty()) return createFileError("no file name");
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return createFileError(path.string() + " is a folder");
+  if (core::Status replaceable = core::checkReplaceable(path); !replaceable.ok()) {
+    return createFileError(replaceable.message);
+  }
   std::filesystem::path dir = path.parent_path();
   if (dir.empty()) dir = ".";
   if (!std::filesystem::is_directory(dir, ec)) return createFileError(dir.string() + ": no such folder");

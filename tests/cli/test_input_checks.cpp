@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <string>
 #include <vector>
@@ -46,6 +50,60 @@ TEST(CliInputChecks, FoldersPipesAndDevicesAreRefusedWithTheReason) {
     EXPECT_NE(code, 0);
     EXPECT_NE(cli.err().find(c.said), std::string::npos) << cli.err();
   }
+}
+
+// Every output a command writes replaces only a regular file: what else is at
+// the path is refused and stays what it was; "-" is standard output.
+TEST(CliInputChecks, OutputsReplaceOnlyRegularFiles) {
+  TempDir dir;
+  const std::string project = dir.file("site.lkr").string();
+  ASSERT_EQ(runCli({"new", project, "--url", "http://www.example-bakery.com/"}).exitCode, 0);
+  ASSERT_EQ(runCli({"links", "add", project, "http://links.example/page"}).exitCode, 0);
+  namespace fs = std::filesystem;
+  using Kind = fs::file_type;
+  struct Node {
+    const char* name;
+    Kind kindAfter;  // what the path is once the command ran
+    bool written;
+  } nodes[] = {
+      {"regular", Kind::regular, true},  {"link-to-regular", Kind::symlink, true},
+      {"dangling-link", Kind::symlink, true}, {"folder", Kind::directory, false},
+      {"fifo", Kind::fifo, false},       {"device", Kind::character, false},
+  };
+  const bool root = ::geteuid() == 0;
+  for (const char* command : {"new", "report", "links-export"}) {
+    for (const Node& node : nodes) {
+      const fs::path path = dir.path() / command / node.name;
+      fs::create_directories(path.parent_path());
+      const std::string name = node.name;
+      if (name == "regular") writeFile(path, "old");
+      if (name == "link-to-regular") writeFile(path.string() + ".target", "old");
+      if (name == "link-to-regular") fs::create_symlink(path.filename().string() + ".target", path);
+      if (name == "dangling-link") fs::create_symlink("nowhere.out", path);
+      if (name == "folder") fs::create_directory(path);
+      if (name == "fifo" && ::mkfifo(path.c_str(), 0600) != 0) FAIL() << "mkfifo";
+      if (name == "device" && (!root || ::mknod(path.c_str(), S_IFCHR | 0600, ::makedev(1, 3)) != 0)) continue;
+      std::vector<std::string> args = {"new", path.string(), "--url", "http://a.example/", "--force"};
+      if (std::string(command) == "report") args = {"report", project, "--output", path.string()};
+      if (std::string(command) == "links-export") args = {"links", "export", project, path.string()};
+      SCOPED_TRACE(std::string(command) + " over " + name);
+      const CliResult r = runCli(args);
+      EXPECT_EQ(r.exitCode == 0, node.written) << r.err;
+      EXPECT_EQ(fs::symlink_status(path).type(), node.kindAfter);
+      if (node.written) {
+        EXPECT_GT(fs::file_size(path), 3u);
+      } else {
+        EXPECT_NE(r.err.find("Unable to write to " + path.string() + ": it is a"), std::string::npos) << r.err;
+      }
+    }
+  }
+  const CliResult report = runCli({"report", project, "--output", "-"});
+  EXPECT_EQ(report.exitCode, 0);
+  EXPECT_EQ(report.out.rfind("<h2>Website : http://www.example-bakery.com/</h2>", 0), 0u) << report.out.substr(0, 80);
+  const CliResult exported = runCli({"links", "export", project, "-"});
+  EXPECT_EQ(exported.exitCode, 0);
+  EXPECT_NE(exported.out.find("http://links.example/page"), std::string::npos) << exported.out;
+  EXPECT_FALSE(fs::exists("-"));
 }
 
 TEST(CliInputChecks, AReportThatCannotBeWrittenIsRefusedBeforeAnyLinkIsChecked) {
