@@ -90,8 +90,19 @@ void SubmissionSession::documentComplete(web::Document& document) {
     reportProgress(walk_, kMessagePostData);
     walk_.state = SessionState::kLoaded;
   }
+  const SessionState before = walk_.state;
   if (walk_.state != SessionState::kFinal) walkPage(walk_, document);
   currentAddress_ = document.url();
+  // Only the beginning of a page too large was kept: when it holds nothing
+  // the walk can act on (no form sent, no verdict), nothing more will come.
+  const bool clicked = before < SessionState::kSubmitted && walk_.state == SessionState::kSubmitted;
+  if (document.cut() && walk_.automatic && !closed_ && walk_.state != SessionState::kFinal && !clicked) {
+    document.clearActions();
+    if (engine_) engine_->stopLoading();
+    killTimers();
+    finishWithError(kMessagePageTooLarge);
+    return;
+  }
   if (engine_) {
     engine_->carryOut(document);
   } else {

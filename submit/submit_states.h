@@ -17,5 +17,8 @@ inline constexpr const char kMessageSubmitOk[] = "Submit-OK";
 inline constexpr const char kMessageAlreadySubmitted[] = "Already Submited!";
 inline constexpr const char kMessageNotFound[] = "Error 404:Object not found!";
 inline constexpr const char kMessageTimeOut[] = "Time out!";
+// A page larger than a page may be, of which what was kept holds no form to
+// send (or, after sending, no answer): waiting for the rest is in vain.
+inline constexpr const char kMessagePageTooLarge[] = "The page is too large: only its beginning was read.";
 
 }  // namespace larkspur::submit

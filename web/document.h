@@ -61,6 +61,10 @@ struct PageAction {
   bool operator==(const PageAction&) const = default;
 };
 
+// The most of a page's bytes (as decoded, past any Content-Encoding) that is
+// read; what comes after is left out and the document counts as cut.
+inline constexpr std::size_t kMaxPageBytes = 4u * 1024 * 1024;
+
 // Strips ASCII blanks at both ends and collapses runs of them to one space,
 // as a browser gives an option's or a title's text.
 std::string collapseBlanks(std::string_view text);
@@ -105,6 +109,12 @@ class Document {
   // Clicks an element. Returns false for an index out of range.
   bool click(std::size_t element);
 
+  // Whether part of the page was left out because it was larger than a page
+  // may be (its bytes past the size limit, its elements past the element
+  // limit): what the document holds is only the page's beginning.
+  bool cut() const { return cut_; }
+  void markCut() { cut_ = true; }
+
   const std::vector<PageAction>& actions() const { return actions_; }
   void clearActions() { actions_.clear(); }
 
@@ -114,6 +124,7 @@ class Document {
   std::vector<Element> elements_;
   std::shared_ptr<const RenderedText> text_;  // shared by copies, never changed
   std::vector<PageAction> actions_;
+  bool cut_ = false;
 };
 
 }  // namespace larkspur::web

@@ -16,9 +16,21 @@ namespace larkspur::web {
 
 namespace {
 
+// Gumbo's options: parse errors are not recorded. Left to its default, gumbo
+// keeps a record of a hundred-odd bytes for every error, and a page of NUL
+// bytes (what a compression bomb of zeros decodes to) has one per byte.
+const GumboOptions& parseOptions() {
+  static const GumboOptions options = [] {
+    GumboOptions o = kGumboDefaultOptions;
+    o.max_errors = 0;
+    return o;
+  }();
+  return options;
+}
+
 struct OutputDeleter {
   void operator()(GumboOutput* output) const {
-    if (output) gumbo_destroy_output(&kGumboDefaultOptions, output);
+    if (output) gumbo_destroy_output(&parseOptions(), output);
   }
 };
 // A parse tree with the markup it was parsed from, which the tree points
@@ -27,6 +39,7 @@ struct OutputDeleter {
 struct GumboTree {
   std::unique_ptr<const std::string> html;
   std::unique_ptr<GumboOutput, OutputDeleter> output;
+  bool markupDropped = false;  // the page had more elements than a page may have
 
   explicit operator bool() const { return output != nullptr; }
   const GumboOutput& operator*() const { return *output; }
@@ -39,8 +52,10 @@ struct GumboTree {
 
 // Parses `html` with its nesting cut the way browsers cut it.
 GumboTree parseTree(std::string_view html) {
-  GumboTree tree{std::make_unique<const std::string>(limitNesting(html)), nullptr};
-  tree.output.reset(gumbo_parse_with_options(&kGumboDefaultOptions, tree.html->data(), tree.html->size()));
+  GumboTree tree;
+  tree.html = std::make_unique<const std::string>(
+      limitNesting(html, kMaxNestingDepth, kMaxMarkupNodes, &tree.markupDropped));
+  tree.output.reset(gumbo_parse_with_options(&parseOptions(), tree.html->data(), tree.html->size()));
   return tree;
 }
 
@@ -358,10 +373,12 @@ class ModelBuilder {
   RenderedTextBuilder text_;
 };
 
-Document buildDocument(const GumboOutput& tree, std::string_view url, std::string charset) {
+Document buildDocument(const GumboTree& tree, std::string_view url, std::string charset) {
   ModelBuilder builder{std::string(url)};
-  std::vector<Element> elements = builder.build(tree.document);
-  return Document(std::string(url), std::move(charset), std::move(elements), builder.text());
+  std::vector<Element> elements = builder.build(tree->document);
+  Document document(std::string(url), std::move(charset), std::move(elements), builder.text());
+  if (tree.markupDropped) document.markCut();
+  return document;
 }
 
 }  // namespace
@@ -369,7 +386,7 @@ Document buildDocument(const GumboOutput& tree, std::string_view url, std::strin
 Document parseHtmlUtf8(std::string_view html, std::string_view url) {
   GumboTree tree = parseTree(html);
   if (!tree) return Document(std::string(url), "UTF-8", {});
-  return buildDocument(*tree, url, "UTF-8");
+  return buildDocument(tree, url, "UTF-8");
 }
 
 Document parseHtml(std::string_view bytes, std::string_view url, std::string_view content_type) {
@@ -391,13 +408,13 @@ Document parseHtml(std::string_view bytes, std::string_view url, std::string_vie
 
   Utf8Conversion converted = convertToUtf8(bytes, charset);
   if (first && converted.charset == "UTF-8" && charsetFromBom(bytes).empty()) {
-    return buildDocument(*first, url, converted.charset);
+    return buildDocument(first, url, converted.charset);
   }
   first.reset();
   GumboTree tree = parseTree(converted.text);
   std::string().swap(converted.text);
   if (!tree) return Document(std::string(url), converted.charset, {});
-  return buildDocument(*tree, url, converted.charset);
+  return buildDocument(tree, url, converted.charset);
 }
 
 }  // namespace larkspur::web

@@ -1,6 +1,8 @@
 #include "web/http_engine.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 
 #include "core/ascii_text.h"
@@ -28,12 +30,20 @@ bool isMarkup(std::string_view contentType) {
 struct BodySink {
   std::string* body;
   std::size_t capacity;
+  CURL* handle;
   bool cut = false;
 };
 
 size_t onBody(char* data, size_t size, size_t count, void* userdata) {
   auto* sink = static_cast<BodySink*>(userdata);
   const size_t length = size * count;
+  if (sink->body->empty()) {
+    // Room for what the server announces (within the limit) at once, rather
+    // than doubling up to twice the page's size.
+    curl_off_t announced = -1;
+    curl_easy_getinfo(sink->handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    if (announced > 0) sink->body->reserve(std::min<std::size_t>(static_cast<std::size_t>(announced), sink->capacity));
+  }
   const std::size_t room = sink->capacity - std::min(sink->capacity, sink->body->size());
   if (length > room) {
     sink->body->append(data, room);
@@ -42,6 +52,48 @@ size_t onBody(char* data, size_t size, size_t count, void* userdata) {
   }
   sink->body->append(data, length);
   return length;
+}
+
+// Pages this large are parsed one at a time in the whole process: parsing
+// takes several times a page's size for a moment, and a batch's five
+// sessions meeting five such pages at once would add that up.
+constexpr std::size_t kLargePage = 256 * 1024;
+
+class LargePageGate {
+ public:
+  // Waits for the gate in steps of at most 100 ms, calling `keepGoing`
+  // between them; false when it said to give up.
+  bool enter(const std::function<bool()>& keepGoing) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (busy_) {
+      cv_.wait_for(lock, kLongestWait);
+      if (busy_) {
+        lock.unlock();
+        const bool go = keepGoing();
+        lock.lock();
+        if (!go) return false;
+      }
+    }
+    busy_ = true;
+    return true;
+  }
+  void leave() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      busy_ = false;
+    }
+    cv_.notify_one();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool busy_ = false;
+};
+
+LargePageGate& largePageGate() {
+  static LargePageGate gate;
+  return gate;
 }
 
 }  // namespace
@@ -56,6 +108,7 @@ struct HttpEngine::Context {
 struct HttpEngine::Response {
   CURLcode code = CURLE_OK;
   bool aborted = false;
+  bool cut = false;  // the body passed maxBodyBytes: only its beginning is here
   long status = 0;
   std::string url;
   std::string contentType;
@@ -187,7 +240,7 @@ HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t gene
   }
   // Every option a request depends on is set again below, so nothing of the
   // previous request carries over but the cookies and the connection.
-  BodySink sink{&response.body, options_.maxBodyBytes};
+  BodySink sink{&response.body, options_.maxBodyBytes, h};
   core::CurlSlist headers;
   core::appendCurlHeader(headers, "Accept: text/html, application/xhtml+xml, */*");
   if (request.method == "POST" && !request.contentType.empty()) {
@@ -240,6 +293,10 @@ HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t gene
   curl_multi_remove_handle(multi, h);
   if (response.aborted) return response;
 
+  // The limit counts the bytes as decoded (curl decodes a Content-Encoding
+  // before they reach the sink), so a small compressed answer that expands
+  // without end is stopped there too.
+  response.cut = sink.cut;
   if (response.code == CURLE_WRITE_ERROR && sink.cut) response.code = CURLE_OK;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
   char* effective = nullptr;
@@ -268,8 +325,22 @@ void HttpEngine::load(Context& context, const PageRequest& request, int depth, u
   }
 
   const std::string_view body = isMarkup(response.contentType) ? std::string_view(response.body) : std::string_view();
-  context.document = std::make_unique<Document>(parseHtml(body, response.url, response.contentType));
+  const bool large = body.size() > kLargePage;
+  if (large) {
+    // Waiting keeps the owner's timers running; a stop or close ends it.
+    const bool entered = largePageGate().enter([this, generation] {
+      if (idle_) idle_();
+      return current(generation);
+    });
+    if (!entered) return;
+  }
+  // The page the document replaces goes first, so two are never held at once.
   context.frames.clear();
+  context.document.reset();
+  context.document = std::make_unique<Document>(parseHtml(body, response.url, response.contentType));
+  if (large) largePageGate().leave();
+  std::string().swap(response.body);
+  if (response.cut) context.document->markCut();
   if (!context.parent) {
     const std::string title = context.document->title();
     if (!title.empty() && title != title_) {

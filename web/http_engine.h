@@ -36,8 +36,9 @@ struct HttpEngineOptions {
   // accepts but never answers is left to the session's own time-out.
   std::chrono::milliseconds connectTimeout{30'000};
   long maxRedirects = 20;
-  // Bodies are cut at this size; what arrived is still shown.
-  std::size_t maxBodyBytes = 4u * 1024 * 1024;
+  // Bodies are cut at this size, counted as decoded; what arrived is still
+  // shown, as a document marked cut.
+  std::size_t maxBodyBytes = kMaxPageBytes;
   // Frames inside frames are loaded down to this depth, and at most
   // maxFrames frame documents per page.
   int maxFrameDepth = 3;

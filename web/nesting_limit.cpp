@@ -101,6 +101,9 @@ class NestingLimiter {
   NestingLimiter(std::string_view html, std::size_t max_depth, std::size_t max_nodes)
       : html_(html), max_depth_(max_depth), max_nodes_(max_nodes) {}
 
+  // Whether markup past the node limit was left out.
+  bool dropped() const { return dropped_; }
+
   std::string run() {
     std::size_t i = 0;
     while (i < html_.size()) {
@@ -175,6 +178,7 @@ class NestingLimiter {
     }
     if (end == std::string_view::npos) end = html_.size();
     write(lt, end - lt, {});
+    dropped_ = true;
     return end;
   }
 
@@ -588,12 +592,17 @@ class NestingLimiter {
   std::string out_;
   std::size_t copied_ = 0;
   bool changed_ = false;
+  bool dropped_ = false;
 };
 
 }  // namespace
 
-std::string limitNesting(std::string_view html, std::size_t max_depth, std::size_t max_nodes) {
-  return NestingLimiter(html, max_depth, max_nodes).run();
+std::string limitNesting(std::string_view html, std::size_t max_depth, std::size_t max_nodes,
+                         bool* markupDropped) {
+  NestingLimiter limiter(html, max_depth, max_nodes);
+  std::string out = limiter.run();
+  if (markupDropped) *markupDropped = limiter.dropped();
+  return out;
 }
 
 }  // namespace larkspur::web

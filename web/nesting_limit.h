@@ -24,15 +24,17 @@ namespace larkspur::web {
 inline constexpr std::size_t kMaxNestingDepth = 512;
 // Elements and comments a page may have. Every node costs the parser and
 // the document model several hundred bytes, so a page of a few megabytes of
-// tiny elements would take hundreds of megabytes; no add-URL page comes
-// near this many. Past it, markup is left out and only its text is kept.
-inline constexpr std::size_t kMaxMarkupNodes = 60'000;
+// tiny elements would take hundreds of megabytes (and a batch five times
+// that); no add-URL page comes near this many, a long category list
+// included. Past it, markup is left out and only its text is kept.
+inline constexpr std::size_t kMaxMarkupNodes = 20'000;
 
 // `html` (UTF-8, or any charset whose markup is ASCII) with its nesting cut
 // to `max_depth` levels, counting the HTML and BODY elements, and its markup
 // cut after `max_nodes` elements and comments. A page that reaches neither
-// limit comes back byte for byte.
+// limit comes back byte for byte. `markupDropped`, when given, tells whether
+// markup past the node limit was left out.
 std::string limitNesting(std::string_view html, std::size_t max_depth = kMaxNestingDepth,
-                         std::size_t max_nodes = kMaxMarkupNodes);
+                         std::size_t max_nodes = kMaxMarkupNodes, bool* markupDropped = nullptr);
 
 }  // namespace larkspur::web

@@ -3,6 +3,7 @@
 // received, target selection, usage errors and Ctrl-C.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -175,6 +176,24 @@ TEST_F(SubmitCommand, AllTargetsOfTheFarmEndAsExpectedAndAreSaved) {
   for (const FarmTarget& t : all) {
     for (const ReceivedRequest& q : site.received(t.key)) EXPECT_EQ(q.userAgent, "Microsoft Internet Explorer");
   }
+}
+
+// Compression bombs, pages of 4 and 50 MB, 100,000 options, 200,000 levels:
+// each ends at once with what the page allowed (the form of the 4 MiB page
+// is still sent), and the whole batch stays within 100 MB.
+TEST_F(SubmitCommand, OversizedPagesEndAtOnceWithinBoundedMemory) {
+  std::string text;
+  for (const FarmTarget& t : site.oversizedTargets()) text += core::formatTargetLine(t.record) + "\n";
+  writeFile(dir.file("big.tsv"), text);
+  const auto start = std::chrono::steady_clock::now();
+  const CliResult r = runCli({"submit", project, "--targets-file", dir.file("big.tsv").string(), "--time-out", "60"});
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  for (const FarmTarget& t : site.oversizedTargets()) EXPECT_TRUE(contains(r.out, finalLine(t))) << finalLine(t) << r.out;
+  EXPECT_LT(seconds, 30.0) << "a target was left to its time-out";
+  rusage children{};
+  getrusage(RUSAGE_CHILDREN, &children);
+  EXPECT_LT(children.ru_maxrss, 100 * 1024) << "peak of the batch in kB";
 }
 
 TEST_F(SubmitCommand, ResetSubmitsWhatIsNotOkAndTargetPicksByName) {

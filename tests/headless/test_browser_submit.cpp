@@ -176,6 +176,20 @@ TEST_F(BrowserSubmit, BothEnginesOverTheWholeFarm) {
   }
 }
 
+// Pages larger than a page may be end as on the HTTP engine: the 4 MiB page
+// still has its form sent; 100,000 options leave no form within the limit.
+TEST_F(BrowserSubmit, OversizedPagesEndAsOnTheHttpEngine) {
+  const std::string project = newProject("site.lkr");
+  const CliResult r = runCli({"submit", project, "--targets-file", targetsOf({"huge-form", "many-options"}), "--engine",
+                              "browser", "--time-out", "60"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  for (const char* key : {"huge-form", "many-options"}) {
+    const FarmTarget t = *site.target(key);
+    EXPECT_TRUE(contains(r.out, std::string(core::fieldView(t.record.name)) + ": " + t.expectedState)) << r.out;
+    EXPECT_TRUE(contains(r.out, t.expectedMessage)) << r.out;
+  }
+}
+
 TEST_F(BrowserSubmit, RunsWithoutAnyDisplaySettingsAndAsksTheServiceBase) {
   // Targets written for another server (a closed port) go to the farm, with
   // nothing in the environment that tells Qt or Chromium how to run.

@@ -67,16 +67,35 @@ const char kSnapshotBody[] = R"JS(
   // together from these on the other side, by the same rules as for a parsed
   // page, so the snapshot grows with the page rather than with the page times
   // its depth. Script and style texts are never shown and are not sent.
+  // Texts are sent up to the bytes a page may have in all, each cut to what
+  // an element's text may hold; past that the document counts as cut.
+  var textLeft = 0, cut = false;
+  function textOf(data) {
+    if (data.length > maxText) { data = data.substring(0, maxText); cut = true; }
+    if (data.length > textLeft) { data = data.substring(0, textLeft); cut = true; }
+    textLeft -= data.length;
+    return data;
+  }
   function contentOf(el, tag, index) {
     var k = [];
     for (var c = el.firstChild; c; c = c.nextSibling) {
       if (c.nodeType === 3 || c.nodeType === 4) {
-        if (!SKIP[tag]) k.push(c.data);
+        if (!SKIP[tag]) k.push(textOf(c.data));
       } else if (c.nodeType === 1 && index.has(c)) {
         k.push(index.get(c));
       }
     }
     return k;
+  }
+  // Larger than a page may be, as it arrived (decoded).
+  function oversized(doc) {
+    try {
+      var win = doc.defaultView;
+      var nav = win && win.performance && win.performance.getEntriesByType('navigation')[0];
+      return !!nav && nav.decodedBodySize > maxBytes;
+    } catch (e) {
+      return false;
+    }
   }
   function hiddenByStyle(doc, el) {
     var view = doc.defaultView;
@@ -119,21 +138,27 @@ const char kSnapshotBody[] = R"JS(
       snap(sub, path.concat([i]), depth + 1);
     }
     // As many elements as a parsed page keeps at most.
-    var all = Array.prototype.slice.call(doc.getElementsByTagName('*'), 0, maxElements);
+    var live = doc.getElementsByTagName('*');
+    var all = Array.prototype.slice.call(live, 0, maxElements);
     var index = new Map();
     for (var k = 0; k < all.length; k++) index.set(all[k], k);
+    textLeft = maxBytes;
+    cut = live.length > maxElements || oversized(doc);
     var els = [];
     for (var k = 0; k < all.length; k++) els.push(element(doc, all[k], index));
     var id = idBase + ':' + (++count);
     doc.__larkspurId = id;
-    docs.push({path: path, id: id, url: doc.URL, cs: String(doc.characterSet || '').toUpperCase(), els: els});
+    docs.push({path: path, id: id, url: doc.URL, cs: String(doc.characterSet || '').toUpperCase(), els: els,
+               cut: cut ? 1 : 0});
   }
   try {
     var root = docAt(path);
     if (root) snap(root, path, path.length);
     return JSON.stringify({docs: docs});
   } catch (e) {
-    return JSON.stringify({docs: [], error: String(e)});
+    // A page too large to be listed is handed over empty, as cut.
+    return JSON.stringify({docs: [{path: path, id: '', url: document.URL, cs: '', els: [], cut: 1}],
+                           error: String(e)});
   }
 )JS";
 
@@ -226,12 +251,15 @@ web::Element elementFrom(const QJsonObject& o) {
 QString snapshotScript(const std::vector<int>& path, const QString& idBase, const QString& watchToken) {
   // Put together by concatenation: the arguments are JSON texts that may hold
   // anything, and nothing in them must be taken for a placeholder.
-  return QStringLiteral("(function (path, idBase, token, maxDepth, maxFrames, maxElements) {'use strict';") +
+  return QStringLiteral("(function (path, idBase, token, maxDepth, maxFrames, maxElements, maxText, maxBytes) "
+                        "{'use strict';") +
          QString::fromUtf8(kCommonScript) + QString::fromUtf8(kSnapshotBody) + QStringLiteral("})(") +
          json(pathArray(path)) + QLatin1Char(',') + json(idBase) + QLatin1Char(',') + json(watchToken) +
          QLatin1Char(',') + QString::number(kSnapshotFrameDepth) + QLatin1Char(',') +
          QString::number(kSnapshotFrameLimit) + QLatin1Char(',') +
-         QString::number(static_cast<qulonglong>(web::kMaxMarkupNodes)) + QLatin1Char(')');
+         QString::number(static_cast<qulonglong>(web::kMaxMarkupNodes)) + QLatin1Char(',') +
+         QString::number(static_cast<qulonglong>(web::Document::kTextLimit)) + QLatin1Char(',') +
+         QString::number(static_cast<qulonglong>(web::kMaxPageBytes)) + QLatin1Char(')');
 }
 
 std::vector<SnapshotDocument> parseSnapshot(const QString& snapshot) {
@@ -268,6 +296,7 @@ std::vector<SnapshotDocument> parseSnapshot(const QString& snapshot) {
     if (!texts) continue;
     doc.document = web::Document(text(o.value(QLatin1String("url"))), text(o.value(QLatin1String("cs"))),
                                  std::move(elements), std::move(texts));
+    if (o.value(QLatin1String("cut")).toInt() == 1) doc.document.markCut();
     out.push_back(std::move(doc));
   }
   return out;

@@ -1,5 +1,6 @@
 #include "ui/browser/web_engine_browser.h"
 
+#include <QFile>
 #include <QTimer>
 #include <QUrl>
 #include <QUuid>
@@ -10,6 +11,7 @@
 #include "ui/browser/page_scripts.h"
 #include "ui/browser/session_page.h"
 #include "ui/browser/web_engine_errors.h"
+#include "web/navigation_codes.h"
 
 namespace larkspur::ui {
 
@@ -19,6 +21,17 @@ QString withoutScheme(const QUrl& url) {
   const QString text = url.toString();
   const int at = text.indexOf(QLatin1String("://"));
   return at < 0 ? text : text.mid(at + 3);
+}
+
+constexpr int kRendererWatchMs = 250;
+
+// The resident memory of a process in bytes, 0 when unknown.
+qint64 residentBytes(qint64 pid) {
+  if (pid <= 0) return 0;
+  QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+  if (!statm.open(QIODevice::ReadOnly)) return 0;
+  const QList<QByteArray> fields = statm.readAll().split(' ');
+  return fields.size() > 1 ? fields[1].toLongLong() * 4096 : 0;
 }
 
 QString trailingSlashOff(QString text) {
@@ -39,6 +52,16 @@ WebEngineBrowser::WebEngineBrowser(SessionPage* page, QObject* parent) : QObject
   connect(page_, &QWebEnginePage::titleChanged, this, &WebEngineBrowser::onTitleChanged);
   connect(page_, &QWebEnginePage::linkHovered, this, &WebEngineBrowser::onLinkHovered);
   page_->setConsoleHandler([this](const QString& message) { return onConsoleMessage(message); });
+  rendererWatch_ = new QTimer(this);
+  connect(rendererWatch_, &QTimer::timeout, this, &WebEngineBrowser::watchRenderer);
+  // A renderer that dies (out of memory, killed, crashed) shows nothing
+  // more: the session hears of it at once instead of at its time-out.
+  connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+            if (closed_ || !events_ || status == QWebEnginePage::NormalTerminationStatus) return;
+            events_->navigationError(page_->url().toString().toStdString(), std::string(), web::kNavCannotLoadData,
+                                     web::LoadScope::kPage);
+          });
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -61,6 +84,24 @@ void WebEngineBrowser::navigate(std::string_view url) {
     return;
   }
   page_->load(QUrl(QString::fromStdString(address)));
+  rendererWatch_->start(kRendererWatchMs);
+}
+
+void WebEngineBrowser::watchRenderer() {
+  if (closed_ || !page_) {
+    rendererWatch_->stop();
+    return;
+  }
+  if (residentBytes(page_->renderProcessPid()) > rendererLimit_) giveUpAsTooLarge();
+}
+
+void WebEngineBrowser::giveUpAsTooLarge() {
+  rendererWatch_->stop();
+  stopLoading();
+  if (!events_) return;
+  web::Document empty(page_->url().toString().toStdString(), std::string(), {});
+  empty.markCut();
+  events_->documentComplete(empty);
 }
 
 void WebEngineBrowser::stopLoading() {
@@ -72,6 +113,7 @@ void WebEngineBrowser::close() {
   if (closed_) return;
   stopLoading();
   closed_ = true;
+  if (rendererWatch_) rendererWatch_->stop();
   delivering_.clear();
   if (page_) page_->setConsoleHandler({});
 }

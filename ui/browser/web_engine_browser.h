@@ -23,6 +23,7 @@
 
 #include "web/browser_engine.h"
 
+class QTimer;
 class QWebEngineLoadingInfo;
 class QWebEnginePage;
 
@@ -51,6 +52,13 @@ class WebEngineBrowser : public QObject, public web::BrowserEngine {
   // Maps the address navigate() is given to the one loaded.
   void setAddressMap(AddressMap map) { addressMap_ = std::move(map); }
 
+  // A page whose renderer grows past this much memory (resident) is given
+  // up as too large: loading stops and the session gets an empty document
+  // marked cut. Chromium reads a page whole, whatever its size, so this is
+  // what bounds a compression bomb or a page of many megabytes.
+  static constexpr qint64 kRendererMemoryLimit = qint64{1} << 30;
+  void setRendererMemoryLimit(qint64 bytes) { rendererLimit_ = bytes; }
+
   bool isClosed() const { return closed_; }
   SessionPage* page() const;
   // Scripts sent to the page whose answer has not come back yet.
@@ -64,6 +72,8 @@ class WebEngineBrowser : public QObject, public web::BrowserEngine {
   void onLoadingChanged(const QWebEngineLoadingInfo& info);
   void onTitleChanged(const QString& title);
   void onLinkHovered(const QString& url);
+  void watchRenderer();
+  void giveUpAsTooLarge();
   bool onConsoleMessage(const QString& message);
   void snapshot(const std::vector<int>& path);
   bool current(uint64_t generation, uint64_t load) const {
@@ -74,6 +84,8 @@ class WebEngineBrowser : public QObject, public web::BrowserEngine {
   QPointer<SessionPage> page_;
   web::BrowserEvents* events_ = nullptr;
   AddressMap addressMap_;
+  QTimer* rendererWatch_ = nullptr;
+  qint64 rendererLimit_ = kRendererMemoryLimit;
   bool showWhenLoading_ = false;
   bool shown_ = false;
   bool closed_ = false;

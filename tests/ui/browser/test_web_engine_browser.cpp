@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -193,10 +194,10 @@ class TestWebEngineBrowser : public QObject {
     });
     serve("/notitle", "<html><body><p>No title here</p></body></html>");
     {
-      // 20,000 nested elements, each with a line of text: the snapshot must
+      // 19,990 nested elements, each with a line of text: the snapshot must
       // stay in proportion to the page, not to the page times its depth.
       std::string deep = "<html><head><title>Deep</title></head><body>";
-      for (int i = 0; i < 20000; ++i) deep += "<div>line " + std::to_string(i) + " of the deep page ";
+      for (int i = 0; i < 19990; ++i) deep += "<div>line " + std::to_string(i) + " of the deep page ";
       deep += "<p id=last>thank you</p></body></html>";
       serve("/deep", deep);
     }
@@ -210,6 +211,10 @@ class TestWebEngineBrowser : public QObject {
       res.set_content("<html><body><p>Thank you for the frame.</p></body></html>", "text/html; charset=utf-8");
     });
     serve("/dialogs", kDialogsPage);
+    server_->get("/slow", [](const httplib::Request&, httplib::Response& res) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+      res.set_content(kFormPage, "text/html; charset=utf-8");
+    });
     QVERIFY(server_->start());
     profile_ = std::make_unique<QWebEngineProfile>(static_cast<QObject*>(nullptr));
   }
@@ -391,7 +396,8 @@ class TestWebEngineBrowser : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(events_->documents.size(), std::size_t{1}, 60000);
     qInfo("deep page snapshot in %lld ms", static_cast<long long>(clock.elapsed()));
     const web::Document& live = events_->documents.front();
-    QVERIFY(live.size() >= 20000 && live.size() <= web::kMaxMarkupNodes);
+    QVERIFY(live.size() >= 19990 && live.size() <= web::kMaxMarkupNodes);
+    QVERIFY(!live.cut());
     QCOMPARE(live.textOf(live.size() - 1), std::string("thank you"));
     // Every element's text is bounded, the outermost included.
     QVERIFY(live.textOf(0).size() <= web::Document::kTextLimit);
@@ -485,6 +491,17 @@ class TestWebEngineBrowser : public QObject {
                              kLoadWaitMs);
     QCOMPARE(boxes.texts().mid(0, 2), (QStringList{QStringLiteral("hello"), QStringLiteral("sure?")}));
     QTRY_COMPARE_WITH_TIMEOUT(windows, 2, kLoadWaitMs);
+  }
+
+  void aRendererPastItsMemoryIsGivenUpAsTooLarge() {
+    // The page arrives late: the renderer is watched while it loads.
+    engine_->setRendererMemoryLimit(1);
+    engine_->navigate(url("/slow"));
+    QTRY_COMPARE_WITH_TIMEOUT(events_->documents.size(), std::size_t{1}, kLoadWaitMs);
+    QVERIFY(events_->documents.front().cut());
+    QCOMPARE(events_->documents.front().size(), std::size_t{0});
+    QTest::qWait(300);
+    QCOMPARE(events_->documents.size(), std::size_t{1});
   }
 
   void closedEngineReportsNothing() {
