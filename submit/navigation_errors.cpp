@@ -113,4 +113,24 @@ bool navigationErrorText(uint32_t code, char* destination) {
   return true;
 }
 
+std::optional<std::string_view> navigationErrorCause(uint32_t code) {
+  if (code == 0x800C0005) return std::string_view("host name not found");
+  return std::nullopt;
+}
+
+bool navigationErrorMessage(uint32_t code, char* destination) {
+  if (!navigationErrorText(code, destination)) return false;
+  const std::optional<std::string_view> cause = navigationErrorCause(code);
+  const std::size_t length = std::strlen(destination);
+  if (cause && length + cause->size() + 3 < kNavigationErrorTextCapacity) {
+    std::string_view parts[] = {" (", *cause, ")"};
+    std::size_t at = length;
+    for (std::string_view part : parts) {
+      std::memcpy(destination + at, part.data(), part.size());
+      at += part.size();
+    }
+  }
+  return true;
+}
+
 }  // namespace larkspur::submit

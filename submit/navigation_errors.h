@@ -31,4 +31,14 @@ std::optional<std::string_view> navigationErrorText(uint32_t code);
 // code has no text.
 bool navigationErrorText(uint32_t code, char* destination);
 
+// What lies behind a code whose text alone misleads, in a few words: the
+// page's host name not resolving comes as "Requested resource is not found.",
+// which reads as a missing page.
+std::optional<std::string_view> navigationErrorCause(uint32_t code);
+
+// The message a session records: the code's text as navigationErrorText
+// writes it, followed by " (cause)" where there is one and the field has room
+// ("Requested resource is not found. (host name not found)").
+bool navigationErrorMessage(uint32_t code, char* destination);
+
 }  // namespace larkspur::submit

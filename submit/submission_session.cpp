@@ -129,7 +129,7 @@ void SubmissionSession::navigationError(const std::string&, const std::string&, 
   if (navigationErrorIgnored(core::fieldView(walk_.record->name), code, scope == web::LoadScope::kPage)) return;
   if (walk_.state != SessionState::kFinal) {
     // A code without a text leaves the previous message.
-    navigationErrorText(code, walk_.record->message);
+    navigationErrorMessage(code, walk_.record->message);
   }
   if (walk_.owned && engine_) engine_->stopLoading();
   finishWithError(nullptr);

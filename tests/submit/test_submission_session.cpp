@@ -196,8 +196,8 @@ TEST(SubmissionSession, NavigationErrorsEndTheSessionUnlessTheTargetIsKnownToSen
       {"Anyone", 0x800C0005, kFrame, true, ""},
       {"Bellnet", 0x800C0005, kFrame, true, ""},
       // The page's own host is unknown: nothing will ever load, end at once.
-      {"Anyone", 0x800C0005, kPage, false, "Requested resource is not found."},
-      {"Bellnet", 0x800C0005, kPage, false, "Requested resource is not found."},
+      {"Anyone", 0x800C0005, kPage, false, "Requested resource is not found. (host name not found)"},
+      {"Bellnet", 0x800C0005, kPage, false, "Requested resource is not found. (host name not found)"},
       {"Anyone", 0x800C0004, kPage, false, "Unable to connect to server."},
       {"Anyone", 0x800C0004, kFrame, false, "Unable to connect to server."},
       {"bellnet", 404, kPage, false, "Object not found."},  // names compare exactly
