@@ -58,4 +58,16 @@ std::vector<std::string> Arguments::values(const std::string& option) const {
   return it == values_.end() ? std::vector<std::string>{} : it->second;
 }
 
+std::optional<long> parseSeconds(const std::string& text) {
+  constexpr long kDay = 86'400;
+  if (text.empty() || text.size() > 6) return std::nullopt;
+  long value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > kDay) return std::nullopt;
+  return value;
+}
+
 }  // namespace larkspur::cli

@@ -33,4 +33,7 @@ class Arguments {
   std::vector<std::pair<std::string, std::string>> ordered_;
 };
 
+// A number of seconds from 1 to a day, written in decimal digits only.
+std::optional<long> parseSeconds(const std::string& text);
+
 }  // namespace larkspur::cli

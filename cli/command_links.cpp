@@ -39,9 +39,11 @@ const char kLinksUsage[] =
     "      Delete every link with exactly this URL.\n"
     "  links search PROJECT.lkr [--service-base URL]\n"
     "      Ask Google and Yahoo Site Explorer for pages that link to the website.\n"
-    "  links update PROJECT.lkr [--ip] [--rank] [--email] [--service-base URL]\n"
+    "  links update PROJECT.lkr [--ip] [--rank] [--email] [--time-out SECONDS]\n"
+    "               [--service-base URL]\n"
     "      Refresh the links' IP address, PageRank and contact e-mail (all three\n"
-    "      when none is chosen).\n"
+    "      when none is chosen). Each look-up waits at most --time-out seconds\n"
+    "      (15); a service that fails three look-ups in a row is asked no more.\n"
     "  links check PROJECT.lkr [--output FILE.html] [--service-base URL]\n"
     "      Check that each linking page still links to the website; write the\n"
     "      links report (default name HOST-YYYY-MM-DD.html).\n"
@@ -202,9 +204,19 @@ int runSearch(const std::vector<std::string>& words) {
 int runUpdate(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
   int rc = 0;
-  if (!parse("update", words, {}, {"ip", "rank", "email"}, 1,
-             "links update PROJECT.lkr [--ip] [--rank] [--email] [--service-base URL]", args, rc)) {
+  if (!parse("update", words, {"time-out"}, {"ip", "rank", "email"}, 1,
+             "links update PROJECT.lkr [--ip] [--rank] [--email] [--time-out SECONDS] [--service-base URL]", args,
+             rc)) {
     return rc;
+  }
+  links::LinkInfoOptions options;
+  if (std::optional<std::string> text = args.value("time-out")) {
+    const std::optional<long> seconds = parseSeconds(*text);
+    if (!seconds) return fail("links update: --time-out wants a number of seconds from 1 to 86400", 2);
+    const std::chrono::seconds deadline(*seconds);
+    options.resolver = links::systemResolver(deadline);
+    options.rankFetch = links::lookUpFetchOptions(deadline);
+    options.emailFetch = links::lookUpFetchOptions(deadline);
   }
   const std::string& path = args.positional()[0];
   core::Project project;
@@ -219,7 +231,6 @@ int runUpdate(const std::vector<std::string>& words) {
   std::atomic<bool> done{false};
   std::atomic<std::size_t> visited{0};
   const std::size_t total = project.links.size();
-  links::LinkInfoOptions options;
   options.onVisited = [&](std::size_t n) { visited = n; };
 
   coordination.stop.reset();
@@ -228,6 +239,7 @@ int runUpdate(const std::vector<std::string>& words) {
   watch.word = "Updating";
   watch.finished = [&] { return done.load(); };
   watch.onMessage = [&](const core::Message& m) {
+    if (m.id == core::MessageId::kJobNotice) std::printf("%s\n", shown(m.text).c_str());
     if (m.id != core::MessageId::kRecordChanged) return;
     ++changed;
     auto record = project.links.find(static_cast<core::LinkRecord*>(m.record));

@@ -35,7 +35,6 @@ namespace {
 using core::EngineRecord;
 using core::fieldView;
 
-constexpr long kLongestTimeOut = 86400;
 // After Ctrl-C: how long running submissions get to end (sessions close
 // within a second of the stop signal, direct requests give up their fetch).
 constexpr std::chrono::milliseconds kInterruptWait{3'000};
@@ -118,16 +117,6 @@ std::vector<EngineRecord> withBuiltInRest(const std::vector<EngineRecord>& fileT
   return all;
 }
 
-std::optional<long> parseSeconds(const std::string& text) {
-  if (text.empty() || text.size() > 6) return std::nullopt;
-  long value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  if (value < 1 || value > kLongestTimeOut) return std::nullopt;
-  return value;
-}
 
 }  // namespace
 

@@ -16,6 +16,7 @@ enum class MessageId : int32_t {
   kSubmitProgress = 3025,    // record: an Engine record; param: 0 progress, 1 final report
   kDownloadProgress = 3026,  // param: percent done
   kDownloadEnd = 3027,       // param: result of the download
+  kJobNotice = 4001,         // text: a sentence for the user about a running job, said once
 };
 
 struct Message {

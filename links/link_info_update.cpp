@@ -4,15 +4,56 @@
 #include <string>
 
 #include "core/fixed_text.h"
+#include "core/website_profile.h"
 #include "core/link_record.h"
 #include "links/email_harvest.h"
 #include "links/pagerank.h"
 
 namespace larkspur::links {
 
+submit::PageFetchOptions lookUpFetchOptions(std::chrono::milliseconds deadline) {
+  submit::PageFetchOptions options;
+  options.connectTimeout = deadline;
+  options.stallTimeout = deadline;
+  options.deadline = deadline;
+  return options;
+}
+
+namespace {
+
+// One kind of look-up across the run: failures in a row, and whether the
+// service has been given up.
+class ServiceWatch {
+ public:
+  ServiceWatch(const char* sentence, LinkInfoResult& result, const core::Post& post)
+      : sentence_(sentence), result_(result), post_(post) {}
+
+  bool asking() const { return !givenUp_; }
+  // Notes how a look-up went: answered, or failed without an answer.
+  void note(bool answered) {
+    failures_ = answered ? 0 : failures_ + 1;
+    if (failures_ < kSilentServiceLimit || givenUp_) return;
+    givenUp_ = true;
+    result_.silent.emplace_back(sentence_);
+    if (post_) post_(core::Message{core::MessageId::kJobNotice, nullptr, 0, sentence_});
+  }
+
+ private:
+  const char* sentence_;
+  LinkInfoResult& result_;
+  const core::Post& post_;
+  int failures_ = 0;
+  bool givenUp_ = false;
+};
+
+}  // namespace
+
 LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, core::Coordination& coordination,
                                  const core::Post& post, const LinkInfoOptions& options) {
   LinkInfoResult result;
+  ServiceWatch names(kNameServiceSilent, result, post);
+  ServiceWatch ranks(kRankServiceSilent, result, post);
+  ServiceWatch emails(kEmailServiceSilent, result, post);
   for (std::size_t i = 0; i < links.size(); ++i) {
     // Holding the record keeps it alive even if the user deletes it now; the
     // writes then go to a record nobody sees any more.
@@ -23,8 +64,13 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
     bool changed = false;
     bool announce = false;
 
-    if (flags.ip) {
-      if (std::optional<std::string> ip = lookUpIp(url, options.resolver)) core::copyText(copy.ip, *ip);
+    const bool hasHost = !core::hostOfUrl(url).empty();
+    if (flags.ip && names.asking()) {
+      bool unanswered = false;
+      if (std::optional<std::string> ip = lookUpIp(url, options.resolver, &unanswered, &coordination.stop)) {
+        core::copyText(copy.ip, *ip);
+      }
+      if (hasHost && !coordination.stop.isSet()) names.note(!unanswered);
       links.withLock([&] {
         if (core::fieldView(copy.ip) != core::fieldView(record->ip)) {
           core::copyText(record->ip, core::fieldView(copy.ip));
@@ -32,11 +78,12 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
         }
       });
     }
-    if (flags.rank) {
+    if (flags.rank && ranks.asking()) {
       int32_t rank = 0;
       // A query that never reached the service says nothing about the rank:
       // the stored one stays.
       const bool answered = queryPageRank(url, rank, nullptr, options.rankFetch, &coordination.stop) == 0;
+      if (!coordination.stop.isSet()) ranks.note(answered);
       links.withLock([&] {
         if (answered && rank != record->page_rank) {
           record->page_rank = rank;
@@ -44,11 +91,12 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
         }
       });
     }
-    if (flags.email) {
+    if (flags.email && emails.asking()) {
       std::string email;
-      if (harvestEmail(url, email, options.emailFetch, &coordination.stop) == kEmailFound) {
-        core::copyText(copy.email, email);
-      }
+      const int harvested = harvestEmail(url, email, options.emailFetch, &coordination.stop);
+      if (harvested == kEmailFound) core::copyText(copy.email, email);
+      // Without a host nothing was asked.
+      if (hasHost && !coordination.stop.isSet()) emails.note(harvested != kEmailFailed);
       bool emailChanged = false;
       links.withLock([&] {
         if (core::fieldView(copy.email) != core::fieldView(record->email)) {

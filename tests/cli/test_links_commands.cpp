@@ -14,6 +14,7 @@
 #include "core/project.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/local_server.h"
+#include "tests/support/silent_port.h"
 #include "tests/support/temp_dir.h"
 
 
@@ -244,6 +245,30 @@ TEST_F(CliLinksTest, UpdateAndCheck) {
   const std::string html = readFile(report);
   EXPECT_EQ(html.rfind("<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 2.0//EN\">\r\n", 0), 0u);
   EXPECT_NE(html.find("<td >4</td><td >Link URL Removed!</td></tr>\r\n</body></html>"), std::string::npos) << html;
+}
+
+// A service that takes connections and never answers: 15 links are done in
+// seconds, each silent service said once, and the stored values kept.
+TEST_F(CliLinksTest, UpdateGivesUpASilentServiceAndSaysSoOnce) {
+  SilentPort silent;
+  for (int i = 0; i < 15; ++i) {
+    ASSERT_EQ(runCli({"links", "add", project, "http://127.0.0.1/page" + std::to_string(i), "--email", "me@a.example"})
+                  .exitCode,
+              0);
+  }
+  const auto began = std::chrono::steady_clock::now();
+  const CliResult r =
+      runCli({"links", "update", project, "--rank", "--email", "--time-out", "1", "--service-base", silent.baseUrl()});
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  for (const char* sentence : {"The rank service does not answer: ranks left as they were.\n",
+                               "The e-mail search does not answer: e-mail addresses left as they were.\n"}) {
+    const std::size_t at = r.out.find(sentence);
+    EXPECT_NE(at, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(sentence, at + 1), std::string::npos) << "said once";
+  }
+  EXPECT_NE(r.out.find("0 links changed"), std::string::npos) << r.out;
+  for (const auto& l : links()) EXPECT_EQ(l["email"], "me@a.example");
 }
 
 }  // namespace

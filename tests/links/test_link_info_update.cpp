@@ -33,19 +33,21 @@ uint32_t address(const char* dotted) {
 
 // A resolver that knows a few names and addresses and notes every call.
 struct RecordingResolver {
+  bool silent = false;  // no name is answered
   std::vector<std::string> names;
   std::vector<std::string> addresses;
 
   HostResolver resolver() {
     return HostResolver{
-        [this](const std::string& name) -> std::optional<uint32_t> {
+        [this](const std::string& name, const core::Event*) {
           names.push_back(name);
-          if (name == "linker.example" || name == "www.linker.example") return address("10.0.0.5");
-          return std::nullopt;
+          if (silent) return NameAnswer{std::nullopt, true};
+          if (name == "linker.example" || name == "www.linker.example") return NameAnswer{address("10.0.0.5")};
+          return NameAnswer{};
         },
-        [this](uint32_t a) {
+        [this](uint32_t a, const core::Event*) {
           addresses.push_back(dottedAddress(a));
-          return dottedAddress(a) == "127.0.0.1";
+          return dottedAddress(a) == "127.0.0.1" ? NameAnswer{a} : NameAnswer{};
         }};
   }
 };
@@ -185,6 +187,33 @@ TEST_F(LinkInfoUpdateTest, AFailedRankQueryKeepsTheStoredRank) {
     EXPECT_EQ(r->page_rank, 6);
     EXPECT_TRUE(queue_.take().empty()) << "nothing changed, nothing announced";
     links_.clear();
+  }
+}
+
+// Three look-ups of one kind without an answer in a row: that service is
+// asked no more, said once, and what it would have changed stays.
+TEST_F(LinkInfoUpdateTest, ASilentServiceIsGivenUpAfterThreeLookUpsAndSaidOnce) {
+  test::SilentPort silent;
+  ASSERT_TRUE(core::setServiceBase(silent.baseUrl()));
+  options_.rankFetch = lookUpFetchOptions(std::chrono::milliseconds(200));
+  options_.emailFetch = lookUpFetchOptions(std::chrono::milliseconds(200));
+  resolver_.silent = true;
+  for (int i = 0; i < 6; ++i) add("http://linker.example/" + std::to_string(i), "10.1.1.1", "old@linker.example", 7);
+  const auto began = std::chrono::steady_clock::now();
+  const LinkInfoResult result = runLinkInfoUpdate(links_, kGetAll, coordination_, queue_.poster(), options_);
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(3));
+  EXPECT_EQ(result.visited, 6u);
+  EXPECT_EQ(result.silent, (std::vector<std::string>{kNameServiceSilent, kRankServiceSilent, kEmailServiceSilent}));
+  EXPECT_EQ(resolver_.names.size(), 3u);
+  std::vector<std::string> notices;
+  for (const core::Message& m : queue_.take()) {
+    if (m.id == core::MessageId::kJobNotice) notices.push_back(m.text);
+  }
+  EXPECT_EQ(notices, result.silent);
+  for (std::size_t i = 0; i < links_.size(); ++i) {
+    EXPECT_STREQ(links_.at(i)->ip, "10.1.1.1");
+    EXPECT_EQ(links_.at(i)->page_rank, 7);
+    EXPECT_STREQ(links_.at(i)->email, "old@linker.example");
   }
 }
 

@@ -624,7 +624,11 @@ void MainWindow::jobTick(int timer) {
   for (auto& [id, t] : jobTimers_) {
     if (tick.stopAllTimers || id == timer) t->stop();
   }
-  MessageBoxes::inform(this, QString::fromStdString(tick.endMessage));
+  QString end = QString::fromStdString(tick.endMessage);
+  if (linkCommands_) {
+    for (const QString& notice : linkCommands_->takeNotices()) end += QLatin1Char('\n') + notice;
+  }
+  MessageBoxes::inform(this, end);
   statusBar()->showMessage(QStringLiteral("Ready"));
 }
 

@@ -3,10 +3,12 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QProgressDialog>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 #include <ctime>
 #include <string>
+#include <utility>
 
 #include "core/fixed_text.h"
 #include "reports/report_time.h"
@@ -65,6 +67,12 @@ core::Post LinkPopularityCommands::poster() {
 }
 
 void LinkPopularityCommands::deliver(uint64_t generation, const core::Message& message) {
+  // A job's notice ("The rank service does not answer: ...") shows at once
+  // and again in the job's end message.
+  if (message.id == core::MessageId::kJobNotice) {
+    notices_.append(QString::fromStdString(message.text));
+    frame_.statusBar()->showMessage(notices_.back());
+  }
   // A message from before the last rebuild names a record of a list that is
   // gone; its address may belong to another record by now.
   if (generation == generation_.load()) {
@@ -72,6 +80,8 @@ void LinkPopularityCommands::deliver(uint64_t generation, const core::Message& m
   }
   emit messageDelivered(message.id);
 }
+
+QStringList LinkPopularityCommands::takeNotices() { return std::exchange(notices_, {}); }
 
 void LinkPopularityCommands::joinFinished() {
   if (search_ && search_->finished()) search_.reset();

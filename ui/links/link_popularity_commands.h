@@ -7,6 +7,7 @@
 // One job of each kind runs at a time; its command is disabled meanwhile.
 
 #include <QObject>
+#include <QStringList>
 #include <QString>
 #include <atomic>
 #include <cstdint>
@@ -66,6 +67,10 @@ class LinkPopularityCommands : public QObject {
   // Link list are about to be replaced.
   void stopAndWait();
 
+  // What the jobs said once while they ran ("The rank service does not
+  // answer: ..."), handed over (and forgotten) for the job's end message.
+  QStringList takeNotices();
+
  signals:
   // A worker's message has been handed to the link list (or dropped when
   // there is none).
@@ -92,6 +97,7 @@ class LinkPopularityCommands : public QObject {
   std::atomic<bool> reportDone_{true};
   std::unique_ptr<core::CountedThread> update_;
   std::atomic<bool> updateDone_{true};
+  QStringList notices_;
 };
 
 }  // namespace larkspur::ui
