@@ -102,6 +102,7 @@ int runImport(const std::vector<std::string>& words) {
 
   core::ImportResult imported = core::importLinks(project.links, args.positional()[1], core::linkTimeNow());
   if (!imported.status.ok()) return fail(imported.status.message + "(" + args.positional()[1] + ")");
+  if (imported.refused > 0) warn(core::refusedLinesText(imported.refused));
   if (imported.limitReached) {
     warn("one import adds at most " + std::to_string(core::kImportMaxLinks) + " links; the rest of the file was skipped");
   }

@@ -51,6 +51,10 @@ ProfileUpdate applyProfileOptions(const Arguments& args, WebsiteProfile& profile
   }
 
   for (const auto& [field, value] : values) {
+    if (const std::optional<std::string> problem = larkspur::core::profileTextProblem(*field, value)) {
+      update.error = "--" + std::string(field->option) + " " + *problem + ": nothing was changed";
+      return update;
+    }
     if (std::string(field->option) == "short-description" &&
         larkspur::core::characterCount(value) > larkspur::core::kShortDescriptionLimit) {
       update.error = "Please enter no more than " +

@@ -8,6 +8,7 @@
 #include "core/ascii_text.h"
 #include "core/fixed_text.h"
 #include "core/link_record.h"
+#include "core/text_check.h"
 
 namespace larkspur::core {
 
@@ -18,6 +19,11 @@ struct FileCloser {
 };
 
 }  // namespace
+
+std::string refusedLinesText(std::size_t refused) {
+  return std::to_string(refused) + (refused == 1 ? " line was" : " lines were") +
+         " left out: not valid UTF-8, or holding a control character.";
+}
 
 std::string_view importedUrl(std::string_view piece) {
   const std::size_t nul = piece.find('\0');
@@ -43,6 +49,10 @@ ImportResult importLinks(LinkList& links, const std::filesystem::path& path, int
   auto handlePiece = [&](std::string_view piece) {
     std::string_view url = importedUrl(piece);
     if (url.empty()) return true;  // a piece that mentions "HTTP" never trims to nothing
+    if (storedTextProblem(url)) {
+      ++result.refused;
+      return true;
+    }
     if (result.added >= maxLinks) {
       result.limitReached = true;
       return false;

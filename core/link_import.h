@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "core/link_list.h"
@@ -24,7 +25,13 @@ struct ImportResult {
   Status status;           // kImportOpenError when the file cannot be read
   std::size_t added = 0;
   bool limitReached = false;  // kImportMaxLinks were added and the rest skipped
+  // Lines left out because their address is not valid UTF-8 or holds a
+  // control character (an ESC, a NUL before the address's end).
+  std::size_t refused = 0;
 };
+
+// The sentence for lines left out of an import, for both front ends.
+std::string refusedLinesText(std::size_t refused);
 
 // The URL a piece gives: the piece up to its first NUL byte, when that
 // mentions "HTTP" in any case, with blanks, tabs and line ends removed from

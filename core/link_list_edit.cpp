@@ -2,10 +2,12 @@
 
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "core/web_address.h"
 #include "core/fixed_text.h"
+#include "core/text_check.h"
 
 namespace larkspur::core {
 
@@ -14,17 +16,19 @@ namespace {
 struct Limit {
   const std::string LinkFields::*field;
   std::size_t limit;
+  const char* label;
+  bool typed;  // shown in the dialog (the others come from the pages found)
 };
 
 // In the order of the dialog's controls.
 constexpr Limit kLimits[] = {
-    {&LinkFields::url, kLinkUrlLimit},
-    {&LinkFields::linkText, kLinkTextLimit},
-    {&LinkFields::note, kLinkNoteLimit},
-    {&LinkFields::email, kLinkEmailLimit},
-    {&LinkFields::contactName, kLinkContactLimit},
-    {&LinkFields::description, kLinkDescriptionLimit},
-    {&LinkFields::status, kLinkStatusLimit},
+    {&LinkFields::url, kLinkUrlLimit, "Link URL", true},
+    {&LinkFields::linkText, kLinkTextLimit, "Link Title", true},
+    {&LinkFields::note, kLinkNoteLimit, "Note", true},
+    {&LinkFields::email, kLinkEmailLimit, "Contact email", true},
+    {&LinkFields::contactName, kLinkContactLimit, "Contact name", true},
+    {&LinkFields::description, kLinkDescriptionLimit, "Description", false},
+    {&LinkFields::status, kLinkStatusLimit, "Status", false},
 };
 
 std::string tooManyCharacters(std::size_t limit) {
@@ -52,6 +56,12 @@ LinkFields linkFieldsOf(const LinkRecord& record) {
 Status checkLinkFields(const LinkFields& fields) {
   for (const Limit& l : kLimits) {
     if ((fields.*l.field).size() > l.limit) return Status::failure(tooManyCharacters(l.limit));
+  }
+  for (const Limit& l : kLimits) {
+    if (!l.typed) continue;
+    if (const std::optional<std::string> problem = storedTextProblem(fields.*l.field)) {
+      return Status::failure(std::string(l.label) + " " + *problem + ".");
+    }
   }
   if (fields.url.empty()) return Status::failure(kLinkUrlMissing);
   if (!isWebAddress(fields.url)) return Status::failure(kLinkUrlNotWeb);

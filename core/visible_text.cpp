@@ -10,9 +10,7 @@ constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 constexpr char32_t kControlPictures = 0x2400;     // SYMBOL FOR NULL; + code for the rest of C0
 constexpr char32_t kSymbolForDelete = 0x2421;
 
-}  // namespace
-
-std::string visibleText(std::string_view text) {
+std::string shownText(std::string_view text, bool keepLines) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -23,7 +21,9 @@ std::string visibleText(std::string_view text) {
       ++i;
       continue;
     }
-    if (cp < 0x20) {
+    if (keepLines && (cp == U'\t' || cp == U'\n' || cp == U'\r')) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x20) {
       appendUtf8(kControlPictures + cp, out);
     } else if (cp == 0x7F) {
       appendUtf8(kSymbolForDelete, out);
@@ -36,5 +36,11 @@ std::string visibleText(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace
+
+std::string visibleText(std::string_view text) { return shownText(text, false); }
+
+std::string visibleControls(std::string_view text) { return shownText(text, true); }
 
 }  // namespace larkspur::core

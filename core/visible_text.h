@@ -16,4 +16,9 @@ namespace larkspur::core {
 // valid UTF-8 as U+FFFD.
 std::string visibleText(std::string_view text);
 
+// The same for texts written into files (reports, exports) that may hold
+// several lines: tabs and line breaks stay as they are, every other control
+// character becomes visible, never raw.
+std::string visibleControls(std::string_view text);
+
 }  // namespace larkspur::core

@@ -4,6 +4,7 @@
 
 #include "core/curl_support.h"
 #include "core/fixed_text.h"
+#include "core/text_check.h"
 
 namespace larkspur::core {
 
@@ -54,6 +55,11 @@ const ProfileField* profileFieldByOption(std::string_view option) {
     if (option == f.option) return &f;
   }
   return nullptr;
+}
+
+std::optional<std::string> profileTextProblem(const ProfileField& field, std::string_view text) {
+  const bool several = std::string_view(field.option) == "long-description";
+  return storedTextProblem(text, several ? TextLines::kMany : TextLines::kOne);
 }
 
 std::string hostOfUrl(std::string_view url) {

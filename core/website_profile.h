@@ -3,6 +3,7 @@
 // form is filled. Seventeen fixed-capacity texts plus the derived host name.
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -60,6 +61,11 @@ std::span<const ProfileField> profileFields();
 // A field by project-file key or by option name; nullptr when unknown.
 const ProfileField* profileFieldByKey(std::string_view key);
 const ProfileField* profileFieldByOption(std::string_view option);
+
+// What is wrong with a text for a profile field (see storedTextProblem: the
+// long description may hold several lines, every other field one), or
+// nothing when it may be stored.
+std::optional<std::string> profileTextProblem(const ProfileField& field, std::string_view text);
 
 // The host of a URL as libcurl's URL parser gives it (no port); empty when the
 // text has no scheme or does not parse.

@@ -1,6 +1,7 @@
 #include "reports/list_export.h"
 
 #include "core/ascii_text.h"
+#include "core/visible_text.h"
 #include "reports/markup_escape.h"
 #include "reports/report_file.h"
 #include "reports/workbook_export.h"
@@ -15,7 +16,10 @@ std::string upperExtension(const std::filesystem::path& path) {
   return core::asciiUpper(ext);
 }
 
-std::string csvField(const std::string& text) {
+// Control characters other than TAB, CR and LF are written as visible
+// symbols, never raw.
+std::string csvField(const std::string& raw) {
+  const std::string text = core::visibleControls(raw);
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) {

@@ -7,13 +7,14 @@
 
 namespace larkspur::reports {
 
-// &, <, > and " as entities; every other byte as it is.
+// &, <, > and " as entities; control characters other than TAB, LF and CR
+// as visible symbols and bytes that are not UTF-8 as U+FFFD (see
+// core::visibleControls), so that nothing reaches the file raw.
 std::string escapeHtml(std::string_view text);
 
 // Character data for an XML 1.0 document in UTF-8: &, < and > as entities,
-// characters XML 1.0 forbids (controls other than TAB, LF and CR, surrogates,
-// U+FFFE and U+FFFF) left out, and bytes that are not UTF-8 replaced by
-// U+FFFD.
+// control characters other than TAB, LF and CR as visible symbols, bytes
+// that are not UTF-8 as U+FFFD, and U+FFFE and U+FFFF left out.
 std::string escapeXmlText(std::string_view text);
 
 // A usable XML element name from a column title: blanks removed, then any
@@ -21,9 +22,8 @@ std::string escapeXmlText(std::string_view text);
 // the name would start with something other than a letter or '_'.
 std::string xmlTagName(std::string_view title);
 
-// The text with bytes that are not UTF-8 replaced by U+FFFD and the same
-// forbidden characters as escapeXmlText left out (what spreadsheet cells,
-// which are XML inside, can hold).
+// The text as escapeXmlText gives it, without the entities (what
+// spreadsheet cells, which are XML inside, can hold).
 std::string xmlSafeText(std::string_view text);
 
 }  // namespace larkspur::reports

@@ -50,15 +50,55 @@ TEST_F(CliLinksTest, AddRefusesAddressesThatAreNotWebPagesAndShowPrintsNoControl
     EXPECT_EQ(refused.exitCode, 1) << url;
     EXPECT_NE(refused.err.find("http:// or https://"), std::string::npos) << refused.err;
   }
+  // A project written before texts were checked may hold control
+  // characters: show prints them as visible symbols.
   const std::string title = "Evil\x1b]0;owned\x07\x1b[2J title";
-  ASSERT_EQ(runCli({"links", "add", project, "http://a.example/\x1b[31m", "--title", title}).exitCode, 0);
+  {
+    core::Project p;
+    ASSERT_TRUE(p.open(project).ok());
+    core::LinkRecord r{};
+    core::copyText(r.url, "http://a.example/\x1b[31m");
+    core::copyText(r.link_text, title);
+    p.links.append(r);
+    ASSERT_TRUE(p.save(project).ok());
+  }
   CliResult shown = runCli({"show", project});
   ASSERT_EQ(shown.exitCode, 0) << shown.err;
   EXPECT_EQ(shown.out.find('\x1b'), std::string::npos) << shown.out;
   EXPECT_EQ(shown.out.find('\x07'), std::string::npos);
   EXPECT_NE(shown.out.find("Evil\u241B]0;owned"), std::string::npos) << shown.out;
-  // The project keeps the bytes as they came.
   EXPECT_EQ(links()[0]["title"].get<std::string>(), title);
+}
+
+// Text given on the command line must be valid UTF-8 without control
+// characters (the long description may hold line breaks and tabs); the
+// field is named, nothing is stored. An imported line that is not text is
+// left out and counted.
+TEST_F(CliLinksTest, TextThatIsNotCleanUtf8IsRefusedOrLeftOut) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* said;  // empty: accepted
+  } cases[] = {
+      {{"set", project, "--email", "\xff\xfe"}, "--email is not valid UTF-8"},
+      {{"set", project, "--title", "Tab\there"}, "--title holds a control character (U+0009)"},
+      {{"set", project, "--long-description", "Two\nlines\twith a tab"}, ""},
+      {{"set", project, "--long-description", "bell\x07"}, "--long-description holds a control character (U+0007)"},
+      {{"links", "add", project, "http://a.example/\x1b[31m"}, "Link URL holds a control character (U+001B)"},
+      {{"links", "add", project, "http://a.example/", "--note", "caf\xe9"}, "Note is not valid UTF-8"},
+      {{"links", "add", project, "http://b.example/", "--title", "Caf\xc3\xa9"}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[2]);
+    const CliResult r = runCli(c.args);
+    EXPECT_EQ(r.exitCode == 0, std::string(c.said).empty()) << r.err;
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(urls(), (std::set<std::string>{"http://b.example/"}));
+  writeFile(dir.file("list.txt"), "http://c.example/\nhttp://d.example/\x1b[2J\nhttp://e.example/\xff\n");
+  const CliResult imported = runCli({"links", "import", project, dir.file("list.txt").string()});
+  EXPECT_EQ(imported.exitCode, 0) << imported.err;
+  EXPECT_NE(imported.err.find("2 lines were left out"), std::string::npos) << imported.err;
+  EXPECT_EQ(urls(), (std::set<std::string>{"http://b.example/", "http://c.example/"}));
 }
 
 TEST_F(CliLinksTest, ImportAddDeleteAndExport) {

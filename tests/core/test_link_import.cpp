@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/fixed_text.h"
+#include "core/text_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace larkspur::core {
@@ -97,15 +98,20 @@ TEST(ImportLinks, BinaryDataIsReadToTheEndWithoutHarm) {
   std::mt19937 random(7);
   std::string bytes(4 * 1024 * 1024, '\0');
   for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
-  // Pieces that hold the word before any NUL become links, whatever follows.
-  bytes += "\nhttp://in.binary/\xff\xfe\x01\n";
+  // Pieces that hold the word before any NUL become links when they are
+  // text: valid UTF-8 without control characters; the others are counted.
+  bytes += "\nhttp://in.binary/\xff\xfe\x01\nhttp://in.binary/\x1b[2J\nhttp://in.binary/caf\xc3\xa9\n";
   writeFile(file, bytes);
   LinkList list;
   ImportResult r = importLinks(list, file, kNow);
   ASSERT_TRUE(r.status.ok());
   ASSERT_GE(list.size(), 1u);
-  EXPECT_EQ(fieldView(list.at(list.size() - 1)->url), "http://in.binary/\xff\xfe\x01");
-  for (const auto& rec : list.snapshot()) EXPECT_LE(fieldView(rec->url).size(), kImportPieceLength);
+  EXPECT_GE(r.refused, 2u);
+  EXPECT_EQ(fieldView(list.at(list.size() - 1)->url), "http://in.binary/caf\xc3\xa9");
+  for (const auto& rec : list.snapshot()) {
+    EXPECT_LE(fieldView(rec->url).size(), kImportPieceLength);
+    EXPECT_FALSE(storedTextProblem(fieldView(rec->url))) << fieldView(rec->url);
+  }
 }
 
 TEST(ImportLinks, StopsAtTheLinkLimit) {

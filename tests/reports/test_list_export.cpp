@@ -192,7 +192,8 @@ TEST(XmlExport, AnyTextGivesAWellFormedDocument) {
       {"string(/REPORT/LINK[1]/LinkURL)", "http://a.example/?a=1&b=<2>"},
       {"string(/REPORT/LINK[1]/LinkTitle)", "Fish & <Chips>"},
       {"string(/REPORT/LINK[1]/Note)", "]]> \"q\" 'a'"},
-      {"string(/REPORT/LINK[2]/LinkTitle)", "ctlend"},
+      // Control characters are written as visible symbols, never raw.
+      {"string(/REPORT/LINK[2]/LinkTitle)", "ctl\u2401\u2408\u240B\u241Fend"},
       {"string(/REPORT/LINK[2]/Note)", "bad \xef\xbf\xbd\xef\xbf\xbd bytes"},
       {"string(/REPORT/LINK[2]/IPAddress)", "caf\xc3\xa9"},
       {"count(/REPORT/LINK[1]/*)", "6"},
@@ -227,7 +228,7 @@ TEST(WorkbookExport, OneSheetWithTitlesAndEveryCellAsText) {
   writeFile(dir.file("expected.json"),
             json({{"LinkURL", "LinkTitle", "Rank", "Note", "Email", "IPAddress"},
                   {"http://a.example/?a=1&b=<2>", "it's a 'quote'", "3", "comma, here", nullptr, "10.0.0.1"},
-                  {"http://b.example/", nullptr, "-", "=1+1", "caf\xc3\xa9", "ctlx"}}));
+                  {"http://b.example/", nullptr, "-", "=1+1", "caf\xc3\xa9", "ctl\u2401x"}}));
   const Ran r = run(python() +
                     " -c 'import openpyxl,json,sys\n"
                     "wb=openpyxl.load_workbook(open(sys.argv[1],\"rb\"))\n"

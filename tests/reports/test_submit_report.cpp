@@ -120,7 +120,7 @@ TEST_F(SubmitReportTest, NoTextCanOpenAnElement) {
   core::copyText(profile_.url, "http://a.example/<img src=x>");
   core::EngineRecord failed{};
   core::copyText(failed.submit_state, "Submit-Error");
-  core::copyText(failed.message, "<iframe src=javascript:alert(1)>");
+  core::copyText(failed.message, "<iframe src=javascript:alert(1)>\x1b[2J");
   ListView view;
   view.columns = {{"<b>Name</b>", 10}, {"State", 20}};
   view.rows = {{"<svg onload=alert(1)>", "Submit-Error"}};
@@ -131,6 +131,9 @@ TEST_F(SubmitReportTest, NoTextCanOpenAnElement) {
   }
   EXPECT_NE(text.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
   EXPECT_NE(text.find("x&quot; onerror=&quot;alert(1)"), std::string::npos);
+  // A control character left in an older file is written as its symbol.
+  EXPECT_EQ(text.find('\x1b'), std::string::npos);
+  EXPECT_NE(text.find("\u241B[2J"), std::string::npos);
 }
 
 TEST(SubmitReportName, ProposedFromTheHostName) {

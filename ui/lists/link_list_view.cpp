@@ -350,6 +350,7 @@ void LinkListView::importLinks() {
   addMissingRows();
   if (imported.added > 0) emit recordsModified();
   emitStatus();
+  if (imported.refused > 0) MessageBoxes::warn(this, QString::fromStdString(core::refusedLinesText(imported.refused)));
 }
 
 void LinkListView::outputLinks() {

@@ -8,6 +8,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/builtin_lists.h"
 #include "core/fixed_text.h"
@@ -192,6 +195,7 @@ void ProfileDialog::onOk() {
     return;
   }
   const std::span<const core::ProfileField> fields = core::profileFields();
+  std::vector<std::string> texts;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     QString text;
     if (auto* list = qobject_cast<QComboBox*>(controls_[i])) {
@@ -201,9 +205,18 @@ void ProfileDialog::onOk() {
     } else {
       text = longDescription_->toPlainText();
     }
-    // Text longer than a field's capacity is cut there, never mid-character.
-    core::copyText(fields[i].in(profile_), fields[i].capacity, text.toStdString());
+    texts.push_back(text.toStdString());
+    // A pasted control character (an ESC, a tab in a one-line field) is
+    // named and not stored.
+    if (const std::optional<std::string> problem = core::profileTextProblem(fields[i], texts.back())) {
+      MessageBoxes::warn(this, QStringLiteral("%1 %2.").arg(QString::fromUtf8(fields[i].label),
+                                                             QString::fromStdString(*problem)));
+      controls_[i]->setFocus();
+      return;
+    }
   }
+  // Text longer than a field's capacity is cut there, never mid-character.
+  for (std::size_t i = 0; i < fields.size(); ++i) core::copyText(fields[i].in(profile_), fields[i].capacity, texts[i]);
   accept();
 }
 
