@@ -11,8 +11,10 @@
 // number of runs, and prints "peer NAME" and "median_ms X": what it is and its
 // time for one session.
 //
-// With the product tick (1000 ms) the batch takes about 30 s: the first
-// target starts one tick after START, the thirtieth thirty ticks after it.
+// With the product tick (1000 ms) the batch takes about one second: the first
+// target starts one tick after START, and every target that ends within the
+// tick it was started in starts the next one at once (farm targets answer at
+// once), so the schedule itself asks for one tick.
 
 #include <curl/curl.h>
 #include <fcntl.h>
@@ -240,14 +242,15 @@ int main(int argc, char** argv) {
 
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  const double floorMs = static_cast<double>(kTargets) * static_cast<double>(tickMs);
+  // The first start waits one tick; the rest follow as the earlier ones end.
+  const double floorMs = static_cast<double>(tickMs);
   const double sessionMs = median(session);
   const double bareMs = median(bare);
   std::printf("batch of %d farm targets, tick %ld ms: %.0f ms (%d succeeded, %d failed)\n", kTargets, tickMs,
               batchMs, succeeded, failed);
-  std::printf("  schedule floor (last start %d ticks after START): %.0f ms; over the floor: %.0f ms "
-              "(goal: at most 2 ticks)\n",
-              kTargets, floorMs, batchMs - floorMs);
+  std::printf("  schedule floor (the first start one tick after START, each next one as a target ends "
+              "within its tick): %.0f ms; over the floor: %.0f ms (goal: at most 2 ticks)\n",
+              floorMs, batchMs - floorMs);
   std::printf("one session (GET form, fill, POST, answer), median of %d: %.2f ms\n", runs, sessionMs);
   std::printf("bare libcurl GET + POST of the same form, median of %d: %.2f ms\n", runs, bareMs);
   std::printf("  ratio session / bare: %.2f (goal <= 1.5)\n", bareMs > 0 ? sessionMs / bareMs : 0.0);
