@@ -26,7 +26,7 @@ ToolCommands::ToolCommands(MainWindow& frame, ProjectDocument& doc)
       frame_(frame),
       doc_(doc),
       print_(new PrintCommands(&frame)),
-      updateSetup_(core::defaultUpdateSetup),
+      updateSetup_(update::defaultUpdateSetup),
       programFolder_(QCoreApplication::applicationDirPath()) {
   install();
 }

@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "core/online_update.h"
+#include "update/online_update.h"
 #include "ui/printing/list_print_description.h"
 #include "ui/update/update_run.h"
 
@@ -59,8 +59,8 @@ class ToolCommands : public QObject {
   void setProgramRestart(ProgramRestart* restart) { restart_ = restart; }
   UpdateRun& updateRun() { return update_; }
   // Makes the set-up of each update run (the update server, this program's
-  // version and file); core::defaultUpdateSetup by default.
-  void setUpdateSetup(std::function<core::UpdateAgentSetup()> factory) { updateSetup_ = std::move(factory); }
+  // version and file); update::defaultUpdateSetup by default.
+  void setUpdateSetup(std::function<update::UpdateAgentSetup()> factory) { updateSetup_ = std::move(factory); }
 
   // "Help Topic" looks for the help page from this folder (the running
   // program's folder by default).
@@ -78,7 +78,7 @@ class ToolCommands : public QObject {
   QPointer<AdvertiseCalculatorDialog> calculator_;
   QPointer<AnnounceWindow> announce_;
   UpdateRun update_;
-  std::function<core::UpdateAgentSetup()> updateSetup_;
+  std::function<update::UpdateAgentSetup()> updateSetup_;
   ProgramRestart* restart_ = nullptr;
   QString programFolder_;
 };

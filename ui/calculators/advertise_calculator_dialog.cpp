@@ -5,7 +5,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "core/ad_calculator_pages.h"
+#include "calculators/ad_calculator_pages.h"
 #include "ui/app/app_icon.h"
 #include "ui/calculators/cpc_page.h"
 #include "ui/calculators/cpm_page.h"
@@ -15,8 +15,8 @@ namespace larkspur::ui {
 
 namespace {
 
-QString caption(core::CalculatorPage page) {
-  const std::string_view text = core::calculatorPages()[static_cast<std::size_t>(page)].caption;
+QString caption(calculators::CalculatorPage page) {
+  const std::string_view text = calculators::calculatorPages()[static_cast<std::size_t>(page)].caption;
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -30,8 +30,8 @@ AdvertiseCalculatorDialog::AdvertiseCalculatorDialog(QWidget* parent) : QDialog(
   setObjectName(QStringLiteral("advertiseCalculator"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
-  setWindowTitle(QString::fromUtf8(core::kCalculatorWindowTitle.data(),
-                                   static_cast<qsizetype>(core::kCalculatorWindowTitle.size())));
+  setWindowTitle(QString::fromUtf8(calculators::kCalculatorWindowTitle.data(),
+                                   static_cast<qsizetype>(calculators::kCalculatorWindowTitle.size())));
   setWindowIcon(appIcon());
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
@@ -42,9 +42,9 @@ AdvertiseCalculatorDialog::AdvertiseCalculatorDialog(QWidget* parent) : QDialog(
   roi_ = new RoiPage;
   cpc_ = new CpcPage;
   cpm_ = new CpmPage;
-  tabs_->addTab(roi_, caption(core::CalculatorPage::Roi));
-  tabs_->addTab(cpc_, caption(core::CalculatorPage::Cpc));
-  tabs_->addTab(cpm_, caption(core::CalculatorPage::Cpm));
+  tabs_->addTab(roi_, caption(calculators::CalculatorPage::Roi));
+  tabs_->addTab(cpc_, caption(calculators::CalculatorPage::Cpc));
+  tabs_->addTab(cpm_, caption(calculators::CalculatorPage::Cpm));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));

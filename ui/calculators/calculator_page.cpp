@@ -20,11 +20,11 @@ constexpr int kFieldMinimumWidth = 120;
 
 }  // namespace
 
-CalculatorPage::CalculatorPage(const core::CalculatorPageInfo& info, QWidget* parent)
+CalculatorPage::CalculatorPage(const calculators::CalculatorPageInfo& info, QWidget* parent)
     : QWidget(parent), info_(info) {
   auto* grid = new QGridLayout;
   int row = 0;
-  for (const core::CalculatorFieldInfo& fieldInfo : info_.fields) {
+  for (const calculators::CalculatorFieldInfo& fieldInfo : info_.fields) {
     auto* label = new QLabel(toQString(fieldInfo.label), this);
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QStringLiteral("field%1").arg(fieldInfo.id));

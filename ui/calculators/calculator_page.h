@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "core/ad_calculator_pages.h"
+#include "calculators/ad_calculator_pages.h"
 
 class QLabel;
 class QLineEdit;
@@ -23,9 +23,9 @@ class CalculatorPage : public QWidget {
   // The static control that shows the help texts.
   static constexpr int kHelpBoxId = 1003;
 
-  CalculatorPage(const core::CalculatorPageInfo& info, QWidget* parent = nullptr);
+  CalculatorPage(const calculators::CalculatorPageInfo& info, QWidget* parent = nullptr);
 
-  const core::CalculatorPageInfo& info() const { return info_; }
+  const calculators::CalculatorPageInfo& info() const { return info_; }
   // The field with this control ID, or nullptr.
   QLineEdit* field(int id) const;
   // Fields in the order of the page description.
@@ -46,7 +46,7 @@ class CalculatorPage : public QWidget {
  private:
   void onTextChanged(int index);
 
-  const core::CalculatorPageInfo& info_;
+  const calculators::CalculatorPageInfo& info_;
   std::vector<QLineEdit*> fields_;
   QLabel* help_ = nullptr;
   bool writing_ = false;

@@ -16,7 +16,7 @@
 
 namespace larkspur::ui {
 
-UpdateDialog::UpdateDialog(UpdateRun& run, core::UpdateAgentSetup setup, RestartRequest requestRestart,
+UpdateDialog::UpdateDialog(UpdateRun& run, update::UpdateAgentSetup setup, RestartRequest requestRestart,
                        QWidget* parent)
     : QDialog(parent), run_(run), setup_(std::move(setup)), requestRestart_(std::move(requestRestart)) {
   setObjectName(QStringLiteral("onlineUpdate"));
@@ -63,7 +63,7 @@ void UpdateDialog::start() {
   // safeguard.
   if (run_.running()) return;
   start_->setEnabled(false);
-  core::updateCancelSignal().reset();
+  update::updateCancelSignal().reset();
 
   QPointer<UpdateDialog> self(this);
   QPointer<QWidget> owner(parentWidget());
@@ -110,7 +110,7 @@ void UpdateDialog::handleMessage(const core::Message& message) {
 }
 
 void UpdateDialog::reject() {
-  core::updateCancelSignal().set();
+  update::updateCancelSignal().set();
   QDialog::reject();
 }
 

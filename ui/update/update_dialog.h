@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "core/messages.h"
-#include "core/online_update.h"
+#include "update/online_update.h"
 
 class QProgressBar;
 class QPushButton;
@@ -30,7 +30,7 @@ class UpdateDialog : public QDialog {
 
   // `requestRestart` is called after this dialog has closed when the user
   // chose to restart after an update.
-  UpdateDialog(UpdateRun& run, core::UpdateAgentSetup setup, RestartRequest requestRestart,
+  UpdateDialog(UpdateRun& run, update::UpdateAgentSetup setup, RestartRequest requestRestart,
              QWidget* parent = nullptr);
 
   QPushButton* startButton() const { return start_; }
@@ -51,7 +51,7 @@ class UpdateDialog : public QDialog {
 
  private:
   UpdateRun& run_;
-  core::UpdateAgentSetup setup_;
+  update::UpdateAgentSetup setup_;
   RestartRequest requestRestart_;
   QString restartProgram_;  // set when the user asked for a restart while the dialog was open
   QPushButton* start_ = nullptr;

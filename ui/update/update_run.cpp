@@ -10,7 +10,7 @@ void UpdateRun::joinFinished() {
   if (thread_.joinable()) thread_.join();
 }
 
-bool UpdateRun::start(core::UpdateAgentSetup agent, UpdateRunHandlers handlers) {
+bool UpdateRun::start(update::UpdateAgentSetup agent, UpdateRunHandlers handlers) {
   if (running()) return false;
   joinFinished();  // an earlier run that has ended
 
@@ -19,9 +19,9 @@ bool UpdateRun::start(core::UpdateAgentSetup agent, UpdateRunHandlers handlers) 
   const GuiCallGate gate = gate_;
   auto shared = std::make_shared<const UpdateRunHandlers>(std::move(handlers));
   // The run is cancelled through the program-wide update-cancel signal.
-  agent.cancel = &core::updateCancelSignal();
+  agent.cancel = &update::updateCancelSignal();
 
-  core::UpdateWorkerSetup setup{std::move(agent), {}, {}};
+  update::UpdateWorkerSetup setup{std::move(agent), {}, {}};
   setup.agent.askYesNo = [gate, shared](const std::string& text) {
     if (!shared->askYesNo) return false;
     const QString question = QString::fromStdString(text);
@@ -46,14 +46,14 @@ bool UpdateRun::start(core::UpdateAgentSetup agent, UpdateRunHandlers handlers) 
 
   running_.store(true, std::memory_order_release);
   thread_ = std::thread([this, setup = std::move(setup)] {
-    core::runUpdateWorker(setup);
+    update::runUpdateWorker(setup);
     running_.store(false, std::memory_order_release);
   });
   return true;
 }
 
 void UpdateRun::finish() {
-  if (running()) core::updateCancelSignal().set();
+  if (running()) update::updateCancelSignal().set();
   gate_.close();
   joinFinished();
 }

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "core/messages.h"
-#include "core/online_update.h"
+#include "update/online_update.h"
 #include "ui/dialogs/gui_call_gate.h"
 
 namespace larkspur::ui {
@@ -36,9 +36,9 @@ class UpdateRun {
 
   // Starts the worker; false (and nothing started) while an earlier run is
   // still going. The handlers run on the GUI thread. The run polls the
-  // program-wide update-cancel signal (core::updateCancelSignal()), whatever
+  // program-wide update-cancel signal (update::updateCancelSignal()), whatever
   // `agent.cancel` says; the caller resets it before starting.
-  bool start(core::UpdateAgentSetup agent, UpdateRunHandlers handlers);
+  bool start(update::UpdateAgentSetup agent, UpdateRunHandlers handlers);
   bool running() const { return running_.load(std::memory_order_acquire); }
 
   // Ends a run for good, as at program exit: sets the cancel signal, answers

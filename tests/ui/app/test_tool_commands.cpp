@@ -23,10 +23,10 @@
 #include <thread>
 
 #include "core/fixed_text.h"
-#include "core/online_update.h"
+#include "update/online_update.h"
 #include "core/service_hosts.h"
-#include "core/sha256.h"
-#include "core/update_version.h"
+#include "update/sha256.h"
+#include "update/update_version.h"
 #include "larkspur_version.h"
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
@@ -314,8 +314,8 @@ class TestToolCommands : public QObject {
     std::atomic<bool> slow{false};
     test::LocalServer server;
     server.get("/larkspur_update.txt", [&](const httplib::Request&, httplib::Response& res) {
-      const std::string version = slow ? std::string("99.0") : core::ownProgramVersion();
-      res.set_content(version + "," + std::to_string(newProgram.size()) + "," + core::sha256Hex(newProgram),
+      const std::string version = slow ? std::string("99.0") : update::ownProgramVersion();
+      res.set_content(version + "," + std::to_string(newProgram.size()) + "," + update::sha256Hex(newProgram),
                       "text/plain");
     });
     server.get("/larkspur.exe", [&](const httplib::Request&, httplib::Response& res) {
@@ -330,7 +330,7 @@ class TestToolCommands : public QObject {
     QVERIFY(server.start());
     QVERIFY(core::setServiceBase(server.baseUrl()));
     tools()->setUpdateSetup([&] {
-      core::UpdateAgentSetup setup = core::defaultUpdateSetup();
+      update::UpdateAgentSetup setup = update::defaultUpdateSetup();
       setup.programPath = program;
       setup.tempFolder = dir.path();
       return setup;
@@ -414,7 +414,7 @@ class TestToolCommands : public QObject {
     const std::string newProgram(20000, 'n');
     test::LocalServer server;
     server.get("/larkspur_update.txt", [&](const httplib::Request&, httplib::Response& res) {
-      res.set_content("99.0," + std::to_string(newProgram.size()) + "," + core::sha256Hex(newProgram), "text/plain");
+      res.set_content("99.0," + std::to_string(newProgram.size()) + "," + update::sha256Hex(newProgram), "text/plain");
     });
     server.get("/larkspur.exe", [&](const httplib::Request&, httplib::Response& res) {
       res.set_content(newProgram, "application/octet-stream");
@@ -422,7 +422,7 @@ class TestToolCommands : public QObject {
     QVERIFY(server.start());
     QVERIFY(core::setServiceBase(server.baseUrl()));
     tools()->setUpdateSetup([&] {
-      core::UpdateAgentSetup setup = core::defaultUpdateSetup();
+      update::UpdateAgentSetup setup = update::defaultUpdateSetup();
       setup.programPath = program;
       setup.tempFolder = dir.file("tmp");
       return setup;

@@ -10,8 +10,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "core/ad_calculator.h"
-#include "core/ad_calculator_pages.h"
+#include "calculators/ad_calculator.h"
+#include "calculators/ad_calculator_pages.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
@@ -196,9 +196,9 @@ class TestCalculator : public QObject {
     dialog.tabs()->setCurrentWidget(cpm);
     type(cpm, 1000, "5");
     type(cpm, 1001, "0");
-    QCOMPARE(value(cpm, 1002), q(core::kDivisionByZeroText));
+    QCOMPARE(value(cpm, 1002), q(calculators::kDivisionByZeroText));
     type(cpm, 1001, "abc");  // non-empty, reads as 0
-    QCOMPARE(value(cpm, 1002), q(core::kDivisionByZeroText));
+    QCOMPARE(value(cpm, 1002), q(calculators::kDivisionByZeroText));
     type(cpm, 1001, "4");
     QCOMPARE(value(cpm, 1002), QStringLiteral("0.12"));
 
@@ -208,8 +208,8 @@ class TestCalculator : public QObject {
     type(roi, 1002, "65");
     type(roi, 1009, "100");
     type(roi, 1000, "0");
-    QCOMPARE(value(roi, 1008), q(core::kDivisionByZeroText));
-    QCOMPARE(value(roi, 1005), q(core::kDivisionByZeroText));
+    QCOMPARE(value(roi, 1008), q(calculators::kDivisionByZeroText));
+    QCOMPARE(value(roi, 1005), q(calculators::kDivisionByZeroText));
   }
 
   void oneWindowFromTheMainWindow() {

@@ -13,10 +13,10 @@
 #include <mutex>
 #include <thread>
 
-#include "core/online_update.h"
+#include "update/online_update.h"
 #include "core/service_hosts.h"
-#include "core/sha256.h"
-#include "core/update_version.h"
+#include "update/sha256.h"
+#include "update/update_version.h"
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/ui_test_support.h"
@@ -58,11 +58,11 @@ class TestUpdateDialog : public QObject {
 
   void serve(const std::string& version) {
     std::lock_guard lock(mutex_);
-    description_ = version + "," + std::to_string(newProgram_.size()) + "," + core::sha256Hex(newProgram_) + "\r\n";
+    description_ = version + "," + std::to_string(newProgram_.size()) + "," + update::sha256Hex(newProgram_) + "\r\n";
   }
 
-  core::UpdateAgentSetup setup() const {
-    core::UpdateAgentSetup s = core::defaultUpdateSetup();
+  update::UpdateAgentSetup setup() const {
+    update::UpdateAgentSetup s = update::defaultUpdateSetup();
     s.programPath = program_;
     s.tempFolder = tempFolder_;
     s.transfer.connectTimeout = std::chrono::milliseconds(5000);
@@ -140,7 +140,7 @@ class TestUpdateDialog : public QObject {
   }
 
   void equalVersionIsNoUpdate() {
-    serve(core::ownProgramVersion());
+    serve(update::ownProgramVersion());
     UpdateRun run;
     int closeRequests = 0;
     UpdateDialog dialog(run, setup(), [&](const QString&) { ++closeRequests; });
@@ -208,7 +208,7 @@ class TestUpdateDialog : public QObject {
     poll.start(5);
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     poll.stop();
-    QVERIFY(core::updateCancelSignal().isSet());
+    QVERIFY(update::updateCancelSignal().isSet());
     const int progressAtCancel = dialog.progressBar()->value();
     QVERIFY(progressAtCancel > 0 && progressAtCancel < 100);
     // The worker stops at its next block and still says so.

@@ -1,11 +1,11 @@
-#include "core/update_transfer.h"
+#include "update/update_transfer.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "core/curl_support.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 namespace {
 
@@ -19,9 +19,9 @@ constexpr long kMaxRedirects = 5;
 // The address as libcurl writes it back after parsing, or empty when it does
 // not parse.
 std::string canonicalUrl(std::string_view url) {
-  const CurlUrl parsed = parsedCurlUrl(std::string(url));
+  const core::CurlUrl parsed = core::parsedCurlUrl(std::string(url));
   if (!parsed) return {};
-  return curlUrlPart(parsed.get(), CURLUPART_URL).value_or(std::string());
+  return core::curlUrlPart(parsed.get(), CURLUPART_URL).value_or(std::string());
 }
 
 }  // namespace
@@ -29,9 +29,9 @@ std::string canonicalUrl(std::string_view url) {
 struct UpdateTransfer::State {
   // Declared so that the easy handle goes first, then the multi handle, then
   // the header list the easy handle points to.
-  CurlSlist headers;
-  CurlMulti multi;
-  CurlEasy easy;
+  core::CurlSlist headers;
+  core::CurlMulti multi;
+  core::CurlEasy easy;
   bool added = false;
   std::string url;
   std::string pending;  // body bytes not yet read
@@ -100,8 +100,8 @@ UpdateTransfer::UpdateTransfer(UpdateTransferOptions options) : options_(options
 
 UpdateTransfer::~UpdateTransfer() = default;
 
-bool UpdateTransfer::open(std::string_view url, const Event* cancel) {
-  if (state_ || !curlGlobalInit()) return false;
+bool UpdateTransfer::open(std::string_view url, const core::Event* cancel) {
+  if (state_ || !core::curlGlobalInit()) return false;
   state_ = std::make_unique<State>();
   State& s = *state_;
   s.url = canonicalUrl(url);
@@ -128,7 +128,7 @@ bool UpdateTransfer::open(std::string_view url, const Event* cancel) {
   set(curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L));
   // Always the server's current copy, never one from a cache on the way.
   for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
-    if (!appendCurlHeader(s.headers, header)) return false;
+    if (!core::appendCurlHeader(s.headers, header)) return false;
   }
   set(curl_easy_setopt(h, CURLOPT_HTTPHEADER, s.headers.get()));
   set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count())));
@@ -151,7 +151,7 @@ bool UpdateTransfer::open(std::string_view url, const Event* cancel) {
   return s.answered;
 }
 
-int64_t UpdateTransfer::read(char* buffer, std::size_t capacity, const Event* cancel) {
+int64_t UpdateTransfer::read(char* buffer, std::size_t capacity, const core::Event* cancel) {
   if (!state_ || !state_->answered) return -1;
   State& s = *state_;
   Clock::time_point deadline = Clock::now() + options_.stallTimeout;
@@ -171,4 +171,4 @@ int64_t UpdateTransfer::read(char* buffer, std::size_t capacity, const Event* ca
   }
 }
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

@@ -14,7 +14,7 @@
 
 #include "core/event.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 inline constexpr std::string_view kUpdateAgentName = "AutoUpdateAgent";
 
@@ -36,12 +36,12 @@ class UpdateTransfer {
   // status; false when the address is malformed, the server cannot be
   // reached or answers an error, nothing arrives in time, or `cancel` (may be
   // null) is set. Call once per object.
-  bool open(std::string_view url, const Event* cancel = nullptr);
+  bool open(std::string_view url, const core::Event* cancel = nullptr);
 
   // Up to `capacity` bytes of the body: the count (> 0), 0 at the end of the
   // body, or -1 when the transfer failed, stalled or `cancel` got set while
   // waiting for data.
-  int64_t read(char* buffer, std::size_t capacity, const Event* cancel = nullptr);
+  int64_t read(char* buffer, std::size_t capacity, const core::Event* cancel = nullptr);
 
  private:
   struct State;
@@ -49,4 +49,4 @@ class UpdateTransfer {
   std::unique_ptr<State> state_;
 };
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

@@ -2,13 +2,13 @@
 // What the calculator window shows: its title, the three pages in tab order
 // and, per page, every field with its control ID, label, unit and the help
 // text shown while the field has the keyboard focus. The fields of a page are
-// listed in the order of the page's field enum in core/ad_calculator.h, so
+// listed in the order of the page's field enum in calculators/ad_calculator.h, so
 // `fields[static_cast<int>(RoiField::Profit)]` describes the Profit field.
 
 #include <span>
 #include <string_view>
 
-namespace larkspur::core {
+namespace larkspur::calculators {
 
 inline constexpr std::string_view kCalculatorWindowTitle = "Advertise Calculator";
 
@@ -30,4 +30,4 @@ std::span<const CalculatorPageInfo> calculatorPages();
 
 enum class CalculatorPage { Roi = 0, Cpc = 1, Cpm = 2 };
 
-}  // namespace larkspur::core
+}  // namespace larkspur::calculators

@@ -1,4 +1,4 @@
-#include "core/update_download.h"
+#include "update/update_download.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <system_error>
 
-#include "core/sha256.h"
+#include "update/sha256.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 namespace fs = std::filesystem;
 
@@ -48,7 +48,7 @@ int64_t downloadPercent(uint64_t done, uint64_t expected) {
 }
 
 DownloadResult downloadProgram(UpdateTransfer& transfer, const fs::path& target, const DownloadCheck& check,
-                               const Post& post, const Event* cancel) {
+                               const core::Post& post, const core::Event* cancel) {
   const int fd = createTarget(target);
   if (fd < 0) return DownloadResult::Failed;
 
@@ -74,7 +74,7 @@ DownloadResult downloadProgram(UpdateTransfer& transfer, const fs::path& target,
       result = DownloadResult::Refused;
       break;
     }
-    if (check.size != 0 && post) post(Message{MessageId::kDownloadProgress, nullptr, downloadPercent(total, check.size), {}});
+    if (check.size != 0 && post) post(core::Message{core::MessageId::kDownloadProgress, nullptr, downloadPercent(total, check.size), {}});
   }
   if (::close(fd) != 0 && result == DownloadResult::Complete) result = DownloadResult::Failed;
   if (result == DownloadResult::Refused) {
@@ -84,4 +84,4 @@ DownloadResult downloadProgram(UpdateTransfer& transfer, const fs::path& target,
   return result;
 }
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

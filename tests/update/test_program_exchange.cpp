@@ -1,4 +1,4 @@
-#include "core/program_exchange.h"
+#include "update/program_exchange.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "tests/support/temp_dir.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 namespace {
 
 namespace fs = std::filesystem;
@@ -136,8 +136,8 @@ TEST(RunningProgram, PathIsThisTestProgram) {
   ASSERT_FALSE(path.empty());
   EXPECT_TRUE(path.is_absolute());
   EXPECT_TRUE(fs::is_regular_file(path));
-  EXPECT_EQ(path.filename(), "core_tests");
+  EXPECT_EQ(path.filename(), "update_tests");
 }
 
 }  // namespace
-}  // namespace larkspur::core
+}  // namespace larkspur::update

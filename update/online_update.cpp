@@ -1,11 +1,11 @@
-#include "core/online_update.h"
+#include "update/online_update.h"
 
 #include "core/service_hosts.h"
-#include "core/update_description.h"
-#include "core/update_download.h"
-#include "core/update_version.h"
+#include "update/update_description.h"
+#include "update/update_download.h"
+#include "update/update_version.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 namespace fs = std::filesystem;
 
@@ -13,7 +13,7 @@ namespace {
 
 // Reads the description file: everything up to kUpdateDescriptionLimit
 // bytes, nothing beyond. Returns false when the transfer fails.
-bool readDescription(UpdateTransfer& transfer, const Event* cancel, std::string& text) {
+bool readDescription(UpdateTransfer& transfer, const core::Event* cancel, std::string& text) {
   text.clear();
   char buffer[kUpdateDescriptionLimit];
   while (text.size() < kUpdateDescriptionLimit) {
@@ -34,15 +34,15 @@ fs::path temporaryFolder(const fs::path& configured) {
 
 }  // namespace
 
-Event& updateCancelSignal() {
-  static Event signal;
+core::Event& updateCancelSignal() {
+  static core::Event signal;
   return signal;
 }
 
 UpdateAgentSetup defaultUpdateSetup() {
   UpdateAgentSetup setup;
-  setup.descriptionUrl = serviceUrl(Service::UpdateServer, kUpdateDescriptionPath);
-  setup.programUrl = serviceUrl(Service::UpdateServer, kUpdateProgramPath);
+  setup.descriptionUrl = core::serviceUrl(core::Service::UpdateServer, kUpdateDescriptionPath);
+  setup.programUrl = core::serviceUrl(core::Service::UpdateServer, kUpdateProgramPath);
   setup.ownVersion = ownProgramVersion();
   setup.cancel = &updateCancelSignal();
   return setup;
@@ -123,8 +123,8 @@ UpdateOutcome runUpdateWorker(const UpdateWorkerSetup& setup) {
   } else if (setup.agent.askYesNo && setup.agent.askYesNo(std::string(kRestartQuestion))) {
     if (setup.requestRestart) setup.requestRestart(report.program);
   }
-  if (setup.agent.post) setup.agent.post(Message{MessageId::kDownloadEnd, nullptr, static_cast<int64_t>(outcome), {}});
+  if (setup.agent.post) setup.agent.post(core::Message{core::MessageId::kDownloadEnd, nullptr, static_cast<int64_t>(outcome), {}});
   return outcome;
 }
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

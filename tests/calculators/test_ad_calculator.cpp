@@ -1,5 +1,5 @@
-#include "core/ad_calculator.h"
-#include "core/ad_calculator_pages.h"
+#include "calculators/ad_calculator.h"
+#include "calculators/ad_calculator_pages.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-namespace larkspur::core {
+namespace larkspur::calculators {
 namespace {
 
 TEST(AdCalculator, ReadsTheLeadingNumberOfAFieldText) {
@@ -223,4 +223,4 @@ TEST(AdCalculator, PagesListTheirFieldsInEnumOrder) {
 }
 
 }  // namespace
-}  // namespace larkspur::core
+}  // namespace larkspur::calculators

@@ -1,11 +1,11 @@
-#include "core/update_description.h"
+#include "update/update_description.h"
 
 #include <limits>
 #include <vector>
 
 #include "core/ascii_text.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 namespace {
 
@@ -13,7 +13,7 @@ namespace {
 // No digits, or a number beyond 64 bits, reads as 0 ("no size").
 uint64_t leadingSize(std::string_view text) {
   uint64_t value = 0;
-  for (char c : asciiTrimmed(text)) {
+  for (char c : core::asciiTrimmed(text)) {
     if (c < '0' || c > '9') break;
     const uint64_t digit = static_cast<uint64_t>(c - '0');
     if (value > (std::numeric_limits<uint64_t>::max() - digit) / 10) return 0;
@@ -23,7 +23,7 @@ uint64_t leadingSize(std::string_view text) {
 }
 
 std::string digestText(std::string_view text) {
-  text = asciiTrimmed(text);
+  text = core::asciiTrimmed(text);
   if (text.size() != 64) return {};
   std::string digest;
   digest.reserve(64);
@@ -63,4 +63,4 @@ UpdateDescription parseUpdateDescription(std::string_view text) {
   return description;
 }
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

@@ -1,10 +1,10 @@
-#include "core/update_version.h"
+#include "update/update_version.h"
 
 #include <limits>
 
 #include "larkspur_version.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 std::optional<ProgramVersion> parseProgramVersion(std::string_view text) {
   ProgramVersion version;
@@ -52,4 +52,4 @@ std::string ownProgramVersion() {
   return formatFileVersion(LARKSPUR_VERSION_MAJOR, LARKSPUR_VERSION_MINOR, LARKSPUR_VERSION_PATCH, 0);
 }
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

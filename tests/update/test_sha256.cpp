@@ -1,10 +1,10 @@
-#include "core/sha256.h"
+#include "update/sha256.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace larkspur::core {
+namespace larkspur::update {
 namespace {
 
 TEST(Sha256, StandardTestVectors) {
@@ -60,4 +60,4 @@ TEST(Sha256, PiecesOfAnySizeGiveTheSameDigest) {
 }
 
 }  // namespace
-}  // namespace larkspur::core
+}  // namespace larkspur::update

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 struct ProgramVersion {
   std::array<uint64_t, 4> parts{};
@@ -34,4 +34,4 @@ std::string formatFileVersion(uint16_t a, uint16_t b, uint16_t c, uint16_t d);
 // This program's own version, from the version the build was made with.
 std::string ownProgramVersion();
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

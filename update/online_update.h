@@ -19,10 +19,10 @@
 
 #include "core/event.h"
 #include "core/messages.h"
-#include "core/program_exchange.h"
-#include "core/update_transfer.h"
+#include "update/program_exchange.h"
+#include "update/update_transfer.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 // Paths of the two files on the update server (Service::UpdateServer).
 inline constexpr std::string_view kUpdateDescriptionPath = "/larkspur_update.txt";
@@ -53,8 +53,8 @@ struct UpdateAgentSetup {
   std::string ownVersion;                 // empty: cannot be determined
   std::filesystem::path programPath;      // empty: the running program's file
   std::filesystem::path tempFolder;       // empty: the system's temporary folder
-  Post post;                              // receives kDownloadProgress; may be empty
-  const Event* cancel = nullptr;          // the update-cancel signal; null: never cancelled
+  core::Post post;                              // receives kDownloadProgress; may be empty
+  const core::Event* cancel = nullptr;          // the update-cancel signal; null: never cancelled
   // Asks a Yes/No question with the given text; true for Yes. Empty: No.
   std::function<bool(const std::string& text)> askYesNo;
   UpdateTransferOptions transfer;
@@ -62,7 +62,7 @@ struct UpdateAgentSetup {
 };
 
 // The program-wide update-cancel signal (separate from the stop signal).
-Event& updateCancelSignal();
+core::Event& updateCancelSignal();
 
 // The update server's two addresses (through the service base when one is
 // set), this program's version, its running file and the update-cancel
@@ -101,4 +101,4 @@ struct UpdateWorkerSetup {
 // outcome.
 UpdateOutcome runUpdateWorker(const UpdateWorkerSetup& setup);
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

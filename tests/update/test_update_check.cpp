@@ -1,6 +1,6 @@
-#include "core/update_description.h"
-#include "core/update_download.h"
-#include "core/update_version.h"
+#include "update/update_description.h"
+#include "update/update_download.h"
+#include "update/update_version.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "larkspur_version.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 namespace {
 
 TEST(UpdateVersion, ParsesOneToFourDigitParts) {
@@ -161,4 +161,4 @@ TEST(UpdateDownload, PercentInSixtyFourBits) {
 }
 
 }  // namespace
-}  // namespace larkspur::core
+}  // namespace larkspur::update

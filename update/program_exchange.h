@@ -8,7 +8,7 @@
 #include <string_view>
 #include <system_error>
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 inline constexpr std::string_view kProgramBackupName = "OldExecutable.bak";
 
@@ -35,4 +35,4 @@ std::filesystem::path runningProgramPath();
 bool exchangeProgramFile(const std::filesystem::path& program, const std::filesystem::path& downloaded,
                          const ExchangeFileOps& ops = {});
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

@@ -10,9 +10,9 @@
 
 #include "core/event.h"
 #include "core/messages.h"
-#include "core/update_transfer.h"
+#include "update/update_transfer.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 inline constexpr std::size_t kUpdateBlockSize = 8192;
 
@@ -40,6 +40,6 @@ enum class DownloadResult {
 // stay behind where it could be started by mistake, so a refused file is
 // removed; after a cancel or a failed transfer the part read is kept.
 DownloadResult downloadProgram(UpdateTransfer& transfer, const std::filesystem::path& target,
-                               const DownloadCheck& check, const Post& post, const Event* cancel);
+                               const DownloadCheck& check, const core::Post& post, const core::Event* cancel);
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

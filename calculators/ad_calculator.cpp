@@ -1,4 +1,4 @@
-#include "core/ad_calculator.h"
+#include "calculators/ad_calculator.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include "core/ascii_text.h"
 
-namespace larkspur::core {
+namespace larkspur::calculators {
 
 namespace {
 
@@ -70,7 +70,7 @@ bool allFilled(std::initializer_list<const std::string*> fields) {
 
 double readFieldNumber(std::string_view text) {
   // Blanks before the number are skipped; whatever follows it is ignored.
-  text = asciiTrimmed(text);
+  text = core::asciiTrimmed(text);
   const std::size_t length = numberLength(text);
   if (length == 0) return 0.0;
   // The prefix is checked above, so strtod sees exactly that number and never
@@ -166,4 +166,4 @@ CalculatorOutcome recomputeCpm(CpmFields& f, CpmField changed) {
   return writeResults(ratio == 0.0, {{&f.actualCostPerClick, perClick}});
 }
 
-}  // namespace larkspur::core
+}  // namespace larkspur::calculators

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace larkspur::core {
+namespace larkspur::calculators {
 
 // Shown in a result field instead of a number when its formula divides by 0.
 inline constexpr std::string_view kDivisionByZeroText = "Cannot divide by zero";
@@ -72,4 +72,4 @@ struct CpmFields {
 // Actual cost per click = (cost per 1000 impressions ÷ click ratio) × 0.1.
 CalculatorOutcome recomputeCpm(CpmFields& fields, CpmField changed);
 
-}  // namespace larkspur::core
+}  // namespace larkspur::calculators

@@ -1,4 +1,4 @@
-#include "core/online_update.h"
+#include "update/online_update.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "core/service_hosts.h"
-#include "core/sha256.h"
-#include "core/update_version.h"
+#include "update/sha256.h"
+#include "update/update_version.h"
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 namespace {
 
 namespace fs = std::filesystem;
@@ -56,10 +56,10 @@ class OnlineUpdateTest : public ::testing::Test {
       res.set_content(newProgram, "application/octet-stream");
     });
     ASSERT_TRUE(server.start());
-    ASSERT_TRUE(setServiceBase(server.baseUrl()));
+    ASSERT_TRUE(core::setServiceBase(server.baseUrl()));
   }
 
-  void TearDown() override { setServiceBase(""); }
+  void TearDown() override { core::setServiceBase(""); }
 
   void serve(std::string text) {
     std::lock_guard lock(mutex);
@@ -77,7 +77,7 @@ class OnlineUpdateTest : public ::testing::Test {
     s.programPath = program;
     s.tempFolder = tempFolder;
     s.cancel = &cancel;
-    s.post = [this](Message m) {
+    s.post = [this](core::Message m) {
       std::lock_guard lock(mutex);
       messages.push_back(m);
     };
@@ -91,8 +91,8 @@ class OnlineUpdateTest : public ::testing::Test {
   std::vector<int64_t> progress() {
     std::lock_guard lock(mutex);
     std::vector<int64_t> percents;
-    for (const Message& m : messages) {
-      if (m.id == MessageId::kDownloadProgress) percents.push_back(m.param);
+    for (const core::Message& m : messages) {
+      if (m.id == core::MessageId::kDownloadProgress) percents.push_back(m.param);
     }
     return percents;
   }
@@ -116,11 +116,11 @@ class OnlineUpdateTest : public ::testing::Test {
   int programStatus = 200;
   int descriptionHits = 0;
   int programHits = 0;
-  std::vector<Message> messages;
+  std::vector<core::Message> messages;
 
   std::vector<std::string> questions;
   bool answer = true;
-  Event cancel;
+  core::Event cancel;
   test::LocalServer server;
 };
 
@@ -252,7 +252,7 @@ TEST_F(OnlineUpdateTest, DeclinedUpdateDownloadsNothing) {
 TEST_F(OnlineUpdateTest, CancelDuringDownloadLeavesTheTemporaryFile) {
   serve(offer("2.5"));
   UpdateAgentSetup s = setup();
-  s.post = [this](Message m) {
+  s.post = [this](core::Message m) {
     std::lock_guard lock(mutex);
     messages.push_back(m);
     cancel.set();  // "Cancel" pressed while the first block is shown
@@ -411,7 +411,7 @@ TEST_F(OnlineUpdateTest, WorkerTellsTheUserAndPostsTheEnd) {
       EXPECT_FALSE(fs::exists(downloaded)) << c.description;
     }
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back().id, MessageId::kDownloadEnd);
+    EXPECT_EQ(messages.back().id, core::MessageId::kDownloadEnd);
     EXPECT_EQ(messages.back().param, static_cast<int64_t>(c.outcome));
   }
 }
@@ -457,7 +457,7 @@ TEST(UpdateTransfer, FollowsRedirectsAndReadsInPiecesOfTheCallersSize) {
 }
 
 TEST(OnlineUpdateDefaults, UpdateServerOverTlsUnlessABaseIsSet) {
-  setServiceBase("");
+  core::setServiceBase("");
   UpdateAgentSetup s = defaultUpdateSetup();
   EXPECT_TRUE(s.descriptionUrl.starts_with("https://")) << s.descriptionUrl;
   EXPECT_TRUE(s.descriptionUrl.ends_with("/larkspur_update.txt"));
@@ -467,9 +467,9 @@ TEST(OnlineUpdateDefaults, UpdateServerOverTlsUnlessABaseIsSet) {
   EXPECT_EQ(s.cancel, &updateCancelSignal());
   EXPECT_TRUE(s.programPath.empty()) << "the running program's file, found when the agent runs";
 
-  ASSERT_TRUE(setServiceBase("http://127.0.0.1:9"));
+  ASSERT_TRUE(core::setServiceBase("http://127.0.0.1:9"));
   EXPECT_EQ(defaultUpdateSetup().descriptionUrl, "http://127.0.0.1:9/larkspur_update.txt");
-  setServiceBase("");
+  core::setServiceBase("");
 }
 
 TEST(OnlineUpdateDefaults, QuestionText) {
@@ -478,4 +478,4 @@ TEST(OnlineUpdateDefaults, QuestionText) {
 }
 
 }  // namespace
-}  // namespace larkspur::core
+}  // namespace larkspur::update

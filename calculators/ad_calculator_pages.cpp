@@ -1,6 +1,6 @@
-#include "core/ad_calculator_pages.h"
+#include "calculators/ad_calculator_pages.h"
 
-namespace larkspur::core {
+namespace larkspur::calculators {
 
 namespace {
 
@@ -56,4 +56,4 @@ constexpr CalculatorPageInfo kPages[] = {
 
 std::span<const CalculatorPageInfo> calculatorPages() { return kPages; }
 
-}  // namespace larkspur::core
+}  // namespace larkspur::calculators

@@ -1,6 +1,6 @@
-#include "core/program_exchange.h"
+#include "update/program_exchange.h"
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 namespace fs = std::filesystem;
 
@@ -87,4 +87,4 @@ bool exchangeProgramFile(const fs::path& program, const fs::path& downloaded, co
   return true;
 }
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update

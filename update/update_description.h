@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace larkspur::core {
+namespace larkspur::update {
 
 // Nothing past this many bytes of the file is ever looked at.
 inline constexpr std::size_t kUpdateDescriptionLimit = 8192;
@@ -27,4 +27,4 @@ struct UpdateDescription {
 // invalid); blanks and line breaks around the digest are ignored.
 UpdateDescription parseUpdateDescription(std::string_view text);
 
-}  // namespace larkspur::core
+}  // namespace larkspur::update
