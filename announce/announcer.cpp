@@ -4,7 +4,7 @@
 #include <set>
 #include <unordered_set>
 
-#include "announce/http_fetch.h"
+#include "web/http_fetch.h"
 #include "core/ascii_text.h"
 #include "core/atomic_file.h"
 #include "core/visible_text.h"
@@ -106,11 +106,11 @@ void readSitemapTree(const std::string& url, int depth, PageSet& pages, std::set
     return;
   }
   hooks.say("Reading sitemap " + core::visibleText(url));
-  HttpRequest request;
+  web::HttpRequest request;
   request.url = url;
   request.maxBytes = kMaxSitemapBytes + 1;  // gzip data are smaller than what they hold
   request.timeout = std::chrono::seconds(120);
-  HttpAnswer answer = httpFetch(request, hooks.stop);
+  web::HttpAnswer answer = web::httpFetch(request, hooks.stop);
   if (answer.stopped) {
     out.stopped = true;
     return;
@@ -155,8 +155,8 @@ void addLine(std::vector<CheckLine>& report, Level level, std::string text, cons
   if (hooks.checked) hooks.checked(report.back());
 }
 
-HttpRequest fetchRequest(std::string url, std::size_t maxBytes) {
-  HttpRequest request;
+web::HttpRequest fetchRequest(std::string url, std::size_t maxBytes) {
+  web::HttpRequest request;
   request.url = std::move(url);
   request.maxBytes = maxBytes;
   return request;
@@ -230,10 +230,10 @@ core::Status readUrlFile(const std::filesystem::path& path, const std::string& w
 }
 
 KeyFileCheck checkKeyFile(const std::string& keyFileUrl, const std::string& key, const RunHooks& hooks) {
-  HttpRequest request;
+  web::HttpRequest request;
   request.url = keyFileUrl;
   request.maxBytes = 4096;
-  HttpAnswer answer = httpFetch(request, hooks.stop);
+  web::HttpAnswer answer = web::httpFetch(request, hooks.stop);
   KeyFileCheck check;
   if (answer.stopped) {
     check.what = "was not checked (stopped)";
@@ -314,7 +314,7 @@ AnnounceResult runAnnouncement(core::AnnounceState& state, const AnnounceOptions
   }
 
   hooks.say("Fetching the home page " + core::visibleText(options.website));
-  HttpAnswer home = httpFetch(fetchRequest(options.website, 4u * 1024 * 1024), hooks.stop);
+  web::HttpAnswer home = web::httpFetch(fetchRequest(options.website, 4u * 1024 * 1024), hooks.stop);
   if (home.stopped) return stopped();
   if (home.status == 200) {
     addLine(report, Level::Ok, "the home page answers HTTP 200", hooks);
@@ -325,7 +325,7 @@ AnnounceResult runAnnouncement(core::AnnounceState& state, const AnnounceOptions
   }
 
   hooks.say("Fetching " + root + "/robots.txt");
-  HttpAnswer robots = httpFetch(fetchRequest(root + "/robots.txt", 512u * 1024), hooks.stop);
+  web::HttpAnswer robots = web::httpFetch(fetchRequest(root + "/robots.txt", 512u * 1024), hooks.stop);
   if (robots.stopped) return stopped();
   RobotsFacts facts;
   if (robots.status == 200) {

@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
-#include "announce/http_fetch.h"
+#include "web/http_fetch.h"
 #include "core/ascii_text.h"
 #include "core/curl_support.h"
 #include "core/website_profile.h"
@@ -152,7 +152,7 @@ SubmitOutcome submitUrls(const Endpoint& endpoint, std::string_view host, std::s
                          std::string_view keyLocation, bool keyAtDefaultPlace,
                          std::span<const std::string> urls, const RunHooks& hooks) {
   SubmitOutcome outcome;
-  HttpRequest request;
+  web::HttpRequest request;
   request.timeout = std::chrono::seconds(60);
   request.maxBytes = 64 * 1024;
   if (urls.size() == 1) {
@@ -167,7 +167,7 @@ SubmitOutcome submitUrls(const Endpoint& endpoint, std::string_view host, std::s
   std::chrono::seconds backoff(5);
   while (true) {
     ++outcome.tries;
-    HttpAnswer answer = httpFetch(request, hooks.stop);
+    web::HttpAnswer answer = web::httpFetch(request, hooks.stop);
     if (answer.stopped) {
       outcome.stopped = true;
       outcome.sentence = "Stopped.";

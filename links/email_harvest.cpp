@@ -65,19 +65,19 @@ std::optional<std::string> findEmailInAnswer(std::string_view answer, std::strin
   return std::nullopt;
 }
 
-int harvestEmail(std::string_view url, std::string& email, const submit::PageFetchOptions& fetchOptions,
+int harvestEmail(std::string_view url, std::string& email, const web::PageFetchOptions& fetchOptions,
                  const core::Event* stop) {
   const std::string server = core::hostOfUrl(url);
   if (server.empty()) return kEmailFailed;
   const std::string hostName = harvestHostName(server);
 
   std::vector<char> answer(kEmailAnswerCapacity);
-  char errorText[submit::kFetchErrorTextCapacity] = {};
+  char errorText[web::kFetchErrorTextCapacity] = {};
   uint32_t received = 0;
   const core::Event ownStop;
-  const int32_t fetched = submit::pageFetch(emailSearchUrl(hostName), answer.data(), kEmailAnswerCapacity,
+  const int32_t fetched = web::pageFetch(emailSearchUrl(hostName), answer.data(), kEmailAnswerCapacity,
                                             received, errorText, stop ? *stop : ownStop, fetchOptions);
-  if (fetched != submit::kFetchComplete) return kEmailFailed;
+  if (fetched != web::kFetchComplete) return kEmailFailed;
 
   std::optional<std::string> found = findEmailInAnswer(std::string_view(answer.data(), received), hostName);
   if (!found) return kEmailNotFound;

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 
 namespace larkspur::links {
 
@@ -40,7 +40,7 @@ inline constexpr int kEmailFailed = -1;  // no host in the URL, or the search re
 // Searches for an address at the URL's host. `stop` (the program's stop
 // signal) cuts the search request short; without one it ends by itself or
 // at its deadline. `email` is written only when one is found.
-int harvestEmail(std::string_view url, std::string& email, const submit::PageFetchOptions& fetchOptions = {},
+int harvestEmail(std::string_view url, std::string& email, const web::PageFetchOptions& fetchOptions = {},
                  const core::Event* stop = nullptr);
 
 }  // namespace larkspur::links

@@ -11,8 +11,8 @@
 
 namespace larkspur::links {
 
-submit::PageFetchOptions lookUpFetchOptions(std::chrono::milliseconds deadline) {
-  submit::PageFetchOptions options;
+web::PageFetchOptions lookUpFetchOptions(std::chrono::milliseconds deadline) {
+  web::PageFetchOptions options;
   options.connectTimeout = deadline;
   options.stallTimeout = deadline;
   options.deadline = deadline;

@@ -14,7 +14,7 @@
 #include "core/link_list.h"
 #include "core/messages.h"
 #include "links/ip_lookup.h"
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 
 namespace larkspur::links {
 
@@ -43,12 +43,12 @@ inline constexpr char kEmailServiceSilent[] =
 inline constexpr char kNameServiceSilent[] = "The name service does not answer: IP addresses left as they were.";
 
 // The fetch options of one look-up: every wait ends within `deadline`.
-submit::PageFetchOptions lookUpFetchOptions(std::chrono::milliseconds deadline = kLookUpDeadline);
+web::PageFetchOptions lookUpFetchOptions(std::chrono::milliseconds deadline = kLookUpDeadline);
 
 struct LinkInfoOptions {
   HostResolver resolver = systemResolver();
-  submit::PageFetchOptions rankFetch = lookUpFetchOptions();   // PageRank queries
-  submit::PageFetchOptions emailFetch = lookUpFetchOptions();  // e-mail searches
+  web::PageFetchOptions rankFetch = lookUpFetchOptions();   // PageRank queries
+  web::PageFetchOptions emailFetch = lookUpFetchOptions();  // e-mail searches
   // Called on the worker's thread after each link, with the number visited.
   std::function<void(std::size_t)> onVisited;
 };

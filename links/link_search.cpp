@@ -76,7 +76,7 @@ class EngineCloser {
 
 std::size_t processAnchors(int32_t engine, std::vector<CollectedAnchor>& anchors, core::LinkList& links,
                            core::Coordination& coordination, const core::Post& post,
-                           const submit::PageFetchOptions& rankFetch) {
+                           const web::PageFetchOptions& rankFetch) {
   std::lock_guard<std::mutex> searchLock(coordination.linkSearchLock);
   std::size_t accepted = 0;
   for (CollectedAnchor& anchor : anchors) {
@@ -125,17 +125,17 @@ EngineOutcome runBackLinkEngine(int32_t engine, const std::string& host, core::L
   offset += step;
 
   while (!close.isSet()) {
-    char errorText[submit::kFetchErrorTextCapacity] = {};
+    char errorText[web::kFetchErrorTextCapacity] = {};
     uint32_t received = 0;
     const int32_t fetched =
-        submit::pageFetch(url, page.data(), static_cast<uint32_t>(page.size()), received, errorText, close,
+        web::pageFetch(url, page.data(), static_cast<uint32_t>(page.size()), received, errorText, close,
                           options.pageFetch);
     if (close.isSet()) break;
     ++outcome.pagesFetched;
 
     // A page that could not be fetched is a page without anchors.
     std::vector<CollectedAnchor> anchors;
-    if (fetched == submit::kFetchComplete) {
+    if (fetched == web::kFetchComplete) {
       anchors = collectAnchors(web::parseHtml(std::string_view(page.data(), received), url));
     }
     const std::size_t accepted = processAnchors(engine, anchors, links, coordination, post, options.rankFetch);

@@ -21,7 +21,7 @@
 #include "core/messages.h"
 #include "links/anchor_acceptance.h"
 #include "core/counted_thread.h"
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 
 namespace larkspur::links {
 
@@ -36,8 +36,8 @@ inline constexpr uint32_t kSearchPageCapacity = 4u * 1024 * 1024;
 struct LinkSearchOptions {
   std::chrono::milliseconds timeLimit = kSearchTimeLimit;
   std::chrono::milliseconds stopPoll = kSearchStopPoll;
-  submit::PageFetchOptions pageFetch;  // result pages
-  submit::PageFetchOptions rankFetch;  // PageRank queries
+  web::PageFetchOptions pageFetch;  // result pages
+  web::PageFetchOptions rankFetch;  // PageRank queries
   uint32_t pageCapacity = kSearchPageCapacity;
   std::vector<int32_t> engines = {0, 2};
 };
@@ -50,7 +50,7 @@ struct LinkSearchOptions {
 // rest of the page is dropped. Returns the number accepted.
 std::size_t processAnchors(int32_t engine, std::vector<CollectedAnchor>& anchors, core::LinkList& links,
                            core::Coordination& coordination, const core::Post& post,
-                           const submit::PageFetchOptions& rankFetch = {});
+                           const web::PageFetchOptions& rankFetch = {});
 
 // What one engine did.
 struct EngineOutcome {

@@ -83,15 +83,15 @@ int32_t parsePageRank(std::string_view answer) {
 }
 
 int32_t queryPageRank(std::string_view address, int32_t& pageRank, PageRankDetails* details,
-                      const submit::PageFetchOptions& fetchOptions, const core::Event* stop) {
+                      const web::PageFetchOptions& fetchOptions, const core::Event* stop) {
   pageRank = 0;
   const std::string url = pageRankRequestUrl(address);
 
   std::array<char, kPageRankAnswerCapacity> answer{};
-  char errorText[submit::kFetchErrorTextCapacity] = {};
+  char errorText[web::kFetchErrorTextCapacity] = {};
   uint32_t received = 0;
   const core::Event ownStop;
-  const int32_t fetchResult = submit::pageFetch(url, answer.data(), kPageRankAnswerCapacity, received, errorText,
+  const int32_t fetchResult = web::pageFetch(url, answer.data(), kPageRankAnswerCapacity, received, errorText,
                                                 stop ? *stop : ownStop, fetchOptions);
 
   if (details) {
@@ -100,7 +100,7 @@ int32_t queryPageRank(std::string_view address, int32_t& pageRank, PageRankDetai
     details->fetchResult = fetchResult;
     details->errorText = errorText;
   }
-  if (fetchResult != submit::kFetchComplete) return -1;
+  if (fetchResult != web::kFetchComplete) return -1;
   // The fetch stores fewer bytes than its capacity, so the answer always ends
   // inside the buffer.
   pageRank = parsePageRank(std::string_view(answer.data(), received));

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 
 namespace larkspur::links {
 
@@ -41,6 +41,6 @@ struct PageRankDetails {
 // jobs that Stop ends) cuts the request short within about a second; without
 // one the request ends only by itself or at its deadline.
 int32_t queryPageRank(std::string_view address, int32_t& pageRank, PageRankDetails* details = nullptr,
-                      const submit::PageFetchOptions& fetchOptions = {}, const core::Event* stop = nullptr);
+                      const web::PageFetchOptions& fetchOptions = {}, const core::Event* stop = nullptr);
 
 }  // namespace larkspur::links

@@ -48,7 +48,7 @@ std::string proposedLinksReportName(std::string_view websiteUrl, const std::tm& 
 
 std::string linkState(int32_t fetchResult, std::string_view errorText, std::string_view page,
                       std::string_view websiteUrl) {
-  if (fetchResult != submit::kFetchComplete) {
+  if (fetchResult != web::kFetchComplete) {
     return errorText.empty() ? std::string(kLinkStateConnectError) : std::string(errorText);
   }
   // A profile without a URL cannot be linked to.
@@ -97,11 +97,11 @@ LinksReportResult runLinksReport(const core::LinkList& links, const std::string&
       return made;
     });
 
-    char errorText[submit::kFetchErrorTextCapacity] = {};
+    char errorText[web::kFetchErrorTextCapacity] = {};
     uint32_t received = 0;
-    const int32_t fetched = submit::pageFetch(r.url, page.data(), static_cast<uint32_t>(page.size()), received,
+    const int32_t fetched = web::pageFetch(r.url, page.data(), static_cast<uint32_t>(page.size()), received,
                                               errorText, coordination.stop, options.fetch);
-    if (fetched != submit::kFetchComplete && coordination.stop.isSet()) {
+    if (fetched != web::kFetchComplete && coordination.stop.isSet()) {
       // Stopped before this link's page arrived: it was not checked.
       result.stopped = true;
       break;

@@ -16,7 +16,7 @@
 
 #include "core/coordination.h"
 #include "core/link_list.h"
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 
 namespace larkspur::reports {
 
@@ -55,7 +55,7 @@ std::string linkState(int32_t fetchResult, std::string_view errorText, std::stri
 std::string linksReportText(std::string_view websiteUrl, std::span<const LinksReportRow> rows, const std::tm& now);
 
 struct LinksReportOptions {
-  submit::PageFetchOptions fetch;
+  web::PageFetchOptions fetch;
   uint32_t pageCapacity = kLinksReportPageCapacity;
   // Called on the worker's thread after each link has been checked, with the
   // number checked so far.

@@ -55,22 +55,22 @@ std::string httpStatusText(int32_t status) {
 }
 
 int32_t runDirectRequest(core::EngineRecord& record, std::string_view websiteUrl,
-                         const core::Post& post, const PageFetchOptions& options, const core::Event* abandon) {
+                         const core::Post& post, const web::PageFetchOptions& options, const core::Event* abandon) {
   const std::string address = expandSubmitHint(core::fieldView(record.submit_hint), websiteUrl);
   std::vector<char> answer(kDirectRequestBufferSize, '\0');
-  char errorText[kFetchErrorTextCapacity] = {};
+  char errorText[web::kFetchErrorTextCapacity] = {};
   const core::Event ownEvent;  // nothing ever sets it
   uint32_t received = 0;
   int32_t status = 0;
-  const int32_t result = pageFetch(address, answer.data(), static_cast<uint32_t>(answer.size()), received,
+  const int32_t result = web::pageFetch(address, answer.data(), static_cast<uint32_t>(answer.size()), received,
                                    errorText, abandon ? *abandon : ownEvent, options, &status);
   // A request the program gave up on (it is exiting) decided nothing.
   if (abandon && abandon->isSet()) return result;
-  if (result == kFetchComplete && status >= kFirstFailingHttpStatus) {
+  if (result == web::kFetchComplete && status >= kFirstFailingHttpStatus) {
     // The server answered, but refused the address: not a submission.
     core::copyText(record.submit_state, kStateError);
     core::copyText(record.message, httpStatusText(status));
-  } else if (result == kFetchComplete) {
+  } else if (result == web::kFetchComplete) {
     core::copyText(record.submit_state, kStateOk);
     core::copyText(record.message, kMessageSubmitOk);
   } else {

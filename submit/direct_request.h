@@ -11,7 +11,7 @@
 #include "core/engine_record.h"
 #include "core/event.h"
 #include "core/messages.h"
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 
 namespace larkspur::submit {
 
@@ -33,7 +33,7 @@ std::string httpStatusText(int32_t status);
 // complete, and posts the final report. Returns the fetch result. The worker
 // count is the caller's business.
 int32_t runDirectRequest(core::EngineRecord& record, std::string_view websiteUrl,
-                         const core::Post& post, const PageFetchOptions& options = {},
+                         const core::Post& post, const web::PageFetchOptions& options = {},
                          const core::Event* abandon = nullptr);
 
 }  // namespace larkspur::submit

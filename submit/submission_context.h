@@ -15,7 +15,7 @@
 #include "core/messages.h"
 #include "core/website_profile.h"
 #include "core/word_lists.h"
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 
 namespace larkspur::submit {
 
@@ -37,7 +37,7 @@ struct SubmissionContext {
   core::Coordination* coordination = nullptr;
   core::Post post;  // where sessions and direct requests report
   SessionTimings timings;
-  PageFetchOptions fetch;  // direct requests
+  web::PageFetchOptions fetch;  // direct requests
 
   const core::Event* stopSignal() const { return coordination ? &coordination->stop : nullptr; }
 };

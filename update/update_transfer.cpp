@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/curl_support.h"
+#include "web/transfer_setup.h"
 
 namespace larkspur::update {
 
@@ -116,23 +117,20 @@ bool UpdateTransfer::open(std::string_view url, const core::Event* cancel) {
   auto set = [&setup](CURLcode code) {
     if (setup == CURLE_OK) setup = code;
   };
-  set(curl_easy_setopt(h, CURLOPT_URL, s.url.c_str()));
-  set(curl_easy_setopt(h, CURLOPT_HTTPGET, 1L));
-  set(curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str()));
-  set(curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https"));
+  web::TransferSetup transfer;
+  transfer.agent = agent;
+  transfer.connectTimeout = options_.connectTimeout;
+  transfer.maxRedirects = kMaxRedirects;
   // What was asked for over TLS is never followed to a plain connection.
-  const bool secure = s.url.starts_with("https:");
-  set(curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https"));
-  set(curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L));
-  set(curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects));
+  transfer.keepTls = true;
+  set(web::applyTransferSetup(h, s.url, transfer));
+  set(curl_easy_setopt(h, CURLOPT_HTTPGET, 1L));
   set(curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L));
   // Always the server's current copy, never one from a cache on the way.
   for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
     if (!core::appendCurlHeader(s.headers, header)) return false;
   }
   set(curl_easy_setopt(h, CURLOPT_HTTPHEADER, s.headers.get()));
-  set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count())));
-  set(curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L));
   set(curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kHoldLimit)));
   set(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &State::onBody));
   set(curl_easy_setopt(h, CURLOPT_WRITEDATA, &s));

@@ -10,6 +10,7 @@
 #include "web/click_request.h"
 #include "web/html_parser.h"
 #include "web/navigation_codes.h"
+#include "web/transfer_setup.h"
 #include "web/url_resolve.h"
 
 namespace larkspur::web {
@@ -247,18 +248,11 @@ HttpEngine::Response HttpEngine::fetch(const PageRequest& request, uint64_t gene
     const std::string line = "Content-Type: " + request.contentType;
     core::appendCurlHeader(headers, line.c_str());
   }
-  curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
-  curl_easy_setopt(h, CURLOPT_USERAGENT, kEngineAgent);
+  applyTransferSetup(h, request.url, TransferSetup{kEngineAgent, options_.connectTimeout, options_.maxRedirects});
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
   // What browsers of the targets' era accept; curl decodes it.
   curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(h, CURLOPT_AUTOREFERER, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, options_.maxRedirects);
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connectTimeout.count()));
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
   curl_easy_setopt(h, CURLOPT_REFERER, request.referer.empty() ? nullptr : request.referer.c_str());

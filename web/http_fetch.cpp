@@ -1,12 +1,16 @@
-#include "announce/http_fetch.h"
+#include "web/http_fetch.h"
 
 #include "core/ascii_text.h"
 #include "core/curl_support.h"
 #include "core/service_hosts.h"
+#include "web/transfer_setup.h"
 
-namespace larkspur::announce {
+namespace larkspur::web {
 
 namespace {
+
+constexpr char kRequestAgent[] = "Larkspur";
+constexpr long kRequestMaxRedirects = 5;
 
 struct Transfer {
   HttpAnswer* answer;
@@ -62,15 +66,12 @@ HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop) {
   Transfer transfer{&answer, request.maxBytes, stop};
   core::CurlSlist headers;
   CURL* c = curl.get();
-  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
-  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeout.count() * 1000));
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectTimeout.count() * 1000));
-  curl_easy_setopt(c, CURLOPT_USERAGENT, "Larkspur");
+  TransferSetup setup;
+  setup.agent = kRequestAgent;
+  setup.connectTimeout = request.connectTimeout;
+  setup.maxRedirects = kRequestMaxRedirects;
+  setup.totalTimeout = request.timeout;
+  applyTransferSetup(c, url, setup);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, onBody);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
   curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
@@ -118,4 +119,4 @@ std::string describeAnswer(const HttpAnswer& answer) {
   return "HTTP " + std::to_string(answer.status);
 }
 
-}  // namespace larkspur::announce
+}  // namespace larkspur::web

@@ -10,7 +10,7 @@
 
 #include "core/event.h"
 
-namespace larkspur::announce {
+namespace larkspur::web {
 
 struct HttpRequest {
   std::string url;          // as the website or endpoint names it
@@ -41,4 +41,4 @@ HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop);
 // "HTTP 404", or the reason no answer came.
 std::string describeAnswer(const HttpAnswer& answer);
 
-}  // namespace larkspur::announce
+}  // namespace larkspur::web

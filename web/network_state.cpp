@@ -1,4 +1,4 @@
-#include "submit/network_state.h"
+#include "web/network_state.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -13,7 +13,7 @@
 
 #include "core/ascii_text.h"
 
-namespace larkspur::submit {
+namespace larkspur::web {
 
 namespace {
 
@@ -129,4 +129,4 @@ bool isLoopbackHost(std::string_view host) {
   return false;
 }
 
-}  // namespace larkspur::submit
+}  // namespace larkspur::web

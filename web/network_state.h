@@ -13,7 +13,7 @@
 
 #include <string_view>
 
-namespace larkspur::submit {
+namespace larkspur::web {
 
 // Whether the given contents of /proc/net/route and /proc/net/ipv6_route
 // show no route off the machine.
@@ -26,4 +26,4 @@ bool machineIsOffline();
 // the IPv6 loopback address (with or without brackets).
 bool isLoopbackHost(std::string_view host);
 
-}  // namespace larkspur::submit
+}  // namespace larkspur::web

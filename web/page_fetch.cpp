@@ -1,4 +1,4 @@
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 
 #include <cstring>
 #include <string>
@@ -7,9 +7,10 @@
 #include "core/ascii_text.h"
 #include "core/curl_support.h"
 #include "core/fixed_text.h"
-#include "submit/network_state.h"
+#include "web/network_state.h"
+#include "web/transfer_setup.h"
 
-namespace larkspur::submit {
+namespace larkspur::web {
 
 namespace {
 
@@ -178,17 +179,10 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
     if (setup == CURLE_OK) setup = code;
   };
   set(curl_easy_setopt(h, CURLOPT_ERRORBUFFER, curlError));
-  set(curl_easy_setopt(h, CURLOPT_URL, urlText.c_str()));
+  set(applyTransferSetup(h, urlText, TransferSetup{kFetchAgent, options.connectTimeout, options.maxRedirects}));
   set(curl_easy_setopt(h, CURLOPT_HTTPGET, 1L));
   set(curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0)));
-  set(curl_easy_setopt(h, CURLOPT_USERAGENT, kFetchAgent));
   set(curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get()));
-  set(curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https"));
-  set(curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
-  set(curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L));
-  set(curl_easy_setopt(h, CURLOPT_MAXREDIRS, options.maxRedirects));
-  set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count())));
-  set(curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L));
   set(curl_easy_setopt(h, CURLOPT_BUFFERSIZE, static_cast<long>(kFetchChunkSize)));
   set(curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, onSocket));
   set(curl_easy_setopt(h, CURLOPT_SOCKOPTDATA, &transfer));
@@ -249,4 +243,4 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
   return kFetchSendFailed;
 }
 
-}  // namespace larkspur::submit
+}  // namespace larkspur::web

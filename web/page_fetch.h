@@ -20,7 +20,7 @@
 
 #include "core/event.h"
 
-namespace larkspur::submit {
+namespace larkspur::web {
 
 // Result codes.
 inline constexpr int32_t kFetchComplete = 0;        // end of body, or capacity reached
@@ -74,4 +74,4 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
                   char* errorText, const core::Event& stop, const PageFetchOptions& options = {},
                   int32_t* httpStatus = nullptr);
 
-}  // namespace larkspur::submit
+}  // namespace larkspur::web

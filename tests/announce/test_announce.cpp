@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "announce/announcer.h"
-#include "announce/http_fetch.h"
+#include "web/http_fetch.h"
 #include "core/service_hosts.h"
 #include "tests/support/announce_site.h"
 #include "tests/support/temp_dir.h"

@@ -128,7 +128,7 @@ TEST_F(PageRankQueryTest, AnUnreachableServiceGivesMinusOneAndRankZero) {
   PageRankDetails details;
   EXPECT_EQ(queryPageRank("abc", rank, &details), -1);
   EXPECT_EQ(rank, 0);
-  EXPECT_EQ(details.fetchResult, submit::kFetchConnectFailed);
+  EXPECT_EQ(details.fetchResult, web::kFetchConnectFailed);
   EXPECT_FALSE(details.errorText.empty());
 }
 

@@ -105,10 +105,10 @@ TEST(LinksReport, ProposedNameAndTheUrlSearch) {
       {"", kSite, false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(linkState(submit::kFetchComplete, "", c.text, c.needle), c.found ? "OK" : "Link URL Removed!") << c.text;
+    EXPECT_EQ(linkState(web::kFetchComplete, "", c.text, c.needle), c.found ? "OK" : "Link URL Removed!") << c.text;
   }
-  EXPECT_EQ(linkState(submit::kFetchConnectFailed, "", "", kSite), "Connect the Url error!");
-  EXPECT_EQ(linkState(submit::kFetchSendFailed, "Timeout was reached", "", kSite), "Timeout was reached");
+  EXPECT_EQ(linkState(web::kFetchConnectFailed, "", "", kSite), "Connect the Url error!");
+  EXPECT_EQ(linkState(web::kFetchSendFailed, "Timeout was reached", "", kSite), "Timeout was reached");
 }
 
 // Pages that link to the site, in every way that does and does not count.

@@ -141,7 +141,7 @@ TEST_F(FarmSessions, DirectRequestSendsTheExpandedHintAndTakesAnyCompletedAnswer
   core::EngineRecord record = site.target("direct")->record;
   core::copyText(record.message, "old");
   const int32_t result = runDirectRequest(record, "http://www.example-bakery.com/", queue.poster());
-  EXPECT_EQ(result, kFetchComplete);
+  EXPECT_EQ(result, web::kFetchComplete);
   EXPECT_EQ(text(record.submit_state, 260), "Submit-OK");
   EXPECT_EQ(text(record.message, 260), "Submit-OK");
   const auto got = site.received("direct");
@@ -159,10 +159,10 @@ TEST_F(FarmSessions, DirectRequestSendsTheExpandedHintAndTakesAnyCompletedAnswer
 TEST_F(FarmSessions, OfflineDirectRequestFailsWithAnEmptyMessage) {
   core::EngineRecord record = site.target("direct")->record;
   core::copyText(record.message, "Post data.");
-  PageFetchOptions offline;
+  web::PageFetchOptions offline;
   offline.offlineCheck = [](std::string_view) { return true; };
   const int32_t result = runDirectRequest(record, "http://www.example-bakery.com/", queue.poster(), offline);
-  EXPECT_EQ(result, kFetchOffline);
+  EXPECT_EQ(result, web::kFetchOffline);
   EXPECT_EQ(text(record.submit_state, 260), "Submit-Error");
   EXPECT_EQ(text(record.message, 260), "");
   EXPECT_TRUE(site.received("direct").empty());
@@ -177,7 +177,7 @@ TEST_F(FarmSessions, DirectRequestToAClosedPortFailsWithTheTransportText) {
   core::copyText(record.submit_hint,
                  "http://127.0.0.1:" + std::to_string(test::unusedLocalPort()) + "/add?u=%URL%");
   const int32_t result = runDirectRequest(record, "http://www.example-bakery.com/", queue.poster());
-  EXPECT_EQ(result, kFetchConnectFailed);
+  EXPECT_EQ(result, web::kFetchConnectFailed);
   EXPECT_EQ(text(record.submit_state, 260), "Submit-Error");
   EXPECT_NE(text(record.message, 260), "");
 }
@@ -207,7 +207,7 @@ TEST(DirectRequest, AnAnswerWithAFailingStatusIsASubmitError) {
     core::EngineRecord record{};
     core::copyText(record.submit_hint, server.url("/add/" + std::to_string(c.status) + "?u=%URL%"));
     core::MessageQueue queue;
-    EXPECT_EQ(runDirectRequest(record, "http://www.example-bakery.com/", queue.poster()), kFetchComplete);
+    EXPECT_EQ(runDirectRequest(record, "http://www.example-bakery.com/", queue.poster()), web::kFetchComplete);
     EXPECT_EQ(text(record.submit_state, 260), c.state);
     EXPECT_EQ(text(record.message, 260), c.message);
     const auto messages = queue.take();

@@ -1,10 +1,10 @@
-#include "submit/network_state.h"
+#include "web/network_state.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace larkspur::submit {
+namespace larkspur::web {
 namespace {
 
 const std::string kIpv4Header =
@@ -66,4 +66,4 @@ TEST(NetworkState, LoopbackHosts) {
 }
 
 }  // namespace
-}  // namespace larkspur::submit
+}  // namespace larkspur::web

@@ -1,4 +1,4 @@
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 
 #include "tests/support/local_server.h"
 
-namespace larkspur::submit {
+namespace larkspur::web {
 namespace {
 
 using std::chrono::milliseconds;
@@ -421,4 +421,4 @@ TEST_F(PageFetchTest, ConcurrentFetchesKeepTheirOwnAnswers) {
 }
 
 }  // namespace
-}  // namespace larkspur::submit
+}  // namespace larkspur::web

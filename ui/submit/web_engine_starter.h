@@ -19,7 +19,7 @@
 #include "core/website_profile.h"
 #include "core/word_lists.h"
 #include "submit/batch.h"
-#include "submit/page_fetch.h"
+#include "web/page_fetch.h"
 #include "submit/submission_session.h"
 
 namespace larkspur::ui {
