@@ -38,18 +38,11 @@
 namespace {
 
 using namespace larkspur;
+using bench::statusKb;
 
 constexpr long kGoalKb = 100 * 1024;
 constexpr int kAtOnce = 5;
 
-long statusKb(const char* field) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind(field, 0) == 0) return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
-  }
-  return 0;
-}
 
 struct Kind {
   std::string what;
@@ -108,27 +101,6 @@ Figures runBatch(const std::vector<std::string>& urls, std::chrono::seconds time
   return f;
 }
 
-bool inChild(const std::vector<std::string>& urls, std::chrono::seconds timeOut, Figures& f) {
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  const pid_t pid = fork();
-  if (pid < 0) return false;
-  if (pid == 0) {
-    close(fds[0]);
-    { std::ofstream("/proc/self/clear_refs") << "5"; }
-    Figures figures = runBatch(urls, timeOut);
-    figures.peakKb = statusKb("VmHWM:");
-    const ssize_t written = write(fds[1], &figures, sizeof figures);
-    _exit(written == static_cast<ssize_t>(sizeof figures) ? 0 : 1);
-  }
-  close(fds[1]);
-  const ssize_t got = read(fds[0], &f, sizeof f);
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return got == static_cast<ssize_t>(sizeof f) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // Serves the farm in a process of its own; returns its pid and the kinds of
 // hostile page it serves. The pages are built there only, so that no batch
 // process holds them.
@@ -182,12 +154,17 @@ int main(int argc, char** argv) {
               "time-outs", "goal");
   bool all = true;
   auto report = [&](const std::string& what, const std::vector<std::string>& urls) {
-    Figures f;
-    if (!inChild(urls, std::chrono::seconds(timeOutSeconds), f)) {
+    const std::optional<Figures> ran = bench::inChildProcess([&] {
+      Figures figures = runBatch(urls, std::chrono::seconds(timeOutSeconds));
+      figures.peakKb = statusKb("VmHWM:");
+      return figures;
+    });
+    if (!ran) {
       std::printf("%-34s  failed (the batch crashed or gave no figures)\n", what.c_str());
       all = false;
       return;
     }
+    const Figures& f = *ran;
     const bool pass = f.peakKb <= kGoalKb && f.timedOut == 0;
     all = all && pass;
     std::printf("%-34s %9.2f %9.1f %5d %5d %9d  %s\n", what.c_str(), f.seconds, static_cast<double>(f.peakKb) / 1024.0,

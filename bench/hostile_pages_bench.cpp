@@ -9,17 +9,14 @@
 // Goals per case: at most 1 s and at most 100 MB of peak memory above what
 // the process held before the case.
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 
+#include "bench/bench_session_support.h"
 #include "core/fixed_text.h"
 #include "core/website_profile.h"
 #include "core/word_lists.h"
@@ -31,6 +28,7 @@
 namespace {
 
 using namespace larkspur;
+using bench::statusKb;
 
 constexpr double kGoalSeconds = 1.0;
 constexpr long kGoalKb = 100 * 1024;
@@ -43,15 +41,6 @@ struct Figures {
   int final_state = 0;
 };
 
-// A field of /proc/self/status in kB.
-long statusKb(const char* field) {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind(field, 0) == 0) return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
-  }
-  return 0;
-}
 
 class Capture : public web::BrowserEvents {
  public:
@@ -122,32 +111,6 @@ Figures runCase(const std::string& url) {
   return f;
 }
 
-// Runs a case in a child process and reads back its figures.
-std::optional<Figures> inChild(const std::string& url) {
-  int fds[2];
-  if (pipe(fds) != 0) return std::nullopt;
-  const pid_t pid = fork();
-  if (pid < 0) return std::nullopt;
-  if (pid == 0) {
-    close(fds[0]);
-    // Peak memory counts from here: reset it to what the process holds now.
-    { std::ofstream("/proc/self/clear_refs") << "5"; }
-    const long before = statusKb("VmRSS:");
-    Figures f = runCase(url);
-    f.added_kb = statusKb("VmHWM:") - before;
-    const ssize_t written = write(fds[1], &f, sizeof f);
-    _exit(written == static_cast<ssize_t>(sizeof f) ? 0 : 1);
-  }
-  close(fds[1]);
-  Figures f;
-  const ssize_t got = read(fds[0], &f, sizeof f);
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (got != static_cast<ssize_t>(sizeof f) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-  return f;
-}
-
 }  // namespace
 
 int main() {
@@ -159,7 +122,13 @@ int main() {
   std::printf("%-34s %9s %9s %9s %6s %6s  %s\n", "case", "bytes", "seconds", "added MB", "elems", "depth", "goal");
   bool all = true;
   for (const farm::HostilePage& page : farm::hostilePages()) {
-    const std::optional<Figures> f = inChild(site.baseUrl() + page.path);
+    const std::string url = site.baseUrl() + page.path;
+    const std::optional<Figures> f = bench::inChildProcess([&url] {
+      const long before = statusKb("VmRSS:");
+      Figures figures = runCase(url);
+      figures.added_kb = statusKb("VmHWM:") - before;
+      return figures;
+    });
     if (!f) {
       std::printf("%-34s  failed (child crashed or gave no figures)\n", page.what.c_str());
       all = false;

@@ -81,63 +81,65 @@ std::string attrText(const GumboNode* node, const char* name) {
   return v ? std::string(v) : std::string();
 }
 
-// The children of an element, in order; a TEMPLATE's contents are not part of
-// the document's element collection.
+// The children of a node, in order: of the document or of an element. A
+// TEMPLATE's contents are not part of the document's element collection.
 const GumboVector* childrenOf(const GumboNode* node) {
-  if (node->type == GUMBO_NODE_TEMPLATE) return nullptr;
-  return &node->v.element.children;
+  if (node->type == GUMBO_NODE_DOCUMENT) return &node->v.document.children;
+  if (node->type == GUMBO_NODE_ELEMENT) return &node->v.element.children;
+  return nullptr;
+}
+
+bool isText(const GumboNode* node) {
+  return node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE || node->type == GUMBO_NODE_CDATA;
+}
+
+enum class Walk { kInto, kOver, kStop };
+
+// Visits `root` and the nodes below it in document order (depth first,
+// children in source order) without recursion: `visit` says whether to go
+// into a node's children, pass over them or end the walk.
+template <typename Visit>
+void walkTree(const GumboNode* root, Visit visit) {
+  std::vector<const GumboNode*> stack{root};
+  while (!stack.empty()) {
+    const GumboNode* n = stack.back();
+    stack.pop_back();
+    const Walk next = visit(n);
+    if (next == Walk::kStop) return;
+    const GumboVector* kids = next == Walk::kInto ? childrenOf(n) : nullptr;
+    if (!kids) continue;
+    for (unsigned i = kids->length; i-- > 0;) stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
+  }
 }
 
 // Text content of a node: its text descendants, script and style left out.
 void appendTextContent(const GumboNode* node, std::string& out) {
-  std::vector<const GumboNode*> stack{node};
-  while (!stack.empty()) {
-    const GumboNode* n = stack.back();
-    stack.pop_back();
-    if (n->type == GUMBO_NODE_TEXT || n->type == GUMBO_NODE_WHITESPACE ||
-        n->type == GUMBO_NODE_CDATA) {
-      out += n->v.text.text;
-    } else if (isElement(n)) {
-      const std::string tag = tagOf(n);
-      if (tag == "SCRIPT" || tag == "STYLE") continue;
-      const GumboVector* kids = childrenOf(n);
-      if (!kids) continue;
-      for (unsigned i = kids->length; i-- > 0;) {
-        stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
-      }
-    }
-  }
+  walkTree(node, [&out](const GumboNode* n) {
+    if (isText(n)) out += n->v.text.text;
+    if (!isElement(n)) return Walk::kOver;
+    const std::string tag = tagOf(n);
+    return tag == "SCRIPT" || tag == "STYLE" ? Walk::kOver : Walk::kInto;
+  });
 }
 
 // A charset declared by a META element of the page, or empty.
 std::string metaCharset(const GumboNode* root) {
-  std::vector<const GumboNode*> stack;
-  for (unsigned i = root->v.document.children.length; i-- > 0;) {
-    stack.push_back(static_cast<const GumboNode*>(root->v.document.children.data[i]));
-  }
-  while (!stack.empty()) {
-    const GumboNode* n = stack.back();
-    stack.pop_back();
-    if (!isElement(n)) continue;
+  std::string found;
+  walkTree(root, [&found](const GumboNode* n) {
+    if (n->type == GUMBO_NODE_DOCUMENT) return Walk::kInto;
+    if (!isElement(n)) return Walk::kOver;
     if (n->v.element.tag == GUMBO_TAG_META) {
-      if (const char* cs = attr(n, "charset")) {
-        const std::string trimmed = collapseBlanks(cs);
-        if (!trimmed.empty()) return trimmed;
-      }
+      if (const char* cs = attr(n, "charset")) found = collapseBlanks(cs);
       const char* equiv = attr(n, "http-equiv");
       const char* content = attr(n, "content");
-      if (equiv && content && core::asciiLower(collapseBlanks(equiv)) == "content-type") {
-        const std::string cs = charsetFromContentType(content);
-        if (!cs.empty()) return cs;
+      if (found.empty() && equiv && content && core::asciiLower(collapseBlanks(equiv)) == "content-type") {
+        found = charsetFromContentType(content);
       }
+      if (!found.empty()) return Walk::kStop;
     }
-    const GumboVector* kids = childrenOf(n);
-    if (!kids) continue;
-    for (unsigned i = kids->length; i-- > 0;) {
-      stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
-    }
-  }
-  return {};
+    return Walk::kInto;
+  });
+  return found;
 }
 
 const char* const kInputTypes[] = {
@@ -167,20 +169,12 @@ std::string typeOf(const GumboNode* node, const std::string& tag) {
 // The options of a SELECT, directly inside it or inside its OPTGROUPs.
 std::vector<SelectOption> optionsOf(const GumboNode* select, bool multiple) {
   std::vector<SelectOption> options;
-  std::vector<const GumboNode*> stack;
-  const GumboVector& kids = select->v.element.children;
-  for (unsigned i = kids.length; i-- > 0;) stack.push_back(static_cast<const GumboNode*>(kids.data[i]));
   int last_selected = -1;
-  while (!stack.empty()) {
-    const GumboNode* n = stack.back();
-    stack.pop_back();
-    if (n->type != GUMBO_NODE_ELEMENT) continue;
-    if (n->v.element.tag == GUMBO_TAG_OPTGROUP) {
-      const GumboVector& sub = n->v.element.children;
-      for (unsigned i = sub.length; i-- > 0;) stack.push_back(static_cast<const GumboNode*>(sub.data[i]));
-      continue;
-    }
-    if (n->v.element.tag != GUMBO_TAG_OPTION) continue;
+  walkTree(select, [&](const GumboNode* n) {
+    if (n == select) return Walk::kInto;
+    if (n->type != GUMBO_NODE_ELEMENT) return Walk::kOver;
+    if (n->v.element.tag == GUMBO_TAG_OPTGROUP) return Walk::kInto;
+    if (n->v.element.tag != GUMBO_TAG_OPTION) return Walk::kOver;
     SelectOption o;
     std::string content;
     appendTextContent(n, content);
@@ -191,7 +185,8 @@ std::vector<SelectOption> optionsOf(const GumboNode* select, bool multiple) {
     o.selected = attr(n, "selected") != nullptr;
     if (o.selected) last_selected = static_cast<int>(options.size());
     options.push_back(std::move(o));
-  }
+    return Walk::kOver;
+  });
   if (!multiple) {
     // A single-choice list shows one option: the last one marked selected,
     // else the first one that is not disabled.
@@ -229,9 +224,7 @@ class ModelBuilder {
     std::vector<Frame> stack{{document, 0, std::string::npos}};
     while (!stack.empty()) {
       Frame& top = stack.back();
-      const GumboVector* kids =
-          top.node->type == GUMBO_NODE_DOCUMENT ? &top.node->v.document.children
-                                                : childrenOf(top.node);
+      const GumboVector* kids = childrenOf(top.node);
       if (!kids || top.next_child >= kids->length) {
         if (top.element != std::string::npos) text_.close(top.element);
         stack.pop_back();
@@ -269,20 +262,10 @@ class ModelBuilder {
  private:
   static std::size_t countElements(const GumboNode* root) {
     std::size_t count = 0;
-    std::vector<const GumboNode*> stack{root};
-    while (!stack.empty()) {
-      const GumboNode* n = stack.back();
-      stack.pop_back();
-      const GumboVector* kids = nullptr;
-      if (n->type == GUMBO_NODE_DOCUMENT) {
-        kids = &n->v.document.children;
-      } else if (isElement(n)) {
-        ++count;
-        kids = childrenOf(n);
-      }
-      if (!kids) continue;
-      for (unsigned i = 0; i < kids->length; ++i) stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
-    }
+    walkTree(root, [&count](const GumboNode* n) {
+      if (isElement(n)) ++count;
+      return Walk::kInto;
+    });
     return count;
   }
 
@@ -301,28 +284,16 @@ class ModelBuilder {
   // The first BASE element with an address sets the address that every link
   // and image source of the page is resolved against.
   void findBase(const GumboNode* root) {
-    std::vector<const GumboNode*> stack{root};
-    while (!stack.empty()) {
-      const GumboNode* n = stack.back();
-      stack.pop_back();
-      const GumboVector* kids = nullptr;
-      if (n->type == GUMBO_NODE_DOCUMENT) {
-        kids = &n->v.document.children;
-      } else if (isElement(n)) {
-        if (n->v.element.tag == GUMBO_TAG_BASE) {
-          if (const char* href = attr(n, "href")) {
-            const std::string resolved = resolveUrl(url_, href);
-            if (resolved.find("://") != std::string::npos) base_ = resolved;
-            return;
-          }
+    walkTree(root, [this](const GumboNode* n) {
+      if (isElement(n) && n->v.element.tag == GUMBO_TAG_BASE) {
+        if (const char* href = attr(n, "href")) {
+          const std::string resolved = resolveUrl(url_, href);
+          if (resolved.find("://") != std::string::npos) base_ = resolved;
+          return Walk::kStop;
         }
-        kids = childrenOf(n);
       }
-      if (!kids) continue;
-      for (unsigned i = kids->length; i-- > 0;) {
-        stack.push_back(static_cast<const GumboNode*>(kids->data[i]));
-      }
-    }
+      return Walk::kInto;
+    });
   }
 
   std::size_t addElement(const GumboNode* node, int parent, bool tab_after) {
