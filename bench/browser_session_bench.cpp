@@ -213,8 +213,8 @@ std::optional<double> runSession(const larkspur::core::EngineRecord& target,
     return std::nullopt;
   }
   const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-  if (fieldView(record.submit_state) != "Submit-OK") {
-    std::fprintf(stderr, "a session ended with %s: %s\n", record.submit_state, record.message);
+  if (record.submit_state != "Submit-OK") {
+    std::fprintf(stderr, "a session ended with %s: %s\n", record.submit_state.c_str(), record.message.c_str());
     return std::nullopt;
   }
   return ms;
@@ -373,7 +373,7 @@ std::unique_ptr<QTemporaryDir> prepareWebEngine() {
 const larkspur::core::EngineRecord* findTarget(const larkspur::core::TargetsText& targets, std::string_view key) {
   const std::string path = "/" + std::string(key) + "/";
   for (const auto& record : targets.records) {
-    const std::string_view url = fieldView(record.submit_url);
+    const std::string_view url = record.submit_url.view();
     if (url.size() >= path.size() && url.substr(url.size() - path.size()) == path) return &record;
   }
   return nullptr;
@@ -456,9 +456,9 @@ int main(int argc, char** argv) {
                                            {"contact_name", std::string(profile.first_name) + " " + profile.last_name},
                                            {"email", profile.email}});
     const std::string liveFields = jsonObject({{"url", profile.url}});
-    peer = runPeer(peerCommand, {QString::fromStdString(std::string(fieldView(form->submit_url))),
+    peer = runPeer(peerCommand, {QString::fromStdString(form->submit_url.str()),
                                  QString::fromStdString(fields), QString::number(runs),
-                                 QString::fromStdString(std::string(fieldView(undecided->submit_url))),
+                                 QString::fromStdString(undecided->submit_url.str()),
                                  QString::fromStdString(liveFields)});
     if (!peer) return 1;
     std::printf("  %s: %.1f ms (browser launch %.0f ms, first session %.0f ms)\n", peer->name.c_str(),

@@ -66,9 +66,8 @@ Figures runBatch(const std::vector<std::string>& urls, std::chrono::seconds time
   std::vector<core::EngineRecord*> list;
   for (std::size_t i = 0; i < urls.size(); ++i) {
     auto r = std::make_unique<core::EngineRecord>();
-    std::memset(r.get(), 0, sizeof *r);
-    core::copyText(r->name, "Hostile " + std::to_string(i + 1));
-    core::copyText(r->submit_url, urls[i]);
+    r->name.assign("Hostile " + std::to_string(i + 1));
+    r->submit_url.assign(urls[i]);
     r->submit_type = core::kSubmitFirstButton;
     list.push_back(r.get());
     records.push_back(std::move(r));
@@ -96,7 +95,7 @@ Figures runBatch(const std::vector<std::string>& urls, std::chrono::seconds time
   }
   f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   for (const auto& r : records) {
-    if (std::strcmp(r->message, "Time out!") == 0) ++f.timedOut;
+    if (r->message == "Time out!") ++f.timedOut;
   }
   return f;
 }
@@ -128,7 +127,7 @@ pid_t startFarm(std::vector<Kind>& kinds) {
   std::string lines;
   for (const farm::HostilePage& page : farm::hostilePages()) lines += page.what + "\t" + base + page.path + "\n";
   for (const farm::FarmTarget& target : site.oversizedTargets()) {
-    lines += target.key + "\t" + std::string(core::fieldView(target.record.submit_url)) + "\n";
+    lines += target.key + "\t" + std::string(target.record.submit_url.view()) + "\n";
   }
   if (write(fds[1], lines.data(), lines.size()) != static_cast<ssize_t>(lines.size())) _exit(1);
   close(fds[1]);

@@ -78,8 +78,7 @@ Figures runCase(const std::string& url) {
   profile.recomputeHost();
   const core::WordLists words = core::buildWordLists(profile);
   core::EngineRecord record;
-  std::memset(&record, 0, sizeof record);
-  core::copyText(record.name, "Hostile");
+  record.name.assign("Hostile");
   record.submit_type = core::kSubmitFirstButton;
   QuietHost host;
 

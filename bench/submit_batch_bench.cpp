@@ -175,8 +175,8 @@ int main(int argc, char** argv) {
       const Clock::time_point t0 = Clock::now();
       larkspur::submit::runAutomaticSession(r, settings);
       if (i >= 3) session.push_back(millis(Clock::now() - t0));
-      if (std::strcmp(r.submit_state, "Submit-OK") != 0) {
-        std::fprintf(stderr, "session did not succeed: %s\n", r.message);
+      if (r.submit_state != "Submit-OK") {
+        std::fprintf(stderr, "session did not succeed: %s\n", r.message.c_str());
         return 1;
       }
     }
@@ -213,7 +213,7 @@ int main(int argc, char** argv) {
   std::vector<larkspur::core::EngineRecord*> list;
   for (int i = 0; i < kTargets; ++i) {
     auto r = std::make_unique<larkspur::core::EngineRecord>(quick[static_cast<std::size_t>(i) % quick.size()].record);
-    copyText(r->name, std::string(larkspur::core::fieldView(r->name)) + " #" + std::to_string(i + 1));
+    r->name.assign(std::string(r->name.view()) + " #" + std::to_string(i + 1));
     list.push_back(r.get());
     records.push_back(std::move(r));
   }

@@ -148,7 +148,7 @@ int runDelete(const std::vector<std::string>& words) {
 
   std::vector<const core::LinkRecord*> chosen;
   for (const auto& record : project.links.snapshot()) {
-    if (fieldView(record->url) == url) chosen.push_back(record.get());
+    if (record->url == url) chosen.push_back(record.get());
   }
   if (chosen.empty()) return fail("links delete: no link with the URL " + url);
   const std::size_t removed = core::deleteLinks(project.links, chosen);
@@ -247,8 +247,8 @@ int runUpdate(const std::vector<std::string>& words) {
     if (!record) return;
     core::LinkRecord copy = project.links.withLock([&] { return *record; });
     std::printf("updated: %s  rank %s", shown(m.text).c_str(), rankText(copy.page_rank).c_str());
-    if (copy.ip[0]) std::printf("  ip %s", shown(fieldView(copy.ip)).c_str());
-    if (copy.email[0]) std::printf("  email %s", shown(fieldView(copy.email)).c_str());
+    if (!copy.ip.empty()) std::printf("  ip %s", shown(copy.ip).c_str());
+    if (!copy.email.empty()) std::printf("  email %s", shown(copy.email).c_str());
     std::printf("\n");
     std::fflush(stdout);
   };

@@ -101,22 +101,22 @@ int runShowCommand(const Words& words) {
     nlohmann::ordered_json targets = nlohmann::ordered_json::array();
     for (std::size_t i = 0; i < project.engines.size(); ++i) {
       const auto& r = *project.engines.at(i);
-      targets.push_back({{"name", text(r.name, sizeof r.name)},
-                         {"country", text(r.country, sizeof r.country)},
+      targets.push_back({{"name", r.name.str()},
+                         {"country", r.country.str()},
                          {"type", larkspur::core::submitTypeLabel(r.submit_type)},
                          {"rank", r.rank},
-                         {"state", text(r.submit_state, sizeof r.submit_state)},
-                         {"message", text(r.message, sizeof r.message)}});
+                         {"state", r.submit_state.str()},
+                         {"message", r.message.str()}});
     }
     doc["targets"] = targets;
     nlohmann::ordered_json links = nlohmann::ordered_json::array();
     for (const auto& l : project.links.snapshot()) {
-      links.push_back({{"url", text(l->url, sizeof l->url)},
-                       {"title", text(l->link_text, sizeof l->link_text)},
+      links.push_back({{"url", l->url.str()},
+                       {"title", l->link_text.str()},
                        {"rank", l->page_rank},
-                       {"email", text(l->email, sizeof l->email)},
-                       {"contact", text(l->contact_name, sizeof l->contact_name)},
-                       {"ip", text(l->ip, sizeof l->ip)},
+                       {"email", l->email.str()},
+                       {"contact", l->contact_name.str()},
+                       {"ip", l->ip.str()},
                        {"added", l->add_time}});
     }
     doc["links"] = links;
@@ -134,21 +134,21 @@ int runShowCommand(const Words& words) {
   std::printf("\nTargets (%zu):\n", project.engines.size());
   for (std::size_t i = 0; i < project.engines.size(); ++i) {
     const auto& r = *project.engines.at(i);
-    std::printf("%-26s %-16s %-4s %2d  %-12s %s\n", shown(text(r.name, sizeof r.name)).c_str(),
-                shown(text(r.country, sizeof r.country)).c_str(),
+    std::printf("%-26s %-16s %-4s %2d  %-12s %s\n", shown(r.name).c_str(),
+                shown(r.country).c_str(),
                 larkspur::core::submitTypeLabel(r.submit_type), r.rank,
-                shown(text(r.submit_state, sizeof r.submit_state)).c_str(),
-                shown(text(r.message, sizeof r.message)).c_str());
+                shown(r.submit_state).c_str(),
+                shown(r.message).c_str());
   }
   auto links = project.links.snapshot();
   std::printf("\nLinks (%zu):\n", links.size());
   for (const auto& l : links) {
     std::string rank = l->page_rank == -1 ? "-" : std::to_string(l->page_rank);
     // Links, titles and addresses come from other people's pages.
-    std::printf("%s  rank %s", shown(text(l->url, sizeof l->url)).c_str(), rank.c_str());
-    if (l->link_text[0]) std::printf("  title \"%s\"", shown(text(l->link_text, sizeof l->link_text)).c_str());
-    if (l->email[0]) std::printf("  email %s", shown(text(l->email, sizeof l->email)).c_str());
-    if (l->ip[0]) std::printf("  ip %s", shown(text(l->ip, sizeof l->ip)).c_str());
+    std::printf("%s  rank %s", shown(l->url).c_str(), rank.c_str());
+    if (!l->link_text.empty()) std::printf("  title \"%s\"", shown(l->link_text).c_str());
+    if (!l->email.empty()) std::printf("  email %s", shown(l->email).c_str());
+    if (!l->ip.empty()) std::printf("  ip %s", shown(l->ip).c_str());
     std::printf("\n");
   }
   return 0;

@@ -42,9 +42,9 @@ class HttpSubmitEngine : public SubmitEngine {
     // states and messages.)
     if (!core::serviceBase().empty()) {
       for (core::EngineRecord* r : targets) {
-        core::copyText(r->submit_url, core::effectiveServiceUrl(core::fieldView(r->submit_url)));
+        r->submit_url = core::effectiveServiceUrl(r->submit_url.view());
         if (r->submit_type == core::kSubmitDirectRequest) {
-          core::copyText(r->submit_hint, core::effectiveServiceUrl(core::fieldView(r->submit_hint)));
+          r->submit_hint = core::effectiveServiceUrl(r->submit_hint.view());
         }
       }
     }

@@ -18,9 +18,9 @@ int runTargetsCommand(const Words& words) {
   table.buildFromBuiltIn();
   for (std::size_t i = 0; i < table.size(); ++i) {
     const auto& r = *table.at(i);
-    std::printf("%-26s %-16s %3d %2d  %s\n", std::string(larkspur::core::fieldView(r.name)).c_str(),
-                std::string(larkspur::core::fieldView(r.country)).c_str(), r.submit_type, r.rank,
-                std::string(larkspur::core::fieldView(r.submit_url)).c_str());
+    std::printf("%-26s %-16s %3d %2d  %s\n", r.name.str().c_str(),
+                r.country.str().c_str(), r.submit_type, r.rank,
+                r.submit_url.str().c_str());
   }
   return 0;
 }

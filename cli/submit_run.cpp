@@ -60,7 +60,7 @@ class TerminalView : public submit::BatchView {
       line(r.name + ": " + r.state);
       return;
     }
-    const std::string state(fieldView(r.record->submit_state));
+    const std::string state(r.record->submit_state.view());
     std::string text = r.name + ": " + state;
     if (!r.state.empty() && r.state != state) text += ": " + r.state;
     line(text);
@@ -109,10 +109,10 @@ class TerminalView : public submit::BatchView {
 std::vector<EngineRecord> withBuiltInRest(const std::vector<EngineRecord>& fileTargets) {
   std::vector<EngineRecord> all = fileTargets;
   std::set<std::string> names;
-  for (const EngineRecord& r : fileTargets) names.insert(std::string(fieldView(r.name)));
+  for (const EngineRecord& r : fileTargets) names.insert(r.name.str());
   for (const EngineRecord& r : core::builtinEngines()) {
-    if (r.name[0] == '\0') break;
-    if (!names.count(std::string(fieldView(r.name)))) all.push_back(r);
+    if (r.name.empty()) break;
+    if (!names.count(r.name.str())) all.push_back(r);
   }
   return all;
 }
@@ -179,7 +179,7 @@ int runSubmit(const std::vector<std::string>& words, SubmitEngine& engine) {
       bool found = false;
       for (std::size_t i = 0; i < candidates; ++i) {
         const EngineRecord& r = *project.engines.at(i);
-        if (fieldView(r.name) != name) continue;
+        if (r.name != name) continue;
         found = true;
         if (r.submit_type == core::kSubmitManual) {
           return fail("submit: '" + name + "' is submitted by hand, not automatically", 2);
@@ -190,7 +190,7 @@ int runSubmit(const std::vector<std::string>& words, SubmitEngine& engine) {
     }
     for (std::size_t i = 0; i < candidates; ++i) {
       EngineRecord* r = project.engines.at(i);
-      if (wanted.count(std::string(fieldView(r->name)))) targets.push_back(r);
+      if (wanted.count(r->name.str())) targets.push_back(r);
     }
   } else {
     targets = submit::batchTargets(project.engines,

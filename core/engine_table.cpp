@@ -1,14 +1,12 @@
 #include "core/engine_table.h"
 
-#include <cstring>
-
 #include "core/builtin_engines.h"
 
 namespace larkspur::core {
 
 void EngineTable::build(std::span<const EngineRecord> records) {
   for (const EngineRecord& record : records) {
-    if (record.name[0] == '\0') break;
+    if (record.name.empty()) break;
     append(record);
   }
 }
@@ -16,9 +14,7 @@ void EngineTable::build(std::span<const EngineRecord> records) {
 void EngineTable::buildFromBuiltIn() { build(builtinEngines()); }
 
 EngineRecord* EngineTable::append(const EngineRecord& record) {
-  auto copy = std::make_unique<EngineRecord>();
-  std::memcpy(copy.get(), &record, sizeof(EngineRecord));
-  records_.push_back(std::move(copy));
+  records_.push_back(std::make_unique<EngineRecord>(record));
   return records_.back().get();
 }
 

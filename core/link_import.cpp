@@ -58,7 +58,7 @@ ImportResult importLinks(LinkList& links, const std::filesystem::path& path, int
       return false;
     }
     auto record = std::make_shared<LinkRecord>(zeroLinkRecord());
-    copyText(record->url, url);
+    record->url = url;
     record->add_time = now;
     links.append(std::move(record));
     ++result.added;

@@ -23,7 +23,7 @@ LinkRecord* LinkList::append(Ptr record) {
 LinkRecord* LinkList::appendIfNewUrl(const LinkRecord& record) {
   auto copy = std::make_shared<LinkRecord>(record);
   std::lock_guard<std::mutex> guard(mutex_);
-  if (containsUrlLocked(fieldView(record.url))) return nullptr;
+  if (containsUrlLocked(record.url.view())) return nullptr;
   records_.push_back(copy);
   return copy.get();
 }
@@ -70,7 +70,7 @@ bool LinkList::containsUrl(std::string_view url) const {
 
 bool LinkList::containsUrlLocked(std::string_view url) const {
   return std::any_of(records_.begin(), records_.end(),
-                     [url](const Ptr& p) { return fieldView(p->url) == url; });
+                     [url](const Ptr& p) { return p->url == url; });
 }
 
 std::vector<LinkList::Ptr> LinkList::snapshot() const {

@@ -43,13 +43,13 @@ int32_t linkTimeNow() { return static_cast<int32_t>(std::time(nullptr)); }
 
 LinkFields linkFieldsOf(const LinkRecord& record) {
   LinkFields f;
-  f.url = fieldView(record.url);
-  f.linkText = fieldView(record.link_text);
-  f.note = fieldView(record.note);
-  f.email = fieldView(record.email);
-  f.contactName = fieldView(record.contact_name);
-  f.description = fieldView(record.description);
-  f.status = fieldView(record.status);
+  f.url = record.url.view();
+  f.linkText = record.link_text.view();
+  f.note = record.note.view();
+  f.email = record.email.view();
+  f.contactName = record.contact_name.view();
+  f.description = record.description.view();
+  f.status = record.status.view();
   return f;
 }
 
@@ -69,13 +69,13 @@ Status checkLinkFields(const LinkFields& fields) {
 }
 
 void applyLinkFields(LinkRecord& record, const LinkFields& fields, int32_t now) {
-  copyText(record.url, fields.url);
-  copyText(record.link_text, fields.linkText);
-  copyText(record.description, fields.description);
-  copyText(record.status, fields.status);
-  copyText(record.contact_name, fields.contactName);
-  copyText(record.email, fields.email);
-  copyText(record.note, fields.note);
+  record.url = fields.url;
+  record.link_text = fields.linkText;
+  record.description = fields.description;
+  record.status = fields.status;
+  record.contact_name = fields.contactName;
+  record.email = fields.email;
+  record.note = fields.note;
   if (record.add_time == 0) record.add_time = now;
 }
 
@@ -111,7 +111,7 @@ std::string copyLinkText(const LinkList& links, std::span<const LinkRecord* cons
   for (const LinkRecord* r : records) {
     LinkList::Ptr held = links.find(r);
     if (!held) continue;
-    links.withLock([&] { text += fieldView(held->url); });
+    links.withLock([&] { text += held->url.view(); });
     text += "\r\n";
   }
   return text;

@@ -30,10 +30,10 @@ struct LinkFields {
 inline constexpr std::size_t kLinkUrlLimit = 512;
 inline constexpr std::size_t kLinkTextLimit = 512;
 inline constexpr std::size_t kLinkNoteLimit = 512;
-inline constexpr std::size_t kLinkEmailLimit = sizeof(LinkRecord::email) - 1;
-inline constexpr std::size_t kLinkContactLimit = sizeof(LinkRecord::contact_name) - 1;
+inline constexpr std::size_t kLinkEmailLimit = decltype(LinkRecord::email)::kCapacity - 1;
+inline constexpr std::size_t kLinkContactLimit = decltype(LinkRecord::contact_name)::kCapacity - 1;
 inline constexpr std::size_t kLinkDescriptionLimit = 1024;
-inline constexpr std::size_t kLinkStatusLimit = sizeof(LinkRecord::status) - 1;
+inline constexpr std::size_t kLinkStatusLimit = decltype(LinkRecord::status)::kCapacity - 1;
 
 inline constexpr char kTooManyCharactersFormat[] = "Please enter no more than %1 characters.";
 inline constexpr char kLinkUrlMissing[] = "Please input the Link URL!";

@@ -2,29 +2,31 @@
 // One page that links to the user's website.
 
 #include <cstdint>
-#include <type_traits>
+
+#include "core/bounded_text.h"
 
 namespace larkspur::core {
 
+// The texts hold at most their capacity less one byte, as the project file
+// stores them (see BoundedText).
 struct LinkRecord {
-  char url[513];
-  char link_text[513];
-  char description[1026];
-  int32_t page_rank;     // 0..9; -1 is shown as "-"
-  int32_t page_traffic;  // stored and loaded, never set
-  int32_t add_time;      // seconds since 1970-01-01 UTC; 0 = not set
-  char status[64];
-  char note[513];        // kept in the project file after every other entry
-  char contact_name[64];
-  char email[64];
-  char ip[35];           // dotted IPv4 address of the page's host
-  int32_t hits;          // stored and loaded, never set
+  BoundedText<513> url;
+  BoundedText<513> link_text;
+  BoundedText<1026> description;
+  int32_t page_rank = 0;     // 0..9; -1 is shown as "-"
+  int32_t page_traffic = 0;  // stored and loaded, never set
+  int32_t add_time = 0;      // seconds since 1970-01-01 UTC; 0 = not set
+  BoundedText<64> status;
+  BoundedText<513> note;     // kept in the project file after every other entry
+  BoundedText<64> contact_name;
+  BoundedText<64> email;
+  BoundedText<35> ip;        // dotted IPv4 address of the page's host
+  int32_t hits = 0;          // stored and loaded, never set
+
+  bool operator==(const LinkRecord&) const = default;
 };
 
-static_assert(std::is_standard_layout_v<LinkRecord>);
-static_assert(std::is_trivially_copyable_v<LinkRecord>);
-
-// A record with every field zero.
+// A record with every field empty or zero.
 inline LinkRecord zeroLinkRecord() { return LinkRecord{}; }
 
 }  // namespace larkspur::core

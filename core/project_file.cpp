@@ -34,18 +34,21 @@ constexpr const char* kProfileKeysInFileOrder[] = {
     "m_city",     "m_zip",       "m_category",  "m_country",     "m_category_addon1",
 };
 
-// Link columns: text columns name a char field, integer columns an int32.
+// Link columns: a text column names a text of the record and its capacity in
+// the file, an integer column an int32 of the record.
 struct LinkColumn {
   const char* name;
-  bool isText;
-  std::size_t offset;
-  std::size_t size;
+  std::size_t capacity;  // text columns
+  std::string_view (*text)(const LinkRecord& record);
+  void (*setText)(LinkRecord& record, std::string&& text);
+  int32_t LinkRecord::*integer;  // integer columns
 };
 
-#define LARKSPUR_LINK_TEXT(key, member) \
-  {key, true, offsetof(LinkRecord, member), sizeof(LinkRecord::member)}
-#define LARKSPUR_LINK_INT(key, member) \
-  {key, false, offsetof(LinkRecord, member), sizeof(LinkRecord::member)}
+#define LARKSPUR_LINK_TEXT(key, member)                                         \
+  {key, decltype(LinkRecord::member)::kCapacity,                                \
+   [](const LinkRecord& r) -> std::string_view { return r.member; },           \
+   [](LinkRecord& r, std::string&& t) { r.member = std::move(t); }, nullptr}
+#define LARKSPUR_LINK_INT(key, member) {key, 0, nullptr, nullptr, &LinkRecord::member}
 
 const LinkColumn kLinkColumns[] = {
     LARKSPUR_LINK_TEXT("m_szlink", url),
@@ -149,11 +152,23 @@ class RowWalk {
     return nullptr;
   }
 
-  // Copies the cell into a fixed text field, which always keeps its
-  // terminator: a cell of another type (binary, say) may fill it completely.
-  void readText(std::string_view column, char* field, std::size_t capacity) const {
-    if (const PropValue* cell = find(column)) PropertyTable::copyCell(*cell, field, capacity);
+  // The cell as a text of `capacity` bytes with its terminator (empty when
+  // the row has no such cell): a cell of another type (binary, say) is read
+  // as its bytes up to the first NUL, cut to the capacity.
+  std::string readText(std::string_view column, std::size_t capacity) const {
+    const PropValue* cell = find(column);
+    if (!cell) return {};
+    if (cell->type == kPropText && cell->flag == 0) {
+      // The usual case, read in place.
+      std::string_view text(reinterpret_cast<const char*>(cell->data.data()), cell->data.size());
+      text = text.substr(0, text.find('\0'));
+      return std::string(text.substr(0, fittingLength(text, capacity)));
+    }
+    std::string field(capacity, '\0');
+    PropertyTable::copyCell(*cell, field.data(), capacity);
     field[capacity - 1] = '\0';
+    field.resize(field.find('\0'));
+    return field;
   }
 
  private:
@@ -175,15 +190,14 @@ std::vector<LinkList::Ptr> savedLinks(const PropertyTable& table) {
   records.reserve(static_cast<std::size_t>(std::max(linkCount, 0)));
   RowWalk walk(table, kLinkTable);
   for (int32_t i = 0; i < linkCount; ++i) {
-    auto record = std::make_shared<LinkRecord>();  // value-initialised: all zero
-    char* base = reinterpret_cast<char*>(record.get());
+    auto record = std::make_shared<LinkRecord>();  // every field empty or zero
     if (i < linkRows) {
       walk.moveTo(i);
       for (const LinkColumn& column : kLinkColumns) {
-        if (column.isText) {
-          walk.readText(column.name, base + column.offset, column.size);
+        if (column.text) {
+          column.setText(*record, walk.readText(column.name, column.capacity));
         } else if (const PropValue* cell = walk.find(column.name)) {
-          PropertyTable::copyCell(*cell, base + column.offset, column.size);
+          PropertyTable::copyCell(*cell, &((*record).*column.integer), sizeof(int32_t));
         }
       }
     }
@@ -196,7 +210,7 @@ std::vector<LinkList::Ptr> savedLinks(const PropertyTable& table) {
 std::unique_ptr<PropTable> notesTable(const LinkList& links, const std::vector<LinkList::Ptr>& records) {
   std::vector<std::pair<int32_t, std::string>> notes;
   for (std::size_t i = 0; i < records.size(); ++i) {
-    std::string note = links.withLock([&] { return std::string(fieldView(records[i]->note)); });
+    std::string note = links.withLock([&] { return records[i]->note.str(); });
     if (!note.empty()) notes.emplace_back(static_cast<int32_t>(i), std::move(note));
   }
   if (notes.empty()) return nullptr;
@@ -222,7 +236,7 @@ void applySavedNotes(const PropertyTable& table, std::vector<LinkList::Ptr>& rec
     PropertyTable::copyCell(*cell, &row, sizeof row);
     if (row < 0 || static_cast<std::size_t>(row) >= records.size()) continue;
     LinkRecord& record = *records[static_cast<std::size_t>(row)];
-    walk.readText("note", record.note, sizeof record.note);
+    record.note = walk.readText("note", decltype(record.note)::kCapacity);
   }
 }
 
@@ -244,9 +258,9 @@ std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& pro
   auto engineTable = std::make_unique<PropTable>(engineRows, 4);
   for (int32_t i = 0; i < engineRows; ++i) {
     const EngineRecord& r = *engines.at(static_cast<std::size_t>(i));
-    engineTable->setText(i, 0, fieldView(r.name), "szname");
-    engineTable->setText(i, 1, fieldView(r.submit_state), "szstate");
-    engineTable->setText(i, 2, fieldView(r.message), "szerrormsg");
+    engineTable->setText(i, 0, r.name.view(), "szname");
+    engineTable->setText(i, 1, r.submit_state.view(), "szstate");
+    engineTable->setText(i, 2, r.message.view(), "szerrormsg");
     engineTable->setInteger(i, 3, r.rank, "rank");
   }
   if (table.addTable(kEngineTable, std::move(engineTable)) != 0) return std::nullopt;
@@ -266,13 +280,10 @@ std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& pro
     LinkRecord r = links.withLock([&] { return *records[static_cast<std::size_t>(i)]; });
     for (int32_t c = 0; c < 11; ++c) {
       const LinkColumn& col = kLinkColumns[c];
-      const char* base = reinterpret_cast<const char*>(&r) + col.offset;
-      if (col.isText) {
-        linkTable->setText(i, c, fieldView(base, col.size), col.name);
+      if (col.text) {
+        linkTable->setText(i, c, col.text(r), col.name);
       } else {
-        int32_t value;
-        std::memcpy(&value, base, sizeof value);
-        linkTable->setInteger(i, c, value, col.name);
+        linkTable->setInteger(i, c, r.*col.integer, col.name);
       }
     }
   }
@@ -327,7 +338,7 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
   std::unordered_map<std::string_view, std::vector<EngineRecord*>> targetsByName;
   for (std::size_t e = 0; e < engines.size(); ++e) {
     EngineRecord* record = engines.at(e);
-    targetsByName[fieldView(record->name)].push_back(record);
+    targetsByName[record->name.view()].push_back(record);
   }
   int32_t engineCount = 0;
   table->getValue(kEngineCount, engineCount);
@@ -335,19 +346,17 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
   RowWalk engineRows(*table, kEngineTable);
   for (int32_t i = 0; i < engineCount; ++i) {
     engineRows.moveTo(i);
-    char name[260] = {};
-    char state[260] = {};
-    char message[260] = {};
+    constexpr std::size_t kCellText = 260;
+    const std::string name = engineRows.readText("szname", kCellText);
+    const std::string state = engineRows.readText("szstate", kCellText);
+    const std::string message = engineRows.readText("szerrormsg", kCellText);
     int32_t rank = 0;
-    engineRows.readText("szname", name, sizeof name);
-    engineRows.readText("szstate", state, sizeof state);
-    engineRows.readText("szerrormsg", message, sizeof message);
     if (const PropValue* cell = engineRows.find("rank")) PropertyTable::copyCell(*cell, &rank, sizeof rank);
     auto targets = targetsByName.find(std::string_view(name));
     if (targets == targetsByName.end()) continue;
     for (EngineRecord* record : targets->second) {
-      copyText(record->submit_state, state);
-      copyText(record->message, message);
+      record->submit_state = state;
+      record->message = message;
       record->rank = rank;
     }
   }

@@ -1,7 +1,6 @@
 #include "core/targets_text.h"
 
 #include <charconv>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,25 +11,19 @@ namespace larkspur::core {
 
 namespace {
 
-struct TextField {
-  const char* name;
-  std::size_t offset;
-  std::size_t capacity;
-};
+#define LARKSPUR_TARGET_FIELD(member)                                                       \
+  {#member, decltype(EngineRecord::member)::kCapacity,                                      \
+   [](const EngineRecord& r) -> std::string_view { return r.member; },                     \
+   [](EngineRecord& r, std::string_view text) { r.member = text; }}
 
 // The eight text fields in line order; rank and type follow them.
-constexpr TextField kTextFields[] = {
-    {"name", offsetof(EngineRecord, name), sizeof(EngineRecord::name)},
-    {"country", offsetof(EngineRecord, country), sizeof(EngineRecord::country)},
-    {"submit_url", offsetof(EngineRecord, submit_url), sizeof(EngineRecord::submit_url)},
-    {"submit_hint", offsetof(EngineRecord, submit_hint), sizeof(EngineRecord::submit_hint)},
-    {"success_keyword", offsetof(EngineRecord, success_keyword),
-     sizeof(EngineRecord::success_keyword)},
-    {"already_keyword", offsetof(EngineRecord, already_keyword),
-     sizeof(EngineRecord::already_keyword)},
-    {"reserved", offsetof(EngineRecord, reserved), sizeof(EngineRecord::reserved)},
-    {"field_map", offsetof(EngineRecord, field_map), sizeof(EngineRecord::field_map)},
+constexpr TargetTextField kTextFields[] = {
+    LARKSPUR_TARGET_FIELD(name),           LARKSPUR_TARGET_FIELD(country),
+    LARKSPUR_TARGET_FIELD(submit_url),     LARKSPUR_TARGET_FIELD(submit_hint),
+    LARKSPUR_TARGET_FIELD(success_keyword), LARKSPUR_TARGET_FIELD(already_keyword),
+    LARKSPUR_TARGET_FIELD(reserved),       LARKSPUR_TARGET_FIELD(field_map),
 };
+#undef LARKSPUR_TARGET_FIELD
 constexpr std::size_t kFieldCount = 10;
 
 bool parseDecimal(std::string_view text, int32_t& out) {
@@ -46,6 +39,8 @@ std::string where(std::string_view source, std::size_t line) {
 }
 
 }  // namespace
+
+std::span<const TargetTextField> targetTextFields() { return kTextFields; }
 
 TargetsText parseTargetsText(std::string_view text, std::string_view sourceName) {
   TargetsText result;
@@ -82,9 +77,8 @@ TargetsText parseTargetsText(std::string_view text, std::string_view sourceName)
     }
 
     EngineRecord record;
-    std::memset(&record, 0, sizeof record);
     for (std::size_t i = 0; i < fields.size() && i < std::size(kTextFields); ++i) {
-      const TextField& f = kTextFields[i];
+      const TargetTextField& f = kTextFields[i];
       if (fields[i].size() >= f.capacity) {
         result.error = where(sourceName, lineNo) + f.name + " is longer than " +
                        std::to_string(f.capacity - 1) + " bytes";
@@ -96,9 +90,9 @@ TargetsText parseTargetsText(std::string_view text, std::string_view sourceName)
         result.records.clear();
         return result;
       }
-      copyText(reinterpret_cast<char*>(&record) + f.offset, f.capacity, fields[i]);
+      f.set(record, fields[i]);
     }
-    if (record.name[0] == '\0') {
+    if (record.name.empty()) {
       result.error = where(sourceName, lineNo) + "the name is empty";
       result.records.clear();
       return result;
@@ -149,10 +143,10 @@ TargetsText readTargetsFile(const std::string& path) {
 
 std::string formatTargetLine(const EngineRecord& record) {
   std::string line;
-  for (const TextField& f : kTextFields) {
+  for (const TargetTextField& f : kTextFields) {
     // A TAB or line feed inside a text would split the field or the line; such
     // characters cannot come from this format, so they are written as blanks.
-    for (char c : fieldView(reinterpret_cast<const char*>(&record) + f.offset, f.capacity)) {
+    for (char c : f.get(record)) {
       line += (c == '\t' || c == '\n') ? ' ' : c;
     }
     line += '\t';

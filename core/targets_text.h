@@ -6,7 +6,9 @@
 // The built-in table is kept in this format (data/engines.tsv) and users may
 // keep target lists of their own in it.
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,19 @@
 #include "core/engine_record.h"
 
 namespace larkspur::core {
+
+// One of the eight text fields of a line: its name (in error messages), its
+// capacity in bytes with the terminator (a longer text is refused), and where
+// it is in a record.
+struct TargetTextField {
+  const char* name;
+  std::size_t capacity;
+  std::string_view (*get)(const EngineRecord& record);
+  void (*set)(EngineRecord& record, std::string_view text);
+};
+
+// The text fields in line order; rank and submit_type follow them.
+std::span<const TargetTextField> targetTextFields();
 
 struct TargetsText {
   std::vector<EngineRecord> records;  // zeroed runtime fields

@@ -1,16 +1,15 @@
 // Build-time generator: reads the built-in target list (targets text format)
-// and writes a C++ file holding the records, closed by one empty-name record.
+// and writes a C++ file holding its rows, from which the records are made on
+// first use, closed by one empty-name record.
 
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <string_view>
 
-#include "core/fixed_text.h"
 #include "core/targets_text.h"
 
 using larkspur::core::EngineRecord;
-using larkspur::core::fieldView;
 
 namespace {
 
@@ -48,18 +47,30 @@ int main(int argc, char** argv) {
   std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
   out << "// Generated from engines.tsv by larkspur-datagen. Do not edit.\n"
          "#include \"core/builtin_engines.h\"\n\n"
+         "#include <iterator>\n#include <vector>\n\n#include \"core/targets_text.h\"\n\n"
          "namespace larkspur::core {\n\nnamespace {\n\n"
-         "const EngineRecord kBuiltinEngines[] = {\n";
+         "struct Row {\n  const char* text[8];\n  int32_t rank;\n  int32_t submitType;\n};\n\n"
+         "constexpr Row kRows[] = {\n";
   for (const EngineRecord& r : parsed.records) {
-    out << "    {" << literal(fieldView(r.name)) << ", " << literal(fieldView(r.country)) << ", "
-        << literal(fieldView(r.submit_url)) << ", " << literal(fieldView(r.submit_hint)) << ", "
-        << literal(fieldView(r.success_keyword)) << ", " << literal(fieldView(r.already_keyword))
-        << ", " << literal(fieldView(r.reserved)) << ", " << literal(fieldView(r.field_map))
-        << ", " << r.rank << ", " << r.submit_type << ", \"\", 0, \"\"},\n";
+    out << "    {{";
+    const auto fields = larkspur::core::targetTextFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? ", " : "") << literal(fields[i].get(r));
+    out << "}, " << r.rank << ", " << r.submit_type << "},\n";
   }
-  out << "    {\"\", \"\", \"\", \"\", \"\", \"\", \"\", \"\", 0, 0, \"\", 0, \"\"},\n"
-         "};\n\n}  // namespace\n\n"
-         "std::span<const EngineRecord> builtinEngines() { return kBuiltinEngines; }\n\n"
+  out << "};\n\n}  // namespace\n\n"
+         "std::span<const EngineRecord> builtinEngines() {\n"
+         "  static const std::vector<EngineRecord> records = [] {\n"
+         "    std::vector<EngineRecord> all(std::size(kRows) + 1);  // the last one closes the table\n"
+         "    const auto fields = targetTextFields();\n"
+         "    for (std::size_t i = 0; i < std::size(kRows); ++i) {\n"
+         "      for (std::size_t f = 0; f < fields.size(); ++f) fields[f].set(all[i], kRows[i].text[f]);\n"
+         "      all[i].rank = kRows[i].rank;\n"
+         "      all[i].submit_type = kRows[i].submitType;\n"
+         "    }\n"
+         "    return all;\n"
+         "  }();\n"
+         "  return records;\n"
+         "}\n\n"
          "}  // namespace larkspur::core\n";
   out.close();
   if (!out) {

@@ -30,7 +30,7 @@ bool EnginePageRankUpdate::start(const core::EngineTable& engines, core::Post po
   thread_ = std::thread([this, &engines, post = std::move(post), query = std::move(query)] {
     for (std::size_t i = 0; i < engines.size(); ++i) {
       core::EngineRecord* record = engines.at(i);
-      const std::string host = core::hostOfUrl(core::fieldView(record->submit_url));
+      const std::string host = core::hostOfUrl(record->submit_url.view());
       // A failed query says nothing about the rank: the stored one stays.
       if (const std::optional<int32_t> rank = query(host, &stop_)) {
         std::atomic_ref<int32_t>(record->rank).store(*rank, std::memory_order_release);

@@ -60,7 +60,7 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
     const core::LinkList::Ptr record = links.at(i);
     if (!record) break;
     core::LinkRecord copy = links.withLock([&] { return *record; });
-    const std::string url(core::fieldView(copy.url));
+    const std::string url(copy.url.view());
     bool changed = false;
     bool announce = false;
 
@@ -68,12 +68,12 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
     if (flags.ip && names.asking()) {
       bool unanswered = false;
       if (std::optional<std::string> ip = lookUpIp(url, options.resolver, &unanswered, &coordination.stop)) {
-        core::copyText(copy.ip, *ip);
+        copy.ip = *ip;
       }
       if (hasHost && !coordination.stop.isSet()) names.note(!unanswered);
       links.withLock([&] {
-        if (core::fieldView(copy.ip) != core::fieldView(record->ip)) {
-          core::copyText(record->ip, core::fieldView(copy.ip));
+        if (copy.ip != record->ip) {
+          record->ip = copy.ip.view();
           changed = true;
         }
       });
@@ -94,13 +94,13 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
     if (flags.email && emails.asking()) {
       std::string email;
       const int harvested = harvestEmail(url, email, options.emailFetch, &coordination.stop);
-      if (harvested == kEmailFound) core::copyText(copy.email, email);
+      if (harvested == kEmailFound) copy.email.assign(email);
       // Without a host nothing was asked.
       if (hasHost && !coordination.stop.isSet()) emails.note(harvested != kEmailFailed);
       bool emailChanged = false;
       links.withLock([&] {
-        if (core::fieldView(copy.email) != core::fieldView(record->email)) {
-          core::copyText(record->email, core::fieldView(copy.email));
+        if (copy.email != record->email) {
+          record->email = copy.email.view();
           emailChanged = true;
         }
       });

@@ -85,9 +85,9 @@ std::size_t processAnchors(int32_t engine, std::vector<CollectedAnchor>& anchors
     // result page would become something a click in a report runs.
     if (!core::isWebAddress(anchor.url)) continue;
     core::LinkRecord record = core::zeroLinkRecord();
-    core::copyText(record.url, anchor.url);
-    core::copyText(record.link_text, anchor.text);
-    const std::string url(core::fieldView(record.url));
+    record.url = anchor.url;
+    record.link_text = anchor.text;
+    const std::string url(record.url.view());
     if (links.containsUrl(url)) continue;
 
     // A query that never reached the service leaves the new record's rank as

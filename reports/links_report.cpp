@@ -91,8 +91,8 @@ LinksReportResult runLinksReport(const core::LinkList& links, const std::string&
     if (!record) break;
     LinksReportRow r = links.withLock([&] {
       LinksReportRow made;
-      made.url = core::fieldView(record->url);
-      made.title = core::fieldView(record->link_text);
+      made.url = record->url.view();
+      made.title = record->link_text.view();
       made.pageRank = std::to_string(record->page_rank);
       return made;
     });

@@ -27,12 +27,12 @@ std::vector<ViewColumn> defaultLinkColumns() {
 }
 
 std::vector<std::string> linkRowTexts(const core::LinkRecord& r) {
-  return {std::string(fieldView(r.url)),
-          std::string(fieldView(r.link_text)),
+  return {r.url.str(),
+          r.link_text.str(),
           r.page_rank == -1 ? std::string("-") : std::to_string(r.page_rank),
-          std::string(fieldView(r.note)),
-          std::string(fieldView(r.email)),
-          std::string(fieldView(r.ip))};
+          r.note.str(),
+          r.email.str(),
+          r.ip.str()};
 }
 
 ListView linkListView(const core::LinkList& links, std::vector<ViewColumn> columns) {
@@ -49,8 +49,8 @@ std::vector<ViewColumn> defaultEngineColumns() {
 }
 
 std::vector<std::string> engineRowTexts(const core::EngineRecord& r) {
-  return {std::string(fieldView(r.name)), std::string(fieldView(r.country)), core::submitTypeLabel(r.submit_type),
-          std::to_string(r.rank), std::string(fieldView(r.submit_state))};
+  return {r.name.str(), r.country.str(), core::submitTypeLabel(r.submit_type),
+          std::to_string(r.rank), r.submit_state.str()};
 }
 
 ListView engineListView(const core::EngineTable& engines, std::vector<ViewColumn> columns) {

@@ -78,9 +78,9 @@ std::string submitReportText(const core::WebsiteProfile& p, const ListView& view
       }
     }
     const core::EngineRecord* record = r < rowRecords.size() ? rowRecords[r] : nullptr;
-    if (record && fieldView(record->submit_state) == kStateError) {
+    if (record && record->submit_state == kStateError) {
       out += "<td>";
-      out += escapeHtml(fieldView(record->message));
+      out += escapeHtml(record->message.view());
       out += "</td>";
     } else {
       out += "<td>&nbsp;</td>";

@@ -24,8 +24,8 @@ bool hasKeyword(const std::string& text, std::string_view keyword) {
 Verdict classifyAnswer(std::string_view answer, const core::EngineRecord& record) {
   const std::string text = core::toUpper(answer);
 
-  if (hasKeyword(text, core::fieldView(record.success_keyword))) return kVerdictSuccess;
-  if (hasKeyword(text, core::fieldView(record.already_keyword))) return kVerdictAlreadyListed;
+  if (hasKeyword(text, record.success_keyword.view())) return kVerdictSuccess;
+  if (hasKeyword(text, record.already_keyword.view())) return kVerdictAlreadyListed;
 
   for (std::string_view word : {"ALREADY SUBMITED", "ALREADY SUBMITTED", "ALREADY"}) {
     if (has(text, word)) return kVerdictAlreadyListed;
@@ -41,16 +41,16 @@ Verdict classifyAnswer(std::string_view answer, const core::EngineRecord& record
 void applyVerdict(Verdict verdict, core::EngineRecord& record) {
   switch (verdict) {
     case kVerdictSuccess:
-      core::copyText(record.submit_state, kStateOk);
-      core::copyText(record.message, kMessageSubmitOk);
+      record.submit_state = kStateOk;
+      record.message = kMessageSubmitOk;
       break;
     case kVerdictAlreadyListed:
-      core::copyText(record.submit_state, kStateOk);
-      core::copyText(record.message, kMessageAlreadySubmitted);
+      record.submit_state = kStateOk;
+      record.message = kMessageAlreadySubmitted;
       break;
     case kVerdictNotFound:
-      core::copyText(record.submit_state, kStateError);
-      core::copyText(record.message, kMessageNotFound);
+      record.submit_state = kStateError;
+      record.message = kMessageNotFound;
       break;
     case kVerdictUndecided:
       break;

@@ -72,8 +72,8 @@ bool Batch::startNext() {
   record.notify_window = receiver_;
   BatchRow row;
   row.record = &record;
-  row.name = std::string(core::fieldView(record.name));
-  row.state = "Connect to " + core::hostOfUrl(core::fieldView(record.submit_url));
+  row.name = record.name.str();
+  row.state = "Connect to " + core::hostOfUrl(record.submit_url.view());
   row.startTick = ticks_;
   rows_.push_back(std::move(row));
   if (view_) view_->rowAdded(rows_.size() - 1);
@@ -105,7 +105,7 @@ void Batch::onMessage(const core::Message& message) {
       // A worker reports its final state once; a second final report of the
       // same row would count the target twice.
       row.reported = true;
-      const bool ok = std::strcmp(row.record->submit_state, kStateOk) == 0;
+      const bool ok = row.record->submit_state == kStateOk;
       row.icon = ok ? RowIcon::kSucceeded : RowIcon::kFailed;
       ++processed_;
       ++(ok ? succeeded_ : failed_);

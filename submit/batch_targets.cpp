@@ -12,7 +12,7 @@ std::vector<core::EngineRecord*> batchTargets(const core::EngineTable& engines, 
   for (std::size_t i = 0; i < std::min(count, engines.size()); ++i) {
     core::EngineRecord* record = engines.at(i);
     if (!record || record->submit_type == core::kSubmitManual) continue;
-    if (scope == BatchScope::kNotYetSucceeded && core::fieldView(record->submit_state) == kStateOk) continue;
+    if (scope == BatchScope::kNotYetSucceeded && record->submit_state == kStateOk) continue;
     targets.push_back(record);
   }
   return targets;

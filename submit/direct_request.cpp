@@ -56,7 +56,7 @@ std::string httpStatusText(int32_t status) {
 
 int32_t runDirectRequest(core::EngineRecord& record, std::string_view websiteUrl,
                          const core::Post& post, const web::PageFetchOptions& options, const core::Event* abandon) {
-  const std::string address = expandSubmitHint(core::fieldView(record.submit_hint), websiteUrl);
+  const std::string address = expandSubmitHint(record.submit_hint.view(), websiteUrl);
   std::vector<char> answer(kDirectRequestBufferSize, '\0');
   char errorText[web::kFetchErrorTextCapacity] = {};
   const core::Event ownEvent;  // nothing ever sets it
@@ -68,21 +68,21 @@ int32_t runDirectRequest(core::EngineRecord& record, std::string_view websiteUrl
   if (abandon && abandon->isSet()) return result;
   if (result == web::kFetchComplete && status >= kFirstFailingHttpStatus) {
     // The server answered, but refused the address: not a submission.
-    core::copyText(record.submit_state, kStateError);
-    core::copyText(record.message, httpStatusText(status));
+    record.submit_state = kStateError;
+    record.message = httpStatusText(status);
   } else if (result == web::kFetchComplete) {
-    core::copyText(record.submit_state, kStateOk);
-    core::copyText(record.message, kMessageSubmitOk);
+    record.submit_state = kStateOk;
+    record.message = kMessageSubmitOk;
   } else {
-    core::copyText(record.submit_state, kStateError);
-    core::copyText(record.message, core::fieldView(errorText));
+    record.submit_state = kStateError;
+    record.message = core::fieldView(errorText);
   }
   if (post) {
     core::Message message;
     message.id = core::MessageId::kSubmitProgress;
     message.record = &record;
     message.param = 1;
-    message.text = std::string(core::fieldView(record.message));
+    message.text = record.message.str();
     post(std::move(message));
   }
   return result;

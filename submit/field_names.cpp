@@ -105,7 +105,7 @@ void normaliseFieldName(std::string& name, std::string_view type,
     }
     return;
   }
-  const std::string_view target = core::fieldView(record.name);
+  const std::string_view target = record.name.view();
   for (const RenameRow& row : kRenames) {
     if (appliesTo(row, target) && fieldMatches(row, name, type)) name = row.renamed;
   }

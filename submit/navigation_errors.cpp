@@ -118,19 +118,15 @@ std::optional<std::string_view> navigationErrorCause(uint32_t code) {
   return std::nullopt;
 }
 
-bool navigationErrorMessage(uint32_t code, char* destination) {
-  if (!navigationErrorText(code, destination)) return false;
+std::optional<std::string> navigationErrorMessage(uint32_t code) {
+  const std::optional<std::string_view> text = navigationErrorText(code);
+  if (!text) return std::nullopt;
+  std::string message(*text);
   const std::optional<std::string_view> cause = navigationErrorCause(code);
-  const std::size_t length = std::strlen(destination);
-  if (cause && length + cause->size() + 3 < kNavigationErrorTextCapacity) {
-    std::string_view parts[] = {" (", *cause, ")"};
-    std::size_t at = length;
-    for (std::string_view part : parts) {
-      std::memcpy(destination + at, part.data(), part.size());
-      at += part.size();
-    }
+  if (cause && message.size() + cause->size() + 3 < kNavigationErrorTextCapacity) {
+    message += " (" + std::string(*cause) + ")";
   }
-  return true;
+  return message;
 }
 
 }  // namespace larkspur::submit

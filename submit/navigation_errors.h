@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace larkspur::submit {
@@ -36,9 +37,10 @@ bool navigationErrorText(uint32_t code, char* destination);
 // which reads as a missing page.
 std::optional<std::string_view> navigationErrorCause(uint32_t code);
 
-// The message a session records: the code's text as navigationErrorText
-// writes it, followed by " (cause)" where there is one and the field has room
-// ("Requested resource is not found. (host name not found)").
-bool navigationErrorMessage(uint32_t code, char* destination);
+// The message a session records: the code's text followed by " (cause)"
+// where there is one and a message field (kNavigationErrorTextCapacity) has
+// room ("Requested resource is not found. (host name not found)"); nothing
+// for a code without a text.
+std::optional<std::string> navigationErrorMessage(uint32_t code);
 
 }  // namespace larkspur::submit

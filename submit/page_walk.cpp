@@ -23,7 +23,7 @@ bool has(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;
 }
 
-std::string_view hintOf(const WalkSession& s) { return core::fieldView(s.record->submit_hint); }
+std::string_view hintOf(const WalkSession& s) { return s.record->submit_hint.view(); }
 
 // Marks the click: message, progress report, state 3, then the click itself.
 void submitBy(WalkSession& s, Document& doc, std::size_t index, const char* message) {
@@ -119,7 +119,7 @@ void walkInput(WalkSession& s, Document& doc, std::size_t index) {
 
 void walkLink(WalkSession& s, Document& doc, std::size_t index) {
   if (s.state != SessionState::kUrlFilled || !s.automatic) return;
-  if (has(core::fieldView(s.record->name), "Abacho")) return;
+  if (has(s.record->name.view(), "Abacho")) return;
   const std::string_view hint = hintOf(s);
   if (hint.empty() || !has(doc.at(index).href, hint)) return;
   submitBy(s, doc, index, kMessageSendSubmitRequest);

@@ -28,8 +28,8 @@ SubmissionSession::SubmissionSession(const SubmissionContext& context, const Ses
 
 void SubmissionSession::start() {
   if (!walk_.record) return;
-  walk_.tokens = fieldMapTokens(core::fieldView(walk_.record->field_map));
-  if (engine_) engine_->navigate(core::fieldView(walk_.record->submit_url));
+  walk_.tokens = fieldMapTokens(walk_.record->field_map.view());
+  if (engine_) engine_->navigate(walk_.record->submit_url.view());
   initialUpdate();
 }
 
@@ -64,8 +64,8 @@ void SubmissionSession::onTimer(SessionTimer timer) {
 // later can write into it, and closes.
 void SubmissionSession::finishWithError(const char* message) {
   if (walk_.record && walk_.state != SessionState::kFinal) {
-    if (message) core::copyText(walk_.record->message, message);
-    core::copyText(walk_.record->submit_state, kStateError);
+    if (message) walk_.record->message.assign(message);
+    walk_.record->submit_state = kStateError;
     reportFinal(walk_);
   }
   walk_.state = SessionState::kFinal;
@@ -126,10 +126,10 @@ void SubmissionSession::titleChange(const std::string& title) {
 void SubmissionSession::navigationError(const std::string&, const std::string&, uint32_t code,
                                         web::LoadScope scope) {
   if (closed_ || !walk_.record || !walk_.automatic) return;
-  if (navigationErrorIgnored(core::fieldView(walk_.record->name), code, scope == web::LoadScope::kPage)) return;
+  if (navigationErrorIgnored(walk_.record->name.view(), code, scope == web::LoadScope::kPage)) return;
   if (walk_.state != SessionState::kFinal) {
     // A code without a text leaves the previous message.
-    navigationErrorMessage(code, walk_.record->message);
+    if (const std::optional<std::string> message = navigationErrorMessage(code)) walk_.record->message = *message;
   }
   if (walk_.owned && engine_) engine_->stopLoading();
   finishWithError(nullptr);
@@ -148,7 +148,7 @@ void SubmissionSession::postProgress(bool finalReport) {
   message.id = core::MessageId::kSubmitProgress;
   message.record = walk_.record;
   message.param = finalReport ? 1 : 0;
-  message.text = std::string(core::fieldView(walk_.record->message));
+  message.text = walk_.record->message.str();
   post_(std::move(message));
 }
 

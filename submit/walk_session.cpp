@@ -5,7 +5,7 @@
 namespace larkspur::submit {
 
 void reportProgress(WalkSession& session, const char* message) {
-  if (session.record) core::copyText(session.record->message, message);
+  if (session.record) session.record->message.assign(message);
   if (session.host) session.host->postProgress(false);
 }
 

@@ -57,8 +57,8 @@ TEST_F(CliLinksTest, AddRefusesAddressesThatAreNotWebPagesAndShowPrintsNoControl
     core::Project p;
     ASSERT_TRUE(p.open(project).ok());
     core::LinkRecord r{};
-    core::copyText(r.url, "http://a.example/\x1b[31m");
-    core::copyText(r.link_text, title);
+    r.url.assign("http://a.example/\x1b[31m");
+    r.link_text.assign(title);
     p.links.append(r);
     ASSERT_TRUE(p.save(project).ok());
   }

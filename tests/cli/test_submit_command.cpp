@@ -39,7 +39,7 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 // The line a final report prints.
 std::string finalLine(const FarmTarget& t) {
-  std::string line = std::string(core::fieldView(t.record.name)) + ": " + t.expectedState;
+  std::string line = std::string(t.record.name.view()) + ": " + t.expectedState;
   if (t.expectedMessage != t.expectedState && !t.expectedMessage.empty()) line += ": " + t.expectedMessage;
   return line + "\n";
 }
@@ -77,8 +77,8 @@ TEST_F(SubmitCommand, AllTargetsOfTheFarmEndAsExpectedAndAreSaved) {
   {
     core::Project p;
     ASSERT_TRUE(p.open(project).ok());
-    core::copyText(p.engines.at(0)->submit_state, "Submit-OK");
-    core::copyText(p.engines.at(0)->message, "Already Submited!");
+    p.engines.at(0)->submit_state.assign("Submit-OK");
+    p.engines.at(0)->message.assign("Already Submited!");
     ASSERT_TRUE(p.save(project).ok());
   }
 
@@ -101,9 +101,9 @@ TEST_F(SubmitCommand, AllTargetsOfTheFarmEndAsExpectedAndAreSaved) {
   for (std::size_t i = 0; i < all.size(); ++i) {
     const FarmTarget& t = all[i];
     SCOPED_TRACE(t.key);
-    EXPECT_EQ(core::fieldView(saved.engines.at(i)->submit_state), t.expectedState);
-    EXPECT_EQ(core::fieldView(saved.engines.at(i)->message), t.expectedMessage);
-    const std::string name(core::fieldView(t.record.name));
+    EXPECT_EQ(saved.engines.at(i)->submit_state.view(), t.expectedState);
+    EXPECT_EQ(saved.engines.at(i)->message.view(), t.expectedMessage);
+    const std::string name(t.record.name.view());
     EXPECT_TRUE(contains(r.out, name + ": Connect to 127.0.0.1\n"));
     EXPECT_TRUE(contains(r.out, finalLine(t))) << finalLine(t);
     if (t.record.submit_type != core::kSubmitDirectRequest && t.key != "missing" && t.key != "never-answers") {
@@ -113,7 +113,7 @@ TEST_F(SubmitCommand, AllTargetsOfTheFarmEndAsExpectedAndAreSaved) {
   // The built-in target's state survived a run over another table.
   core::Project builtIn;
   ASSERT_TRUE(builtIn.open(project).ok());
-  EXPECT_EQ(core::fieldView(builtIn.engines.at(0)->message), "Already Submited!");
+  EXPECT_EQ(builtIn.engines.at(0)->message.view(), "Already Submited!");
 
   // What the farm received.
   auto last = [this](const std::string& key) {
@@ -227,9 +227,9 @@ TEST_F(SubmitCommand, ServiceBaseSendsEveryTargetToThatServer) {
   core::EngineRecord form = site.target("first-button")->record;
   core::EngineRecord direct = site.target("direct")->record;
   const std::string elsewhere = "http://127.0.0.1:1";
-  core::copyText(form.submit_url, elsewhere + "/first-button/");
-  core::copyText(direct.submit_url, elsewhere + "/direct/");
-  core::copyText(direct.submit_hint, elsewhere + "/direct/add?url=%URL%");
+  form.submit_url.assign(elsewhere + "/first-button/");
+  direct.submit_url.assign(elsewhere + "/direct/");
+  direct.submit_hint.assign(elsewhere + "/direct/add?url=%URL%");
   const std::string moved = dir.file("moved.tsv").string();
   writeFile(moved, core::formatTargetLine(form) + "\n" + core::formatTargetLine(direct) + "\n");
 
@@ -306,8 +306,8 @@ TEST_F(SubmitCommand, InterruptActsAsCancelAndSavesWhatWasReached) {
     saved.setEngineSource(source);
     if (!saved.open(project).ok()) return std::string("(unreadable)");
     for (std::size_t i = 0; i < saved.engines.size(); ++i) {
-      if (core::fieldView(saved.engines.at(i)->name) == name) {
-        return std::string(core::fieldView(saved.engines.at(i)->submit_state));
+      if (saved.engines.at(i)->name.view() == name) {
+        return std::string(saved.engines.at(i)->submit_state.view());
       }
     }
     return std::string("(missing)");

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/builtin_engines.h"
+#include "core/targets_text.h"
 #include "core/engine_record.h"
 #include "core/engine_table.h"
 #include "core/fixed_text.h"
@@ -78,26 +79,6 @@ constexpr std::array<const char*, 342> kExpectedNames = {
     "123india", "2-surf", "360webdirectory", "411find", "4arabs", "50states",
 };
 
-// Every text field with its capacity, for the padding check.
-struct TextFieldRef {
-  const char* label;
-  std::size_t offset;
-  std::size_t capacity;
-};
-constexpr TextFieldRef kTextFields[] = {
-    {"name", offsetof(EngineRecord, name), sizeof(EngineRecord::name)},
-    {"country", offsetof(EngineRecord, country), sizeof(EngineRecord::country)},
-    {"submit_url", offsetof(EngineRecord, submit_url), sizeof(EngineRecord::submit_url)},
-    {"submit_hint", offsetof(EngineRecord, submit_hint), sizeof(EngineRecord::submit_hint)},
-    {"success_keyword", offsetof(EngineRecord, success_keyword),
-     sizeof(EngineRecord::success_keyword)},
-    {"already_keyword", offsetof(EngineRecord, already_keyword),
-     sizeof(EngineRecord::already_keyword)},
-    {"reserved", offsetof(EngineRecord, reserved), sizeof(EngineRecord::reserved)},
-    {"field_map", offsetof(EngineRecord, field_map), sizeof(EngineRecord::field_map)},
-    {"submit_state", offsetof(EngineRecord, submit_state), sizeof(EngineRecord::submit_state)},
-    {"message", offsetof(EngineRecord, message), sizeof(EngineRecord::message)},
-};
 
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -168,7 +149,7 @@ class BuiltinEnginesTest : public ::testing::Test {
 
   const EngineRecord* find(std::string_view name) const {
     for (std::size_t i = 0; i < table.size(); ++i) {
-      if (fieldView(table.at(i)->name) == name) return table.at(i);
+      if (table.at(i)->name == name) return table.at(i);
     }
     return nullptr;
   }
@@ -179,19 +160,19 @@ class BuiltinEnginesTest : public ::testing::Test {
 TEST_F(BuiltinEnginesTest, DataEndsWithOneEmptyNameRecordAfter342Targets) {
   std::span<const EngineRecord> data = builtinEngines();
   ASSERT_EQ(data.size(), 343u);
-  EXPECT_EQ(data.back().name[0], '\0');
-  for (std::size_t i = 0; i + 1 < data.size(); ++i) EXPECT_NE(data[i].name[0], '\0') << i;
+  EXPECT_TRUE(data.back().name.empty());
+  for (std::size_t i = 0; i + 1 < data.size(); ++i) EXPECT_FALSE(data[i].name.empty()) << i;
 }
 
 TEST_F(BuiltinEnginesTest, TableHoldsTheTargetsInDataOrder) {
   ASSERT_EQ(table.size(), 342u);
   for (std::size_t i = 0; i < kExpectedNames.size(); ++i) {
-    EXPECT_EQ(fieldView(table.at(i)->name), kExpectedNames[i]) << "position " << i + 1;
+    EXPECT_EQ(table.at(i)->name, kExpectedNames[i]) << "position " << i + 1;
   }
-  EXPECT_EQ(fieldView(table.at(281)->name), "Technorati");  // 1-based 282
-  EXPECT_EQ(fieldView(table.at(283)->name), "Technorati");  // 1-based 284
+  EXPECT_EQ(table.at(281)->name, "Technorati");  // 1-based 282
+  EXPECT_EQ(table.at(283)->name, "Technorati");  // 1-based 284
   std::map<std::string_view, int> seen;
-  for (std::size_t i = 0; i < table.size(); ++i) ++seen[fieldView(table.at(i)->name)];
+  for (std::size_t i = 0; i < table.size(); ++i) ++seen[table.at(i)->name.view()];
   for (const auto& [name, count] : seen) {
     EXPECT_EQ(count, name == "Technorati" ? 2 : 1) << name;
   }
@@ -202,11 +183,11 @@ TEST_F(BuiltinEnginesTest, TableRecordsAreCopiesOfTheData) {
   ASSERT_EQ(table.size(), 342u);
   for (std::size_t i = 0; i < table.size(); ++i) {
     EXPECT_NE(table.at(i), &data[i]);
-    EXPECT_EQ(std::memcmp(table.at(i), &data[i], sizeof(EngineRecord)), 0) << i;
+    EXPECT_TRUE(*table.at(i) == data[i]) << i;
   }
   // Writing a runtime field of the table leaves the built-in data alone.
-  copyText(table.at(0)->submit_state, "Submit-OK");
-  EXPECT_EQ(data[0].submit_state[0], '\0');
+  table.at(0)->submit_state = "Submit-OK";
+  EXPECT_TRUE(data[0].submit_state.empty());
 }
 
 TEST_F(BuiltinEnginesTest, SubmitTypeCountsAndRanks) {
@@ -221,20 +202,15 @@ TEST_F(BuiltinEnginesTest, SubmitTypeCountsAndRanks) {
   EXPECT_EQ(types, expected);
 }
 
-TEST_F(BuiltinEnginesTest, RuntimeFieldsAreZeroAndTextsArePaddedWithZeros) {
+TEST_F(BuiltinEnginesTest, RuntimeFieldsAreEmptyAndTextsFitTheirFields) {
   for (std::size_t i = 0; i < table.size(); ++i) {
     const EngineRecord& r = *table.at(i);
     EXPECT_EQ(r.notify_window, 0) << r.name;
-    const char* base = reinterpret_cast<const char*>(&r);
-    for (const TextFieldRef& f : kTextFields) {
-      const char* field = base + f.offset;
-      std::size_t len = fieldView(field, f.capacity).size();
-      ASSERT_LT(len, f.capacity) << r.name << " " << f.label << " has no terminator";
-      bool clean = std::all_of(field + len, field + f.capacity, [](char c) { return c == 0; });
-      EXPECT_TRUE(clean) << r.name << " " << f.label;
+    for (const TargetTextField& f : targetTextFields()) {
+      EXPECT_LT(f.get(r).size(), f.capacity) << r.name << " " << f.name;
     }
-    EXPECT_EQ(fieldView(r.submit_state), "") << r.name;
-    EXPECT_EQ(fieldView(r.message), "") << r.name;
+    EXPECT_EQ(r.submit_state, "") << r.name;
+    EXPECT_EQ(r.message, "") << r.name;
   }
 }
 
@@ -290,42 +266,42 @@ TEST_F(BuiltinEnginesTest, TellingRowsHoldTheirFixedValues) {
     SCOPED_TRACE(row.name);
     const EngineRecord* r = find(row.name);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(fieldView(r->country), row.country);
+    EXPECT_EQ(r->country, row.country);
     switch (row.hintKind) {
       case Hint::kExact:
-        EXPECT_EQ(fieldView(r->submit_hint), row.hint);
+        EXPECT_EQ(r->submit_hint, row.hint);
         break;
       case Hint::kImageAddress:
-        EXPECT_TRUE(isImageAddress(fieldView(r->submit_hint))) << r->submit_hint;
+        EXPECT_TRUE(isImageAddress(r->submit_hint.view())) << r->submit_hint;
         break;
       case Hint::kDirectAddress:
-        EXPECT_TRUE(isPlausibleHost(httpHost(fieldView(r->submit_hint)))) << r->submit_hint;
-        EXPECT_NE(fieldView(r->submit_hint).find("%URL%"), std::string_view::npos);
+        EXPECT_TRUE(isPlausibleHost(httpHost(r->submit_hint.view()))) << r->submit_hint;
+        EXPECT_NE(r->submit_hint.view().find("%URL%"), std::string_view::npos);
         break;
     }
-    EXPECT_EQ(fieldView(r->success_keyword), row.success);
-    EXPECT_EQ(fieldView(r->already_keyword), row.already);
+    EXPECT_EQ(r->success_keyword, row.success);
+    EXPECT_EQ(r->already_keyword, row.already);
     if (row.reserved) {
-      EXPECT_EQ(fieldView(r->reserved), row.reserved);
+      EXPECT_EQ(r->reserved, row.reserved);
     }
-    EXPECT_EQ(fieldView(r->field_map), row.fieldMap);
+    EXPECT_EQ(r->field_map, row.fieldMap);
     EXPECT_EQ(r->rank, row.rank);
     EXPECT_EQ(r->submit_type, row.type);
   }
   // Aardvark carries a reserved text and no other optional text.
   const EngineRecord* aardvark = find("Aardvark");
   ASSERT_NE(aardvark, nullptr);
-  EXPECT_NE(fieldView(aardvark->reserved), "");
+  EXPECT_NE(aardvark->reserved, "");
 }
 
 TEST_F(BuiltinEnginesTest, EveryTargetIsCoherent) {
   for (std::size_t i = 0; i < table.size(); ++i) {
     const EngineRecord& r = *table.at(i);
     SCOPED_TRACE(r.name);
-    EXPECT_NE(fieldView(r.country), "");
-    std::string_view url = fieldView(r.submit_url);
+    EXPECT_NE(r.country, "");
+    std::string_view url = r.submit_url.view();
     EXPECT_TRUE(isPlausibleHost(httpHost(url))) << url;
-    std::string_view hint = fieldView(r.submit_hint);
+    std::string_view hint = r.submit_hint.view();
     switch (r.submit_type) {
       case kSubmitManual:
       case kSubmitFirstButton:
@@ -343,7 +319,7 @@ TEST_F(BuiltinEnginesTest, EveryTargetIsCoherent) {
     if (hint.find("%URL%") != std::string_view::npos) {
       EXPECT_TRUE(isPlausibleHost(httpHost(hint))) << hint;
     }
-    EXPECT_EQ(fieldMapFault(fieldView(r.field_map)), "") << r.field_map;
+    EXPECT_EQ(fieldMapFault(r.field_map.view()), "") << r.field_map;
   }
 }
 
@@ -359,8 +335,7 @@ TEST(BuiltinFieldMapCheck, RecognisesWellAndBadlyFormedMaps) {
 
 EngineRecord named(const char* name) {
   EngineRecord r;
-  std::memset(&r, 0, sizeof r);
-  copyText(r.name, name);
+  r.name = name;
   return r;
 }
 
@@ -369,13 +344,13 @@ TEST(BuiltinEngineTableTest, BuildStopsAtTheFirstEmptyName) {
   EngineTable table;
   table.build(records);
   ASSERT_EQ(table.size(), 2u);
-  EXPECT_EQ(fieldView(table.at(0)->name), "One");
-  EXPECT_EQ(fieldView(table.at(1)->name), "Two");
+  EXPECT_EQ(table.at(0)->name, "One");
+  EXPECT_EQ(table.at(1)->name, "Two");
 
   // Building again appends behind what is there.
   table.build(std::span<const EngineRecord>(records).subspan(3));
   ASSERT_EQ(table.size(), 3u);
-  EXPECT_EQ(fieldView(table.at(2)->name), "Four");
+  EXPECT_EQ(table.at(2)->name, "Four");
 }
 
 TEST(BuiltinEngineTableTest, ClearEmptiesTheTableAndItCanBeRebuilt) {
@@ -394,7 +369,7 @@ TEST(BuiltinEngineTableTest, RecordAddressesStayStableAsTheTableGrows) {
   table.buildFromBuiltIn();
   std::vector<EngineRecord*> before;
   for (std::size_t i = 0; i < table.size(); ++i) before.push_back(table.at(i));
-  copyText(before[5]->message, "in progress");
+  before[5]->message = "in progress";
 
   EngineRecord* appended = table.append(named("Extra"));
   for (int i = 0; i < 2000; ++i) table.append(named("More"));
@@ -403,7 +378,7 @@ TEST(BuiltinEngineTableTest, RecordAddressesStayStableAsTheTableGrows) {
   ASSERT_EQ(table.size(), 342u + 1u + 2000u + 342u);
   for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(table.at(i), before[i]) << i;
   EXPECT_EQ(table.at(342), appended);
-  EXPECT_EQ(fieldView(before[5]->message), "in progress");
+  EXPECT_EQ(before[5]->message, "in progress");
   EXPECT_EQ(table.indexOf(before[5]), 5);
   EXPECT_EQ(table.indexOf(appended), 342);
   const EngineRecord outside = named("Outside");

@@ -13,7 +13,7 @@ namespace {
 
 LinkRecord link(const std::string& url) {
   LinkRecord r{};
-  copyText(r.url, url);
+  r.url = url;
   return r;
 }
 
@@ -22,7 +22,7 @@ TEST(LinkList, KeepsOrderAndStableAddresses) {
   LinkRecord* first = list.append(link("http://a/"));
   for (int i = 0; i < 1000; ++i) list.append(link("http://b/" + std::to_string(i)));
   EXPECT_EQ(list.at(0).get(), first);
-  EXPECT_STREQ(first->url, "http://a/");
+  EXPECT_EQ(first->url, "http://a/");
   EXPECT_EQ(list.size(), 1001u);
   EXPECT_EQ(list.at(1001), nullptr);
 }
@@ -44,7 +44,7 @@ TEST(LinkList, RemovedRecordStaysAliveForAHolder) {
   EXPECT_TRUE(list.remove(r));
   EXPECT_FALSE(list.remove(r));
   EXPECT_EQ(list.find(r), nullptr);
-  EXPECT_STREQ(held->url, "http://keep/");  // a worker may still read it
+  EXPECT_EQ(held->url, "http://keep/");  // a worker may still read it
   EXPECT_EQ(list.size(), 0u);
 }
 
@@ -60,7 +60,7 @@ TEST(LinkList, ConcurrentAppendsWritesAndDeletesAreSafe) {
   std::thread writer([&] {
     while (!done) {
       for (const LinkList::Ptr& p : list.snapshot()) {
-        list.withLock([&] { copyText(p->ip, "10.0.0.1"); });
+        list.withLock([&] { p->ip.assign("10.0.0.1"); });
       }
     }
   });

@@ -66,7 +66,7 @@ std::string document(int32_t count, const std::string& entries) {
 
 EngineRecord engine(const char* name, int32_t rank) {
   EngineRecord r{};
-  copyText(r.name, name);
+  r.name = name;
   r.rank = rank;
   r.submit_type = 99;
   return r;
@@ -79,16 +79,16 @@ TEST(ProjectFile, BytesFollowTheFileFormatExactly) {
   copyText(profile.password, "pw");
   EngineTable engines;
   EngineRecord r = engine("Alpha", 4);
-  copyText(r.submit_state, "Submit-OK");
-  copyText(r.message, "Already Submited!");
-  copyText(r.submit_hint, "not stored");
+  r.submit_state = "Submit-OK";
+  r.message = "Already Submited!";
+  r.submit_hint = "not stored";
   engines.append(r);
   LinkList links;
   LinkRecord link{};
-  copyText(link.url, "http://a.example/");
-  copyText(link.link_text, "A");
-  copyText(link.note, "asked for a link back");
-  copyText(link.ip, "10.1.2.3");
+  link.url = "http://a.example/";
+  link.link_text = "A";
+  link.note = "asked for a link back";
+  link.ip = "10.1.2.3";
   link.page_rank = -1;
   link.add_time = 1700000000;
   link.hits = 7;
@@ -140,7 +140,7 @@ TEST(ProjectFile, BytesFollowTheFileFormatExactly) {
   withNotes.entry(5, "linkme_notes", table(1, 2, noteCells.str()));
   EXPECT_EQ(std::string(buffer->begin(), buffer->end()), document(22, withNotes.str()));
 
-  copyText(links.at(0)->note, "");
+  links.at(0)->note = "";
   auto withoutNotes = buildProjectBuffer(profile, engines, links);
   ASSERT_TRUE(withoutNotes);
   rc4Storage(*withoutNotes);
@@ -162,16 +162,16 @@ TEST_F(ProjectFileTest, SaveAndOpenRestoreStatesLinksAndProfile) {
   ASSERT_EQ(saved.engines.size(), 342u);
   for (std::size_t i = 0; i < saved.engines.size(); ++i) {
     EngineRecord* r = saved.engines.at(i);
-    copyText(r->submit_state, i % 2 ? "Submit-OK" : "Submit-Error");
-    copyText(r->message, "message " + std::to_string(i));
+    r->submit_state = i % 2 ? "Submit-OK" : "Submit-Error";
+    r->message = "message " + std::to_string(i);
     r->rank = static_cast<int32_t>(i % 10);
   }
   for (int i = 0; i < 3; ++i) {
     LinkRecord link{};
-    copyText(link.url, "http://links.example/" + std::to_string(i));
-    copyText(link.email, "a@b.example");
+    link.url = "http://links.example/" + std::to_string(i);
+    link.email = "a@b.example";
     link.page_rank = i - 1;
-    if (i != 1) copyText(link.note, "note " + std::to_string(i));
+    if (i != 1) link.note.assign("note " + std::to_string(i));
     saved.links.append(link);
   }
   ASSERT_TRUE(saved.save(file).ok());
@@ -188,27 +188,27 @@ TEST_F(ProjectFileTest, SaveAndOpenRestoreStatesLinksAndProfile) {
   long technorati = 0;
   for (std::size_t i = 0; i < loaded.engines.size(); ++i) {
     const EngineRecord* r = loaded.engines.at(i);
-    if (fieldView(r->name) == "Technorati") {
+    if (r->name == "Technorati") {
       // Both records carry the state of the later of the two saved rows (283, 0-based).
       ++technorati;
-      EXPECT_STREQ(r->submit_state, "Submit-OK");
-      EXPECT_STREQ(r->message, "message 283");
+      EXPECT_EQ(r->submit_state, "Submit-OK");
+      EXPECT_EQ(r->message, "message 283");
       EXPECT_EQ(r->rank, 3);
       continue;
     }
-    EXPECT_STREQ(r->submit_state, i % 2 ? "Submit-OK" : "Submit-Error") << i;
+    EXPECT_EQ(r->submit_state, i % 2 ? "Submit-OK" : "Submit-Error") << i;
     EXPECT_EQ(std::string(r->message), "message " + std::to_string(i));
     EXPECT_EQ(r->rank, static_cast<int32_t>(i % 10));
     // What is not stored comes from the built-in table.
-    EXPECT_EQ(std::memcmp(r->submit_url, builtinEngines()[i].submit_url, sizeof r->submit_url), 0);
+    EXPECT_EQ(r->submit_url, builtinEngines()[i].submit_url);
   }
   EXPECT_EQ(technorati, 2);
   ASSERT_EQ(loaded.links.size(), 3u);
-  EXPECT_STREQ(loaded.links.at(2)->url, "http://links.example/2");
+  EXPECT_EQ(loaded.links.at(2)->url, "http://links.example/2");
   EXPECT_EQ(loaded.links.at(0)->page_rank, -1);
-  EXPECT_STREQ(loaded.links.at(0)->note, "note 0");
-  EXPECT_STREQ(loaded.links.at(1)->note, "");
-  EXPECT_STREQ(loaded.links.at(2)->note, "note 2");
+  EXPECT_EQ(loaded.links.at(0)->note, "note 0");
+  EXPECT_EQ(loaded.links.at(1)->note, "");
+  EXPECT_EQ(loaded.links.at(2)->note, "note 2");
   EXPECT_EQ(loaded.ppc.size(), 29u);
 }
 
@@ -243,11 +243,11 @@ TEST_F(ProjectFileTest, MergesByNameAndKeepsBuiltInValuesForMissingTargets) {
   EXPECT_STREQ(p.profile.host, "example.net");
   for (std::size_t i = 0; i < p.engines.size(); ++i) {
     const EngineRecord* r = p.engines.at(i);
-    if (fieldView(r->name) == "Ahot") {
-      EXPECT_STREQ(r->submit_state, "Submit-OK");  // the later row wins
+    if (r->name == "Ahot") {
+      EXPECT_EQ(r->submit_state, "Submit-OK");  // the later row wins
       EXPECT_EQ(r->rank, 9);
     } else {
-      EXPECT_STREQ(r->submit_state, "");
+      EXPECT_EQ(r->submit_state, "");
       EXPECT_EQ(r->rank, builtinEngines()[i].rank);
     }
   }
@@ -280,9 +280,9 @@ TEST_F(ProjectFileTest, LinkCountBeyondTheRowsAddsZeroedLinksWithinALimit) {
     Project p;
     ASSERT_TRUE(p.open(file).ok());
     ASSERT_EQ(p.links.size(), c.links);
-    EXPECT_STREQ(p.links.at(0)->url, "http://one.example/");
+    EXPECT_EQ(p.links.at(0)->url, "http://one.example/");
     EXPECT_EQ(p.links.at(0)->page_rank, 5);
-    EXPECT_STREQ(p.links.at(1)->url, "");
+    EXPECT_EQ(p.links.at(1)->url, "");
     EXPECT_EQ(p.links.at(1)->page_rank, 0);
   }
 }
@@ -475,7 +475,7 @@ TEST_F(ProjectFileTest, NotesGoOnlyToTheLinksTheyName) {
   ASSERT_TRUE(p.open(file).ok());
   ASSERT_EQ(p.links.size(), 2u);
   EXPECT_EQ(std::string(p.links.at(1)->note), longNote.substr(0, 512));
-  EXPECT_LT(std::strlen(p.links.at(0)->note), sizeof p.links.at(0)->note);
+  EXPECT_LT(p.links.at(0)->note.size(), decltype(p.links.at(0)->note)::kCapacity);
   EXPECT_EQ(std::string(p.links.at(0)->note).find("dropped"), std::string::npos);
 }
 
@@ -496,10 +496,10 @@ TEST_F(ProjectFileTest, LinkCellsAreFoundByNameWhereverTheyStand) {
   Project p;
   ASSERT_TRUE(p.open(file).ok());
   ASSERT_EQ(p.links.size(), 1u);
-  EXPECT_STREQ(p.links.at(0)->url, "http://first.example/");
+  EXPECT_EQ(p.links.at(0)->url, "http://first.example/");
   EXPECT_EQ(p.links.at(0)->page_rank, 4);
-  EXPECT_STREQ(p.links.at(0)->email, "me@later.example");
-  EXPECT_STREQ(p.links.at(0)->ip, "");
+  EXPECT_EQ(p.links.at(0)->email, "me@later.example");
+  EXPECT_EQ(p.links.at(0)->ip, "");
 }
 
 }  // namespace
@@ -582,7 +582,7 @@ TEST_F(ProjectFileTest, CountsBeyondWhatTheBytesHoldGiveDataErrorAtOnce) {
   copyText(saved.profile.url, "http://crafted.example/");
   for (int i = 0; i < 3; ++i) {
     LinkRecord link{};
-    copyText(link.url, "http://link.example/" + std::to_string(i));
+    link.url = "http://link.example/" + std::to_string(i);
     saved.links.append(link);
   }
   auto valid = buildProjectBuffer(saved.profile, saved.engines, saved.links);

@@ -83,7 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   checkModel(doc);
 
   core::EngineRecord record;
-  std::memset(&record, 0, sizeof record);
   core::copyText(record.name, "Fuzz");
   core::copyText(record.submit_hint, "add");
   constexpr int32_t kSubmitTypes[] = {core::kSubmitFirstButton, core::kSubmitCaption, core::kSubmitImage,

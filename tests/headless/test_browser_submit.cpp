@@ -67,8 +67,8 @@ class BrowserSubmit : public ::testing::Test {
     for (const FarmTarget& t : site.targets()) {
       for (std::size_t i = 0; i < p.engines.size(); ++i) {
         const core::EngineRecord& r = *p.engines.at(i);
-        if (core::fieldView(r.name) != core::fieldView(t.record.name)) continue;
-        out[t.key] = {std::string(core::fieldView(r.submit_state)), std::string(core::fieldView(r.message))};
+        if (r.name.view() != t.record.name.view()) continue;
+        out[t.key] = {std::string(r.submit_state.view()), std::string(r.message.view())};
       }
     }
     return out;
@@ -185,7 +185,7 @@ TEST_F(BrowserSubmit, OversizedPagesEndAsOnTheHttpEngine) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   for (const char* key : {"huge-form", "many-options"}) {
     const FarmTarget t = *site.target(key);
-    EXPECT_TRUE(contains(r.out, std::string(core::fieldView(t.record.name)) + ": " + t.expectedState)) << r.out;
+    EXPECT_TRUE(contains(r.out, std::string(t.record.name.view()) + ": " + t.expectedState)) << r.out;
     EXPECT_TRUE(contains(r.out, t.expectedMessage)) << r.out;
   }
 }
@@ -195,11 +195,11 @@ TEST_F(BrowserSubmit, RunsWithoutAnyDisplaySettingsAndAsksTheServiceBase) {
   // nothing in the environment that tells Qt or Chromium how to run.
   const std::string project = newProject("site.lkr");
   auto elsewhere = [this](auto& field) {
-    std::string value(core::fieldView(field));
+    std::string value(field.view());
     if (const auto at = value.find(site.baseUrl()); at != std::string::npos) {
       value.replace(at, site.baseUrl().size(), "http://127.0.0.1:1");
     }
-    core::copyText(field, value);
+    field.assign(value);
   };
   std::string text;
   for (const char* key : {"script-form", "direct", "first-button"}) {

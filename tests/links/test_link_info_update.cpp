@@ -94,9 +94,9 @@ class LinkInfoUpdateTest : public ::testing::Test {
   core::LinkRecord* add(const std::string& url, const std::string& ip = "", const std::string& email = "",
                         int32_t rank = 0) {
     core::LinkRecord r{};
-    core::copyText(r.url, url);
-    core::copyText(r.ip, ip);
-    core::copyText(r.email, email);
+    r.url = url;
+    r.ip = ip;
+    r.email = email;
     r.page_rank = rank;
     return links_.append(r);
   }
@@ -128,14 +128,14 @@ TEST_F(LinkInfoUpdateTest, GetAllWritesChangesAndAnnouncesOnlyChangedLinks) {
   EXPECT_FALSE(result.stopped);
   EXPECT_EQ(updateEndText(coordination_.stop.isSet()), "Update complete!");
 
-  EXPECT_STREQ(linker->ip, "10.0.0.5");
+  EXPECT_EQ(linker->ip, "10.0.0.5");
   EXPECT_EQ(linker->page_rank, 5);
-  EXPECT_STREQ(linker->email, "webmaster@linker.example");
-  EXPECT_STREQ(same->ip, "127.0.0.1");
-  EXPECT_STREQ(same->email, "webmaster@127.0.0.1");
-  EXPECT_STREQ(unknown->ip, "10.9.9.9");
-  EXPECT_STREQ(unknown->email, "webmaster@unknown.example");  // the fake search answers every host
-  EXPECT_STREQ(hostless->ip, "1.2.3.4");
+  EXPECT_EQ(linker->email, "webmaster@linker.example");
+  EXPECT_EQ(same->ip, "127.0.0.1");
+  EXPECT_EQ(same->email, "webmaster@127.0.0.1");
+  EXPECT_EQ(unknown->ip, "10.9.9.9");
+  EXPECT_EQ(unknown->email, "webmaster@unknown.example");  // the fake search answers every host
+  EXPECT_EQ(hostless->ip, "1.2.3.4");
   EXPECT_EQ(hostless->page_rank, 2);
 
   std::vector<core::Message> messages = queue_.take();
@@ -161,12 +161,12 @@ TEST_F(LinkInfoUpdateTest, EachCommandDoesOnlyItsPart) {
   EXPECT_TRUE(resolver_.names.empty());
 
   runLinkInfoUpdate(links_, kGetIpAddress, coordination_, queue_.poster(), options_);
-  EXPECT_STREQ(r->ip, "10.0.0.5");
-  EXPECT_STREQ(r->email, "");
+  EXPECT_EQ(r->ip, "10.0.0.5");
+  EXPECT_EQ(r->email, "");
   EXPECT_EQ(queue_.take().size(), 1u);
 
   runLinkInfoUpdate(links_, kGetEmailAddress, coordination_, queue_.poster(), options_);
-  EXPECT_STREQ(r->email, "webmaster@linker.example");
+  EXPECT_EQ(r->email, "webmaster@linker.example");
   EXPECT_EQ(queue_.take().size(), 1u);
   EXPECT_EQ(rankQueries_.load(), 1);
 }
@@ -211,9 +211,9 @@ TEST_F(LinkInfoUpdateTest, ASilentServiceIsGivenUpAfterThreeLookUpsAndSaidOnce) 
   }
   EXPECT_EQ(notices, result.silent);
   for (std::size_t i = 0; i < links_.size(); ++i) {
-    EXPECT_STREQ(links_.at(i)->ip, "10.1.1.1");
+    EXPECT_EQ(links_.at(i)->ip, "10.1.1.1");
     EXPECT_EQ(links_.at(i)->page_rank, 7);
-    EXPECT_STREQ(links_.at(i)->email, "old@linker.example");
+    EXPECT_EQ(links_.at(i)->email, "old@linker.example");
   }
 }
 
@@ -230,7 +230,7 @@ TEST_F(LinkInfoUpdateTest, StopEndsTheWalkAtTheCurrentLinkLeavingWhatItHadNotDon
   // The queries under way when Stop came were cut short: nothing of theirs
   // was written.
   EXPECT_EQ(links_.at(0)->page_rank, 3);
-  EXPECT_STREQ(links_.at(0)->email, "");
+  EXPECT_EQ(links_.at(0)->email, "");
   EXPECT_EQ(emailQueries_.load(), 0);
   EXPECT_EQ(updateEndText(coordination_.stop.isSet()), "Update canceled!");
 }

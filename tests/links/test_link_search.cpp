@@ -113,12 +113,12 @@ class LinkSearchTest : public ::testing::Test {
 
   std::set<std::string> urls() {
     std::set<std::string> out;
-    for (const auto& r : links_.snapshot()) out.emplace(fieldView(r->url));
+    for (const auto& r : links_.snapshot()) out.emplace(r->url.view());
     return out;
   }
   core::LinkList::Ptr byUrl(const std::string& url) {
     for (const auto& r : links_.snapshot()) {
-      if (fieldView(r->url) == url) return r;
+      if (r->url == url) return r;
     }
     return nullptr;
   }
@@ -162,7 +162,7 @@ TEST_F(LinkSearchTest, BothEnginesCollectNewLinksOnceAndPageAsLongAsPagesBringTh
   ASSERT_TRUE(service_.start());
   links_.append([] {
     core::LinkRecord r{};
-    core::copyText(r.url, "http://known.example/");
+    r.url = "http://known.example/";
     r.page_rank = 9;
     return r;
   }());
@@ -193,11 +193,11 @@ TEST_F(LinkSearchTest, BothEnginesCollectNewLinksOnceAndPageAsLongAsPagesBringTh
   EXPECT_EQ(service_.targets(kEngineYahoo).front(),
             "/advsearch?p=http%3A%2F%2Fwww.mysite.example&b=0&bwm=i&bwmo=&bwmf=u");
 
-  EXPECT_STREQ(byUrl("http://linker-one.example/")->link_text, "Linker One");
+  EXPECT_EQ(byUrl("http://linker-one.example/")->link_text, "Linker One");
   EXPECT_EQ(byUrl("http://linker-one.example/")->page_rank, 3);
   EXPECT_EQ(byUrl("http://linker-two.example/")->page_rank, 7);
-  EXPECT_STREQ(byUrl("http://linker-three.example/deep/")->link_text, "Three");
-  EXPECT_STREQ(byUrl("http://empty-text.example/")->link_text, "");
+  EXPECT_EQ(byUrl("http://linker-three.example/deep/")->link_text, "Three");
+  EXPECT_EQ(byUrl("http://empty-text.example/")->link_text, "");
   EXPECT_EQ(byUrl("http://linker-two.example/")->add_time, 0);
   EXPECT_EQ(byUrl("http://known.example/")->page_rank, 9);
 
@@ -208,7 +208,7 @@ TEST_F(LinkSearchTest, BothEnginesCollectNewLinksOnceAndPageAsLongAsPagesBringTh
     EXPECT_EQ(m.id, core::MessageId::kLinkFound);
     core::LinkList::Ptr r = links_.find(static_cast<core::LinkRecord*>(m.record));
     ASSERT_TRUE(r);
-    EXPECT_EQ(fieldView(r->url), m.text);
+    EXPECT_EQ(r->url, m.text);
   }
 
   // A later search finds nothing new and adds nothing.
@@ -289,7 +289,7 @@ TEST_F(LinkSearchTest, ProcessingComparesUrlsAsTheRecordHoldsThem) {
   std::vector<CollectedAnchor> later{{longUrl, "third"}};
   EXPECT_EQ(processAnchors(kEngineGoogle, later, links_, coordination_, queue_.poster()), 0u);
   ASSERT_EQ(links_.size(), 1u);
-  EXPECT_EQ(fieldView(links_.at(0)->url), longUrl.substr(0, 512));
+  EXPECT_EQ(links_.at(0)->url, longUrl.substr(0, 512));
   EXPECT_EQ(links_.at(0)->page_rank, 0);  // the rank query failed
 
   // Addresses that are not web pages are never taken, whatever the engine.
@@ -298,7 +298,7 @@ TEST_F(LinkSearchTest, ProcessingComparesUrlsAsTheRecordHoldsThem) {
                                        {"https://fine.example/page", "fine"}};
   EXPECT_EQ(processAnchors(kEngineGoogle, hostile, links_, coordination_, queue_.poster()), 1u);
   ASSERT_EQ(links_.size(), 2u);
-  EXPECT_EQ(fieldView(links_.at(1)->url), "https://fine.example/page");
+  EXPECT_EQ(links_.at(1)->url, "https://fine.example/page");
 }
 
 }  // namespace

@@ -137,8 +137,8 @@ class LinksReportTest : public ::testing::Test {
 
   void add(const std::string& url, const std::string& title = "", int32_t rank = 0) {
     core::LinkRecord r{};
-    core::copyText(r.url, url);
-    core::copyText(r.link_text, title);
+    r.url = url;
+    r.link_text = title;
     r.page_rank = rank;
     links_.append(r);
   }

@@ -102,12 +102,12 @@ TEST(ExportFormat, ChosenByTheExtensionInUpperCase) {
 TEST(TextExport, DefaultLinkColumnsExactBytes) {
   core::LinkList links;
   core::LinkRecord r{};
-  core::copyText(r.url, "http://a.example/");
-  core::copyText(r.link_text, "hidden title");
+  r.url = "http://a.example/";
+  r.link_text = "hidden title";
   r.page_rank = 3;
   links.append(r);
   r.page_rank = -1;
-  core::copyText(r.url, "http://b.example/");
+  r.url = "http://b.example/";
   links.append(r);
   EXPECT_EQ(exportAsText(linkListView(links)), "Link URL,Rank\r\nhttp://a.example/,3\r\nhttp://b.example/,-\r\n");
   EXPECT_EQ(exportAsText(linkListView(core::LinkList{})), "Link URL,Rank\r\n");

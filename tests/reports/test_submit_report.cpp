@@ -17,12 +17,12 @@ using core::copyText;
 
 core::EngineRecord engine(const char* name, int32_t type, int32_t rank, const char* state, const char* message) {
   core::EngineRecord r{};
-  copyText(r.name, name);
-  copyText(r.country, "Norway");
+  r.name = name;
+  r.country = "Norway";
   r.submit_type = type;
   r.rank = rank;
-  copyText(r.submit_state, state);
-  copyText(r.message, message);
+  r.submit_state = state;
+  r.message = message;
   return r;
 }
 
@@ -119,8 +119,8 @@ TEST_F(SubmitReportTest, NoTextCanOpenAnElement) {
   core::copyText(profile_.email, "x\" onerror=\"alert(1)");
   core::copyText(profile_.url, "http://a.example/<img src=x>");
   core::EngineRecord failed{};
-  core::copyText(failed.submit_state, "Submit-Error");
-  core::copyText(failed.message, "<iframe src=javascript:alert(1)>\x1b[2J");
+  failed.submit_state = "Submit-Error";
+  failed.message = "<iframe src=javascript:alert(1)>\x1b[2J";
   ListView view;
   view.columns = {{"<b>Name</b>", 10}, {"State", 20}};
   view.rows = {{"<svg onload=alert(1)>", "Submit-Error"}};

@@ -55,12 +55,11 @@ struct RecordSpec {
 
 inline core::EngineRecord makeRecord(const RecordSpec& target) {
   core::EngineRecord r;
-  std::memset(&r, 0, sizeof r);
-  core::copyText(r.name, target.name);
-  core::copyText(r.submit_hint, target.hint);
-  core::copyText(r.success_keyword, target.success);
-  core::copyText(r.already_keyword, target.already);
-  core::copyText(r.field_map, target.field_map);
+  r.name.assign(target.name);
+  r.submit_hint.assign(target.hint);
+  r.success_keyword.assign(target.success);
+  r.already_keyword.assign(target.already);
+  r.field_map.assign(target.field_map);
   r.submit_type = target.submit_type;
   return r;
 }
@@ -143,7 +142,7 @@ struct SessionFixture {
   }
   // Call after changing the record's field map or the profile.
   void rebuild() {
-    session.tokens = fieldMapTokens(core::fieldView(record.field_map));
+    session.tokens = fieldMapTokens(record.field_map.view());
     words = core::buildWordLists(profile);
   }
 

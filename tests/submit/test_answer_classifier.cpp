@@ -62,23 +62,23 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ApplyVerdict, WritesStateAndMessage) {
   core::EngineRecord r = testing::makeRecord({});
-  core::copyText(r.message, "Send submit request.");
+  r.message.assign("Send submit request.");
 
   applyVerdict(kVerdictUndecided, r);
-  EXPECT_EQ(core::fieldView(r.submit_state), "");
-  EXPECT_EQ(core::fieldView(r.message), "Send submit request.");
+  EXPECT_EQ(r.submit_state.view(), "");
+  EXPECT_EQ(r.message.view(), "Send submit request.");
 
   applyVerdict(kVerdictSuccess, r);
-  EXPECT_EQ(core::fieldView(r.submit_state), "Submit-OK");
-  EXPECT_EQ(core::fieldView(r.message), "Submit-OK");
+  EXPECT_EQ(r.submit_state.view(), "Submit-OK");
+  EXPECT_EQ(r.message.view(), "Submit-OK");
 
   applyVerdict(kVerdictAlreadyListed, r);
-  EXPECT_EQ(core::fieldView(r.submit_state), "Submit-OK");
-  EXPECT_EQ(core::fieldView(r.message), "Already Submited!");
+  EXPECT_EQ(r.submit_state.view(), "Submit-OK");
+  EXPECT_EQ(r.message.view(), "Already Submited!");
 
   applyVerdict(kVerdictNotFound, r);
-  EXPECT_EQ(core::fieldView(r.submit_state), "Submit-Error");
-  EXPECT_EQ(core::fieldView(r.message), "Error 404:Object not found!");
+  EXPECT_EQ(r.submit_state.view(), "Submit-Error");
+  EXPECT_EQ(r.message.view(), "Error 404:Object not found!");
 }
 
 }  // namespace

@@ -49,9 +49,8 @@ struct BatchHarness {
   explicit BatchHarness(int count, int32_t type = core::kSubmitFirstButton) {
     for (int i = 0; i < count; ++i) {
       auto r = std::make_unique<core::EngineRecord>();
-      std::memset(r.get(), 0, sizeof *r);
-      core::copyText(r->name, "Target " + std::to_string(i));
-      core::copyText(r->submit_url, "http://host" + std::to_string(i) + ".example:8080/add.html");
+      r->name.assign("Target " + std::to_string(i));
+      r->submit_url.assign("http://host" + std::to_string(i) + ".example:8080/add.html");
       r->submit_type = type;
       records.push_back(std::move(r));
     }
@@ -67,8 +66,8 @@ struct BatchHarness {
   }
   // Plays a worker that wrote its outcome, posted its final report and ended.
   void finish(core::EngineRecord& r, const char* state, const char* message) {
-    core::copyText(r.submit_state, state);
-    core::copyText(r.message, message);
+    r.submit_state.assign(state);
+    r.message.assign(message);
     batch->onMessage({core::MessageId::kSubmitProgress, &r, 1, message});
     coordination.workers.remove();
   }
@@ -152,7 +151,7 @@ TEST(BatchTargets, AutomaticTargetsInTableOrderAndForAResetThoseNotYetOk) {
   for (const auto& row : rows) {
     core::EngineRecord r{};
     r.submit_type = row.type;
-    core::copyText(r.submit_state, row.state);
+    r.submit_state.assign(row.state);
     table.append(r);
   }
   auto indices = [&table](const std::vector<core::EngineRecord*>& chosen) {
@@ -209,7 +208,7 @@ TEST(Batch, ProgressUpdatesTheRowWithThePostedTextAndCountsNothing) {
   b.start(kStart);
   b.tick(kStart + 1);
   core::EngineRecord& r = *h.records[0];
-  core::copyText(r.message, "moved on already");
+  r.message.assign("moved on already");
   b.onMessage({core::MessageId::kSubmitProgress, &r, 0, "Post data."});
   EXPECT_EQ(b.rows()[0].state, "Post data.");
   EXPECT_EQ(b.processed(), 0);

@@ -92,8 +92,8 @@ TEST_F(FarmSessions, EveryTargetEndsInItsExpectedStateWithOneFinalReport) {
   const std::vector<core::Message> messages = queue.take();
   for (std::size_t i = 0; i < targets.size(); ++i) {
     SCOPED_TRACE(targets[i].key);
-    EXPECT_EQ(text(list[i]->submit_state, 260), targets[i].expectedState);
-    EXPECT_EQ(text(list[i]->message, 260), targets[i].expectedMessage);
+    EXPECT_EQ(text(list[i]->submit_state.c_str(), 260), targets[i].expectedState);
+    EXPECT_EQ(text(list[i]->message.c_str(), 260), targets[i].expectedMessage);
     int finalCount = 0;
     for (const auto& m : messages) {
       if (m.record == list[i] && m.param == 1) {
@@ -134,16 +134,16 @@ TEST_F(FarmSessions, StopClosesEverySessionWithinAboutASecondWithoutAFinalReport
   EXPECT_LE(took.count(), 1300) << "sessions poll the stop signal every second";
   starter.joinAll();
   EXPECT_EQ(finals(queue.take()), 0);
-  for (core::EngineRecord* r : list) EXPECT_EQ(text(r->submit_state, 260), "");
+  for (core::EngineRecord* r : list) EXPECT_EQ(text(r->submit_state.c_str(), 260), "");
 }
 
 TEST_F(FarmSessions, DirectRequestSendsTheExpandedHintAndTakesAnyCompletedAnswerAsSuccess) {
   core::EngineRecord record = site.target("direct")->record;
-  core::copyText(record.message, "old");
+  record.message.assign("old");
   const int32_t result = runDirectRequest(record, "http://www.example-bakery.com/", queue.poster());
   EXPECT_EQ(result, web::kFetchComplete);
-  EXPECT_EQ(text(record.submit_state, 260), "Submit-OK");
-  EXPECT_EQ(text(record.message, 260), "Submit-OK");
+  EXPECT_EQ(text(record.submit_state.c_str(), 260), "Submit-OK");
+  EXPECT_EQ(text(record.message.c_str(), 260), "Submit-OK");
   const auto got = site.received("direct");
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0].path, "/direct/add");
@@ -158,13 +158,13 @@ TEST_F(FarmSessions, DirectRequestSendsTheExpandedHintAndTakesAnyCompletedAnswer
 
 TEST_F(FarmSessions, OfflineDirectRequestFailsWithAnEmptyMessage) {
   core::EngineRecord record = site.target("direct")->record;
-  core::copyText(record.message, "Post data.");
+  record.message.assign("Post data.");
   web::PageFetchOptions offline;
   offline.offlineCheck = [](std::string_view) { return true; };
   const int32_t result = runDirectRequest(record, "http://www.example-bakery.com/", queue.poster(), offline);
   EXPECT_EQ(result, web::kFetchOffline);
-  EXPECT_EQ(text(record.submit_state, 260), "Submit-Error");
-  EXPECT_EQ(text(record.message, 260), "");
+  EXPECT_EQ(text(record.submit_state.c_str(), 260), "Submit-Error");
+  EXPECT_EQ(text(record.message.c_str(), 260), "");
   EXPECT_TRUE(site.received("direct").empty());
   const auto messages = queue.take();
   ASSERT_EQ(messages.size(), 1u);
@@ -174,12 +174,11 @@ TEST_F(FarmSessions, OfflineDirectRequestFailsWithAnEmptyMessage) {
 
 TEST_F(FarmSessions, DirectRequestToAClosedPortFailsWithTheTransportText) {
   core::EngineRecord record = site.target("direct")->record;
-  core::copyText(record.submit_hint,
-                 "http://127.0.0.1:" + std::to_string(test::unusedLocalPort()) + "/add?u=%URL%");
+  record.submit_hint = "http://127.0.0.1:" + std::to_string(test::unusedLocalPort()) + "/add?u=%URL%";
   const int32_t result = runDirectRequest(record, "http://www.example-bakery.com/", queue.poster());
   EXPECT_EQ(result, web::kFetchConnectFailed);
-  EXPECT_EQ(text(record.submit_state, 260), "Submit-Error");
-  EXPECT_NE(text(record.message, 260), "");
+  EXPECT_EQ(text(record.submit_state.c_str(), 260), "Submit-Error");
+  EXPECT_NE(text(record.message.c_str(), 260), "");
 }
 
 TEST(DirectRequest, AnAnswerWithAFailingStatusIsASubmitError) {
@@ -205,11 +204,11 @@ TEST(DirectRequest, AnAnswerWithAFailingStatusIsASubmitError) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);
     core::EngineRecord record{};
-    core::copyText(record.submit_hint, server.url("/add/" + std::to_string(c.status) + "?u=%URL%"));
+    record.submit_hint.assign(server.url("/add/" + std::to_string(c.status) + "?u=%URL%"));
     core::MessageQueue queue;
     EXPECT_EQ(runDirectRequest(record, "http://www.example-bakery.com/", queue.poster()), web::kFetchComplete);
-    EXPECT_EQ(text(record.submit_state, 260), c.state);
-    EXPECT_EQ(text(record.message, 260), c.message);
+    EXPECT_EQ(text(record.submit_state.c_str(), 260), c.state);
+    EXPECT_EQ(text(record.message.c_str(), 260), c.message);
     const auto messages = queue.take();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, c.message);
@@ -278,8 +277,8 @@ TEST_F(FarmSessions, DeadHostsEndAtOnceAndDoNotWaitForTheTickEach) {
   EXPECT_LE(starter.unjoined(), 5u) << "ended threads are joined as the batch goes";
   for (std::size_t i = 0; i < dead.size(); ++i) {
     SCOPED_TRACE(dead[i].key);
-    EXPECT_EQ(text(list[i]->submit_state, 260), "Submit-Error");
-    EXPECT_EQ(text(list[i]->message, 260), dead[i].expectedMessage);
+    EXPECT_EQ(text(list[i]->submit_state.c_str(), 260), "Submit-Error");
+    EXPECT_EQ(text(list[i]->message.c_str(), 260), dead[i].expectedMessage);
   }
 }
 
@@ -298,9 +297,9 @@ TEST_F(FarmSessions, ATricklingPageEndsAtTheSessionTimeOutOrTheFetchDeadline) {
   const auto took = Clock::now() - began;
   EXPECT_GE(took, std::chrono::milliseconds(1400));
   EXPECT_LT(took, std::chrono::milliseconds(2800));
-  EXPECT_EQ(text(list[0]->message, 260), site.target("trickle")->expectedMessage);
-  EXPECT_EQ(text(list[1]->message, 260), site.target("direct-trickle")->expectedMessage);
-  EXPECT_EQ(text(list[1]->submit_state, 260), "Submit-Error");
+  EXPECT_EQ(text(list[0]->message.c_str(), 260), site.target("trickle")->expectedMessage);
+  EXPECT_EQ(text(list[1]->message.c_str(), 260), site.target("direct-trickle")->expectedMessage);
+  EXPECT_EQ(text(list[1]->submit_state.c_str(), 260), "Submit-Error");
   EXPECT_EQ(finals(queue.take()), 2);
 }
 

@@ -16,8 +16,8 @@ namespace {
 using namespace testing;
 using Actions = std::vector<web::PageAction>;
 
-std::string message(const core::EngineRecord& r) { return std::string(core::fieldView(r.message)); }
-std::string state(const core::EngineRecord& r) { return std::string(core::fieldView(r.submit_state)); }
+std::string message(const core::EngineRecord& r) { return std::string(r.message.view()); }
+std::string state(const core::EngineRecord& r) { return std::string(r.submit_state.view()); }
 
 std::vector<std::size_t> clicks(const web::Document& doc) {
   std::vector<std::size_t> out;

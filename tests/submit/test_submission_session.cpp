@@ -61,7 +61,7 @@ constexpr const char* kFormPage = R"(<html><head><title>Add URL</title></head><b
 struct Harness {
   explicit Harness(const RecordSpec& target, bool automatic = true)
       : record(makeRecord(target)), profile(bakeryProfile()), words(core::buildWordLists(profile)) {
-    core::copyText(record.submit_url, "http://target.example/add.html");
+    record.submit_url.assign("http://target.example/add.html");
     SubmissionContext context;
     context.profile = &profile;
     context.words = &words;
@@ -92,8 +92,8 @@ struct Harness {
     for (const auto& m : posted) n += m.param == 1 ? 1 : 0;
     return n;
   }
-  std::string message() const { return std::string(core::fieldView(record.message)); }
-  std::string state() const { return std::string(core::fieldView(record.submit_state)); }
+  std::string message() const { return std::string(record.message.view()); }
+  std::string state() const { return std::string(record.submit_state.view()); }
 
   core::EngineRecord record;
   core::WebsiteProfile profile;
@@ -284,8 +284,8 @@ TEST(SubmissionSession, TimeOutAfterAVerdictOnASessionWithoutWindowKeepsTheVerdi
   ASSERT_FALSE(session.closed());
   session.onTimer(SessionTimer::kTimeOut);
   EXPECT_EQ(finals, 1);
-  EXPECT_EQ(core::fieldView(record.submit_state), "Submit-OK");
-  EXPECT_EQ(core::fieldView(record.message), "Submit-OK");
+  EXPECT_EQ(record.submit_state.view(), "Submit-OK");
+  EXPECT_EQ(record.message.view(), "Submit-OK");
 }
 
 TEST(SubmissionSession, StopPollClosesOnlyWhenTheStopSignalIsSetAndReportsNothing) {

@@ -75,7 +75,7 @@ void BrowserPage::openTarget(core::EngineRecord& record) {
   setup.frame = this;
   session_ = std::make_unique<submit::SubmissionSession>(context_, setup);
   browser_->setEvents(session_.get());
-  setAddress(QString::fromStdString(core::effectiveServiceUrl(core::fieldView(record.submit_url))));
+  setAddress(QString::fromStdString(core::effectiveServiceUrl(record.submit_url.view())));
   session_->start();
 }
 

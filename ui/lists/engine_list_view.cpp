@@ -80,11 +80,11 @@ void EngineListView::fill() {
     core::EngineRecord* record = engines_.at(i);
     if (!record) continue;
     auto* item = new EngineItem(record);
-    item->setText(kColumnName, fieldText(core::fieldView(record->name)));
-    item->setText(kColumnCountry, fieldText(core::fieldView(record->country)));
+    item->setText(kColumnName, fieldText(record->name.view()));
+    item->setText(kColumnCountry, fieldText(record->country.view()));
     item->setText(kColumnType, QString::fromLatin1(core::submitTypeLabel(record->submit_type)));
     item->setText(kColumnRank, QString::number(rankOf(*record)));
-    item->setText(kColumnState, fieldText(core::fieldView(record->submit_state)));
+    item->setText(kColumnState, fieldText(record->submit_state.view()));
     item->setTextAlignment(kColumnType, Qt::AlignCenter);
     item->setTextAlignment(kColumnRank, Qt::AlignCenter);
     items.append(item);
@@ -137,7 +137,7 @@ std::vector<core::EngineRecord*> EngineListView::selectedAutoTargets() const {
 void EngineListView::refreshStates() {
   for (int row = 0; row < rowCount(); ++row) {
     if (core::EngineRecord* record = recordAt(row)) {
-      topLevelItem(row)->setText(kColumnState, fieldText(core::fieldView(record->submit_state)));
+      topLevelItem(row)->setText(kColumnState, fieldText(record->submit_state.view()));
     }
   }
 }
@@ -167,7 +167,7 @@ void EngineListView::onStateChosen(const QString& state) {
   editedRow_ = -1;
   if (row >= 0 && row < rowCount()) {
     topLevelItem(row)->setText(kColumnState, state);
-    if (core::EngineRecord* record = recordAt(row)) core::copyText(record->submit_state, state.toStdString());
+    if (core::EngineRecord* record = recordAt(row)) record->submit_state.assign(state.toStdString());
     emit recordsModified();
   }
   setFocus();

@@ -96,7 +96,7 @@ void LinkListView::refreshRow(QTreeWidgetItem* item, bool allTexts) {
   core::LinkList::Ptr record = links_.find(recordOf(item));
   if (!record) return;
   const RowTexts texts = links_.withLock([&] {
-    return RowTexts{reports::linkRowTexts(*record), std::string(core::fieldView(record->contact_name))};
+    return RowTexts{reports::linkRowTexts(*record), record->contact_name.str()};
   });
   if (allTexts) {
     for (int c = 0; c < kColumnCount; ++c) setCell(item, c, texts.columns[static_cast<std::size_t>(c)]);
@@ -220,14 +220,14 @@ void LinkListView::cut() {
 void LinkListView::openInBrowser() {
   core::LinkList::Ptr record = firstSelectedRecord();
   if (!record) return;
-  const QString url = links_.withLock([&] { return qtext(core::fieldView(record->url)); });
+  const QString url = links_.withLock([&] { return qtext(record->url.view()); });
   QDesktopServices::openUrl(QUrl::fromUserInput(url));
 }
 
 void LinkListView::sendEmail() {
   core::LinkList::Ptr record = firstSelectedRecord();
   if (!record) return;
-  const QString email = links_.withLock([&] { return qtext(core::fieldView(record->email)); });
+  const QString email = links_.withLock([&] { return qtext(record->email.view()); });
   QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + email, QUrl::TolerantMode));
 }
 
@@ -235,21 +235,21 @@ void LinkListView::openInNewWindow() {
   core::LinkList::Ptr record = firstSelectedRecord();
   TargetOpener* pane = opener();
   if (!record || !pane) return;
-  pane->openUrl(links_.withLock([&] { return qtext(core::fieldView(record->url)); }), true);
+  pane->openUrl(links_.withLock([&] { return qtext(record->url.view()); }), true);
 }
 
 void LinkListView::showSteppedRow(int row) {
   core::LinkList::Ptr record = links_.find(recordAt(row));
   TargetOpener* pane = opener();
   if (!record || !pane) return;
-  showInBrowserPane(*pane, links_.withLock([&] { return qtext(core::fieldView(record->url)); }));
+  showInBrowserPane(*pane, links_.withLock([&] { return qtext(record->url.view()); }));
 }
 
 void LinkListView::showClickedRow(const core::LinkRecord* address) {
   core::LinkList::Ptr record = links_.find(address);
   TargetOpener* pane = opener();
   if (!record || !pane) return;
-  const QString url = links_.withLock([&] { return qtext(core::fieldView(record->url)); });
+  const QString url = links_.withLock([&] { return qtext(record->url.view()); });
   if (!bringOpenPageToFront(*pane, url)) showInBrowserPane(*pane, url);
 }
 
@@ -276,7 +276,7 @@ void LinkListView::mouseDoubleClickEvent(QMouseEvent* event) {
   core::LinkList::Ptr record = links_.find(recordOf(item));
   TargetOpener* pane = opener();
   if (!record || !pane) return;
-  pane->openUrl(links_.withLock([&] { return qtext(core::fieldView(record->url)); }), true);
+  pane->openUrl(links_.withLock([&] { return qtext(record->url.view()); }), true);
 }
 
 void LinkListView::showContextMenu(const QPoint& globalPos) {

@@ -51,7 +51,7 @@ void WebEngineStarter::startDirectRequest(core::EngineRecord& record) {
   // The address goes to the service base when one is set; the record keeps
   // its own.
   core::EngineRecord work = record;
-  core::copyText(work.submit_hint, core::effectiveServiceUrl(core::fieldView(record.submit_hint)));
+  work.submit_hint = core::effectiveServiceUrl(record.submit_hint.view());
   const bool started = core::processWorkerThreads().start(
       [&record, work, url, post = context_.post, fetch = context_.fetch, alive = alive_, done,
        counted](const core::Event& abandon) mutable {
@@ -66,8 +66,8 @@ void WebEngineStarter::startDirectRequest(core::EngineRecord& record) {
             qApp,
             [&record, work, alive, post, message = std::move(*report)]() mutable {
               if (!*alive) return;
-              core::copyText(record.submit_state, core::fieldView(work.submit_state));
-              core::copyText(record.message, core::fieldView(work.message));
+              record.submit_state = work.submit_state.view();
+              record.message = work.message.view();
               message.record = &record;
               if (post) post(std::move(message));
             },

@@ -315,9 +315,9 @@ class TestMainWindow : public QObject {
     frame()->setBatchRunner([&](const std::vector<core::EngineRecord*>& targets) {
       runs.push_back(targets);
       modifiedDuringRun = app_->doc()->isModified();
-      for (core::EngineRecord* record : targets) core::copyText(record->submit_state, "Submit-OK");
+      for (core::EngineRecord* record : targets) record->submit_state.assign("Submit-OK");
     });
-    core::copyText(engines.at(0)->submit_state, "Submit-Error");
+    engines.at(0)->submit_state = "Submit-Error";
     app_->doc()->setModified(false);
     QVERIFY(frame()->runCommand(kIdAutoSubmitAll));
     QCOMPARE(runs.size(), std::size_t{1});
@@ -332,7 +332,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(engineView()->topLevelItem(0)->text(EngineListView::kColumnState), QStringLiteral("Submit-OK"));
 
     // A reset run leaves out what succeeded: here that is everything.
-    core::copyText(automatic[3]->submit_state, "Submit-Error");
+    automatic[3]->submit_state = "Submit-Error";
     QVERIFY(frame()->runCommand(kIdAutoSubmitReset));
     QCOMPARE(runs[1], std::vector<core::EngineRecord*>{automatic[3]});
     QVERIFY(frame()->runCommand(kIdAutoSubmitReset));

@@ -204,13 +204,13 @@ class TestStartup : public QObject {
     // Closing asks every job to stop, even when the user then stays.
     QVERIFY(coordination.stop.isSet());
 
-    core::copyText(app.project().engines.at(0)->submit_state, "Submit-OK");
+    app.project().engines.at(0)->submit_state = "Submit-OK";
     boxes.queueAnswer(QMessageBox::Yes);
     QVERIFY(app.frame()->close());
     QVERIFY(!app.doc()->isModified());
     core::Project reread;
     QVERIFY(reread.open(path.toStdString()).ok());
-    QCOMPARE(QString::fromUtf8(reread.engines.at(0)->submit_state), QStringLiteral("Submit-OK"));
+    QCOMPARE(QString::fromUtf8(reread.engines.at(0)->submit_state.c_str()), QStringLiteral("Submit-OK"));
   }
 };
 

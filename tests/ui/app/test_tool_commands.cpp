@@ -179,7 +179,7 @@ class TestToolCommands : public QObject {
 
     for (int i = 0; i < 3; ++i) {
       core::LinkRecord record = core::zeroLinkRecord();
-      core::copyText(record.url, "http://links.example.org/page" + std::to_string(i) + ".html");
+      record.url = "http://links.example.org/page" + std::to_string(i) + ".html";
       app_->project().links.append(record);
     }
     frame()->rebuildWorkAreas();

@@ -79,7 +79,7 @@ class TestWindowLayout : public QObject {
     QVERIFY(app);
     MainWindow* frame = app->frame();
     EngineListView* engines = frame->itemView()->engineView();
-    core::copyText(app->project().engines.at(0)->submit_state, "Submit-Error");
+    app->project().engines.at(0)->submit_state = "Submit-Error";
     engines->refreshStates();
     QVERIFY(showAt(frame, kDefaultSize));
 

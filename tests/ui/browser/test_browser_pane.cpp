@@ -177,7 +177,7 @@ class TestBrowserPane : public QObject {
     QCOMPARE(pane_->pageAddress(0), QString::fromStdString(farm_->baseUrl() + "/first-button/"));
     QTRY_COMPARE_WITH_TIMEOUT(fieldValue(page, QStringLiteral("url")), QString::fromLatin1(kUrl), kLoadWaitMs);
     QCOMPARE(fieldValue(page, QStringLiteral("email")), QStringLiteral("info@example-garden.com"));
-    QCOMPARE(std::string(core::fieldView(target.record.message)), std::string("Post data."));
+    QCOMPARE(std::string(target.record.message.view()), std::string("Post data."));
     // Filled again after a reload; never sent by itself.
     QVERIFY(runScript(page, QStringLiteral("document.getElementsByName('url')[0].value='changed'")));
     QCOMPARE(fieldValue(page, QStringLiteral("url")), QStringLiteral("changed"));
@@ -185,7 +185,7 @@ class TestBrowserPane : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(fieldValue(page, QStringLiteral("url")), QString::fromLatin1(kUrl), kLoadWaitMs);
     QTest::qWait(300);
     for (const farm::ReceivedRequest& r : farm_->received("first-button")) QCOMPARE(r.method, std::string("GET"));
-    QCOMPARE(std::string(core::fieldView(target.record.submit_state)), std::string());
+    QCOMPARE(std::string(target.record.submit_state.view()), std::string());
 
     // A click reuses the selected page, a double click opens another.
     farm::FarmTarget other = *farm_->target("caption");

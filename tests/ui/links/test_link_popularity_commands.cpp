@@ -53,7 +53,7 @@ constexpr char kSite[] = "http://www.mysite.example/";
 
 core::LinkRecord makeLink(const std::string& url, int32_t rank) {
   core::LinkRecord r = core::zeroLinkRecord();
-  core::copyText(r.url, url);
+  r.url = url;
   r.page_rank = rank;
   return r;
 }

@@ -272,7 +272,7 @@ class TestEngineListView : public QObject {
     QTest::keyClick(editor, Qt::Key_Down);
     QVERIFY(!editor->isVisible());
     QCOMPARE(cell(3, View::kColumnState), QStringLiteral("Submit-OK"));
-    QCOMPARE(QString::fromUtf8(engines_.at(3)->submit_state), QStringLiteral("Submit-OK"));
+    QCOMPARE(QString::fromUtf8(engines_.at(3)->submit_state.c_str()), QStringLiteral("Submit-OK"));
     QCOMPARE(modified.count(), 1);
 
     // Escape leaves everything as it was; the editor starts on the cell's state.
@@ -324,7 +324,7 @@ class TestEngineListView : public QObject {
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(3) + 10, 5));
     QVERIFY(sortedBy(3, true));
     // The table keeps its order.
-    QCOMPARE(QString::fromUtf8(engines_.at(0)->name), QStringLiteral("Aardvark"));
+    QCOMPARE(QString::fromUtf8(engines_.at(0)->name.c_str()), QStringLiteral("Aardvark"));
   }
 
   void rankChangedFindsTheRecordAfterSorting() {
@@ -347,7 +347,7 @@ class TestEngineListView : public QObject {
   }
 
   void statesAreRewrittenFromTheRecords() {
-    core::copyText(engines_.at(10)->submit_state, "Submit-Error");
+    engines_.at(10)->submit_state = "Submit-Error";
     QCOMPARE(cell(10, View::kColumnState), QString());
     view_->refreshStates();
     QCOMPARE(cell(10, View::kColumnState), QStringLiteral("Submit-Error"));

@@ -32,9 +32,9 @@ namespace {
 
 core::LinkRecord makeLink(const char* url, int32_t rank, const char* text = "", const char* email = "") {
   core::LinkRecord r = core::zeroLinkRecord();
-  core::copyText(r.url, url);
-  core::copyText(r.link_text, text);
-  core::copyText(r.email, email);
+  r.url = url;
+  r.link_text = text;
+  r.email = email;
   r.page_rank = rank;
   return r;
 }
@@ -73,7 +73,7 @@ class TestLinkListView : public QObject {
   }
   QStringList listUrls() const {
     QStringList urls;
-    for (const auto& r : links_->snapshot()) urls << QString::fromUtf8(r->url);
+    for (const auto& r : links_->snapshot()) urls << QString::fromUtf8(r->url.c_str());
     return urls;
   }
   void sortByUrl(Qt::SortOrder order) { view_->header()->setSortIndicator(View::kColumnUrl, order); }
@@ -268,7 +268,7 @@ class TestLinkListView : public QObject {
     QCOMPARE(modified.count(), 1);
     // Appended at the end of the list and of the rows, whatever the order.
     const core::LinkList::Ptr added = links_->at(4);
-    QCOMPARE(QString::fromUtf8(added->url), QStringLiteral("http://echo.example/"));
+    QCOMPARE(QString::fromUtf8(added->url.c_str()), QStringLiteral("http://echo.example/"));
     QVERIFY(added->add_time > 0);
     QCOMPARE(view_->rowOf(added.get()), 4);
     QCOMPARE(cell(4, View::kColumnNote), QStringLiteral("my note"));
@@ -290,8 +290,8 @@ class TestLinkListView : public QObject {
     QCOMPARE(cell(firstSelected, View::kColumnTitle), QStringLiteral("Edited title"));
     QCOMPARE(view_->topLevelItem(firstSelected)->toolTip(View::kColumnEmail), QStringLiteral("Contact name: Jo"));
     const core::LinkList::Ptr editedRecord = links_->find(view_->recordAt(firstSelected));
-    QCOMPARE(QString::fromUtf8(editedRecord->link_text), QStringLiteral("Edited title"));
-    QCOMPARE(QString::fromUtf8(editedRecord->url), editedUrl);
+    QCOMPARE(QString::fromUtf8(editedRecord->link_text.c_str()), QStringLiteral("Edited title"));
+    QCOMPARE(QString::fromUtf8(editedRecord->url.c_str()), editedUrl);
 
     // Delete removes exactly the records of the selected rows.
     const QString gone1 = cell(0, View::kColumnUrl);
@@ -397,9 +397,9 @@ class TestLinkListView : public QObject {
     core::LinkList::Ptr bravo = links_->at(0);
     links_->withLock([&] {
       bravo->page_rank = 9;
-      core::copyText(bravo->ip, "127.0.0.9");
-      core::copyText(bravo->email, "new@bravo.example");
-      core::copyText(bravo->link_text, "not refreshed by this message");
+      bravo->ip = "127.0.0.9";
+      bravo->email = "new@bravo.example";
+      bravo->link_text = "not refreshed by this message";
     });
     view_->handleMessage({core::MessageId::kRecordChanged, bravo.get(), 0, {}});
     const int row = rowOfUrl(QStringLiteral("http://bravo.example/"));

@@ -89,7 +89,7 @@ class TestPageRankUpdate : public QObject {
     int nonZero = 0;
     for (int row = 0; row < view.rowCount(); ++row) {
       const core::EngineRecord* record = view.recordAt(row);
-      const int expected = fakeRank(core::hostOfUrl(core::fieldView(record->submit_url)));
+      const int expected = fakeRank(core::hostOfUrl(record->submit_url.view()));
       QCOMPARE(record->rank, expected);
       QCOMPARE(view.topLevelItem(row)->text(ui::EngineListView::kColumnRank), QString::number(expected));
       nonZero += expected != 0;

@@ -42,7 +42,7 @@ class TestProjectDocument : public QObject {
     boxes_ = std::make_unique<test::MessageBoxRecorder>();
     projectPath_ = home_->path() + QStringLiteral("/site.lkr");
     test::writeProject(projectPath_, "http://www.example.com/", "Germany", [](core::Project& p) {
-      core::copyText(p.engines.at(1)->submit_state, "Submit-OK");
+      p.engines.at(1)->submit_state = "Submit-OK";
       core::copyText(p.profile.category, "Business");
     });
     app_ = std::make_unique<LarkspurApplication>();
@@ -71,7 +71,7 @@ class TestProjectDocument : public QObject {
     QVERIFY(sawDialog);
     QCOMPARE(boxes_->texts(), QStringList{QStringLiteral("Save changes to site.lkr?")});
     QCOMPARE(QString::fromUtf8(project().profile.url), QStringLiteral("http://www.example.com/"));
-    QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state), QStringLiteral("Submit-OK"));
+    QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state.c_str()), QStringLiteral("Submit-OK"));
     QCOMPARE(doc()->pathName(), projectPath_);
     QCOMPARE(engineView(), view.data());
     QVERIFY(doc()->isModified());
@@ -89,7 +89,7 @@ class TestProjectDocument : public QObject {
     QCOMPARE(doc()->title(), QStringLiteral("new.example.org"));
     QVERIFY(doc()->pathName().isEmpty());
     QVERIFY(doc()->isModified());
-    QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state), QString());
+    QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state.c_str()), QString());
     QCOMPARE(app_->settings().engine_column_widths[0], 88);
     QCOMPARE(engineView()->columnWidth(0), 88);
     QCOMPARE(QString::fromUtf8(project().profile.host), QStringLiteral("new.example.org"));
@@ -105,7 +105,7 @@ class TestProjectDocument : public QObject {
     QVERIFY(!doc()->openDocumentFile(broken));
     QCOMPARE(boxes_->texts(), QStringList{QStringLiteral("Data error!")});
     QCOMPARE(project().engines.size(), std::size_t{342});
-    QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state), QStringLiteral("Submit-OK"));
+    QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state.c_str()), QStringLiteral("Submit-OK"));
     QCOMPARE(doc()->title(), QStringLiteral("http://www.example.com/"));
     QCOMPARE(engineView(), view.data());
   }
@@ -174,9 +174,9 @@ class TestProjectDocument : public QObject {
     }
     QCOMPARE(doc()->recentFiles().paths(), written.mid(0, 4));
     // Opening the file that is open already reads nothing again.
-    core::copyText(project().engines.at(0)->submit_state, "Submit-Error");
+    project().engines.at(0)->submit_state = "Submit-Error";
     QVERIFY(doc()->openDocumentFile(written.first()));
-    QCOMPARE(QString::fromUtf8(project().engines.at(0)->submit_state), QStringLiteral("Submit-Error"));
+    QCOMPARE(QString::fromUtf8(project().engines.at(0)->submit_state.c_str()), QStringLiteral("Submit-Error"));
 
     QVERIFY(app_->shutDown());
     RecentFiles reloaded;

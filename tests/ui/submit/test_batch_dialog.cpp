@@ -66,12 +66,6 @@ void fillProfile(core::Project& p) {
   p.profileChanged();
 }
 
-std::string text(const char* field, std::size_t n) { return std::string(core::fieldView(field, n)); }
-template <std::size_t N>
-std::string text(const char (&field)[N]) {
-  return text(field, N);
-}
-
 // Answers the batch dialog while it runs modally: START, then OK at the end.
 class DialogDriver : public QObject {
  public:
@@ -178,8 +172,8 @@ class TestBatchDialog : public QObject {
 
     for (std::size_t i = 0; i < all.size(); ++i) {
       const QByteArray key = QByteArray::fromStdString(all[i].key);
-      QVERIFY2(text(records[i].submit_state) == all[i].browserState, key);
-      QVERIFY2(text(records[i].message) == all[i].browserMessage, key + " " + QByteArray(records[i].message));
+      QVERIFY2(records[i].submit_state.str() == all[i].browserState, key);
+      QVERIFY2(records[i].message.str() == all[i].browserMessage, key + " " + QByteArray(records[i].message.c_str()));
       // The row shows the final message with the icon of its outcome.
       const submit::BatchRow& row = dialog.batch().rows()[i];
       QCOMPARE(row.record, &records[i]);
@@ -225,7 +219,7 @@ class TestBatchDialog : public QObject {
     // No final report: nothing counted, no end message, no record decided.
     QCOMPARE(dialog.batch().processed(), 0);
     QVERIFY(boxes.texts().isEmpty());
-    for (const core::EngineRecord& r : records) QCOMPARE(text(r.submit_state), std::string());
+    for (const core::EngineRecord& r : records) QCOMPARE(r.submit_state.str(), std::string());
     QTRY_COMPARE_WITH_TIMEOUT(coordination.workers.value(), 0, 1000);
   }
 
@@ -257,8 +251,8 @@ class TestBatchDialog : public QObject {
     QVERIFY2(clock.elapsed() < 6000, QByteArray::number(clock.elapsed()));
     QCOMPARE(dialog.batch().failed(), 6);
     for (std::size_t i = 0; i < records.size(); ++i) {
-      QCOMPARE(text(records[i].submit_state), std::string("Submit-Error"));
-      QVERIFY2(text(records[i].message) == expected[i], records[i].message);
+      QCOMPARE(records[i].submit_state.str(), std::string("Submit-Error"));
+      QVERIFY2(records[i].message.str() == expected[i], records[i].message.c_str());
       QCOMPARE(dialog.batch().rows()[i].state, expected[i]);
     }
     dialog.startButton()->click();  // OK
@@ -268,7 +262,7 @@ class TestBatchDialog : public QObject {
     // A direct request to a page that never answers: Cancel closes the dialog
     // at once, and the request's later outcome is never written.
     core::EngineRecord record = farm_->target("direct")->record;
-    core::copyText(record.submit_hint, farm_->baseUrl() + "/never-answers/?url=%URL%");
+    record.submit_hint.assign(farm_->baseUrl() + "/never-answers/?url=%URL%");
     core::Coordination coordination;
     test::MessageBoxRecorder boxes;
     submit::SubmissionContext c = context(coordination);
@@ -286,8 +280,8 @@ class TestBatchDialog : public QObject {
     // The request gives up at its stall limit and ends in the background.
     QTRY_COMPARE_WITH_TIMEOUT(coordination.workers.value(), 0, 10000);
     QTest::qWait(200);
-    QCOMPARE(text(record.submit_state), std::string());
-    QCOMPARE(text(record.message), std::string());
+    QCOMPARE(record.submit_state.str(), std::string());
+    QCOMPARE(record.message.str(), std::string());
     QVERIFY(boxes.texts().isEmpty());
   }
 
@@ -327,12 +321,12 @@ class TestBatchDialog : public QObject {
       for (std::size_t i = 0; i < p.engines.size(); ++i) {
         core::EngineRecord& r = *p.engines.at(i);
         if (r.submit_type == core::kSubmitManual) continue;
-        const std::string name(core::fieldView(r.name));
+        const std::string name(r.name.view());
         if (pending.size() < 2 && name != "Bellnet" && name != "MSN" && name != "Exploit" && name != "Freeaddurl") {
           pending.push_back(name);
           continue;
         }
-        core::copyText(r.submit_state, "Submit-OK");
+        r.submit_state.assign("Submit-OK");
       }
     });
     LarkspurApplication app;
@@ -357,11 +351,11 @@ class TestBatchDialog : public QObject {
     for (const std::string& name : pending) {
       int row = -1;
       for (int i = 0; i < view->rowCount(); ++i) {
-        if (core::fieldView(view->recordAt(i)->name) == name) row = i;
+        if (view->recordAt(i)->name.view() == name) row = i;
       }
       QVERIFY(row >= 0);
       QCOMPARE(view->topLevelItem(row)->text(EngineListView::kColumnState), QStringLiteral("Submit-Error"));
-      QCOMPARE(text(view->recordAt(row)->message), std::string("Object not found."));
+      QCOMPARE(view->recordAt(row)->message.str(), std::string("Object not found."));
     }
     app.doc()->setModified(false);
   }
