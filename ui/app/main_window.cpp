@@ -3,13 +3,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QProgressDialog>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -30,6 +28,7 @@
 #include "ui/app/work_area_commands.h"
 #include "ui/browser/target_opener.h"
 #include "ui/dialogs/message_boxes.h"
+#include "ui/dialogs/stop_and_wait.h"
 #include "ui/links/link_popularity_commands.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
@@ -50,8 +49,6 @@ constexpr int kStatusProgressStep = 10;
 constexpr int kToolButtonWidth = 25;
 constexpr int kPageLoadSlotWidth = 80;
 constexpr int kCommandUiInterval = 250;
-constexpr int kStopPollInterval = 20;
-constexpr int kStopDialogDelay = 300;
 
 struct ToolbarSlot {
   int id;     // 0: separator, -1: the page-load progress bar
@@ -673,20 +670,9 @@ void MainWindow::stopPageRankUpdate() {
     pageRankUpdate_.join();
     return;
   }
-  coordination_.stop.set();
-  // The query in hand may take a while: wait with the window painted and
-  // user input held back, and say why after a moment.
-  QProgressDialog progress(QStringLiteral("Stopping the page rank update..."), QString(), 0, 0, this);
-  progress.setWindowModality(Qt::ApplicationModal);
-  progress.setMinimumDuration(kStopDialogDelay);
-  progress.setValue(0);
-  QEventLoop loop;
-  QTimer poll;
-  connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-    if (!pageRankUpdate_.running()) loop.quit();
-  });
-  poll.start(kStopPollInterval);
-  if (pageRankUpdate_.running()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  // The query in hand may take a while.
+  stopAndWait(this, QStringLiteral("Stopping the page rank update..."), [this] { coordination_.stop.set(); },
+              [this] { return !pageRankUpdate_.running(); });
   pageRankUpdate_.join();
   updateCommandUi();
 }

@@ -1,10 +1,7 @@
 #include "ui/links/link_popularity_commands.h"
 
 #include <QDesktopServices>
-#include <QEventLoop>
-#include <QProgressDialog>
 #include <QStatusBar>
-#include <QTimer>
 #include <QUrl>
 #include <ctime>
 #include <string>
@@ -15,6 +12,7 @@
 #include "ui/app/command_ids.h"
 #include "ui/app/main_window.h"
 #include "ui/dialogs/message_boxes.h"
+#include "ui/dialogs/stop_and_wait.h"
 #include "ui/links/progress_animation.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
@@ -23,13 +21,6 @@
 #include "ui/project/project_document.h"
 
 namespace larkspur::ui {
-
-namespace {
-
-constexpr int kStopPollInterval = 20;
-constexpr int kStopDialogDelay = 300;
-
-}  // namespace
 
 LinkPopularityCommands::LinkPopularityCommands(MainWindow& frame, ProjectDocument& doc,
                                                core::Coordination& coordination, QObject* parent)
@@ -162,20 +153,9 @@ void LinkPopularityCommands::updateLinkInfo(links::LinkInfoFlags flags) {
 
 void LinkPopularityCommands::stopAndWait() {
   if (anyRunning()) {
-    coordination_.stop.set();
-    // A fetch in hand may take a moment: wait with the window painted and
-    // user input held back, and say why after a while.
-    QProgressDialog progress(QStringLiteral("Stopping the link jobs..."), QString(), 0, 0, &frame_);
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(kStopDialogDelay);
-    progress.setValue(0);
-    QEventLoop loop;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-      if (!anyRunning()) loop.quit();
-    });
-    poll.start(kStopPollInterval);
-    if (anyRunning()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // A fetch in hand may take a moment.
+    ui::stopAndWait(&frame_, QStringLiteral("Stopping the link jobs..."), [this] { coordination_.stop.set(); },
+                    [this] { return !anyRunning(); });
   }
   search_.reset();
   report_.reset();
