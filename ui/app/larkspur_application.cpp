@@ -25,6 +25,8 @@ LarkspurApplication::~LarkspurApplication() {
   doc_.reset();
 }
 
+CommandHost* LarkspurApplication::host() const { return frame_.get(); }
+
 QString LarkspurApplication::recentFilesPath() const {
   return QString::fromStdString((store_.folder() / kRecentFilesName).string());
 }

@@ -428,23 +428,12 @@ void MainWindow::setRightPane(QWidget* pane, TargetOpener* opener) {
 // ---------------------------------------------------------------- handlers
 
 void MainWindow::installBuiltInCommands() {
-  auto engineView = [this] { return itemView_->activeEngineView(); };
-  auto hasEngineView = [engineView] { return engineView() != nullptr; };
-
   installCommand(kIdFileNew, [this] { doc_.fileNew(); });
   installCommand(kIdEditWebsiteInfo, [this] { doc_.editProfile(); });
   installCommand(kIdFileOpen, [this] { doc_.fileOpen(); });
   installCommand(kIdFileSave, [this] { doc_.save(); });
   installCommand(kIdFileSaveAs, [this] { doc_.saveAs(); });
   installCommand(kIdAppExit, [this] { close(); });
-
-  installCommand(kIdEditFind, [engineView] { engineView()->find(); }, hasEngineView);
-  installCommand(kIdFindNext, [engineView] { engineView()->findNext(); },
-                 [engineView] { return engineView() && engineView()->canFindNext(); });
-  installCommand(kIdSelectAll, [engineView] { engineView()->selectAllRows(); }, hasEngineView);
-  installCommand(kIdInvertSelection, [engineView] { engineView()->invertSelection(); }, hasEngineView);
-  installCommand(kIdUp, [engineView] { engineView()->stepUp(); }, hasEngineView);
-  installCommand(kIdDown, [engineView] { engineView()->stepDown(); }, hasEngineView);
 
   if (submitReportAvailable()) {
     installCommand(kIdCreateSubmitReport, [this] { createSubmitReport(); },
@@ -595,6 +584,10 @@ void MainWindow::pageLoadProgress(long progress, long maximum) {
 }
 
 QString MainWindow::statusMessage() const { return statusBar()->currentMessage(); }
+
+void MainWindow::showStatusMessage(const QString& text) { statusBar()->showMessage(text); }
+
+QWidget* MainWindow::activeView() const { return itemView_->activeView(); }
 
 void MainWindow::startJobTimer(int timer, int intervalMs) {
   QTimer*& t = jobTimers_[timer];
