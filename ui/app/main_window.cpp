@@ -95,6 +95,7 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   installBuiltInCommands();
   tools_ = new ToolCommands(*this, doc_);
   installWorkAreaCommands(*this);
+  installSubmitReportCommand(*this, doc_);
   linkCommands_ = new LinkPopularityCommands(*this, doc_, coordination_, this);
   linkCommands_->install();
   rebuildRecentFiles();
@@ -402,12 +403,6 @@ void MainWindow::createClientArea() {
   connect(itemView_, &NavigationView::openTargetRequested, this, [this](core::EngineRecord* record, bool newPage) {
     if (opener_ && record) opener_->openTarget(*record, newPage);
   });
-  connect(itemView_, &NavigationView::autoSubmitRequested, this, [this](const std::vector<core::EngineRecord*>& r) {
-    if (!batchRunner_ || !doc_.requireWebsite()) return;
-    batchRunner_(r);
-    doc_.setModified(true);
-    if (EngineListView* view = itemView_->engineView()) view->refreshStates();
-  });
 }
 
 void MainWindow::setRightPane(QWidget* pane, TargetOpener* opener) {
@@ -435,10 +430,6 @@ void MainWindow::installBuiltInCommands() {
   installCommand(kIdFileSaveAs, [this] { doc_.saveAs(); });
   installCommand(kIdAppExit, [this] { close(); });
 
-  if (submitReportAvailable()) {
-    installCommand(kIdCreateSubmitReport, [this] { createSubmitReport(); },
-                   [this] { return itemView_->engineView() != nullptr; });
-  }
   installCommand(kIdStartUpdate, [this] { startPageRankUpdate(); }, [this] { return !pageRankRunning(); });
   installCommand(kIdStopUpdate, [this] { coordination_.stop.set(); }, [this] { return pageRankRunning(); });
   installCommand(kIdInternetOption, [] { openNetworkSettings(); });
@@ -446,35 +437,6 @@ void MainWindow::installBuiltInCommands() {
 
   installCommand(kIdViewToolbar, [this] { toolBar_->setVisible(toolBar_->isHidden()); });
   installCommand(kIdViewStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
-}
-
-void MainWindow::setBatchRunner(BatchRunner runner) {
-  batchRunner_ = std::move(runner);
-  itemView_->setAutoSubmitAvailable(static_cast<bool>(batchRunner_));
-  if (!batchRunner_) {
-    removeCommand(kIdAutoSubmitAll);
-    removeCommand(kIdAutoSubmitReset);
-    return;
-  }
-  installCommand(kIdAutoSubmitAll, [this] { runBatch(autoSubmitTargets(submit::BatchScope::kAll)); });
-  installCommand(kIdAutoSubmitReset,
-                 [this] { runBatch(autoSubmitTargets(submit::BatchScope::kNotYetSucceeded)); });
-}
-
-std::vector<core::EngineRecord*> MainWindow::autoSubmitTargets(submit::BatchScope scope) const {
-  return submit::batchTargets(doc_.project().engines, scope);
-}
-
-void MainWindow::runBatch(const std::vector<core::EngineRecord*>& targets) {
-  if (!doc_.requireWebsite()) return;
-  doc_.setModified(true);
-  batchRunner_(targets);  // an empty list is run as well
-  if (EngineListView* view = itemView_->engineView()) view->refreshStates();
-}
-
-void MainWindow::createSubmitReport() {
-  if (!doc_.requireWebsite()) return;
-  if (EngineListView* view = itemView_->engineView()) runSubmitReportCommand(this, doc_.project().profile, *view);
 }
 
 void MainWindow::focusPane(bool next) {

@@ -19,7 +19,6 @@
 #include "core/settings_store.h"
 #include "ui/links/progress_animation.h"
 #include "links/engine_page_rank_update.h"
-#include "submit/batch_targets.h"
 #include "ui/app/command_host.h"
 #include "ui/app/window_layout.h"
 
@@ -37,10 +36,6 @@ class ProjectDocument;
 class LinkPopularityCommands;
 class TargetOpener;
 class ToolCommands;
-
-// Runs a batch submission on a list of targets (modally) and returns when it
-// is over.
-using BatchRunner = std::function<void(const std::vector<core::EngineRecord*>& targets)>;
 
 class MainWindow : public QMainWindow, public CommandHost {
   Q_OBJECT
@@ -76,12 +71,6 @@ class MainWindow : public QMainWindow, public CommandHost {
   QList<QAction*> actions(int id) const;
   // The key a menu entry shows after its tab (empty when none).
   static QKeySequence shownKey(const QAction& action);
-
-  // The batch submission dialog, when one exists: enables "Auto Submit ALL",
-  // "Auto Submit Reset" and the engine list's "Auto Submit".
-  void setBatchRunner(BatchRunner runner);
-  // The targets of "Auto Submit ALL" (All) and "Auto Submit Reset".
-  std::vector<core::EngineRecord*> autoSubmitTargets(submit::BatchScope scope) const;
 
   // Layout.
   QSplitter* splitter() const { return splitter_; }
@@ -139,8 +128,6 @@ class MainWindow : public QMainWindow, public CommandHost {
   void createClientArea();
   void installBuiltInCommands();
   void rebuildRecentFiles();
-  void runBatch(const std::vector<core::EngineRecord*>& targets);
-  void createSubmitReport();
   void focusPane(bool next);
   QAction* makeAction(int id, const QString& text);
   void setTitle(const QString& documentTitle);
@@ -181,7 +168,6 @@ class MainWindow : public QMainWindow, public CommandHost {
   QTimer* commandUiTimer_ = nullptr;
   std::map<int, QTimer*> jobTimers_;
   ProgressAnimation animation_;
-  BatchRunner batchRunner_;
   links::RankQuery rankQuery_ = links::queryHostRank;
   links::EnginePageRankUpdate pageRankUpdate_;
   ToolCommands* tools_ = nullptr;

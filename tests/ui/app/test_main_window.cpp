@@ -25,6 +25,7 @@
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
+#include "ui/submit/batch_commands.h"
 
 using namespace larkspur;
 using namespace larkspur::ui;
@@ -312,7 +313,8 @@ class TestMainWindow : public QObject {
     core::EngineTable& engines = app_->project().engines;
     std::vector<std::vector<core::EngineRecord*>> runs;
     bool modifiedDuringRun = false;
-    frame()->setBatchRunner([&](const std::vector<core::EngineRecord*>& targets) {
+    auto* batch = new BatchCommands(*frame(), *app_->doc());
+    batch->setRunner([&](const std::vector<core::EngineRecord*>& targets) {
       runs.push_back(targets);
       modifiedDuringRun = app_->doc()->isModified();
       for (core::EngineRecord* record : targets) core::copyText(record->submit_state, "Submit-OK");
@@ -337,7 +339,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(runs[1], std::vector<core::EngineRecord*>{automatic[3]});
     QVERIFY(frame()->runCommand(kIdAutoSubmitReset));
     QVERIFY(runs[2].empty());  // an empty list still opens the batch
-    frame()->setBatchRunner({});
+    batch->setRunner({});
     QVERIFY(!frame()->commandEnabled(kIdAutoSubmitAll));
   }
 
@@ -354,7 +356,8 @@ class TestMainWindow : public QObject {
   void commandsForTheWebsiteRefuseAProfileWithoutOne() {
     QFETCH(int, id);
     int batches = 0;
-    frame()->setBatchRunner([&batches](const std::vector<core::EngineRecord*>&) { ++batches; });
+    auto* batch = new BatchCommands(*frame(), *app_->doc());
+    batch->setRunner([&batches](const std::vector<core::EngineRecord*>&) { ++batches; });
     test::FileDialogAnswers dialogs;
     auto run = [&] {
       if (id == kIdAutoSubmit) {
@@ -377,7 +380,7 @@ class TestMainWindow : public QObject {
       QVERIFY(!frame()->jobTimerActive(1) && !frame()->jobTimerActive(2));
       QVERIFY(!app_->doc()->isModified());
     }
-    frame()->setBatchRunner({});
+    batch->setRunner({});
   }
 
   void createSubmitReportWritesAndOpensTheFile() {
