@@ -27,9 +27,8 @@
 #include "ui/app/toolbar_images.h"
 #include "ui/app/work_area_commands.h"
 #include "ui/browser/target_opener.h"
-#include "ui/dialogs/message_boxes.h"
-#include "ui/dialogs/stop_and_wait.h"
 #include "ui/links/link_popularity_commands.h"
+#include "ui/links/page_rank_update_commands.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
@@ -45,7 +44,6 @@ constexpr int kNavigationWidth = 400;
 constexpr int kBrowserWidth = 200;
 constexpr int kStatusTextWidth = 250;
 constexpr int kStatusProgressWidth = 150;
-constexpr int kStatusProgressStep = 10;
 constexpr int kToolButtonWidth = 25;
 constexpr int kPageLoadSlotWidth = 80;
 constexpr int kCommandUiInterval = 250;
@@ -84,8 +82,7 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
     : QMainWindow(parent),
       doc_(doc),
       coordination_(coordination),
-      listPaneWidth_(kNavigationWidth),
-      pageRankUpdate_(coordination.stop) {
+      listPaneWidth_(kNavigationWidth) {
   setWindowIcon(appIcon());
   createActions();
   createMenus();
@@ -96,6 +93,8 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   tools_ = new ToolCommands(*this, doc_);
   installWorkAreaCommands(*this);
   installSubmitReportCommand(*this, doc_);
+  pageRank_ = new PageRankUpdateCommands(*this, doc_, coordination_);
+  pageRank_->install();
   linkCommands_ = new LinkPopularityCommands(*this, doc_, coordination_, this);
   linkCommands_->install();
   rebuildRecentFiles();
@@ -105,7 +104,7 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   connect(&doc_, &ProjectDocument::recentFilesChanged, this, &MainWindow::rebuildRecentFiles);
   doc_.setDialogParent(this);
   connect(&doc_, &ProjectDocument::aboutToReplaceProject, this, [this] {
-    stopPageRankUpdate();
+    pageRank_->stopAndWait();
     releaseWorkAreas();
   });
   connect(&doc_, &ProjectDocument::projectReplaced, this, &MainWindow::rebuildWorkAreas);
@@ -123,8 +122,10 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
 }
 
 MainWindow::~MainWindow() {
+  // The jobs end before the views they post to go.
   coordination_.stop.set();
-  pageRankUpdate_.join();
+  delete pageRank_;  // waits for the update
+  pageRank_ = nullptr;
   delete linkCommands_;  // waits for the link jobs
   linkCommands_ = nullptr;
 }
@@ -430,10 +431,7 @@ void MainWindow::installBuiltInCommands() {
   installCommand(kIdFileSaveAs, [this] { doc_.saveAs(); });
   installCommand(kIdAppExit, [this] { close(); });
 
-  installCommand(kIdStartUpdate, [this] { startPageRankUpdate(); }, [this] { return !pageRankRunning(); });
-  installCommand(kIdStopUpdate, [this] { coordination_.stop.set(); }, [this] { return pageRankRunning(); });
   installCommand(kIdInternetOption, [] { openNetworkSettings(); });
-  installCommand(kIdStop, [this] { coordination_.stop.set(); });
 
   installCommand(kIdViewToolbar, [this] { toolBar_->setVisible(toolBar_->isHidden()); });
   installCommand(kIdViewStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
@@ -551,51 +549,18 @@ void MainWindow::showStatusMessage(const QString& text) { statusBar()->showMessa
 
 QWidget* MainWindow::activeView() const { return itemView_->activeView(); }
 
-void MainWindow::startJobTimer(int timer, int intervalMs) {
-  QTimer*& t = jobTimers_[timer];
-  if (!t) {
-    t = new QTimer(this);
-    connect(t, &QTimer::timeout, this, [this, timer] { jobTick(timer); });
-  }
-  t->start(intervalMs);
-}
-
-bool MainWindow::jobTimerActive(int timer) const {
-  const auto it = jobTimers_.find(timer);
-  return it != jobTimers_.end() && it->second->isActive();
-}
-
-void MainWindow::jobTick(int timer) {
-  // The progress control wraps to its start when a step passes its end.
-  const int stepped = statusProgress_->value() + kStatusProgressStep;
-  statusProgress_->setValue(stepped > statusProgress_->maximum() ? statusProgress_->minimum() : stepped);
-  const AnimationTick tick = animation_.tick(timer, coordination_.workers.value(), coordination_.stop.isSet());
-  if (tick.setText) statusBar()->showMessage(QString::fromStdString(tick.text));
-  if (!tick.ended) return;
-  statusProgress_->setValue(0);
-  for (auto& [id, t] : jobTimers_) {
-    if (tick.stopAllTimers || id == timer) t->stop();
-  }
-  QString end = QString::fromStdString(tick.endMessage);
-  if (linkCommands_) {
-    for (const QString& notice : linkCommands_->takeNotices()) end += QLatin1Char('\n') + notice;
-  }
-  MessageBoxes::inform(this, end);
-  statusBar()->showMessage(QStringLiteral("Ready"));
-}
-
 // ---------------------------------------------------------------- work areas
 
 void MainWindow::releaseWorkAreas() {
   // Views hold record addresses the update writes to: it must be over first.
-  stopPageRankUpdate();
+  pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
   rememberLinkColumns();
   itemView_->releaseWorkAreas();
 }
 
 void MainWindow::rebuildWorkAreas() {
-  stopPageRankUpdate();
+  pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
   rememberLinkColumns();
   itemView_->rebuildWorkAreas(doc_.project(), listSettings());
@@ -603,32 +568,6 @@ void MainWindow::rebuildWorkAreas() {
     fitListPane_ = false;
     setListPaneWidth(fittedListPaneWidth());
   }
-  updateCommandUi();
-}
-
-void MainWindow::startPageRankUpdate() {
-  EngineListView* view = itemView_->engineView();
-  // The worker posts to the view; the view is destroyed only after the
-  // worker has been stopped and joined (releaseWorkAreas, the destructor).
-  core::Post post = [this, view](core::Message message) {
-    if (view) QMetaObject::invokeMethod(view, [view, message] { view->handleMessage(message); }, Qt::QueuedConnection);
-    if (message.id == core::MessageId::kPageRankFinished) {
-      QMetaObject::invokeMethod(this, [this] { updateCommandUi(); }, Qt::QueuedConnection);
-    }
-  };
-  pageRankUpdate_.start(doc_.project().engines, std::move(post), rankQuery_);
-  updateCommandUi();
-}
-
-void MainWindow::stopPageRankUpdate() {
-  if (!pageRankUpdate_.running()) {
-    pageRankUpdate_.join();
-    return;
-  }
-  // The query in hand may take a while.
-  stopAndWait(this, QStringLiteral("Stopping the page rank update..."), [this] { coordination_.stop.set(); },
-              [this] { return !pageRankUpdate_.running(); });
-  pageRankUpdate_.join();
   updateCommandUi();
 }
 
@@ -643,7 +582,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  stopPageRankUpdate();
+  pageRank_->stopAndWait();
   tools_->shutDown();  // the calculator window and a running online update
   event->accept();
 }

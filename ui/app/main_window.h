@@ -17,8 +17,6 @@
 #include "core/coordination.h"
 #include "core/engine_record.h"
 #include "core/settings_store.h"
-#include "ui/links/progress_animation.h"
-#include "links/engine_page_rank_update.h"
 #include "ui/app/command_host.h"
 #include "ui/app/window_layout.h"
 
@@ -34,6 +32,7 @@ namespace larkspur::ui {
 class NavigationView;
 class ProjectDocument;
 class LinkPopularityCommands;
+class PageRankUpdateCommands;
 class TargetOpener;
 class ToolCommands;
 
@@ -94,27 +93,8 @@ class MainWindow : public QMainWindow, public CommandHost {
   // list whole, at most three fifths of the window's width.
   int fittedListPaneWidth() const;
 
-  // The engine page-rank update ("Start Update", "Stop Update").
-  void startPageRankUpdate();
-  bool pageRankRunning() const { return pageRankUpdate_.running(); }
-  // Sets the stop signal and waits for a running update to end, keeping the
-  // window painted meanwhile.
-  void stopPageRankUpdate();
-  // The rank query the update uses (the toolbar query service by default).
-  void setRankQuery(links::RankQuery query) { rankQuery_ = std::move(query); }
-
-  // The status animation of a link-popularity job: timer 1 (search), 2
-  // (check) or 3 (update) ticking every `intervalMs`.
-  void startJobTimer(int timer, int intervalMs);
-  bool jobTimerActive(int timer) const;
-  // One tick, as the timer runs it.
-  void jobTick(int timer);
-
   // Printing, calculators, online update, help and about.
   ToolCommands* toolCommands() const { return tools_; }
-
-  // The "Link Popularity" jobs.
-  LinkPopularityCommands* linkCommands() const { return linkCommands_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -166,11 +146,8 @@ class MainWindow : public QMainWindow, public CommandHost {
   QAction* recentEnd_ = nullptr;
   QList<QAction*> recentActions_;
   QTimer* commandUiTimer_ = nullptr;
-  std::map<int, QTimer*> jobTimers_;
-  ProgressAnimation animation_;
-  links::RankQuery rankQuery_ = links::queryHostRank;
-  links::EnginePageRankUpdate pageRankUpdate_;
   ToolCommands* tools_ = nullptr;
+  PageRankUpdateCommands* pageRank_ = nullptr;
   LinkPopularityCommands* linkCommands_ = nullptr;
 };
 

@@ -22,6 +22,7 @@
 #include "ui/app/larkspur_application.h"
 #include "ui/app/main_window.h"
 #include "ui/browser/target_opener.h"
+#include "ui/links/link_popularity_commands.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
@@ -70,6 +71,7 @@ class TestMainWindow : public QObject {
 
   MainWindow* frame() const { return app_->frame(); }
   EngineListView* engineView() const { return frame()->itemView()->engineView(); }
+  LinkPopularityCommands* jobs() const { return test::installed<LinkPopularityCommands>(*app_); }
 
  private slots:
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
@@ -377,7 +379,7 @@ class TestMainWindow : public QObject {
       // Nothing started: no batch, no file dialog, no job, no change.
       QCOMPARE(batches, 0);
       QVERIFY(dialogs.requests().empty());
-      QVERIFY(!frame()->jobTimerActive(1) && !frame()->jobTimerActive(2));
+      QVERIFY(!jobs()->jobTimerActive(1) && !jobs()->jobTimerActive(2));
       QVERIFY(!app_->doc()->isModified());
     }
     batch->setRunner({});
@@ -434,11 +436,11 @@ class TestMainWindow : public QObject {
   void jobAnimationAndEndMessages() {
     core::Coordination& coordination = core::processCoordination();
     coordination.workers.add();
-    frame()->startJobTimer(1, 100000);
-    frame()->startJobTimer(2, 100000);
+    jobs()->startJobTimer(1, 100000);
+    jobs()->startJobTimer(2, 100000);
     QStringList texts;
     for (int i = 0; i < 10; ++i) {
-      frame()->jobTick(1);
+      jobs()->jobTick(1);
       texts << frame()->statusMessage();
     }
     // Even steps change the text; odd steps leave it.
@@ -446,26 +448,26 @@ class TestMainWindow : public QObject {
                                  "Searching ...", "Searching ...", "Searching ....", "Searching ....",
                                  "Searching "}));
     QCOMPARE(frame()->statusProgress()->value(), 100);  // ten steps of 10
-    frame()->jobTick(1);
+    jobs()->jobTick(1);
     QCOMPARE(frame()->statusProgress()->value(), 0);  // a step past the end starts over
     coordination.workers.remove();
 
     // Stopped: only the ticking timer ends, with the canceled message.
     coordination.stop.set();
-    frame()->jobTick(2);
-    QVERIFY(!frame()->jobTimerActive(2));
-    QVERIFY(frame()->jobTimerActive(1));
+    jobs()->jobTick(2);
+    QVERIFY(!jobs()->jobTimerActive(2));
+    QVERIFY(jobs()->jobTimerActive(1));
     QCOMPARE(boxes_->texts().last(), QStringLiteral("Check canceled!"));
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
     QCOMPARE(frame()->statusProgress()->value(), 0);
 
     // Not stopped: every job timer ends.
     coordination.stop.reset();
-    frame()->startJobTimer(3, 100000);
-    frame()->jobTick(1);
+    jobs()->startJobTimer(3, 100000);
+    jobs()->jobTick(1);
     QCOMPARE(boxes_->texts().last(), QStringLiteral("Search complete!"));
-    QVERIFY(!frame()->jobTimerActive(1));
-    QVERIFY(!frame()->jobTimerActive(3));
+    QVERIFY(!jobs()->jobTimerActive(1));
+    QVERIFY(!jobs()->jobTimerActive(3));
   }
 
   void viewMenuTogglesBars() {
