@@ -19,22 +19,28 @@
 #include <QToolButton>
 
 #include "larkspur_version.h"
+#include "ui/announce/announce_commands.h"
 #include "ui/app/app_icon.h"
 #include "ui/app/command_ids.h"
+#include "ui/app/command_line.h"
+#include "ui/app/help_commands.h"
 #include "ui/app/network_settings.h"
 #include "ui/app/page_load_progress.h"
-#include "ui/app/tool_commands.h"
+#include "ui/app/program_restart.h"
 #include "ui/app/toolbar_images.h"
 #include "ui/app/work_area_commands.h"
 #include "ui/browser/target_opener.h"
+#include "ui/calculators/calculator_commands.h"
 #include "ui/links/link_popularity_commands.h"
 #include "ui/links/page_rank_update_commands.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
+#include "ui/printing/print_commands.h"
 #include "ui/project/project_document.h"
 #include "ui/project/recent_files.h"
 #include "ui/submit/submit_report_command.h"
+#include "ui/update/update_commands.h"
 
 namespace larkspur::ui {
 
@@ -90,7 +96,16 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   createStatusBar();
   createClientArea();
   installBuiltInCommands();
-  tools_ = new ToolCommands(*this, doc_);
+  auto* print = new PrintCommands(this);
+  print->install(*this, [this] { return doc_.title(); });
+  calculator_ = new CalculatorCommands(*this);
+  calculator_->install();
+  announce_ = new AnnounceCommands(*this, doc_);
+  announce_->install();
+  update_ = new UpdateCommands(*this);
+  update_->install();
+  auto* help = new HelpCommands(*this);
+  help->install();
   installWorkAreaCommands(*this);
   installSubmitReportCommand(*this, doc_);
   pageRank_ = new PageRankUpdateCommands(*this, doc_, coordination_);
@@ -573,17 +588,25 @@ void MainWindow::rebuildWorkAreas() {
 
 // ---------------------------------------------------------------- closing
 
+void MainWindow::setProgramRestart(ProgramRestart* restart) {
+  update_->setRestart([this, restart](const QString& program) {
+    // The arguments name the project as it is once the window has closed.
+    if (restart) restart->request(program, restartArguments(QCoreApplication::arguments().mid(1), doc_.pathName()));
+  });
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Every running job is asked to stop first, whatever the answer below.
   coordination_.stop.set();
   // A running announcement records its end before the save question.
-  tools_->endAnnouncement();
+  announce_->endAnnouncement();
   if (!doc_.saveModified()) {
     event->ignore();
     return;
   }
   pageRank_->stopAndWait();
-  tools_->shutDown();  // the calculator window and a running online update
+  calculator_->shutDown();
+  update_->shutDown();  // a running online update
   event->accept();
 }
 

@@ -31,10 +31,13 @@ namespace larkspur::ui {
 
 class NavigationView;
 class ProjectDocument;
+class AnnounceCommands;
+class CalculatorCommands;
 class LinkPopularityCommands;
 class PageRankUpdateCommands;
+class ProgramRestart;
+class UpdateCommands;
 class TargetOpener;
-class ToolCommands;
 
 class MainWindow : public QMainWindow, public CommandHost {
   Q_OBJECT
@@ -93,8 +96,9 @@ class MainWindow : public QMainWindow, public CommandHost {
   // list whole, at most three fifths of the window's width.
   int fittedListPaneWidth() const;
 
-  // Printing, calculators, online update, help and about.
-  ToolCommands* toolCommands() const { return tools_; }
+  // Where "Online Update" hands the new program when the user wants it
+  // at once, with the command line that reopens the project.
+  void setProgramRestart(ProgramRestart* restart);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -146,7 +150,9 @@ class MainWindow : public QMainWindow, public CommandHost {
   QAction* recentEnd_ = nullptr;
   QList<QAction*> recentActions_;
   QTimer* commandUiTimer_ = nullptr;
-  ToolCommands* tools_ = nullptr;
+  AnnounceCommands* announce_ = nullptr;
+  UpdateCommands* update_ = nullptr;
+  CalculatorCommands* calculator_ = nullptr;
   PageRankUpdateCommands* pageRank_ = nullptr;
   LinkPopularityCommands* linkCommands_ = nullptr;
 };
