@@ -14,7 +14,6 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -52,7 +51,6 @@ constexpr int kStatusTextWidth = 250;
 constexpr int kStatusProgressWidth = 150;
 constexpr int kToolButtonWidth = 25;
 constexpr int kPageLoadSlotWidth = 80;
-constexpr int kCommandUiInterval = 250;
 
 struct ToolbarSlot {
   int id;     // 0: separator, -1: the page-load progress bar
@@ -126,12 +124,13 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   connect(&doc_, &ProjectDocument::statusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
 
-  // Commands' enabled states follow the program's state, as a menu or
-  // toolbar shows them.
-  commandUiTimer_ = new QTimer(this);
-  commandUiTimer_->setInterval(kCommandUiInterval);
-  connect(commandUiTimer_, &QTimer::timeout, this, &MainWindow::updateCommandUi);
-  commandUiTimer_->start();
+  // Commands' enabled and checked states follow the program's state: they
+  // are brought up to date when something they depend on changes (the work
+  // areas, a list's find dialog and the browser pane say so, the features
+  // when their jobs start and end, the document when it is replaced or
+  // changed) and when a menu opens.
+  connect(&doc_, &ProjectDocument::modifiedChanged, this, &MainWindow::updateCommandUi);
+  connect(toolBar_, &QToolBar::visibilityChanged, this, &MainWindow::updateCommandUi);
   updateCommandUi();
   resize(1000, 700);
 }

@@ -24,7 +24,6 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QSplitter;
-class QTimer;
 class QToolBar;
 
 namespace larkspur::ui {
@@ -149,7 +148,6 @@ class MainWindow : public QMainWindow, public CommandHost {
   QAction* recentPlaceholder_ = nullptr;
   QAction* recentEnd_ = nullptr;
   QList<QAction*> recentActions_;
-  QTimer* commandUiTimer_ = nullptr;
   AnnounceCommands* announce_ = nullptr;
   UpdateCommands* update_ = nullptr;
   CalculatorCommands* calculator_ = nullptr;

@@ -94,6 +94,8 @@ void LinkPopularityCommands::searchLinks() {
   coordination_.stop.reset();
   const std::string url(core::fieldView(doc_.project().profile.url));
   search_ = std::make_unique<links::LinkSearch>(doc_.project().links, coordination_, poster(), options_.search);
+  search_->setFinishedHandler(
+      [this] { QMetaObject::invokeMethod(this, [this] { host_.updateCommandUi(); }, Qt::QueuedConnection); });
   search_->start(url);
   startJobTimer(kSearchTimer, options_.searchTimerMs);
   host_.updateCommandUi();

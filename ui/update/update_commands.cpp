@@ -9,7 +9,9 @@
 namespace larkspur::ui {
 
 UpdateCommands::UpdateCommands(CommandHost& host)
-    : QObject(host.widget()), host_(host), updateSetup_(core::defaultUpdateSetup) {}
+    : QObject(host.widget()), host_(host), updateSetup_(core::defaultUpdateSetup) {
+  update_.setEndNotice([this] { host_.updateCommandUi(); });
+}
 
 void UpdateCommands::install() {
   host_.installCommand(kIdOnlineUpdate, [this] { runOnlineUpdate(); }, [this] { return !update_.running(); });

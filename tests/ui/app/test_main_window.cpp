@@ -157,6 +157,23 @@ class TestMainWindow : public QObject {
     QVERIFY(!frame()->runCommand(kIdEditPaste));
   }
 
+  void commandStatesFollowWhatChangesThemAtOnce() {
+    // No event is let through: a timer could not have done it.
+    QAction* print = frame()->action(kIdFilePrint);
+    frame()->itemView()->tabs()->setCurrentIndex(1);  // the PPC list does not print
+    QVERIFY(!print->isEnabled());
+    frame()->itemView()->tabs()->setCurrentIndex(0);
+    QVERIFY(print->isEnabled());
+    app_->doc()->setModified(true);
+    QVERIFY(frame()->isWindowModified());
+    app_->doc()->setModified(false);
+    QVERIFY(!frame()->isWindowModified());
+    frame()->show();
+    frame()->toolBar()->toggleViewAction()->trigger();  // the toolbar's own menu
+    QVERIFY(!frame()->action(kIdViewToolbar)->isChecked());
+    frame()->hide();
+  }
+
   void noKeyIsShownOrBoundTwice() {
     // Every key the window answers to: its menu entries' and its own.
     QList<QKeySequence> seen;
