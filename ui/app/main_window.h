@@ -8,14 +8,10 @@
 
 #include <QKeySequence>
 #include <QMainWindow>
-#include <QPointer>
-#include <functional>
 #include <map>
 #include <optional>
-#include <vector>
 
 #include "core/coordination.h"
-#include "core/engine_record.h"
 #include "core/settings_store.h"
 #include "ui/app/command_host.h"
 #include "ui/app/window_layout.h"
@@ -28,15 +24,15 @@ class QToolBar;
 
 namespace larkspur::ui {
 
-class NavigationView;
-class ProjectDocument;
 class AnnounceCommands;
 class CalculatorCommands;
 class LinkPopularityCommands;
+class NavigationView;
 class PageRankUpdateCommands;
 class ProgramRestart;
-class UpdateCommands;
+class ProjectDocument;
 class TargetOpener;
+class UpdateCommands;
 
 class MainWindow : public QMainWindow, public CommandHost {
   Q_OBJECT
