@@ -155,6 +155,12 @@ struct LinkSearch::Shared {
   std::mutex mutex;
   std::vector<EngineOutcome> outcomes;
   std::atomic<int> running{0};
+  std::function<void()> finished;
+
+  // One engine, or the start itself, is done; the last one says so.
+  void release() {
+    if (running.fetch_sub(1) == 1 && finished) finished();
+  }
 };
 
 LinkSearch::LinkSearch(core::LinkList& links, core::Coordination& coordination, core::Post post,
@@ -167,6 +173,8 @@ LinkSearch::LinkSearch(core::LinkList& links, core::Coordination& coordination, 
 
 LinkSearch::~LinkSearch() { wait(); }
 
+void LinkSearch::setFinishedHandler(std::function<void()> handler) { shared_->finished = std::move(handler); }
+
 bool LinkSearch::start(const std::string& websiteUrl) {
   if (!threads_.empty() && !finished()) return false;
   const std::string host = core::hostOfUrl(websiteUrl);
@@ -176,6 +184,9 @@ bool LinkSearch::start(const std::string& websiteUrl) {
   shared_->outcomes.clear();
 
   coordination_.stop.reset();
+  // The start holds a count of its own: the search is not over before every
+  // engine has been started.
+  shared_->running.fetch_add(1);
   for (int32_t engine : options_.engines) {
     if (!backLinkEngineEnabled(engine)) continue;
     shared_->running.fetch_add(1);
@@ -186,11 +197,12 @@ bool LinkSearch::start(const std::string& websiteUrl) {
         std::lock_guard<std::mutex> guard(shared->mutex);
         shared->outcomes.push_back(outcome);
       }
-      shared->running.fetch_sub(1);
+      shared->release();
     });
-    if (!thread->started()) shared_->running.fetch_sub(1);
+    if (!thread->started()) shared_->release();
     threads_.push_back(std::move(thread));
   }
+  shared_->release();
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,6 +78,10 @@ class LinkSearch {
   LinkSearch(const LinkSearch&) = delete;
   LinkSearch& operator=(const LinkSearch&) = delete;
 
+  // Called once a started search has ended, on the thread of the engine
+  // that ended last (on the caller's when no engine started). Set before
+  // start().
+  void setFinishedHandler(std::function<void()> handler);
   // Starts the engines on the host of `websiteUrl`. Returns false and starts
   // nothing when the URL has no host name or the search already runs.
   bool start(const std::string& websiteUrl);

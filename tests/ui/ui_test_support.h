@@ -1,8 +1,9 @@
 #pragma once
 // Helpers for the desktop program's tests: a private configuration folder,
 // answers for message boxes and file dialogs, a way to act on a modal dialog
-// while it runs, starting and ending the program on a project file, and a
-// recorder for the addresses handed to the desktop.
+// while it runs, starting and ending the program on a project file, what its
+// features made in the window, and a recorder for the addresses handed to the
+// desktop.
 
 #include <QApplication>
 #include <QMessageBox>
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "core/project.h"
+#include "ui/app/command_host.h"
 #include "ui/app/larkspur_application.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/project/file_dialogs.h"
@@ -81,6 +83,13 @@ bool startOn(ui::LarkspurApplication& app, const QString& projectFile);
 
 // Ends the program without the "Save changes" question.
 void closeQuietly(std::unique_ptr<ui::LarkspurApplication>& app);
+
+// What a feature made in the program's window (its commands, jobs or
+// windows): the window's child of that type.
+template <class Feature>
+Feature* installed(const ui::LarkspurApplication& app) {
+  return app.host()->widget()->findChild<Feature*>(QString(), Qt::FindDirectChildrenOnly);
+}
 
 // Records the addresses the program hands to the desktop: install it with
 // QDesktopServices::setUrlHandler(scheme, recorder, "open").

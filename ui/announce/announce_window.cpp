@@ -1,7 +1,6 @@
 #include "ui/announce/announce_window.h"
 
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,11 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -25,14 +22,12 @@
 #include "core/visible_text.h"
 #include "ui/app/app_icon.h"
 #include "ui/dialogs/message_boxes.h"
+#include "ui/dialogs/stop_and_wait.h"
 #include "ui/project/project_document.h"
 
 namespace larkspur::ui {
 
 namespace {
-
-constexpr int kStopPollInterval = 20;
-constexpr int kStopDialogDelay = 300;
 
 QString text(const std::string& s) { return QString::fromStdString(core::visibleText(s)); }
 
@@ -269,24 +264,14 @@ void AnnounceWindow::stop() {
 
 void AnnounceWindow::stopAndWait(bool record) {
   if (!running_) return;
-  if (!record) gate_.close();
-  stopSignal_.set();
-  // A request in hand ends within a second: wait with the window painted
-  // and user input held back, and say why after a moment.
-  auto ended = [this, record] { return record ? !running_ : worker_.running() == 0; };
-  if (!ended()) {
-    QProgressDialog progress(QStringLiteral("Stopping the announcement..."), QString(), 0, 0, this);
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(kStopDialogDelay);
-    progress.setValue(0);
-    QEventLoop loop;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [&loop, &ended] {
-      if (ended()) loop.quit();
-    });
-    poll.start(kStopPollInterval);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-  }
+  // A request in hand ends within a second.
+  ui::stopAndWait(
+      this, QStringLiteral("Stopping the announcement..."),
+      [this, record] {
+        if (!record) gate_.close();
+        stopSignal_.set();
+      },
+      [this, record] { return record ? !running_ : worker_.running() == 0; });
   worker_.reap();
   if (running_) {  // dropped: the result never came
     running_ = false;

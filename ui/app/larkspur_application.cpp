@@ -4,7 +4,6 @@
 #include <QFileInfo>
 
 #include "ui/app/main_window.h"
-#include "ui/app/tool_commands.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/project/project_document.h"
 
@@ -24,6 +23,8 @@ LarkspurApplication::~LarkspurApplication() {
   frame_.reset();
   doc_.reset();
 }
+
+CommandHost* LarkspurApplication::host() const { return frame_.get(); }
 
 QString LarkspurApplication::recentFilesPath() const {
   return QString::fromStdString((store_.folder() / kRecentFilesName).string());
@@ -51,7 +52,7 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
   // Before the first project: its link list shows the columns chosen last.
   const WindowLayout layout = readWindowLayout(windowLayoutPath());
   frame_->restoreWindowLayout(layout);
-  frame_->toolCommands()->setProgramRestart(&restart_);
+  frame_->setProgramRestart(&restart_);
 
   bool opened = false;
   QString tried;

@@ -15,6 +15,7 @@
 
 namespace larkspur::ui {
 
+class CommandHost;
 class ProjectDocument;
 class MainWindow;
 
@@ -38,6 +39,8 @@ class LarkspurApplication : public QObject {
   bool shutDown();
 
   MainWindow* frame() const { return frame_.get(); }
+  // The main window as the features see it.
+  CommandHost* host() const;
   ProjectDocument* doc() const { return doc_.get(); }
   core::Project& project() { return *project_; }
   core::Settings& settings() { return settings_; }

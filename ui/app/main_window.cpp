@@ -3,40 +3,43 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QProgressDialog>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "larkspur_version.h"
+#include "ui/announce/announce_commands.h"
 #include "ui/app/app_icon.h"
 #include "ui/app/command_ids.h"
+#include "ui/app/command_line.h"
+#include "ui/app/help_commands.h"
 #include "ui/app/network_settings.h"
 #include "ui/app/page_load_progress.h"
-#include "ui/app/tool_commands.h"
+#include "ui/app/program_restart.h"
 #include "ui/app/toolbar_images.h"
 #include "ui/app/work_area_commands.h"
 #include "ui/browser/target_opener.h"
-#include "ui/dialogs/message_boxes.h"
+#include "ui/calculators/calculator_commands.h"
 #include "ui/links/link_popularity_commands.h"
+#include "ui/links/page_rank_update_commands.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
+#include "ui/printing/print_commands.h"
 #include "ui/project/project_document.h"
 #include "ui/project/recent_files.h"
 #include "ui/submit/submit_report_command.h"
+#include "ui/update/update_commands.h"
 
 namespace larkspur::ui {
 
@@ -46,12 +49,8 @@ constexpr int kNavigationWidth = 400;
 constexpr int kBrowserWidth = 200;
 constexpr int kStatusTextWidth = 250;
 constexpr int kStatusProgressWidth = 150;
-constexpr int kStatusProgressStep = 10;
 constexpr int kToolButtonWidth = 25;
 constexpr int kPageLoadSlotWidth = 80;
-constexpr int kCommandUiInterval = 250;
-constexpr int kStopPollInterval = 20;
-constexpr int kStopDialogDelay = 300;
 
 struct ToolbarSlot {
   int id;     // 0: separator, -1: the page-load progress bar
@@ -87,8 +86,7 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
     : QMainWindow(parent),
       doc_(doc),
       coordination_(coordination),
-      listPaneWidth_(kNavigationWidth),
-      pageRankUpdate_(coordination.stop) {
+      listPaneWidth_(kNavigationWidth) {
   setWindowIcon(appIcon());
   createActions();
   createMenus();
@@ -96,8 +94,20 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   createStatusBar();
   createClientArea();
   installBuiltInCommands();
-  tools_ = new ToolCommands(*this, doc_);
+  auto* print = new PrintCommands(this);
+  print->install(*this, [this] { return doc_.title(); });
+  calculator_ = new CalculatorCommands(*this);
+  calculator_->install();
+  announce_ = new AnnounceCommands(*this, doc_);
+  announce_->install();
+  update_ = new UpdateCommands(*this);
+  update_->install();
+  auto* help = new HelpCommands(*this);
+  help->install();
   installWorkAreaCommands(*this);
+  installSubmitReportCommand(*this, doc_);
+  pageRank_ = new PageRankUpdateCommands(*this, doc_, coordination_);
+  pageRank_->install();
   linkCommands_ = new LinkPopularityCommands(*this, doc_, coordination_, this);
   linkCommands_->install();
   rebuildRecentFiles();
@@ -107,26 +117,29 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   connect(&doc_, &ProjectDocument::recentFilesChanged, this, &MainWindow::rebuildRecentFiles);
   doc_.setDialogParent(this);
   connect(&doc_, &ProjectDocument::aboutToReplaceProject, this, [this] {
-    stopPageRankUpdate();
+    pageRank_->stopAndWait();
     releaseWorkAreas();
   });
   connect(&doc_, &ProjectDocument::projectReplaced, this, &MainWindow::rebuildWorkAreas);
   connect(&doc_, &ProjectDocument::statusMessage, this,
           [this](const QString& text) { statusBar()->showMessage(text); });
 
-  // Commands' enabled states follow the program's state, as a menu or
-  // toolbar shows them.
-  commandUiTimer_ = new QTimer(this);
-  commandUiTimer_->setInterval(kCommandUiInterval);
-  connect(commandUiTimer_, &QTimer::timeout, this, &MainWindow::updateCommandUi);
-  commandUiTimer_->start();
+  // Commands' enabled and checked states follow the program's state: they
+  // are brought up to date when something they depend on changes (the work
+  // areas, a list's find dialog and the browser pane say so, the features
+  // when their jobs start and end, the document when it is replaced or
+  // changed) and when a menu opens.
+  connect(&doc_, &ProjectDocument::modifiedChanged, this, &MainWindow::updateCommandUi);
+  connect(toolBar_, &QToolBar::visibilityChanged, this, &MainWindow::updateCommandUi);
   updateCommandUi();
   resize(1000, 700);
 }
 
 MainWindow::~MainWindow() {
+  // The jobs end before the views they post to go.
   coordination_.stop.set();
-  pageRankUpdate_.join();
+  delete pageRank_;  // waits for the update
+  pageRank_ = nullptr;
   delete linkCommands_;  // waits for the link jobs
   linkCommands_ = nullptr;
 }
@@ -405,12 +418,6 @@ void MainWindow::createClientArea() {
   connect(itemView_, &NavigationView::openTargetRequested, this, [this](core::EngineRecord* record, bool newPage) {
     if (opener_ && record) opener_->openTarget(*record, newPage);
   });
-  connect(itemView_, &NavigationView::autoSubmitRequested, this, [this](const std::vector<core::EngineRecord*>& r) {
-    if (!batchRunner_ || !doc_.requireWebsite()) return;
-    batchRunner_(r);
-    doc_.setModified(true);
-    if (EngineListView* view = itemView_->engineView()) view->refreshStates();
-  });
 }
 
 void MainWindow::setRightPane(QWidget* pane, TargetOpener* opener) {
@@ -431,9 +438,6 @@ void MainWindow::setRightPane(QWidget* pane, TargetOpener* opener) {
 // ---------------------------------------------------------------- handlers
 
 void MainWindow::installBuiltInCommands() {
-  auto engineView = [this] { return itemView_->activeEngineView(); };
-  auto hasEngineView = [engineView] { return engineView() != nullptr; };
-
   installCommand(kIdFileNew, [this] { doc_.fileNew(); });
   installCommand(kIdEditWebsiteInfo, [this] { doc_.editProfile(); });
   installCommand(kIdFileOpen, [this] { doc_.fileOpen(); });
@@ -441,54 +445,10 @@ void MainWindow::installBuiltInCommands() {
   installCommand(kIdFileSaveAs, [this] { doc_.saveAs(); });
   installCommand(kIdAppExit, [this] { close(); });
 
-  installCommand(kIdEditFind, [engineView] { engineView()->find(); }, hasEngineView);
-  installCommand(kIdFindNext, [engineView] { engineView()->findNext(); },
-                 [engineView] { return engineView() && engineView()->canFindNext(); });
-  installCommand(kIdSelectAll, [engineView] { engineView()->selectAllRows(); }, hasEngineView);
-  installCommand(kIdInvertSelection, [engineView] { engineView()->invertSelection(); }, hasEngineView);
-  installCommand(kIdUp, [engineView] { engineView()->stepUp(); }, hasEngineView);
-  installCommand(kIdDown, [engineView] { engineView()->stepDown(); }, hasEngineView);
-
-  if (submitReportAvailable()) {
-    installCommand(kIdCreateSubmitReport, [this] { createSubmitReport(); },
-                   [this] { return itemView_->engineView() != nullptr; });
-  }
-  installCommand(kIdStartUpdate, [this] { startPageRankUpdate(); }, [this] { return !pageRankRunning(); });
-  installCommand(kIdStopUpdate, [this] { coordination_.stop.set(); }, [this] { return pageRankRunning(); });
   installCommand(kIdInternetOption, [] { openNetworkSettings(); });
-  installCommand(kIdStop, [this] { coordination_.stop.set(); });
 
   installCommand(kIdViewToolbar, [this] { toolBar_->setVisible(toolBar_->isHidden()); });
   installCommand(kIdViewStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
-}
-
-void MainWindow::setBatchRunner(BatchRunner runner) {
-  batchRunner_ = std::move(runner);
-  itemView_->setAutoSubmitAvailable(static_cast<bool>(batchRunner_));
-  if (!batchRunner_) {
-    removeCommand(kIdAutoSubmitAll);
-    removeCommand(kIdAutoSubmitReset);
-    return;
-  }
-  installCommand(kIdAutoSubmitAll, [this] { runBatch(autoSubmitTargets(submit::BatchScope::kAll)); });
-  installCommand(kIdAutoSubmitReset,
-                 [this] { runBatch(autoSubmitTargets(submit::BatchScope::kNotYetSucceeded)); });
-}
-
-std::vector<core::EngineRecord*> MainWindow::autoSubmitTargets(submit::BatchScope scope) const {
-  return submit::batchTargets(doc_.project().engines, scope);
-}
-
-void MainWindow::runBatch(const std::vector<core::EngineRecord*>& targets) {
-  if (!doc_.requireWebsite()) return;
-  doc_.setModified(true);
-  batchRunner_(targets);  // an empty list is run as well
-  if (EngineListView* view = itemView_->engineView()) view->refreshStates();
-}
-
-void MainWindow::createSubmitReport() {
-  if (!doc_.requireWebsite()) return;
-  if (EngineListView* view = itemView_->engineView()) runSubmitReportCommand(this, doc_.project().profile, *view);
 }
 
 void MainWindow::focusPane(bool next) {
@@ -599,51 +559,22 @@ void MainWindow::pageLoadProgress(long progress, long maximum) {
 
 QString MainWindow::statusMessage() const { return statusBar()->currentMessage(); }
 
-void MainWindow::startJobTimer(int timer, int intervalMs) {
-  QTimer*& t = jobTimers_[timer];
-  if (!t) {
-    t = new QTimer(this);
-    connect(t, &QTimer::timeout, this, [this, timer] { jobTick(timer); });
-  }
-  t->start(intervalMs);
-}
+void MainWindow::showStatusMessage(const QString& text) { statusBar()->showMessage(text); }
 
-bool MainWindow::jobTimerActive(int timer) const {
-  const auto it = jobTimers_.find(timer);
-  return it != jobTimers_.end() && it->second->isActive();
-}
-
-void MainWindow::jobTick(int timer) {
-  // The progress control wraps to its start when a step passes its end.
-  const int stepped = statusProgress_->value() + kStatusProgressStep;
-  statusProgress_->setValue(stepped > statusProgress_->maximum() ? statusProgress_->minimum() : stepped);
-  const AnimationTick tick = animation_.tick(timer, coordination_.workers.value(), coordination_.stop.isSet());
-  if (tick.setText) statusBar()->showMessage(QString::fromStdString(tick.text));
-  if (!tick.ended) return;
-  statusProgress_->setValue(0);
-  for (auto& [id, t] : jobTimers_) {
-    if (tick.stopAllTimers || id == timer) t->stop();
-  }
-  QString end = QString::fromStdString(tick.endMessage);
-  if (linkCommands_) {
-    for (const QString& notice : linkCommands_->takeNotices()) end += QLatin1Char('\n') + notice;
-  }
-  MessageBoxes::inform(this, end);
-  statusBar()->showMessage(QStringLiteral("Ready"));
-}
+QWidget* MainWindow::activeView() const { return itemView_->activeView(); }
 
 // ---------------------------------------------------------------- work areas
 
 void MainWindow::releaseWorkAreas() {
   // Views hold record addresses the update writes to: it must be over first.
-  stopPageRankUpdate();
+  pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
   rememberLinkColumns();
   itemView_->releaseWorkAreas();
 }
 
 void MainWindow::rebuildWorkAreas() {
-  stopPageRankUpdate();
+  pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
   rememberLinkColumns();
   itemView_->rebuildWorkAreas(doc_.project(), listSettings());
@@ -654,56 +585,27 @@ void MainWindow::rebuildWorkAreas() {
   updateCommandUi();
 }
 
-void MainWindow::startPageRankUpdate() {
-  EngineListView* view = itemView_->engineView();
-  // The worker posts to the view; the view is destroyed only after the
-  // worker has been stopped and joined (releaseWorkAreas, the destructor).
-  core::Post post = [this, view](core::Message message) {
-    if (view) QMetaObject::invokeMethod(view, [view, message] { view->handleMessage(message); }, Qt::QueuedConnection);
-    if (message.id == core::MessageId::kPageRankFinished) {
-      QMetaObject::invokeMethod(this, [this] { updateCommandUi(); }, Qt::QueuedConnection);
-    }
-  };
-  pageRankUpdate_.start(doc_.project().engines, std::move(post), rankQuery_);
-  updateCommandUi();
-}
-
-void MainWindow::stopPageRankUpdate() {
-  if (!pageRankUpdate_.running()) {
-    pageRankUpdate_.join();
-    return;
-  }
-  coordination_.stop.set();
-  // The query in hand may take a while: wait with the window painted and
-  // user input held back, and say why after a moment.
-  QProgressDialog progress(QStringLiteral("Stopping the page rank update..."), QString(), 0, 0, this);
-  progress.setWindowModality(Qt::ApplicationModal);
-  progress.setMinimumDuration(kStopDialogDelay);
-  progress.setValue(0);
-  QEventLoop loop;
-  QTimer poll;
-  connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-    if (!pageRankUpdate_.running()) loop.quit();
-  });
-  poll.start(kStopPollInterval);
-  if (pageRankUpdate_.running()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-  pageRankUpdate_.join();
-  updateCommandUi();
-}
-
 // ---------------------------------------------------------------- closing
+
+void MainWindow::setProgramRestart(ProgramRestart* restart) {
+  update_->setRestart([this, restart](const QString& program) {
+    // The arguments name the project as it is once the window has closed.
+    if (restart) restart->request(program, restartArguments(QCoreApplication::arguments().mid(1), doc_.pathName()));
+  });
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Every running job is asked to stop first, whatever the answer below.
   coordination_.stop.set();
   // A running announcement records its end before the save question.
-  tools_->endAnnouncement();
+  announce_->endAnnouncement();
   if (!doc_.saveModified()) {
     event->ignore();
     return;
   }
-  stopPageRankUpdate();
-  tools_->shutDown();  // the calculator window and a running online update
+  pageRank_->stopAndWait();
+  calculator_->shutDown();
+  update_->shutDown();  // a running online update
   event->accept();
 }
 

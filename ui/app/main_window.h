@@ -3,93 +3,75 @@
 // navigation view on the left and the browser pane on the right. Every menu
 // entry, toolbar button and accelerator triggers a numbered command; a
 // command runs the handler installed for it, and a command without a handler
-// is shown disabled. Later parts of the program plug in by installing
-// handlers and by replacing the right-hand pane.
+// is shown disabled. The features plug in through the window's CommandHost
+// side: they install their handlers and replace the right-hand pane.
 
 #include <QKeySequence>
 #include <QMainWindow>
-#include <QPointer>
-#include <functional>
 #include <map>
 #include <optional>
-#include <vector>
 
 #include "core/coordination.h"
-#include "core/engine_record.h"
 #include "core/settings_store.h"
-#include "ui/links/progress_animation.h"
-#include "links/engine_page_rank_update.h"
-#include "submit/batch_targets.h"
+#include "ui/app/command_host.h"
 #include "ui/app/window_layout.h"
 
 class QLabel;
 class QMenu;
 class QProgressBar;
 class QSplitter;
-class QTimer;
 class QToolBar;
 
 namespace larkspur::ui {
 
-class NavigationView;
-class ProjectDocument;
+class AnnounceCommands;
+class CalculatorCommands;
 class LinkPopularityCommands;
+class NavigationView;
+class PageRankUpdateCommands;
+class ProgramRestart;
+class ProjectDocument;
 class TargetOpener;
-class ToolCommands;
+class UpdateCommands;
 
-// Runs a batch submission on a list of targets (modally) and returns when it
-// is over.
-using BatchRunner = std::function<void(const std::vector<core::EngineRecord*>& targets)>;
-
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public CommandHost {
   Q_OBJECT
 
  public:
-  using Handler = std::function<void()>;
-  using Enabler = std::function<bool()>;
-
   MainWindow(ProjectDocument& doc, core::Coordination& coordination, QWidget* parent = nullptr);
   ~MainWindow() override;
+
+  // The command host.
+  QWidget* widget() override { return this; }
+  void installCommand(int id, Handler handler, Enabler enabler = {}) override;
+  void removeCommand(int id) override;
+  bool commandEnabled(int id) const override;
+  bool runCommand(int id) override;
+  void updateCommandUi() override;
+  NavigationView* itemView() const override { return itemView_; }
+  QWidget* activeView() const override;
+  void showStatusMessage(const QString& text) override;
+  QString statusMessage() const override;
+  QLabel* statusTextPane() const override { return statusText_; }
+  QProgressBar* statusProgress() const override { return statusProgress_; }
+  void setRightPane(QWidget* pane, TargetOpener* opener) override;
+  QWidget* rightPane() const override { return rightPane_; }
+  TargetOpener* targetOpener() const override { return opener_; }
+  void pageLoadStarted() override;
+  void pageLoadProgress(long progress, long maximum) override;
+  QProgressBar* pageLoadProgressBar() const override { return pageLoadProgress_; }
 
   // Commands.
   // The menu entry of a command (or its only action), nullptr when none.
   QAction* action(int id) const;
   // Every action of a command: menu entry, toolbar button, accelerators.
   QList<QAction*> actions(int id) const;
-  // Installs the handler of a command; it is enabled while `enabler` says so
-  // (always when empty).
-  void installCommand(int id, Handler handler, Enabler enabler = {});
-  void removeCommand(int id);
-  bool commandEnabled(int id) const;
-  // Runs a command as its menu entry would; false when it is disabled.
-  bool runCommand(int id);
   // The key a menu entry shows after its tab (empty when none).
   static QKeySequence shownKey(const QAction& action);
-  // Brings every action's enabled and checked state up to date.
-  void updateCommandUi();
-
-  // The batch submission dialog, when one exists: enables "Auto Submit ALL",
-  // "Auto Submit Reset" and the engine list's "Auto Submit".
-  void setBatchRunner(BatchRunner runner);
-  // The targets of "Auto Submit ALL" (All) and "Auto Submit Reset".
-  std::vector<core::EngineRecord*> autoSubmitTargets(submit::BatchScope scope) const;
 
   // Layout.
-  NavigationView* itemView() const { return itemView_; }
   QSplitter* splitter() const { return splitter_; }
-  QWidget* rightPane() const { return rightPane_; }
-  // Replaces the right-hand pane (the placeholder at first) and names the
-  // object that opens targets there.
-  void setRightPane(QWidget* pane, TargetOpener* opener);
-  TargetOpener* targetOpener() const { return opener_; }
   QToolBar* toolBar() const { return toolBar_; }
-  QLabel* statusTextPane() const { return statusText_; }
-  QProgressBar* statusProgress() const { return statusProgress_; }
-  QProgressBar* pageLoadProgressBar() const { return pageLoadProgress_; }
-
-  // The page-load progress bar, as the browser pages report to it.
-  void pageLoadStarted();
-  void pageLoadProgress(long progress, long maximum);
 
   // Work areas, released and rebuilt around every new or opened project
   // (the document's aboutToReplaceProject and projectReplaced). The link
@@ -109,30 +91,9 @@ class MainWindow : public QMainWindow {
   // list whole, at most three fifths of the window's width.
   int fittedListPaneWidth() const;
 
-  // The engine page-rank update ("Start Update", "Stop Update").
-  void startPageRankUpdate();
-  bool pageRankRunning() const { return pageRankUpdate_.running(); }
-  // Sets the stop signal and waits for a running update to end, keeping the
-  // window painted meanwhile.
-  void stopPageRankUpdate();
-  // The rank query the update uses (the toolbar query service by default).
-  void setRankQuery(links::RankQuery query) { rankQuery_ = std::move(query); }
-
-  // The status animation of a link-popularity job: timer 1 (search), 2
-  // (check) or 3 (update) ticking every `intervalMs`.
-  void startJobTimer(int timer, int intervalMs);
-  bool jobTimerActive(int timer) const;
-  // One tick, as the timer runs it.
-  void jobTick(int timer);
-
-  // The message pane's text.
-  QString statusMessage() const;
-
-  // Printing, calculators, online update, help and about.
-  ToolCommands* toolCommands() const { return tools_; }
-
-  // The "Link Popularity" jobs.
-  LinkPopularityCommands* linkCommands() const { return linkCommands_; }
+  // Where "Online Update" hands the new program when the user wants it
+  // at once, with the command line that reopens the project.
+  void setProgramRestart(ProgramRestart* restart);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -146,8 +107,6 @@ class MainWindow : public QMainWindow {
   void createClientArea();
   void installBuiltInCommands();
   void rebuildRecentFiles();
-  void runBatch(const std::vector<core::EngineRecord*>& targets);
-  void createSubmitReport();
   void focusPane(bool next);
   QAction* makeAction(int id, const QString& text);
   void setTitle(const QString& documentTitle);
@@ -185,13 +144,10 @@ class MainWindow : public QMainWindow {
   QAction* recentPlaceholder_ = nullptr;
   QAction* recentEnd_ = nullptr;
   QList<QAction*> recentActions_;
-  QTimer* commandUiTimer_ = nullptr;
-  std::map<int, QTimer*> jobTimers_;
-  ProgressAnimation animation_;
-  BatchRunner batchRunner_;
-  links::RankQuery rankQuery_ = links::queryHostRank;
-  links::EnginePageRankUpdate pageRankUpdate_;
-  ToolCommands* tools_ = nullptr;
+  AnnounceCommands* announce_ = nullptr;
+  UpdateCommands* update_ = nullptr;
+  CalculatorCommands* calculator_ = nullptr;
+  PageRankUpdateCommands* pageRank_ = nullptr;
   LinkPopularityCommands* linkCommands_ = nullptr;
 };
 

@@ -1,7 +1,7 @@
 #include "ui/app/work_area_commands.h"
 
+#include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
-#include "ui/app/main_window.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
@@ -19,9 +19,9 @@ struct ActiveViews {
   PpcListView* ppc = nullptr;
 };
 
-ActiveViews activeViews(const MainWindow& frame) {
+ActiveViews activeViews(const CommandHost& host) {
   ActiveViews v;
-  QWidget* active = frame.itemView()->activeView();
+  QWidget* active = host.activeView();
   v.rows = qobject_cast<RowListView*>(active);
   v.links = qobject_cast<LinkListView*>(active);
   v.ppc = qobject_cast<PpcListView*>(active);
@@ -30,9 +30,9 @@ ActiveViews activeViews(const MainWindow& frame) {
 
 }  // namespace
 
-void installWorkAreaCommands(MainWindow& frame) {
-  MainWindow* f = &frame;
-  auto active = [f] { return activeViews(*f); };
+void installWorkAreaCommands(CommandHost& host) {
+  CommandHost* h = &host;
+  auto active = [h] { return activeViews(*h); };
   auto anyActive = [active] { return active().rows != nullptr; };
 
   // Runs `command` on the selected tab's list.
@@ -41,20 +41,20 @@ void installWorkAreaCommands(MainWindow& frame) {
       if (RowListView* rows = active().rows) (rows->*command)();
     };
   };
-  frame.installCommand(kIdEditFind, each(&RowListView::find), anyActive);
-  frame.installCommand(kIdFindNext, each(&RowListView::findNext), [active] {
+  host.installCommand(kIdEditFind, each(&RowListView::find), anyActive);
+  host.installCommand(kIdFindNext, each(&RowListView::findNext), [active] {
     const RowListView* rows = active().rows;
     return rows && rows->canFindNext();
   });
-  frame.installCommand(kIdSelectAll, each(&RowListView::selectAllRows), anyActive);
-  frame.installCommand(kIdInvertSelection, each(&RowListView::invertSelection), anyActive);
-  frame.installCommand(kIdUp, each(&RowListView::stepUp), anyActive);
-  frame.installCommand(kIdDown, each(&RowListView::stepDown), anyActive);
+  host.installCommand(kIdSelectAll, each(&RowListView::selectAllRows), anyActive);
+  host.installCommand(kIdInvertSelection, each(&RowListView::invertSelection), anyActive);
+  host.installCommand(kIdUp, each(&RowListView::stepUp), anyActive);
+  host.installCommand(kIdDown, each(&RowListView::stepDown), anyActive);
 
-  frame.installCommand(
+  host.installCommand(
       kIdEditCut, [active] { if (LinkListView* v = active().links) v->cut(); },
       [active] { return active().links != nullptr; });
-  frame.installCommand(
+  host.installCommand(
       kIdEditCopy,
       [active] {
         const ActiveViews v = active();
@@ -67,11 +67,11 @@ void installWorkAreaCommands(MainWindow& frame) {
       });
 
   // The link list's file commands work from every tab.
-  auto linkView = [f] { return f->itemView()->linkView(); };
+  auto linkView = [h] { return h->itemView()->linkView(); };
   auto hasLinkView = [linkView] { return linkView() != nullptr; };
-  frame.installCommand(kIdImportLinks, [linkView] { if (LinkListView* v = linkView()) v->importLinks(); },
+  host.installCommand(kIdImportLinks, [linkView] { if (LinkListView* v = linkView()) v->importLinks(); },
                        hasLinkView);
-  frame.installCommand(kIdOutputLinks, [linkView] { if (LinkListView* v = linkView()) v->outputLinks(); },
+  host.installCommand(kIdOutputLinks, [linkView] { if (LinkListView* v = linkView()) v->outputLinks(); },
                        hasLinkView);
 }
 

@@ -7,8 +7,8 @@
 
 namespace larkspur::ui {
 
-class MainWindow;
+class CommandHost;
 
-void installWorkAreaCommands(MainWindow& frame);
+void installWorkAreaCommands(CommandHost& host);
 
 }  // namespace larkspur::ui

@@ -1,9 +1,7 @@
 #include "ui/links/link_popularity_commands.h"
 
 #include <QDesktopServices>
-#include <QEventLoop>
-#include <QProgressDialog>
-#include <QStatusBar>
+#include <QProgressBar>
 #include <QTimer>
 #include <QUrl>
 #include <ctime>
@@ -12,10 +10,10 @@
 
 #include "core/fixed_text.h"
 #include "reports/report_time.h"
+#include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
-#include "ui/app/main_window.h"
 #include "ui/dialogs/message_boxes.h"
-#include "ui/links/progress_animation.h"
+#include "ui/dialogs/stop_and_wait.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
@@ -26,14 +24,13 @@ namespace larkspur::ui {
 
 namespace {
 
-constexpr int kStopPollInterval = 20;
-constexpr int kStopDialogDelay = 300;
+constexpr int kStatusProgressStep = 10;
 
 }  // namespace
 
-LinkPopularityCommands::LinkPopularityCommands(MainWindow& frame, ProjectDocument& doc,
+LinkPopularityCommands::LinkPopularityCommands(CommandHost& host, ProjectDocument& doc,
                                                core::Coordination& coordination, QObject* parent)
-    : QObject(parent), frame_(frame), doc_(doc), coordination_(coordination) {}
+    : QObject(parent), host_(host), doc_(doc), coordination_(coordination) {}
 
 LinkPopularityCommands::~LinkPopularityCommands() {
   if (anyRunning()) coordination_.stop.set();
@@ -44,13 +41,14 @@ LinkPopularityCommands::~LinkPopularityCommands() {
 }
 
 void LinkPopularityCommands::install() {
-  frame_.installCommand(kIdSearchLinks, [this] { searchLinks(); }, [this] { return !searchRunning(); });
-  frame_.installCommand(kIdCreateLinksReport, [this] { createLinksReport(); }, [this] { return !reportRunning(); });
+  host_.installCommand(kIdSearchLinks, [this] { searchLinks(); }, [this] { return !searchRunning(); });
+  host_.installCommand(kIdCreateLinksReport, [this] { createLinksReport(); }, [this] { return !reportRunning(); });
   const auto updateIdle = [this] { return !updateRunning(); };
-  frame_.installCommand(kIdGetAll, [this] { updateLinkInfo(links::kGetAll); }, updateIdle);
-  frame_.installCommand(kIdGetPageRank, [this] { updateLinkInfo(links::kGetPageRank); }, updateIdle);
-  frame_.installCommand(kIdGetIpAddress, [this] { updateLinkInfo(links::kGetIpAddress); }, updateIdle);
-  frame_.installCommand(kIdGetEmailAddress, [this] { updateLinkInfo(links::kGetEmailAddress); }, updateIdle);
+  host_.installCommand(kIdGetAll, [this] { updateLinkInfo(links::kGetAll); }, updateIdle);
+  host_.installCommand(kIdGetPageRank, [this] { updateLinkInfo(links::kGetPageRank); }, updateIdle);
+  host_.installCommand(kIdGetIpAddress, [this] { updateLinkInfo(links::kGetIpAddress); }, updateIdle);
+  host_.installCommand(kIdGetEmailAddress, [this] { updateLinkInfo(links::kGetEmailAddress); }, updateIdle);
+  host_.installCommand(kIdStop, [this] { coordination_.stop.set(); });
 }
 
 bool LinkPopularityCommands::searchRunning() const { return search_ && !search_->finished(); }
@@ -71,12 +69,12 @@ void LinkPopularityCommands::deliver(uint64_t generation, const core::Message& m
   // and again in the job's end message.
   if (message.id == core::MessageId::kJobNotice) {
     notices_.append(QString::fromStdString(message.text));
-    frame_.statusBar()->showMessage(notices_.back());
+    host_.showStatusMessage(notices_.back());
   }
   // A message from before the last rebuild names a record of a list that is
   // gone; its address may belong to another record by now.
   if (generation == generation_.load()) {
-    if (LinkListView* view = frame_.itemView()->linkView()) view->handleMessage(message);
+    if (LinkListView* view = host_.itemView()->linkView()) view->handleMessage(message);
   }
   emit messageDelivered(message.id);
 }
@@ -96,9 +94,11 @@ void LinkPopularityCommands::searchLinks() {
   coordination_.stop.reset();
   const std::string url(core::fieldView(doc_.project().profile.url));
   search_ = std::make_unique<links::LinkSearch>(doc_.project().links, coordination_, poster(), options_.search);
+  search_->setFinishedHandler(
+      [this] { QMetaObject::invokeMethod(this, [this] { host_.updateCommandUi(); }, Qt::QueuedConnection); });
   search_->start(url);
-  frame_.startJobTimer(kSearchTimer, options_.searchTimerMs);
-  frame_.updateCommandUi();
+  startJobTimer(kSearchTimer, options_.searchTimerMs);
+  host_.updateCommandUi();
 }
 
 void LinkPopularityCommands::createLinksReport() {
@@ -112,7 +112,7 @@ void LinkPopularityCommands::createLinksReport() {
   request.defaultSuffix = QStringLiteral("html");
   request.proposedPath =
       QString::fromStdString(reports::proposedLinksReportName(url, reports::localTime(std::time(nullptr))));
-  const QString path = FileDialogs::run(&frame_, request);
+  const QString path = FileDialogs::run(host_.widget(), request);
   if (path.isEmpty()) return;
 
   coordination_.stop.reset();
@@ -127,8 +127,8 @@ void LinkPopularityCommands::createLinksReport() {
     reportDone_ = true;
   });
   if (!report_->started()) reportDone_ = true;
-  frame_.startJobTimer(kCheckTimer, options_.checkTimerMs);
-  frame_.updateCommandUi();
+  startJobTimer(kCheckTimer, options_.checkTimerMs);
+  host_.updateCommandUi();
 }
 
 void LinkPopularityCommands::onReportFinished(const QString& path, const QString& error) {
@@ -138,9 +138,9 @@ void LinkPopularityCommands::onReportFinished(const QString& path, const QString
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   } else {
     // "Create file error!" and why.
-    MessageBoxes::warn(&frame_, error);
+    MessageBoxes::warn(host_.widget(), error);
   }
-  frame_.updateCommandUi();
+  host_.updateCommandUi();
   emit reportFinished(path, written);
 }
 
@@ -153,29 +153,50 @@ void LinkPopularityCommands::updateLinkInfo(links::LinkInfoFlags flags) {
                                                                            options = options_.info] {
     links::runLinkInfoUpdate(doc_.project().links, flags, coordination_, post, options);
     updateDone_ = true;
-    QMetaObject::invokeMethod(this, [this] { frame_.updateCommandUi(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { host_.updateCommandUi(); }, Qt::QueuedConnection);
   });
   if (!update_->started()) updateDone_ = true;
-  frame_.startJobTimer(kUpdateTimer, options_.updateTimerMs);
-  frame_.updateCommandUi();
+  startJobTimer(kUpdateTimer, options_.updateTimerMs);
+  host_.updateCommandUi();
+}
+
+void LinkPopularityCommands::startJobTimer(int timer, int intervalMs) {
+  QTimer*& t = jobTimers_[timer];
+  if (!t) {
+    t = new QTimer(this);
+    connect(t, &QTimer::timeout, this, [this, timer] { jobTick(timer); });
+  }
+  t->start(intervalMs);
+}
+
+bool LinkPopularityCommands::jobTimerActive(int timer) const {
+  const auto it = jobTimers_.find(timer);
+  return it != jobTimers_.end() && it->second->isActive();
+}
+
+void LinkPopularityCommands::jobTick(int timer) {
+  // The progress control wraps to its start when a step passes its end.
+  QProgressBar* progress = host_.statusProgress();
+  const int stepped = progress->value() + kStatusProgressStep;
+  progress->setValue(stepped > progress->maximum() ? progress->minimum() : stepped);
+  const AnimationTick tick = animation_.tick(timer, coordination_.workers.value(), coordination_.stop.isSet());
+  if (tick.setText) host_.showStatusMessage(QString::fromStdString(tick.text));
+  if (!tick.ended) return;
+  progress->setValue(0);
+  for (auto& [id, t] : jobTimers_) {
+    if (tick.stopAllTimers || id == timer) t->stop();
+  }
+  QString end = QString::fromStdString(tick.endMessage);
+  for (const QString& notice : takeNotices()) end += QLatin1Char('\n') + notice;
+  MessageBoxes::inform(host_.widget(), end);
+  host_.showStatusMessage(QStringLiteral("Ready"));
 }
 
 void LinkPopularityCommands::stopAndWait() {
   if (anyRunning()) {
-    coordination_.stop.set();
-    // A fetch in hand may take a moment: wait with the window painted and
-    // user input held back, and say why after a while.
-    QProgressDialog progress(QStringLiteral("Stopping the link jobs..."), QString(), 0, 0, &frame_);
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(kStopDialogDelay);
-    progress.setValue(0);
-    QEventLoop loop;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-      if (!anyRunning()) loop.quit();
-    });
-    poll.start(kStopPollInterval);
-    if (anyRunning()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // A fetch in hand may take a moment.
+    ui::stopAndWait(host_.widget(), QStringLiteral("Stopping the link jobs..."), [this] { coordination_.stop.set(); },
+                    [this] { return !anyRunning(); });
   }
   search_.reset();
   report_.reset();

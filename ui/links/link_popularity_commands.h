@@ -1,16 +1,18 @@
 #pragma once
 // The "Link Popularity" jobs of the main window: the link search, the links
-// report and the four link info updates. Each command starts its workers and
-// the main window's status animation (timer 1 search, 2 check, 3 update) and
-// returns; the workers' messages reach the link list through this object,
-// which drops messages of jobs that ran before the work areas were rebuilt.
-// One job of each kind runs at a time; its command is disabled meanwhile.
+// report, the four link info updates and Stop. Each command starts its
+// workers and its status bar animation (timer 1 search, 2 check, 3 update)
+// and returns; the workers' messages reach the link list through this
+// object, which drops messages of jobs that ran before the work areas were
+// rebuilt. One job of each kind runs at a time; its command is disabled
+// meanwhile.
 
 #include <QObject>
 #include <QStringList>
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 
 #include "core/coordination.h"
@@ -19,11 +21,14 @@
 #include "links/link_info_update.h"
 #include "links/link_search.h"
 #include "reports/links_report.h"
+#include "ui/links/progress_animation.h"
+
+class QTimer;
 
 namespace larkspur::ui {
 
+class CommandHost;
 class ProjectDocument;
-class MainWindow;
 
 inline constexpr int kSearchTimerIntervalMs = 500;
 inline constexpr int kCheckTimerIntervalMs = 300;
@@ -42,13 +47,13 @@ class LinkPopularityCommands : public QObject {
   Q_OBJECT
 
  public:
-  LinkPopularityCommands(MainWindow& frame, ProjectDocument& doc, core::Coordination& coordination,
+  LinkPopularityCommands(CommandHost& host, ProjectDocument& doc, core::Coordination& coordination,
                          QObject* parent = nullptr);
   // Sets the stop signal and waits for every worker.
   ~LinkPopularityCommands() override;
 
-  // Installs "Search Links To My Website", "Create Links Report" and the
-  // four "Update My Link Info" commands in the main window.
+  // Installs "Search Links To My Website", "Create Links Report", the four
+  // "Update My Link Info" commands and "Stop" (the stop signal of every job).
   void install();
 
   LinkJobOptions& options() { return options_; }
@@ -71,6 +76,15 @@ class LinkPopularityCommands : public QObject {
   // answer: ..."), handed over (and forgotten) for the job's end message.
   QStringList takeNotices();
 
+  // The status animation of a job: timer 1 (search), 2 (check) or 3
+  // (update) ticking every `intervalMs`.
+  void startJobTimer(int timer, int intervalMs);
+  bool jobTimerActive(int timer) const;
+  // One tick, as the timer runs it: the progress pane steps, the message
+  // pane shows the animation; once no worker is left the job's end message
+  // shows and its animation stops.
+  void jobTick(int timer);
+
  signals:
   // A worker's message has been handed to the link list (or dropped when
   // there is none).
@@ -86,7 +100,7 @@ class LinkPopularityCommands : public QObject {
   bool anyRunning() const { return searchRunning() || reportRunning() || updateRunning(); }
   void joinFinished();
 
-  MainWindow& frame_;
+  CommandHost& host_;
   ProjectDocument& doc_;
   core::Coordination& coordination_;
   LinkJobOptions options_;
@@ -98,6 +112,8 @@ class LinkPopularityCommands : public QObject {
   std::unique_ptr<core::CountedThread> update_;
   std::atomic<bool> updateDone_{true};
   QStringList notices_;
+  std::map<int, QTimer*> jobTimers_;
+  ProgressAnimation animation_;
 };
 
 }  // namespace larkspur::ui

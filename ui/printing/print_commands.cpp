@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "ui/app/command_host.h"
+#include "ui/app/command_ids.h"
 #include "ui/printing/list_printer.h"
 
 namespace larkspur::ui {
@@ -14,6 +16,35 @@ namespace larkspur::ui {
 PrintCommands::PrintCommands(QWidget* window) : QObject(window), window_(window) {}
 
 PrintCommands::~PrintCommands() = default;
+
+void PrintCommands::install(CommandHost& host, std::function<QString()> subtitle) {
+  host_ = &host;
+  subtitle_ = std::move(subtitle);
+  auto hasList = [this] { return activeSource() != nullptr; };
+  host.installCommand(kIdFilePrint, [this] {
+    if (auto list = activeList()) print(*list);
+  }, hasList);
+  host.installCommand(kIdFilePrintDirect, [this] {
+    if (auto list = activeList()) printDirect(*list);
+  }, hasList);
+  host.installCommand(kIdFilePrintPreview, [this] {
+    if (auto list = activeList()) preview(*list);
+  }, hasList);
+  host.installCommand(kIdFilePrintSetup, [this] { setup(); });
+}
+
+const ListPrintSource* PrintCommands::activeSource() const {
+  return host_ ? dynamic_cast<const ListPrintSource*>(host_->activeView()) : nullptr;
+}
+
+std::optional<ListPrintDescription> PrintCommands::activeList() const {
+  const ListPrintSource* source = activeSource();
+  if (!source) return std::nullopt;
+  ListPrintDescription list = source->printDescription();
+  list.title = QStringLiteral("Larkspur");
+  list.subtitle = subtitle_ ? subtitle_() : QString();
+  return list;
+}
 
 QPrinter& PrintCommands::printer() {
   if (!printer_) {

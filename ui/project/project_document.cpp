@@ -108,14 +108,22 @@ bool ProjectDocument::onOpenDocument(const QString& given) {
   return true;
 }
 
+void ProjectDocument::setModified(bool modified) {
+  if (project_.modified() == modified) return;
+  project_.setModified(modified);
+  emit modifiedChanged(modified);
+}
+
 bool ProjectDocument::doSave(const QString& given) {
   const QString path = QFileInfo(given).absoluteFilePath();
   const std::filesystem::path file = toPath(path);
+  const bool wasModified = project_.modified();
   const core::Status saved = project_.save(file);
   if (!saved.ok()) {
     MessageBoxes::warn(dialogParent(), QString::fromStdString(saved.message));
     return false;
   }
+  if (wasModified) emit modifiedChanged(false);
   rememberLastProject(file);
   recent_.add(path);
   emit recentFilesChanged();
@@ -195,7 +203,7 @@ bool ProjectDocument::editProfile() {
   project_.profileChanged();
   // A changed profile is a change of the project: without this the edit
   // would be lost at exit without a question.
-  if (!sameProfileTexts(*before, project_.profile)) project_.setModified(true);
+  if (!sameProfileTexts(*before, project_.profile)) setModified(true);
   return true;
 }
 

@@ -66,7 +66,7 @@ class ProjectDocument : public QObject {
   void setTitle(const QString& title);
   QString pathName() const;
   bool isModified() const { return project_.modified(); }
-  void setModified(bool modified) { project_.setModified(modified); }
+  void setModified(bool modified);
 
   core::Project& project() { return project_; }
   core::Settings& settings() { return settings_; }
@@ -82,6 +82,9 @@ class ProjectDocument : public QObject {
   void projectReplaced();
   // A notice for the status bar.
   void statusMessage(const QString& text);
+  // The project has got unsaved changes, or has been saved (a new or
+  // opened project says so with projectReplaced).
+  void modifiedChanged(bool modified);
 
  private:
   QWidget* dialogParent() const { return dialogParent_; }

@@ -1,5 +1,5 @@
 #pragma once
-// Wires the submission windows into the main window: the browser pane as its
+// Puts the submission windows into the main window: the browser pane as its
 // right-hand pane (opening the engine list's targets, driving the toolbar's
 // browser buttons and page-load bar) and the batch dialog behind "Auto Submit
 // ALL", "Auto Submit Reset" and the engine list's "Auto Submit".
@@ -10,13 +10,13 @@
 namespace larkspur::ui {
 
 class BrowserPane;
+class CommandHost;
 class ProjectDocument;
-class MainWindow;
 
 // `batch` gives the sessions' timings and fetch options and `pace` the batch
 // dialog's tick (the profile, word lists and coordination are taken from
 // `doc` and `coordination`).
-BrowserPane* installSubmissionWindows(MainWindow& frame, ProjectDocument& doc, core::Coordination& coordination,
+BrowserPane* installSubmissionWindows(CommandHost& host, ProjectDocument& doc, core::Coordination& coordination,
                                       submit::SubmissionContext batch = {}, BatchPace pace = {});
 
 }  // namespace larkspur::ui

@@ -8,9 +8,13 @@
 #include "core/fixed_text.h"
 #include "reports/report_time.h"
 #include "reports/submit_report.h"
+#include "ui/app/command_host.h"
+#include "ui/app/command_ids.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/engine_list_view.h"
+#include "ui/lists/navigation_view.h"
 #include "ui/project/file_dialogs.h"
+#include "ui/project/project_document.h"
 
 namespace larkspur::ui {
 
@@ -45,6 +49,19 @@ QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& prof
   // A file the desktop cannot open fails silently.
   QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   return path;
+}
+
+void installSubmitReportCommand(CommandHost& host, ProjectDocument& doc) {
+  if (!submitReportAvailable()) return;
+  host.installCommand(
+      kIdCreateSubmitReport,
+      [&host, &doc] {
+        if (!doc.requireWebsite()) return;
+        if (EngineListView* view = host.itemView()->engineView()) {
+          runSubmitReportCommand(host.widget(), doc.project().profile, *view);
+        }
+      },
+      [&host] { return host.itemView()->engineView() != nullptr; });
 }
 
 }  // namespace larkspur::ui

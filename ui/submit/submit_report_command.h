@@ -13,7 +13,9 @@
 
 namespace larkspur::ui {
 
+class CommandHost;
 class EngineListView;
+class ProjectDocument;
 
 // Whether the program can write submit reports.
 bool submitReportAvailable();
@@ -26,5 +28,9 @@ std::vector<const core::EngineRecord*> engineListRowRecords(const EngineListView
 // Runs the command; returns the written path, empty when the user cancelled
 // or the file could not be written.
 QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& profile, const EngineListView& view);
+
+// Installs "Create Submit Report" (when the program can write the report),
+// enabled while there is an engine list; it wants the website first.
+void installSubmitReportCommand(CommandHost& host, ProjectDocument& doc);
 
 }  // namespace larkspur::ui

@@ -45,9 +45,10 @@ bool UpdateRun::start(update::UpdateAgentSetup agent, UpdateRunHandlers handlers
   };
 
   running_.store(true, std::memory_order_release);
-  thread_ = std::thread([this, setup = std::move(setup)] {
+  thread_ = std::thread([this, setup = std::move(setup), gate, ended = endNotice_] {
     update::runUpdateWorker(setup);
     running_.store(false, std::memory_order_release);
+    if (ended) gate.post(ended);
   });
   return true;
 }

@@ -40,6 +40,9 @@ class UpdateRun {
   // `agent.cancel` says; the caller resets it before starting.
   bool start(update::UpdateAgentSetup agent, UpdateRunHandlers handlers);
   bool running() const { return running_.load(std::memory_order_acquire); }
+  // Runs on the GUI thread once a run's worker has ended (unless the run was
+  // ended with finish()).
+  void setEndNotice(std::function<void()> notice) { endNotice_ = std::move(notice); }
 
   // Ends a run for good, as at program exit: sets the cancel signal, answers
   // every open and later question with No, drops its messages and joins the
@@ -52,6 +55,7 @@ class UpdateRun {
   std::thread thread_;
   std::atomic<bool> running_{false};
   GuiCallGate gate_;
+  std::function<void()> endNotice_;
 };
 
 }  // namespace larkspur::ui

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
 #include <memory>
@@ -19,11 +20,11 @@
 #include "core/service_hosts.h"
 #include "tests/support/announce_site.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/announce/announce_commands.h"
 #include "ui/announce/announce_window.h"
+#include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
-#include "ui/app/main_window.h"
-#include "ui/app/tool_commands.h"
 #include "ui/project/project_document.h"
 
 using namespace larkspur;
@@ -40,8 +41,8 @@ class TestAnnounceWindow : public QObject {
   std::unique_ptr<LarkspurApplication> app_;
   QString path_;
 
-  MainWindow* frame() const { return app_->frame(); }
-  AnnounceWindow* window() const { return frame()->toolCommands()->announceWindow(); }
+  CommandHost* frame() const { return app_->host(); }
+  AnnounceWindow* window() const { return test::installed<AnnounceCommands>(*app_)->announceWindow(); }
 
   // The program on a project of `url`, the site serving robots.txt and a
   // sitemap of two of its pages and one of another host.
@@ -61,7 +62,9 @@ class TestAnnounceWindow : public QObject {
 
   // Opens the window through the toolbar button and publishes the key.
   void openAndPublish() {
-    frame()->actions(kIdAnnounceIndexNow).last()->trigger();
+    for (QAction* button : frame()->widget()->findChild<QToolBar*>()->actions()) {
+      if (button->data().toInt() == kIdAnnounceIndexNow) button->trigger();
+    }
     QVERIFY(window() && window()->isVisible());
     const std::string key = app_->project().announce.key;
     site_->setFile("/" + key + ".txt", key);

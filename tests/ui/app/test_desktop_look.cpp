@@ -17,8 +17,8 @@
 #include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
 #include "ui/app/main_window.h"
-#include "ui/app/tool_commands.h"
 #include "ui/calculators/advertise_calculator_dialog.h"
+#include "ui/calculators/calculator_commands.h"
 #include "ui/dialogs/message_boxes.h"
 
 using namespace larkspur;
@@ -166,7 +166,7 @@ class TestDesktopLook : public QObject {
     }
     // The calculator is not modal.
     QVERIFY(frame()->runCommand(kIdRoiCalculator));
-    AdvertiseCalculatorDialog* calculator = frame()->toolCommands()->calculator();
+    AdvertiseCalculatorDialog* calculator = test::installed<CalculatorCommands>(*app_)->calculator();
     QVERIFY(calculator);
     QVERIFY(QTest::qWaitForWindowExposed(calculator));
     QVERIFY(centred(calculator));

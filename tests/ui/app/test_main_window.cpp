@@ -22,9 +22,11 @@
 #include "ui/app/larkspur_application.h"
 #include "ui/app/main_window.h"
 #include "ui/browser/target_opener.h"
+#include "ui/links/link_popularity_commands.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
+#include "ui/submit/batch_commands.h"
 
 using namespace larkspur;
 using namespace larkspur::ui;
@@ -69,6 +71,7 @@ class TestMainWindow : public QObject {
 
   MainWindow* frame() const { return app_->frame(); }
   EngineListView* engineView() const { return frame()->itemView()->engineView(); }
+  LinkPopularityCommands* jobs() const { return test::installed<LinkPopularityCommands>(*app_); }
 
  private slots:
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
@@ -152,6 +155,23 @@ class TestMainWindow : public QObject {
     }
     // Paste stays disabled, whatever the keys say.
     QVERIFY(!frame()->runCommand(kIdEditPaste));
+  }
+
+  void commandStatesFollowWhatChangesThemAtOnce() {
+    // No event is let through: a timer could not have done it.
+    QAction* print = frame()->action(kIdFilePrint);
+    frame()->itemView()->tabs()->setCurrentIndex(1);  // the PPC list does not print
+    QVERIFY(!print->isEnabled());
+    frame()->itemView()->tabs()->setCurrentIndex(0);
+    QVERIFY(print->isEnabled());
+    app_->doc()->setModified(true);
+    QVERIFY(frame()->isWindowModified());
+    app_->doc()->setModified(false);
+    QVERIFY(!frame()->isWindowModified());
+    frame()->show();
+    frame()->toolBar()->toggleViewAction()->trigger();  // the toolbar's own menu
+    QVERIFY(!frame()->action(kIdViewToolbar)->isChecked());
+    frame()->hide();
   }
 
   void noKeyIsShownOrBoundTwice() {
@@ -312,7 +332,8 @@ class TestMainWindow : public QObject {
     core::EngineTable& engines = app_->project().engines;
     std::vector<std::vector<core::EngineRecord*>> runs;
     bool modifiedDuringRun = false;
-    frame()->setBatchRunner([&](const std::vector<core::EngineRecord*>& targets) {
+    auto* batch = new BatchCommands(*frame(), *app_->doc());
+    batch->setRunner([&](const std::vector<core::EngineRecord*>& targets) {
       runs.push_back(targets);
       modifiedDuringRun = app_->doc()->isModified();
       for (core::EngineRecord* record : targets) record->submit_state.assign("Submit-OK");
@@ -337,7 +358,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(runs[1], std::vector<core::EngineRecord*>{automatic[3]});
     QVERIFY(frame()->runCommand(kIdAutoSubmitReset));
     QVERIFY(runs[2].empty());  // an empty list still opens the batch
-    frame()->setBatchRunner({});
+    batch->setRunner({});
     QVERIFY(!frame()->commandEnabled(kIdAutoSubmitAll));
   }
 
@@ -354,7 +375,8 @@ class TestMainWindow : public QObject {
   void commandsForTheWebsiteRefuseAProfileWithoutOne() {
     QFETCH(int, id);
     int batches = 0;
-    frame()->setBatchRunner([&batches](const std::vector<core::EngineRecord*>&) { ++batches; });
+    auto* batch = new BatchCommands(*frame(), *app_->doc());
+    batch->setRunner([&batches](const std::vector<core::EngineRecord*>&) { ++batches; });
     test::FileDialogAnswers dialogs;
     auto run = [&] {
       if (id == kIdAutoSubmit) {
@@ -374,10 +396,10 @@ class TestMainWindow : public QObject {
       // Nothing started: no batch, no file dialog, no job, no change.
       QCOMPARE(batches, 0);
       QVERIFY(dialogs.requests().empty());
-      QVERIFY(!frame()->jobTimerActive(1) && !frame()->jobTimerActive(2));
+      QVERIFY(!jobs()->jobTimerActive(1) && !jobs()->jobTimerActive(2));
       QVERIFY(!app_->doc()->isModified());
     }
-    frame()->setBatchRunner({});
+    batch->setRunner({});
   }
 
   void createSubmitReportWritesAndOpensTheFile() {
@@ -431,11 +453,11 @@ class TestMainWindow : public QObject {
   void jobAnimationAndEndMessages() {
     core::Coordination& coordination = core::processCoordination();
     coordination.workers.add();
-    frame()->startJobTimer(1, 100000);
-    frame()->startJobTimer(2, 100000);
+    jobs()->startJobTimer(1, 100000);
+    jobs()->startJobTimer(2, 100000);
     QStringList texts;
     for (int i = 0; i < 10; ++i) {
-      frame()->jobTick(1);
+      jobs()->jobTick(1);
       texts << frame()->statusMessage();
     }
     // Even steps change the text; odd steps leave it.
@@ -443,26 +465,26 @@ class TestMainWindow : public QObject {
                                  "Searching ...", "Searching ...", "Searching ....", "Searching ....",
                                  "Searching "}));
     QCOMPARE(frame()->statusProgress()->value(), 100);  // ten steps of 10
-    frame()->jobTick(1);
+    jobs()->jobTick(1);
     QCOMPARE(frame()->statusProgress()->value(), 0);  // a step past the end starts over
     coordination.workers.remove();
 
     // Stopped: only the ticking timer ends, with the canceled message.
     coordination.stop.set();
-    frame()->jobTick(2);
-    QVERIFY(!frame()->jobTimerActive(2));
-    QVERIFY(frame()->jobTimerActive(1));
+    jobs()->jobTick(2);
+    QVERIFY(!jobs()->jobTimerActive(2));
+    QVERIFY(jobs()->jobTimerActive(1));
     QCOMPARE(boxes_->texts().last(), QStringLiteral("Check canceled!"));
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
     QCOMPARE(frame()->statusProgress()->value(), 0);
 
     // Not stopped: every job timer ends.
     coordination.stop.reset();
-    frame()->startJobTimer(3, 100000);
-    frame()->jobTick(1);
+    jobs()->startJobTimer(3, 100000);
+    jobs()->jobTick(1);
     QCOMPARE(boxes_->texts().last(), QStringLiteral("Search complete!"));
-    QVERIFY(!frame()->jobTimerActive(1));
-    QVERIFY(!frame()->jobTimerActive(3));
+    QVERIFY(!jobs()->jobTimerActive(1));
+    QVERIFY(!jobs()->jobTimerActive(3));
   }
 
   void viewMenuTogglesBars() {

@@ -35,14 +35,15 @@
 #include "ui/app/command_ids.h"
 #include "ui/app/help_page.h"
 #include "ui/app/larkspur_application.h"
+#include "ui/app/help_commands.h"
 #include "ui/app/main_window.h"
-#include "ui/app/tool_commands.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/printing/list_printer.h"
 #include "ui/printing/print_commands.h"
 #include "ui/project/project_document.h"
+#include "ui/update/update_commands.h"
 #include "ui/update/update_dialog.h"
 
 using namespace larkspur;
@@ -96,21 +97,23 @@ class TestToolCommands : public QObject {
   std::unique_ptr<LarkspurApplication> app_;
 
   MainWindow* frame() const { return app_->frame(); }
-  ToolCommands* tools() const { return frame()->toolCommands(); }
+  PrintCommands* print() const { return test::installed<PrintCommands>(*app_); }
+  HelpCommands* help() const { return test::installed<HelpCommands>(*app_); }
+  UpdateCommands* updates() const { return test::installed<UpdateCommands>(*app_); }
   EngineListView* engineView() const { return frame()->itemView()->engineView(); }
 
   // Prints to a PDF file instead of a printer.
   QString printToPdf(const QString& name) {
     const QString path = home_->path() + QLatin1Char('/') + name;
-    QPrinter& printer = tools()->printCommands().printer();
+    QPrinter& printer = print()->printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     return path;
   }
 
   int expectedPages() {
-    QPrinter& printer = tools()->printCommands().printer();
-    const ListPrinter::Job job = ListPrinter(*tools()->activeList()).prepare(printer);
+    QPrinter& printer = print()->printer();
+    const ListPrinter::Job job = ListPrinter(*print()->activeList()).prepare(printer);
     return job.layout.pageCount;
   }
 
@@ -135,7 +138,7 @@ class TestToolCommands : public QObject {
   void activeListIsTheEngineListAsShown() {
     engineView()->sortItems(EngineListView::kColumnName, Qt::DescendingOrder);
     engineView()->setColumnHidden(EngineListView::kColumnCountry, true);
-    const std::optional<ListPrintDescription> list = tools()->activeList();
+    const std::optional<ListPrintDescription> list = print()->activeList();
     QVERIFY(list);
     QCOMPARE(list->title, QStringLiteral("Larkspur"));
     QCOMPARE(list->subtitle, app_->doc()->title());
@@ -185,7 +188,7 @@ class TestToolCommands : public QObject {
     frame()->rebuildWorkAreas();
     links = frame()->itemView()->linkView();
     tabs->setCurrentWidget(links);
-    const std::optional<ListPrintDescription> list = tools()->activeList();
+    const std::optional<ListPrintDescription> list = print()->activeList();
     QVERIFY(list);
     QCOMPARE(int(list->rows.size()), 3);
     QCOMPARE(int(list->columns.size()), links->columnCount());
@@ -251,13 +254,13 @@ class TestToolCommands : public QObject {
 
     UrlRecorder urls;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open");
-    tools()->setProgramFolder(uiFolder);
+    help()->setProgramFolder(uiFolder);
     QVERIFY(frame()->runCommand(kIdHelpTopic));
     // Without a page nothing opens, silently.
     QTemporaryDir empty;
     ScopedEnv dataHome("XDG_DATA_HOME", empty.path().toUtf8());
     ScopedEnv dataDirs("XDG_DATA_DIRS", empty.path().toUtf8());
-    tools()->setProgramFolder(empty.path());
+    help()->setProgramFolder(empty.path());
     QVERIFY(frame()->runCommand(kIdHelpTopic));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(urls.urls, QList<QUrl>{QUrl::fromLocalFile(page)});
@@ -329,7 +332,7 @@ class TestToolCommands : public QObject {
     });
     QVERIFY(server.start());
     QVERIFY(core::setServiceBase(server.baseUrl()));
-    tools()->setUpdateSetup([&] {
+    updates()->setUpdateSetup([&] {
       update::UpdateAgentSetup setup = update::defaultUpdateSetup();
       setup.programPath = program;
       setup.tempFolder = dir.path();
@@ -362,9 +365,9 @@ class TestToolCommands : public QObject {
     });
     QVERIFY(frame()->runCommand(kIdOnlineUpdate));
     poll.stop();
-    QVERIFY2(tools()->updateRun().running() || boxes_->texts().size() == 2, qPrintable(boxes_->texts().join("|")));
-    if (tools()->updateRun().running()) QVERIFY(!frame()->commandEnabled(kIdOnlineUpdate));
-    QTRY_VERIFY(!tools()->updateRun().running());
+    QVERIFY2(updates()->updateRun().running() || boxes_->texts().size() == 2, qPrintable(boxes_->texts().join("|")));
+    if (updates()->updateRun().running()) QVERIFY(!frame()->commandEnabled(kIdOnlineUpdate));
+    QTRY_VERIFY(!updates()->updateRun().running());
     QTRY_COMPARE(boxes_->texts().size(), 2);
     QVERIFY(frame()->commandEnabled(kIdOnlineUpdate));
     QCOMPARE(test::readFile(program), std::string("old program"));
@@ -389,7 +392,7 @@ class TestToolCommands : public QObject {
     QVERIFY(frame()->runCommand(kIdOnlineUpdate));
     poll.stop();
     QVERIFY(closedDuringRun_);
-    QVERIFY(!tools()->updateRun().running());
+    QVERIFY(!updates()->updateRun().running());
     QCOMPARE(test::readFile(program), std::string("old program"));
     core::setServiceBase("");
   }
@@ -421,7 +424,7 @@ class TestToolCommands : public QObject {
     });
     QVERIFY(server.start());
     QVERIFY(core::setServiceBase(server.baseUrl()));
-    tools()->setUpdateSetup([&] {
+    updates()->setUpdateSetup([&] {
       update::UpdateAgentSetup setup = update::defaultUpdateSetup();
       setup.programPath = program;
       setup.tempFolder = dir.file("tmp");

@@ -22,7 +22,7 @@
 #include "tests/ui/web_engine_test_main.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
-#include "ui/app/main_window.h"
+#include "ui/app/command_host.h"
 #include "ui/browser/browser_page.h"
 #include "ui/browser/browser_pane.h"
 #include "ui/browser/session_page.h"
@@ -207,14 +207,15 @@ class TestBrowserPane : public QObject {
     test::writeProject(path, kUrl);
     LarkspurApplication app;
     QVERIFY(test::startOn(app, path));
-    MainWindow& frame = *app.frame();
+    CommandHost& frame = *app.host();
     BrowserPane* pane = installSubmissionWindows(frame, *app.doc(), coordination_);
     QCOMPARE(frame.rightPane(), pane);
     QCOMPARE(frame.targetOpener(), pane);
     // Put in before the window was first shown, the pane still gets its width.
-    frame.resize(1000, 700);
-    frame.show();
-    QTRY_VERIFY_WITH_TIMEOUT(frame.splitter()->sizes().value(1) >= 200, 5000);
+    frame.widget()->resize(1000, 700);
+    frame.widget()->show();
+    const QSplitter* splitter = frame.widget()->findChild<QSplitter*>(QStringLiteral("splitter"));
+    QTRY_VERIFY_WITH_TIMEOUT(splitter->sizes().value(1) >= 200, 5000);
     frame.updateCommandUi();
     // With no tab every browser button is off; CLOSE does nothing.
     for (int id : {kIdBrowserBack, kIdBrowserForward, kIdBrowserStop, kIdBrowserRefresh, kIdCloseBrowserPage}) {
@@ -269,11 +270,11 @@ class TestBrowserPane : public QObject {
     test::writeProject(other, "http://www.example-other.com/");
     LarkspurApplication app;
     QVERIFY(test::startOn(app, path));
-    BrowserPane* pane = installSubmissionWindows(*app.frame(), *app.doc(), coordination_);
+    BrowserPane* pane = installSubmissionWindows(*app.host(), *app.doc(), coordination_);
     // The engine list opens its targets in the pane; the pages go to the
     // local server instead of the targets' sites.
     QVERIFY(core::setServiceBase(server_->baseUrl()));
-    EngineListView* list = app.frame()->itemView()->engineView();
+    EngineListView* list = app.host()->itemView()->engineView();
     list->stepDown();
     core::setServiceBase("");
     QCOMPARE(pane->pageCount(), 1);

@@ -13,11 +13,11 @@
 #include "calculators/ad_calculator.h"
 #include "calculators/ad_calculator_pages.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
-#include "ui/app/main_window.h"
-#include "ui/app/tool_commands.h"
 #include "ui/calculators/advertise_calculator_dialog.h"
+#include "ui/calculators/calculator_commands.h"
 #include "ui/calculators/cpc_page.h"
 #include "ui/calculators/cpm_page.h"
 #include "ui/calculators/roi_page.h"
@@ -219,15 +219,15 @@ class TestCalculator : public QObject {
     test::writeProject(project, "http://www.example-garden.com/");
     LarkspurApplication app;
     QVERIFY(test::startOn(app, project));
-    MainWindow* frame = app.frame();
-    ToolCommands* tools = frame->toolCommands();
+    CommandHost* frame = app.host();
+    CalculatorCommands* tools = test::installed<CalculatorCommands>(app);
 
     QVERIFY(frame->runCommand(kIdRoiCalculator));
     QPointer<AdvertiseCalculatorDialog> first = tools->calculator();
     QVERIFY(first);
     QVERIFY(first->isVisible());
     QVERIFY(first->isWindow());  // a window of its own, opened over the main window
-    QCOMPARE(first->parentWidget(), frame);
+    QCOMPARE(first->parentWidget(), frame->widget());
     type(first->cpmPage(), 1000, "5");
     first->showMinimized();
     QVERIFY(frame->runCommand(kIdRoiCalculator));
@@ -255,7 +255,7 @@ class TestCalculator : public QObject {
     // The window does not outlive the main window.
     QPointer<AdvertiseCalculatorDialog> last = tools->calculator();
     app.doc()->setModified(false);
-    frame->close();
+    frame->widget()->close();
     QVERIFY(!last);
   }
 };

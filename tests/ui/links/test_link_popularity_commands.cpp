@@ -29,9 +29,9 @@
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
-#include "ui/app/main_window.h"
 #include "ui/links/link_popularity_commands.h"
 #include "ui/links/progress_animation.h"
 #include "ui/lists/engine_list_view.h"
@@ -143,9 +143,9 @@ class TestLinkPopularityCommands : public QObject {
   std::unique_ptr<test::FileDialogAnswers> dialogs_;
   std::unique_ptr<LarkspurApplication> app_;
 
-  MainWindow* frame() const { return app_->frame(); }
+  CommandHost* frame() const { return app_->host(); }
   LinkListView* linkView() const { return frame()->itemView()->linkView(); }
-  LinkPopularityCommands* jobs() const { return frame()->linkCommands(); }
+  LinkPopularityCommands* jobs() const { return test::installed<LinkPopularityCommands>(*app_); }
   core::LinkList& links() { return app_->project().links; }
   QStringList shownUrls() const {
     QStringList urls;
@@ -291,7 +291,7 @@ class TestLinkPopularityCommands : public QObject {
 
     QVERIFY(frame()->runCommand(kIdSearchLinks));
     QVERIFY(app_->doc()->isModified());
-    QVERIFY(frame()->jobTimerActive(kSearchTimer));
+    QVERIFY(jobs()->jobTimerActive(kSearchTimer));
     QVERIFY(!frame()->commandEnabled(kIdSearchLinks));  // one search at a time
     // Google's first page is in the list while its second is still held.
     QTRY_COMPARE_WITH_TIMEOUT(shownUrls(), (QStringList{"http://known.example/", "http://linker-one.example/",
@@ -312,7 +312,7 @@ class TestLinkPopularityCommands : public QObject {
     service.release();
     QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Search complete!")}, 20000);
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
-    QVERIFY(!frame()->jobTimerActive(kSearchTimer));
+    QVERIFY(!jobs()->jobTimerActive(kSearchTimer));
     QCOMPARE(frame()->statusProgress()->value(), 0);
     QCOMPARE(shownUrls(), (QStringList{"http://known.example/", "http://linker-two.example/",
                                        "http://linker-three.example/"}));
@@ -326,7 +326,7 @@ class TestLinkPopularityCommands : public QObject {
     startWith(kSite);
     core::Coordination& coordination = core::processCoordination();
     coordination.stop.set();  // left from an earlier job: the search clears it
-    frame()->startJobTimer(kUpdateTimer, 100000);  // another job's animation
+    jobs()->startJobTimer(kUpdateTimer, 100000);  // another job's animation
 
     QVERIFY(frame()->runCommand(kIdSearchLinks));
     QVERIFY(!coordination.stop.isSet());
@@ -335,8 +335,8 @@ class TestLinkPopularityCommands : public QObject {
     service.poke();
     QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Search canceled!")}, 20000);
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
-    QVERIFY(!frame()->jobTimerActive(kSearchTimer));
-    QVERIFY(frame()->jobTimerActive(kUpdateTimer));
+    QVERIFY(!jobs()->jobTimerActive(kSearchTimer));
+    QVERIFY(jobs()->jobTimerActive(kUpdateTimer));
     QCOMPARE(shownUrls(), (QStringList{"http://linker-one.example/", "http://linker-two.example/"}));
   }
 
@@ -356,7 +356,7 @@ class TestLinkPopularityCommands : public QObject {
     core::processCoordination().stop.set();  // a Stop before: the update still walks the whole list
 
     QVERIFY(frame()->runCommand(kIdGetPageRank));
-    QVERIFY(frame()->jobTimerActive(kUpdateTimer));
+    QVERIFY(jobs()->jobTimerActive(kUpdateTimer));
     QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Update complete!")}, 20000);
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
     QTRY_VERIFY(!jobs()->updateRunning());
@@ -389,7 +389,7 @@ class TestLinkPopularityCommands : public QObject {
 
     // Cancelled: nothing starts.
     QVERIFY(frame()->runCommand(kIdCreateLinksReport));
-    QVERIFY(!frame()->jobTimerActive(kCheckTimer));
+    QVERIFY(!jobs()->jobTimerActive(kCheckTimer));
     QCOMPARE(dialogs_->requests().size(), std::size_t{1});
     const FileDialogRequest& request = dialogs_->requests()[0];
     QCOMPARE(request.mode, FileDialogRequest::Mode::Save);
@@ -403,7 +403,7 @@ class TestLinkPopularityCommands : public QObject {
     dialogs_->queue(report);
     QSignalSpy finished(jobs(), &LinkPopularityCommands::reportFinished);
     QVERIFY(frame()->runCommand(kIdCreateLinksReport));
-    QVERIFY(frame()->jobTimerActive(kCheckTimer));
+    QVERIFY(jobs()->jobTimerActive(kCheckTimer));
     QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Check complete!")}, 20000);
     QTRY_COMPARE(finished.count(), 1);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
@@ -421,9 +421,9 @@ class TestLinkPopularityCommands : public QObject {
     core::WorkerCount& workers = core::processCoordination().workers;
     workers.remove();  // a count set back to 0 under running workers ends below 0
     QCOMPARE(workers.value(), -1);
-    frame()->startJobTimer(kSearchTimer, 5);
+    jobs()->startJobTimer(kSearchTimer, 5);
     QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Search complete!")}, 10000);
-    QVERIFY(!frame()->jobTimerActive(kSearchTimer));
+    QVERIFY(!jobs()->jobTimerActive(kSearchTimer));
     workers.add();
   }
 };

@@ -20,11 +20,12 @@
 #include "tests/support/local_server.h"
 #include "tests/support/silent_port.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
-#include "ui/app/main_window.h"
-#include "ui/lists/engine_list_view.h"
 #include "links/engine_page_rank_update.h"
+#include "ui/links/page_rank_update_commands.h"
+#include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
 
@@ -174,8 +175,9 @@ class TestPageRankUpdate : public QObject {
     test::writeProject(second, "http://second.example.com/");
     ui::LarkspurApplication app;
     QVERIFY(test::startOn(app, first));
-    ui::MainWindow* frame = app.frame();
-    frame->setRankQuery([](std::string_view, const core::Event*) {
+    ui::CommandHost* frame = app.host();
+    ui::PageRankUpdateCommands* update = test::installed<ui::PageRankUpdateCommands>(app);
+    update->setRankQuery([](std::string_view, const core::Event*) {
       std::this_thread::sleep_for(2ms);
       return 5;
     });
@@ -183,21 +185,21 @@ class TestPageRankUpdate : public QObject {
     QVERIFY(frame->commandEnabled(ui::kIdStartUpdate));
     QVERIFY(!frame->commandEnabled(ui::kIdStopUpdate));
     QVERIFY(frame->runCommand(ui::kIdStartUpdate));
-    QVERIFY(frame->pageRankRunning());
+    QVERIFY(update->running());
     QVERIFY(!frame->commandEnabled(ui::kIdStartUpdate));
     QVERIFY(frame->commandEnabled(ui::kIdStopUpdate));
     QVERIFY(frame->runCommand(ui::kIdStopUpdate));
     QVERIFY(core::processCoordination().stop.isSet());
-    QTRY_VERIFY(!frame->pageRankRunning());
+    QTRY_VERIFY(!update->running());
     QTRY_VERIFY(boxes.texts().contains(QStringLiteral("Page Rank update finished!")));
     QTRY_VERIFY(frame->commandEnabled(ui::kIdStartUpdate));
 
     // Open while the update runs: it is stopped and waited for before the
     // table it writes to is replaced.
     QVERIFY(frame->runCommand(ui::kIdStartUpdate));
-    QVERIFY(frame->pageRankRunning());
+    QVERIFY(update->running());
     QVERIFY(app.doc()->openDocumentFile(second));
-    QVERIFY(!frame->pageRankRunning());
+    QVERIFY(!update->running());
     QCOMPARE(app.doc()->title(), QStringLiteral("http://second.example.com/"));
     QCOMPARE(frame->itemView()->engineView()->rowCount(), 342);
     // The fresh table keeps the ranks it was loaded with: no late write of

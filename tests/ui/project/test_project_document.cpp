@@ -10,8 +10,8 @@
 #include "core/fixed_text.h"
 #include "core/settings_store.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/app/command_host.h"
 #include "ui/app/larkspur_application.h"
-#include "ui/app/main_window.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/profile_dialog.h"
@@ -32,7 +32,7 @@ class TestProjectDocument : public QObject {
 
   ProjectDocument* doc() const { return app_->doc(); }
   core::Project& project() const { return app_->project(); }
-  EngineListView* engineView() const { return app_->frame()->itemView()->engineView(); }
+  EngineListView* engineView() const { return app_->host()->itemView()->engineView(); }
 
  private slots:
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
@@ -160,7 +160,7 @@ class TestProjectDocument : public QObject {
     QVERIFY(doc()->doSave(target));
     QVERIFY(QFile::exists(target));
     QCOMPARE(QString::fromStdString(app_->settings().last_project), projectPath_);
-    QVERIFY(app_->frame()->statusMessage().contains(QStringLiteral("too long")));
+    QVERIFY(app_->host()->statusMessage().contains(QStringLiteral("too long")));
     QVERIFY(boxes_->texts().isEmpty());
   }
 

@@ -25,7 +25,7 @@
 #include "tests/ui/web_engine_test_main.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
-#include "ui/app/main_window.h"
+#include "ui/app/command_host.h"
 #include "ui/browser/browser_pane.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
@@ -334,20 +334,20 @@ class TestBatchDialog : public QObject {
     submit::SubmissionContext batch;
     batch.timings.timeOut = kDialogTimeOut;
     BrowserPane* pane =
-        installSubmissionWindows(*app.frame(), *app.doc(), core::processCoordination(), batch, paced(20));
-    QCOMPARE(app.frame()->rightPane(), pane);
-    QVERIFY(app.frame()->commandEnabled(kIdAutoSubmitReset));
+        installSubmissionWindows(*app.host(), *app.doc(), core::processCoordination(), batch, paced(20));
+    QCOMPARE(app.host()->rightPane(), pane);
+    QVERIFY(app.host()->commandEnabled(kIdAutoSubmitReset));
     app.doc()->setModified(false);
 
     // The targets' pages are asked of the farm, which has none of them.
     QVERIFY(core::setServiceBase(farm_->baseUrl()));
     DialogDriver driver;
-    QVERIFY(app.frame()->runCommand(kIdAutoSubmitReset));
+    QVERIFY(app.host()->runCommand(kIdAutoSubmitReset));
     core::setServiceBase("");
     QCOMPARE(driver.opened, 1);
     QCOMPARE(boxes.texts().last(), QStringLiteral("Submit finished, 0 sucessed, 2 error."));
     QVERIFY(app.doc()->isModified());
-    EngineListView* view = app.frame()->itemView()->engineView();
+    EngineListView* view = app.host()->itemView()->engineView();
     for (const std::string& name : pending) {
       int row = -1;
       for (int i = 0; i < view->rowCount(); ++i) {

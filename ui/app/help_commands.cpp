@@ -1,0 +1,36 @@
+#include "ui/app/help_commands.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "ui/app/about_dialog.h"
+#include "ui/app/command_host.h"
+#include "ui/app/command_ids.h"
+#include "ui/app/help_page.h"
+
+namespace larkspur::ui {
+
+HelpCommands::HelpCommands(CommandHost& host)
+    : QObject(host.widget()), host_(host), programFolder_(QCoreApplication::applicationDirPath()) {}
+
+void HelpCommands::install() {
+  host_.installCommand(kIdHelpTopic, [this] { openHelpTopic(); });
+  host_.installCommand(kIdSubmitServices, [this] { openServicesPage(); });
+  host_.installCommand(kIdAppAbout, [this] { showAbout(); });
+}
+
+void HelpCommands::openHelpTopic() {
+  // A missing page, or one nothing can show, fails silently.
+  const QString page = findHelpPage(programFolder_);
+  if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+void HelpCommands::openServicesPage() { QDesktopServices::openUrl(servicesPageUrl()); }
+
+void HelpCommands::showAbout() {
+  AboutDialog dialog(host_.widget());
+  dialog.exec();
+}
+
+}  // namespace larkspur::ui

@@ -1,0 +1,46 @@
+#pragma once
+// "Auto Submit ALL", "Auto Submit Reset" and the engine list's "Auto Submit":
+// each runs a batch submission on its targets, once the website is known,
+// marks the project changed and shows the states the batch left in the
+// engine list. They are there while a batch runner is.
+
+#include <QObject>
+#include <functional>
+#include <vector>
+
+#include "core/engine_record.h"
+#include "submit/batch_targets.h"
+
+namespace larkspur::ui {
+
+class CommandHost;
+class ProjectDocument;
+
+// Runs a batch submission on a list of targets (modally) and returns when it
+// is over.
+using BatchRunner = std::function<void(const std::vector<core::EngineRecord*>& targets)>;
+
+class BatchCommands : public QObject {
+  Q_OBJECT
+
+ public:
+  // A child of the host's window, as long as which it lives.
+  BatchCommands(CommandHost& host, ProjectDocument& doc);
+
+  // Installs the commands and offers the engine list's "Auto Submit" with
+  // this runner (the batch dialog); an empty one takes them away.
+  void setRunner(BatchRunner runner);
+  // The targets of "Auto Submit ALL" (All) and "Auto Submit Reset".
+  std::vector<core::EngineRecord*> autoSubmitTargets(submit::BatchScope scope) const;
+
+ private:
+  void runBatch(const std::vector<core::EngineRecord*>& targets);
+  void runSelected(const std::vector<core::EngineRecord*>& records);
+  void showStates();
+
+  CommandHost& host_;
+  ProjectDocument& doc_;
+  BatchRunner runner_;
+};
+
+}  // namespace larkspur::ui
