@@ -5,11 +5,14 @@
 
 #include "core/fixed_text.h"
 #include "core/service_hosts.h"
-#include "ui/browser/session_page.h"
-#include "ui/browser/web_engine_browser.h"
 #include "ui/dialogs/message_boxes.h"
+#include "webengine/session_page.h"
+#include "webengine/web_engine_browser.h"
 
 namespace larkspur::ui {
+
+using webengine::SessionPage;
+using webengine::WebEngineBrowser;
 
 namespace {
 // The page-load progress of Qt WebEngine is a percentage.

@@ -26,12 +26,12 @@
 #include "ui/app/main_window.h"
 #include "ui/browser/browser_page.h"
 #include "ui/browser/browser_pane.h"
-#include "ui/browser/session_page.h"
-#include "ui/browser/web_engine_browser.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
 #include "ui/submit/submission_windows.h"
+#include "webengine/session_page.h"
+#include "webengine/web_engine_browser.h"
 
 using namespace larkspur;
 using namespace larkspur::ui;

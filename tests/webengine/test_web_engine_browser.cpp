@@ -16,18 +16,17 @@
 
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
-#include "tests/ui/ui_test_support.h"
-#include "tests/ui/web_engine_test_main.h"
-#include "ui/browser/page_scripts.h"
-#include "ui/browser/session_page.h"
-#include "ui/browser/web_engine_browser.h"
-#include "ui/browser/web_engine_errors.h"
+#include "tests/webengine/web_engine_test_main.h"
 #include "web/html_parser.h"
 #include "web/navigation_codes.h"
 #include "web/nesting_limit.h"
+#include "webengine/page_scripts.h"
+#include "webengine/session_page.h"
+#include "webengine/web_engine_browser.h"
+#include "webengine/web_engine_errors.h"
 
 using namespace larkspur;
-using namespace larkspur::ui;
+using namespace larkspur::webengine;
 
 namespace {
 
@@ -529,6 +528,6 @@ class TestWebEngineBrowser : public QObject {
   }
 };
 
-LARKSPUR_WEBENGINE_TEST_MAIN(TestWebEngineBrowser)
+LARKSPUR_WEBENGINE_CORE_TEST_MAIN(TestWebEngineBrowser)
 
 #include "test_web_engine_browser.moc"

@@ -1,9 +1,9 @@
-#include "ui/browser/session_page.h"
+#include "webengine/session_page.h"
 
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 SessionPage::SessionPage(QWebEngineProfile* profile, bool automatic, QObject* parent)
     : QWebEnginePage(profile, parent), automatic_(automatic) {
@@ -38,4 +38,4 @@ void SessionPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const 
   if (console_) console_(message);
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

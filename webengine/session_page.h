@@ -11,7 +11,7 @@
 
 class QWebEngineProfile;
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 class SessionPage : public QWebEnginePage {
   Q_OBJECT
@@ -51,4 +51,4 @@ class SessionPage : public QWebEnginePage {
   DialogHandler dialogs_;
 };
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine
