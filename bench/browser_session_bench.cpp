@@ -26,9 +26,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -413,8 +413,8 @@ int main(int argc, char** argv) {
   }
 
   const auto runtime = prepareWebEngine();
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
+  QGuiApplication app(argc, argv);
+  QGuiApplication::setQuitOnLastWindowClosed(false);
 
   const larkspur::core::WebsiteProfile profile = benchProfile();
   const larkspur::core::WordLists words = larkspur::core::buildWordLists(profile);

@@ -5,7 +5,7 @@
 // display, no GPU, no sandbox for root and a runtime folder are its business,
 // not the user's.
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -82,8 +82,8 @@ int main(int argc, char* argv[]) {
   // Every word is submit's: Qt is given none of them to read.
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
-  QApplication application(qtArgc, qtArgv);
-  QApplication::setQuitOnLastWindowClosed(false);
+  QGuiApplication application(qtArgc, qtArgv);
+  QGuiApplication::setQuitOnLastWindowClosed(false);
 
   BrowserSubmitEngine engine;
   const int code = cli::runSubmit(words, engine);
