@@ -26,9 +26,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -57,8 +57,8 @@
 #include "core/website_profile.h"
 #include "core/word_lists.h"
 #include "submit/submission_context.h"
-#include "ui/browser/session_page.h"
-#include "ui/submit/automatic_session.h"
+#include "webengine/automatic_session.h"
+#include "webengine/session_page.h"
 
 namespace {
 
@@ -204,7 +204,7 @@ std::optional<double> runSession(const larkspur::core::EngineRecord& target,
   QObject::connect(&limit, &QTimer::timeout, &loop, [&loop] { loop.exit(1); });
   QElapsedTimer clock;
   clock.start();
-  auto* session = new larkspur::ui::AutomaticSession(record, context);
+  auto* session = new larkspur::webengine::AutomaticSession(record, context);
   QObject::connect(session, &QObject::destroyed, &loop, [&loop] { loop.exit(0); });
   session->start();
   limit.start(kStepLimitMs);
@@ -227,15 +227,15 @@ std::optional<TreeMemory> liveSessions(const larkspur::core::EngineRecord& targe
                                        const larkspur::submit::SubmissionContext& context) {
   TreeSampler sampler(getpid(), true);
   std::vector<larkspur::core::EngineRecord> records(kLiveSessions, target);
-  std::vector<QPointer<larkspur::ui::AutomaticSession>> sessions;
+  std::vector<QPointer<larkspur::webengine::AutomaticSession>> sessions;
   QEventLoop loop;
   QTimer limit;
   limit.setSingleShot(true);
   QObject::connect(&limit, &QTimer::timeout, &loop, [&loop] { loop.exit(1); });
   int answered = 0;
   for (auto& record : records) {
-    auto* session = new larkspur::ui::AutomaticSession(record, context);
-    larkspur::ui::SessionPage* page = session->page();
+    auto* session = new larkspur::webengine::AutomaticSession(record, context);
+    larkspur::webengine::SessionPage* page = session->page();
     QObject::connect(page, &QWebEnginePage::loadFinished, &loop, [&, page](bool ok) {
       if (ok && page->url().path().endsWith(QLatin1String("/add")) && ++answered == kLiveSessions) loop.exit(0);
     });
@@ -413,8 +413,8 @@ int main(int argc, char** argv) {
   }
 
   const auto runtime = prepareWebEngine();
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
+  QGuiApplication app(argc, argv);
+  QGuiApplication::setQuitOnLastWindowClosed(false);
 
   const larkspur::core::WebsiteProfile profile = benchProfile();
   const larkspur::core::WordLists words = larkspur::core::buildWordLists(profile);

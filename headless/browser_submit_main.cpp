@@ -5,7 +5,7 @@
 // display, no GPU, no sandbox for root and a runtime folder are its business,
 // not the user's.
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -13,9 +13,9 @@
 
 #include "cli/submit_run.h"
 #include "core/worker_threads.h"
-#include "ui/browser/web_engine_environment.h"
-#include "ui/submit/batch_event_loop.h"
-#include "ui/submit/web_engine_starter.h"
+#include "webengine/batch_event_loop.h"
+#include "webengine/web_engine_environment.h"
+#include "webengine/web_engine_starter.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ constexpr int kCloseWaitMs = 10'000;
 constexpr std::chrono::milliseconds kExitWait{3'000};
 
 // Automatic targets as sessions on hidden pages, direct requests on worker
-// threads (ui::WebEngineStarter, as in the batch dialog); the batch driven
-// from the event loop.
+// threads (webengine::WebEngineStarter, as in the batch dialog); the batch
+// driven from the event loop.
 class BrowserSubmitEngine : public cli::SubmitEngine {
  public:
   const char* name() const override { return cli::kBrowserEngine; }
@@ -36,13 +36,13 @@ class BrowserSubmitEngine : public cli::SubmitEngine {
   // The starter asks the service base for the targets' addresses itself.
   submit::TargetStarter& starter(const submit::SubmissionContext& context,
                                  const std::vector<core::EngineRecord*>&) override {
-    starter_ = std::make_unique<ui::WebEngineStarter>(context);
+    starter_ = std::make_unique<webengine::WebEngineStarter>(context);
     return *starter_;
   }
 
   submit::BatchLoopEnd run(submit::Batch& batch, core::MessageQueue& queue,
                            const std::atomic<bool>& cancelRequest) override {
-    return ui::runBatchOnEventLoop(batch, queue, cancelRequest);
+    return webengine::runBatchOnEventLoop(batch, queue, cancelRequest);
   }
 
   bool abandon(std::chrono::milliseconds bound) override {
@@ -58,7 +58,7 @@ class BrowserSubmitEngine : public cli::SubmitEngine {
   }
 
  private:
-  std::unique_ptr<ui::WebEngineStarter> starter_;
+  std::unique_ptr<webengine::WebEngineStarter> starter_;
 };
 
 // Qt WebEngine tells of its set-up ("Sandboxing disabled by user.", the
@@ -78,12 +78,12 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 int main(int argc, char* argv[]) {
   const std::vector<std::string> words(argv + 1, argv + argc);
   gQtDefault = qInstallMessageHandler(quietHandler);
-  ui::prepareWebEngine(ui::WebEngineDisplay::kHeadless);
+  webengine::prepareWebEngine(webengine::WebEngineDisplay::kHeadless);
   // Every word is submit's: Qt is given none of them to read.
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
-  QApplication application(qtArgc, qtArgv);
-  QApplication::setQuitOnLastWindowClosed(false);
+  QGuiApplication application(qtArgc, qtArgv);
+  QGuiApplication::setQuitOnLastWindowClosed(false);
 
   BrowserSubmitEngine engine;
   const int code = cli::runSubmit(words, engine);

@@ -11,8 +11,8 @@
 #include "ui/app/command_line.h"
 #include "ui/app/larkspur_application.h"
 #include "ui/app/main_window.h"
-#include "ui/browser/web_engine_environment.h"
 #include "ui/submit/submission_windows.h"
+#include "webengine/web_engine_environment.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ constexpr std::chrono::milliseconds kExitWait{3'000};
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  larkspur::ui::prepareWebEngine(larkspur::ui::WebEngineDisplay::kWindows);
+  larkspur::webengine::prepareWebEngine(larkspur::webengine::WebEngineDisplay::kWindows);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Larkspur"));
   QApplication::setApplicationVersion(QStringLiteral(LARKSPUR_VERSION));

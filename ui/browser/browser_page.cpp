@@ -5,10 +5,14 @@
 
 #include "core/fixed_text.h"
 #include "core/service_hosts.h"
-#include "ui/browser/session_page.h"
-#include "ui/browser/web_engine_browser.h"
+#include "ui/dialogs/message_boxes.h"
+#include "webengine/session_page.h"
+#include "webengine/web_engine_browser.h"
 
 namespace larkspur::ui {
+
+using webengine::SessionPage;
+using webengine::WebEngineBrowser;
 
 namespace {
 // The page-load progress of Qt WebEngine is a percentage.
@@ -20,6 +24,17 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, const submit::SubmissionCon
     : QWebEngineView(parent), context_(context) {
   page_ = new SessionPage(profile, false, this);
   setPage(page_);
+  // The page's alerts and confirmations are the program's message boxes,
+  // captioned with the host that asks.
+  page_->setDialogHandler([this](SessionPage::Dialog dialog, const QString& host, const QString& text) {
+    if (dialog == SessionPage::Dialog::kAlert) {
+      MessageBoxes::show(this, {MessageBoxRequest::Kind::Plain, host, text, QMessageBox::Ok, QMessageBox::Ok});
+      return true;
+    }
+    const MessageBoxRequest request{MessageBoxRequest::Kind::Question, host, text,
+                                    QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok};
+    return MessageBoxes::show(this, request) == QMessageBox::Ok;
+  });
   browser_ = std::make_unique<WebEngineBrowser>(page_);
   // The add-URL page goes to the service base when one is set.
   browser_->setAddressMap([](std::string_view url) { return core::effectiveServiceUrl(url); });

@@ -18,10 +18,12 @@
 
 class QWebEngineProfile;
 
-namespace larkspur::ui {
-
+namespace larkspur::webengine {
 class SessionPage;
 class WebEngineBrowser;
+}  // namespace larkspur::webengine
+
+namespace larkspur::ui {
 
 class BrowserPage : public QWebEngineView, private submit::SessionFrame {
   Q_OBJECT
@@ -41,8 +43,8 @@ class BrowserPage : public QWebEngineView, private submit::SessionFrame {
   core::EngineRecord* record() const;
   const submit::SubmissionSession* session() const { return session_.get(); }
 
-  SessionPage* sessionPage() const { return page_; }
-  WebEngineBrowser* browser() const { return browser_.get(); }
+  webengine::SessionPage* sessionPage() const { return page_; }
+  webengine::WebEngineBrowser* browser() const { return browser_.get(); }
   // The address of the last navigation (the tab caption).
   QString address() const { return address_; }
 
@@ -62,8 +64,8 @@ class BrowserPage : public QWebEngineView, private submit::SessionFrame {
   void setAddress(const QString& address);
 
   submit::SubmissionContext context_;
-  SessionPage* page_ = nullptr;
-  std::unique_ptr<WebEngineBrowser> browser_;
+  webengine::SessionPage* page_ = nullptr;
+  std::unique_ptr<webengine::WebEngineBrowser> browser_;
   std::unique_ptr<submit::SubmissionSession> session_;
   QString address_;
 };

@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "ui/app/command_ids.h"
-#include "ui/browser/session_page.h"
+#include "webengine/session_page.h"
 
 namespace larkspur::ui {
 

@@ -16,7 +16,7 @@
 
 #include "ui/dialogs/message_boxes.h"
 #include "ui/submit/batch_icons.h"
-#include "ui/submit/web_engine_starter.h"
+#include "webengine/web_engine_starter.h"
 
 namespace larkspur::ui {
 
@@ -55,7 +55,7 @@ BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const 
     QMetaObject::invokeMethod(
         this, [this, message = std::move(message)] { onMessage(message); }, Qt::QueuedConnection);
   };
-  starter_ = std::make_unique<WebEngineStarter>(settings);
+  starter_ = std::make_unique<webengine::WebEngineStarter>(settings);
   batch_ = std::make_unique<submit::Batch>(targets, *context.coordination, *starter_, kReceiver,
                                            static_cast<submit::BatchView*>(this));
 

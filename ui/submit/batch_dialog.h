@@ -27,9 +27,11 @@ class QPushButton;
 class QTimer;
 class QTreeWidget;
 
-namespace larkspur::ui {
-
+namespace larkspur::webengine {
 class WebEngineStarter;
+}
+
+namespace larkspur::ui {
 
 // The dialog's tick.
 inline constexpr int kAutoSubmitTickMs = 1000;
@@ -67,7 +69,7 @@ class BatchDialog : public QDialog, private submit::BatchView {
   ~BatchDialog() override;
 
   const submit::Batch& batch() const { return *batch_; }
-  WebEngineStarter& starter() const { return *starter_; }
+  webengine::WebEngineStarter& starter() const { return *starter_; }
   QPushButton* startButton() const { return start_; }
   QPushButton* cancelButton() const { return cancel_; }
   QTreeWidget* list() const { return list_; }
@@ -97,7 +99,7 @@ class BatchDialog : public QDialog, private submit::BatchView {
   void finished(const std::string& message) override;
 
   BatchPace pace_;
-  std::unique_ptr<WebEngineStarter> starter_;
+  std::unique_ptr<webengine::WebEngineStarter> starter_;
   std::unique_ptr<submit::Batch> batch_;
   QLabel* total_ = nullptr;
   QLabel* processed_ = nullptr;

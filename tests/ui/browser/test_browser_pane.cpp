@@ -1,8 +1,9 @@
 // The browser pane: pages open as tabs whose captions follow the address,
 // the tab popup closes the tab clicked, the toolbar drives the selected page,
 // only the selected page moves the page-load bar, a target's page fills its
-// form on every load, new windows open as tabs, and pages let go of their
-// records before the Engine table is rebuilt.
+// form on every load, new windows open as tabs, a page's alerts and
+// confirmations are message boxes, and pages let go of their records before
+// the Engine table is rebuilt.
 
 #include <QMenu>
 #include <QSplitter>
@@ -25,12 +26,12 @@
 #include "ui/app/command_host.h"
 #include "ui/browser/browser_page.h"
 #include "ui/browser/browser_pane.h"
-#include "ui/browser/session_page.h"
-#include "ui/browser/web_engine_browser.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
 #include "ui/submit/submission_windows.h"
+#include "webengine/session_page.h"
+#include "webengine/web_engine_browser.h"
 
 using namespace larkspur;
 using namespace larkspur::ui;
@@ -96,6 +97,12 @@ class TestBrowserPane : public QObject {
         res.set_content(body, "text/html; charset=utf-8");
       });
     }
+    server_->get("/dialogs", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<html><head><title>Dialogs</title></head><body><script>\n"
+                      "alert('hello'); var sure = confirm('sure?'); document.title = 'Dialogs ' + sure;\n"
+                      "</script></body></html>",
+                      "text/html; charset=utf-8");
+    });
     QVERIFY(server_->start());
     farm_ = std::make_unique<farm::TargetFarm>();
     QVERIFY(farm_->start());
@@ -166,6 +173,16 @@ class TestBrowserPane : public QObject {
     QCOMPARE(pane_->tabs()->currentIndex(), 1);
     QTRY_COMPARE_WITH_TIMEOUT(pane_->tabs()->tabText(1), url("/c"), kLoadWaitMs);
     QCOMPARE(pane_->pageAddress(0), url("/a"));
+  }
+
+  void pagesAskThroughTheMessageBoxes() {
+    test::MessageBoxRecorder boxes;
+    boxes.queueAnswer(QMessageBox::Ok);      // the alert
+    boxes.queueAnswer(QMessageBox::Cancel);  // the confirmation
+    BrowserPage* page = openAndWait(url("/dialogs"));
+    QVERIFY(page);
+    QTRY_COMPARE_WITH_TIMEOUT(page->title(), QStringLiteral("Dialogs false"), kLoadWaitMs);
+    QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("hello"), QStringLiteral("sure?")}));
   }
 
   void targetPageFillsItsFormOnEveryLoadAndSendsNothing() {

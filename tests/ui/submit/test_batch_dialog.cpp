@@ -30,10 +30,10 @@
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
-#include "ui/submit/automatic_session.h"
 #include "ui/submit/batch_dialog.h"
 #include "ui/submit/submission_windows.h"
-#include "ui/submit/web_engine_starter.h"
+#include "webengine/automatic_session.h"
+#include "webengine/web_engine_starter.h"
 
 using namespace larkspur;
 using namespace larkspur::ui;

@@ -16,18 +16,17 @@
 
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
-#include "tests/ui/ui_test_support.h"
-#include "tests/ui/web_engine_test_main.h"
-#include "ui/browser/page_scripts.h"
-#include "ui/browser/session_page.h"
-#include "ui/browser/web_engine_browser.h"
-#include "ui/browser/web_engine_errors.h"
+#include "tests/webengine/web_engine_test_main.h"
 #include "web/html_parser.h"
 #include "web/navigation_codes.h"
 #include "web/nesting_limit.h"
+#include "webengine/page_scripts.h"
+#include "webengine/session_page.h"
+#include "webengine/web_engine_browser.h"
+#include "webengine/web_engine_errors.h"
 
 using namespace larkspur;
-using namespace larkspur::ui;
+using namespace larkspur::webengine;
 
 namespace {
 
@@ -465,22 +464,32 @@ class TestWebEngineBrowser : public QObject {
   }
 
   void automaticPagesShowNoDialogsAndOpenNoWindows() {
-    test::MessageBoxRecorder boxes;
+    QStringList asked;
+    page_->setDialogHandler([&asked](SessionPage::Dialog, const QString&, const QString& text) {
+      asked << text;
+      return true;
+    });
     engine_->navigate(url("/dialogs"));
     QTRY_COMPARE_WITH_TIMEOUT(events_->documents.size(), std::size_t{1}, kLoadWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!events_->titles.empty() && events_->titles.back() == "Dialogs false null",
                              kLoadWaitMs);
-    QVERIFY(boxes.texts().isEmpty());
+    QVERIFY(asked.isEmpty());
     QTest::qWait(300);
     // Neither window.open nor a link into a new window loaded anything.
     QCOMPARE(events_->documents.size(), std::size_t{1});
   }
 
-  void pagesOfThePaneAskThroughTheMessageBoxes() {
+  void pagesOfThePaneAskTheirDialogHandler() {
     makeEngine(false);
-    test::MessageBoxRecorder boxes;
-    boxes.queueAnswer(QMessageBox::Ok);      // the alert
-    boxes.queueAnswer(QMessageBox::Cancel);  // the confirmation
+    QStringList asked;
+    std::vector<SessionPage::Dialog> dialogs;
+    QString host;
+    page_->setDialogHandler([&](SessionPage::Dialog dialog, const QString& from, const QString& text) {
+      dialogs.push_back(dialog);
+      asked << text;
+      host = from;
+      return false;  // the confirmation is cancelled
+    });
     int windows = 0;
     page_->setNewWindowHandler([&windows]() -> QWebEnginePage* {
       ++windows;
@@ -489,7 +498,9 @@ class TestWebEngineBrowser : public QObject {
     engine_->navigate(url("/dialogs"));
     QTRY_VERIFY_WITH_TIMEOUT(!events_->titles.empty() && events_->titles.back().rfind("Dialogs false", 0) == 0,
                              kLoadWaitMs);
-    QCOMPARE(boxes.texts().mid(0, 2), (QStringList{QStringLiteral("hello"), QStringLiteral("sure?")}));
+    QCOMPARE(asked, (QStringList{QStringLiteral("hello"), QStringLiteral("sure?")}));
+    QCOMPARE(dialogs, (std::vector<SessionPage::Dialog>{SessionPage::Dialog::kAlert, SessionPage::Dialog::kConfirm}));
+    QCOMPARE(host, QStringLiteral("127.0.0.1"));
     QTRY_COMPARE_WITH_TIMEOUT(windows, 2, kLoadWaitMs);
   }
 
@@ -517,6 +528,6 @@ class TestWebEngineBrowser : public QObject {
   }
 };
 
-LARKSPUR_WEBENGINE_TEST_MAIN(TestWebEngineBrowser)
+LARKSPUR_WEBENGINE_CORE_TEST_MAIN(TestWebEngineBrowser)
 
 #include "test_web_engine_browser.moc"

@@ -1,4 +1,4 @@
-#include "ui/submit/web_engine_starter.h"
+#include "webengine/web_engine_starter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,9 +13,9 @@
 #include "core/worker_count.h"
 #include "core/worker_threads.h"
 #include "submit/direct_request.h"
-#include "ui/submit/automatic_session.h"
+#include "webengine/automatic_session.h"
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 namespace {
 constexpr int kWaitPollMs = 10;
@@ -109,4 +109,4 @@ bool WebEngineStarter::waitForAll(int timeoutMs) {
   return running() == 0;
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

@@ -1,10 +1,10 @@
-#include "ui/submit/batch_event_loop.h"
+#include "webengine/batch_event_loop.h"
 
 #include <QEventLoop>
 #include <QTimer>
 #include <ctime>
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 submit::BatchLoopEnd runBatchOnEventLoop(submit::Batch& batch, core::MessageQueue& queue,
                                          const std::atomic<bool>& cancelRequest,
@@ -41,4 +41,4 @@ submit::BatchLoopEnd runBatchOnEventLoop(submit::Batch& batch, core::MessageQueu
   return end;
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

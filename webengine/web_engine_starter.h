@@ -1,7 +1,7 @@
 #pragma once
-// Starts a batch's targets in the desktop program: automatic targets as
-// sessions on Qt WebEngine pages (on the GUI thread), direct-request targets
-// as worker threads that request one address. Both count themselves in the
+// Starts a batch's targets for the batch dialog and larkspur-browser-submit:
+// automatic targets as sessions on Qt WebEngine pages (on the GUI thread),
+// direct-request targets as worker threads that request one address. Both count themselves in the
 // worker count from the moment they are started. Reports reach the batch
 // through the post callback, which delivers them on the GUI thread later.
 //
@@ -19,17 +19,17 @@
 #include "core/website_profile.h"
 #include "core/word_lists.h"
 #include "submit/batch.h"
-#include "web/page_fetch.h"
 #include "submit/submission_session.h"
+#include "web/page_fetch.h"
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 class AutomaticSession;
 
 // Direct requests run on the program's worker threads (see
 // core::processWorkerThreads) and hand their outcome to the GUI thread, which
 // writes it into the record and reports it only while the starter exists: a
-// starter that goes (the dialog was cancelled) leaves them to end in the
+// starter that goes (the batch dialog was cancelled) leaves them to end in the
 // background without waiting for them.
 class WebEngineStarter : public QObject, public submit::TargetStarter {
   Q_OBJECT
@@ -66,4 +66,4 @@ class WebEngineStarter : public QObject, public submit::TargetStarter {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

@@ -13,7 +13,7 @@
 #include "submit/batch.h"
 #include "submit/batch_loop.h"
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 // `cancelRequest` may be set from anywhere, a signal handler included; it and
 // the queue are looked at every options.cancelPoll.
@@ -21,4 +21,4 @@ submit::BatchLoopEnd runBatchOnEventLoop(submit::Batch& batch, core::MessageQueu
                                          const std::atomic<bool>& cancelRequest,
                                          const submit::BatchLoopOptions& options = {});
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

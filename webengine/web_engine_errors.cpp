@@ -1,11 +1,11 @@
-#include "ui/browser/web_engine_errors.h"
+#include "webengine/web_engine_errors.h"
 
 #include <QString>
 #include <QUrl>
 
 #include "web/navigation_codes.h"
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 namespace {
 
@@ -125,4 +125,4 @@ uint32_t navigationCodeForAddress(std::string_view url) {
   return web::kNavUnknownProtocol;
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

@@ -1,12 +1,9 @@
-#include "ui/browser/session_page.h"
+#include "webengine/session_page.h"
 
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
-#include <QWebEngineView>
 
-#include "ui/dialogs/message_boxes.h"
-
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 SessionPage::SessionPage(QWebEngineProfile* profile, bool automatic, QObject* parent)
     : QWebEnginePage(profile, parent), automatic_(automatic) {
@@ -19,17 +16,14 @@ QWebEnginePage* SessionPage::createWindow(WebWindowType) {
 }
 
 void SessionPage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
-  if (automatic_) return;
-  MessageBoxes::show(QWebEngineView::forPage(this),
-                     {MessageBoxRequest::Kind::Plain, securityOrigin.host(), msg, QMessageBox::Ok, QMessageBox::Ok});
+  if (automatic_ || !dialogs_) return;
+  dialogs_(Dialog::kAlert, securityOrigin.host(), msg);
 }
 
 bool SessionPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
   // An unattended page's dialogs are dismissed unseen, as if closed.
-  if (automatic_) return false;
-  const MessageBoxRequest request{MessageBoxRequest::Kind::Question, securityOrigin.host(), msg,
-                                  QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok};
-  return MessageBoxes::show(QWebEngineView::forPage(this), request) == QMessageBox::Ok;
+  if (automatic_ || !dialogs_) return false;
+  return dialogs_(Dialog::kConfirm, securityOrigin.host(), msg);
 }
 
 bool SessionPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg, const QString& defaultValue,
@@ -44,4 +38,4 @@ void SessionPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const 
   if (console_) console_(message);
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

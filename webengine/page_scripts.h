@@ -22,7 +22,7 @@
 
 #include "web/document.h"
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 // Frames inside frames are listed down to this depth, and at most this many
 // frame documents per snapshot: the same bounds as the HTTP engine's.
@@ -57,4 +57,4 @@ QString actionsScript(const std::vector<int>& path, const QString& id, const web
 // not such a line.
 bool parseFrameLoad(const QString& message, const QString& watchToken, std::vector<int>& path);
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 // The error domains of QWebEngineLoadingInfo::ErrorDomain, by value.
 enum class LoadErrorDomain : int {
@@ -31,4 +31,4 @@ uint32_t navigationCodeForLoad(LoadErrorDomain domain, int code);
 // (kNavUnknownProtocol); 0 when the address can be loaded.
 uint32_t navigationCodeForAddress(std::string_view url);
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

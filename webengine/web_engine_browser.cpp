@@ -1,4 +1,4 @@
-#include "ui/browser/web_engine_browser.h"
+#include "webengine/web_engine_browser.h"
 
 #include <QFile>
 #include <QTimer>
@@ -8,12 +8,12 @@
 #include <QWebEngineScript>
 #include <algorithm>
 
-#include "ui/browser/page_scripts.h"
-#include "ui/browser/session_page.h"
-#include "ui/browser/web_engine_errors.h"
 #include "web/navigation_codes.h"
+#include "webengine/page_scripts.h"
+#include "webengine/session_page.h"
+#include "webengine/web_engine_errors.h"
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 namespace {
 
@@ -219,4 +219,4 @@ void WebEngineBrowser::snapshot(const std::vector<int>& path) {
                        });
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

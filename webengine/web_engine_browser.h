@@ -1,5 +1,5 @@
 #pragma once
-// The browser engine of the desktop program: a submission session's view of
+// The Qt WebEngine browser engine: a submission session's view of
 // one QWebEnginePage on the GUI thread. A finished page load is snapshot by
 // one script into the document model (the page's same-site frame documents
 // first, then the page) and handed to the session as completed documents; the
@@ -27,7 +27,7 @@ class QTimer;
 class QWebEngineLoadingInfo;
 class QWebEnginePage;
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 class SessionPage;
 
@@ -106,4 +106,4 @@ class WebEngineBrowser : public QObject, public web::BrowserEngine {
   std::vector<Delivered> delivering_;
 };
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

@@ -1,4 +1,4 @@
-#include "ui/browser/page_scripts.h"
+#include "webengine/page_scripts.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -7,7 +7,7 @@
 #include "web/nesting_limit.h"
 #include "web/tree_text.h"
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 namespace {
 
@@ -344,4 +344,4 @@ bool parseFrameLoad(const QString& message, const QString& watchToken, std::vect
   return true;
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

@@ -1,8 +1,8 @@
 #pragma once
-// An automatic submission session of the desktop program: a hidden
-// QWebEnginePage in an off-the-record profile of its own, driven by the
-// engine-agnostic submission session on the GUI thread, with the session's
-// time-out and stop poll as QTimers. It counts itself in the worker count from
+// An automatic submission session on Qt WebEngine: a hidden QWebEnginePage
+// in an off-the-record profile of its own, driven by the engine-agnostic
+// submission session on the GUI thread, with the session's time-out and stop
+// poll as QTimers. It counts itself in the worker count from
 // construction until it is destroyed, and destroys itself (later, from the
 // event loop) once the session closes its frame: after a verdict, a
 // navigation error, the time-out or the stop signal. Page dialogs are
@@ -23,7 +23,7 @@
 class QTimer;
 class QWebEngineProfile;
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 class SessionPage;
 class WebEngineBrowser;
@@ -67,4 +67,4 @@ class AutomaticSession : public QObject, private submit::SessionTimers, private 
   bool closing_ = false;
 };
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

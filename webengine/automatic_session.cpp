@@ -1,12 +1,12 @@
-#include "ui/submit/automatic_session.h"
+#include "webengine/automatic_session.h"
 
 #include <QTimer>
 #include <QWebEngineProfile>
 
-#include "ui/browser/session_page.h"
-#include "ui/browser/web_engine_browser.h"
+#include "webengine/session_page.h"
+#include "webengine/web_engine_browser.h"
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 AutomaticSession::AutomaticSession(core::EngineRecord& record, const submit::SubmissionContext& context,
                                    std::function<std::string(std::string_view)> addressMap, QObject* parent)
@@ -72,4 +72,4 @@ void AutomaticSession::closeFrame() {
   deleteLater();
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

@@ -1,4 +1,4 @@
-#include "ui/browser/web_engine_environment.h"
+#include "webengine/web_engine_environment.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 namespace {
 
@@ -55,4 +55,4 @@ void prepareWebEngine(WebEngineDisplay display) {
   }
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine

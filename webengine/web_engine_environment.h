@@ -7,7 +7,7 @@
 // private runtime folder when the environment has no usable one. Whatever
 // the environment already says is kept.
 
-namespace larkspur::ui {
+namespace larkspur::webengine {
 
 enum class WebEngineDisplay {
   kWindows,     // the desktop program
@@ -19,4 +19,4 @@ enum class WebEngineDisplay {
 // removed when the program ends normally.
 void prepareWebEngine(WebEngineDisplay display);
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::webengine
