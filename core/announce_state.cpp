@@ -1,6 +1,7 @@
 #include "core/announce_state.h"
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "core/property_table.h"
@@ -14,38 +15,38 @@ constexpr const char* kKeyHostEntry = "announce_key_host";
 constexpr const char* kLogEntry = "announce_log";
 constexpr const char* kSentEntry = "announce_sent";
 
-const PropTable* tableNamed(const PropertyTable& table, std::string_view name) {
-  for (const PropValue& entry : table.entries()) {
-    if (entry.name == name && entry.type == kPropTable && entry.table) return entry.table.get();
+const PropTableView* tableNamed(const PropertyView& table, std::string_view name) {
+  for (const PropertyView::Entry& entry : table.entries()) {
+    if (entry.value.name == name && entry.table) return &*entry.table;
   }
   return nullptr;
 }
 
-// The first set cell named `column` in `row`, or nullptr.
-const PropValue* cellNamed(const PropTable& grid, int32_t row, std::string_view column) {
+// The first cell named `column` in `row`, or nullopt.
+std::optional<PropCellView> cellNamed(const PropTableView& grid, int32_t row, std::string_view column) {
   for (int32_t c = 0; c < grid.columns(); ++c) {
-    const PropValue* cell = grid.cell(row, c);
-    if (cell && cell->set && cell->name == column) return cell;
+    PropCellView cell = grid.cell(row, c);
+    if (cell.name == column) return cell;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
-std::string textOf(const PropValue* cell) {
+std::string textOf(const std::optional<PropCellView>& cell) {
   if (!cell || cell->type != kPropText) return {};
   std::string text(cell->data.begin(), cell->data.end());
   if (std::size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
   return text;
 }
 
-int32_t integerOf(const PropValue* cell) {
+int32_t integerOf(const std::optional<PropCellView>& cell) {
   int32_t value = 0;
-  if (cell && cell->type == kPropInteger) PropertyTable::copyCell(*cell, &value, sizeof value);
+  if (cell && cell->type == kPropInteger) PropertyView::copyCell(*cell, &value, sizeof value);
   return value;
 }
 
-std::string textEntry(const PropertyTable& table, std::string_view name) {
-  const PropValue* value = table.findValue(name);
-  return value ? textOf(value) : std::string();
+std::string textEntry(const PropertyView& table, std::string_view name) {
+  const PropCellView* value = table.findValue(name);
+  return value ? textOf(*value) : std::string();
 }
 
 }  // namespace
@@ -85,11 +86,11 @@ int addAnnounceState(PropertyTable& table, const AnnounceState& state) {
   return table.addTable(kSentEntry, std::move(sent));
 }
 
-AnnounceState readAnnounceState(const PropertyTable& table) {
+AnnounceState readAnnounceState(const PropertyView& table) {
   AnnounceState state;
   state.key = textEntry(table, kKeyEntry);
   state.keyHost = textEntry(table, kKeyHostEntry);
-  if (const PropTable* log = tableNamed(table, kLogEntry)) {
+  if (const PropTableView* log = tableNamed(table, kLogEntry)) {
     for (int32_t r = 0; r < log->rows(); ++r) {
       AnnounceLogEntry e;
       e.time = textOf(cellNamed(*log, r, "time"));
@@ -100,7 +101,7 @@ AnnounceState readAnnounceState(const PropertyTable& table) {
       state.addLog(std::move(e));
     }
   }
-  if (const PropTable* sent = tableNamed(table, kSentEntry)) {
+  if (const PropTableView* sent = tableNamed(table, kSentEntry)) {
     for (int32_t r = 0; r < sent->rows(); ++r) {
       std::string url = textOf(cellNamed(*sent, r, "url"));
       if (!url.empty()) state.announced[url] = textOf(cellNamed(*sent, r, "lastmod"));

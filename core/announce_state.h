@@ -17,6 +17,7 @@
 namespace larkspur::core {
 
 class PropertyTable;
+class PropertyView;
 
 struct AnnounceLogEntry {
   std::string time;      // UTC, "YYYY-MM-DDTHH:MM:SSZ"
@@ -49,6 +50,6 @@ inline constexpr std::size_t kMaxAnnounceLogEntries = 1000;
 int addAnnounceState(PropertyTable& table, const AnnounceState& state);
 // Reads the state's entries from a parsed project; absent entries leave the
 // matching parts empty.
-AnnounceState readAnnounceState(const PropertyTable& table);
+AnnounceState readAnnounceState(const PropertyView& table);
 
 }  // namespace larkspur::core

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -228,6 +229,24 @@ Status writeFileAtomically(const std::filesystem::path& path, const WriteByPath&
                      [&](int, const std::string& temporary) { return write(temporary); });
 }
 
+namespace {
+
+// Maps the pages of a large new buffer in one call rather than one fault a
+// page as they are first written; where the kernel cannot, they fault as usual.
+void prefault(void* start, std::size_t length) {
+#ifdef MADV_POPULATE_WRITE
+  const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto begin = (reinterpret_cast<uintptr_t>(start) + page - 1) / page * page;
+  const auto end = (reinterpret_cast<uintptr_t>(start) + length) / page * page;
+  if (end > begin + (uintptr_t{1} << 20)) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+  (void)start;
+  (void)length;
+#endif
+}
+
+}  // namespace
+
 Status readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes,
                      std::size_t maxBytes) {
   bytes.clear();
@@ -248,6 +267,8 @@ Status readWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& by
     ::close(fd);
     return Status::failure("Unable to read from " + path.string() + ": the file is too large", -2);
   }
+  bytes.reserve(static_cast<std::size_t>(st.st_size));
+  prefault(bytes.data(), bytes.capacity());
   bytes.resize(static_cast<std::size_t>(st.st_size));
   std::size_t done = 0;
   while (done < bytes.size()) {

@@ -73,28 +73,28 @@ const LinkColumn kLinkColumns[] = {
 constexpr std::size_t kMinCellBytes = 10;
 
 // The first table entry of this name, or nullptr.
-const PropTable* firstTable(const PropertyTable& table, const char* name) {
-  for (const PropValue& entry : table.entries()) {
-    if (entry.name == name && entry.type == kPropTable && entry.table) return entry.table.get();
+const PropTableView* firstTable(const PropertyView& table, const char* name) {
+  for (const PropertyView::Entry& entry : table.entries()) {
+    if (entry.value.name == name && entry.table) return &*entry.table;
   }
   return nullptr;
 }
 
-int32_t rowsOf(const PropertyTable& table, const char* name) {
-  const PropTable* grid = firstTable(table, name);
+int32_t rowsOf(const PropertyView& table, const char* name) {
+  const PropTableView* grid = firstTable(table, name);
   return grid ? grid->rows() : 0;
 }
 
 // Whether this table and every table nested in it claim no more rows and no
 // more columns than `maxCount`. The parser only bounds rows x columns, which
 // lets a grid without cells claim any number of rows or columns.
-bool shapeFits(const PropTable& grid, int64_t maxCount) {
+bool shapeFits(const PropTableView& grid, int64_t maxCount) {
   if (grid.rows() > maxCount || grid.columns() > maxCount) return false;
   const int64_t cells = int64_t{grid.rows()} * grid.columns();
   for (int64_t i = 0; i < cells; ++i) {
-    const PropValue* cell = grid.cell(static_cast<int32_t>(i / grid.columns()),
-                                      static_cast<int32_t>(i % grid.columns()));
-    if (cell->type == kPropTable && cell->table && !shapeFits(*cell->table, maxCount)) return false;
+    const PropTableView* nested = grid.nested(static_cast<int32_t>(i / grid.columns()),
+                                              static_cast<int32_t>(i % grid.columns()));
+    if (nested && !shapeFits(*nested, maxCount)) return false;
   }
   return true;
 }
@@ -102,13 +102,13 @@ bool shapeFits(const PropTable& grid, int64_t maxCount) {
 // Whether every count the project claims could be held by its `length` bytes:
 // the shape of every table, and the link and target tables' rows, each of
 // which must hold a cell. Checked before anything is built from the counts.
-bool countsFitTheBytes(const PropertyTable& table, std::size_t length) {
+bool countsFitTheBytes(const PropertyView& table, std::size_t length) {
   const auto maxCount = static_cast<int64_t>(length / kMinCellBytes);
-  for (const PropValue& entry : table.entries()) {
-    if (entry.type != kPropTable || !entry.table) continue;
-    const PropTable& grid = *entry.table;
+  for (const PropertyView::Entry& entry : table.entries()) {
+    if (!entry.table) continue;
+    const PropTableView& grid = *entry.table;
     if (!shapeFits(grid, maxCount)) return false;
-    bool rowTable = entry.name == kLinkTable || entry.name == kEngineTable;
+    bool rowTable = entry.value.name == kLinkTable || entry.value.name == kEngineTable;
     if (rowTable && grid.rows() > 0 && grid.columns() == 0) return false;
   }
   int32_t count = 0;
@@ -125,61 +125,62 @@ bool countsFitTheBytes(const PropertyTable& table, std::size_t length) {
 // the cells looked at rather than rows x tables.
 class RowWalk {
  public:
-  RowWalk(const PropertyTable& table, const char* name) {
-    for (const PropValue& entry : table.entries()) {
-      if (entry.name != name || entry.type != kPropTable || !entry.table) continue;
-      if (entry.table->rows() > 0 && entry.table->columns() > 0) tables_.push_back(entry.table.get());
+  RowWalk(const PropertyView& table, const char* name) {
+    for (const PropertyView::Entry& entry : table.entries()) {
+      if (entry.value.name != name || !entry.table) continue;
+      if (entry.table->rows() > 0 && entry.table->columns() > 0) tables_.push_back(&*entry.table);
     }
     moveTo(0);
   }
 
   // Rows are visited in increasing order.
   void moveTo(int32_t row) {
-    row_ = row;
-    if (row < nextEnd_) return;
-    std::erase_if(tables_, [row](const PropTable* t) { return t->rows() <= row; });
-    nextEnd_ = std::numeric_limits<int32_t>::max();
-    for (const PropTable* t : tables_) nextEnd_ = std::min(nextEnd_, t->rows());
+    if (row >= nextEnd_) {
+      std::erase_if(tables_, [row](const PropTableView* t) { return t->rows() <= row; });
+      nextEnd_ = std::numeric_limits<int32_t>::max();
+      for (const PropTableView* t : tables_) nextEnd_ = std::min(nextEnd_, t->rows());
+    }
+    // The row's cells in table order, read once for all its columns.
+    cells_.clear();
+    for (const PropTableView* t : tables_) {
+      for (int32_t c = 0; c < t->columns(); ++c) cells_.push_back(t->cell(row, c));
+    }
   }
 
-  const PropValue* find(std::string_view column) const {
-    for (const PropTable* t : tables_) {
-      for (int32_t c = 0; c < t->columns(); ++c) {
-        const PropValue* cell = t->cell(row_, c);
-        if (cell->set && cell->name == column) return cell;
-      }
+  std::optional<PropCellView> find(std::string_view column) const {
+    for (const PropCellView& cell : cells_) {
+      if (cell.name == column) return cell;
     }
-    return nullptr;
+    return std::nullopt;
   }
 
   // The cell as a text of `capacity` bytes with its terminator (empty when
   // the row has no such cell): a cell of another type (binary, say) is read
   // as its bytes up to the first NUL, cut to the capacity.
   std::string readText(std::string_view column, std::size_t capacity) const {
-    const PropValue* cell = find(column);
+    const std::optional<PropCellView> cell = find(column);
     if (!cell) return {};
     if (cell->type == kPropText && cell->flag == 0) {
       // The usual case, read in place.
       std::string_view text(reinterpret_cast<const char*>(cell->data.data()), cell->data.size());
-      text = text.substr(0, text.find('\0'));
       return std::string(text.substr(0, fittingLength(text, capacity)));
     }
     std::string field(capacity, '\0');
-    PropertyTable::copyCell(*cell, field.data(), capacity);
+    PropertyView::copyCell(*cell, field.data(), capacity);
     field[capacity - 1] = '\0';
     field.resize(field.find('\0'));
     return field;
   }
 
  private:
-  std::vector<const PropTable*> tables_;
-  int32_t row_ = 0;
+  std::vector<const PropTableView*> tables_;
+  std::vector<PropCellView> cells_;
   int32_t nextEnd_ = 0;
 };
 
 // The saved links: the rows of the link table, then zeroed links up to the
 // saved count (at most kMaxMissingLinkRows of them).
-std::vector<LinkList::Ptr> savedLinks(const PropertyTable& table) {
+std::vector<LinkList::Ptr> savedLinks(const PropertyView& table) {
   int32_t linkCount = 0;
   table.getValue(kLinkCount, linkCount);
   const int32_t linkRows = rowsOf(table, kLinkTable);
@@ -196,8 +197,8 @@ std::vector<LinkList::Ptr> savedLinks(const PropertyTable& table) {
       for (const LinkColumn& column : kLinkColumns) {
         if (column.text) {
           column.setText(*record, walk.readText(column.name, column.capacity));
-        } else if (const PropValue* cell = walk.find(column.name)) {
-          PropertyTable::copyCell(*cell, &((*record).*column.integer), sizeof(int32_t));
+        } else if (const std::optional<PropCellView> cell = walk.find(column.name)) {
+          PropertyView::copyCell(*cell, &((*record).*column.integer), sizeof(int32_t));
         }
       }
     }
@@ -225,15 +226,15 @@ std::unique_ptr<PropTable> notesTable(const LinkList& links, const std::vector<L
 
 // Puts the saved notes into the saved links; a note naming a row the links do
 // not have is dropped.
-void applySavedNotes(const PropertyTable& table, std::vector<LinkList::Ptr>& records) {
+void applySavedNotes(const PropertyView& table, std::vector<LinkList::Ptr>& records) {
   const int32_t rows = rowsOf(table, kLinkNotes);
   RowWalk walk(table, kLinkNotes);
   for (int32_t i = 0; i < rows; ++i) {
     walk.moveTo(i);
     int32_t row = -1;
-    const PropValue* cell = walk.find("row");
+    const std::optional<PropCellView> cell = walk.find("row");
     if (!cell || cell->type != kPropInteger) continue;
-    PropertyTable::copyCell(*cell, &row, sizeof row);
+    PropertyView::copyCell(*cell, &row, sizeof row);
     if (row < 0 || static_cast<std::size_t>(row) >= records.size()) continue;
     LinkRecord& record = *records[static_cast<std::size_t>(row)];
     record.note = walk.readText("note", decltype(record.note)::kCapacity);
@@ -314,7 +315,8 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
                          EngineTable& engines, LinkList& links, PpcList& ppc,
                          std::span<const EngineRecord> engineSource, AnnounceState& announce) {
   rc4Storage(buffer);
-  std::unique_ptr<PropertyTable> table = PropertyTable::parse(buffer.data(), buffer.size());
+  // Read in place: the buffer outlives the view.
+  const std::optional<PropertyView> table = PropertyView::parse(buffer.data(), buffer.size());
   if (!table || !countsFitTheBytes(*table, buffer.size())) return Status::failure(kDataErrorMessage);
 
   // The links are the one thing a file can make large: they are built first,
@@ -351,7 +353,9 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
     const std::string state = engineRows.readText("szstate", kCellText);
     const std::string message = engineRows.readText("szerrormsg", kCellText);
     int32_t rank = 0;
-    if (const PropValue* cell = engineRows.find("rank")) PropertyTable::copyCell(*cell, &rank, sizeof rank);
+    if (const std::optional<PropCellView> cell = engineRows.find("rank")) {
+      PropertyView::copyCell(*cell, &rank, sizeof rank);
+    }
     auto targets = targetsByName.find(std::string_view(name));
     if (targets == targetsByName.end()) continue;
     for (EngineRecord* record : targets->second) {

@@ -152,57 +152,37 @@ std::optional<RecordView> readRecord(const uint8_t* bytes, int64_t length, int64
 
 // Data of a type-2 value: with flag 0 the text up to its first zero byte,
 // otherwise the bytes as they are.
-std::vector<uint8_t> storedText(const RecordView& record) {
+// The data of a record as the parser keeps them: a flag-0 text ends at its
+// first zero byte.
+std::span<const uint8_t> storedData(const RecordView& record) {
   std::size_t d = static_cast<std::size_t>(record.dataLength);
-  if (record.flag == 0) return textBytes(asText(record.data, d));
-  return std::vector<uint8_t>(record.data, record.data + d);
+  if (record.type == kPropText && record.flag == 0) d = upToNul(asText(record.data, d)).size();
+  return {record.data, d};
 }
 
-std::unique_ptr<PropTable> parseTable(const uint8_t* bytes, int64_t length, int depth) {
-  if (depth > kMaxNesting || length < kHeaderSize) return nullptr;
-  int32_t rows = readI32(bytes);
-  int32_t columns = readI32(bytes + 4);
-  int32_t payload = readI32(bytes + 8);
-  if (int64_t{payload} + kHeaderSize != length || rows < 0 || columns < 0) return nullptr;
-  // Refuse a grid whose cells could not fit in the bytes before allocating it.
-  int64_t cellCount = int64_t{rows} * int64_t{columns};
-  if (cellCount > (length - kHeaderSize) / kValueHeaderSize) return nullptr;
+PropCellView cellOf(const RecordView& record) {
+  return PropCellView{record.type, record.flag, record.name, storedData(record)};
+}
 
-  auto table = std::make_unique<PropTable>(rows, columns);
-  int64_t p = kHeaderSize;
+// The tree of a checked table view.
+std::unique_ptr<PropTable> buildTable(const PropTableView& view) {
+  auto table = std::make_unique<PropTable>(view.rows(), view.columns());
+  // Walk the cells rather than the rows: a grid may have many rows and no columns.
+  const int64_t columns = view.columns();
+  const int64_t cellCount = int64_t{view.rows()} * columns;
   for (int64_t i = 0; i < cellCount; ++i) {
-    int32_t row = static_cast<int32_t>(i / columns);
-    int32_t column = static_cast<int32_t>(i % columns);
-    std::optional<RecordView> record = readRecord(bytes, length, p);
-    if (!record) return nullptr;
-    std::size_t d = static_cast<std::size_t>(record->dataLength);
-    int rc = -1;
-    switch (record->type) {
-      case kPropInteger:
-      case kPropValue8:
-      case kPropBinary:
-        rc = table->setRaw(row, column, record->type, record->flag, record->name,
-                           std::vector<uint8_t>(record->data, record->data + d));
-        break;
-      case kPropText:
-        rc = table->setRaw(row, column, kPropText, record->flag, record->name,
-                           storedText(*record));
-        break;
-      case kPropTable: {
-        std::unique_ptr<PropTable> nested = parseTable(record->data, record->dataLength, depth + 1);
-        if (!nested) return nullptr;
-        rc = table->setTable(row, column, std::move(nested), record->name);
-        break;
-      }
-      default:
-        // Text lists and unknown codes leave the cell unset, and a table with
-        // an unset cell can never be stored: stop here.
-        return nullptr;
+    const auto row = static_cast<int32_t>(i / columns);
+    const auto column = static_cast<int32_t>(i % columns);
+    const PropCellView cell = view.cell(row, column);
+    int rc = 0;
+    if (const PropTableView* nested = view.nested(row, column)) {
+      rc = table->setTable(row, column, buildTable(*nested), cell.name);
+    } else {
+      rc = table->setRaw(row, column, cell.type, cell.flag, cell.name,
+                         std::vector<uint8_t>(cell.data.begin(), cell.data.end()));
     }
-    if (rc != 0) return nullptr;
-    p = record->end;
+    if (rc != 0) throw std::bad_alloc();
   }
-  // Bytes after the last cell are not looked at.
   return table;
 }
 
@@ -218,22 +198,65 @@ int noThrow(F&& f) {
 }
 
 // Copies a 4-byte integer from `data` (zero-padded when shorter) into dest.
-void copyInteger(const std::vector<uint8_t>& data, void* dest, std::size_t capacity) {
+void copyInteger(std::span<const uint8_t> data, void* dest, std::size_t capacity) {
   if (capacity == 0) return;
   uint8_t value[4] = {};
   if (!data.empty()) std::memcpy(value, data.data(), std::min<std::size_t>(data.size(), 4));
   std::memcpy(dest, value, std::min<std::size_t>(capacity, 4));
 }
 
-void copyBytes(const std::vector<uint8_t>& data, void* dest, std::size_t capacity) {
+void copyBytes(std::span<const uint8_t> data, void* dest, std::size_t capacity) {
   std::size_t n = std::min(data.size(), capacity);
   if (n > 0) std::memcpy(dest, data.data(), n);
 }
 
-void copyTextValue(const std::vector<uint8_t>& data, void* dest, std::size_t capacity) {
-  // An empty vector has no storage; hand over a view that still points somewhere.
+void copyTextValue(std::span<const uint8_t> data, void* dest, std::size_t capacity) {
+  // Empty data may have no storage; hand over a view that still points somewhere.
   std::string_view text = data.empty() ? std::string_view("") : asText(data.data(), data.size());
   copyText(static_cast<char*>(dest), capacity, text);
+}
+
+// The types findValue and getValue look at.
+bool isValueType(uint8_t type) {
+  return type == kPropInteger || type == kPropText || type == kPropValue8 || type == kPropBinary;
+}
+
+// What getValue copies: types 1 and 4 four bytes, type 2 the text with its
+// terminator, type 6 its bytes.
+void copyValue(uint8_t type, std::span<const uint8_t> data, void* dest, std::size_t capacity) {
+  if (!dest) capacity = 0;
+  switch (type) {
+    case kPropInteger:
+    case kPropValue8:
+      copyInteger(data, dest, capacity);
+      break;
+    case kPropText:
+      copyTextValue(data, dest, capacity);
+      break;
+    default:  // kPropBinary
+      copyBytes(data, dest, capacity);
+      break;
+  }
+}
+
+// What copyCell copies; -1 when the type or flag gives nothing to copy.
+int copyCellData(uint8_t type, uint8_t flag, std::span<const uint8_t> data, void* dest,
+                 std::size_t capacity) {
+  if (!dest) capacity = 0;
+  switch (type) {
+    case kPropInteger:
+      copyInteger(data, dest, capacity);
+      return 0;
+    case kPropText:
+      if (flag != 0) return -1;
+      copyTextValue(data, dest, capacity);
+      return 0;
+    case kPropBinary:
+      copyBytes(data, dest, capacity);
+      return 0;
+    default:
+      return -1;
+  }
 }
 
 }  // namespace
@@ -421,16 +444,7 @@ int PropertyTable::addTable(std::string_view name, std::unique_ptr<PropTable> ta
 
 const PropValue* PropertyTable::findValue(std::string_view name) const {
   for (const PropValue& entry : entries_) {
-    if (entry.name != name) continue;
-    switch (entry.type) {
-      case kPropInteger:
-      case kPropText:
-      case kPropValue8:
-      case kPropBinary:
-        return &entry;
-      default:
-        break;
-    }
+    if (entry.name == name && isValueType(entry.type)) return &entry;
   }
   return nullptr;
 }
@@ -438,19 +452,7 @@ const PropValue* PropertyTable::findValue(std::string_view name) const {
 int PropertyTable::getValue(std::string_view name, void* dest, std::size_t capacity) const {
   const PropValue* entry = findValue(name);
   if (!entry) return -1;
-  if (!dest) capacity = 0;
-  switch (entry->type) {
-    case kPropInteger:
-    case kPropValue8:
-      copyInteger(entry->data, dest, capacity);
-      break;
-    case kPropText:
-      copyTextValue(entry->data, dest, capacity);
-      break;
-    default:  // kPropBinary
-      copyBytes(entry->data, dest, capacity);
-      break;
-  }
+  copyValue(entry->type, entry->data, dest, capacity);
   return 0;
 }
 
@@ -459,21 +461,7 @@ int PropertyTable::getValue(std::string_view name, int32_t& out) const {
 }
 
 int PropertyTable::copyCell(const PropValue& cell, void* dest, std::size_t capacity) {
-  if (!dest) capacity = 0;
-  switch (cell.type) {
-    case kPropInteger:
-      copyInteger(cell.data, dest, capacity);
-      return 0;
-    case kPropText:
-      if (cell.flag != 0) return -1;
-      copyTextValue(cell.data, dest, capacity);
-      return 0;
-    case kPropBinary:
-      copyBytes(cell.data, dest, capacity);
-      return 0;
-    default:
-      return -1;
-  }
+  return copyCellData(cell.type, cell.flag, cell.data, dest, capacity);
 }
 
 int PropertyTable::getCell(std::string_view table, std::string_view column, int32_t row,
@@ -519,64 +507,164 @@ std::optional<std::vector<uint8_t>> PropertyTable::serialise() const {
 }
 
 std::unique_ptr<PropertyTable> PropertyTable::parse(const uint8_t* bytes, std::size_t length) {
-  if (!bytes || length < static_cast<std::size_t>(kHeaderSize)) return nullptr;
-  int32_t count = readI32(bytes + 4);
-  int32_t payload = readI32(bytes + 8);
-  if (int64_t{payload} < 0 || static_cast<uint64_t>(int64_t{payload} + kHeaderSize) != length ||
-      count < 0) {
-    return nullptr;
-  }
-  const int64_t total = static_cast<int64_t>(length);
-
   try {
+    std::optional<PropertyView> view = PropertyView::parse(bytes, length);
+    if (!view) return nullptr;
     auto result = std::make_unique<PropertyTable>();
-    int64_t p = kHeaderSize;
-    for (int32_t i = 0; i < count; ++i) {
-      std::optional<RecordView> record = readRecord(bytes, total, p);
-      if (!record) return nullptr;
-      std::size_t d = static_cast<std::size_t>(record->dataLength);
+    result->entries_.reserve(view->entries().size());
+    for (const PropertyView::Entry& e : view->entries()) {
+      if (e.table) {
+        if (result->addTable(e.value.name, buildTable(*e.table)) != 0) return nullptr;
+        continue;
+      }
       PropValue entry;
-      entry.type = record->type;
-      entry.flag = record->flag;
+      entry.type = e.value.type;
+      entry.flag = e.value.flag;
       entry.set = true;
-      entry.name = std::string(record->name);
-      switch (record->type) {
-        case kPropInteger:
-          if (record->flag == 0 && d != 4) return nullptr;
-          entry.data.assign(record->data, record->data + d);
-          break;
-        case kPropText:
-          entry.data = storedText(*record);
-          break;
-        case kPropTextList:
-          entry.data = normaliseTextList(record->data, d);
-          break;
-        case kPropValue8:
-          if (record->flag == 0 && d != 8) return nullptr;
-          entry.data.assign(record->data, record->data + d);
-          break;
-        case kPropTable: {
-          std::unique_ptr<PropTable> table = parseTable(record->data, record->dataLength, 1);
-          if (!table || result->addTable(record->name, std::move(table)) != 0) return nullptr;
-          p = record->end;
-          continue;
-        }
-        case kPropBinary:
-          entry.data.assign(record->data, record->data + d);
-          break;
-        default:
-          return nullptr;
+      entry.name = std::string(e.value.name);
+      if (e.value.type == kPropTextList) {
+        entry.data = normaliseTextList(e.value.data.data(), e.value.data.size());
+      } else {
+        entry.data.assign(e.value.data.begin(), e.value.data.end());
       }
       result->entries_.push_back(std::move(entry));
-      p = record->end;
     }
-    if (p != total) return nullptr;
     return result;
   } catch (const std::bad_alloc&) {
     return nullptr;
   } catch (const std::length_error&) {
     return nullptr;
   }
+}
+
+// --- Views ------------------------------------------------------------------
+
+std::optional<PropTableView> PropTableView::parse(const uint8_t* bytes, int64_t length, int depth) {
+  if (depth > kMaxNesting || length < kHeaderSize) return std::nullopt;
+  int32_t rows = readI32(bytes);
+  int32_t columns = readI32(bytes + 4);
+  int32_t payload = readI32(bytes + 8);
+  if (int64_t{payload} + kHeaderSize != length || rows < 0 || columns < 0) return std::nullopt;
+  // Refuse a grid whose cells could not fit in the bytes before allocating it.
+  int64_t cellCount = int64_t{rows} * int64_t{columns};
+  if (cellCount > (length - kHeaderSize) / kValueHeaderSize) return std::nullopt;
+
+  PropTableView view;
+  view.rows_ = rows;
+  view.columns_ = columns;
+  view.bytes_ = bytes;
+  view.length_ = length;
+  view.offsets_.reserve(static_cast<std::size_t>(cellCount));
+  int64_t p = kHeaderSize;
+  for (int64_t i = 0; i < cellCount; ++i) {
+    std::optional<RecordView> record = readRecord(bytes, length, p);
+    if (!record) return std::nullopt;
+    switch (record->type) {
+      case kPropInteger:
+      case kPropValue8:
+      case kPropBinary:
+      case kPropText:
+        break;
+      case kPropTable: {
+        std::optional<PropTableView> nested = parse(record->data, record->dataLength, depth + 1);
+        if (!nested) return std::nullopt;
+        view.nested_.emplace_back(static_cast<uint32_t>(i), std::move(*nested));
+        break;
+      }
+      default:
+        // Text lists and unknown codes leave the cell unset, and a table with
+        // an unset cell can never be stored: stop here.
+        return std::nullopt;
+    }
+    view.offsets_.push_back(static_cast<uint32_t>(p));
+    p = record->end;
+  }
+  // Bytes after the last cell are not looked at.
+  return view;
+}
+
+PropCellView PropTableView::cell(int32_t row, int32_t column) const {
+  const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                            static_cast<std::size_t>(column);
+  // Checked when the view was made.
+  return cellOf(*readRecord(bytes_, length_, offsets_[index]));
+}
+
+const PropTableView* PropTableView::nested(int32_t row, int32_t column) const {
+  const auto index = static_cast<uint32_t>(int64_t{row} * columns_ + column);
+  auto it = std::lower_bound(nested_.begin(), nested_.end(), index,
+                             [](const auto& entry, uint32_t i) { return entry.first < i; });
+  return it != nested_.end() && it->first == index ? &it->second : nullptr;
+}
+
+std::optional<PropertyView> PropertyView::parse(const uint8_t* bytes, std::size_t length) {
+  if (!bytes || length < static_cast<std::size_t>(kHeaderSize)) return std::nullopt;
+  int32_t count = readI32(bytes + 4);
+  int32_t payload = readI32(bytes + 8);
+  if (int64_t{payload} < 0 || static_cast<uint64_t>(int64_t{payload} + kHeaderSize) != length ||
+      count < 0) {
+    return std::nullopt;
+  }
+  const int64_t total = static_cast<int64_t>(length);
+
+  try {
+    PropertyView result;
+    int64_t p = kHeaderSize;
+    for (int32_t i = 0; i < count; ++i) {
+      std::optional<RecordView> record = readRecord(bytes, total, p);
+      if (!record) return std::nullopt;
+      const std::size_t d = static_cast<std::size_t>(record->dataLength);
+      Entry entry{cellOf(*record), std::nullopt};
+      switch (record->type) {
+        case kPropInteger:
+          if (record->flag == 0 && d != 4) return std::nullopt;
+          break;
+        case kPropValue8:
+          if (record->flag == 0 && d != 8) return std::nullopt;
+          break;
+        case kPropText:
+        case kPropTextList:
+        case kPropBinary:
+          break;
+        case kPropTable:
+          entry.table = PropTableView::parse(record->data, record->dataLength, 1);
+          if (!entry.table) return std::nullopt;
+          break;
+        default:
+          return std::nullopt;
+      }
+      result.entries_.push_back(std::move(entry));
+      p = record->end;
+    }
+    if (p != total) return std::nullopt;
+    return result;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  } catch (const std::length_error&) {
+    return std::nullopt;
+  }
+}
+
+const PropCellView* PropertyView::findValue(std::string_view name) const {
+  for (const Entry& entry : entries_) {
+    if (entry.value.name == name && isValueType(entry.value.type)) return &entry.value;
+  }
+  return nullptr;
+}
+
+int PropertyView::getValue(std::string_view name, void* dest, std::size_t capacity) const {
+  const PropCellView* entry = findValue(name);
+  if (!entry) return -1;
+  copyValue(entry->type, entry->data, dest, capacity);
+  return 0;
+}
+
+int PropertyView::getValue(std::string_view name, int32_t& out) const {
+  return getValue(name, &out, sizeof out);
+}
+
+int PropertyView::copyCell(const PropCellView& cell, void* dest, std::size_t capacity) {
+  return copyCellData(cell.type, cell.flag, cell.data, dest, capacity);
 }
 
 }  // namespace larkspur::core

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,7 @@ enum PropType : uint8_t {
 };
 
 class PropTable;
+class PropTableView;
 
 // One named value: an entry of a Property table or a cell of a table.
 struct PropValue {
@@ -138,6 +140,62 @@ class PropertyTable {
 
  private:
   std::vector<PropValue> entries_;
+};
+
+// --- Read-only views -------------------------------------------------------
+// The bytes of a Property table read in place: PropertyView::parse accepts
+// exactly what PropertyTable::parse accepts, and copies nothing but the place
+// of each cell. The views refer to the bytes, which must outlive them.
+
+// One entry or cell as parse() would store it: names and flag-0 texts end at
+// their first zero byte; a text list's data are its bytes as they stand.
+struct PropCellView {
+  uint8_t type = 0;
+  uint8_t flag = 0;
+  std::string_view name;
+  std::span<const uint8_t> data;
+};
+
+class PropTableView {
+ public:
+  int32_t rows() const { return rows_; }
+  int32_t columns() const { return columns_; }
+  // A cell inside the grid (every cell of a parsed table is set).
+  PropCellView cell(int32_t row, int32_t column) const;
+  // The table a kPropTable cell holds, or nullptr.
+  const PropTableView* nested(int32_t row, int32_t column) const;
+
+  // Checks the bytes of a table as the parser does; nullopt when they do not parse.
+  static std::optional<PropTableView> parse(const uint8_t* bytes, int64_t length, int depth);
+
+ private:
+  int32_t rows_ = 0;
+  int32_t columns_ = 0;
+  const uint8_t* bytes_ = nullptr;
+  int64_t length_ = 0;
+  std::vector<uint32_t> offsets_;  // where each cell starts, row-major
+  std::vector<std::pair<uint32_t, PropTableView>> nested_;  // by cell index, ascending
+};
+
+class PropertyView {
+ public:
+  struct Entry {
+    PropCellView value;
+    std::optional<PropTableView> table;  // kPropTable entries
+  };
+
+  static std::optional<PropertyView> parse(const uint8_t* bytes, std::size_t length);
+
+  const std::vector<Entry>& entries() const { return entries_; }
+  // As PropertyTable::findValue and getValue.
+  const PropCellView* findValue(std::string_view name) const;
+  int getValue(std::string_view name, void* dest, std::size_t capacity) const;
+  int getValue(std::string_view name, int32_t& out) const;
+  // As PropertyTable::copyCell.
+  static int copyCell(const PropCellView& cell, void* dest, std::size_t capacity);
+
+ private:
+  std::vector<Entry> entries_;
 };
 
 }  // namespace larkspur::core
