@@ -15,6 +15,10 @@
 
 namespace larkspur::cli {
 
+const char kPagerankUsage[] =
+    "pagerank URL [--service-base URL]\n"
+    "      Print the toolbar checksum, the request URL and the PageRank of URL.";
+
 int runPagerankCommand(const std::vector<std::string>& args) {
   Arguments parsed(args, {"service-base"}, {});
   if (!parsed.error().empty()) return fail("pagerank: " + parsed.error(), 2);
