@@ -13,6 +13,7 @@
 #include "web/http_fetch.h"
 #include "core/ascii_text.h"
 #include "core/curl_support.h"
+#include "core/hex_text.h"
 #include "core/website_profile.h"
 
 namespace larkspur::announce {
@@ -59,13 +60,7 @@ std::string generateKey() {
     }
     filled += static_cast<std::size_t>(got);
   }
-  static const char kHex[] = "0123456789abcdef";
-  std::string key;
-  for (unsigned char b : bytes) {
-    key += kHex[b >> 4];
-    key += kHex[b & 15];
-  }
-  return key;
+  return core::lowerHex(bytes);
 }
 
 bool isValidKey(std::string_view key) {

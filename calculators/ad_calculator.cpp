@@ -59,9 +59,16 @@ CalculatorOutcome writeResults(bool divisionByZero, std::initializer_list<std::p
   return divisionByZero ? CalculatorOutcome::DivisionByZero : CalculatorOutcome::OutOfRange;
 }
 
-bool allFilled(std::initializer_list<const std::string*> fields) {
-  for (const std::string* field : fields) {
-    if (field->empty()) return false;
+// Whether a change of the field `changed` recomputes the page: `needs`
+// holds, for each input field in page order, the fields that must hold text
+// then. A change of a result field (past the input fields) never does.
+template <typename Fields, typename Field>
+bool changeCounts(const Fields& fields, Field changed,
+                  std::initializer_list<std::initializer_list<std::string Fields::*>> needs) {
+  const auto index = static_cast<std::size_t>(changed);
+  if (index >= needs.size()) return false;
+  for (std::string Fields::*needed : needs.begin()[index]) {
+    if ((fields.*needed).empty()) return false;
   }
   return true;
 }
@@ -92,25 +99,14 @@ std::string formatFieldNumber(double value) {
 }
 
 CalculatorOutcome recomputeRoi(RoiFields& f, RoiField changed) {
-  // Which fields must hold text for a change of each input field to count.
-  bool ready = false;
-  switch (changed) {
-    case RoiField::CostPerClick:
-      ready = allFilled({&f.averageProfitPerSale, &f.conversionRatio, &f.totalSpend});
-      break;
-    case RoiField::ConversionRatio:
-      ready = allFilled({&f.totalSpend, &f.costPerClick, &f.averageProfitPerSale});
-      break;
-    case RoiField::AverageProfitPerSale:
-      ready = allFilled({&f.totalSpend, &f.costPerClick, &f.averageProfitPerSale});
-      break;
-    case RoiField::TotalSpend:
-      ready = allFilled({&f.conversionRatio, &f.costPerClick, &f.averageProfitPerSale});
-      break;
-    case RoiField::Roi:
-    case RoiField::Profit:
-      break;
-  }
+  // For a change of the cost per click, the ratio, the profit per sale and
+  // the total spend.
+  using F = RoiFields;
+  const bool ready = changeCounts(f, changed,
+                                  {{&F::averageProfitPerSale, &F::conversionRatio, &F::totalSpend},
+                                   {&F::totalSpend, &F::costPerClick, &F::averageProfitPerSale},
+                                   {&F::totalSpend, &F::costPerClick, &F::averageProfitPerSale},
+                                   {&F::conversionRatio, &F::costPerClick, &F::averageProfitPerSale}});
   if (!ready) return CalculatorOutcome::Unchanged;
 
   const double spend = readFieldNumber(f.totalSpend);
@@ -123,20 +119,12 @@ CalculatorOutcome recomputeRoi(RoiFields& f, RoiField changed) {
 }
 
 CalculatorOutcome recomputeCpc(CpcFields& f, CpcField changed) {
-  bool ready = false;
-  switch (changed) {
-    case CpcField::ConversionRatio:
-      ready = allFilled({&f.averageProfit, &f.percentageToSpend});
-      break;
-    case CpcField::AverageProfit:
-      ready = allFilled({&f.conversionRatio, &f.percentageToSpend});
-      break;
-    case CpcField::PercentageToSpend:
-      ready = allFilled({&f.conversionRatio, &f.averageProfit});
-      break;
-    case CpcField::MaximumPpc:
-      break;
-  }
+  // For a change of the ratio, the profit and the percentage.
+  using F = CpcFields;
+  const bool ready = changeCounts(f, changed,
+                                  {{&F::averageProfit, &F::percentageToSpend},
+                                   {&F::conversionRatio, &F::percentageToSpend},
+                                   {&F::conversionRatio, &F::averageProfit}});
   if (!ready) return CalculatorOutcome::Unchanged;
 
   const double ratio = readFieldNumber(f.conversionRatio);
@@ -147,17 +135,8 @@ CalculatorOutcome recomputeCpc(CpcFields& f, CpcField changed) {
 }
 
 CalculatorOutcome recomputeCpm(CpmFields& f, CpmField changed) {
-  bool ready = false;
-  switch (changed) {
-    case CpmField::CostPerThousand:
-      ready = !f.clickRatio.empty();
-      break;
-    case CpmField::ClickRatio:
-      ready = !f.costPerThousand.empty();
-      break;
-    case CpmField::ActualCostPerClick:
-      break;
-  }
+  using F = CpmFields;
+  const bool ready = changeCounts(f, changed, {{&F::clickRatio}, {&F::costPerThousand}});
   if (!ready) return CalculatorOutcome::Unchanged;
 
   const double cost = readFieldNumber(f.costPerThousand);

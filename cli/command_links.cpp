@@ -61,28 +61,30 @@ struct OpenedProject {
   std::filesystem::path path;
 };
 
-// Parses the words of one subcommand: PROJECT first, then `extra` positional
-// words. Prints a usage error and returns false on a mistake.
-bool parse(const std::string& sub, const std::vector<std::string>& words, std::set<std::string> values,
-           const std::set<std::string>& flags, std::size_t positionals, const char* usage, Arguments& out,
-           int& rc) {
+// Parses the words of one subcommand: PROJECT first, then the other
+// positional words, `positionals` in all. Returns 0, or the exit code after
+// printing a usage error.
+int parse(const std::string& sub, const std::vector<std::string>& words, std::set<std::string> values,
+          const std::set<std::string>& flags, std::size_t positionals, const char* usage, Arguments& out) {
   values.insert("service-base");
   out = Arguments(words, values, flags);
-  if (!out.error().empty()) {
-    rc = fail("links " + sub + ": " + out.error(), 2);
-    return false;
-  }
-  if (out.positional().size() != positionals) {
-    rc = fail(std::string("usage: larkspur-cli ") + usage, 2);
-    return false;
-  }
-  rc = applyServiceBaseOption(out, "links " + sub);
-  return rc == 0;
+  if (!out.error().empty()) return fail("links " + sub + ": " + out.error(), 2);
+  if (out.positional().size() != positionals) return fail(std::string("usage: larkspur-cli ") + usage, 2);
+  return applyServiceBaseOption(out, "links " + sub);
 }
 
 int openProject(const std::string& path, core::Project& project) {
   core::Status opened = project.open(path);
   return opened.ok() ? 0 : fail(opened.message);
+}
+
+// parse, then opens the project the first positional word names. Returns 0,
+// or the exit code after printing what went wrong.
+int parseAndOpen(const std::string& sub, const std::vector<std::string>& words, std::set<std::string> values,
+                 const std::set<std::string>& flags, std::size_t positionals, const char* usage, Arguments& out,
+                 core::Project& project) {
+  if (int rc = parse(sub, words, std::move(values), flags, positionals, usage, out)) return rc;
+  return openProject(out.positional()[0], project);
 }
 
 int saveProject(core::Project& project, const std::string& path) {
@@ -94,11 +96,9 @@ std::string rankText(int32_t rank) { return rank == -1 ? std::string("-") : std:
 
 int runImport(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
-  int rc = 0;
-  if (!parse("import", words, {}, {}, 2, "links import PROJECT.lkr FILE", args, rc)) return rc;
-  const std::string& path = args.positional()[0];
   core::Project project;
-  if (int opened = openProject(path, project)) return opened;
+  if (int rc = parseAndOpen("import", words, {}, {}, 2, "links import PROJECT.lkr FILE", args, project)) return rc;
+  const std::string& path = args.positional()[0];
 
   core::ImportResult imported = core::importLinks(project.links, args.positional()[1], core::linkTimeNow());
   if (!imported.status.ok()) return fail(imported.status.message + "(" + args.positional()[1] + ")");
@@ -115,14 +115,13 @@ int runImport(const std::vector<std::string>& words) {
 
 int runAdd(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
-  int rc = 0;
-  if (!parse("add", words, {"title", "note", "email", "contact"}, {}, 2,
-             "links add PROJECT.lkr URL [--title T] [--note N] [--email E] [--contact C]", args, rc)) {
+  core::Project project;
+  if (int rc = parseAndOpen("add", words, {"title", "note", "email", "contact"}, {}, 2,
+                            "links add PROJECT.lkr URL [--title T] [--note N] [--email E] [--contact C]", args,
+                            project)) {
     return rc;
   }
   const std::string& path = args.positional()[0];
-  core::Project project;
-  if (int opened = openProject(path, project)) return opened;
 
   core::LinkFields fields;
   fields.url = args.positional()[1];
@@ -139,12 +138,10 @@ int runAdd(const std::vector<std::string>& words) {
 
 int runDelete(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
-  int rc = 0;
-  if (!parse("delete", words, {}, {}, 2, "links delete PROJECT.lkr URL", args, rc)) return rc;
+  core::Project project;
+  if (int rc = parseAndOpen("delete", words, {}, {}, 2, "links delete PROJECT.lkr URL", args, project)) return rc;
   const std::string& path = args.positional()[0];
   const std::string& url = args.positional()[1];
-  core::Project project;
-  if (int opened = openProject(path, project)) return opened;
 
   std::vector<const core::LinkRecord*> chosen;
   for (const auto& record : project.links.snapshot()) {
@@ -159,20 +156,19 @@ int runDelete(const std::vector<std::string>& words) {
 
 int runSearch(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
-  int rc = 0;
-  if (!parse("search", words, {}, {}, 1, "links search PROJECT.lkr [--service-base URL]", args, rc)) return rc;
-  const std::string& path = args.positional()[0];
   core::Project project;
-  if (int opened = openProject(path, project)) return opened;
+  if (int rc = parseAndOpen("search", words, {}, {}, 1, "links search PROJECT.lkr [--service-base URL]", args,
+                            project)) {
+    return rc;
+  }
+  const std::string& path = args.positional()[0];
   const std::string url(fieldView(project.profile.url));
   if (core::hostOfUrl(url).empty()) {
     return fail("links search: the website URL '" + url + "' has no host name to search for");
   }
 
-  core::Coordination& coordination = core::processCoordination();
-  core::MessageQueue queue;
-  InterruptToStop interrupt;
-  links::LinkSearch search(project.links, coordination, queue.poster());
+  ConsoleJob job;
+  links::LinkSearch search(project.links, job.coordination, job.queue.poster());
   if (!search.start(url)) return fail("links search: the search could not be started");
   project.setModified(true);
 
@@ -191,7 +187,7 @@ int runSearch(const std::vector<std::string>& words) {
     std::fflush(stdout);
   };
   watch.detail = [&] { return std::to_string(found) + " links found"; };
-  const bool stopped = watchJob(watch, queue, coordination, interrupt);
+  const bool stopped = job.watch(watch);
   search.wait();
 
   std::printf("%s\n", std::string(links::searchEndText(stopped)).c_str());
@@ -204,10 +200,9 @@ int runSearch(const std::vector<std::string>& words) {
 
 int runUpdate(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
-  int rc = 0;
-  if (!parse("update", words, {"time-out"}, {"ip", "rank", "email"}, 1,
-             "links update PROJECT.lkr [--ip] [--rank] [--email] [--time-out SECONDS] [--service-base URL]", args,
-             rc)) {
+  if (int rc = parse("update", words, {"time-out"}, {"ip", "rank", "email"}, 1,
+                     "links update PROJECT.lkr [--ip] [--rank] [--email] [--time-out SECONDS] [--service-base URL]",
+                     args)) {
     return rc;
   }
   links::LinkInfoOptions options;
@@ -226,19 +221,15 @@ int runUpdate(const std::vector<std::string>& words) {
   links::LinkInfoFlags flags{args.has("ip"), args.has("rank"), args.has("email")};
   if (!flags.ip && !flags.rank && !flags.email) flags = links::kGetAll;
 
-  core::Coordination& coordination = core::processCoordination();
-  core::MessageQueue queue;
-  InterruptToStop interrupt;
-  std::atomic<bool> done{false};
+  ConsoleJob job;
   std::atomic<std::size_t> visited{0};
   const std::size_t total = project.links.size();
   options.onVisited = [&](std::size_t n) { visited = n; };
 
-  coordination.stop.reset();
+  job.coordination.stop.reset();
   std::size_t changed = 0;
   JobWatch watch;
   watch.word = "Updating";
-  watch.finished = [&] { return done.load(); };
   watch.onMessage = [&](const core::Message& m) {
     if (m.id == core::MessageId::kJobNotice) std::printf("%s\n", shown(m.text).c_str());
     if (m.id != core::MessageId::kRecordChanged) return;
@@ -254,33 +245,25 @@ int runUpdate(const std::vector<std::string>& words) {
   };
   watch.detail = [&] { return std::to_string(visited.load()) + " of " + std::to_string(total) + " links"; };
 
-  bool stopped = false;
-  {
-    core::CountedThread worker(coordination.workers, [&] {
-      links::runLinkInfoUpdate(project.links, flags, coordination, queue.poster(), options);
-      done = true;
-    });
-    if (!worker.started()) return fail("links update: no worker thread could be started");
-    stopped = watchJob(watch, queue, coordination, interrupt);
-  }
+  const std::optional<bool> stopped = job.watchWorker(
+      watch, [&] { links::runLinkInfoUpdate(project.links, flags, job.coordination, job.queue.poster(), options); });
+  if (!stopped) return fail("links update: no worker thread could be started");
 
-  std::printf("%s\n", std::string(links::updateEndText(stopped)).c_str());
+  std::printf("%s\n", std::string(links::updateEndText(*stopped)).c_str());
   std::printf("%zu links changed\n", changed);
   if (changed > 0) {
     if (int saved = saveProject(project, path)) return saved;
   }
-  return stopped ? kInterruptedExit : 0;
+  return *stopped ? kInterruptedExit : 0;
 }
 
 int runCheck(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
-  int rc = 0;
-  if (!parse("check", words, {"output"}, {}, 1,
-             "links check PROJECT.lkr [--output FILE.html] [--service-base URL]", args, rc)) {
+  core::Project project;
+  if (int rc = parseAndOpen("check", words, {"output"}, {}, 1,
+                            "links check PROJECT.lkr [--output FILE.html] [--service-base URL]", args, project)) {
     return rc;
   }
-  core::Project project;
-  if (int opened = openProject(args.positional()[0], project)) return opened;
   const std::string url(fieldView(project.profile.url));
   const std::string output = args.value("output").value_or(
       reports::proposedLinksReportName(url, reports::localTime(std::time(nullptr))));
@@ -288,46 +271,37 @@ int runCheck(const std::vector<std::string>& words) {
   // would waste the whole run.
   if (const core::Status writable = reports::checkCanCreate(output); !writable.ok()) return fail(writable.message);
 
-  core::Coordination& coordination = core::processCoordination();
-  core::MessageQueue queue;
-  InterruptToStop interrupt;
-  std::atomic<bool> done{false};
+  ConsoleJob job;
   std::atomic<std::size_t> checked{0};
   const std::size_t total = project.links.size();
   reports::LinksReportOptions options;
   options.onChecked = [&](std::size_t n) { checked = n; };
   reports::LinksReportResult result;
 
-  coordination.stop.reset();
+  job.coordination.stop.reset();
   JobWatch watch;
   watch.word = "Checking";
-  watch.finished = [&] { return done.load(); };
   watch.detail = [&] { return std::to_string(checked.load()) + " of " + std::to_string(total) + " links"; };
-  bool stopped = false;
-  {
-    core::CountedThread worker(coordination.workers, [&] {
-      result = reports::runLinksReport(project.links, url, output, coordination, options);
-      done = true;
-    });
-    if (!worker.started()) return fail("links check: no worker thread could be started");
-    stopped = watchJob(watch, queue, coordination, interrupt);
-  }
+  const std::optional<bool> stopped = job.watchWorker(
+      watch, [&] { result = reports::runLinksReport(project.links, url, output, job.coordination, options); });
+  if (!stopped) return fail("links check: no worker thread could be started");
 
   for (const reports::LinksReportRow& row : result.rows) {
     std::printf("%s  %s\n", shown(row.state).c_str(), shown(row.url).c_str());
   }
-  std::printf("%s\n", std::string(reports::checkEndText(stopped)).c_str());
+  std::printf("%s\n", std::string(reports::checkEndText(*stopped)).c_str());
   if (!result.written) return fail(result.error);
   std::printf("Report: %s\n", output.c_str());
-  return stopped ? kInterruptedExit : 0;
+  return *stopped ? kInterruptedExit : 0;
 }
 
 int runExport(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
-  int rc = 0;
-  if (!parse("export", words, {}, {}, 2, "links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)|-", args, rc)) return rc;
   core::Project project;
-  if (int opened = openProject(args.positional()[0], project)) return opened;
+  if (int rc = parseAndOpen("export", words, {}, {}, 2, "links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)|-",
+                            args, project)) {
+    return rc;
+  }
   const std::string& file = args.positional()[1];
   const reports::ListView view = reports::linkListView(project.links);
   if (file == kStandardOutput) return writeStandardOutput(reports::exportAsText(view)) ? 0 : 1;

@@ -15,6 +15,10 @@
 
 namespace larkspur::cli {
 
+const char kPagerankUsage[] =
+    "pagerank URL [--service-base URL]\n"
+    "      Print the toolbar checksum, the request URL and the PageRank of URL.";
+
 int runPagerankCommand(const std::vector<std::string>& args) {
   Arguments parsed(args, {"service-base"}, {});
   if (!parsed.error().empty()) return fail("pagerank: " + parsed.error(), 2);
@@ -33,24 +37,14 @@ int runPagerankCommand(const std::vector<std::string>& args) {
   int32_t result = -1;
   // The query runs on a worker so that Ctrl-C, turned into the stop signal
   // here, can cut a slow service short.
-  core::Coordination& coordination = core::processCoordination();
-  coordination.stop.reset();
-  core::MessageQueue queue;
-  InterruptToStop interrupt;
-  std::atomic<bool> done{false};
+  ConsoleJob job;
+  job.coordination.stop.reset();
   JobWatch watch;
   watch.word = "Asking";
-  watch.finished = [&done] { return done.load(); };
-  bool stopped = false;
-  {
-    core::CountedThread worker(coordination.workers, [&] {
-      result = links::queryPageRank(address, rank, &details, {}, &coordination.stop);
-      done = true;
-    });
-    if (!worker.started()) return fail("pagerank: no worker thread could be started");
-    stopped = watchJob(watch, queue, coordination, interrupt);
-  }
-  if (stopped) return kInterruptedExit;
+  const std::optional<bool> stopped =
+      job.watchWorker(watch, [&] { result = links::queryPageRank(address, rank, &details, {}, &job.coordination.stop); });
+  if (!stopped) return fail("pagerank: no worker thread could be started");
+  if (*stopped) return kInterruptedExit;
   std::printf("checksum: %s\n", details.checksum.c_str());
   std::printf("request: %s\n", details.requestUrl.c_str());
   std::printf("rank: %d\n", static_cast<int>(rank));

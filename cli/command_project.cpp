@@ -39,6 +39,10 @@ std::string text(const char* field, std::size_t capacity) {
 
 }  // namespace
 
+const char kNewUsage[] =
+    "new PROJECT.lkr --url URL [profile options] [--force]\n"
+    "      Create a project with a fresh target table and that website profile.";
+
 int runNewCommand(const Words& words) {
   Arguments args(words, withProfileOptions({}), {"force"});
   if (!args.error().empty()) return fail(args.error(), 2);
@@ -60,6 +64,10 @@ int runNewCommand(const Words& words) {
   return 0;
 }
 
+const char kSetUsage[] =
+    "set PROJECT.lkr [profile options]\n"
+    "      Change profile fields of a project and save it.";
+
 int runSetCommand(const Words& words) {
   Arguments args(words, withProfileOptions({}), {});
   if (!args.error().empty()) return fail(args.error(), 2);
@@ -75,6 +83,10 @@ int runSetCommand(const Words& words) {
   std::printf("Saved %s\n", path.c_str());
   return 0;
 }
+
+const char kShowUsage[] =
+    "show PROJECT.lkr [--json] [--show-password]\n"
+    "      Print the profile, every target with its state and every link.";
 
 int runShowCommand(const Words& words) {
   Arguments args(words, {}, {"json", "show-password"});

@@ -6,6 +6,9 @@
 
 namespace larkspur::cli {
 
+// The usage lines of the submit command.
+extern const char kSubmitUsage[];
+
 // submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE]
 //        [--service-base URL] [--time-out SECONDS] [--engine http|browser]
 // Runs on the HTTP engine, or hands the words to larkspur-browser-submit

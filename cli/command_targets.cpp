@@ -10,6 +10,10 @@
 
 namespace larkspur::cli {
 
+const char kTargetsUsage[] =
+    "targets\n"
+    "      List the built-in targets (name, country, type, rank, submit URL).";
+
 int runTargetsCommand(const Words& words) {
   Arguments args(words, {}, {});
   if (!args.error().empty()) return fail(args.error(), 2);

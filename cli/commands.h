@@ -9,6 +9,12 @@ namespace larkspur::cli {
 
 using Words = std::vector<std::string>;
 
+// The usage lines of each command, as --help lists them.
+extern const char kNewUsage[];
+extern const char kSetUsage[];
+extern const char kShowUsage[];
+extern const char kTargetsUsage[];
+
 int runNewCommand(const Words& args);
 int runSetCommand(const Words& args);
 int runShowCommand(const Words& args);

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/counted_thread.h"
+
 namespace larkspur::cli {
 
 namespace {
@@ -78,6 +80,17 @@ bool watchJob(const JobWatch& watch, core::MessageQueue& queue, core::Coordinati
   }
   if (drawn) drawStatus("");
   return coordination.stop.isSet();
+}
+
+std::optional<bool> ConsoleJob::watchWorker(JobWatch jobWatch, const std::function<void()>& work) {
+  std::atomic<bool> done{false};
+  jobWatch.finished = [&done] { return done.load(); };
+  core::CountedThread worker(coordination.workers, [&] {
+    work();
+    done = true;
+  });
+  if (!worker.started()) return std::nullopt;
+  return watch(jobWatch);
 }
 
 }  // namespace larkspur::cli

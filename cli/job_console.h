@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/coordination.h"
@@ -42,5 +43,21 @@ struct JobWatch {
 // status line. Returns whether the stop signal was set at the end.
 bool watchJob(const JobWatch& watch, core::MessageQueue& queue, core::Coordination& coordination,
               const InterruptToStop& interrupt);
+
+// What a job run from the console works with: the process's coordination,
+// the queue its workers post to, and Ctrl-C as its stop signal.
+struct ConsoleJob {
+  core::Coordination& coordination = core::processCoordination();
+  core::MessageQueue queue;
+  InterruptToStop interrupt;
+
+  // watchJob on this job.
+  bool watch(const JobWatch& jobWatch) { return watchJob(jobWatch, queue, coordination, interrupt); }
+  // Runs `work` on a worker thread of its own and watches it (with
+  // `watch.finished` set to the work's end) until it has ended. Returns
+  // whether the stop signal was set, or nothing when no thread could be
+  // made (the work then never runs).
+  std::optional<bool> watchWorker(JobWatch jobWatch, const std::function<void()>& work);
+};
 
 }  // namespace larkspur::cli

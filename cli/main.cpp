@@ -24,33 +24,17 @@ struct Command {
   const char* usage;
 };
 
+// In the order --help lists them; each command's usage lines stand beside it.
 const Command kCommands[] = {
-    {"new", larkspur::cli::runNewCommand,
-     "new PROJECT.lkr --url URL [profile options] [--force]\n"
-     "      Create a project with a fresh target table and that website profile."},
-    {"set", larkspur::cli::runSetCommand,
-     "set PROJECT.lkr [profile options]\n"
-     "      Change profile fields of a project and save it."},
-    {"show", larkspur::cli::runShowCommand,
-     "show PROJECT.lkr [--json] [--show-password]\n"
-     "      Print the profile, every target with its state and every link."},
-    {"targets", larkspur::cli::runTargetsCommand,
-     "targets\n"
-     "      List the built-in targets (name, country, type, rank, submit URL)."},
-    {"submit", larkspur::cli::runSubmitCommand,
-     "submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE]\n"
-     "       [--service-base URL] [--time-out SECONDS] [--engine http|browser]\n"
-     "      Submit the website to the automatic targets (--all: every one, the\n"
-     "      default; --reset: those not yet \"Submit-OK\"; --target: the named ones)\n"
-     "      and save the new states. Ctrl-C cancels and saves. --engine browser\n"
-     "      runs the pages' scripts on the desktop program's engine, without a\n"
-     "      window (needs larkspur-browser-submit beside larkspur-cli)."},
+    {"new", larkspur::cli::runNewCommand, larkspur::cli::kNewUsage},
+    {"set", larkspur::cli::runSetCommand, larkspur::cli::kSetUsage},
+    {"show", larkspur::cli::runShowCommand, larkspur::cli::kShowUsage},
+    {"targets", larkspur::cli::runTargetsCommand, larkspur::cli::kTargetsUsage},
+    {"submit", larkspur::cli::runSubmitCommand, larkspur::cli::kSubmitUsage},
     {"links", larkspur::cli::runLinksCommand, larkspur::cli::kLinksUsage},
     {"report", larkspur::cli::runReportCommand, larkspur::cli::kReportUsage},
     {"announce", larkspur::cli::runAnnounceCommand, larkspur::cli::kAnnounceUsage},
-    {"pagerank", larkspur::cli::runPagerankCommand,
-     "pagerank URL [--service-base URL]\n"
-     "      Print the toolbar checksum, the request URL and the PageRank of URL."},
+    {"pagerank", larkspur::cli::runPagerankCommand, larkspur::cli::kPagerankUsage},
 };
 
 void printHelp() {

@@ -5,6 +5,7 @@
 #include "core/fixed_text.h"
 #include "core/website_profile.h"
 #include "core/web_address.h"
+#include "reports/html_cells.h"
 #include "reports/markup_escape.h"
 #include "reports/report_file.h"
 #include "reports/report_time.h"
@@ -14,9 +15,7 @@ namespace larkspur::reports {
 namespace {
 
 void cell(std::string& out, const std::string& text) {
-  out += "<td >";
-  out += text.empty() ? std::string("&nbsp;") : text;
-  out += "</td>";
+  appendHtmlCell(out, "<td >", text.empty() ? std::string_view("&nbsp;") : std::string_view(text));
 }
 
 void row(std::string& out, const std::string& a, const std::string& b, const std::string& c, const std::string& d) {

@@ -2,6 +2,7 @@
 
 #include "core/ascii_text.h"
 #include "core/visible_text.h"
+#include "reports/html_cells.h"
 #include "reports/markup_escape.h"
 #include "reports/report_file.h"
 #include "reports/workbook_export.h"
@@ -60,21 +61,11 @@ std::string exportAsText(const ListView& view) {
 std::string exportAsHtml(const ListView& view) {
   const std::vector<std::size_t> shown = view.visibleColumns();
   std::string out = "<table border=\"1\"><tr>";
-  for (std::size_t c : shown) {
-    const std::string& title = view.columns[c].title;
-    out += "<td>";
-    out += title.empty() ? std::string("&nbsp;") : escapeHtml(title);
-    out += "</td>";
-  }
+  for (std::size_t c : shown) appendTextCell(out, "<td>", view.columns[c].title, "&nbsp;");
   out += "</tr>";
   for (std::size_t r = 0; r < view.rows.size(); ++r) {
     out += "<tr>";
-    for (std::size_t c : shown) {
-      const std::string& text = view.cell(r, c);
-      out += "<td>";
-      out += text.empty() ? std::string("&nbsp;") : escapeHtml(text);
-      out += "</td>";
-    }
+    for (std::size_t c : shown) appendTextCell(out, "<td>", view.cell(r, c), "&nbsp;");
     out += "</tr>";
   }
   out += "</table>";

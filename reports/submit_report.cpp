@@ -1,6 +1,7 @@
 #include "reports/submit_report.h"
 
 #include "core/fixed_text.h"
+#include "reports/html_cells.h"
 #include "reports/markup_escape.h"
 #include "reports/report_file.h"
 #include "reports/report_time.h"
@@ -13,6 +14,7 @@ using core::fieldView;
 
 constexpr char kStateError[] = "Submit-Error";
 constexpr char kUnsubmitted[] = "Un-Submit";
+constexpr char kCentredCell[] = "<td><p align=\"center\">";
 
 void profileLine(std::string& out, const char* label, std::string_view value) {
   out += "<p><font face=\"Arial\" size=\"2\">";
@@ -56,11 +58,7 @@ std::string submitReportText(const core::WebsiteProfile& p, const ListView& view
 
   const std::vector<std::size_t> shown = view.visibleColumns();
   out += "<table border=\"1\" cellpadding=\"6\" cellspacing=\"1\"><tr>";
-  for (std::size_t c : shown) {
-    out += "<td><p align=\"center\">";
-    out += view.columns[c].title.empty() ? std::string("  ") : escapeHtml(view.columns[c].title);
-    out += "</td>";
-  }
+  for (std::size_t c : shown) appendTextCell(out, kCentredCell, view.columns[c].title, "  ");
   out += "<td>Submit Message</td></tr>";
 
   for (std::size_t r = 0; r < view.rows.size(); ++r) {
@@ -68,20 +66,14 @@ std::string submitReportText(const core::WebsiteProfile& p, const ListView& view
     for (std::size_t c : shown) {
       const std::string& text = view.cell(r, c);
       if (text.empty()) {
-        out += "<td>";
-        out += kUnsubmitted;
-        out += "</td>";
+        appendHtmlCell(out, "<td>", kUnsubmitted);
       } else {
-        out += "<td><p align=\"center\">";
-        out += escapeHtml(text);
-        out += "</td>";
+        appendHtmlCell(out, kCentredCell, escapeHtml(text));
       }
     }
     const core::EngineRecord* record = r < rowRecords.size() ? rowRecords[r] : nullptr;
     if (record && record->submit_state == kStateError) {
-      out += "<td>";
-      out += escapeHtml(record->message.view());
-      out += "</td>";
+      appendHtmlCell(out, "<td>", escapeHtml(record->message.view()));
     } else {
       out += "<td>&nbsp;</td>";
     }

@@ -24,14 +24,7 @@ void runAutomaticSession(core::EngineRecord& record, const SubmissionContext& co
   web::HttpEngine engine(options);
   LoopTimers timers;
   LoopFrame frame;
-  SessionSetup setup;
-  setup.record = &record;
-  setup.automatic = true;
-  setup.owned = true;
-  setup.engine = &engine;
-  setup.timers = &timers;
-  setup.frame = &frame;
-  SubmissionSession session(context, setup);
+  SubmissionSession session(context, SessionSetup::automaticSession(record, engine, timers, frame));
   engine.setEvents(&session);
   engine.setIdleHook([&timers, &session] { return timers.fireDue(session); });
 

@@ -68,6 +68,16 @@ struct SessionSetup {
   web::BrowserEngine* engine = nullptr;
   SessionTimers* timers = nullptr;  // automatic sessions
   SessionFrame* frame = nullptr;
+
+  // An automatic session on `engine`: its frame is a window of its own.
+  static SessionSetup automaticSession(core::EngineRecord& record, web::BrowserEngine& engine, SessionTimers& timers,
+                                       SessionFrame& frame) {
+    return {&record, true, true, &engine, &timers, &frame};
+  }
+  // A session the user drives in a page of the browser pane.
+  static SessionSetup manualSession(core::EngineRecord& record, web::BrowserEngine& engine, SessionFrame& frame) {
+    return {&record, false, false, &engine, nullptr, &frame};
+  }
 };
 
 class SubmissionSession : public SessionHost, public web::BrowserEvents {

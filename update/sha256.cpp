@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "core/hex_text.h"
+
 namespace larkspur::update {
 
 void Sha256::ContextDeleter::operator()(evp_md_ctx_st* context) const { EVP_MD_CTX_free(context); }
@@ -26,15 +28,7 @@ Sha256::Digest Sha256::finish() {
   return digest;
 }
 
-std::string toHex(const Sha256::Digest& digest) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (const uint8_t byte : digest) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0x0F];
-  }
-  return text;
-}
+std::string toHex(const Sha256::Digest& digest) { return core::lowerHex(digest); }
 
 std::string sha256Hex(std::string_view bytes) {
   Sha256 hash;

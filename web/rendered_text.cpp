@@ -143,15 +143,10 @@ std::string RenderedText::textOf(std::size_t element, std::size_t limit, std::si
         pending_blank = false;
         break;
       case Item::Kind::kNewline:
-        pending_blank = false;
-        flush();
-        out += '\n';
-        line_start = true;
-        break;
       case Item::Kind::kTab:
         pending_blank = false;
         flush();
-        out += '\t';
+        out += item.kind == Item::Kind::kNewline ? '\n' : '\t';
         line_start = true;
         break;
       case Item::Kind::kPreformatted:

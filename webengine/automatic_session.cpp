@@ -24,14 +24,8 @@ AutomaticSession::AutomaticSession(core::EngineRecord& record, const submit::Sub
   connect(timeOut_, &QTimer::timeout, this, [this] { session_->onTimer(submit::SessionTimer::kTimeOut); });
   connect(stopPoll_, &QTimer::timeout, this, [this] { session_->onTimer(submit::SessionTimer::kStopPoll); });
 
-  submit::SessionSetup setup;
-  setup.record = &record;
-  setup.automatic = true;
-  setup.owned = true;
-  setup.engine = browser_.get();
-  setup.timers = this;
-  setup.frame = this;
-  session_ = std::make_unique<submit::SubmissionSession>(context, setup);
+  session_ = std::make_unique<submit::SubmissionSession>(
+      context, submit::SessionSetup::automaticSession(record, *browser_, *this, *this));
   browser_->setEvents(session_.get());
 }
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QUrl>
+#include <algorithm>
+#include <initializer_list>
 
 #include "web/navigation_codes.h"
 
@@ -50,62 +52,41 @@ enum NetError : int {
   kDnsTimedOut = -803,
 };
 
+// The navigation code of a failed load, with the errors that give it.
+struct NetErrorGroup {
+  uint32_t navigationCode;
+  std::initializer_list<int> errors;
+};
+
+const NetErrorGroup kNetErrorGroups[] = {
+    {0, {0, kAborted}},
+    {web::kNavInvalidUrl, {kInvalidUrl, kAddressInvalid}},
+    {web::kNavUnknownProtocol, {kDisallowedUrlScheme, kUnknownUrlScheme}},
+    {web::kNavResourceNotFound, {kNameNotResolved, kNameResolutionFailed, kDnsTimedOut}},
+    // Chromium will not connect to an unsafe port at all.
+    {web::kNavCannotConnect,
+     {kConnectionRefused, kConnectionFailed, kAddressUnreachable, kInternetDisconnected, kNetworkAccessDenied,
+      kUnsafePort, kTunnelConnectionFailed, kProxyAuthUnsupported, kSocksConnectionFailed, kSocksHostUnreachable,
+      kProxyConnectionFailed}},
+    {web::kNavSecurityProblem,
+     {kSslProtocolError, kSslClientAuthCertNeeded, kNoSslVersionsEnabled, kSslVersionOrCipherMismatch,
+      kSslRenegotiationRequested, kBadSslClientAuthCert}},
+    {web::kNavConnectionTimeout, {kTimedOut, kConnectionTimedOut}},
+    {web::kNavRedirectFailed, {kTooManyRedirects, kUnsafeRedirect}},
+    {web::kNavDataNotAvailable, {kEmptyResponse}},
+    {web::kNavDownloadFailure,
+     {kConnectionClosed, kConnectionReset, kConnectionAborted, kInvalidResponse, kContentDecodingFailed,
+      kIncompleteChunkedEncoding}},
+};
+
 }  // namespace
 
 uint32_t navigationCodeForLoad(LoadErrorDomain domain, int code) {
   if (domain == LoadErrorDomain::kNone) return 0;
   if (domain == LoadErrorDomain::kHttpStatusCode) return code >= 400 ? static_cast<uint32_t>(code) : 0;
   if (domain == LoadErrorDomain::kCertificate) return web::kNavSecurityProblem;
-  switch (code) {
-    case 0:
-    case kAborted:
-      return 0;
-    case kInvalidUrl:
-    case kAddressInvalid:
-      return web::kNavInvalidUrl;
-    case kDisallowedUrlScheme:
-    case kUnknownUrlScheme:
-      return web::kNavUnknownProtocol;
-    case kNameNotResolved:
-    case kNameResolutionFailed:
-    case kDnsTimedOut:
-      return web::kNavResourceNotFound;
-    case kConnectionRefused:
-    case kConnectionFailed:
-    case kAddressUnreachable:
-    case kInternetDisconnected:
-    case kNetworkAccessDenied:
-    case kUnsafePort:  // Chromium will not connect to such a port at all
-    case kTunnelConnectionFailed:
-    case kProxyAuthUnsupported:
-    case kSocksConnectionFailed:
-    case kSocksHostUnreachable:
-    case kProxyConnectionFailed:
-      return web::kNavCannotConnect;
-    case kSslProtocolError:
-    case kSslClientAuthCertNeeded:
-    case kNoSslVersionsEnabled:
-    case kSslVersionOrCipherMismatch:
-    case kSslRenegotiationRequested:
-    case kBadSslClientAuthCert:
-      return web::kNavSecurityProblem;
-    case kTimedOut:
-    case kConnectionTimedOut:
-      return web::kNavConnectionTimeout;
-    case kTooManyRedirects:
-    case kUnsafeRedirect:
-      return web::kNavRedirectFailed;
-    case kEmptyResponse:
-      return web::kNavDataNotAvailable;
-    case kConnectionClosed:
-    case kConnectionReset:
-    case kConnectionAborted:
-    case kInvalidResponse:
-    case kContentDecodingFailed:
-    case kIncompleteChunkedEncoding:
-      return web::kNavDownloadFailure;
-    default:
-      break;
+  for (const NetErrorGroup& group : kNetErrorGroups) {
+    if (std::find(group.errors.begin(), group.errors.end(), code) != group.errors.end()) return group.navigationCode;
   }
   // Chromium numbers its certificate failures from -200 to -299.
   if (code <= -200 && code >= -299) return web::kNavSecurityProblem;

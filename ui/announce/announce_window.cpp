@@ -21,6 +21,7 @@
 #include "core/fixed_text.h"
 #include "core/visible_text.h"
 #include "ui/app/app_icon.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/dialogs/stop_and_wait.h"
 #include "ui/project/project_document.h"
@@ -123,11 +124,7 @@ AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(
   announce_ = new QPushButton(QStringLiteral("Announce"), this);
   stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
   close_ = new QPushButton(QStringLiteral("Close"), this);
-  // Enter presses no button.
-  for (QPushButton* button : {check_, announce_, stopButton_, close_}) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  keepEnterOff({check_, announce_, stopButton_, close_});
   connect(check_, &QPushButton::clicked, this, [this] { start(true); });
   connect(announce_, &QPushButton::clicked, this, [this] { start(false); });
   connect(stopButton_, &QPushButton::clicked, this, &AnnounceWindow::stop);

@@ -8,43 +8,50 @@ namespace larkspur::ui {
 
 namespace {
 
-// The style has no printer among its standard images.
-QIcon printerImage() {
+// A 16 by 16 image that `draw` paints, antialiased, on a transparent ground.
+template <typename Draw>
+QIcon drawnImage(Draw draw) {
   QPixmap pixmap(16, 16);
   pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(60, 60, 60), 1));
-  p.setBrush(Qt::white);
-  p.drawRect(QRectF(4.5, 1.5, 7, 5));  // paper in
-  p.setBrush(QColor(150, 150, 160));
-  p.drawRoundedRect(QRectF(1.5, 6.5, 13, 6), 1.5, 1.5);  // body
-  p.setBrush(Qt::white);
-  p.drawRect(QRectF(4.5, 10.5, 7, 4));  // paper out
-  p.setPen(QColor(60, 160, 60));
-  p.drawPoint(QPointF(12.5, 8.5));
+  {
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+  }
   return QIcon(pixmap);
+}
+
+// The style has no printer among its standard images.
+QIcon printerImage() {
+  return drawnImage([](QPainter& p) {
+    p.setPen(QPen(QColor(60, 60, 60), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 1.5, 7, 5));  // paper in
+    p.setBrush(QColor(150, 150, 160));
+    p.drawRoundedRect(QRectF(1.5, 6.5, 13, 6), 1.5, 1.5);  // body
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 10.5, 7, 4));  // paper out
+    p.setPen(QColor(60, 160, 60));
+    p.drawPoint(QPointF(12.5, 8.5));
+  });
 }
 
 // Nor anything that says "tell the world": a mast sending waves both ways.
 QIcon announceImage() {
-  QPixmap pixmap(16, 16);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(60, 60, 60), 1.5));
-  p.drawLine(QPointF(8, 7), QPointF(8, 15));  // mast
-  p.setBrush(QColor(200, 60, 40));
-  p.setPen(Qt::NoPen);
-  p.drawEllipse(QPointF(8, 6), 1.8, 1.8);
-  p.setBrush(Qt::NoBrush);
-  p.setPen(QPen(QColor(40, 110, 190), 1.3));
-  for (qreal r : {4.0, 6.5}) {
-    const QRectF box(8 - r, 6 - r, 2 * r, 2 * r);
-    p.drawArc(box, -45 * 16, 90 * 16);   // right
-    p.drawArc(box, 135 * 16, 90 * 16);   // left
-  }
-  return QIcon(pixmap);
+  return drawnImage([](QPainter& p) {
+    p.setPen(QPen(QColor(60, 60, 60), 1.5));
+    p.drawLine(QPointF(8, 7), QPointF(8, 15));  // mast
+    p.setBrush(QColor(200, 60, 40));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(8, 6), 1.8, 1.8);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(40, 110, 190), 1.3));
+    for (qreal r : {4.0, 6.5}) {
+      const QRectF box(8 - r, 6 - r, 2 * r, 2 * r);
+      p.drawArc(box, -45 * 16, 90 * 16);  // right
+      p.drawArc(box, 135 * 16, 90 * 16);  // left
+    }
+  });
 }
 
 struct ToolbarImage {

@@ -82,13 +82,8 @@ void BrowserPage::openTarget(core::EngineRecord& record) {
   detachRecord();
   // Whatever the page was loading belongs to the page before.
   browser_->stopLoading();
-  submit::SessionSetup setup;
-  setup.record = &record;
-  setup.automatic = false;
-  setup.owned = false;
-  setup.engine = browser_.get();
-  setup.frame = this;
-  session_ = std::make_unique<submit::SubmissionSession>(context_, setup);
+  session_ = std::make_unique<submit::SubmissionSession>(
+      context_, submit::SessionSetup::manualSession(record, *browser_, *this));
   browser_->setEvents(session_.get());
   setAddress(QString::fromStdString(core::effectiveServiceUrl(record.submit_url.view())));
   session_->start();

@@ -7,9 +7,6 @@
 
 #include "calculators/ad_calculator_pages.h"
 #include "ui/app/app_icon.h"
-#include "ui/calculators/cpc_page.h"
-#include "ui/calculators/cpm_page.h"
-#include "ui/calculators/roi_page.h"
 
 namespace larkspur::ui {
 

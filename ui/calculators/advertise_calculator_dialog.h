@@ -6,13 +6,13 @@
 
 #include <QDialog>
 
+#include "ui/calculators/cpc_page.h"
+#include "ui/calculators/cpm_page.h"
+#include "ui/calculators/roi_page.h"
+
 class QTabWidget;
 
 namespace larkspur::ui {
-
-class CpcPage;
-class CpmPage;
-class RoiPage;
 
 class AdvertiseCalculatorDialog : public QDialog {
   Q_OBJECT

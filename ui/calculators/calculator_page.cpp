@@ -20,8 +20,10 @@ constexpr int kFieldMinimumWidth = 120;
 
 }  // namespace
 
-CalculatorPage::CalculatorPage(const calculators::CalculatorPageInfo& info, QWidget* parent)
-    : QWidget(parent), info_(info) {
+CalculatorPage::CalculatorPage(calculators::CalculatorPage page, QWidget* parent)
+    : QWidget(parent),
+      info_(calculators::calculatorPages()[static_cast<std::size_t>(page)]),
+      formulas_(pageFormulas(page)) {
   auto* grid = new QGridLayout;
   int row = 0;
   for (const calculators::CalculatorFieldInfo& fieldInfo : info_.fields) {
@@ -72,19 +74,17 @@ QLineEdit* CalculatorPage::field(int id) const {
 
 QString CalculatorPage::helpText() const { return help_->text(); }
 
-std::string CalculatorPage::text(int index) const { return fieldAt(index)->text().toStdString(); }
-
-void CalculatorPage::setText(int index, const std::string& text) {
-  QLineEdit* edit = fieldAt(index);
-  const QString value = QString::fromStdString(text);
-  if (edit->text() != value) edit->setText(value);
-}
-
 void CalculatorPage::onTextChanged(int index) {
   // Results written by a recomputation are changes too; they start nothing.
   if (writing_ || info_.fields[static_cast<std::size_t>(index)].result) return;
   writing_ = true;
-  recompute(index);
+  std::vector<std::string> texts;
+  for (QLineEdit* edit : fields_) texts.push_back(edit->text().toStdString());
+  formulas_(texts, index);
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    const QString value = QString::fromStdString(texts[i]);
+    if (fields_[i]->text() != value) fields_[i]->setText(value);
+  }
   writing_ = false;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "calculators/ad_calculator_pages.h"
+#include "ui/calculators/page_formulas.h"
 
 class QLabel;
 class QLineEdit;
@@ -23,7 +24,7 @@ class CalculatorPage : public QWidget {
   // The static control that shows the help texts.
   static constexpr int kHelpBoxId = 1003;
 
-  CalculatorPage(const calculators::CalculatorPageInfo& info, QWidget* parent = nullptr);
+  explicit CalculatorPage(calculators::CalculatorPage page, QWidget* parent = nullptr);
 
   const calculators::CalculatorPageInfo& info() const { return info_; }
   // The field with this control ID, or nullptr.
@@ -35,21 +36,23 @@ class CalculatorPage : public QWidget {
   QLabel* helpBox() const { return help_; }
 
  protected:
-  // Recomputes after the input field at `index` changed.
-  virtual void recompute(int index) = 0;
-  // Texts of every field, and writing results back.
-  std::string text(int index) const;
-  void setText(int index, const std::string& text);
-
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void onTextChanged(int index);
 
   const calculators::CalculatorPageInfo& info_;
+  PageFormulas formulas_;
   std::vector<QLineEdit*> fields_;
   QLabel* help_ = nullptr;
   bool writing_ = false;
+};
+
+// The page `Page` as a type of its own (RoiPage, CpcPage, CpmPage).
+template <calculators::CalculatorPage Page>
+class CalculatorPageOf : public CalculatorPage {
+ public:
+  explicit CalculatorPageOf(QWidget* parent = nullptr) : CalculatorPage(Page, parent) {}
 };
 
 }  // namespace larkspur::ui

@@ -6,14 +6,6 @@
 
 namespace larkspur::ui {
 
-class CpcPage : public CalculatorPage {
-  Q_OBJECT
-
- public:
-  explicit CpcPage(QWidget* parent = nullptr);
-
- protected:
-  void recompute(int index) override;
-};
+using CpcPage = CalculatorPageOf<calculators::CalculatorPage::Cpc>;
 
 }  // namespace larkspur::ui

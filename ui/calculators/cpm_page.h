@@ -6,14 +6,6 @@
 
 namespace larkspur::ui {
 
-class CpmPage : public CalculatorPage {
-  Q_OBJECT
-
- public:
-  explicit CpmPage(QWidget* parent = nullptr);
-
- protected:
-  void recompute(int index) override;
-};
+using CpmPage = CalculatorPageOf<calculators::CalculatorPage::Cpm>;
 
 }  // namespace larkspur::ui

@@ -7,14 +7,6 @@
 
 namespace larkspur::ui {
 
-class RoiPage : public CalculatorPage {
-  Q_OBJECT
-
- public:
-  explicit RoiPage(QWidget* parent = nullptr);
-
- protected:
-  void recompute(int index) override;
-};
+using RoiPage = CalculatorPageOf<calculators::CalculatorPage::Roi>;
 
 }  // namespace larkspur::ui

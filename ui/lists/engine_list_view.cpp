@@ -1,9 +1,7 @@
 #include "ui/lists/engine_list_view.h"
 
-#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
@@ -53,21 +51,8 @@ EngineListView::EngineListView(core::EngineTable& engines, const core::ColumnWid
 void EngineListView::fill() {
   if (filled_) return;
   filled_ = true;
-  if (columnCount() < 2) {
-    setColumnCount(kColumnCount);
-    QStringList titles;
-    for (const char* title : kColumnTitles) titles << QString::fromUtf8(title);
-    setHeaderLabels(titles);
-    headerItem()->setTextAlignment(kColumnType, Qt::AlignCenter);
-    headerItem()->setTextAlignment(kColumnRank, Qt::AlignCenter);
-    for (int c = 0; c < kColumnCount; ++c) {
-      const int width = widths_[static_cast<std::size_t>(c)];
-      if (width <= 0) {
-        setColumnHidden(c, true);
-      } else {
-        setColumnWidth(c, width);
-      }
-    }
+  if (setUpColumns(kColumnTitles, {kColumnType, kColumnRank},
+                   [this](int c) { return widths_[static_cast<std::size_t>(c)]; })) {
     // The state column shows its title and its longest state whole: cut to
     // "Submit-Er..." it would hide what it is there for.
     if (!isColumnHidden(kColumnState)) {
@@ -173,56 +158,39 @@ void EngineListView::onStateChosen(const QString& state) {
   setFocus();
 }
 
-void EngineListView::mousePressEvent(QMouseEvent* event) {
-  const QPoint pos = event->position().toPoint();
-  if (event->button() == Qt::LeftButton) {
-    QTreeWidgetItem* item = itemAt(pos);
-    const int column = header()->logicalIndexAt(pos.x());
-    if (column == kColumnState) {
-      // The state cell edits the state and does not open the target.
-      if (item) editState(indexOfTopLevelItem(item));
-      return;
-    }
-    if (item) emit openTargetRequested(static_cast<EngineItem*>(item)->record(), false);
-    QTreeWidget::mousePressEvent(event);
-    emitStatus();
-    return;
+bool EngineListView::takeLeftPress(QTreeWidgetItem* item, const QPoint& pos) {
+  if (header()->logicalIndexAt(pos.x()) == kColumnState) {
+    // The state cell edits the state and does not open the target.
+    if (item) editState(indexOfTopLevelItem(item));
+    return true;
   }
-  if (event->button() == Qt::RightButton) {
-    QTreeWidget::mousePressEvent(event);
-    showContextMenu(event->globalPosition().toPoint());
-    return;
-  }
-  QTreeWidget::mousePressEvent(event);
+  if (item) emit openTargetRequested(static_cast<EngineItem*>(item)->record(), false);
+  return false;
 }
 
-void EngineListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  QTreeWidget::mouseDoubleClickEvent(event);
-  if (event->button() != Qt::LeftButton) return;
-  if (QTreeWidgetItem* item = itemAt(event->position().toPoint())) {
-    emit openTargetRequested(static_cast<EngineItem*>(item)->record(), true);
-  }
+void EngineListView::openDoubleClickedRow(QTreeWidgetItem* item) {
+  emit openTargetRequested(static_cast<EngineItem*>(item)->record(), true);
 }
 
-void EngineListView::showContextMenu(const QPoint& globalPos) {
-  QMenu menu(this);
+std::unique_ptr<QMenu> EngineListView::makeContextMenu() {
+  auto menu = std::make_unique<QMenu>(this);
   if (!selectedAutoTargets().empty()) {
-    QAction* autoSubmit = menu.addAction(QStringLiteral("Auto Submit"));
+    QAction* autoSubmit = menu->addAction(QStringLiteral("Auto Submit"));
     autoSubmit->setData(kIdAutoSubmit);
     autoSubmit->setEnabled(autoSubmitAvailable_);
     connect(autoSubmit, &QAction::triggered, this, [this] {
       const std::vector<core::EngineRecord*> records = selectedAutoTargets();
       if (!records.empty()) emit autoSubmitRequested(records);
     });
-    QAction* open = menu.addAction(QStringLiteral("Open in new window"));
+    QAction* open = menu->addAction(QStringLiteral("Open in new window"));
     open->setData(kIdOpenInNewWindow);
     connect(open, &QAction::triggered, this, &EngineListView::openInNewWindows);
   } else {
-    QAction* open = menu.addAction(QStringLiteral("Open in New Window"));
+    QAction* open = menu->addAction(QStringLiteral("Open in New Window"));
     open->setData(kIdOpenInNewWindow);
     connect(open, &QAction::triggered, this, &EngineListView::openInNewWindows);
   }
-  menu.exec(globalPos);
+  return menu;
 }
 
 void EngineListView::openInNewWindows() {

@@ -54,6 +54,10 @@ class EngineListView : public RowListView, public ListPrintSource {
   // The least width of the state column: its title and its longest state.
   int stateColumnWidth() const;
 
+  // The right button's menu: "Auto Submit" and "Open in new window" for a
+  // selection with automatic targets, else "Open in New Window".
+  std::unique_ptr<QMenu> makeContextMenu() override;
+
  signals:
   void openTargetRequested(core::EngineRecord* record, bool newPage);
   void autoSubmitRequested(const std::vector<core::EngineRecord*>& records);
@@ -61,13 +65,14 @@ class EngineListView : public RowListView, public ListPrintSource {
   void recordsModified();
 
  protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // A click on the state cell edits the state; elsewhere on a row it opens
+  // the row's target.
+  bool takeLeftPress(QTreeWidgetItem* item, const QPoint& pos) override;
+  void openDoubleClickedRow(QTreeWidgetItem* item) override;
   // Up and Down open the target of the row they reach.
   void showSteppedRow(int row) override;
 
  private:
-  void showContextMenu(const QPoint& globalPos) override;
   void openInNewWindows();
   void onStateChosen(const QString& state);
   void updateRank(int row);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_boxes.h"
 
 namespace larkspur::ui {
@@ -52,14 +53,10 @@ LinkDialog::LinkDialog(core::LinkFields& fields, QWidget* parent) : QDialog(pare
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
   connect(ok_, &QPushButton::clicked, this, &LinkDialog::accept);
   connect(cancel_, &QPushButton::clicked, this, &LinkDialog::reject);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(ok_);
-  buttons->addWidget(cancel_);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addLayout(buttons);
+  layout->addLayout(buttonRowAtRight({ok_, cancel_}));
   resize(460, sizeHint().height());
 }
 

@@ -1,10 +1,8 @@
 #include "ui/lists/link_list_view.h"
 
-#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QUrl>
 #include <algorithm>
 
@@ -63,21 +61,7 @@ int LinkListView::shownAgainWidth(int column) {
 }
 
 void LinkListView::fill() {
-  if (columnCount() < 2) {
-    setColumnCount(kColumnCount);
-    QStringList titles;
-    for (const char* title : kColumnTitles) titles << QString::fromUtf8(title);
-    setHeaderLabels(titles);
-    headerItem()->setTextAlignment(kColumnRank, Qt::AlignCenter);
-    for (int c = 0; c < kColumnCount; ++c) {
-      const int width = widths_[static_cast<std::size_t>(c)];
-      if (width > 0) {
-        setColumnHidden(c, false);
-        setColumnWidth(c, width);
-      } else {
-        setColumnHidden(c, true);
-      }
-    }
+  if (setUpColumns(kColumnTitles, {kColumnRank}, [this](int c) { return widths_[static_cast<std::size_t>(c)]; })) {
     for (const core::LinkList::Ptr& record : links_.snapshot()) appendRow(record);
   }
   emitStatus();
@@ -231,56 +215,12 @@ void LinkListView::sendEmail() {
   QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + email, QUrl::TolerantMode));
 }
 
-void LinkListView::openInNewWindow() {
-  core::LinkList::Ptr record = firstSelectedRecord();
-  TargetOpener* pane = opener();
-  if (!record || !pane) return;
-  pane->openUrl(links_.withLock([&] { return qtext(record->url.view()); }), true);
-}
+void LinkListView::openInNewWindow() { openRowInNewPage(topLevelItem(firstSelectedRow())); }
 
-void LinkListView::showSteppedRow(int row) {
-  core::LinkList::Ptr record = links_.find(recordAt(row));
-  TargetOpener* pane = opener();
-  if (!record || !pane) return;
-  showInBrowserPane(*pane, links_.withLock([&] { return qtext(record->url.view()); }));
-}
-
-void LinkListView::showClickedRow(const core::LinkRecord* address) {
-  core::LinkList::Ptr record = links_.find(address);
-  TargetOpener* pane = opener();
-  if (!record || !pane) return;
-  const QString url = links_.withLock([&] { return qtext(record->url.view()); });
-  if (!bringOpenPageToFront(*pane, url)) showInBrowserPane(*pane, url);
-}
-
-void LinkListView::mousePressEvent(QMouseEvent* event) {
-  const QPoint pos = event->position().toPoint();
-  if (event->button() == Qt::LeftButton) {
-    if (QTreeWidgetItem* item = itemAt(pos)) showClickedRow(recordOf(item));
-    RowListView::mousePressEvent(event);
-    emitStatus();
-    return;
-  }
-  if (event->button() == Qt::RightButton) {
-    RowListView::mousePressEvent(event);
-    showContextMenu(event->globalPosition().toPoint());
-    return;
-  }
-  RowListView::mousePressEvent(event);
-}
-
-void LinkListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  RowListView::mouseDoubleClickEvent(event);
-  if (event->button() != Qt::LeftButton) return;
-  QTreeWidgetItem* item = itemAt(event->position().toPoint());
+std::optional<QString> LinkListView::pageAddressOf(const QTreeWidgetItem* item) const {
   core::LinkList::Ptr record = links_.find(recordOf(item));
-  TargetOpener* pane = opener();
-  if (!record || !pane) return;
-  pane->openUrl(links_.withLock([&] { return qtext(record->url.view()); }), true);
-}
-
-void LinkListView::showContextMenu(const QPoint& globalPos) {
-  if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(globalPos);
+  if (!record) return std::nullopt;
+  return links_.withLock([&] { return qtext(record->url.view()); });
 }
 
 std::unique_ptr<QMenu> LinkListView::makeContextMenu() {

@@ -52,7 +52,7 @@ class LinkListView : public RowListView, public ListPrintSource {
   static core::ColumnWidths widthsShowing(core::ColumnWidths widths, const QList<int>& shown);
 
   // The context menu as a right click shows it, "Item Select" rebuilt.
-  std::unique_ptr<QMenu> makeContextMenu();
+  std::unique_ptr<QMenu> makeContextMenu() override;
 
   // Commands.
   void addLink();
@@ -75,10 +75,8 @@ class LinkListView : public RowListView, public ListPrintSource {
   void recordsModified();
 
  protected:
-  void showSteppedRow(int row) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void showContextMenu(const QPoint& globalPos) override;
+  // The link's URL while the link is in the list.
+  std::optional<QString> pageAddressOf(const QTreeWidgetItem* item) const override;
 
  private:
   QTreeWidgetItem* appendRow(const core::LinkList::Ptr& record);
@@ -87,7 +85,6 @@ class LinkListView : public RowListView, public ListPrintSource {
   core::LinkList::Ptr firstSelectedRecord() const;
   std::vector<const core::LinkRecord*> selectedRecords() const;
   void addMissingRows();
-  void showClickedRow(const core::LinkRecord* record);
 
   core::LinkList& links_;
   core::ColumnWidths widths_;

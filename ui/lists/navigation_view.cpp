@@ -47,43 +47,40 @@ void NavigationView::rebuildWorkAreas(core::Project& project, const core::Settin
   releaseWorkAreas();
 
   auto* engines = new EngineListView(project.engines, settings.engine_column_widths);
-  engines->setObjectName(QStringLiteral("engineList"));
-  engines->setProperty("controlId", kIdFirstPane + tabs_->count());
   engines->setAutoSubmitAvailable(autoSubmitAvailable_);
   connect(engines, &EngineListView::openTargetRequested, this, &NavigationView::openTargetRequested);
   connect(engines, &EngineListView::autoSubmitRequested, this, &NavigationView::autoSubmitRequested);
-  connect(engines, &EngineListView::statusTextChanged, this, &NavigationView::statusTextChanged);
   connect(engines, &EngineListView::recordsModified, this, &NavigationView::recordsModified);
-  connect(engines, &EngineListView::commandStateChanged, this, &NavigationView::commandStateChanged);
-  tabs_->addTab(engines, style()->standardIcon(QStyle::SP_FileDialogDetailedView),
-                QStringLiteral("Search Engine Submit"));
+  addWorkArea(engines, QStringLiteral("engineList"), QStyle::SP_FileDialogDetailedView,
+              QStringLiteral("Search Engine Submit"));
   engineView_ = engines;
   engines->fill();
 
   auto* ppc = new PpcListView(project.ppc, settings.engine_column_widths);
-  ppc->setObjectName(QStringLiteral("ppcList"));
-  ppc->setProperty("controlId", kIdFirstPane + tabs_->count());
   ppc->setOpenerSource(openerSource_);
-  connect(ppc, &PpcListView::statusTextChanged, this, &NavigationView::statusTextChanged);
-  connect(ppc, &PpcListView::commandStateChanged, this, &NavigationView::commandStateChanged);
-  tabs_->addTab(ppc, style()->standardIcon(QStyle::SP_DriveNetIcon), QStringLiteral("PPC Manage"));
+  addWorkArea(ppc, QStringLiteral("ppcList"), QStyle::SP_DriveNetIcon, QStringLiteral("PPC Manage"));
   ppcView_ = ppc;
   ppc->fill();
 
   auto* links = new LinkListView(project.links, settings.link_column_widths);
-  links->setObjectName(QStringLiteral("linkList"));
-  links->setProperty("controlId", kIdFirstPane + tabs_->count());
   links->setOpenerSource(openerSource_);
-  connect(links, &LinkListView::statusTextChanged, this, &NavigationView::statusTextChanged);
   connect(links, &LinkListView::recordsModified, this, &NavigationView::recordsModified);
-  connect(links, &LinkListView::commandStateChanged, this, &NavigationView::commandStateChanged);
-  tabs_->addTab(links, style()->standardIcon(QStyle::SP_FileLinkIcon), linkTabCaption(project.profile));
+  addWorkArea(links, QStringLiteral("linkList"), QStyle::SP_FileLinkIcon, linkTabCaption(project.profile));
   linkView_ = links;
   links->fill();
 
   tabs_->setCurrentIndex(0);
   emitActiveStatus();
   emit commandStateChanged();
+}
+
+void NavigationView::addWorkArea(RowListView* view, const QString& name, QStyle::StandardPixmap icon,
+                                 const QString& caption) {
+  view->setObjectName(name);
+  view->setProperty("controlId", kIdFirstPane + tabs_->count());
+  connect(view, &RowListView::statusTextChanged, this, &NavigationView::statusTextChanged);
+  connect(view, &RowListView::commandStateChanged, this, &NavigationView::commandStateChanged);
+  tabs_->addTab(view, style()->standardIcon(icon), caption);
 }
 
 void NavigationView::emitActiveStatus() {

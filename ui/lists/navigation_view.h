@@ -5,6 +5,7 @@
 // every new or opened project.
 
 #include <QPointer>
+#include <QStyle>
 #include <QWidget>
 #include <vector>
 
@@ -57,6 +58,9 @@ class NavigationView : public QWidget {
   void commandStateChanged();
 
  private:
+  // Names `view`, passes on its status text and command states, and adds
+  // its tab.
+  void addWorkArea(RowListView* view, const QString& name, QStyle::StandardPixmap icon, const QString& caption);
   void emitActiveStatus();
 
   QTabWidget* tabs_ = nullptr;

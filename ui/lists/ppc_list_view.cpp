@@ -1,9 +1,7 @@
 #include "ui/lists/ppc_list_view.h"
 
-#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QUrl>
 
 #include "core/fixed_text.h"
@@ -35,23 +33,12 @@ QString urlOf(const core::PpcRecord& record) { return qtext(core::fieldView(reco
 PpcListView::PpcListView(const core::PpcList& ppc, const core::ColumnWidths& engineWidths, QWidget* parent)
     : RowListView(parent), ppc_(ppc), engineWidths_(engineWidths) {
   setMouseTracking(true);  // hot rows follow the mouse
+  // The right button leaves the selection as it is.
+  setRightPressSelects(false);
 }
 
 void PpcListView::fill() {
-  if (columnCount() <= 1) {
-    setColumnCount(kColumnCount);
-    QStringList titles;
-    for (const char* title : kColumnTitles) titles << QString::fromUtf8(title);
-    setHeaderLabels(titles);
-    headerItem()->setTextAlignment(kColumnRank, Qt::AlignCenter);
-    for (int c = 0; c < kColumnCount; ++c) {
-      const int width = engineWidths_[kEngineColumnOf[c]];
-      if (width > 0) {
-        setColumnWidth(c, width);
-      } else {
-        setColumnHidden(c, true);
-      }
-    }
+  if (setUpColumns(kColumnTitles, {kColumnRank}, [this](int c) { return engineWidths_[kEngineColumnOf[c]]; })) {
     QList<QTreeWidgetItem*> items;
     for (std::size_t i = 0; i < ppc_.size(); ++i) {
       const core::PpcRecord* record = ppc_.at(i);
@@ -77,11 +64,7 @@ int PpcListView::rowOf(const core::PpcRecord* record) const {
   return -1;
 }
 
-void PpcListView::openInNewWindow() {
-  const core::PpcRecord* record = recordAt(firstSelectedRow());
-  TargetOpener* pane = opener();
-  if (record && pane) pane->openUrl(urlOf(*record), true);
-}
+void PpcListView::openInNewWindow() { openRowInNewPage(topLevelItem(firstSelectedRow())); }
 
 void PpcListView::openInBrowser() {
   const core::PpcRecord* record = recordAt(firstSelectedRow());
@@ -97,45 +80,22 @@ bool PpcListView::copy() {
   return putTextOnClipboard(this, text);
 }
 
-void PpcListView::showSteppedRow(int row) {
-  const core::PpcRecord* record = recordAt(row);
+std::optional<QString> PpcListView::pageAddressOf(const QTreeWidgetItem* item) const {
+  const core::PpcRecord* record = recordOf(item);
+  if (!record) return std::nullopt;
+  return urlOf(*record);
+}
+
+bool PpcListView::takeLeftPress(QTreeWidgetItem* item, const QPoint& pos) {
+  (void)pos;
+  const std::optional<QString> url = pageAddressOf(item);
   TargetOpener* pane = opener();
-  if (record && pane) showInBrowserPane(*pane, urlOf(*record));
-}
-
-void PpcListView::mousePressEvent(QMouseEvent* event) {
-  const QPoint pos = event->position().toPoint();
-  if (event->button() == Qt::LeftButton) {
-    if (const core::PpcRecord* record = recordOf(itemAt(pos))) {
-      if (TargetOpener* pane = opener()) {
-        const QString url = urlOf(*record);
-        // A page that shows the service already is brought to the front,
-        // and that is all the click does.
-        if (bringOpenPageToFront(*pane, url)) return;
-        showInBrowserPane(*pane, url);
-      }
-    }
-    RowListView::mousePressEvent(event);
-    emitStatus();
-    return;
-  }
-  if (event->button() == Qt::RightButton) {
-    showContextMenu(event->globalPosition().toPoint());
-    return;
-  }
-  RowListView::mousePressEvent(event);
-}
-
-void PpcListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  RowListView::mouseDoubleClickEvent(event);
-  if (event->button() != Qt::LeftButton) return;
-  const core::PpcRecord* record = recordOf(itemAt(event->position().toPoint()));
-  TargetOpener* pane = opener();
-  if (record && pane) pane->openUrl(urlOf(*record), true);
-}
-
-void PpcListView::showContextMenu(const QPoint& globalPos) {
-  if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(globalPos);
+  if (!url || !pane) return false;
+  // A page that shows the service already is brought to the front, and that
+  // is all the click does.
+  if (bringOpenPageToFront(*pane, *url)) return true;
+  showInBrowserPane(*pane, *url);
+  return false;
 }
 
 std::unique_ptr<QMenu> PpcListView::makeContextMenu() {

@@ -32,7 +32,7 @@ class PpcListView : public RowListView {
   int rowOf(const core::PpcRecord* record) const;
 
   // The right button's menu: "Open in New Window", "Open in Browser".
-  std::unique_ptr<QMenu> makeContextMenu();
+  std::unique_ptr<QMenu> makeContextMenu() override;
 
   // Commands.
   void openInNewWindow();
@@ -40,10 +40,11 @@ class PpcListView : public RowListView {
   bool copy();
 
  protected:
-  void showSteppedRow(int row) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void showContextMenu(const QPoint& globalPos) override;
+  // The service's advertiser page.
+  std::optional<QString> pageAddressOf(const QTreeWidgetItem* item) const override;
+  // A click shows the service's page; one that shows it already is only
+  // brought to the front, and the selection stays.
+  bool takeLeftPress(QTreeWidgetItem* item, const QPoint& pos) override;
 
  private:
   const core::PpcList& ppc_;

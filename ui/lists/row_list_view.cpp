@@ -2,8 +2,12 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QStyle>
 
+#include "ui/browser/page_opening.h"
+#include "ui/browser/target_opener.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/find_dialog.h"
 
@@ -14,6 +18,61 @@ void RowListView::contextMenuEvent(QContextMenuEvent* event) {
   QPoint at = viewport()->rect().center();
   if (QTreeWidgetItem* item = currentItem()) at = visualItemRect(item).center();
   showContextMenu(viewport()->mapToGlobal(at));
+}
+
+std::unique_ptr<QMenu> RowListView::makeContextMenu() { return nullptr; }
+
+void RowListView::showContextMenu(const QPoint& globalPos) {
+  if (std::unique_ptr<QMenu> menu = makeContextMenu()) menu->exec(globalPos);
+}
+
+void RowListView::mousePressEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) {
+    if (takeLeftPress(itemAt(pos), pos)) return;
+    QTreeWidget::mousePressEvent(event);
+    emitStatus();
+    return;
+  }
+  if (event->button() == Qt::RightButton) {
+    if (rightPressSelects_) QTreeWidget::mousePressEvent(event);
+    showContextMenu(event->globalPosition().toPoint());
+    return;
+  }
+  QTreeWidget::mousePressEvent(event);
+}
+
+std::optional<QString> RowListView::pageAddressOf(const QTreeWidgetItem* item) const {
+  (void)item;
+  return std::nullopt;
+}
+
+void RowListView::openRowInNewPage(const QTreeWidgetItem* item) {
+  const std::optional<QString> url = pageAddressOf(item);
+  TargetOpener* pane = opener();
+  if (url && pane) pane->openUrl(*url, true);
+}
+
+void RowListView::showSteppedRow(int row) {
+  const std::optional<QString> url = pageAddressOf(topLevelItem(row));
+  TargetOpener* pane = opener();
+  if (url && pane) showInBrowserPane(*pane, *url);
+}
+
+bool RowListView::takeLeftPress(QTreeWidgetItem* item, const QPoint& pos) {
+  (void)pos;
+  const std::optional<QString> url = pageAddressOf(item);
+  TargetOpener* pane = opener();
+  if (url && pane && !bringOpenPageToFront(*pane, *url)) showInBrowserPane(*pane, *url);
+  return false;
+}
+
+void RowListView::openDoubleClickedRow(QTreeWidgetItem* item) { openRowInNewPage(item); }
+
+void RowListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeWidget::mouseDoubleClickEvent(event);
+  if (event->button() != Qt::LeftButton) return;
+  if (QTreeWidgetItem* item = itemAt(event->position().toPoint())) openDoubleClickedRow(item);
 }
 
 reports::ListView listViewOf(const QTreeWidget& view) {
@@ -61,6 +120,25 @@ RowListView::RowListView(QWidget* parent) : QTreeWidget(parent) {
 
 RowListView::~RowListView() {
   if (findDialog_) delete findDialog_.data();
+}
+
+bool RowListView::setUpColumns(std::span<const char* const> titles, std::initializer_list<int> centred,
+                               const std::function<int(int)>& widthOf) {
+  if (columnCount() > 1) return false;
+  setColumnCount(static_cast<int>(titles.size()));
+  QStringList labels;
+  for (const char* title : titles) labels << QString::fromUtf8(title);
+  setHeaderLabels(labels);
+  for (int c : centred) headerItem()->setTextAlignment(c, Qt::AlignCenter);
+  for (int c = 0; c < columnCount(); ++c) {
+    const int width = widthOf(c);
+    if (width > 0) {
+      setColumnWidth(c, width);
+    } else {
+      setColumnHidden(c, true);
+    }
+  }
+  return true;
 }
 
 int RowListView::shownColumnsWidth() const {

@@ -9,10 +9,16 @@
 #include <QPointer>
 #include <QTreeWidget>
 #include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "reports/list_view.h"
 #include "ui/lists/list_search.h"
+
+class QMenu;
 
 namespace larkspur::ui {
 
@@ -86,17 +92,47 @@ class RowListView : public QTreeWidget {
   int search(const FindOptions& options, bool repeat);
   FindDialog* findDialog() const;
 
+  // The list's context menu, or nullptr for a list without one.
+  virtual std::unique_ptr<QMenu> makeContextMenu();
+
  signals:
   void statusTextChanged(const QString& text);
   // Something that enables or disables a command changed.
   void commandStateChanged();
 
  protected:
-  // Up and Down have taken `row`: show its page.
-  virtual void showSteppedRow(int row) = 0;
-  // Shows the list's context menu at `globalPos`; a list without one shows
-  // nothing.
-  virtual void showContextMenu(const QPoint& globalPos) { (void)globalPos; }
+  // The address the row of `item` (nullptr for none) shows in the browser
+  // pane, or nothing for a row without a page or a list whose rows open
+  // their pages otherwise (the default).
+  virtual std::optional<QString> pageAddressOf(const QTreeWidgetItem* item) const;
+  // Opens the page of the row of `item` in a new page of the browser pane.
+  void openRowInNewPage(const QTreeWidgetItem* item);
+  // Up and Down have taken `row`: show its page (by default in the browser
+  // pane).
+  virtual void showSteppedRow(int row);
+  // Gives a list that has no columns of its own yet (a new one has one) the
+  // columns `titles`, with the titles of the columns `centred` centred, and
+  // each column c the width widthOf(c), hidden when that is not above 0.
+  // Returns false when the list had its columns already.
+  bool setUpColumns(std::span<const char* const> titles, std::initializer_list<int> centred,
+                    const std::function<int(int)>& widthOf);
+  // A left button press on `item` (nullptr off the rows) at `pos`, before
+  // the selection follows it. Returns true when the press ends there: the
+  // selection stays as it is. By default the row's page is shown in the
+  // browser pane, a page that shows it already brought to the front.
+  virtual bool takeLeftPress(QTreeWidgetItem* item, const QPoint& pos);
+  // A left double click on the row of `item`; by default it opens the row's
+  // page in a new page (openRowInNewPage).
+  virtual void openDoubleClickedRow(QTreeWidgetItem* item);
+  // Whether a right button press selects the row under the mouse before
+  // the context menu shows (by default it does).
+  void setRightPressSelects(bool selects) { rightPressSelects_ = selects; }
+
+  // The left button selects and takes takeLeftPress's action, the right one
+  // shows the context menu.
+  void mousePressEvent(QMouseEvent* event) override;
+  // A left double click opens the row: openDoubleClickedRow.
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   // The keyboard's context menu (the mouse's comes with the right button
   // press), shown at the current row.
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -105,9 +141,12 @@ class RowListView : public QTreeWidget {
 
  private:
   void step(bool up);
+  // Shows makeContextMenu's menu at `globalPos`.
+  void showContextMenu(const QPoint& globalPos);
 
   QPointer<FindDialog> findDialog_;
   OpenerSource openerSource_;
+  bool rightPressSelects_ = true;
 };
 
 }  // namespace larkspur::ui

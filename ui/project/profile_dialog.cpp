@@ -15,6 +15,7 @@
 #include "core/builtin_lists.h"
 #include "core/fixed_text.h"
 #include "core/web_address.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_boxes.h"
 
 namespace larkspur::ui {
@@ -130,13 +131,9 @@ ProfileDialog::ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* 
   connect(url_, &QLineEdit::textChanged, this, &ProfileDialog::showUrlProblem);
   showUrlProblem();
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(ok_);
-  buttons->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid, 1);
-  layout->addLayout(buttons);
+  layout->addLayout(buttonRowAtRight({ok_, cancel_}));
 
   for (std::size_t i = 0; i + 1 < controls_.size(); ++i) setTabOrder(controls_[i], controls_[i + 1]);
   for (QWidget* control : controls_) control->installEventFilter(this);

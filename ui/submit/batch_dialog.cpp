@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/submit/batch_icons.h"
 #include "webengine/web_engine_starter.h"
@@ -115,15 +116,11 @@ BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const 
   auto* progressRow = new QHBoxLayout;
   progressRow->addWidget(new QLabel(QStringLiteral("Progress:"), this));
   progressRow->addWidget(progress_, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(start_);
-  buttons->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(counters);
   layout->addLayout(progressRow);
   layout->addWidget(list_, 1);
-  layout->addLayout(buttons);
+  layout->addLayout(buttonRowAtRight({start_, cancel_}));
   resize(426, 355);
 
   timer_ = new QTimer(this);

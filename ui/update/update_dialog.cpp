@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "ui/app/app_icon.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/update/update_run.h"
 
@@ -39,21 +40,13 @@ UpdateDialog::UpdateDialog(UpdateRun& run, update::UpdateAgentSetup setup, Resta
   start_->setProperty("controlId", kStartId);
   cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
   cancel_->setObjectName(QStringLiteral("cancel"));
-  // Enter presses neither button.
-  for (QPushButton* button : {start_, cancel_}) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
-  }
+  keepEnterOff({start_, cancel_});
   connect(start_, &QPushButton::clicked, this, &UpdateDialog::start);
   connect(cancel_, &QPushButton::clicked, this, &UpdateDialog::reject);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(start_);
-  buttons->addWidget(cancel_);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(group);
-  layout->addLayout(buttons);
+  layout->addLayout(buttonRowAtRight({start_, cancel_}));
   setMinimumWidth(380);
 }
 
