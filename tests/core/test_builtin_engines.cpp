@@ -324,13 +324,12 @@ TEST_F(BuiltinEnginesTest, EveryTargetIsCoherent) {
 }
 
 TEST(BuiltinFieldMapCheck, RecognisesWellAndBadlyFormedMaps) {
-  EXPECT_EQ(fieldMapFault(""), "");
-  EXPECT_EQ(fieldMapFault("&a_text;DESCRIPTION;&a_xtra;KEYWORD;"), "");
-  EXPECT_EQ(fieldMapFault("&a_text;DESCRIPTION;&a_xtra;KEYWORD"), "");
-  EXPECT_NE(fieldMapFault("a_text;DESCRIPTION;"), "");
-  EXPECT_NE(fieldMapFault("&a_text;DESCRIPTIONS;"), "");
-  EXPECT_NE(fieldMapFault("&;URL;"), "");
-  EXPECT_NE(fieldMapFault("&url"), "");
+  for (const char* good : {"", "&a_text;DESCRIPTION;&a_xtra;KEYWORD;", "&a_text;DESCRIPTION;&a_xtra;KEYWORD"}) {
+    EXPECT_EQ(fieldMapFault(good), "") << good;
+  }
+  for (const char* bad : {"a_text;DESCRIPTION;", "&a_text;DESCRIPTIONS;", "&;URL;", "&url"}) {
+    EXPECT_NE(fieldMapFault(bad), "") << bad;
+  }
 }
 
 EngineRecord named(const char* name) {

@@ -7,26 +7,21 @@
 #include "core/fixed_text.h"
 #include "core/ppc_list.h"
 #include "core/website_profile.h"
+#include "tests/support/expect_each.h"
 
 namespace larkspur::core {
 namespace {
 
 TEST(HostOfUrl, FollowsTheUrlParser) {
-  struct Case {
-    const char* url;
-    const char* host;
-  } cases[] = {
-      {"http://www.example.com/", "www.example.com"},
-      {"http://www.example.com", "www.example.com"},
-      {"https://shop.example.co.uk:8443/a/b?c=d", "shop.example.co.uk"},
-      {"HTTP://WWW.EXAMPLE.COM/", "WWW.EXAMPLE.COM"},
-      {"http://user:pw@example.org/x", "example.org"},
-      {"www.example.com", ""},  // no scheme: no host
-      {"http://", ""},
-      {"", ""},
-      {"not a url at all", ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(hostOfUrl(c.url), c.host) << c.url;
+  test::expectEach(hostOfUrl, {{"http://www.example.com/", "www.example.com"},
+                               {"http://www.example.com", "www.example.com"},
+                               {"https://shop.example.co.uk:8443/a/b?c=d", "shop.example.co.uk"},
+                               {"HTTP://WWW.EXAMPLE.COM/", "WWW.EXAMPLE.COM"},
+                               {"http://user:pw@example.org/x", "example.org"},
+                               {"www.example.com", ""},  // no scheme: no host
+                               {"http://", ""},
+                               {"", ""},
+                               {"not a url at all", ""}});
 }
 
 TEST(WebsiteProfile, ResetEmptiesEveryFieldAndHostFollowsUrl) {

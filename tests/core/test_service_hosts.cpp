@@ -1,4 +1,5 @@
 #include "core/service_hosts.h"
+#include "tests/support/expect_each.h"
 
 #include <gtest/gtest.h>
 
@@ -30,19 +31,15 @@ TEST_F(ServiceHostsTest, WithoutABaseUrlsAreUnchanged) {
 
 TEST_F(ServiceHostsTest, ABaseReplacesSchemeHostAndPort) {
   ASSERT_TRUE(setServiceBase("http://127.0.0.1:8080"));
-  struct Case {
-    const char* in;
-    const char* out;
-  };
-  const Case cases[] = {
-      {"http://toolbarqueries.google.com/search?client=x&q=info:http://a.b/", "http://127.0.0.1:8080/search?client=x&q=info:http://a.b/"},
-      {"https://update.example.com:8443/larkspur_update.txt", "http://127.0.0.1:8080/larkspur_update.txt"},
-      {"http://user:pw@host.example/p", "http://127.0.0.1:8080/p"},
-      {"http://host.example?q=1", "http://127.0.0.1:8080?q=1"},
-      {"http://host.example", "http://127.0.0.1:8080"},
-      {"no scheme/here", "no scheme/here"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(effectiveServiceUrl(c.in), c.out) << c.in;
+  test::expectEach(effectiveServiceUrl,
+                   {{"http://toolbarqueries.google.com/search?client=x&q=info:http://a.b/",
+                     "http://127.0.0.1:8080/search?client=x&q=info:http://a.b/"},
+                    {"https://update.example.com:8443/larkspur_update.txt",
+                     "http://127.0.0.1:8080/larkspur_update.txt"},
+                    {"http://user:pw@host.example/p", "http://127.0.0.1:8080/p"},
+                    {"http://host.example?q=1", "http://127.0.0.1:8080?q=1"},
+                    {"http://host.example", "http://127.0.0.1:8080"},
+                    {"no scheme/here", "no scheme/here"}});
   EXPECT_EQ(serviceUrl(Service::UpdateServer, "/larkspur.exe"), "http://127.0.0.1:8080/larkspur.exe");
 }
 

@@ -28,6 +28,11 @@ std::string line(const std::vector<std::string>& fields) {
   return out;
 }
 
+// A line of the target "N" with no texts but these numbers.
+std::string numbersLine(const std::string& rank, const std::string& type) {
+  return line({"N", "", "", "", "", "", "", "", rank, type});
+}
+
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
@@ -161,22 +166,14 @@ struct RefusedCase {
 
 TEST(TargetsTextTest, RefusesBadLinesNamingFileAndLine) {
   const RefusedCase cases[] = {
-      {"letters as rank", "Good\n" + line({"N", "", "", "", "", "", "", "", "x", "0"}),
-       "rank is not a number"},
-      {"rank with a tail", "Good\n" + line({"N", "", "", "", "", "", "", "", "5x", "0"}),
-       "rank is not a number"},
-      {"rank with a blank", "Good\n" + line({"N", "", "", "", "", "", "", "", " 5", "0"}),
-       "rank is not a number"},
-      {"rank too large", "Good\n" + line({"N", "", "", "", "", "", "", "", "99999999999", "0"}),
-       "rank is not a number"},
-      {"letters as type", "Good\n" + line({"N", "", "", "", "", "", "", "", "1", "AUTO"}),
-       "submit_type is not a number"},
-      {"fractional type", "Good\n" + line({"N", "", "", "", "", "", "", "", "1", "9.5"}),
-       "submit_type is not a number"},
-      {"eleven fields", "Good\n" + line({"N", "", "", "", "", "", "", "", "1", "0", "extra"}),
-       "more than ten fields"},
-      {"trailing TAB", "Good\n" + line({"N", "", "", "", "", "", "", "", "1", "0"}) + "\t",
-       "more than ten fields"},
+      {"letters as rank", "Good\n" + numbersLine("x", "0"), "rank is not a number"},
+      {"rank with a tail", "Good\n" + numbersLine("5x", "0"), "rank is not a number"},
+      {"rank with a blank", "Good\n" + numbersLine(" 5", "0"), "rank is not a number"},
+      {"rank too large", "Good\n" + numbersLine("99999999999", "0"), "rank is not a number"},
+      {"letters as type", "Good\n" + numbersLine("1", "AUTO"), "submit_type is not a number"},
+      {"fractional type", "Good\n" + numbersLine("1", "9.5"), "submit_type is not a number"},
+      {"eleven fields", "Good\n" + numbersLine("1", "0") + "\textra", "more than ten fields"},
+      {"trailing TAB", "Good\n" + numbersLine("1", "0") + "\t", "more than ten fields"},
       {"empty name", "Good\n\tUSA\thttp://x.example/", "the name is empty"},
       {"blank-only fields", "Good\n\t\t", "the name is empty"},
       {"NUL in a text", "Good\nN\tUS\0A"s, "country contains a NUL byte"},
@@ -191,8 +188,7 @@ TEST(TargetsTextTest, RefusesBadLinesNamingFileAndLine) {
 }
 
 TEST(TargetsTextTest, NegativeNumbersAreNumbers) {
-  TargetsText t =
-      parseTargetsText(line({"N", "", "", "", "", "", "", "", "-1", "-7"}), "t.tsv");
+  TargetsText t = parseTargetsText(numbersLine("-1", "-7"), "t.tsv");
   ASSERT_TRUE(t.ok()) << t.error;
   EXPECT_EQ(t.records[0].rank, -1);
   EXPECT_EQ(t.records[0].submit_type, -7);

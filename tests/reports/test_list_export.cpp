@@ -14,6 +14,7 @@
 #include "reports/list_view.h"
 #include "reports/markup_escape.h"
 #include "reports/workbook_export.h"
+#include "tests/support/expect_each.h"
 #include "tests/support/temp_dir.h"
 
 namespace larkspur::reports {
@@ -206,11 +207,8 @@ TEST(XmlExport, AnyTextGivesAWellFormedDocument) {
 }
 
 TEST(XmlNames, TitlesWithoutBlanksAndMadeUsable) {
-  EXPECT_EQ(xmlTagName("Link URL"), "LinkURL");
-  EXPECT_EQ(xmlTagName("IP Address"), "IPAddress");
-  EXPECT_EQ(xmlTagName("Search Engine"), "SearchEngine");
-  EXPECT_EQ(xmlTagName(""), "_");
-  EXPECT_EQ(xmlTagName("1st <col>"), "_1st_col_");
+  test::expectEach(xmlTagName, {{"Link URL", "LinkURL"}, {"IP Address", "IPAddress"}, {"Search Engine", "SearchEngine"},
+                                {"", "_"}, {"1st <col>", "_1st_col_"}});
 }
 
 TEST(WorkbookExport, OneSheetWithTitlesAndEveryCellAsText) {

@@ -8,6 +8,7 @@
 #include "core/engine_table.h"
 #include "core/fixed_text.h"
 #include "reports/list_view.h"
+#include "tests/support/expect_each.h"
 #include "tests/support/temp_dir.h"
 
 namespace larkspur::reports {
@@ -137,21 +138,14 @@ TEST_F(SubmitReportTest, NoTextCanOpenAnElement) {
 }
 
 TEST(SubmitReportName, ProposedFromTheHostName) {
-  struct Case {
-    const char* url;
-    const char* name;
-  };
-  const Case cases[] = {
-      {"http://www.mysite.example/", "mysite.HTM"},
-      {"http://www.mysite.co.uk/x", "mysite.HTM"},
-      {"http://mysite.example/", ".HTM"},
-      {"http://localhost/", ".HTM"},
-      {"http://a/", "*.HTM"},
-      {"http://", "*.HTM"},
-      {"", "*.HTM"},
-      {"www.mysite.example", "*.HTM"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(proposedSubmitReportName(c.url), c.name) << c.url;
+  test::expectEach(proposedSubmitReportName, {{"http://www.mysite.example/", "mysite.HTM"},
+                                              {"http://www.mysite.co.uk/x", "mysite.HTM"},
+                                              {"http://mysite.example/", ".HTM"},
+                                              {"http://localhost/", ".HTM"},
+                                              {"http://a/", "*.HTM"},
+                                              {"http://", "*.HTM"},
+                                              {"", "*.HTM"},
+                                              {"www.mysite.example", "*.HTM"}});
 }
 
 }  // namespace

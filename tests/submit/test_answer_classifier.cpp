@@ -64,21 +64,20 @@ TEST(ApplyVerdict, WritesStateAndMessage) {
   core::EngineRecord r = testing::makeRecord({});
   r.message.assign("Send submit request.");
 
-  applyVerdict(kVerdictUndecided, r);
-  EXPECT_EQ(r.submit_state.view(), "");
-  EXPECT_EQ(r.message.view(), "Send submit request.");
-
-  applyVerdict(kVerdictSuccess, r);
-  EXPECT_EQ(r.submit_state.view(), "Submit-OK");
-  EXPECT_EQ(r.message.view(), "Submit-OK");
-
-  applyVerdict(kVerdictAlreadyListed, r);
-  EXPECT_EQ(r.submit_state.view(), "Submit-OK");
-  EXPECT_EQ(r.message.view(), "Already Submited!");
-
-  applyVerdict(kVerdictNotFound, r);
-  EXPECT_EQ(r.submit_state.view(), "Submit-Error");
-  EXPECT_EQ(r.message.view(), "Error 404:Object not found!");
+  // One verdict after the other on the same record: state and message after each.
+  const struct {
+    Verdict verdict;
+    const char* state;
+    const char* message;
+  } steps[] = {{kVerdictUndecided, "", "Send submit request."},
+               {kVerdictSuccess, "Submit-OK", "Submit-OK"},
+               {kVerdictAlreadyListed, "Submit-OK", "Already Submited!"},
+               {kVerdictNotFound, "Submit-Error", "Error 404:Object not found!"}};
+  for (const auto& step : steps) {
+    applyVerdict(step.verdict, r);
+    EXPECT_EQ(r.submit_state.view(), step.state) << step.verdict;
+    EXPECT_EQ(r.message.view(), step.message) << step.verdict;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,19 @@ namespace {
 
 using P = ProfileValue;
 
+// The rule that decides (none for rule 0), the value it fills and whether it
+// marks the URL as filled.
+void expectMatch(const auto& match, int rule, P result, bool urlFilled) {
+  if (rule == 0) {
+    EXPECT_FALSE(match.has_value());
+    return;
+  }
+  ASSERT_TRUE(match.has_value());
+  EXPECT_EQ(match->rule, rule);
+  EXPECT_EQ(match->value, result) << profileValueName(match->value);
+  EXPECT_EQ(match->marks_url_filled, urlFilled);
+}
+
 struct InputCase {
   const char* name;   // normalised, in capitals
   const char* value;  // current value, in capitals
@@ -24,15 +37,7 @@ class InputRules : public ::testing::TestWithParam<InputCase> {};
 
 TEST_P(InputRules, LastPassingRuleDecides) {
   const InputCase& c = GetParam();
-  const auto match = matchFillRules(inputFillRules(), {c.name, c.value});
-  if (c.rule == 0) {
-    EXPECT_FALSE(match.has_value());
-    return;
-  }
-  ASSERT_TRUE(match.has_value());
-  EXPECT_EQ(match->rule, c.rule);
-  EXPECT_EQ(match->value, c.result) << profileValueName(match->value);
-  EXPECT_EQ(match->marks_url_filled, c.url_filled);
+  expectMatch(matchFillRules(inputFillRules(), {c.name, c.value}), c.rule, c.result, c.url_filled);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -87,15 +92,7 @@ class TextAreaRules : public ::testing::TestWithParam<TextAreaCase> {};
 
 TEST_P(TextAreaRules, LastPassingRuleDecides) {
   const TextAreaCase& c = GetParam();
-  const auto match = matchFillRules(textAreaFillRules(), {c.name, {}});
-  if (c.rule == 0) {
-    EXPECT_FALSE(match.has_value());
-    return;
-  }
-  ASSERT_TRUE(match.has_value());
-  EXPECT_EQ(match->rule, c.rule);
-  EXPECT_EQ(match->value, c.result) << profileValueName(match->value);
-  EXPECT_EQ(match->marks_url_filled, c.url_filled);
+  expectMatch(matchFillRules(textAreaFillRules(), {c.name, {}}), c.rule, c.result, c.url_filled);
 }
 
 INSTANTIATE_TEST_SUITE_P(

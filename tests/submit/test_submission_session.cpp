@@ -67,13 +67,8 @@ struct Harness {
     context.words = &words;
     context.coordination = &coordination;
     context.post = [this](core::Message m) { posted.push_back(std::move(m)); };
-    SessionSetup setup;
-    setup.record = &record;
-    setup.automatic = automatic;
-    setup.owned = automatic;
-    setup.engine = &engine;
-    setup.timers = &timers;
-    setup.frame = &frame;
+    const SessionSetup setup{.record = &record, .automatic = automatic, .owned = automatic, .engine = &engine,
+                             .timers = &timers, .frame = &frame};
     session = std::make_unique<SubmissionSession>(context, setup);
     session->start();
   }
@@ -268,12 +263,7 @@ TEST(SubmissionSession, TimeOutAfterAVerdictOnASessionWithoutWindowKeepsTheVerdi
   context.profile = &profile;
   context.words = &words;
   context.post = [&finals](core::Message m) { finals += m.param == 1 ? 1 : 0; };
-  SessionSetup setup;
-  setup.record = &record;
-  setup.automatic = true;
-  setup.owned = false;
-  setup.engine = &engine;
-  setup.timers = &timers;
+  const SessionSetup setup{.record = &record, .automatic = true, .owned = false, .engine = &engine, .timers = &timers};
   SubmissionSession session(context, setup);
   session.start();
   web::Document form = web::parseHtmlUtf8(kFormPage, "http://t/");

@@ -19,6 +19,13 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+InstalledProgram::InstalledProgram() {
+  std::filesystem::create_directory(folder);
+  std::filesystem::create_directory(downloads);
+  writeFile(program, "old program");
+  std::filesystem::permissions(program, std::filesystem::perms(0755), std::filesystem::perm_options::replace);
+}
+
 std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream out;

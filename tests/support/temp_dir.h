@@ -21,6 +21,18 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// A program in a folder of its own and a folder for downloads, in a fresh
+// directory: <dir>/bin/larkspur holds "old program" and may be run; <dir>/tmp
+// is empty.
+struct InstalledProgram {
+  InstalledProgram();
+
+  TempDir dir;
+  std::filesystem::path folder = dir.file("bin");
+  std::filesystem::path downloads = dir.file("tmp");
+  std::filesystem::path program = folder / "larkspur";
+};
+
 // Whole file as bytes / writes bytes as the whole file.
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);

@@ -1,10 +1,12 @@
 #include "tests/ui/ui_test_support.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <memory>
 
 #include "core/fixed_text.h"
 #include "ui/app/command_line.h"
+#include "ui/app/main_window.h"
 #include "ui/project/project_document.h"
 
 namespace larkspur::test {
@@ -85,6 +87,41 @@ bool startOn(ui::LarkspurApplication& app, const QString& projectFile) {
 void closeQuietly(std::unique_ptr<ui::LarkspurApplication>& app) {
   if (app && app->doc()) app->doc()->setModified(false);
   app.reset();
+}
+
+ProgramFixture::ProgramFixture(Boxes answered) {
+  if (answered == Boxes::kAnswered) boxes.emplace();
+}
+
+QString ProgramFixture::writeProject(const QString& name, const std::string& url, const std::string& country,
+                                     std::function<void(core::Project&)> change) const {
+  const QString file = path(name);
+  test::writeProject(file, url, country, std::move(change));
+  return file;
+}
+
+bool ProgramFixture::startOn(const QString& projectFile) {
+  closeQuietly(app);
+  app = std::make_unique<ui::LarkspurApplication>();
+  return test::startOn(*app, projectFile);
+}
+
+bool ProgramFixture::start(const std::string& url, const std::string& country,
+                           std::function<void(core::Project&)> change) {
+  return startOn(writeProject(QStringLiteral("site.lkr"), url, country, std::move(change)));
+}
+
+ui::MainWindow* ProgramFixture::frame() const { return app->frame(); }
+
+int countPdfPages(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray bytes = file.readAll();
+  int pages = 0;
+  for (qsizetype at = bytes.indexOf("/Type /Page"); at >= 0; at = bytes.indexOf("/Type /Page", at + 1)) {
+    if (bytes.mid(at + 11, 1) != "s") ++pages;
+  }
+  return pages;
 }
 
 }  // namespace larkspur::test

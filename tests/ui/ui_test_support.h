@@ -1,9 +1,9 @@
 #pragma once
 // Helpers for the desktop program's tests: a private configuration folder,
 // answers for message boxes and file dialogs, a way to act on a modal dialog
-// while it runs, starting and ending the program on a project file, what its
-// features made in the window, and a recorder for the addresses handed to the
-// desktop.
+// while it runs, starting and ending the program on a project file (alone or
+// as the shared start-up fixture), what its features made in the window, a
+// recorder for the addresses handed to the desktop, and the pages of a PDF.
 
 #include <QApplication>
 #include <QMessageBox>
@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/project.h"
@@ -23,7 +24,14 @@
 #include "ui/dialogs/message_boxes.h"
 #include "ui/project/file_dialogs.h"
 
+namespace larkspur::ui {
+class MainWindow;
+}
+
 namespace larkspur::test {
+
+// The address of the project most tests start the program on.
+inline constexpr const char* kGardenSite = "http://www.example-garden.com/";
 
 // XDG_CONFIG_HOME pointing at a fresh temporary folder while the object lives.
 class ScopedConfigHome {
@@ -83,6 +91,50 @@ bool startOn(ui::LarkspurApplication& app, const QString& projectFile);
 
 // Ends the program without the "Save changes" question.
 void closeQuietly(std::unique_ptr<ui::LarkspurApplication>& app);
+
+// The start-up the program's tests share: a private configuration folder,
+// message boxes answered, project files in that folder and the program started
+// on one of them. Going, it ends the program without the "Save changes"
+// question, then answers no more boxes and gives the folder back.
+class ProgramFixture {
+ public:
+  enum class Boxes { kAnswered, kShown };
+  explicit ProgramFixture(Boxes boxes = Boxes::kAnswered);
+  ~ProgramFixture() { closeQuietly(app); }
+
+  ScopedConfigHome home;
+  std::optional<MessageBoxRecorder> boxes;  // while message boxes are answered
+  std::unique_ptr<ui::LarkspurApplication> app;
+
+  // The path of `name` in the configuration folder.
+  QString path(const QString& name = QStringLiteral("site.lkr")) const { return home.path() + '/' + name; }
+  // Writes the project `name` there (see writeProject above); gives its path.
+  QString writeProject(const QString& name, const std::string& url, const std::string& country = "",
+                       std::function<void(core::Project&)> change = {}) const;
+  // A new program started on a project file (the one before it ended first);
+  // false when it does not start.
+  bool startOn(const QString& projectFile);
+  // Writes site.lkr of this address and starts the program on it.
+  bool start(const std::string& url = kGardenSite, const std::string& country = "",
+             std::function<void(core::Project&)> change = {});
+  ui::MainWindow* frame() const;
+};
+
+// The base of a Qt Test class whose tests each run on their own fixture: its
+// init() makes `program_`, its cleanup() drops it.
+class ProgramTest : public QObject {
+ protected:
+  std::unique_ptr<ProgramFixture> program_;
+
+  ui::LarkspurApplication& app() const { return *program_->app; }
+  MessageBoxRecorder& boxes() const { return *program_->boxes; }
+  const ScopedConfigHome& home() const { return program_->home; }
+  QString projectPath() const { return program_->path(); }
+};
+
+// Pages of a PDF file: its page objects, not the page tree ("/Type /Pages");
+// -1 when it cannot be read.
+int countPdfPages(const QString& path);
 
 // What a feature made in the program's window (its commands, jobs or
 // windows): the window's child of that type.

@@ -29,14 +29,9 @@ std::string programBytes(std::size_t size) {
   return bytes;
 }
 
-class OnlineUpdateTest : public ::testing::Test {
+class OnlineUpdateTest : public ::testing::Test, protected test::InstalledProgram {
  protected:
   void SetUp() override {
-    fs::create_directory(binFolder);
-    fs::create_directory(tempFolder);
-    writeFile(program, "old program");
-    fs::permissions(program, fs::perms(0755), fs::perm_options::replace);
-
     server.get("/larkspur_update.txt", [this](const httplib::Request&, httplib::Response& res) {
       std::lock_guard lock(mutex);
       ++descriptionHits;
@@ -75,7 +70,7 @@ class OnlineUpdateTest : public ::testing::Test {
     UpdateAgentSetup s = defaultUpdateSetup();
     s.ownVersion = "2.4";
     s.programPath = program;
-    s.tempFolder = tempFolder;
+    s.tempFolder = downloads;
     s.cancel = &cancel;
     s.post = [this](core::Message m) {
       std::lock_guard lock(mutex);
@@ -99,15 +94,11 @@ class OnlineUpdateTest : public ::testing::Test {
 
   void expectProgramUntouched() {
     EXPECT_EQ(readFile(program), "old program");
-    EXPECT_FALSE(fs::exists(binFolder / "OldExecutable.bak"));
-    EXPECT_FALSE(fs::exists(binFolder / ".larkspur.update"));
+    EXPECT_FALSE(fs::exists(folder / "OldExecutable.bak"));
+    EXPECT_FALSE(fs::exists(folder / ".larkspur.update"));
   }
 
-  test::TempDir dir;
-  fs::path binFolder = dir.file("bin");
-  fs::path tempFolder = dir.file("tmp");
-  fs::path program = binFolder / "larkspur";
-  fs::path downloaded = tempFolder / "larkspur";
+  fs::path downloaded = downloads / "larkspur";
   std::string newProgram = programBytes(100000);
 
   std::mutex mutex;
@@ -132,7 +123,7 @@ TEST_F(OnlineUpdateTest, NewerVersionWithMatchingDigestIsInstalled) {
                            "An update of Version 2.5.0.700 is now available. Proceed with the update?"});
   EXPECT_EQ(readFile(program), newProgram);
   EXPECT_EQ(fs::status(program).permissions(), fs::perms(0755));
-  EXPECT_EQ(readFile(binFolder / "OldExecutable.bak"), "old program");
+  EXPECT_EQ(readFile(folder / "OldExecutable.bak"), "old program");
   EXPECT_FALSE(fs::exists(downloaded)) << "the download was moved into place";
 
   const std::vector<int64_t> percents = progress();
@@ -183,7 +174,7 @@ TEST_F(OnlineUpdateTest, WithoutOwnVersionOrFileThereIsNothingToCompare) {
   noVersion.ownVersion = "";
   EXPECT_EQ(runUpdateAgent(noVersion), UpdateOutcome::NoOwnVersion);
   UpdateAgentSetup noFile = setup();
-  noFile.programPath = binFolder / "missing";
+  noFile.programPath = folder / "missing";
   EXPECT_EQ(runUpdateAgent(noFile), UpdateOutcome::NoOwnVersion);
   EXPECT_TRUE(questions.empty());
   EXPECT_EQ(programHits, 0);
@@ -193,7 +184,7 @@ TEST_F(OnlineUpdateTest, WithoutOwnVersionOrFileThereIsNothingToCompare) {
 TEST_F(OnlineUpdateTest, TemporaryFolderThatIsTheProgramFolderIsRefused) {
   serve(offer("2.5"));
   UpdateAgentSetup s = setup();
-  s.tempFolder = binFolder / "." / "";
+  s.tempFolder = folder / "." / "";
   EXPECT_EQ(runUpdateAgent(s), UpdateOutcome::DownloadFailed);
   expectProgramUntouched();
 }
@@ -340,13 +331,13 @@ TEST_F(OnlineUpdateTest, FailedExchangePutsTheOldProgramBack) {
 TEST_F(OnlineUpdateTest, ProgramFolderThatCannotBeChangedFailsCleanly) {
   // As root no permission bit stops a write, so the folder is blocked where
   // the exchange needs room: the backup name is taken by a folder in use.
-  fs::create_directory(binFolder / "OldExecutable.bak");
-  writeFile(binFolder / "OldExecutable.bak" / "data", "keep");
+  fs::create_directory(folder / "OldExecutable.bak");
+  writeFile(folder / "OldExecutable.bak" / "data", "keep");
   serve(offer("2.5"));
   EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DeclinedOrNotExchanged);
   EXPECT_EQ(readFile(program), "old program");
-  EXPECT_EQ(readFile(binFolder / "OldExecutable.bak" / "data"), "keep");
-  EXPECT_FALSE(fs::exists(binFolder / ".larkspur.update"));
+  EXPECT_EQ(readFile(folder / "OldExecutable.bak" / "data"), "keep");
+  EXPECT_FALSE(fs::exists(folder / ".larkspur.update"));
 }
 
 TEST_F(OnlineUpdateTest, DescriptionBeyondTheLimitIsCutThere) {
@@ -356,7 +347,7 @@ TEST_F(OnlineUpdateTest, DescriptionBeyondTheLimitIsCutThere) {
 
   // The digest crosses the limit: what lies beyond is never read.
   writeFile(program, "old program");
-  fs::remove(binFolder / "OldExecutable.bak");
+  fs::remove(folder / "OldExecutable.bak");
   const std::string pieces = offer("2.6");
   serve(std::string(8192 - pieces.size() + 20, ',') + pieces);
   EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DownloadFailed);

@@ -13,16 +13,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::readFile;
-using test::TempDir;
 using test::writeFile;
 
-class ProgramExchangeTest : public ::testing::Test {
+class ProgramExchangeTest : public ::testing::Test, protected test::InstalledProgram {
  protected:
   void SetUp() override {
-    fs::create_directory(folder);
-    fs::create_directory(downloads);
-    writeFile(program, "old program");
-    fs::permissions(program, fs::perms(0755), fs::perm_options::replace);
     writeFile(downloaded, "new program");
     fs::permissions(downloaded, fs::perms(0600), fs::perm_options::replace);
   }
@@ -39,10 +34,6 @@ class ProgramExchangeTest : public ::testing::Test {
     EXPECT_EQ(readFile(downloaded), "new program") << "the download stays for another try";
   }
 
-  TempDir dir;
-  fs::path folder = dir.file("bin");
-  fs::path downloads = dir.file("tmp");
-  fs::path program = folder / "larkspur";
   fs::path downloaded = downloads / "larkspur";
   fs::path backup = folder / "OldExecutable.bak";
 };

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tests/support/expect_each.h"
 #include "tests/support/temp_dir.h"
 #include "web/charset.h"
 #include "web/html_parser.h"
@@ -29,21 +30,18 @@ std::string firstText(const Document& doc, const std::string& tag) {
 }
 
 TEST(Charset, FromContentType) {
-  EXPECT_EQ(charsetFromContentType("text/html; charset=ISO-8859-1"), "ISO-8859-1");
-  EXPECT_EQ(charsetFromContentType("text/html;Charset = \"windows-1251\" ; x=y"), "windows-1251");
-  EXPECT_EQ(charsetFromContentType("text/html; charset='utf-8'"), "utf-8");
-  EXPECT_EQ(charsetFromContentType("text/html"), "");
-  EXPECT_EQ(charsetFromContentType("text/html; charsetx"), "");
-  EXPECT_EQ(charsetFromContentType(""), "");
+  test::expectEach(charsetFromContentType, {{"text/html; charset=ISO-8859-1", "ISO-8859-1"},
+                                            {"text/html;Charset = \"windows-1251\" ; x=y", "windows-1251"},
+                                            {"text/html; charset='utf-8'", "utf-8"},
+                                            {"text/html", ""},
+                                            {"text/html; charsetx", ""},
+                                            {"", ""}});
 }
 
 TEST(Charset, LabelsAreReadAsBrowsersReadThem) {
-  EXPECT_EQ(canonicalCharset("ISO-8859-1"), "WINDOWS-1252");
-  EXPECT_EQ(canonicalCharset(" latin1 "), "WINDOWS-1252");
-  EXPECT_EQ(canonicalCharset("us-ascii"), "WINDOWS-1252");
-  EXPECT_EQ(canonicalCharset("utf8"), "UTF-8");
-  EXPECT_EQ(canonicalCharset("windows-1251"), "WINDOWS-1251");
-  EXPECT_EQ(canonicalCharset(""), "");
+  test::expectEach(canonicalCharset, {{"ISO-8859-1", "WINDOWS-1252"}, {" latin1 ", "WINDOWS-1252"},
+                                      {"us-ascii", "WINDOWS-1252"}, {"utf8", "UTF-8"},
+                                      {"windows-1251", "WINDOWS-1251"}, {"", ""}});
 }
 
 TEST(Charset, ConvertsToUtf8) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/element_case.h"
 #include "web/html_parser.h"
 
 namespace larkspur::web {
@@ -19,13 +20,7 @@ std::vector<std::string> tags(const Document& doc) {
   return out;
 }
 
-std::size_t find(const Document& doc, const std::string& tag, int nth = 0) {
-  for (std::size_t i = 0; i < doc.size(); ++i) {
-    if (doc.at(i).tag == tag && nth-- == 0) return i;
-  }
-  ADD_FAILURE() << "no " << tag;
-  return 0;
-}
+using test::elementTagged;
 
 TEST(DocumentModel, ListsElementsInDocumentOrderWithImpliedOnes) {
   const Document doc = parseHtmlUtf8(
@@ -43,20 +38,17 @@ TEST(DocumentModel, ListsElementsInDocumentOrderWithImpliedOnes) {
 TEST(DocumentModel, TemplateContentsAreNotElementsOfThePage) {
   const Document doc = parseHtmlUtf8("<template><input name=t></template><input name=real>", kPage);
   for (const Element& e : doc.elements()) EXPECT_NE(e.name, "t");
-  EXPECT_EQ(doc.at(find(doc, "INPUT")).name, "real");
+  EXPECT_EQ(doc.at(elementTagged(doc, "INPUT")).name, "real");
 }
 
-struct TypeCase {
-  const char* html;
-  const char* tag;
-  const char* type;
-};
+// The type of the first element with the tag.
+using TypeCase = test::ElementCase;
 
 class ElementType : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(ElementType, ReadsInCapitalsWithBrowserDefaults) {
   const Document doc = parseHtmlUtf8(GetParam().html, kPage);
-  EXPECT_EQ(doc.at(find(doc, GetParam().tag)).type, GetParam().type) << GetParam().html;
+  EXPECT_EQ(doc.at(elementTagged(doc, GetParam().tag)).type, GetParam().expected) << GetParam().html;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -80,12 +72,12 @@ TEST(DocumentModel, ReadsNamesValuesAndAttributes) {
       "<textarea name=d>\nline one\nline two</textarea>"
       "<input name=first name=second data-x=\"a&amp;b\">",
       kPage);
-  const Element& url = doc.at(find(doc, "INPUT", 0));
+  const Element& url = doc.at(elementTagged(doc, "INPUT", 0));
   EXPECT_EQ(url.name, "Url");
   EXPECT_EQ(url.value, "http://");
-  EXPECT_EQ(doc.at(find(doc, "INPUT", 1)).value, "on");  // checkbox without value
-  EXPECT_EQ(doc.at(find(doc, "TEXTAREA")).value, "line one\nline two");
-  const Element& dup = doc.at(find(doc, "INPUT", 2));
+  EXPECT_EQ(doc.at(elementTagged(doc, "INPUT", 1)).value, "on");  // checkbox without value
+  EXPECT_EQ(doc.at(elementTagged(doc, "TEXTAREA")).value, "line one\nline two");
+  const Element& dup = doc.at(elementTagged(doc, "INPUT", 2));
   EXPECT_EQ(dup.name, "first");  // the first of duplicate attributes counts
   ASSERT_NE(dup.attribute("data-x"), nullptr);
   EXPECT_EQ(*dup.attribute("data-x"), "a&b");
@@ -96,19 +88,19 @@ TEST(DocumentModel, ResolvesLinksAndImageSourcesAgainstPageAndBase) {
   const Document plain = parseHtmlUtf8(
       "<a href='../help.html'>h</a><img src='img/go.gif'><a name=anchor>no href</a><a href=''>self</a>",
       kPage);
-  EXPECT_EQ(plain.at(find(plain, "A", 0)).href, "http://dir.example.net/help.html");
-  EXPECT_EQ(plain.at(find(plain, "IMG")).src, "http://dir.example.net/add/img/go.gif");
-  EXPECT_EQ(plain.at(find(plain, "A", 1)).href, "");
-  EXPECT_EQ(plain.at(find(plain, "A", 2)).href, kPage);
+  EXPECT_EQ(plain.at(elementTagged(plain, "A", 0)).href, "http://dir.example.net/help.html");
+  EXPECT_EQ(plain.at(elementTagged(plain, "IMG")).src, "http://dir.example.net/add/img/go.gif");
+  EXPECT_EQ(plain.at(elementTagged(plain, "A", 1)).href, "");
+  EXPECT_EQ(plain.at(elementTagged(plain, "A", 2)).href, kPage);
 
   // A BASE element applies to the whole page, also to links before it.
   const Document based = parseHtmlUtf8(
       "<a href='x.cgi'>before</a><base href='http://cdn.example.org/site/'><img src='/i.gif'>"
       "<a href='javascript:document.f.submit()'>js</a>",
       kPage);
-  EXPECT_EQ(based.at(find(based, "A", 0)).href, "http://cdn.example.org/site/x.cgi");
-  EXPECT_EQ(based.at(find(based, "IMG")).src, "http://cdn.example.org/i.gif");
-  EXPECT_EQ(based.at(find(based, "A", 1)).href, "javascript:document.f.submit()");
+  EXPECT_EQ(based.at(elementTagged(based, "A", 0)).href, "http://cdn.example.org/site/x.cgi");
+  EXPECT_EQ(based.at(elementTagged(based, "IMG")).src, "http://cdn.example.org/i.gif");
+  EXPECT_EQ(based.at(elementTagged(based, "A", 1)).href, "javascript:document.f.submit()");
 }
 
 TEST(DocumentModel, ReadsOptionsAndSelection) {
@@ -119,17 +111,17 @@ TEST(DocumentModel, ReadsOptionsAndSelection) {
       "<select name=d multiple><option>p<option>q</select>"
       "<select name=e><optgroup label=g><option value=1>in group</optgroup><option>after</select>",
       kPage);
-  const Element& a = doc.at(find(doc, "SELECT", 0));
+  const Element& a = doc.at(elementTagged(doc, "SELECT", 0));
   ASSERT_EQ(a.options.size(), 2u);
   EXPECT_EQ(a.options[0].text, "First one");
   EXPECT_EQ(a.options[0].value, "First one");
   EXPECT_EQ(a.options[1].value, "v2");
   EXPECT_EQ(a.selectedIndex(), 0);
   EXPECT_EQ(a.value, "First one");
-  EXPECT_EQ(doc.at(find(doc, "SELECT", 1)).selectedIndex(), 2);  // last one marked wins
-  EXPECT_EQ(doc.at(find(doc, "SELECT", 2)).selectedIndex(), 1);  // disabled first skipped
-  EXPECT_EQ(doc.at(find(doc, "SELECT", 3)).selectedIndex(), -1);
-  const Element& e = doc.at(find(doc, "SELECT", 4));
+  EXPECT_EQ(doc.at(elementTagged(doc, "SELECT", 1)).selectedIndex(), 2);  // last one marked wins
+  EXPECT_EQ(doc.at(elementTagged(doc, "SELECT", 2)).selectedIndex(), 1);  // disabled first skipped
+  EXPECT_EQ(doc.at(elementTagged(doc, "SELECT", 3)).selectedIndex(), -1);
+  const Element& e = doc.at(elementTagged(doc, "SELECT", 4));
   ASSERT_EQ(e.options.size(), 2u);
   EXPECT_EQ(e.options[0].text, "in group");
 }
@@ -139,8 +131,8 @@ TEST(DocumentModel, WritesChangeTheModelAndAreRecordedInOrder) {
       "<input name=u><select name=s><option>a<option>b<option>c</select>"
       "<select name=m multiple><option>p<option>q</select><input type=submit>",
       kPage);
-  const std::size_t u = find(doc, "INPUT", 0), s = find(doc, "SELECT", 0),
-                    m = find(doc, "SELECT", 1), b = find(doc, "INPUT", 1);
+  const std::size_t u = elementTagged(doc, "INPUT", 0), s = elementTagged(doc, "SELECT", 0),
+                    m = elementTagged(doc, "SELECT", 1), b = elementTagged(doc, "INPUT", 1);
 
   EXPECT_TRUE(doc.setValue(u, "http://www.example.com/"));
   EXPECT_EQ(doc.at(u).value, "http://www.example.com/");

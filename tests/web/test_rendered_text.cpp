@@ -2,31 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/element_case.h"
 #include "web/html_parser.h"
 
 namespace larkspur::web {
 namespace {
 
-// Text of the first element with `tag` in `html`.
-std::string textOf(const std::string& html, const std::string& tag) {
-  const Document doc = parseHtmlUtf8(html, "http://example.com/");
-  for (std::size_t i = 0; i < doc.size(); ++i) {
-    if (doc.at(i).tag == tag) return doc.textOf(i);
-  }
-  ADD_FAILURE() << "no " << tag << " in " << html;
-  return {};
-}
-
-struct TextCase {
-  const char* html;
-  const char* tag;
-  const char* text;
-};
+// The text of the first element with the tag.
+using TextCase = test::ElementCase;
 
 class RenderedText : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(RenderedText, MatchesInnerText) {
-  EXPECT_EQ(textOf(GetParam().html, GetParam().tag), GetParam().text) << GetParam().html;
+  const Document doc = parseHtmlUtf8(GetParam().html, "http://example.com/");
+  EXPECT_EQ(doc.textOf(test::elementTagged(doc, GetParam().tag)), GetParam().expected) << GetParam().html;
 }
 
 INSTANTIATE_TEST_SUITE_P(

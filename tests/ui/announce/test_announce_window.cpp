@@ -31,18 +31,14 @@ using namespace larkspur;
 using namespace larkspur::ui;
 using test::EndpointAnswer;
 
-class TestAnnounceWindow : public QObject {
+class TestAnnounceWindow : public test::ProgramTest {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::ScopedConfigHome> home_;
-  std::unique_ptr<test::MessageBoxRecorder> boxes_;
   std::unique_ptr<test::FakeSite> site_;
-  std::unique_ptr<LarkspurApplication> app_;
-  QString path_;
 
-  CommandHost* frame() const { return app_->host(); }
-  AnnounceWindow* window() const { return test::installed<AnnounceCommands>(*app_)->announceWindow(); }
+  CommandHost* frame() const { return app().host(); }
+  AnnounceWindow* window() const { return test::installed<AnnounceCommands>(app())->announceWindow(); }
 
   // The program on a project of `url`, the site serving robots.txt and a
   // sitemap of two of its pages and one of another host.
@@ -54,10 +50,7 @@ class TestAnnounceWindow : public QObject {
                                            {"https://www.example.com/a", ""}, {"https://other.example.org/", ""}});
     QVERIFY(site_->start());
     QVERIFY(core::setServiceBase(site_->base()));
-    path_ = home_->path() + QStringLiteral("/site.lkr");
-    test::writeProject(path_, url);
-    app_ = std::make_unique<LarkspurApplication>();
-    QVERIFY(test::startOn(*app_, path_));
+    QVERIFY(program_->start(url));
   }
 
   // Opens the window through the toolbar button and publishes the key.
@@ -66,7 +59,7 @@ class TestAnnounceWindow : public QObject {
       if (button->data().toInt() == kIdAnnounceIndexNow) button->trigger();
     }
     QVERIFY(window() && window()->isVisible());
-    const std::string key = app_->project().announce.key;
+    const std::string key = app().project().announce.key;
     site_->setFile("/" + key + ".txt", key);
   }
 
@@ -83,37 +76,33 @@ class TestAnnounceWindow : public QObject {
     qputenv("no_proxy", "*");
   }
 
-  void init() {
-    home_ = std::make_unique<test::ScopedConfigHome>();
-    boxes_ = std::make_unique<test::MessageBoxRecorder>();
-  }
+  void init() { program_ = std::make_unique<test::ProgramFixture>(); }
 
   void cleanup() {
-    test::closeQuietly(app_);
+    test::closeQuietly(program_->app);
     site_.reset();
     core::setServiceBase("");
-    boxes_.reset();
-    home_.reset();
+    program_.reset();
   }
 
   void checksAnnouncesAndRecordsInTheProject() {
     startWith("no address");
     // Without a host there is nothing to announce, and no key to make.
     QVERIFY(frame()->runCommand(kIdAnnounceIndexNow));
-    QCOMPARE(boxes_->texts().size(), 1);
-    QVERIFY2(boxes_->texts()[0].contains(QStringLiteral("'no address' is not an http(s) URL with a host")),
-             qPrintable(boxes_->texts()[0]));
+    QCOMPARE(boxes().texts().size(), 1);
+    QVERIFY2(boxes().texts()[0].contains(QStringLiteral("'no address' is not an http(s) URL with a host")),
+             qPrintable(boxes().texts()[0]));
     QVERIFY(!window());
 
-    core::copyText(app_->project().profile.url, "https://www.example.com/");
-    app_->project().profileChanged();
-    app_->doc()->setModified(false);
+    core::copyText(app().project().profile.url, "https://www.example.com/");
+    app().project().profileChanged();
+    app().doc()->setModified(false);
     QVERIFY(frame()->runCommand(kIdAnnounceIndexNow));
     QVERIFY(window() && window()->isVisible() && !window()->isModal());
     // The key is made and kept at once: it is what the user publishes.
-    const std::string key = app_->project().announce.key;
+    const std::string key = app().project().announce.key;
     QCOMPARE(key.size(), size_t{32});
-    QVERIFY(app_->doc()->isModified());
+    QVERIFY(app().doc()->isModified());
     QCOMPARE(window()->keyFileUrl()->text(), QString::fromStdString("https://www.example.com/" + key + ".txt"));
     QCOMPARE(window()->keyFileContent()->text(), QString::fromStdString(key));
 
@@ -158,7 +147,7 @@ class TestAnnounceWindow : public QObject {
       QCOMPARE(window()->urlCount()->text(), QStringLiteral("URLs found: 2"));
       QCOMPARE(site_->received().size(), s.requests);
       QCOMPARE(window()->answers()->topLevelItemCount(), s.answersShown);
-      QCOMPARE(static_cast<int>(app_->project().announce.log.size()), s.answersShown);
+      QCOMPARE(static_cast<int>(app().project().announce.log.size()), s.answersShown);
       if (s.answersShown > 0) {
         QTreeWidgetItem* last = window()->answers()->topLevelItem(s.answersShown - 1);
         QCOMPARE(last->text(3), QString::fromLatin1(s.lastCode));
@@ -172,13 +161,13 @@ class TestAnnounceWindow : public QObject {
     window()->endpointChoice()->setCurrentText(QStringLiteral("http://engine.example/"));
     window()->announceButton()->click();
     QVERIFY(!window()->running());
-    QVERIFY2(boxes_->texts().last().contains(QStringLiteral("https")), qPrintable(boxes_->texts().last()));
+    QVERIFY2(boxes().texts().last().contains(QStringLiteral("https")), qPrintable(boxes().texts().last()));
 
     // What the window recorded is saved with the project.
-    QVERIFY(app_->doc()->isModified());
-    QVERIFY(app_->doc()->save());
+    QVERIFY(app().doc()->isModified());
+    QVERIFY(app().doc()->save());
     core::Project saved;
-    QVERIFY(saved.open(path_.toStdString()).ok());
+    QVERIFY(saved.open(projectPath().toStdString()).ok());
     QCOMPARE(saved.announce.log.size(), size_t{2});
     QCOMPARE(saved.announce.announced.size(), size_t{2});
     QCOMPARE(saved.announce.key, key);
@@ -214,7 +203,7 @@ class TestAnnounceWindow : public QObject {
     QCOMPARE(window()->status()->text(), QStringLiteral("Stopped"));
     QVERIFY(window()->announceButton()->isEnabled());
     QCOMPARE(site_->received().size(), size_t{1});
-    QVERIFY(app_->project().announce.log.empty());
+    QVERIFY(app().project().announce.log.empty());
   }
 };
 

@@ -36,15 +36,13 @@ bool isThemeColoured(const QIcon& icon, int size) {
 
 }  // namespace
 
-class TestDesktopLook : public QObject {
+class TestDesktopLook : public test::ProgramTest {
   Q_OBJECT
 
  private:
   QTemporaryDir themes_;
-  std::unique_ptr<test::ScopedConfigHome> home_;
-  std::unique_ptr<LarkspurApplication> app_;
 
-  MainWindow* frame() const { return app_->frame(); }
+  MainWindow* frame() const { return app().frame(); }
 
   // A small icon theme with a few of the names the program asks for.
   void writeTheme() {
@@ -75,17 +73,11 @@ class TestDesktopLook : public QObject {
   }
 
   void init() {
-    home_ = std::make_unique<test::ScopedConfigHome>();
-    const QString project = home_->path() + QStringLiteral("/site.lkr");
-    test::writeProject(project, "http://www.example-garden.com/");
-    app_ = std::make_unique<LarkspurApplication>();
-    QVERIFY(test::startOn(*app_, project));
+    program_ = std::make_unique<test::ProgramFixture>(test::ProgramFixture::Boxes::kShown);
+    QVERIFY(program_->start());
   }
 
-  void cleanup() {
-    test::closeQuietly(app_);
-    home_.reset();
-  }
+  void cleanup() { program_.reset(); }
 
   void toolbarImagesComeFromTheTheme() {
     // Toolbar order: New, Open, Save, ..., then Back and Forward.
@@ -166,7 +158,7 @@ class TestDesktopLook : public QObject {
     }
     // The calculator is not modal.
     QVERIFY(frame()->runCommand(kIdRoiCalculator));
-    AdvertiseCalculatorDialog* calculator = test::installed<CalculatorCommands>(*app_)->calculator();
+    AdvertiseCalculatorDialog* calculator = test::installed<CalculatorCommands>(app())->calculator();
     QVERIFY(calculator);
     QVERIFY(QTest::qWaitForWindowExposed(calculator));
     QVERIFY(centred(calculator));

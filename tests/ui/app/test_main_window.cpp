@@ -60,37 +60,24 @@ using larkspur::test::UrlRecorder;
 
 }  // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public test::ProgramTest {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::ScopedConfigHome> home_;
-  std::unique_ptr<test::MessageBoxRecorder> boxes_;
-  std::unique_ptr<LarkspurApplication> app_;
-  QString projectPath_;
-
-  MainWindow* frame() const { return app_->frame(); }
+  MainWindow* frame() const { return app().frame(); }
   EngineListView* engineView() const { return frame()->itemView()->engineView(); }
-  LinkPopularityCommands* jobs() const { return test::installed<LinkPopularityCommands>(*app_); }
+  LinkPopularityCommands* jobs() const { return test::installed<LinkPopularityCommands>(app()); }
 
  private slots:
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
   void init() {
-    home_ = std::make_unique<test::ScopedConfigHome>();
-    boxes_ = std::make_unique<test::MessageBoxRecorder>();
-    projectPath_ = home_->path() + QStringLiteral("/site.lkr");
-    test::writeProject(projectPath_, "http://www.example-garden.com/");
-    app_ = std::make_unique<LarkspurApplication>();
-    QVERIFY(test::startOn(*app_, projectPath_));
+    program_ = std::make_unique<test::ProgramFixture>();
+    QVERIFY(program_->start());
     core::processCoordination().stop.reset();
   }
 
-  void cleanup() {
-    test::closeQuietly(app_);
-    boxes_.reset();
-    home_.reset();
-  }
+  void cleanup() { program_.reset(); }
 
   void menusHoldEveryCommandInOrder() {
     QStringList titles;
@@ -102,7 +89,7 @@ class TestMainWindow : public QObject {
              (QStringList{"&New\tCtrl+N=57600", "&Edit website info\tCtrl+E=32786", "&Open...\tCtrl+O=57601",
                           "&Save\tCtrl+S=57603", "Save &As...=57604", "-", "&Print...\tCtrl+P=57607",
                           "Print Pre&view=57609", "P&rint Setup...=57606", "-",
-                          "&1 " + QDir::toNativeSeparators(projectPath_) + "=57616", "-", "E&xit\tCtrl+Q=57665"}));
+                          "&1 " + QDir::toNativeSeparators(projectPath()) + "=57616", "-", "E&xit\tCtrl+Q=57665"}));
     QCOMPARE(describe(menus[1]->menu()),
              (QStringList{"Cu&t\tCtrl+X=57635", "&Copy\tCtrl+C=57634", "&Paste\tCtrl+V=57637", "-",
                           "&Find\tCtrl+F=57636", "Find &Next\tF3=32771", "-", "Select &All\tCtrl+A=32772",
@@ -125,8 +112,8 @@ class TestMainWindow : public QObject {
   }
 
   void recentFileEntryWithoutFilesIsTheDisabledPlaceholder() {
-    app_->doc()->recentFiles().remove(projectPath_);
-    emit app_->doc()->recentFilesChanged();
+    app().doc()->recentFiles().remove(projectPath());
+    emit app().doc()->recentFilesChanged();
     const QStringList project = describe(frame()->menuBar()->actions()[0]->menu());
     QVERIFY(project.contains(QStringLiteral("Recent File=57616")));
   }
@@ -164,9 +151,9 @@ class TestMainWindow : public QObject {
     QVERIFY(!print->isEnabled());
     frame()->itemView()->tabs()->setCurrentIndex(0);
     QVERIFY(print->isEnabled());
-    app_->doc()->setModified(true);
+    app().doc()->setModified(true);
     QVERIFY(frame()->isWindowModified());
-    app_->doc()->setModified(false);
+    app().doc()->setModified(false);
     QVERIFY(!frame()->isWindowModified());
     frame()->show();
     frame()->toolBar()->toggleViewAction()->trigger();  // the toolbar's own menu
@@ -299,9 +286,8 @@ class TestMainWindow : public QObject {
 
   void workAreaIsRebuiltOnOpenAndNew() {
     QPointer<EngineListView> before = engineView();
-    const QString other = home_->path() + QStringLiteral("/other.lkr");
-    test::writeProject(other, "http://other.example.net/");
-    QVERIFY(app_->doc()->openDocumentFile(other));
+    const QString other = program_->writeProject(QStringLiteral("other.lkr"), "http://other.example.net/");
+    QVERIFY(app().doc()->openDocumentFile(other));
     QVERIFY(!before);  // the old view is gone
     QVERIFY(engineView());
     QCOMPARE(engineView()->rowCount(), 342);
@@ -316,7 +302,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(frame()->splitter()->widget(1), pane);
     engineView()->stepDown();
     QCOMPARE(opener.opened.size(), std::size_t{1});
-    QCOMPARE(opener.opened[0].first, app_->project().engines.at(0));
+    QCOMPARE(opener.opened[0].first, app().project().engines.at(0));
     QCOMPARE(opener.opened[0].second, false);
     frame()->setRightPane(pane, nullptr);
   }
@@ -329,17 +315,17 @@ class TestMainWindow : public QObject {
   }
 
   void batchCommandsPassTheAutomaticTargets() {
-    core::EngineTable& engines = app_->project().engines;
+    core::EngineTable& engines = app().project().engines;
     std::vector<std::vector<core::EngineRecord*>> runs;
     bool modifiedDuringRun = false;
-    auto* batch = new BatchCommands(*frame(), *app_->doc());
+    auto* batch = new BatchCommands(*frame(), *app().doc());
     batch->setRunner([&](const std::vector<core::EngineRecord*>& targets) {
       runs.push_back(targets);
-      modifiedDuringRun = app_->doc()->isModified();
+      modifiedDuringRun = app().doc()->isModified();
       for (core::EngineRecord* record : targets) record->submit_state.assign("Submit-OK");
     });
     engines.at(0)->submit_state = "Submit-Error";
-    app_->doc()->setModified(false);
+    app().doc()->setModified(false);
     QVERIFY(frame()->runCommand(kIdAutoSubmitAll));
     QCOMPARE(runs.size(), std::size_t{1});
     std::vector<core::EngineRecord*> automatic;
@@ -375,29 +361,29 @@ class TestMainWindow : public QObject {
   void commandsForTheWebsiteRefuseAProfileWithoutOne() {
     QFETCH(int, id);
     int batches = 0;
-    auto* batch = new BatchCommands(*frame(), *app_->doc());
+    auto* batch = new BatchCommands(*frame(), *app().doc());
     batch->setRunner([&batches](const std::vector<core::EngineRecord*>&) { ++batches; });
     test::FileDialogAnswers dialogs;
     auto run = [&] {
       if (id == kIdAutoSubmit) {
-        emit engineView()->autoSubmitRequested({app_->project().engines.at(0)});
+        emit engineView()->autoSubmitRequested({app().project().engines.at(0)});
       } else {
         QVERIFY(frame()->runCommand(id));
       }
     };
     for (const char* url : {"http://", "www.example-garden.com", ""}) {
-      core::copyText(app_->project().profile.url, url);
-      app_->project().profileChanged();
-      app_->doc()->setModified(false);
-      boxes_->clear();
+      core::copyText(app().project().profile.url, url);
+      app().project().profileChanged();
+      app().doc()->setModified(false);
+      boxes().clear();
       run();
-      QCOMPARE(boxes_->texts().size(), 1);
-      QVERIFY2(boxes_->texts()[0].contains(QStringLiteral("\"Edit website info\"")), qPrintable(boxes_->texts()[0]));
+      QCOMPARE(boxes().texts().size(), 1);
+      QVERIFY2(boxes().texts()[0].contains(QStringLiteral("\"Edit website info\"")), qPrintable(boxes().texts()[0]));
       // Nothing started: no batch, no file dialog, no job, no change.
       QCOMPARE(batches, 0);
       QVERIFY(dialogs.requests().empty());
       QVERIFY(!jobs()->jobTimerActive(1) && !jobs()->jobTimerActive(2));
-      QVERIFY(!app_->doc()->isModified());
+      QVERIFY(!app().doc()->isModified());
     }
     batch->setRunner({});
   }
@@ -406,7 +392,7 @@ class TestMainWindow : public QObject {
     test::FileDialogAnswers dialogs;
     UrlRecorder urls;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open");
-    const QString report = home_->path() + QStringLiteral("/report.HTML");
+    const QString report = program_->path(QStringLiteral("report.HTML"));
     dialogs.queue(report);
     engineView()->sortItems(EngineListView::kColumnName, Qt::DescendingOrder);
     QVERIFY(frame()->runCommand(kIdCreateSubmitReport));
@@ -474,7 +460,7 @@ class TestMainWindow : public QObject {
     jobs()->jobTick(2);
     QVERIFY(!jobs()->jobTimerActive(2));
     QVERIFY(jobs()->jobTimerActive(1));
-    QCOMPARE(boxes_->texts().last(), QStringLiteral("Check canceled!"));
+    QCOMPARE(boxes().texts().last(), QStringLiteral("Check canceled!"));
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
     QCOMPARE(frame()->statusProgress()->value(), 0);
 
@@ -482,7 +468,7 @@ class TestMainWindow : public QObject {
     coordination.stop.reset();
     jobs()->startJobTimer(3, 100000);
     jobs()->jobTick(1);
-    QCOMPARE(boxes_->texts().last(), QStringLiteral("Search complete!"));
+    QCOMPARE(boxes().texts().last(), QStringLiteral("Search complete!"));
     QVERIFY(!jobs()->jobTimerActive(1));
     QVERIFY(!jobs()->jobTimerActive(3));
   }

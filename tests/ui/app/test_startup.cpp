@@ -41,8 +41,7 @@ class TestStartup : public QObject {
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
   void firstStartCreatesSettingsAndShowsBlankDialogCancelEnds() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
+    test::ProgramFixture program;
     bool sawDialog = false;
     test::whenModal([&](QWidget* modal) {
       auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
@@ -59,15 +58,14 @@ class TestStartup : public QObject {
     ui::LarkspurApplication app;
     QVERIFY(!app.startUp({}, false));
     QVERIFY(sawDialog);
-    QVERIFY(boxes.texts().isEmpty());
-    QVERIFY(QFile::exists(home.settingsFolder() + QStringLiteral("/sysdata")));
-    QVERIFY(QFile::exists(home.settingsFolder() + QStringLiteral("/sysdatasize")));
+    QVERIFY(program.boxes->texts().isEmpty());
+    QVERIFY(QFile::exists(program.home.settingsFolder() + QStringLiteral("/sysdata")));
+    QVERIFY(QFile::exists(program.home.settingsFolder() + QStringLiteral("/sysdatasize")));
     QCOMPARE(lastProjectInSettings(), QString());
   }
 
   void acceptedFirstStartGivesHostTitleAndModifiedProject() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
+    test::ProgramFixture program;
     test::whenModal([](QWidget* modal) {
       auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
       QVERIFY(dialog);
@@ -84,10 +82,8 @@ class TestStartup : public QObject {
   }
 
   void recordedLastProjectOpens() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString project = home.path() + QStringLiteral("/last.lkr");
-    test::writeProject(project, "http://last.example.com/");
+    test::ProgramFixture program;
+    const QString project = program.writeProject(QStringLiteral("last.lkr"), "http://last.example.com/");
     recordLastProject(project);
 
     bool sawModal = false;
@@ -99,23 +95,20 @@ class TestStartup : public QObject {
     QVERIFY(app.startUp({}, false));
     delete watch;
     QVERIFY(!sawModal);
-    QVERIFY(boxes.texts().isEmpty());
+    QVERIFY(program.boxes->texts().isEmpty());
     QCOMPARE(app.doc()->title(), QStringLiteral("http://last.example.com/"));
     QCOMPARE(app.doc()->pathName(), project);
     QVERIFY(!app.doc()->isModified());
   }
 
   void commandLineFileWinsOverLastProject() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString last = home.path() + QStringLiteral("/last.lkr");
-    const QString named = home.path() + QStringLiteral("/named.lkr");
-    test::writeProject(last, "http://last.example.com/");
-    test::writeProject(named, "http://named.example.com/");
+    test::ProgramFixture program;
+    const QString last = program.writeProject(QStringLiteral("last.lkr"), "http://last.example.com/");
+    const QString named = program.writeProject(QStringLiteral("named.lkr"), "http://named.example.com/");
     recordLastProject(last);
 
     const QString previousFolder = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(home.path()));
+    QVERIFY(QDir::setCurrent(program.home.path()));
     {
       ui::LarkspurApplication app;
       ui::CommandLine commandLine;
@@ -130,23 +123,21 @@ class TestStartup : public QObject {
   }
 
   void unreadableCommandLineFileFallsBackToLastProject() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString last = home.path() + QStringLiteral("/last.lkr");
-    test::writeProject(last, "http://last.example.com/");
+    test::ProgramFixture program;
+    const QString last = program.writeProject(QStringLiteral("last.lkr"), "http://last.example.com/");
     recordLastProject(last);
 
     ui::LarkspurApplication app;
-    QVERIFY(test::startOn(app, home.path() + QStringLiteral("/missing.lkr")));
-    QCOMPARE(boxes.texts().size(), 1);
-    QVERIFY2(boxes.texts().first().startsWith(QStringLiteral("Unable to read from")), qPrintable(boxes.texts().first()));
+    QVERIFY(test::startOn(app, program.path(QStringLiteral("missing.lkr"))));
+    QCOMPARE(program.boxes->texts().size(), 1);
+    QVERIFY2(program.boxes->texts().first().startsWith(QStringLiteral("Unable to read from")),
+             qPrintable(program.boxes->texts().first()));
     QCOMPARE(app.doc()->title(), QStringLiteral("http://last.example.com/"));
   }
 
   void unopenableLastProjectFallsBackToNew() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString broken = home.path() + QStringLiteral("/broken.lkr");
+    test::ProgramFixture program;
+    const QString broken = program.path(QStringLiteral("broken.lkr"));
     QFile file(broken);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("this is not a project file");
@@ -164,33 +155,30 @@ class TestStartup : public QObject {
     ui::LarkspurApplication app;
     QVERIFY(app.startUp({}, false));
     QVERIFY(sawDialog);
-    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Data error!")});
+    QCOMPARE(program.boxes->texts(), QStringList{QStringLiteral("Data error!")});
     QCOMPARE(app.project().engines.size(), std::size_t{342});
     QCOMPARE(app.doc()->title(), QStringLiteral("new.example.com"));
     QCOMPARE(app.frame()->windowTitle(), QStringLiteral("new.example.com[*] - Larkspur"));
   }
 
   void settingsThatCannotBeLoadedEndTheProgram() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
+    test::ProgramFixture program;
     // A file where the settings folder should be.
-    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("NORVELLA")));
-    QFile blocker(home.settingsFolder());
+    QVERIFY(QDir(program.home.path()).mkpath(QStringLiteral("NORVELLA")));
+    QFile blocker(program.home.settingsFolder());
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
 
     ui::LarkspurApplication app;
     QVERIFY(!app.startUp({}, false));
-    QVERIFY(!boxes.texts().isEmpty());
-    QCOMPARE(boxes.texts().last(), QStringLiteral("Load system data error!"));
+    QVERIFY(!program.boxes->texts().isEmpty());
+    QCOMPARE(program.boxes->texts().last(), QStringLiteral("Load system data error!"));
     QVERIFY(!app.frame());
   }
 
   void closingAModifiedProjectAsksToSave() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString path = home.path() + QStringLiteral("/site.lkr");
-    test::writeProject(path, "http://site.example.com/");
+    test::ProgramFixture program;
+    const QString path = program.writeProject(QStringLiteral("site.lkr"), "http://site.example.com/");
     recordLastProject(path);
     ui::LarkspurApplication app;
     QVERIFY(app.startUp({}, false));
@@ -198,14 +186,14 @@ class TestStartup : public QObject {
     coordination.stop.reset();
 
     app.doc()->setModified(true);
-    boxes.queueAnswer(QMessageBox::Cancel);
+    program.boxes->queueAnswer(QMessageBox::Cancel);
     QVERIFY(!app.frame()->close());
-    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Save changes to site.lkr?")});
+    QCOMPARE(program.boxes->texts(), QStringList{QStringLiteral("Save changes to site.lkr?")});
     // Closing asks every job to stop, even when the user then stays.
     QVERIFY(coordination.stop.isSet());
 
     app.project().engines.at(0)->submit_state = "Submit-OK";
-    boxes.queueAnswer(QMessageBox::Yes);
+    program.boxes->queueAnswer(QMessageBox::Yes);
     QVERIFY(app.frame()->close());
     QVERIFY(!app.doc()->isModified());
     core::Project reread;

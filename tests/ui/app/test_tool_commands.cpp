@@ -52,18 +52,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using larkspur::test::countPdfPages;
 using larkspur::test::UrlRecorder;
-
-int countPdfPages(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return -1;
-  const QByteArray bytes = file.readAll();
-  int pages = 0;
-  for (qsizetype at = bytes.indexOf("/Type /Page"); at >= 0; at = bytes.indexOf("/Type /Page", at + 1)) {
-    if (bytes.mid(at + 11, 1) != "s") ++pages;
-  }
-  return pages;
-}
 
 // Sets an environment variable while the object lives.
 class ScopedEnv {
@@ -88,23 +78,19 @@ class ScopedEnv {
 
 }  // namespace
 
-class TestToolCommands : public QObject {
+class TestToolCommands : public test::ProgramTest {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::ScopedConfigHome> home_;
-  std::unique_ptr<test::MessageBoxRecorder> boxes_;
-  std::unique_ptr<LarkspurApplication> app_;
-
-  MainWindow* frame() const { return app_->frame(); }
-  PrintCommands* print() const { return test::installed<PrintCommands>(*app_); }
-  HelpCommands* help() const { return test::installed<HelpCommands>(*app_); }
-  UpdateCommands* updates() const { return test::installed<UpdateCommands>(*app_); }
+  MainWindow* frame() const { return app().frame(); }
+  PrintCommands* print() const { return test::installed<PrintCommands>(app()); }
+  HelpCommands* help() const { return test::installed<HelpCommands>(app()); }
+  UpdateCommands* updates() const { return test::installed<UpdateCommands>(app()); }
   EngineListView* engineView() const { return frame()->itemView()->engineView(); }
 
   // Prints to a PDF file instead of a printer.
   QString printToPdf(const QString& name) {
-    const QString path = home_->path() + QLatin1Char('/') + name;
+    const QString path = program_->path(name);
     QPrinter& printer = print()->printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
@@ -121,19 +107,11 @@ class TestToolCommands : public QObject {
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
   void init() {
-    home_ = std::make_unique<test::ScopedConfigHome>();
-    boxes_ = std::make_unique<test::MessageBoxRecorder>();
-    const QString project = home_->path() + QStringLiteral("/site.lkr");
-    test::writeProject(project, "http://www.example-garden.com/");
-    app_ = std::make_unique<LarkspurApplication>();
-    QVERIFY(test::startOn(*app_, project));
+    program_ = std::make_unique<test::ProgramFixture>();
+    QVERIFY(program_->start());
   }
 
-  void cleanup() {
-    test::closeQuietly(app_);
-    boxes_.reset();
-    home_.reset();
-  }
+  void cleanup() { program_.reset(); }
 
   void activeListIsTheEngineListAsShown() {
     engineView()->sortItems(EngineListView::kColumnName, Qt::DescendingOrder);
@@ -141,7 +119,7 @@ class TestToolCommands : public QObject {
     const std::optional<ListPrintDescription> list = print()->activeList();
     QVERIFY(list);
     QCOMPARE(list->title, QStringLiteral("Larkspur"));
-    QCOMPARE(list->subtitle, app_->doc()->title());
+    QCOMPARE(list->subtitle, app().doc()->title());
     QCOMPARE(list->subtitle, QStringLiteral("http://www.example-garden.com/"));
     QCOMPARE(int(list->rows.size()), 342);
     QCOMPARE(list->rows[0][0], engineView()->topLevelItem(0)->text(0));
@@ -183,7 +161,7 @@ class TestToolCommands : public QObject {
     for (int i = 0; i < 3; ++i) {
       core::LinkRecord record = core::zeroLinkRecord();
       record.url = "http://links.example.org/page" + std::to_string(i) + ".html";
-      app_->project().links.append(record);
+      app().project().links.append(record);
     }
     frame()->rebuildWorkAreas();
     links = frame()->itemView()->linkView();
@@ -264,7 +242,7 @@ class TestToolCommands : public QObject {
     QVERIFY(frame()->runCommand(kIdHelpTopic));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(urls.urls, QList<QUrl>{QUrl::fromLocalFile(page)});
-    QVERIFY(boxes_->texts().isEmpty());
+    QVERIFY(boxes().texts().isEmpty());
   }
 
   void submitServicesOpensTheVendorsPage() {
@@ -344,15 +322,15 @@ class TestToolCommands : public QObject {
       if (auto* dialog = qobject_cast<UpdateDialog*>(modal)) dialog->startButton()->click();
     });
     QVERIFY(frame()->runCommand(kIdOnlineUpdate));
-    QCOMPARE(boxes_->texts(), QStringList{"No update version to download at this time."});
+    QCOMPARE(boxes().texts(), QStringList{"No update version to download at this time."});
 
     // Cancelled during a slow download: the command waits for the worker to end.
     // The first run's worker may still be winding down, and the command stays
     // disabled until it has.
     QTRY_VERIFY(frame()->commandEnabled(kIdOnlineUpdate));
     slow = true;
-    boxes_->clear();
-    boxes_->queueAnswer(QMessageBox::Yes);
+    boxes().clear();
+    boxes().queueAnswer(QMessageBox::Yes);
     QTimer poll;
     test::whenModal([&](QWidget* modal) {
       auto* dialog = qobject_cast<UpdateDialog*>(modal);
@@ -365,16 +343,16 @@ class TestToolCommands : public QObject {
     });
     QVERIFY(frame()->runCommand(kIdOnlineUpdate));
     poll.stop();
-    QVERIFY2(updates()->updateRun().running() || boxes_->texts().size() == 2, qPrintable(boxes_->texts().join("|")));
+    QVERIFY2(updates()->updateRun().running() || boxes().texts().size() == 2, qPrintable(boxes().texts().join("|")));
     if (updates()->updateRun().running()) QVERIFY(!frame()->commandEnabled(kIdOnlineUpdate));
     QTRY_VERIFY(!updates()->updateRun().running());
-    QTRY_COMPARE(boxes_->texts().size(), 2);
+    QTRY_COMPARE(boxes().texts().size(), 2);
     QVERIFY(frame()->commandEnabled(kIdOnlineUpdate));
     QCOMPARE(test::readFile(program), std::string("old program"));
 
     // Closing the main window during a run ends the run without hanging.
-    boxes_->clear();
-    boxes_->queueAnswer(QMessageBox::Yes);
+    boxes().clear();
+    boxes().queueAnswer(QMessageBox::Yes);
     test::whenModal([&](QWidget* modal) {
       auto* dialog = qobject_cast<UpdateDialog*>(modal);
       if (!dialog) return;
@@ -383,7 +361,7 @@ class TestToolCommands : public QObject {
         if (dialog->progressBar()->value() > 0) {
           closedDuringRun_ = true;
           dialog->cancelButton()->click();
-          app_->doc()->setModified(false);
+          app().doc()->setModified(false);
           frame()->close();
         }
       });
@@ -432,15 +410,15 @@ class TestToolCommands : public QObject {
     });
     fs::create_directory(dir.file("tmp"));
     QStringList starts;
-    app_->programRestart().setStarter([&](const QString& path, const QStringList& arguments) {
+    app().programRestart().setStarter([&](const QString& path, const QStringList& arguments) {
       starts << path << arguments;
       return true;
     });
 
-    app_->doc()->setModified(keepOpen);
-    boxes_->queueAnswer(QMessageBox::Yes);  // proceed
-    boxes_->queueAnswer(restart ? QMessageBox::Yes : QMessageBox::No);
-    boxes_->queueAnswer(QMessageBox::Cancel);  // "Save changes to ...?"
+    app().doc()->setModified(keepOpen);
+    boxes().queueAnswer(QMessageBox::Yes);  // proceed
+    boxes().queueAnswer(restart ? QMessageBox::Yes : QMessageBox::No);
+    boxes().queueAnswer(QMessageBox::Cancel);  // "Save changes to ...?"
     frame()->show();
     test::whenModal([](QWidget* modal) {
       if (auto* dialog = qobject_cast<UpdateDialog*>(modal)) dialog->startButton()->click();
@@ -450,17 +428,17 @@ class TestToolCommands : public QObject {
     // The close request is queued behind the dialog's end.
     QCoreApplication::sendPostedEvents();
     QCOMPARE(frame()->isVisible(), !restart || keepOpen);
-    QCOMPARE(boxes_->texts().size(), restart && keepOpen ? 3 : 2);
+    QCOMPARE(boxes().texts().size(), restart && keepOpen ? 3 : 2);
     core::setServiceBase("");
 
     // What the program's exit path does once the event loop has ended.
-    QCOMPARE(app_->programRestart().startIfRequested(), started);
+    QCOMPARE(app().programRestart().startIfRequested(), started);
     if (!started) {
       QVERIFY(starts.isEmpty());
       return;
     }
-    QCOMPARE(starts, (QStringList{QString::fromStdString(program.string()), "--", app_->doc()->pathName()}));
-    QVERIFY(!app_->programRestart().startIfRequested());  // once
+    QCOMPARE(starts, (QStringList{QString::fromStdString(program.string()), "--", app().doc()->pathName()}));
+    QVERIFY(!app().programRestart().startIfRequested());  // once
   }
 
  private:

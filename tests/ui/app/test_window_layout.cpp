@@ -39,17 +39,13 @@ bool columnsFit(const QTreeWidget& list) {
 
 }  // namespace
 
-class TestWindowLayout : public QObject {
+class TestWindowLayout : public test::ProgramTest {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::ScopedConfigHome> home_;
-  std::unique_ptr<test::MessageBoxRecorder> boxes_;
-  QString projectPath_;
-
   std::unique_ptr<LarkspurApplication> start() {
     auto app = std::make_unique<LarkspurApplication>();
-    if (!test::startOn(*app, projectPath_)) return nullptr;
+    if (!test::startOn(*app, projectPath())) return nullptr;
     return app;
   }
 
@@ -63,16 +59,11 @@ class TestWindowLayout : public QObject {
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
   void init() {
-    home_ = std::make_unique<test::ScopedConfigHome>();
-    boxes_ = std::make_unique<test::MessageBoxRecorder>();
-    projectPath_ = home_->path() + QStringLiteral("/site.lkr");
-    test::writeProject(projectPath_, "http://www.example-garden.com/");
+    program_ = std::make_unique<test::ProgramFixture>();
+    program_->writeProject(QStringLiteral("site.lkr"), test::kGardenSite);
   }
 
-  void cleanup() {
-    boxes_.reset();
-    home_.reset();
-  }
+  void cleanup() { program_.reset(); }
 
   void firstStartGivesTheListPaneWhatItsTabsAndColumnsNeed() {
     std::unique_ptr<LarkspurApplication> app = start();
@@ -106,7 +97,7 @@ class TestWindowLayout : public QObject {
   }
 
   void layoutSurvivesARestart() {
-    const QString blob = home_->settingsFolder() + QStringLiteral("/sysdata");
+    const QString blob = home().settingsFolder() + QStringLiteral("/sysdata");
     {
       std::unique_ptr<LarkspurApplication> app = start();
       QVERIFY(app);
@@ -117,7 +108,7 @@ class TestWindowLayout : public QObject {
       links->setColumnShown(LinkListView::kColumnRank, false);
       links->setColumnShown(LinkListView::kColumnEmail, true);
       // A project opened meanwhile keeps the choice.
-      QVERIFY(app->doc()->onOpenDocument(projectPath_));
+      QVERIFY(app->doc()->onOpenDocument(projectPath()));
       QCOMPARE(frame->itemView()->linkView()->shownColumns(),
                (QList<int>{LinkListView::kColumnUrl, LinkListView::kColumnEmail}));
       frame->close();
@@ -125,7 +116,7 @@ class TestWindowLayout : public QObject {
       test::closeQuietly(app);
     }
     // Kept in a file of its own; the blob keeps its widths.
-    QVERIFY(QFile::exists(home_->settingsFolder() + QLatin1Char('/') + QLatin1String(kWindowLayoutFileName)));
+    QVERIFY(QFile::exists(home().settingsFolder() + QLatin1Char('/') + QLatin1String(kWindowLayoutFileName)));
     core::Settings settings;
     QVERIFY(core::SettingsStore(core::SettingsStore::defaultFolder()).load(settings).ok());
     QCOMPARE(settings.link_column_widths, core::Settings::defaultLinkColumnWidths());

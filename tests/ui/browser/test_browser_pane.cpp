@@ -218,10 +218,8 @@ class TestBrowserPane : public QObject {
   }
 
   void toolbarAndProgressInTheMainWindow() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString path = home.path() + QStringLiteral("/site.lkr");
-    test::writeProject(path, kUrl);
+    test::ProgramFixture program;
+    const QString path = program.writeProject(QStringLiteral("site.lkr"), kUrl);
     LarkspurApplication app;
     QVERIFY(test::startOn(app, path));
     CommandHost& frame = *app.host();
@@ -279,12 +277,9 @@ class TestBrowserPane : public QObject {
   }
 
   void pagesLetGoOfTheirRecordsBeforeTheTableIsRebuilt() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString path = home.path() + QStringLiteral("/site.lkr");
-    const QString other = home.path() + QStringLiteral("/other.lkr");
-    test::writeProject(path, kUrl);
-    test::writeProject(other, "http://www.example-other.com/");
+    test::ProgramFixture program;
+    const QString path = program.writeProject(QStringLiteral("site.lkr"), kUrl);
+    const QString other = program.writeProject(QStringLiteral("other.lkr"), "http://www.example-other.com/");
     LarkspurApplication app;
     QVERIFY(test::startOn(app, path));
     BrowserPane* pane = installSubmissionWindows(*app.host(), *app.doc(), coordination_);

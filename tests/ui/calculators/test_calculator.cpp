@@ -213,10 +213,8 @@ class TestCalculator : public QObject {
   }
 
   void oneWindowFromTheMainWindow() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString project = home.path() + QStringLiteral("/site.lkr");
-    test::writeProject(project, "http://www.example-garden.com/");
+    test::ProgramFixture program;
+    const QString project = program.writeProject(QStringLiteral("site.lkr"), test::kGardenSite);
     LarkspurApplication app;
     QVERIFY(test::startOn(app, project));
     CommandHost* frame = app.host();

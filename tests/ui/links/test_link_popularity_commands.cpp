@@ -134,19 +134,16 @@ using larkspur::test::UrlRecorder;
 
 }  // namespace
 
-class TestLinkPopularityCommands : public QObject {
+class TestLinkPopularityCommands : public test::ProgramTest {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::ScopedConfigHome> home_;
-  std::unique_ptr<test::MessageBoxRecorder> boxes_;
   std::unique_ptr<test::FileDialogAnswers> dialogs_;
-  std::unique_ptr<LarkspurApplication> app_;
 
-  CommandHost* frame() const { return app_->host(); }
+  CommandHost* frame() const { return app().host(); }
   LinkListView* linkView() const { return frame()->itemView()->linkView(); }
-  LinkPopularityCommands* jobs() const { return test::installed<LinkPopularityCommands>(*app_); }
-  core::LinkList& links() { return app_->project().links; }
+  LinkPopularityCommands* jobs() const { return test::installed<LinkPopularityCommands>(app()); }
+  core::LinkList& links() { return app().project().links; }
   QStringList shownUrls() const {
     QStringList urls;
     for (int r = 0; r < linkView()->rowCount(); ++r) urls << linkView()->topLevelItem(r)->text(0);
@@ -154,10 +151,7 @@ class TestLinkPopularityCommands : public QObject {
   }
 
   void startWith(const std::string& url, std::function<void(core::Project&)> change = {}) {
-    const QString path = home_->path() + QStringLiteral("/site.lkr");
-    test::writeProject(path, url, "", std::move(change));
-    app_ = std::make_unique<LarkspurApplication>();
-    QVERIFY(test::startOn(*app_, path));
+    QVERIFY(program_->start(url, "", std::move(change)));
     // Short ticks: the end is decided by the worker count, not by the time.
     jobs()->options().searchTimerMs = 5;
     jobs()->options().checkTimerMs = 5;
@@ -173,20 +167,18 @@ class TestLinkPopularityCommands : public QObject {
   }
 
   void init() {
-    home_ = std::make_unique<test::ScopedConfigHome>();
-    boxes_ = std::make_unique<test::MessageBoxRecorder>();
+    program_ = std::make_unique<test::ProgramFixture>();
     dialogs_ = std::make_unique<test::FileDialogAnswers>();
     core::processCoordination().stop.reset();
   }
 
   void cleanup() {
-    test::closeQuietly(app_);
+    test::closeQuietly(program_->app);
     core::setServiceBase("");
     core::processCoordination().stop.reset();
     QCOMPARE(core::processCoordination().workers.value(), 0);
     dialogs_.reset();
-    boxes_.reset();
-    home_.reset();
+    program_.reset();
   }
 
   void tabsAreRebuiltForEveryProject() {
@@ -202,23 +194,22 @@ class TestLinkPopularityCommands : public QObject {
 
     // Opened: a URL that does not parse has no host for the caption.
     tabs->setCurrentIndex(2);
-    const QString other = home_->path() + QStringLiteral("/other.lkr");
-    test::writeProject(other, "no address");
-    QVERIFY(app_->doc()->openDocumentFile(other));
+    const QString other = program_->writeProject(QStringLiteral("other.lkr"), "no address");
+    QVERIFY(app().doc()->openDocumentFile(other));
     QCOMPARE(tabs->tabText(2), QStringLiteral("Link To My Website"));
     QCOMPARE(tabs->currentIndex(), 0);
     QCOMPARE(linkView()->rowCount(), 0);
 
     // New: the PPC list is filled as for a loaded project.
     tabs->setCurrentIndex(1);
-    app_->doc()->setModified(false);
+    app().doc()->setModified(false);
     test::whenModal([](QWidget* modal) {
       auto* dialog = qobject_cast<ProfileDialog*>(modal);
       QVERIFY(dialog);
       static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("https://new.example.org/"));
       dialog->okButton()->click();
     });
-    QVERIFY(app_->doc()->fileNew());
+    QVERIFY(app().doc()->fileNew());
     QCOMPARE(tabs->tabText(2), QStringLiteral("Link To new.example.org"));
     QCOMPARE(tabs->currentIndex(), 0);
     QCOMPARE(frame()->itemView()->ppcView()->rowCount(), 29);
@@ -262,35 +253,35 @@ class TestLinkPopularityCommands : public QObject {
 
     // The file commands reach the link list from the engine list's tab.
     tabs->setCurrentIndex(0);
-    const QString path = home_->path() + QStringLiteral("/more.txt");
+    const QString path = program_->path(QStringLiteral("more.txt"));
     test::writeFile(path.toStdString(), "see http://three.example/\n");
-    app_->doc()->setModified(false);
+    app().doc()->setModified(false);
     dialogs_->queue(path);
     QVERIFY(frame()->runCommand(kIdImportLinks));
     QCOMPARE(linkView()->rowCount(), 3);
-    QVERIFY(app_->doc()->isModified());
-    const QString out = home_->path() + QStringLiteral("/out.htm");
+    QVERIFY(app().doc()->isModified());
+    const QString out = program_->path(QStringLiteral("out.htm"));
     dialogs_->queue(out);
     QVERIFY(frame()->runCommand(kIdOutputLinks));
     QVERIFY(QFile::exists(out));
     // Cut deletes what it copied and marks the project modified.
     tabs->setCurrentIndex(2);
-    app_->doc()->setModified(false);
+    app().doc()->setModified(false);
     linkView()->clearSelection();
     linkView()->topLevelItem(0)->setSelected(true);
     QVERIFY(frame()->runCommand(kIdEditCut));
     QCOMPARE(links().size(), std::size_t{2});
-    QVERIFY(app_->doc()->isModified());
+    QVERIFY(app().doc()->isModified());
   }
 
   void searchRowsAppearWhileItRunsAndItEndsWithSearchComplete() {
     FakeSearchService service;
     QVERIFY(service.start());
     startWith(kSite, [](core::Project& p) { p.links.append(makeLink("http://known.example/", 4)); });
-    app_->doc()->setModified(false);
+    app().doc()->setModified(false);
 
     QVERIFY(frame()->runCommand(kIdSearchLinks));
-    QVERIFY(app_->doc()->isModified());
+    QVERIFY(app().doc()->isModified());
     QVERIFY(jobs()->jobTimerActive(kSearchTimer));
     QVERIFY(!frame()->commandEnabled(kIdSearchLinks));  // one search at a time
     // Google's first page is in the list while its second is still held.
@@ -301,7 +292,7 @@ class TestLinkPopularityCommands : public QObject {
     QVERIFY(jobs()->searchRunning());
     QTRY_VERIFY(frame()->statusMessage().startsWith(QStringLiteral("Searching ")));
     QCOMPARE(linkView()->topLevelItem(1)->text(LinkListView::kColumnRank), QStringLiteral("5"));
-    QVERIFY(boxes_->texts().isEmpty());
+    QVERIFY(boxes().texts().isEmpty());
 
     // Deleting found links while the search still runs is safe.
     linkView()->clearSelection();
@@ -310,7 +301,7 @@ class TestLinkPopularityCommands : public QObject {
     QCOMPARE(links().size(), std::size_t{2});
 
     service.release();
-    QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Search complete!")}, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Search complete!")}, 20000);
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
     QVERIFY(!jobs()->jobTimerActive(kSearchTimer));
     QCOMPARE(frame()->statusProgress()->value(), 0);
@@ -333,7 +324,7 @@ class TestLinkPopularityCommands : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(service.holding(), 10000);
     QVERIFY(frame()->runCommand(kIdStop));
     service.poke();
-    QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Search canceled!")}, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Search canceled!")}, 20000);
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
     QVERIFY(!jobs()->jobTimerActive(kSearchTimer));
     QVERIFY(jobs()->jobTimerActive(kUpdateTimer));
@@ -357,7 +348,7 @@ class TestLinkPopularityCommands : public QObject {
 
     QVERIFY(frame()->runCommand(kIdGetPageRank));
     QVERIFY(jobs()->jobTimerActive(kUpdateTimer));
-    QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Update complete!")}, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Update complete!")}, 20000);
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
     QTRY_VERIFY(!jobs()->updateRunning());
     QCoreApplication::processEvents();
@@ -371,9 +362,9 @@ class TestLinkPopularityCommands : public QObject {
     QCOMPARE(linkView()->topLevelItem(2)->text(LinkListView::kColumnRank), QStringLiteral("6"));
 
     // Again: nothing changes, nothing is announced.
-    boxes_->clear();
+    boxes().clear();
     QVERIFY(frame()->runCommand(kIdGetPageRank));
-    QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Update complete!")}, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Update complete!")}, 20000);
     QTRY_VERIFY(!jobs()->updateRunning());
     QCoreApplication::processEvents();
     QCOMPARE(delivered.count(), 1);
@@ -399,12 +390,12 @@ class TestLinkPopularityCommands : public QObject {
              QStringLiteral("www.mysite.example-") + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) +
                  QStringLiteral(".html"));
 
-    const QString report = home_->path() + QStringLiteral("/report.html");
+    const QString report = program_->path(QStringLiteral("report.html"));
     dialogs_->queue(report);
     QSignalSpy finished(jobs(), &LinkPopularityCommands::reportFinished);
     QVERIFY(frame()->runCommand(kIdCreateLinksReport));
     QVERIFY(jobs()->jobTimerActive(kCheckTimer));
-    QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Check complete!")}, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Check complete!")}, 20000);
     QTRY_COMPARE(finished.count(), 1);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
@@ -422,7 +413,7 @@ class TestLinkPopularityCommands : public QObject {
     workers.remove();  // a count set back to 0 under running workers ends below 0
     QCOMPARE(workers.value(), -1);
     jobs()->startJobTimer(kSearchTimer, 5);
-    QTRY_COMPARE_WITH_TIMEOUT(boxes_->texts(), QStringList{QStringLiteral("Search complete!")}, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Search complete!")}, 10000);
     QVERIFY(!jobs()->jobTimerActive(kSearchTimer));
     workers.add();
   }

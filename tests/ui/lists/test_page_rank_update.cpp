@@ -167,12 +167,9 @@ class TestPageRankUpdate : public QObject {
   }
 
   void frameCommandsFollowTheRunningFlagAndOpenWaitsForTheUpdate() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString first = home.path() + QStringLiteral("/first.lkr");
-    const QString second = home.path() + QStringLiteral("/second.lkr");
-    test::writeProject(first, "http://first.example.com/");
-    test::writeProject(second, "http://second.example.com/");
+    test::ProgramFixture program;
+    const QString first = program.writeProject(QStringLiteral("first.lkr"), "http://first.example.com/");
+    const QString second = program.writeProject(QStringLiteral("second.lkr"), "http://second.example.com/");
     ui::LarkspurApplication app;
     QVERIFY(test::startOn(app, first));
     ui::CommandHost* frame = app.host();
@@ -191,7 +188,7 @@ class TestPageRankUpdate : public QObject {
     QVERIFY(frame->runCommand(ui::kIdStopUpdate));
     QVERIFY(core::processCoordination().stop.isSet());
     QTRY_VERIFY(!update->running());
-    QTRY_VERIFY(boxes.texts().contains(QStringLiteral("Page Rank update finished!")));
+    QTRY_VERIFY(program.boxes->texts().contains(QStringLiteral("Page Rank update finished!")));
     QTRY_VERIFY(frame->commandEnabled(ui::kIdStartUpdate));
 
     // Open while the update runs: it is stopped and waited for before the

@@ -16,6 +16,7 @@
 
 #include "ui/printing/list_print_description.h"
 #include "ui/printing/list_print_layout.h"
+#include "tests/ui/ui_test_support.h"
 #include "ui/printing/list_printer.h"
 
 using namespace larkspur::ui;
@@ -90,17 +91,11 @@ ListPrintDescription sampleList(int rows) {
   return list;
 }
 
-int countPdfPages(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return -1;
-  const QByteArray bytes = file.readAll();
-  // Page objects, not the page tree ("/Type /Pages").
-  int pages = 0;
-  for (qsizetype at = bytes.indexOf("/Type /Page"); at >= 0; at = bytes.indexOf("/Type /Page", at + 1)) {
-    if (bytes.mid(at + 11, 1) != "s") ++pages;
-  }
-  return pages;
-}
+// A page of 4800 x 6600 device units at 2.5 units a screen pixel.
+const ListPrintMetrics kPage{.printableWidth = 4800, .printableHeight = 6600, .titleLineHeight = 110,
+                             .footerLineHeight = 90, .rowLineHeight = 100, .scale = 2.5};
+
+using larkspur::test::countPdfPages;
 
 }  // namespace
 
@@ -109,13 +104,7 @@ class TestListPrinter : public QObject {
 
  private slots:
   void geometryOfAPage() {
-    ListPrintMetrics m;
-    m.printableWidth = 4800;
-    m.printableHeight = 6600;
-    m.titleLineHeight = 110;
-    m.footerLineHeight = 90;
-    m.rowLineHeight = 100;
-    m.scale = 2.5;
+    const ListPrintMetrics& m = kPage;
     const int widths[] = {88, 0, 48, 1800, 80};
     const ListPrintLayout l = layoutListPages(m, widths, 250);
 
@@ -149,13 +138,7 @@ class TestListPrinter : public QObject {
 
   void columnsSpanThePage() {
     QFETCH(QList<int>, widths);
-    ListPrintMetrics m;
-    m.printableWidth = 4800;
-    m.printableHeight = 6600;
-    m.titleLineHeight = 110;
-    m.footerLineHeight = 90;
-    m.rowLineHeight = 100;
-    m.scale = 2.5;
+    const ListPrintMetrics& m = kPage;
     const std::vector<int> w(widths.begin(), widths.end());
     const ListPrintLayout l = layoutListPages(m, w, 10);
     QCOMPARE(int(l.columns.size()), int(w.size()));
@@ -257,13 +240,9 @@ class TestListPrinter : public QObject {
     QFETCH(int, pages);
     QFETCH(int, lastPageFirst);
     QFETCH(int, lastPageEnd);
-    ListPrintMetrics m;
-    m.printableWidth = 2000;
-    m.printableHeight = 150 + 100 + 1100 + 100 + 150;  // body: one title row and ten rows of 100
-    m.titleLineHeight = 50;
-    m.footerLineHeight = 50;
-    m.rowLineHeight = 100;
-    m.scale = 1.0;
+    // The body: one title row and ten rows of 100.
+    const ListPrintMetrics m{.printableWidth = 2000, .printableHeight = 150 + 100 + 1100 + 100 + 150,
+                             .titleLineHeight = 50, .footerLineHeight = 50, .rowLineHeight = 100, .scale = 1.0};
     const ListPrintLayout l = layoutListPages(m, std::vector<int>{50}, rows);
     QCOMPARE(l.rowsPerPage, 10);
     QCOMPARE(l.pageCount, pages);
@@ -276,13 +255,9 @@ class TestListPrinter : public QObject {
   }
 
   void pageTooSmallForARowStillPrintsEveryRow() {
-    ListPrintMetrics m;
-    m.printableWidth = 1000;
-    m.printableHeight = 500;  // the body is shorter than two rows
-    m.titleLineHeight = 40;
-    m.footerLineHeight = 40;
-    m.rowLineHeight = 100;
-    m.scale = 1.0;
+    // The body is shorter than two rows.
+    const ListPrintMetrics m{.printableWidth = 1000, .printableHeight = 500, .titleLineHeight = 40,
+                             .footerLineHeight = 40, .rowLineHeight = 100, .scale = 1.0};
     const ListPrintLayout l = layoutListPages(m, std::vector<int>{10}, 3);
     QCOMPARE(l.rowsPerPage, 1);
     QCOMPARE(l.pageCount, 3);

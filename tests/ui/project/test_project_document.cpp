@@ -21,44 +21,31 @@
 using namespace larkspur;
 using namespace larkspur::ui;
 
-class TestProjectDocument : public QObject {
+class TestProjectDocument : public test::ProgramTest {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::ScopedConfigHome> home_;
-  std::unique_ptr<test::MessageBoxRecorder> boxes_;
-  std::unique_ptr<LarkspurApplication> app_;
-  QString projectPath_;
-
-  ProjectDocument* doc() const { return app_->doc(); }
-  core::Project& project() const { return app_->project(); }
-  EngineListView* engineView() const { return app_->host()->itemView()->engineView(); }
+  ProjectDocument* doc() const { return app().doc(); }
+  core::Project& project() const { return app().project(); }
+  EngineListView* engineView() const { return app().host()->itemView()->engineView(); }
 
  private slots:
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
   void init() {
-    home_ = std::make_unique<test::ScopedConfigHome>();
-    boxes_ = std::make_unique<test::MessageBoxRecorder>();
-    projectPath_ = home_->path() + QStringLiteral("/site.lkr");
-    test::writeProject(projectPath_, "http://www.example.com/", "Germany", [](core::Project& p) {
+    program_ = std::make_unique<test::ProgramFixture>();
+    QVERIFY(program_->start("http://www.example.com/", "Germany", [](core::Project& p) {
       p.engines.at(1)->submit_state = "Submit-OK";
       core::copyText(p.profile.category, "Business");
-    });
-    app_ = std::make_unique<LarkspurApplication>();
-    QVERIFY(test::startOn(*app_, projectPath_));
+    }));
   }
 
-  void cleanup() {
-    test::closeQuietly(app_);
-    boxes_.reset();
-    home_.reset();
-  }
+  void cleanup() { program_.reset(); }
 
   void cancelledNewKeepsTheOpenProject() {
     QPointer<EngineListView> view = engineView();
     doc()->setModified(true);
-    boxes_->queueAnswer(QMessageBox::No);  // do not save first
+    boxes().queueAnswer(QMessageBox::No);  // do not save first
     bool sawDialog = false;
     test::whenModal([&](QWidget* modal) {
       auto* dialog = qobject_cast<ProfileDialog*>(modal);
@@ -69,16 +56,16 @@ class TestProjectDocument : public QObject {
     });
     QVERIFY(!doc()->fileNew());
     QVERIFY(sawDialog);
-    QCOMPARE(boxes_->texts(), QStringList{QStringLiteral("Save changes to site.lkr?")});
+    QCOMPARE(boxes().texts(), QStringList{QStringLiteral("Save changes to site.lkr?")});
     QCOMPARE(QString::fromUtf8(project().profile.url), QStringLiteral("http://www.example.com/"));
     QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state.c_str()), QStringLiteral("Submit-OK"));
-    QCOMPARE(doc()->pathName(), projectPath_);
+    QCOMPARE(doc()->pathName(), projectPath());
     QCOMPARE(engineView(), view.data());
     QVERIFY(doc()->isModified());
   }
 
   void acceptedNewStartsAFreshProject() {
-    app_->settings().engine_column_widths[0] = 200;
+    app().settings().engine_column_widths[0] = 200;
     test::whenModal([](QWidget* modal) {
       auto* dialog = qobject_cast<ProfileDialog*>(modal);
       QVERIFY(dialog);
@@ -90,20 +77,20 @@ class TestProjectDocument : public QObject {
     QVERIFY(doc()->pathName().isEmpty());
     QVERIFY(doc()->isModified());
     QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state.c_str()), QString());
-    QCOMPARE(app_->settings().engine_column_widths[0], 88);
+    QCOMPARE(app().settings().engine_column_widths[0], 88);
     QCOMPARE(engineView()->columnWidth(0), 88);
     QCOMPARE(QString::fromUtf8(project().profile.host), QStringLiteral("new.example.org"));
   }
 
   void openingAFileThatDoesNotParseKeepsTheOpenProject() {
     QPointer<EngineListView> view = engineView();
-    const QString broken = home_->path() + QStringLiteral("/broken.lkr");
+    const QString broken = program_->path(QStringLiteral("broken.lkr"));
     QFile file(broken);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(300, 'x'));
     file.close();
     QVERIFY(!doc()->openDocumentFile(broken));
-    QCOMPARE(boxes_->texts(), QStringList{QStringLiteral("Data error!")});
+    QCOMPARE(boxes().texts(), QStringList{QStringLiteral("Data error!")});
     QCOMPARE(project().engines.size(), std::size_t{342});
     QCOMPARE(QString::fromUtf8(project().engines.at(1)->submit_state.c_str()), QStringLiteral("Submit-OK"));
     QCOMPARE(doc()->title(), QStringLiteral("http://www.example.com/"));
@@ -118,7 +105,7 @@ class TestProjectDocument : public QObject {
       dialog->okButton()->click();
     });
     QVERIFY(doc()->fileNew());
-    const QString target = home_->path() + QStringLiteral("/saved.lkr");
+    const QString target = program_->path(QStringLiteral("saved.lkr"));
     dialogs.queue(target);
     QVERIFY(doc()->save());
     QCOMPARE(dialogs.requests().size(), std::size_t{1});
@@ -127,7 +114,7 @@ class TestProjectDocument : public QObject {
     QCOMPARE(dialogs.requests()[0].proposedPath, QStringLiteral("new.example.com.lkr"));  // the host
     QVERIFY(QFile::exists(target));
     QVERIFY(!doc()->isModified());
-    QCOMPARE(QString::fromStdString(app_->settings().last_project), target);
+    QCOMPARE(QString::fromStdString(app().settings().last_project), target);
     QCOMPARE(doc()->recentFiles().paths().first(), target);
 
     // Save again goes to the same file without asking.
@@ -137,38 +124,38 @@ class TestProjectDocument : public QObject {
 
     // A cancelled Save As changes nothing.
     QVERIFY(!doc()->saveAs());
-    QCOMPARE(QString::fromStdString(app_->settings().last_project), target);
+    QCOMPARE(QString::fromStdString(app().settings().last_project), target);
   }
 
   void failedSaveKeepsTheModifiedFlagAndTheLastProject() {
     test::FileDialogAnswers dialogs;
     doc()->setModified(true);
-    dialogs.queue(home_->path() + QStringLiteral("/no/such/folder/x.lkr"));
+    dialogs.queue(program_->path(QStringLiteral("no/such/folder/x.lkr")));
     QVERIFY(!doc()->saveAs());
-    QCOMPARE(boxes_->texts().size(), 1);
-    QVERIFY(boxes_->texts().first().startsWith(QStringLiteral("Unable to write to")));
+    QCOMPARE(boxes().texts().size(), 1);
+    QVERIFY(boxes().texts().first().startsWith(QStringLiteral("Unable to write to")));
     QVERIFY(doc()->isModified());
-    QCOMPARE(QString::fromStdString(app_->settings().last_project), projectPath_);
+    QCOMPARE(QString::fromStdString(app().settings().last_project), projectPath());
   }
 
   void aPathTooLongForTheSettingsIsSavedButNotRecordedAsTheLastProject() {
     const QString folder =
-        home_->path() + QLatin1Char('/') + QString(200, QLatin1Char('d')) + QLatin1Char('/') + QString(60, QLatin1Char('e'));
+        program_->path(QString(200, QLatin1Char('d')) + QLatin1Char('/') + QString(60, QLatin1Char('e')));
     QVERIFY(QDir().mkpath(folder));
     const QString target = folder + QStringLiteral("/long.lkr");
     QVERIFY(static_cast<std::size_t>(target.toStdString().size()) > core::kLastProjectCapacity);
     QVERIFY(doc()->doSave(target));
     QVERIFY(QFile::exists(target));
-    QCOMPARE(QString::fromStdString(app_->settings().last_project), projectPath_);
-    QVERIFY(app_->host()->statusMessage().contains(QStringLiteral("too long")));
-    QVERIFY(boxes_->texts().isEmpty());
+    QCOMPARE(QString::fromStdString(app().settings().last_project), projectPath());
+    QVERIFY(app().host()->statusMessage().contains(QStringLiteral("too long")));
+    QVERIFY(boxes().texts().isEmpty());
   }
 
   void recentFilesKeepTheFourNewestAndSurviveARestart() {
     QStringList written;
     for (int i = 0; i < 5; ++i) {
-      const QString path = home_->path() + QStringLiteral("/p%1.lkr").arg(i);
-      test::writeProject(path, "http://p" + std::to_string(i) + ".example.com/");
+      const QString path =
+          program_->writeProject(QStringLiteral("p%1.lkr").arg(i), "http://p" + std::to_string(i) + ".example.com/");
       QVERIFY(doc()->openDocumentFile(path));
       written.prepend(path);
     }
@@ -178,9 +165,9 @@ class TestProjectDocument : public QObject {
     QVERIFY(doc()->openDocumentFile(written.first()));
     QCOMPARE(QString::fromUtf8(project().engines.at(0)->submit_state.c_str()), QStringLiteral("Submit-Error"));
 
-    QVERIFY(app_->shutDown());
+    QVERIFY(app().shutDown());
     RecentFiles reloaded;
-    reloaded.load(app_->recentFilesPath());
+    reloaded.load(app().recentFilesPath());
     QCOMPARE(reloaded.paths(), written.mid(0, 4));
     core::SettingsStore store(core::SettingsStore::defaultFolder());
     core::Settings settings;

@@ -312,9 +312,8 @@ class TestBatchDialog : public QObject {
   }
 
   void autoSubmitResetInTheMainWindow() {
-    test::ScopedConfigHome home;
-    test::MessageBoxRecorder boxes;
-    const QString path = home.path() + QStringLiteral("/site.lkr");
+    test::ProgramFixture program;
+    const QString path = program.path(QStringLiteral("site.lkr"));
     // Every automatic target already went through but two.
     std::vector<std::string> pending;
     test::writeProject(path, kUrl, "", [&pending](core::Project& p) {
@@ -345,7 +344,7 @@ class TestBatchDialog : public QObject {
     QVERIFY(app.host()->runCommand(kIdAutoSubmitReset));
     core::setServiceBase("");
     QCOMPARE(driver.opened, 1);
-    QCOMPARE(boxes.texts().last(), QStringLiteral("Submit finished, 0 sucessed, 2 error."));
+    QCOMPARE(program.boxes->texts().last(), QStringLiteral("Submit finished, 0 sucessed, 2 error."));
     QVERIFY(app.doc()->isModified());
     EngineListView* view = app.host()->itemView()->engineView();
     for (const std::string& name : pending) {

@@ -45,11 +45,9 @@ class TestUpdateDialog : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<test::TempDir> dir_;
+  std::unique_ptr<test::InstalledProgram> installed_;
   std::unique_ptr<test::LocalServer> server_;
   std::unique_ptr<test::MessageBoxRecorder> boxes_;
-  fs::path program_;
-  fs::path tempFolder_;
   std::string newProgram_ = programBytes(100000);
   std::mutex mutex_;
   std::string description_;
@@ -63,27 +61,21 @@ class TestUpdateDialog : public QObject {
 
   update::UpdateAgentSetup setup() const {
     update::UpdateAgentSetup s = update::defaultUpdateSetup();
-    s.programPath = program_;
-    s.tempFolder = tempFolder_;
+    s.programPath = installed_->program;
+    s.tempFolder = installed_->downloads;
     s.transfer.connectTimeout = std::chrono::milliseconds(5000);
     s.transfer.stallTimeout = std::chrono::milliseconds(5000);
     return s;
   }
 
   void expectProgramUntouched() const {
-    QCOMPARE(test::readFile(program_), std::string("old program"));
-    QVERIFY(!fs::exists(program_.parent_path() / "OldExecutable.bak"));
+    QCOMPARE(test::readFile(installed_->program), std::string("old program"));
+    QVERIFY(!fs::exists(installed_->program.parent_path() / "OldExecutable.bak"));
   }
 
  private slots:
   void init() {
-    dir_ = std::make_unique<test::TempDir>();
-    fs::create_directory(dir_->file("bin"));
-    fs::create_directory(dir_->file("tmp"));
-    program_ = dir_->file("bin") / "larkspur";
-    tempFolder_ = dir_->file("tmp");
-    test::writeFile(program_, "old program");
-    fs::permissions(program_, fs::perms(0755), fs::perm_options::replace);
+    installed_ = std::make_unique<test::InstalledProgram>();
     programRequests_ = 0;
     slow_ = false;
 
@@ -117,7 +109,7 @@ class TestUpdateDialog : public QObject {
     boxes_.reset();
     core::setServiceBase("");
     server_.reset();
-    dir_.reset();
+    installed_.reset();
   }
 
   void dialogBeforeStart() {
@@ -167,8 +159,8 @@ class TestUpdateDialog : public QObject {
     QCOMPARE(boxes_->texts(),
              (QStringList{"An update of Version 99.0 is now available. Proceed with the update?", kRestart}));
     QCOMPARE(dialog.progressBar()->value(), 100);
-    QCOMPARE(test::readFile(program_), newProgram_);
-    QCOMPARE(test::readFile(program_.parent_path() / "OldExecutable.bak"), std::string("old program"));
+    QCOMPARE(test::readFile(installed_->program), newProgram_);
+    QCOMPARE(test::readFile(installed_->program.parent_path() / "OldExecutable.bak"), std::string("old program"));
     QCOMPARE(closeRequests, 0);
     QTRY_VERIFY(!run.running());
   }
@@ -187,9 +179,9 @@ class TestUpdateDialog : public QObject {
     boxes_->queueAnswer(QMessageBox::Yes);
     QTimer::singleShot(0, dialog->startButton(), &QPushButton::click);
     QCOMPARE(dialog->exec(), int(QDialog::Accepted));
-    QCOMPARE(restarts, QStringList{QString::fromStdString(program_.string())});
+    QCOMPARE(restarts, QStringList{QString::fromStdString(installed_->program.string())});
     QVERIFY(!dialogOpenAtClose);
-    QCOMPARE(test::readFile(program_), newProgram_);
+    QCOMPARE(test::readFile(installed_->program), newProgram_);
     QTRY_VERIFY(!run.running());
   }
 
@@ -217,8 +209,8 @@ class TestUpdateDialog : public QObject {
     QCOMPARE(boxes_->texts().last(), kNoUpdate);
     expectProgramUntouched();
     // The partial download stays in the temporary folder.
-    QVERIFY(fs::exists(tempFolder_ / "larkspur"));
-    QVERIFY(fs::file_size(tempFolder_ / "larkspur") < newProgram_.size());
+    QVERIFY(fs::exists(installed_->downloads / "larkspur"));
+    QVERIFY(fs::file_size(installed_->downloads / "larkspur") < newProgram_.size());
   }
 
   void finishReleasesAWorkerWaitingForAnAnswer() {
