@@ -239,6 +239,26 @@ void copyValue(uint8_t type, std::span<const uint8_t> data, void* dest, std::siz
   }
 }
 
+// The first entry named `name` whose type findValue looks at, of a tree or a
+// view (`valueOf` gives an entry's value).
+template <class Entry, class ValueOf>
+auto firstValueNamed(const std::vector<Entry>& entries, std::string_view name, ValueOf valueOf)
+    -> decltype(valueOf(entries.front())) {
+  for (const Entry& entry : entries) {
+    const auto* value = valueOf(entry);
+    if (value->name == name && isValueType(value->type)) return value;
+  }
+  return nullptr;
+}
+
+// What getValue copies of a found value; -1 when there is none.
+template <class Value>
+int copyValueOf(const Value* value, void* dest, std::size_t capacity) {
+  if (!value) return -1;
+  copyValue(value->type, value->data, dest, capacity);
+  return 0;
+}
+
 // What copyCell copies; -1 when the type or flag gives nothing to copy.
 int copyCellData(uint8_t type, uint8_t flag, std::span<const uint8_t> data, void* dest,
                  std::size_t capacity) {
@@ -443,17 +463,11 @@ int PropertyTable::addTable(std::string_view name, std::unique_ptr<PropTable> ta
 }
 
 const PropValue* PropertyTable::findValue(std::string_view name) const {
-  for (const PropValue& entry : entries_) {
-    if (entry.name == name && isValueType(entry.type)) return &entry;
-  }
-  return nullptr;
+  return firstValueNamed(entries_, name, [](const PropValue& entry) { return &entry; });
 }
 
 int PropertyTable::getValue(std::string_view name, void* dest, std::size_t capacity) const {
-  const PropValue* entry = findValue(name);
-  if (!entry) return -1;
-  copyValue(entry->type, entry->data, dest, capacity);
-  return 0;
+  return copyValueOf(findValue(name), dest, capacity);
 }
 
 int PropertyTable::getValue(std::string_view name, int32_t& out) const {
@@ -646,17 +660,11 @@ std::optional<PropertyView> PropertyView::parse(const uint8_t* bytes, std::size_
 }
 
 const PropCellView* PropertyView::findValue(std::string_view name) const {
-  for (const Entry& entry : entries_) {
-    if (entry.value.name == name && isValueType(entry.value.type)) return &entry.value;
-  }
-  return nullptr;
+  return firstValueNamed(entries_, name, [](const Entry& entry) { return &entry.value; });
 }
 
 int PropertyView::getValue(std::string_view name, void* dest, std::size_t capacity) const {
-  const PropCellView* entry = findValue(name);
-  if (!entry) return -1;
-  copyValue(entry->type, entry->data, dest, capacity);
-  return 0;
+  return copyValueOf(findValue(name), dest, capacity);
 }
 
 int PropertyView::getValue(std::string_view name, int32_t& out) const {
