@@ -239,6 +239,17 @@ void copyValue(uint8_t type, std::span<const uint8_t> data, void* dest, std::siz
   }
 }
 
+// An entry of a Property table: set, its name up to its first zero byte.
+PropValue makeEntry(uint8_t type, uint8_t flag, std::string_view name, std::vector<uint8_t> data) {
+  PropValue entry;
+  entry.type = type;
+  entry.flag = flag;
+  entry.set = true;
+  entry.name = std::string(upToNul(name));
+  entry.data = std::move(data);
+  return entry;
+}
+
 // The first entry named `name` whose type findValue looks at, of a tree or a
 // view (`valueOf` gives an entry's value).
 template <class Entry, class ValueOf>
@@ -403,13 +414,7 @@ std::optional<int64_t> PropTable::serialisedLength() const {
 
 int PropertyTable::addInteger(std::string_view name, int32_t value, uint8_t flag) {
   return noThrow([&] {
-    PropValue entry;
-    entry.type = kPropInteger;
-    entry.flag = flag;
-    entry.set = true;
-    entry.name = std::string(upToNul(name));
-    entry.data = integerBytes(value);
-    entries_.push_back(std::move(entry));
+    entries_.push_back(makeEntry(kPropInteger, flag, name, integerBytes(value)));
     return 0;
   });
 }
@@ -420,14 +425,9 @@ int PropertyTable::addText(std::string_view name, const char* text, uint8_t flag
 
 int PropertyTable::addText(std::string_view name, std::string_view text, uint8_t flag) {
   return noThrow([&] {
-    PropValue entry;
-    entry.type = kPropText;
-    entry.flag = flag;
-    entry.set = true;
-    entry.name = std::string(upToNul(name));
-    entry.data = textBytes(text);
-    if (entry.data.size() > static_cast<std::size_t>(kMaxLength)) return -1;
-    entries_.push_back(std::move(entry));
+    std::vector<uint8_t> data = textBytes(text);
+    if (data.size() > static_cast<std::size_t>(kMaxLength)) return -1;
+    entries_.push_back(makeEntry(kPropText, flag, name, std::move(data)));
     return 0;
   });
 }
@@ -437,14 +437,9 @@ int PropertyTable::addBinary(std::string_view name, const void* bytes, std::size
   if (!bytes) length = 0;
   if (length > static_cast<std::size_t>(kMaxLength)) return -1;
   return noThrow([&] {
-    PropValue entry;
-    entry.type = kPropBinary;
-    entry.flag = flag;
-    entry.set = true;
-    entry.name = std::string(upToNul(name));
     const uint8_t* begin = static_cast<const uint8_t*>(bytes);
-    if (length > 0) entry.data.assign(begin, begin + length);
-    entries_.push_back(std::move(entry));
+    entries_.push_back(makeEntry(kPropBinary, flag, name,
+                                 length > 0 ? std::vector<uint8_t>(begin, begin + length) : std::vector<uint8_t>()));
     return 0;
   });
 }
@@ -468,10 +463,6 @@ const PropValue* PropertyTable::findValue(std::string_view name) const {
 
 int PropertyTable::getValue(std::string_view name, void* dest, std::size_t capacity) const {
   return copyValueOf(findValue(name), dest, capacity);
-}
-
-int PropertyTable::getValue(std::string_view name, int32_t& out) const {
-  return getValue(name, &out, sizeof out);
 }
 
 int PropertyTable::copyCell(const PropValue& cell, void* dest, std::size_t capacity) {
@@ -531,17 +522,10 @@ std::unique_ptr<PropertyTable> PropertyTable::parse(const uint8_t* bytes, std::s
         if (result->addTable(e.value.name, buildTable(*e.table)) != 0) return nullptr;
         continue;
       }
-      PropValue entry;
-      entry.type = e.value.type;
-      entry.flag = e.value.flag;
-      entry.set = true;
-      entry.name = std::string(e.value.name);
-      if (e.value.type == kPropTextList) {
-        entry.data = normaliseTextList(e.value.data.data(), e.value.data.size());
-      } else {
-        entry.data.assign(e.value.data.begin(), e.value.data.end());
-      }
-      result->entries_.push_back(std::move(entry));
+      result->entries_.push_back(makeEntry(
+          e.value.type, e.value.flag, e.value.name,
+          e.value.type == kPropTextList ? normaliseTextList(e.value.data.data(), e.value.data.size())
+                                        : std::vector<uint8_t>(e.value.data.begin(), e.value.data.end())));
     }
     return result;
   } catch (const std::bad_alloc&) {
@@ -665,10 +649,6 @@ const PropCellView* PropertyView::findValue(std::string_view name) const {
 
 int PropertyView::getValue(std::string_view name, void* dest, std::size_t capacity) const {
   return copyValueOf(findValue(name), dest, capacity);
-}
-
-int PropertyView::getValue(std::string_view name, int32_t& out) const {
-  return getValue(name, &out, sizeof out);
 }
 
 int PropertyView::copyCell(const PropCellView& cell, void* dest, std::size_t capacity) {

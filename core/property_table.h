@@ -104,7 +104,7 @@ class PropertyTable {
   // found (dest untouched). Integer data shorter than 4 bytes (possible with a
   // non-zero flag) are zero-padded, never read past.
   int getValue(std::string_view name, void* dest, std::size_t capacity) const;
-  int getValue(std::string_view name, int32_t& out) const;
+  int getValue(std::string_view name, int32_t& out) const { return getValue(name, &out, sizeof out); }
   template <std::size_t N>
   int getValue(std::string_view name, char (&text)[N]) const {
     return getValue(name, text, N);
@@ -190,7 +190,7 @@ class PropertyView {
   // As PropertyTable::findValue and getValue.
   const PropCellView* findValue(std::string_view name) const;
   int getValue(std::string_view name, void* dest, std::size_t capacity) const;
-  int getValue(std::string_view name, int32_t& out) const;
+  int getValue(std::string_view name, int32_t& out) const { return getValue(name, &out, sizeof out); }
   // As PropertyTable::copyCell.
   static int copyCell(const PropCellView& cell, void* dest, std::size_t capacity);
 
