@@ -44,14 +44,20 @@ int coldOpen(const char* path) {
     return 1;
   }
   const double open = since(t0);
+  // Reading the file into memory the process has not used before is part of
+  // every open: it is timed too, as the floor below which no open can go.
   std::vector<uint8_t> bytes;
-  if (!larkspur::core::readWholeFile(path, bytes, 1u << 30).ok()) return 1;
   auto t1 = Clock::now();
+  if (!larkspur::core::readWholeFile(path, bytes, 1u << 30).ok()) return 1;
+  const double read = since(t1);
+  auto t2 = Clock::now();
   larkspur::core::rc4Storage(bytes);
-  const double rc4 = since(t1);
+  const double rc4 = since(t2);
   std::printf("cold open (a fresh process, once): %.2f ms\n", open);
   std::printf("one RC4 pass in that process:      %.2f ms\n", rc4);
-  std::printf("ratio cold open / RC4: %.2fx (goal: at most 3x)\n", open / rc4);
+  std::printf("reading the file into new memory:  %.2f ms\n", read);
+  std::printf("ratio cold open / RC4: %.2fx (goal: at most 3x; reading + one RC4 pass alone: %.2fx)\n",
+              open / rc4, (read + rc4) / rc4);
   return 0;
 }
 

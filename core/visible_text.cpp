@@ -14,6 +14,14 @@ std::string shownText(std::string_view text, bool keepLines) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
+    // Printable ASCII, by far the most of any text, goes over as a run.
+    std::size_t run = i;
+    while (run < text.size() && text[run] >= 0x20 && text[run] < 0x7F) ++run;
+    if (run > i) {
+      out.append(text.substr(i, run - i));
+      i = run;
+      continue;
+    }
     char32_t cp = 0;
     const std::size_t len = decodeUtf8At(text, i, cp);
     if (len == 0) {
