@@ -2,19 +2,14 @@
 
 #include <initializer_list>
 
+#include "submit/word_search.h"
+
 namespace larkspur::submit {
 
 namespace {
 
 bool has(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;
-}
-
-bool hasAny(std::string_view text, std::initializer_list<std::string_view> words) {
-  for (std::string_view w : words) {
-    if (has(text, w)) return true;
-  }
-  return false;
 }
 
 bool isAny(std::string_view text, std::initializer_list<std::string_view> words) {

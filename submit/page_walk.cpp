@@ -6,9 +6,12 @@
 #include "core/ascii_text.h"
 #include "core/fixed_text.h"
 #include "core/upper_case.h"
+#include "submit/answer_checks.h"
 #include "submit/answer_classifier.h"
 #include "submit/field_names.h"
+#include "submit/field_reading.h"
 #include "submit/fill_rules.h"
+#include "submit/form_choices.h"
 #include "submit/option_choice.h"
 #include "submit/submit_states.h"
 
@@ -30,6 +33,65 @@ void submitBy(WalkSession& s, Document& doc, std::size_t index, const char* mess
   reportProgress(s, message);
   s.state = SessionState::kSubmitted;
   doc.click(index);
+}
+
+// Ends the session with "Submit-Error" and `message`: a form that needs a
+// person, a payment, or the directory's own refusal.
+void endWithError(WalkSession& s, std::string_view message) {
+  s.record->submit_state = kStateError;
+  s.record->message = std::string(message);
+  reportFinal(s);
+  if (s.owned && s.host) {
+    s.host->stopLoading();
+    s.host->closeSession();
+  }
+}
+
+// What the walk knows of the whole page before it starts.
+struct PageFacts {
+  // A type=submit or type=image control: a first-button target presses it
+  // rather than a type=button, which only the page's scripts act on.
+  bool hasSubmitControl = false;
+};
+
+PageFacts factsOf(const Document& doc) {
+  PageFacts facts;
+  for (const Element& e : doc.elements()) {
+    if ((e.tag == "INPUT" && (e.type == "SUBMIT" || e.type == "IMAGE")) || (e.tag == "BUTTON" && e.type == "SUBMIT")) {
+      facts.hasSubmitControl = true;
+      break;
+    }
+  }
+  return facts;
+}
+
+// Whether a value the rules chose by name fits a field whose kind asks for `kind`.
+bool fitsKind(ProfileValue value, ProfileValue kind) {
+  if (kind == ProfileValue::kUrl) return value == ProfileValue::kUrl || value == ProfileValue::kHost;
+  return value == kind;
+}
+
+// The fill of one text field: the rules by its name (by its label when the
+// name says nothing they know), its kind winning over a name match that
+// cannot fit it, its length limits kept. A field that keeps the page's value
+// gets nothing, though its name still marks the URL filled; a field asking for
+// a reciprocal link gets nothing at all.
+void fillField(WalkSession& s, Document& doc, std::size_t index, std::span<const FillRule> rules,
+               const std::string& name, const std::string& value) {
+  const Element& e = doc.at(index);
+  std::optional<FillMatch> match = matchFillRules(rules, {name, value});
+  if (keepsPageValue(e)) {
+    if (match && match->marks_url_filled) markUrlFilled(s);
+    return;
+  }
+  const std::string label = fieldLabel(doc, index);
+  if (asksForBackLink(name, label)) return;
+  if (!match && !label.empty()) match = matchFillRules(rules, {label, value});
+  const std::optional<ProfileValue> kind = fieldKind(e, label);
+  if (kind && (!match || !fitsKind(match->value, *kind))) match = FillMatch{0, *kind, *kind == ProfileValue::kUrl};
+  if (!match) return;
+  doc.setValue(index, fitFieldLength(e, profileValue(*s.profile, match->value)));
+  if (match->marks_url_filled) markUrlFilled(s);
 }
 
 // Text of an answer page read for a verdict at most. A real answer page holds
@@ -69,9 +131,7 @@ void classifyElement(WalkSession& s, const Document& doc, std::size_t index, Cla
 void walkTextArea(WalkSession& s, Document& doc, std::size_t index) {
   std::string name = core::toUpper(doc.at(index).name);
   normaliseFieldName(name, {}, *s.record, s.tokens);
-  const FillResult fill = fillTextArea(name, *s.profile);
-  if (fill.written) doc.setValue(index, fill.value);
-  if (fill.url_filled) markUrlFilled(s);
+  fillField(s, doc, index, textAreaFillRules(), name, {});
 }
 
 void walkSelect(WalkSession& s, Document& doc, std::size_t index) {
@@ -84,9 +144,14 @@ void walkSelect(WalkSession& s, Document& doc, std::size_t index) {
   for (const std::size_t option : chooseOptions(name, texts, *s.profile, *s.words)) {
     doc.selectOption(index, option);
   }
+  // A list still on "[Top]" or "-- select --" is refused by every directory.
+  if (name.find("COUNTRY") != std::string::npos) return;
+  if (const std::optional<std::size_t> option = placeholderReplacement(doc.at(index), *s.words)) {
+    doc.selectOption(index, *option);
+  }
 }
 
-void walkInput(WalkSession& s, Document& doc, std::size_t index) {
+void walkInput(WalkSession& s, Document& doc, std::size_t index, const PageFacts& facts) {
   const Element& e = doc.at(index);
   std::string name = core::toUpper(e.name);
   const std::string type = core::toUpper(e.type);
@@ -95,9 +160,14 @@ void walkInput(WalkSession& s, Document& doc, std::size_t index) {
   normaliseFieldName(name, type, *s.record, s.tokens);
 
   if (s.state <= SessionState::kUrlFilled) {
-    const FillResult fill = fillInput(name, value, *s.profile);
-    if (fill.written) doc.setValue(index, fill.value);
-    if (fill.url_filled) markUrlFilled(s);
+    fillField(s, doc, index, inputFillRules(), name, value);
+    if (type == "RADIO") {
+      if (const std::optional<std::size_t> choice = freeChoice(doc, index)) doc.checkRadio(*choice);
+    } else if (type == "CHECKBOX" && s.automatic && asksToAcceptTerms(e, fieldLabel(doc, index))) {
+      // Accepting terms is the user's to do, never done silently.
+      endWithError(s, kMessageAcceptTerms);
+      return;
+    }
   }
 
   if (!s.automatic || s.state != SessionState::kUrlFilled) return;
@@ -109,11 +179,28 @@ void walkInput(WalkSession& s, Document& doc, std::size_t index) {
     }
     return;
   }
-  const bool button = has(type, "SUBMIT") || has(type, "BUTTON");
+  const bool button = has(type, "SUBMIT") || (has(type, "BUTTON") && !facts.hasSubmitControl);
   if (button && submit_type == core::kSubmitFirstButton) {
     submitBy(s, doc, index, kMessageSendSubmitRequest);
   } else if (button && submit_type == core::kSubmitCaption && core::equalsNoCase(value, hint)) {
     submitBy(s, doc, index, kMessageSubmitRequest);
+  }
+}
+
+// A <button> of a form: pressed as the first button, or by its caption.
+void walkButton(WalkSession& s, Document& doc, std::size_t index, const PageFacts& facts) {
+  if (!s.automatic || s.state != SessionState::kUrlFilled) return;
+  const Element& e = doc.at(index);
+  if (e.type == "RESET" || (e.type == "BUTTON" && facts.hasSubmitControl)) return;
+  const int32_t submit_type = s.record->submit_type;
+  if (submit_type == core::kSubmitFirstButton) {
+    submitBy(s, doc, index, kMessageSendSubmitRequest);
+  } else if (submit_type == core::kSubmitCaption) {
+    const std::string caption(core::asciiTrimmed(doc.textOf(index)));
+    const std::string_view hint = hintOf(s);
+    if (!hint.empty() && (core::equalsNoCase(caption, hint) || core::equalsNoCase(e.value, hint))) {
+      submitBy(s, doc, index, kMessageSubmitRequest);
+    }
   }
 }
 
@@ -140,6 +227,12 @@ void walkPage(WalkSession& s, Document& doc) {
   // Only a page that was loaded after the click is an answer: the rest of the
   // page on which the control was clicked is still the form.
   const bool answer_page = s.automatic && s.state == SessionState::kSubmitted;
+  // A form that needs a person is not sent at all.
+  if (s.automatic && s.state < SessionState::kSubmitted && asksForCaptcha(doc)) {
+    endWithError(s, kMessageCaptcha);
+    return;
+  }
+  const PageFacts facts = factsOf(doc);
 
   ClassifyProgress progress;
   for (std::size_t i = 0; i < doc.size(); ++i) {
@@ -154,9 +247,20 @@ void walkPage(WalkSession& s, Document& doc) {
     } else if (tag == "A") {
       walkLink(s, doc, i);
     } else if (tag == "INPUT") {
-      walkInput(s, doc, i);
+      walkInput(s, doc, i, facts);
+    } else if (tag == "BUTTON") {
+      walkButton(s, doc, i, facts);
     } else if (tag == "IMG") {
       walkImage(s, doc, i);
+    }
+  }
+  // Neither the target's words nor the built-in ones decided: the directory
+  // may still have said no, or sent the user on to pay.
+  if (answer_page && s.state == SessionState::kSubmitted && s.record) {
+    if (leadsToPayment(doc)) {
+      endWithError(s, kMessagePayment);
+    } else if (const std::optional<std::string> refusal = refusalMessage(doc)) {
+      endWithError(s, *refusal);
     }
   }
 }

@@ -74,4 +74,18 @@ bool Document::click(std::size_t element) {
   return true;
 }
 
+bool Document::checkRadio(std::size_t element) {
+  if (element >= elements_.size()) return false;
+  const Element& radio = elements_[element];
+  if (radio.tag != "INPUT" || radio.type != "RADIO") return false;
+  const std::string group = radio.name;
+  for (Element& e : elements_) {
+    if (e.tag == "INPUT" && e.type == "RADIO" && e.name == group) {
+      std::erase_if(e.attributes, [](const auto& a) { return a.first == "checked"; });
+    }
+  }
+  elements_[element].attributes.emplace_back("checked", "checked");
+  return click(element);
+}
+
 }  // namespace larkspur::web

@@ -108,6 +108,10 @@ class Document {
   bool selectOption(std::size_t element, std::size_t option);
   // Clicks an element. Returns false for an index out of range.
   bool click(std::size_t element);
+  // Checks a radio button, as a click on it does: the other buttons of its
+  // group (same name) are unchecked. Recorded as a click. Returns false for
+  // an element that is not a radio button.
+  bool checkRadio(std::size_t element);
 
   // Whether part of the page was left out because it was larger than a page
   // may be (its bytes past the size limit, its elements past the element

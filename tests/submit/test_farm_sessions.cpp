@@ -103,6 +103,28 @@ TEST_F(FarmSessions, EveryTargetEndsInItsExpectedStateWithOneFinalReport) {
     }
     EXPECT_EQ(finalCount, 1);
   }
+  // What the directories received: the page's own hidden and reciprocal
+  // values, the value a field's kind asks for, the choices a person makes.
+  const struct {
+    const char* key;
+    const char* field;
+    const char* value;
+  } kReceived[] = {
+      {"dir-thanks-url", "return_url", "/dir-thanks-url/thanks.html"},
+      {"dir-thanks-url", "owner_name", "owner@example-bakery.com"},
+      {"dir-thanks-url", "title", "Example"},
+      {"dir-reciprocal", "recip_url", ""},
+      {"dir-reciprocal", "site_url", "http://www.example-bakery.com/"},
+      {"dir-choices", "LINK_TYPE", "normal"},
+      {"dir-choices", "CATEGORY_ID", "7"},
+  };
+  for (const auto& r : kReceived) {
+    SCOPED_TRACE(std::string(r.key) + " " + r.field);
+    const auto got = site.received(r.key);
+    ASSERT_GE(got.size(), 2u);
+    EXPECT_EQ(got[1].field(r.field), r.value);
+  }
+  EXPECT_EQ(site.received("dir-captcha").size(), 1u);  // the form page only: nothing was sent
 }
 
 TEST_F(FarmSessions, StopClosesEverySessionWithinAboutASecondWithoutAFinalReport) {

@@ -173,8 +173,19 @@ TEST(PageWalk, HiddenReturnUrlMakesTheNextButtonQualify) {
       "<input type=submit name=late></form>",
       "http://x.example/");
   walkPage(f.session, doc);
-  EXPECT_EQ(doc.at(elementNamed(doc, "INPUT", "returnurl")).value, "http://www.example-bakery.com/");
+  // The hidden field keeps the page's value; its name still counts.
+  EXPECT_EQ(doc.at(elementNamed(doc, "INPUT", "returnurl")).value, "x");
   EXPECT_EQ(clicks(doc), std::vector<std::size_t>{elementNamed(doc, "INPUT", "late")});
+}
+
+TEST(PageWalk, ASubmitControlIsPressedBeforeAScriptButton) {
+  SessionFixture f({.submit_type = core::kSubmitFirstButton});
+  web::Document doc = web::parseHtmlUtf8(
+      "<form><input name=url><input type=button name=check value=Check><button type=submit name=go>Go</button>"
+      "</form>",
+      "http://x.example/");
+  walkPage(f.session, doc);
+  EXPECT_EQ(clicks(doc), std::vector<std::size_t>{elementNamed(doc, "BUTTON", "go")});
 }
 
 TEST(PageWalk, DomainServerFieldGetsTheHostAndMarksUrlFilled) {
