@@ -64,8 +64,11 @@ bool labelOrHidden(const web::Document& doc, std::size_t element) {
 
 // A refusal is a sentence or two; a longer text is a page, not a message.
 constexpr std::size_t kMaxMessageBytes = 300;
-// An answer page is read this far at most for a refusal.
+// An answer page is read this far at most for a refusal: so many elements,
+// so many bytes of their texts (a hostile page's nested elements each hold
+// the text of all below them).
 constexpr std::size_t kMaxElementsRead = 5000;
+constexpr std::size_t kMaxBytesRead = 2u * 1024 * 1024;
 
 }  // namespace
 
@@ -101,7 +104,8 @@ bool leadsToPayment(const web::Document& doc) {
 
 std::optional<std::string> refusalMessage(const web::Document& doc) {
   std::optional<std::string> phrase;  // the shortest text holding a refusal phrase
-  for (std::size_t i = 0; i < doc.size() && i < kMaxElementsRead; ++i) {
+  std::size_t read = 0;
+  for (std::size_t i = 0; i < doc.size() && i < kMaxElementsRead && read < kMaxBytesRead; ++i) {
     const web::Element& e = doc.at(i);
     if (e.tag == "SCRIPT" || e.tag == "STYLE" || e.tag == "TITLE" || labelOrHidden(doc, i)) continue;
     const bool marked = marksError(e);
@@ -111,7 +115,9 @@ std::optional<std::string> refusalMessage(const web::Document& doc) {
         e.tag != "H3" && e.tag != "H4" && e.tag != "CENTER") {
       continue;
     }
-    const std::string text(core::asciiTrimmed(doc.textOf(i)));
+    const std::string whole = doc.textOf(i);
+    read += whole.size();
+    const std::string text(core::asciiTrimmed(whole));
     if (text.size() < 2 || text.size() > kMaxMessageBytes) continue;
     if (marked) return text;
     const std::string upper = core::toUpper(text);

@@ -23,8 +23,11 @@ bool hasWord(std::string_view text, std::string_view word) {
 
 // A label is a few words; a longer text is a paragraph, not a field's label.
 constexpr std::size_t kMaxLabelBytes = 120;
-// Labels linked by `for` are looked for among this many elements at most.
-constexpr std::size_t kMaxLabelSearch = 20000;
+// Labels linked by `for` are looked for this many elements before and after
+// their field; the elements a field's holder holds are looked at up to the
+// search limit.
+constexpr std::size_t kLabelDistance = 200;
+constexpr std::size_t kMaxLabelSearch = 2000;
 
 std::string labelText(const web::Document& doc, std::size_t element) {
   std::string text(core::asciiTrimmed(doc.textOf(element)));
@@ -77,7 +80,9 @@ bool onlyFieldIn(const web::Document& doc, std::size_t holder, std::size_t field
 std::string fieldLabel(const web::Document& doc, std::size_t field) {
   const web::Element& e = doc.at(field);
   if (const std::string* id = e.attribute("id"); id && !id->empty()) {
-    for (std::size_t i = 0; i < doc.size() && i < kMaxLabelSearch; ++i) {
+    // A label stands near its field: looked for among the elements around it.
+    const std::size_t from = field > kLabelDistance ? field - kLabelDistance : 0;
+    for (std::size_t i = from; i < doc.size() && i <= field + kLabelDistance; ++i) {
       const web::Element& label = doc.at(i);
       if (label.tag != "LABEL") continue;
       const std::string* target = label.attribute("for");

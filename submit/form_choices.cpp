@@ -57,7 +57,10 @@ std::optional<std::size_t> freeChoice(const web::Document& doc, std::size_t radi
   const web::Element& first = doc.at(radio);
   if (first.name.empty()) return std::nullopt;
   std::vector<std::pair<std::size_t, std::string>> group;  // element, what the choice says
-  for (std::size_t i = 0; i < doc.size(); ++i) {
+  // A group's buttons stand together: looked for among the elements around the first.
+  constexpr std::size_t kGroupDistance = 500;
+  const std::size_t from = radio > kGroupDistance ? radio - kGroupDistance : 0;
+  for (std::size_t i = from; i < doc.size() && i <= radio + kGroupDistance; ++i) {
     const web::Element& e = doc.at(i);
     if (e.tag != "INPUT" || core::toUpper(e.type) != "RADIO" || e.name != first.name) continue;
     if (i < radio || isChecked(e)) return std::nullopt;  // not the group's first, or already chosen
