@@ -192,7 +192,45 @@ bool WebEngineBrowser::onConsoleMessage(const QString& message) {
   return true;
 }
 
-void WebEngineBrowser::snapshot(const std::vector<int>& path) {
+void WebEngineBrowser::scheduleSettleCheck(int left) {
+  if (left <= 0 || closed_) return;
+  const uint64_t generation = generation_;
+  const uint64_t load = load_;
+  QPointer<WebEngineBrowser> self(this);
+  QTimer::singleShot(settleInterval_, this, [self, generation, load, left] {
+    if (self && self->current(generation, load)) self->snapshot({}, left - 1);
+  });
+}
+
+namespace {
+
+// What tells one state of a page from another: its documents' addresses,
+// element counts and texts (what the user reads, not what was typed).
+std::size_t fingerprintOf(const std::vector<SnapshotDocument>& documents) {
+  std::size_t hash = documents.size();
+  for (const SnapshotDocument& d : documents) {
+    const std::string text = d.document.size() > 0 ? d.document.textOf(0) : std::string();
+    for (const std::size_t part : {std::hash<std::string>{}(d.document.url()), d.document.size(),
+                                   std::hash<std::string>{}(text)}) {
+      hash = hash * 1000003u ^ part;
+    }
+  }
+  return hash;
+}
+
+// Whether a page is small enough to be looked at again as it settles.
+bool worthSettling(const std::vector<SnapshotDocument>& documents) {
+  std::size_t elements = 0;
+  for (const SnapshotDocument& d : documents) {
+    if (d.document.cut()) return false;
+    elements += d.document.size();
+  }
+  return elements <= 5000;
+}
+
+}  // namespace
+
+void WebEngineBrowser::snapshot(const std::vector<int>& path, int settleChecksLeft) {
   // Nobody to hand documents to: nothing to snapshot.
   if (closed_ || !page_ || !events_) return;
   const uint64_t generation = generation_;
@@ -201,11 +239,22 @@ void WebEngineBrowser::snapshot(const std::vector<int>& path) {
   ++pendingSnapshots_;
   QPointer<WebEngineBrowser> self(this);
   page_->runJavaScript(snapshotScript(path, ids, watchToken_), QWebEngineScript::ApplicationWorld,
-                       [self, generation, load](const QVariant& result) {
+                       [self, generation, load, settleChecksLeft, whole = path.empty()](const QVariant& result) {
                          if (!self) return;
                          --self->pendingSnapshots_;
                          if (!self->current(generation, load) || !self->events_) return;
                          std::vector<SnapshotDocument> documents = parseSnapshot(result.toString());
+                         if (whole) {
+                           const std::size_t fingerprint = fingerprintOf(documents);
+                           const bool same = fingerprint == self->pageFingerprint_;
+                           self->pageFingerprint_ = fingerprint;
+                           // A page is looked at again only while it is of the
+                           // size of a form: a large one costs too much to copy.
+                           if (worthSettling(documents)) {
+                             self->scheduleSettleCheck(settleChecksLeft < 0 ? kSettleChecks : settleChecksLeft);
+                           }
+                           if (settleChecksLeft >= 0 && same) return;
+                         }
                          for (SnapshotDocument& d : documents) {
                            self->delivering_.push_back({&d.document, d.path, d.id});
                            self->events_->documentComplete(d.document);

@@ -59,6 +59,13 @@ class WebEngineBrowser : public QObject, public web::BrowserEngine {
   static constexpr qint64 kRendererMemoryLimit = qint64{1} << 30;
   void setRendererMemoryLimit(qint64 bytes) { rendererLimit_ = bytes; }
 
+  // After a page has loaded, it is looked at again this often, so many
+  // times, while no other load starts: a form the page's scripts add later,
+  // or an answer they put into the page instead of loading one, is handed
+  // to the session as a completed document when the page's text changed.
+  static constexpr int kSettleChecks = 10;
+  void setSettleInterval(int milliseconds) { settleInterval_ = milliseconds; }
+
   bool isClosed() const { return closed_; }
   SessionPage* page() const;
   // Scripts sent to the page whose answer has not come back yet.
@@ -75,7 +82,10 @@ class WebEngineBrowser : public QObject, public web::BrowserEngine {
   void watchRenderer();
   void giveUpAsTooLarge();
   bool onConsoleMessage(const QString& message);
-  void snapshot(const std::vector<int>& path);
+  // `settleChecksLeft` < 0: a load's snapshot, always handed over; else a
+  // later look, handed over only when the page changed.
+  void snapshot(const std::vector<int>& path, int settleChecksLeft = -1);
+  void scheduleSettleCheck(int left);
   bool current(uint64_t generation, uint64_t load) const {
     return !closed_ && generation == generation_ && load == load_;
   }
@@ -92,6 +102,8 @@ class WebEngineBrowser : public QObject, public web::BrowserEngine {
   uint64_t generation_ = 0;  // changed by stopLoading(): snapshots on their way are dropped
   uint64_t load_ = 0;        // changed by every page load that starts
   int snapshots_ = 0;
+  int settleInterval_ = 1000;
+  std::size_t pageFingerprint_ = 0;  // of the page's text when last handed over
   int pendingSnapshots_ = 0;
   QString watchToken_;
   QString idBase_;
