@@ -17,6 +17,7 @@ AutomaticSession::AutomaticSession(core::EngineRecord& record, const submit::Sub
   page_ = new SessionPage(profile_, true);
   browser_ = std::make_unique<WebEngineBrowser>(page_);
   browser_->setShowWhenLoading(true);
+  browser_->setLooksWhileSettling(true);
   if (addressMap) browser_->setAddressMap(std::move(addressMap));
 
   timeOut_ = new QTimer(this);

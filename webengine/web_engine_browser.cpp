@@ -193,7 +193,7 @@ bool WebEngineBrowser::onConsoleMessage(const QString& message) {
 }
 
 void WebEngineBrowser::scheduleSettleCheck(int left) {
-  if (left <= 0 || closed_) return;
+  if (left <= 0 || closed_ || !looksWhileSettling_) return;
   const uint64_t generation = generation_;
   const uint64_t load = load_;
   QPointer<WebEngineBrowser> self(this);

@@ -63,7 +63,10 @@ class WebEngineBrowser : public QObject, public web::BrowserEngine {
   // times, while no other load starts: a form the page's scripts add later,
   // or an answer they put into the page instead of loading one, is handed
   // to the session as a completed document when the page's text changed.
+  // Only for sessions nobody types into: a page shown to the user is filled
+  // once, never again over what the user typed.
   static constexpr int kSettleChecks = 10;
+  void setLooksWhileSettling(bool on) { looksWhileSettling_ = on; }
   void setSettleInterval(int milliseconds) { settleInterval_ = milliseconds; }
 
   bool isClosed() const { return closed_; }
@@ -102,6 +105,7 @@ class WebEngineBrowser : public QObject, public web::BrowserEngine {
   uint64_t generation_ = 0;  // changed by stopLoading(): snapshots on their way are dropped
   uint64_t load_ = 0;        // changed by every page load that starts
   int snapshots_ = 0;
+  bool looksWhileSettling_ = false;
   int settleInterval_ = 1000;
   std::size_t pageFingerprint_ = 0;  // of the page's text when last handed over
   int pendingSnapshots_ = 0;
