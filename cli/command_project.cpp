@@ -86,7 +86,8 @@ int runSetCommand(const Words& words) {
 
 const char kShowUsage[] =
     "show PROJECT.lkr [--json] [--show-password]\n"
-    "      Print the profile, every target with its state and every link.";
+    "      Print the profile, every target with its state, every link with its note\n"
+    "      and the IndexNow announcements.";
 
 int runShowCommand(const Words& words) {
   Arguments args(words, {}, {"json", "show-password"});
@@ -129,9 +130,21 @@ int runShowCommand(const Words& words) {
                        {"email", l->email.str()},
                        {"contact", l->contact_name.str()},
                        {"ip", l->ip.str()},
-                       {"added", l->add_time}});
+                       {"added", l->add_time},
+                       {"note", l->note.str()}});
     }
     doc["links"] = links;
+    // The key is not printed: it says a key is kept and for which host.
+    const larkspur::core::AnnounceState& announce = project.announce;
+    nlohmann::ordered_json announced = nlohmann::ordered_json::array();
+    for (const auto& [url, lastmod] : announce.announced) announced.push_back({{"url", url}, {"lastmod", lastmod}});
+    nlohmann::ordered_json log = nlohmann::ordered_json::array();
+    for (const auto& e : announce.log) {
+      log.push_back({{"time", e.time}, {"endpoint", e.endpoint}, {"urls", e.urlCount}, {"code", e.code},
+                     {"answer", e.answer}});
+    }
+    doc["announce"] = {{"key_set", !announce.key.empty()}, {"key_host", announce.keyHost},
+                       {"announced", announced}, {"log", log}};
     // Texts from old projects or other people's pages need not be UTF-8.
     std::string out = doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     std::printf("%s\n", out.c_str());
@@ -161,7 +174,20 @@ int runShowCommand(const Words& words) {
     if (!l->link_text.empty()) std::printf("  title \"%s\"", shown(l->link_text).c_str());
     if (!l->email.empty()) std::printf("  email %s", shown(l->email).c_str());
     if (!l->ip.empty()) std::printf("  ip %s", shown(l->ip).c_str());
+    if (!l->note.empty()) std::printf("  note \"%s\"", shown(l->note).c_str());
     std::printf("\n");
+  }
+  const larkspur::core::AnnounceState& announce = project.announce;
+  std::printf("\nIndexNow key: %s\n",
+              announce.key.empty() ? "none" : ("kept, for " + shown(announce.keyHost)).c_str());
+  std::printf("Announced pages (%zu):\n", announce.announced.size());
+  for (const auto& [url, lastmod] : announce.announced) {
+    std::printf("%s%s%s\n", shown(url).c_str(), lastmod.empty() ? "" : "  last modified ", shown(lastmod).c_str());
+  }
+  std::printf("Announcements (%zu):\n", announce.log.size());
+  for (const auto& e : announce.log) {
+    std::printf("%s  %s  %d URLs  %d  %s\n", shown(e.time).c_str(), shown(e.endpoint).c_str(), e.urlCount, e.code,
+                shown(e.answer).c_str());
   }
   return 0;
 }

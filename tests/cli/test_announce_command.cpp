@@ -75,6 +75,15 @@ TEST(CliAnnounce, ExitCodesFollowTheKeyTheChecksAndTheEndpoint) {
   }
   // The same key is used on every run.
   for (const ReceivedRequest& r : site.received()) EXPECT_EQ(r.key, made);
+  // show tells what the project keeps of it, without the key itself.
+  const CliResult shown = runCli({"show", project, "--json"});
+  const nlohmann::json announce = nlohmann::json::parse(shown.out)["announce"];
+  EXPECT_TRUE(announce["key_set"].get<bool>());
+  EXPECT_EQ(announce["announced"].size(), 2u);
+  EXPECT_FALSE(announce["log"].empty());
+  const std::string text = runCli({"show", project}).out;
+  EXPECT_EQ((shown.out + text).find(made), std::string::npos);
+  EXPECT_NE(text.find("Announced pages (2):"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ TEST_F(CliLinksTest, ImportAddDeleteAndExport) {
   EXPECT_NE(missing.err.find("Open import file error! "), std::string::npos) << missing.err;
 
   CliResult added = runCli({"links", "add", project, "http://c.example/", "--title", "C, \"quoted\"", "--email",
-                            "x@c.example", "--contact", "Cee"});
+                            "x@c.example", "--contact", "Cee", "--note", "asked for a swap"});
   ASSERT_EQ(added.exitCode, 0) << added.err;
   nlohmann::json all = links();
   ASSERT_EQ(all.size(), 3u);
@@ -119,6 +119,8 @@ TEST_F(CliLinksTest, ImportAddDeleteAndExport) {
   EXPECT_EQ(all[2]["title"], "C, \"quoted\"");
   EXPECT_EQ(all[2]["email"], "x@c.example");
   EXPECT_EQ(all[2]["contact"], "Cee");
+  EXPECT_EQ(all[2]["note"], "asked for a swap");
+  EXPECT_NE(runCli({"show", project}).out.find("note \"asked for a swap\""), std::string::npos);
   EXPECT_GT(all[2]["added"].get<int64_t>(), 0);
 
   CliResult empty = runCli({"links", "add", project, ""});
