@@ -4,16 +4,12 @@
 
 #include "core/ascii_text.h"
 #include "core/upper_case.h"
+#include "submit/field_reading.h"
 #include "submit/word_search.h"
 
 namespace larkspur::submit {
 
 namespace {
-
-std::string attributeUpper(const web::Element& e, std::string_view name) {
-  const std::string* value = e.attribute(name);
-  return value ? core::toUpper(*value) : std::string();
-}
 
 // The usual CAPTCHA services' scripts and boxes, and the names forms give
 // the field of their own.

@@ -39,11 +39,6 @@ bool isControl(const web::Element& e) {
   return e.tag == "INPUT" || e.tag == "SELECT" || e.tag == "TEXTAREA" || e.tag == "BUTTON";
 }
 
-std::string attributeUpper(const web::Element& e, std::string_view name) {
-  const std::string* value = e.attribute(name);
-  return value ? core::toUpper(*value) : std::string();
-}
-
 std::optional<std::size_t> lengthAttribute(const web::Element& e, std::string_view name) {
   const std::string* text = e.attribute(name);
   if (!text) return std::nullopt;
@@ -76,6 +71,11 @@ bool onlyFieldIn(const web::Document& doc, std::size_t holder, std::size_t field
 }
 
 }  // namespace
+
+std::string attributeUpper(const web::Element& e, std::string_view name) {
+  const std::string* value = e.attribute(name);
+  return value ? core::toUpper(*value) : std::string();
+}
 
 std::string fieldLabel(const web::Document& doc, std::size_t field) {
   const web::Element& e = doc.at(field);

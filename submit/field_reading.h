@@ -15,6 +15,9 @@
 
 namespace larkspur::submit {
 
+// An element's attribute in capitals; empty when it has none by that name.
+std::string attributeUpper(const web::Element& e, std::string_view name);
+
 // The field's label in capitals: its <label for>, the label around it, else
 // the short text of the element that holds it; empty when none is found.
 std::string fieldLabel(const web::Document& doc, std::size_t field);

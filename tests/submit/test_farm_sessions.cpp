@@ -125,25 +125,20 @@ TEST_F(FarmSessions, EveryTargetEndsInItsExpectedStateWithOneFinalReport) {
     EXPECT_EQ(got[1].field(r.field), r.value);
   }
   EXPECT_EQ(site.received("dir-captcha").size(), 1u);  // the form page only: nothing was sent
-}
 
-TEST_F(FarmSessions, DirectoryFormsSucceedOnceAndAreAlreadyListedTheSecondTime) {
-  std::vector<FarmTarget> directories;
-  for (const FarmTarget& t : site.targets()) {
-    if (t.key == "dir-thanks-url" || t.key == "dir-reciprocal" || t.key == "dir-choices") directories.push_back(t);
+  // Sent again, the directories that took the site say it is already listed.
+  std::vector<FarmTarget> again;
+  for (const FarmTarget& t : targets) {
+    if (t.key == "dir-thanks-url" || t.key == "dir-reciprocal" || t.key == "dir-choices") again.push_back(t);
   }
-  ASSERT_EQ(directories.size(), 3u);
-  for (const char* expected : {"Submit-OK", "Already Submited!"}) {
-    std::vector<core::EngineRecord*> list = records(directories);
-    {
-      ThreadStarter starter(settings(std::chrono::milliseconds(3000)));
-      for (core::EngineRecord* r : list) starter.startSession(*r);
-    }
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      SCOPED_TRACE(directories[i].key);
-      EXPECT_EQ(list[i]->submit_state.str(), "Submit-OK");
-      EXPECT_EQ(list[i]->message.str(), expected);
-    }
+  std::vector<core::EngineRecord*> second = records(again);
+  {
+    ThreadStarter starter(settings(std::chrono::milliseconds(3000)));
+    for (core::EngineRecord* r : second) starter.startSession(*r);
+  }
+  ASSERT_EQ(second.size(), 3u);
+  for (const core::EngineRecord* r : second) {
+    EXPECT_EQ(r->submit_state.str() + " " + r->message.str(), "Submit-OK Already Submited!") << r->name.str();
   }
 }
 

@@ -166,26 +166,30 @@ TEST(PageWalk, OnlyTheFirstOfTwoSubmitButtonsIsClicked) {
   EXPECT_EQ(f.host.progress, 1);
 }
 
-TEST(PageWalk, HiddenReturnUrlMakesTheNextButtonQualify) {
-  SessionFixture f({.submit_type = core::kSubmitFirstButton});
-  web::Document doc = web::parseHtmlUtf8(
-      "<form><input type=submit name=early><input type=hidden name=returnurl value=x>"
-      "<input type=submit name=late></form>",
-      "http://x.example/");
-  walkPage(f.session, doc);
-  // The hidden field keeps the page's value; its name still counts.
-  EXPECT_EQ(doc.at(elementNamed(doc, "INPUT", "returnurl")).value, "x");
-  EXPECT_EQ(clicks(doc), std::vector<std::size_t>{elementNamed(doc, "INPUT", "late")});
-}
-
-TEST(PageWalk, ASubmitControlIsPressedBeforeAScriptButton) {
-  SessionFixture f({.submit_type = core::kSubmitFirstButton});
-  web::Document doc = web::parseHtmlUtf8(
-      "<form><input name=url><input type=button name=check value=Check><button type=submit name=go>Go</button>"
-      "</form>",
-      "http://x.example/");
-  walkPage(f.session, doc);
-  EXPECT_EQ(clicks(doc), std::vector<std::size_t>{elementNamed(doc, "BUTTON", "go")});
+TEST(PageWalk, TheControlPressedIsASubmitOneAfterTheUrlIsIn) {
+  const struct {
+    const char* form;
+    const char* tag;
+    const char* pressed;
+  } kCases[] = {
+      // A hidden field keeps the page's value ("x"); its name still counts.
+      {"<input type=submit name=early><input type=hidden name=returnurl value=x><input type=submit name=late>",
+       "INPUT", "late"},
+      {"<input name=url><input type=button name=check value=Check><button type=submit name=go>Go</button>", "BUTTON",
+       "go"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.form);
+    SessionFixture f({.submit_type = core::kSubmitFirstButton});
+    web::Document doc = web::parseHtmlUtf8(std::string("<form>") + c.form + "</form>", "http://x.example/");
+    walkPage(f.session, doc);
+    EXPECT_EQ(clicks(doc), std::vector<std::size_t>{elementNamed(doc, c.tag, c.pressed)});
+    for (const web::Element& e : doc.elements()) {
+      if (e.name == "returnurl") {
+        EXPECT_EQ(e.value, "x");
+      }
+    }
+  }
 }
 
 TEST(PageWalk, DomainServerFieldGetsTheHostAndMarksUrlFilled) {

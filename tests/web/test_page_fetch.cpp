@@ -62,6 +62,13 @@ class PageFetchTest : public ::testing::Test {
     return f;
   }
 
+  // The tests may run where only loopback is up: the machine said online.
+  static PageFetchOptions online() {
+    PageFetchOptions options;
+    options.offlineCheck = [](std::string_view) { return false; };
+    return options;
+  }
+
   test::LocalServer server_;
   core::Event stop_;
 };
@@ -226,13 +233,10 @@ TEST_F(PageFetchTest, ConnectionFailuresGiveMinusOneWithTheLibraryText) {
   // A 64-character label can never be sent as a DNS query, so the name fails
   // inside the resolver without leaving the machine.
   const std::string unknownHost = std::string(64, 'a') + ".invalid";
-  // The tests may run where only loopback is up: say the machine is online.
-  PageFetchOptions online;
-  online.offlineCheck = [](std::string_view) { return false; };
   for (const std::string& url :
        {"http://127.0.0.1:" + std::to_string(closedPort) + "/page", "http://" + unknownHost + "/page"}) {
     SCOPED_TRACE(url);
-    Fetch f = fetch(url, 65536, online);
+    Fetch f = fetch(url, 65536, online());
     EXPECT_EQ(f.result, kFetchConnectFailed);
     EXPECT_EQ(f.received, 0u);
     const std::string text = f.error();
@@ -246,11 +250,9 @@ TEST_F(PageFetchTest, ConnectionFailuresGiveMinusOneWithTheLibraryText) {
 
 TEST_F(PageFetchTest, UnusableUrlsGiveMinusTwo) {
   ASSERT_TRUE(server_.start());
-  PageFetchOptions online;
-  online.offlineCheck = [](std::string_view) { return false; };
   for (const std::string& url : {std::string("http://"), "ftp://127.0.0.1:" + std::to_string(server_.port()) + "/"}) {
     SCOPED_TRACE(url);
-    Fetch f = fetch(url, 65536, online);
+    Fetch f = fetch(url, 65536, online());
     EXPECT_EQ(f.result, kFetchRequestFailed);
     EXPECT_NE(f.error(), kUntouched);
     EXPECT_FALSE(f.error().empty());
