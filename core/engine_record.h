@@ -34,6 +34,11 @@ struct EngineRecord {
   // Runtime: identifies the receiver a running submission reports to (0: none).
   int32_t notify_window = 0;
   BoundedText<260> message;
+  // The last target check (target_health.h): its verdict ("" when the target
+  // was never checked), the reason in plain words, and when, as ISO 8601 UTC.
+  BoundedText<16> health;
+  BoundedText<260> health_reason;
+  BoundedText<24> health_checked;
 
   bool operator==(const EngineRecord&) const = default;
 };

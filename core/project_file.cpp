@@ -13,6 +13,7 @@
 #include "core/fixed_text.h"
 #include "core/property_table.h"
 #include "core/rc4.h"
+#include "core/target_health.h"
 
 namespace larkspur::core {
 
@@ -26,6 +27,9 @@ constexpr const char* kLinkCount = "m_link_count_me";
 // in the link table. Written last, and only when a link has a note, so files
 // without notes keep exactly the bytes they always had.
 constexpr const char* kLinkNotes = "linkme_notes";
+// The targets' last check: one row per checked target, named by the target's
+// name. Written after the notes, and only when some target has been checked.
+constexpr const char* kTargetHealth = "m_searchengine_health";
 
 // The profile texts in the order the file stores them.
 constexpr const char* kProfileKeysInFileOrder[] = {
@@ -241,6 +245,46 @@ void applySavedNotes(const PropertyView& table, std::vector<LinkList::Ptr>& reco
   }
 }
 
+// The verdicts' table, or nullptr when no target has been checked.
+std::unique_ptr<PropTable> healthTable(const EngineTable& engines) {
+  std::vector<const EngineRecord*> checked;
+  for (std::size_t i = 0; i < engines.size(); ++i) {
+    if (!engines.at(i)->health.empty()) checked.push_back(engines.at(i));
+  }
+  if (checked.empty()) return nullptr;
+  auto grid = std::make_unique<PropTable>(static_cast<int32_t>(checked.size()), 4);
+  for (std::size_t n = 0; n < checked.size(); ++n) {
+    const auto row = static_cast<int32_t>(n);
+    grid->setText(row, 0, checked[n]->name.view(), "name");
+    grid->setText(row, 1, checked[n]->health.view(), "verdict");
+    grid->setText(row, 2, checked[n]->health_reason.view(), "reason");
+    grid->setText(row, 3, checked[n]->health_checked.view(), "checked");
+  }
+  return grid;
+}
+
+// Puts the saved verdicts into every target of the row's name.
+void applySavedHealth(const PropertyView& table,
+                      const std::unordered_map<std::string_view, std::vector<EngineRecord*>>& targetsByName) {
+  const int32_t rows = rowsOf(table, kTargetHealth);
+  RowWalk walk(table, kTargetHealth);
+  for (int32_t i = 0; i < rows; ++i) {
+    walk.moveTo(i);
+    const std::string name = walk.readText("name", decltype(EngineRecord::name)::kCapacity);
+    const std::string verdict = walk.readText("verdict", decltype(EngineRecord::health)::kCapacity);
+    auto targets = targetsByName.find(std::string_view(name));
+    if (targets == targetsByName.end() || verdict.empty() ||
+        std::ranges::find(kHealthVerdicts, std::string_view(verdict)) == std::end(kHealthVerdicts)) {
+      continue;
+    }
+    for (EngineRecord* record : targets->second) {
+      record->health = verdict;
+      record->health_reason = walk.readText("reason", decltype(EngineRecord::health_reason)::kCapacity);
+      record->health_checked = walk.readText("checked", decltype(EngineRecord::health_checked)::kCapacity);
+    }
+  }
+}
+
 }  // namespace
 
 std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& profile,
@@ -296,6 +340,9 @@ std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& pro
   if (addAnnounceState(table, announce) != 0) return std::nullopt;
   if (std::unique_ptr<PropTable> notes = notesTable(links, records)) {
     if (table.addTable(kLinkNotes, std::move(notes)) != 0) return std::nullopt;
+  }
+  if (std::unique_ptr<PropTable> health = healthTable(engines)) {
+    if (table.addTable(kTargetHealth, std::move(health)) != 0) return std::nullopt;
   }
 
   std::optional<std::vector<uint8_t>> bytes = table.serialise();
@@ -364,6 +411,8 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
       record->rank = rank;
     }
   }
+
+  applySavedHealth(*table, targetsByName);
 
   for (LinkList::Ptr& record : savedRecords) links.append(std::move(record));
 

@@ -1,8 +1,10 @@
 #pragma once
 // The targets a batch submission is run on: every automatic target of the
 // Engine table in table order, or, for a reset run, those not yet submitted
-// successfully. The desktop program's "Auto Submit ALL/Reset" and the
-// command line's submit choose the same way.
+// successfully. Targets whose last check says the profile may not be sent
+// there (core/target_health.h) are left out unless the caller includes them.
+// The desktop program's "Auto Submit ALL/Reset" and the command line's submit
+// choose the same way.
 
 #include <cstddef>
 #include <limits>
@@ -18,7 +20,15 @@ enum class BatchScope {
   kNotYetSucceeded,  // the same without those whose state is exactly "Submit-OK"
 };
 
+struct BatchChoice {
+  std::vector<core::EngineRecord*> targets;
+  std::vector<core::EngineRecord*> skipped;  // left out for their last check's verdict
+};
+
 // Among the first `count` records of the table.
+BatchChoice chooseBatchTargets(const core::EngineTable& engines, BatchScope scope, bool includeUnhealthy,
+                               std::size_t count = std::numeric_limits<std::size_t>::max());
+// The targets alone, unhealthy ones left out.
 std::vector<core::EngineRecord*> batchTargets(const core::EngineTable& engines, BatchScope scope,
                                               std::size_t count = std::numeric_limits<std::size_t>::max());
 

@@ -12,6 +12,7 @@
 #include "core/coordination.h"
 #include "core/engine_table.h"
 #include "core/fixed_text.h"
+#include "core/target_health.h"
 #include "submit/batch.h"
 #include "submit/batch_targets.h"
 #include "submit/elapsed_time.h"
@@ -147,11 +148,15 @@ TEST(BatchTargets, AutomaticTargetsInTableOrderAndForAResetThoseNotYetOk) {
   const struct {
     int32_t type;
     const char* state;
-  } rows[] = {{99, "Submit-OK"}, {0, ""}, {1, "Submit-Error"}, {98, ""}, {99, "submit-ok"}, {11, "Submit-OK"}};
+    const char* health = "";
+  } rows[] = {{99, "Submit-OK"}, {0, ""}, {1, "Submit-Error", "unknown"}, {98, "", "live"},
+              {99, "submit-ok"}, {11, "Submit-OK"}, {99, "", "parked"}, {98, "Submit-OK", "gone"}};
   for (const auto& row : rows) {
     core::EngineRecord r{};
     r.submit_type = row.type;
     r.submit_state.assign(row.state);
+    r.health.assign(row.health);
+    r.health_reason.assign("name servers at sedoparking.com");
     table.append(r);
   }
   auto indices = [&table](const std::vector<core::EngineRecord*>& chosen) {
@@ -162,6 +167,12 @@ TEST(BatchTargets, AutomaticTargetsInTableOrderAndForAResetThoseNotYetOk) {
   EXPECT_EQ(indices(batchTargets(table, BatchScope::kAll)), (std::vector<long>{0, 2, 3, 4, 5}));
   EXPECT_EQ(indices(batchTargets(table, BatchScope::kNotYetSucceeded)), (std::vector<long>{2, 3, 4}));
   EXPECT_EQ(indices(batchTargets(table, BatchScope::kAll, 3)), (std::vector<long>{0, 2}));
+  // Unhealthy targets are left out, and said so, unless included.
+  const BatchChoice reset = chooseBatchTargets(table, BatchScope::kNotYetSucceeded, false);
+  EXPECT_EQ(indices(reset.skipped), (std::vector<long>{6}));
+  EXPECT_EQ(core::skippedByHealthText(*reset.skipped[0]), "Skipped: parked (name servers at sedoparking.com)");
+  EXPECT_EQ(indices(chooseBatchTargets(table, BatchScope::kAll, true).targets),
+            (std::vector<long>{0, 2, 3, 4, 5, 6, 7}));
 }
 
 TEST(Batch, FinishesWhenEveryTargetReportedAndCountsByTheSubmitState) {
