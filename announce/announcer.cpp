@@ -7,6 +7,7 @@
 #include "web/http_fetch.h"
 #include "core/ascii_text.h"
 #include "core/atomic_file.h"
+#include "core/utc_time.h"
 #include "core/visible_text.h"
 #include "core/web_address.h"
 #include "core/website_profile.h"
@@ -48,15 +49,6 @@ std::string quoted(std::string_view text) {
 
 std::string count(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-std::string utcNow(std::chrono::system_clock::time_point now) {
-  std::time_t t = std::chrono::system_clock::to_time_t(now);
-  std::tm tm{};
-  gmtime_r(&t, &tm);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
-  return text;
 }
 
 // Collects pages for one run: host and folder filter, duplicates, bounds.
@@ -437,7 +429,7 @@ AnnounceResult runAnnouncement(core::AnnounceState& state, const AnnounceOptions
               std::to_string(chosen.size()) + " to " + endpoint->name);
     SubmitOutcome sent = submitUrls(*endpoint, host, state.key, keyUrl, keyAtDefaultPlace, urls, hooks);
     if (sent.stopped) return stopped();
-    state.addLog({utcNow(hooks.clock()), endpoint->url, static_cast<int32_t>(urls.size()), sent.code, sent.sentence});
+    state.addLog({core::utcText(hooks.clock()), endpoint->url, static_cast<int32_t>(urls.size()), sent.code, sent.sentence});
     result.stateChanged = true;
     if (hooks.requests) hooks.requests(last, chosen.size(), &state.log.back());
     hooks.say(endpoint->name + ": " + sent.sentence);

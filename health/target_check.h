@@ -39,10 +39,6 @@ struct Verdict {
   std::string checked;  // when, "YYYY-MM-DDTHH:MM:SSZ"
 };
 
-// Whether `server` is a usable --dns-server value: "HOST" or "HOST:PORT"
-// with an IPv4 address, or "[IPV6]:PORT". Returns the error sentence, or "".
-std::string dnsServerError(const std::string& server);
-
 // Checks one target. Never throws; a target that cannot be checked (a URL
 // that is not http(s), an empty host, a name longer than DNS allows) gets a
 // verdict with a reason. When `stop` is set the check ends within a second

@@ -82,7 +82,11 @@ TEST(ProjectFile, BytesFollowTheFileFormatExactly) {
   r.submit_state = "Submit-OK";
   r.message = "Already Submited!";
   r.submit_hint = "not stored";
+  r.health = "parked";
+  r.health_reason = "name servers at sedoparking.com";
+  r.health_checked = "2026-12-10T08:00:00Z";
   engines.append(r);
+  engines.append(engine("Beta", 2));  // never checked: no row
   LinkList links;
   LinkRecord link{};
   link.url = "http://a.example/";
@@ -117,8 +121,12 @@ TEST(ProjectFile, BytesFollowTheFileFormatExactly) {
   linkCells.integer("m_hits", 7);
 
   ByteWriter e;
-  e.entry(5, "m_searchengine", table(1, 4, engineCells.str()));
-  e.integer("m_searchengine_count", 1);
+  engineCells.text("szname", "Beta");
+  engineCells.text("szstate", "");
+  engineCells.text("szerrormsg", "");
+  engineCells.integer("rank", 2);
+  e.entry(5, "m_searchengine", table(2, 4, engineCells.str()));
+  e.integer("m_searchengine_count", 2);
   e.text("m_email", "me@example.com");
   for (const char* key : {"m_firstname", "m_lastname", "m_longdescript", "m_shortdescript"}) e.text(key, "");
   e.text("m_szurl", "http://www.example.com/");
@@ -131,16 +139,24 @@ TEST(ProjectFile, BytesFollowTheFileFormatExactly) {
   e.entry(5, "linkme", table(1, 11, linkCells.str()));
   e.integer("m_link_count_me", 1);
 
-  // The notes come last; without any, the file is exactly what it always was.
+  // The notes and the checks' verdicts come last; without any, the file is
+  // exactly what it always was.
   ByteWriter noteCells;
   noteCells.integer("row", 0);
   noteCells.text("note", "asked for a link back");
+  ByteWriter healthCells;
+  healthCells.text("name", "Alpha");
+  healthCells.text("verdict", "parked");
+  healthCells.text("reason", "name servers at sedoparking.com");
+  healthCells.text("checked", "2026-12-10T08:00:00Z");
   ByteWriter withNotes;
   withNotes.raw(e.str());
   withNotes.entry(5, "linkme_notes", table(1, 2, noteCells.str()));
-  EXPECT_EQ(std::string(buffer->begin(), buffer->end()), document(22, withNotes.str()));
+  withNotes.entry(5, "m_searchengine_health", table(1, 4, healthCells.str()));
+  EXPECT_EQ(std::string(buffer->begin(), buffer->end()), document(23, withNotes.str()));
 
   links.at(0)->note = "";
+  engines.at(0)->health = "";
   auto withoutNotes = buildProjectBuffer(profile, engines, links);
   ASSERT_TRUE(withoutNotes);
   rc4Storage(*withoutNotes);
@@ -165,6 +181,11 @@ TEST_F(ProjectFileTest, SaveAndOpenRestoreStatesLinksAndProfile) {
     r->submit_state = i % 2 ? "Submit-OK" : "Submit-Error";
     r->message = "message " + std::to_string(i);
     r->rank = static_cast<int32_t>(i % 10);
+    if (i % 3 == 0) {
+      r->health = i % 2 ? "gone" : "live";
+      r->health_reason = "reason " + std::to_string(i);
+      r->health_checked = "2026-12-10T08:00:00Z";
+    }
   }
   for (int i = 0; i < 3; ++i) {
     LinkRecord link{};
@@ -199,6 +220,8 @@ TEST_F(ProjectFileTest, SaveAndOpenRestoreStatesLinksAndProfile) {
     EXPECT_EQ(r->submit_state, i % 2 ? "Submit-OK" : "Submit-Error") << i;
     EXPECT_EQ(std::string(r->message), "message " + std::to_string(i));
     EXPECT_EQ(r->rank, static_cast<int32_t>(i % 10));
+    EXPECT_EQ(r->health, i % 3 ? "" : i % 2 ? "gone" : "live") << i;
+    EXPECT_EQ(r->health_reason, i % 3 ? "" : "reason " + std::to_string(i));
     // What is not stored comes from the built-in table.
     EXPECT_EQ(r->submit_url, builtinEngines()[i].submit_url);
   }
