@@ -86,7 +86,8 @@ int runSetCommand(const Words& words) {
 
 const char kShowUsage[] =
     "show PROJECT.lkr [--json] [--show-password]\n"
-    "      Print the profile, every target with its state, every link with its note\n"
+    "      Print the profile, every target with its state (and its last check's verdict),\n"
+    "      every link with its note\n"
     "      and the IndexNow announcements.";
 
 int runShowCommand(const Words& words) {
@@ -119,7 +120,10 @@ int runShowCommand(const Words& words) {
                          {"type", larkspur::core::submitTypeLabel(r.submit_type)},
                          {"rank", r.rank},
                          {"state", r.submit_state.str()},
-                         {"message", r.message.str()}});
+                         {"message", r.message.str()},
+                         {"health", r.health.str()},
+                         {"health_reason", r.health_reason.str()},
+                         {"health_checked", r.health_checked.str()}});
     }
     doc["targets"] = targets;
     nlohmann::ordered_json links = nlohmann::ordered_json::array();
@@ -164,6 +168,10 @@ int runShowCommand(const Words& words) {
                 larkspur::core::submitTypeLabel(r.submit_type), r.rank,
                 shown(r.submit_state).c_str(),
                 shown(r.message).c_str());
+    if (!r.health.empty()) {
+      std::printf("%-26s health %s (%s) checked %s\n", "", shown(r.health).c_str(), shown(r.health_reason).c_str(),
+                  shown(r.health_checked).c_str());
+    }
   }
   auto links = project.links.snapshot();
   std::printf("\nLinks (%zu):\n", links.size());

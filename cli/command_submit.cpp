@@ -100,10 +100,12 @@ int runOnBrowserEngine(const std::vector<std::string>& words) {
 
 const char kSubmitUsage[] =
     "submit PROJECT.lkr [--all | --reset | --target NAME ...] [--targets-file FILE]\n"
-    "       [--service-base URL] [--time-out SECONDS] [--engine http|browser]\n"
+    "       [--include-unhealthy] [--service-base URL] [--time-out SECONDS] [--engine http|browser]\n"
     "      Submit the website to the automatic targets (--all: every one, the\n"
     "      default; --reset: those not yet \"Submit-OK\"; --target: the named ones)\n"
-    "      and save the new states. Ctrl-C cancels and saves. --engine browser\n"
+    "      and save the new states. --all and --reset leave out the targets whose\n"
+    "      last check (targets check) found them no-form, moved, parked, gone or\n"
+    "      unreachable, unless --include-unhealthy. Ctrl-C cancels and saves. --engine browser\n"
     "      runs the pages' scripts on the desktop program's engine, without a\n"
     "      window (needs larkspur-browser-submit beside larkspur-cli).";
 

@@ -22,6 +22,7 @@
 #include "core/builtin_engines.h"
 #include "core/coordination.h"
 #include "core/fixed_text.h"
+#include "core/target_health.h"
 #include "core/project.h"
 #include "core/service_hosts.h"
 #include "core/targets_text.h"
@@ -121,7 +122,8 @@ std::vector<EngineRecord> withBuiltInRest(const std::vector<EngineRecord>& fileT
 }  // namespace
 
 Arguments submitArguments(const std::vector<std::string>& words) {
-  return Arguments(words, {"target", "targets-file", "service-base", "time-out", "engine"}, {"all", "reset"});
+  return Arguments(words, {"target", "targets-file", "service-base", "time-out", "engine"},
+                   {"all", "reset", "include-unhealthy"});
 }
 
 int runSubmit(const std::vector<std::string>& words, SubmitEngine& engine) {
@@ -193,9 +195,15 @@ int runSubmit(const std::vector<std::string>& words, SubmitEngine& engine) {
       if (wanted.count(r->name.str())) targets.push_back(r);
     }
   } else {
-    targets = submit::batchTargets(project.engines,
-                                   args.has("reset") ? submit::BatchScope::kNotYetSucceeded : submit::BatchScope::kAll,
-                                   candidates);
+    submit::BatchChoice choice = submit::chooseBatchTargets(
+        project.engines, args.has("reset") ? submit::BatchScope::kNotYetSucceeded : submit::BatchScope::kAll,
+        args.has("include-unhealthy"), candidates);
+    targets = std::move(choice.targets);
+    // Targets whose last check says they are no longer what they were are
+    // not sent the profile.
+    for (const EngineRecord* skipped : choice.skipped) {
+      std::printf("%s: %s\n", shown(skipped->name.str()).c_str(), shown(core::skippedByHealthText(*skipped)).c_str());
+    }
   }
   if (targets.empty()) {
     std::printf("No target to submit.\n");
