@@ -27,6 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kMaxHostName = 253;
 constexpr std::size_t kMaxLabel = 63;
+constexpr std::chrono::milliseconds kNameServerPatience{6'000};
 
 struct Address {
   std::string host;  // without brackets
@@ -107,7 +108,11 @@ class Check {
       if (isIpAddress(address->host)) {
         addresses.push_back(address->host);
       } else {
-        const DnsAnswer answer = resolver_.lookUp(address->host, hop == 0 ? domain : std::string(), left(), stop_);
+        // A name server that has not answered in 6 seconds will not; and
+        // one that answers later would most likely say SERVFAIL, which
+        // gives the same verdict.
+        dnsBudget_ = std::min(left(), kNameServerPatience);
+        const DnsAnswer answer = resolver_.lookUp(address->host, hop == 0 ? domain : std::string(), dnsBudget_, stop_);
         if (hop == 0) {
           for (const std::string& server : answer.nameServers) {
             if (std::string service = signals_.parkingServiceOf(server); !service.empty()) {
@@ -186,7 +191,7 @@ class Check {
         return end(core::kHealthUnknown, "the name server failed to answer for " + host + " (" + answer.error + ")");
       case DnsOutcome::kTimeOut:
         return end(core::kHealthUnknown, "no answer from the name server for " + host + " within " +
-                                             seconds(options_.deadline));
+                                             seconds(dnsBudget_));
       case DnsOutcome::kStopped:
         return stopped();
       case DnsOutcome::kError:
@@ -237,6 +242,7 @@ class Check {
   const Clock::time_point until_;
   const DnsResolver resolver_;
   const ParkingSignals& signals_;
+  std::chrono::milliseconds dnsBudget_{0};
 };
 
 }  // namespace
