@@ -199,7 +199,8 @@ std::string dnsServerError(const std::string& server) {
     if (close == std::string::npos || (close + 1 < server.size() && server[close + 1] != ':')) return sentence;
     host = server.substr(1, close - 1);
     if (close + 1 < server.size()) port = server.substr(close + 2);
-  } else if (const std::size_t colon = server.find(':'); colon != std::string::npos) {
+  } else if (const std::size_t colon = server.find(':');
+             colon != std::string::npos && server.find(':', colon + 1) == std::string::npos) {
     host = server.substr(0, colon);
     port = server.substr(colon + 1);
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/target_health.h"
+#include "health/dns_lookup.h"
 #include "health/parking_signals.h"
 #include "health/registrable_domain.h"
 #include "health/target_check.h"
@@ -140,6 +141,14 @@ TEST(RegistrableDomain, FromThePublicSuffixList) {
       {"127.0.0.1", "127.0.0.1"},             {"[::1]", "::1"},                   {"dir.farm.test", "farm.test"},
   };
   for (const auto& [host, domain] : cases) EXPECT_EQ(registrableDomain(host), domain) << host;
+}
+
+TEST(DnsServerOption, TakesAnAddressAndAPortOnly) {
+  for (const char* good : {"127.0.0.1:53", "127.0.0.1", "[::1]:5353", "::1"}) EXPECT_EQ(dnsServerError(good), "") << good;
+  for (const char* bad : {"", "localhost:53", "1.2.3.4:0", "1.2.3.4:99999", "1.2.3.4:", "[::1", "1.2.3.4,5.6.7.8",
+                          "1.2.3.4:5x"}) {
+    EXPECT_NE(dnsServerError(bad).find("--dns-server wants HOST:PORT"), std::string::npos) << bad;
+  }
 }
 
 TEST(ParkingSignals, TheBuiltInFileIsReadAndMatchesByDomain) {
