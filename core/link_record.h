@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/bounded_text.h"
+#include "core/link_details.h"
 
 namespace larkspur::core {
 
@@ -22,6 +23,7 @@ struct LinkRecord {
   BoundedText<64> email;
   BoundedText<35> ip;        // dotted IPv4 address of the page's host
   int32_t hits = 0;          // stored and loaded, never set
+  LinkDetails details;       // kept in the project file after every other entry
 
   bool operator==(const LinkRecord&) const = default;
 };

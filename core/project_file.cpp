@@ -30,6 +30,10 @@ constexpr const char* kLinkNotes = "linkme_notes";
 // The targets' last check: one row per checked target, named by the target's
 // name. Written after the notes, and only when some target has been checked.
 constexpr const char* kTargetHealth = "m_searchengine_health";
+// The links' details (link_details.h): one row per link with any, naming the
+// link by its row in the link table. Written last, only when some link has
+// details.
+constexpr const char* kLinkDetails = "linkme_details";
 
 // The profile texts in the order the file stores them.
 constexpr const char* kProfileKeysInFileOrder[] = {
@@ -245,6 +249,72 @@ void applySavedNotes(const PropertyView& table, std::vector<LinkList::Ptr>& reco
   }
 }
 
+// The details' table for `records`, or nullptr when no link has any.
+std::unique_ptr<PropTable> detailsTable(const LinkList& links, const std::vector<LinkList::Ptr>& records) {
+  std::vector<std::pair<int32_t, LinkDetails>> kept;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    LinkDetails details = links.withLock([&] { return records[i]->details; });
+    if (!details.empty()) kept.emplace_back(static_cast<int32_t>(i), std::move(details));
+  }
+  if (kept.empty()) return nullptr;
+  auto grid = std::make_unique<PropTable>(static_cast<int32_t>(kept.size()), 13);
+  for (std::size_t n = 0; n < kept.size(); ++n) {
+    const auto row = static_cast<int32_t>(n);
+    const LinkDetails& d = kept[n].second;
+    auto fit = [](std::string_view text) { return text.substr(0, fittingLength(text, kLinkDetailTextLimit + 1)); };
+    grid->setInteger(row, 0, kept[n].first, "row");
+    grid->setText(row, 1, fit(d.anchor), "anchor");
+    grid->setText(row, 2, fit(d.rel), "rel");
+    grid->setText(row, 3, fit(d.firstSeen), "first_seen");
+    grid->setText(row, 4, fit(d.lastSeen), "last_seen");
+    grid->setInteger(row, 5, d.site ? 1 : 0, "site");
+    grid->setInteger(row, 6, d.httpStatus, "status");
+    grid->setText(row, 7, fit(d.finalUrl), "final_url");
+    grid->setInteger(row, 8, static_cast<int32_t>(d.linkFound), "link_found");
+    grid->setInteger(row, 9, static_cast<int32_t>(d.indexable), "indexable");
+    grid->setText(row, 10, fit(d.notIndexableBy), "not_indexable_by");
+    grid->setText(row, 11, fit(d.lastChecked), "last_checked");
+    grid->setText(row, 12, fit(d.lostSince), "lost_since");
+  }
+  return grid;
+}
+
+Known knownOf(int32_t value) {
+  return value == 1 ? Known::kYes : value == 0 ? Known::kNo : Known::kUnknown;
+}
+
+// Puts the saved details into the saved links; rows naming a link the list
+// does not have are dropped.
+void applySavedDetails(const PropertyView& table, std::vector<LinkList::Ptr>& records) {
+  const int32_t rows = rowsOf(table, kLinkDetails);
+  RowWalk walk(table, kLinkDetails);
+  auto integer = [&walk](const char* column, int32_t fallback) {
+    int32_t value = fallback;
+    const std::optional<PropCellView> cell = walk.find(column);
+    if (cell && cell->type == kPropInteger) PropertyView::copyCell(*cell, &value, sizeof value);
+    return value;
+  };
+  constexpr std::size_t kText = kLinkDetailTextLimit + 1;
+  for (int32_t i = 0; i < rows; ++i) {
+    walk.moveTo(i);
+    const int32_t row = integer("row", -1);
+    if (row < 0 || static_cast<std::size_t>(row) >= records.size()) continue;
+    LinkDetails& d = records[static_cast<std::size_t>(row)]->details;
+    d.anchor = walk.readText("anchor", kText);
+    d.rel = walk.readText("rel", kText);
+    d.firstSeen = walk.readText("first_seen", kText);
+    d.lastSeen = walk.readText("last_seen", kText);
+    d.site = integer("site", 0) == 1;
+    d.httpStatus = integer("status", 0);
+    d.finalUrl = walk.readText("final_url", kText);
+    d.linkFound = knownOf(integer("link_found", -1));
+    d.indexable = knownOf(integer("indexable", -1));
+    d.notIndexableBy = walk.readText("not_indexable_by", kText);
+    d.lastChecked = walk.readText("last_checked", kText);
+    d.lostSince = walk.readText("lost_since", kText);
+  }
+}
+
 // The verdicts' table, or nullptr when no target has been checked.
 std::unique_ptr<PropTable> healthTable(const EngineTable& engines) {
   std::vector<const EngineRecord*> checked;
@@ -344,6 +414,9 @@ std::optional<std::vector<uint8_t>> buildProjectBuffer(const WebsiteProfile& pro
   if (std::unique_ptr<PropTable> health = healthTable(engines)) {
     if (table.addTable(kTargetHealth, std::move(health)) != 0) return std::nullopt;
   }
+  if (std::unique_ptr<PropTable> details = detailsTable(links, records)) {
+    if (table.addTable(kLinkDetails, std::move(details)) != 0) return std::nullopt;
+  }
 
   std::optional<std::vector<uint8_t>> bytes = table.serialise();
   if (!bytes) return std::nullopt;
@@ -373,6 +446,7 @@ Status loadProjectBuffer(std::vector<uint8_t> buffer, WebsiteProfile& profile,
   try {
     savedRecords = savedLinks(*table);
     applySavedNotes(*table, savedRecords);
+    applySavedDetails(*table, savedRecords);
     savedAnnounce = readAnnounceState(*table);
   } catch (const std::bad_alloc&) {
     return Status::failure(kDataErrorMessage);

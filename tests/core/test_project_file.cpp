@@ -193,6 +193,14 @@ TEST_F(ProjectFileTest, SaveAndOpenRestoreStatesLinksAndProfile) {
     link.email = "a@b.example";
     link.page_rank = i - 1;
     if (i != 1) link.note.assign("note " + std::to_string(i));
+    if (i == 2) {
+      link.details.anchor = "Fresh bread";
+      link.details.rel = "nofollow ugc";
+      link.details.httpStatus = 200;
+      link.details.linkFound = Known::kNo;
+      link.details.lostSince = "2026-12-10T08:00:00Z";
+      link.details.finalUrl = std::string(600, 'u');  // kept to 512 bytes
+    }
     saved.links.append(link);
   }
   ASSERT_TRUE(saved.save(file).ok());
@@ -232,6 +240,15 @@ TEST_F(ProjectFileTest, SaveAndOpenRestoreStatesLinksAndProfile) {
   EXPECT_EQ(loaded.links.at(0)->note, "note 0");
   EXPECT_EQ(loaded.links.at(1)->note, "");
   EXPECT_EQ(loaded.links.at(2)->note, "note 2");
+  EXPECT_TRUE(loaded.links.at(0)->details.empty());
+  const LinkDetails& details = loaded.links.at(2)->details;
+  EXPECT_EQ(details.anchor, "Fresh bread");
+  EXPECT_EQ(details.rel, "nofollow ugc");
+  EXPECT_EQ(details.httpStatus, 200);
+  EXPECT_EQ(details.linkFound, Known::kNo);
+  EXPECT_EQ(details.indexable, Known::kUnknown);
+  EXPECT_EQ(details.lostSince, "2026-12-10T08:00:00Z");
+  EXPECT_EQ(details.finalUrl, std::string(512, 'u'));
   EXPECT_EQ(loaded.ppc.size(), 29u);
 }
 
