@@ -12,28 +12,36 @@
 #include "cli/command_report.h"
 #include "cli/command_submit.h"
 #include "cli/commands.h"
+#include "cli/job_console.h"
+#include "core/project_lock.h"
 #include "larkspur_version.h"
 
 namespace {
 
 using larkspur::cli::Words;
 
+constexpr int kProjectBusyExit = 4;
+
 struct Command {
   const char* name;
   int (*run)(const Words&);
   const char* usage;
+  // Where the project a job saves is among the words after the command:
+  // 0 for the first word, 1 after a sub-command ("links import P"); -1 for
+  // commands that save no project.
+  int project = -1;
 };
 
 // In the order --help lists them; each command's usage lines stand beside it.
 const Command kCommands[] = {
-    {"new", larkspur::cli::runNewCommand, larkspur::cli::kNewUsage},
-    {"set", larkspur::cli::runSetCommand, larkspur::cli::kSetUsage},
+    {"new", larkspur::cli::runNewCommand, larkspur::cli::kNewUsage, 0},
+    {"set", larkspur::cli::runSetCommand, larkspur::cli::kSetUsage, 0},
     {"show", larkspur::cli::runShowCommand, larkspur::cli::kShowUsage},
-    {"targets", larkspur::cli::runTargetsCommand, larkspur::cli::kTargetsUsage},
-    {"submit", larkspur::cli::runSubmitCommand, larkspur::cli::kSubmitUsage},
-    {"links", larkspur::cli::runLinksCommand, larkspur::cli::kLinksUsage},
+    {"targets", larkspur::cli::runTargetsCommand, larkspur::cli::kTargetsUsage, 1},
+    {"submit", larkspur::cli::runSubmitCommand, larkspur::cli::kSubmitUsage, 0},
+    {"links", larkspur::cli::runLinksCommand, larkspur::cli::kLinksUsage, 1},
     {"report", larkspur::cli::runReportCommand, larkspur::cli::kReportUsage},
-    {"announce", larkspur::cli::runAnnounceCommand, larkspur::cli::kAnnounceUsage},
+    {"announce", larkspur::cli::runAnnounceCommand, larkspur::cli::kAnnounceUsage, 0},
     {"pagerank", larkspur::cli::runPagerankCommand, larkspur::cli::kPagerankUsage},
 };
 
@@ -53,8 +61,21 @@ void printHelp() {
       "  --long-description D\n"
       "  Values longer than their field are cut with a warning. --password-file\n"
       "  reads the password from a file so it does not show in the process list.\n\n"
+      "A command that saves a project (new, set, targets check, submit, links,\n"
+      "announce) holds the project's lock (PROJECT.lock beside it) for its whole\n"
+      "run; a second one on the same project stops with exit status 4, or waits\n"
+      "for it with --wait.\n\n"
       "Exit status: 0 on success, 1 when the job failed, 2 on a usage error,\n"
-      "3 when announce finds the website not ready, 130 when Ctrl-C ended the job.\n");
+      "3 when announce finds the website not ready, 4 when another job holds the\n"
+      "project, 130 when Ctrl-C ended the job.\n");
+}
+
+// The project the words name at `position` (ignoring options and their
+// values is not needed: every command names its project first), or "".
+std::string projectOf(const Words& words, int position) {
+  if (position < 0 || words.size() <= static_cast<std::size_t>(position)) return {};
+  const std::string& word = words[static_cast<std::size_t>(position)];
+  return word.starts_with("-") ? std::string() : word;
 }
 
 }  // namespace
@@ -74,8 +95,23 @@ int main(int argc, char** argv) {
     return 0;
   }
   Words args(argv + 2, argv + argc);
+  const bool wait = std::erase(args, std::string("--wait")) > 0;
   for (const Command& c : kCommands) {
-    if (first == c.name) return c.run(args);
+    if (first != c.name) continue;
+    // Read-only sub-commands take no lock.
+    const bool reads = (first == "targets" && (args.empty() || args[0] != "check")) ||
+                       (first == "links" && !args.empty() && args[0] == "export");
+    const std::string project = reads ? std::string() : projectOf(args, c.project);
+    larkspur::core::ProjectLock lock;
+    if (!project.empty()) {
+      larkspur::cli::InterruptToStop interrupt;
+      lock = larkspur::core::ProjectLock::acquire(project, "larkspur-cli", wait, &interrupt.flag());
+      if (!lock.held()) {
+        if (interrupt.interrupted()) return larkspur::cli::kInterruptedExit;
+        return larkspur::cli::fail(lock.error(), lock.busy() ? kProjectBusyExit : 1);
+      }
+    }
+    return c.run(args);
   }
   return larkspur::cli::fail("unknown command '" + first + "' (see larkspur-cli --help)", 2);
 }

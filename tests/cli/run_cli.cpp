@@ -92,8 +92,10 @@ RunningCli::~RunningCli() {
   if (!dir_.empty()) std::filesystem::remove_all(dir_);
 }
 
-void RunningCli::interrupt() {
-  if (pid_ > 0) kill(pid_, SIGINT);
+void RunningCli::interrupt() { signal(SIGINT); }
+
+void RunningCli::signal(int number) {
+  if (pid_ > 0) kill(pid_, number);
 }
 
 int RunningCli::waitExit(int timeoutMs) {

@@ -26,6 +26,7 @@ class RunningCli {
 
   bool started() const { return pid_ > 0; }
   void interrupt();  // Ctrl-C
+  void signal(int number);
   // Waits up to `timeoutMs` for the program to end; the exit code (128 +
   // signal when a signal ended it), or -1 when it still runs.
   int waitExit(int timeoutMs);
