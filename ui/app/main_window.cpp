@@ -80,6 +80,12 @@ const ToolbarSlot kToolbarSlots[] = {
     {-1, -1, nullptr},
 };
 
+// The width of the engine list's health column, when there is one to see.
+std::optional<int> healthColumnWidthOf(const EngineListView* engines) {
+  const int width = engines ? engines->columnWidth(EngineListView::kColumnHealth) : 0;
+  return width > 0 ? std::optional<int>(width) : std::nullopt;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, QWidget* parent)
@@ -514,6 +520,7 @@ int MainWindow::fittedListPaneWidth() const {
 void MainWindow::restoreWindowLayout(const WindowLayout& layout) {
   if (!layout.geometry.isEmpty()) restoreGeometry(layout.geometry);
   if (layout.linkColumns) linkColumns_ = layout.linkColumns;
+  if (layout.healthColumnWidth) healthColumnWidth_ = layout.healthColumnWidth;
   if (layout.listPaneWidth) {
     fitListPane_ = false;
     setListPaneWidth(*layout.listPaneWidth);
@@ -529,11 +536,14 @@ WindowLayout MainWindow::windowLayout() const {
   }
   layout.linkColumns = linkColumns_;
   if (const LinkListView* links = itemView_->linkView()) layout.linkColumns = links->shownColumns();
+  layout.healthColumnWidth = healthColumnWidthOf(itemView_->engineView());
+  if (!layout.healthColumnWidth) layout.healthColumnWidth = healthColumnWidth_;
   return layout;
 }
 
-void MainWindow::rememberLinkColumns() {
+void MainWindow::rememberColumns() {
   if (const LinkListView* links = itemView_->linkView()) linkColumns_ = links->shownColumns();
+  if (const std::optional<int> width = healthColumnWidthOf(itemView_->engineView())) healthColumnWidth_ = width;
 }
 
 core::Settings MainWindow::listSettings() const {
@@ -569,15 +579,18 @@ void MainWindow::releaseWorkAreas() {
   // Views hold record addresses the update writes to: it must be over first.
   pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
-  rememberLinkColumns();
+  rememberColumns();
   itemView_->releaseWorkAreas();
 }
 
 void MainWindow::rebuildWorkAreas() {
   pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
-  rememberLinkColumns();
+  rememberColumns();
   itemView_->rebuildWorkAreas(doc_.project(), listSettings());
+  if (EngineListView* engines = itemView_->engineView(); engines && healthColumnWidth_) {
+    engines->setColumnWidth(EngineListView::kColumnHealth, *healthColumnWidth_);
+  }
   if (fitListPane_) {
     fitListPane_ = false;
     setListPaneWidth(fittedListPaneWidth());
