@@ -317,10 +317,13 @@ class TestMainWindow : public test::ProgramTest {
   void batchCommandsPassTheAutomaticTargets() {
     core::EngineTable& engines = app().project().engines;
     std::vector<std::vector<core::EngineRecord*>> runs;
+    std::vector<std::vector<core::EngineRecord*>> leftOut;
     bool modifiedDuringRun = false;
     auto* batch = new BatchCommands(*frame(), *app().doc());
-    batch->setRunner([&](const std::vector<core::EngineRecord*>& targets) {
+    batch->setRunner([&](const std::vector<core::EngineRecord*>& targets,
+                         const std::vector<core::EngineRecord*>& unhealthy) {
       runs.push_back(targets);
+      leftOut.push_back(unhealthy);
       modifiedDuringRun = app().doc()->isModified();
       for (core::EngineRecord* record : targets) record->submit_state.assign("Submit-OK");
     });
@@ -334,18 +337,50 @@ class TestMainWindow : public test::ProgramTest {
     }
     QVERIFY(automatic.size() > 100 && automatic.size() < engines.size());
     QCOMPARE(runs[0], automatic);
+    QVERIFY(leftOut[0].empty());
     QVERIFY(modifiedDuringRun);
     // The list shows the states the batch left.
     QCOMPARE(engineView()->topLevelItem(0)->text(EngineListView::kColumnState), QStringLiteral("Submit-OK"));
 
-    // A reset run leaves out what succeeded: here that is everything.
+    // A reset run leaves out what succeeded: here that is everything. An
+    // unhealthy one is offered to be left out.
     automatic[3]->submit_state = "Submit-Error";
+    automatic[3]->health = "parked";
     QVERIFY(frame()->runCommand(kIdAutoSubmitReset));
     QCOMPARE(runs[1], std::vector<core::EngineRecord*>{automatic[3]});
+    QCOMPARE(leftOut[1], std::vector<core::EngineRecord*>{automatic[3]});
     QVERIFY(frame()->runCommand(kIdAutoSubmitReset));
     QVERIFY(runs[2].empty());  // an empty list still opens the batch
     batch->setRunner({});
     QVERIFY(!frame()->commandEnabled(kIdAutoSubmitAll));
+  }
+
+  void chosenUnhealthyTargetsAreSubmittedOnlyOnceTheUserSaysSo() {
+    core::EngineRecord* live = app().project().engines.at(0);
+    core::EngineRecord* parked = app().project().engines.at(1);
+    live->health = "live";
+    parked->health = "parked";
+    parked->health_reason = "name servers at a parking service";
+    std::vector<std::vector<core::EngineRecord*>> runs;
+    auto* batch = new BatchCommands(*frame(), *app().doc());
+    batch->setRunner([&runs](const auto& targets, const auto& unhealthy) {
+      QVERIFY(unhealthy.empty());  // chosen one by one: none is left out
+      runs.push_back(targets);
+    });
+    // Asked once, naming the unhealthy one only; healthy ones alone go unasked.
+    const QString parkedLine = QString::fromUtf8(parked->name.c_str()) + ": parked (name servers at a parking service)";
+    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+      boxes().clear();
+      boxes().queueAnswer(answer);
+      emit engineView()->autoSubmitRequested({live, parked});
+      QCOMPARE(boxes().texts().size(), 1);
+      QVERIFY2(boxes().texts()[0].contains(parkedLine), qPrintable(boxes().texts()[0]));
+      QVERIFY(!boxes().texts()[0].contains(QString::fromUtf8(live->name.c_str()) + ':'));
+    }
+    emit engineView()->autoSubmitRequested({live});
+    QCOMPARE(boxes().texts().size(), 1);
+    QCOMPARE(runs, (std::vector<std::vector<core::EngineRecord*>>{{live, parked}, {live}}));
+    batch->setRunner({});
   }
 
   void commandsForTheWebsiteRefuseAProfileWithoutOne_data() {
@@ -362,7 +397,8 @@ class TestMainWindow : public test::ProgramTest {
     QFETCH(int, id);
     int batches = 0;
     auto* batch = new BatchCommands(*frame(), *app().doc());
-    batch->setRunner([&batches](const std::vector<core::EngineRecord*>&) { ++batches; });
+    batch->setRunner(
+        [&batches](const std::vector<core::EngineRecord*>&, const std::vector<core::EngineRecord*>&) { ++batches; });
     test::FileDialogAnswers dialogs;
     auto run = [&] {
       if (id == kIdAutoSubmit) {
