@@ -30,6 +30,7 @@
 #include "ui/app/work_area_commands.h"
 #include "ui/browser/target_opener.h"
 #include "ui/calculators/calculator_commands.h"
+#include "ui/health/target_check_commands.h"
 #include "ui/links/link_popularity_commands.h"
 #include "ui/links/page_rank_update_commands.h"
 #include "ui/lists/engine_list_view.h"
@@ -116,6 +117,8 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   pageRank_->install();
   linkCommands_ = new LinkPopularityCommands(*this, doc_, coordination_, this);
   linkCommands_->install();
+  targetCheck_ = new TargetCheckCommands(*this, doc_, coordination_);
+  targetCheck_->install();
   rebuildRecentFiles();
   setTitle(doc_.title());
 
@@ -148,6 +151,8 @@ MainWindow::~MainWindow() {
   pageRank_ = nullptr;
   delete linkCommands_;  // waits for the link jobs
   linkCommands_ = nullptr;
+  delete targetCheck_;  // waits for the check
+  targetCheck_ = nullptr;
 }
 
 // ---------------------------------------------------------------- commands
@@ -234,6 +239,8 @@ void MainWindow::createActions() {
       {kIdAutoSubmitReset, "Auto Submit Reset"},
       {kIdAnnounceIndexNow, "Announce to IndexNow..."},
       {kIdCreateSubmitReport, "Create Submit Report"},
+      {kIdCheckTargets, "Check Targets"},
+      {kIdStopCheck, "Stop Check"},
       {kIdStartUpdate, "Start Update"},
       {kIdStopUpdate, "Stop Update"},
       {kIdInternetOption, "Internet Option"},
@@ -320,6 +327,8 @@ void MainWindow::createMenus() {
   for (int id : {kIdAutoSubmitAll, kIdAutoSubmitReset, kIdAnnounceIndexNow}) add(submit, id);
   submit->addSeparator();
   add(submit, kIdCreateSubmitReport);
+  submit->addSeparator();
+  for (int id : {kIdCheckTargets, kIdStopCheck}) add(submit, id);
   submit->addSeparator();
   QMenu* pageRank = submit->addMenu(QStringLiteral("Page Rank"));
   connect(pageRank, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
@@ -579,6 +588,7 @@ void MainWindow::releaseWorkAreas() {
   // Views hold record addresses the update writes to: it must be over first.
   pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
+  targetCheck_->stopAndWait();
   rememberColumns();
   itemView_->releaseWorkAreas();
 }
@@ -617,6 +627,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   pageRank_->stopAndWait();
+  targetCheck_->stopAndWait();
   calculator_->shutDown();
   update_->shutDown();  // a running online update
   event->accept();

@@ -31,6 +31,7 @@ class NavigationView;
 class PageRankUpdateCommands;
 class ProgramRestart;
 class ProjectDocument;
+class TargetCheckCommands;
 class TargetOpener;
 class UpdateCommands;
 
@@ -155,6 +156,7 @@ class MainWindow : public QMainWindow, public CommandHost {
   CalculatorCommands* calculator_ = nullptr;
   PageRankUpdateCommands* pageRank_ = nullptr;
   LinkPopularityCommands* linkCommands_ = nullptr;
+  TargetCheckCommands* targetCheck_ = nullptr;
 };
 
 }  // namespace larkspur::ui

@@ -149,6 +149,14 @@ std::vector<core::EngineRecord*> EngineListView::selectedAutoTargets() const {
   return records;
 }
 
+std::vector<core::EngineRecord*> EngineListView::selectedRecords() const {
+  std::vector<core::EngineRecord*> records;
+  for (int row : selectedRows()) {
+    if (core::EngineRecord* record = recordAt(row)) records.push_back(record);
+  }
+  return records;
+}
+
 void EngineListView::refreshStates() {
   for (int row = 0; row < rowCount(); ++row) {
     if (core::EngineRecord* record = recordAt(row)) {
@@ -225,6 +233,13 @@ std::unique_ptr<QMenu> EngineListView::makeContextMenu() {
     QAction* open = menu->addAction(QStringLiteral("Open in New Window"));
     open->setData(kIdOpenInNewWindow);
     connect(open, &QAction::triggered, this, &EngineListView::openInNewWindows);
+  }
+  if (selectedRowCount() > 0) {
+    menu->addSeparator();
+    QAction* check = menu->addAction(QStringLiteral("Check Targets"));
+    check->setData(kIdCheckTargets);
+    check->setEnabled(targetCheckAvailable_);
+    connect(check, &QAction::triggered, this, [this] { emit targetCheckRequested(selectedRecords()); });
   }
   return menu;
 }

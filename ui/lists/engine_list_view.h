@@ -48,6 +48,10 @@ class EngineListView : public RowListView, public ListPrintSource {
   void showHealth(const core::EngineRecord& record);
   // Whether the context menu offers "Auto Submit" as a working entry.
   void setAutoSubmitAvailable(bool available) { autoSubmitAvailable_ = available; }
+  // Whether it offers "Check Targets" as one (not while a check runs).
+  void setTargetCheckAvailable(bool available) { targetCheckAvailable_ = available; }
+  // The selected rows' records, in display order.
+  std::vector<core::EngineRecord*> selectedRecords() const;
 
   // The rows and columns as shown, for the list printer.
   ListPrintDescription printDescription() const override;
@@ -62,12 +66,14 @@ class EngineListView : public RowListView, public ListPrintSource {
   int stateColumnWidth() const;
 
   // The right button's menu: "Auto Submit" and "Open in new window" for a
-  // selection with automatic targets, else "Open in New Window".
+  // selection with automatic targets, else "Open in New Window"; then
+  // "Check Targets" for any selection.
   std::unique_ptr<QMenu> makeContextMenu() override;
 
  signals:
   void openTargetRequested(core::EngineRecord* record, bool newPage);
   void autoSubmitRequested(const std::vector<core::EngineRecord*>& records);
+  void targetCheckRequested(const std::vector<core::EngineRecord*>& records);
   // The user changed a record (a submit state).
   void recordsModified();
 
@@ -88,6 +94,7 @@ class EngineListView : public RowListView, public ListPrintSource {
   core::ColumnWidths widths_;
   bool filled_ = false;
   bool autoSubmitAvailable_ = false;
+  bool targetCheckAvailable_ = true;
   StateEditor* stateEditor_ = nullptr;
   int editedRow_ = -1;
 };

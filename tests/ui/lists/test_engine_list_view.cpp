@@ -304,11 +304,11 @@ class TestEngineListView : public QObject {
     const int manual = rowNamed("Agriserve");
     readMenu();
     QTest::mousePress(view_->viewport(), Qt::RightButton, {}, cellCenter(manual, 0));
-    QTRY_COMPARE(texts, QStringList{"Open in New Window"});
+    QTRY_COMPARE(texts, (QStringList{"Open in New Window", "", "Check Targets"}));
     readMenu();
     QTest::mousePress(view_->viewport(), Qt::RightButton, {}, cellCenter(0, 0));
     // Auto Submit waits for the batch dialog.
-    QTRY_COMPARE(texts, (QStringList{"Auto Submit (disabled)", "Open in new window"}));
+    QTRY_COMPARE(texts, (QStringList{"Auto Submit (disabled)", "Open in new window", "", "Check Targets"}));
   }
 
   void headerSortsCaseInsensitivelyAndToggles() {
