@@ -35,6 +35,8 @@ enum CommandId : int {
   kIdAutoSubmitReset = 32791,
   kIdAnnounceIndexNow = 32830,
   kIdCreateSubmitReport = 32774,
+  kIdCheckTargets = 32831,  // also on the engine list's context menu
+  kIdStopCheck = 32832,
   kIdStartUpdate = 32804,
   kIdStopUpdate = 32805,
   kIdInternetOption = 32794,

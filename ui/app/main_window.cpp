@@ -30,6 +30,7 @@
 #include "ui/app/work_area_commands.h"
 #include "ui/browser/target_opener.h"
 #include "ui/calculators/calculator_commands.h"
+#include "ui/health/target_check_commands.h"
 #include "ui/links/link_popularity_commands.h"
 #include "ui/links/page_rank_update_commands.h"
 #include "ui/lists/engine_list_view.h"
@@ -80,6 +81,12 @@ const ToolbarSlot kToolbarSlots[] = {
     {-1, -1, nullptr},
 };
 
+// The width of the engine list's health column, when there is one to see.
+std::optional<int> healthColumnWidthOf(const EngineListView* engines) {
+  const int width = engines ? engines->columnWidth(EngineListView::kColumnHealth) : 0;
+  return width > 0 ? std::optional<int>(width) : std::nullopt;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, QWidget* parent)
@@ -110,6 +117,8 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   pageRank_->install();
   linkCommands_ = new LinkPopularityCommands(*this, doc_, coordination_, this);
   linkCommands_->install();
+  targetCheck_ = new TargetCheckCommands(*this, doc_, coordination_);
+  targetCheck_->install();
   rebuildRecentFiles();
   setTitle(doc_.title());
 
@@ -142,6 +151,8 @@ MainWindow::~MainWindow() {
   pageRank_ = nullptr;
   delete linkCommands_;  // waits for the link jobs
   linkCommands_ = nullptr;
+  delete targetCheck_;  // waits for the check
+  targetCheck_ = nullptr;
 }
 
 // ---------------------------------------------------------------- commands
@@ -228,6 +239,8 @@ void MainWindow::createActions() {
       {kIdAutoSubmitReset, "Auto Submit Reset"},
       {kIdAnnounceIndexNow, "Announce to IndexNow..."},
       {kIdCreateSubmitReport, "Create Submit Report"},
+      {kIdCheckTargets, "Check Targets"},
+      {kIdStopCheck, "Stop Check"},
       {kIdStartUpdate, "Start Update"},
       {kIdStopUpdate, "Stop Update"},
       {kIdInternetOption, "Internet Option"},
@@ -314,6 +327,8 @@ void MainWindow::createMenus() {
   for (int id : {kIdAutoSubmitAll, kIdAutoSubmitReset, kIdAnnounceIndexNow}) add(submit, id);
   submit->addSeparator();
   add(submit, kIdCreateSubmitReport);
+  submit->addSeparator();
+  for (int id : {kIdCheckTargets, kIdStopCheck}) add(submit, id);
   submit->addSeparator();
   QMenu* pageRank = submit->addMenu(QStringLiteral("Page Rank"));
   connect(pageRank, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
@@ -514,6 +529,7 @@ int MainWindow::fittedListPaneWidth() const {
 void MainWindow::restoreWindowLayout(const WindowLayout& layout) {
   if (!layout.geometry.isEmpty()) restoreGeometry(layout.geometry);
   if (layout.linkColumns) linkColumns_ = layout.linkColumns;
+  if (layout.healthColumnWidth) healthColumnWidth_ = layout.healthColumnWidth;
   if (layout.listPaneWidth) {
     fitListPane_ = false;
     setListPaneWidth(*layout.listPaneWidth);
@@ -529,11 +545,14 @@ WindowLayout MainWindow::windowLayout() const {
   }
   layout.linkColumns = linkColumns_;
   if (const LinkListView* links = itemView_->linkView()) layout.linkColumns = links->shownColumns();
+  layout.healthColumnWidth = healthColumnWidthOf(itemView_->engineView());
+  if (!layout.healthColumnWidth) layout.healthColumnWidth = healthColumnWidth_;
   return layout;
 }
 
-void MainWindow::rememberLinkColumns() {
+void MainWindow::rememberColumns() {
   if (const LinkListView* links = itemView_->linkView()) linkColumns_ = links->shownColumns();
+  if (const std::optional<int> width = healthColumnWidthOf(itemView_->engineView())) healthColumnWidth_ = width;
 }
 
 core::Settings MainWindow::listSettings() const {
@@ -569,15 +588,19 @@ void MainWindow::releaseWorkAreas() {
   // Views hold record addresses the update writes to: it must be over first.
   pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
-  rememberLinkColumns();
+  targetCheck_->stopAndWait();
+  rememberColumns();
   itemView_->releaseWorkAreas();
 }
 
 void MainWindow::rebuildWorkAreas() {
   pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
-  rememberLinkColumns();
+  rememberColumns();
   itemView_->rebuildWorkAreas(doc_.project(), listSettings());
+  if (EngineListView* engines = itemView_->engineView(); engines && healthColumnWidth_) {
+    engines->setColumnWidth(EngineListView::kColumnHealth, *healthColumnWidth_);
+  }
   if (fitListPane_) {
     fitListPane_ = false;
     setListPaneWidth(fittedListPaneWidth());
@@ -604,6 +627,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   pageRank_->stopAndWait();
+  targetCheck_->stopAndWait();
   calculator_->shutDown();
   update_->shutDown();  // a running online update
   event->accept();

@@ -31,6 +31,7 @@ class NavigationView;
 class PageRankUpdateCommands;
 class ProgramRestart;
 class ProjectDocument;
+class TargetCheckCommands;
 class TargetOpener;
 class UpdateCommands;
 
@@ -75,14 +76,16 @@ class MainWindow : public QMainWindow, public CommandHost {
 
   // Work areas, released and rebuilt around every new or opened project
   // (the document's aboutToReplaceProject and projectReplaced). The link
-  // list keeps the columns the user chose from one project to the next.
+  // list keeps the columns the user chose from one project to the next, the
+  // engine list its health column's width.
   void releaseWorkAreas();
   void rebuildWorkAreas();
 
-  // The remembered layout: geometry, list pane width and the link list's
-  // columns. Restored before the first project opens; what it lacks takes
-  // its first-start value: the list pane as wide as its tabs and shown
-  // columns need (see fittedListPaneWidth), the browser pane the rest.
+  // The remembered layout: geometry, list pane width, the link list's
+  // columns and the width of the engine list's health column. Restored
+  // before the first project opens; what it lacks takes its first-start
+  // value: the list pane as wide as its tabs and shown columns need (see
+  // fittedListPaneWidth), the browser pane the rest.
   void restoreWindowLayout(const WindowLayout& layout);
   // The layout now; the geometry and pane width only once the window has
   // been shown.
@@ -111,7 +114,9 @@ class MainWindow : public QMainWindow, public CommandHost {
   QAction* makeAction(int id, const QString& text);
   void setTitle(const QString& documentTitle);
   void setListPaneWidth(int width);
-  void rememberLinkColumns();
+  // What the user chose of the lists' columns, kept from one project to the
+  // next.
+  void rememberColumns();
   core::Settings listSettings() const;
 
   struct Command {
@@ -135,6 +140,8 @@ class MainWindow : public QMainWindow, public CommandHost {
   bool shown_ = false;
   // The link list's shown columns, when the user's choice is known.
   std::optional<QList<int>> linkColumns_;
+  // The engine list's health column's width, when the user's is known.
+  std::optional<int> healthColumnWidth_;
   TargetOpener* opener_ = nullptr;
   QLabel* statusText_ = nullptr;
   QProgressBar* statusProgress_ = nullptr;
@@ -149,6 +156,7 @@ class MainWindow : public QMainWindow, public CommandHost {
   CalculatorCommands* calculator_ = nullptr;
   PageRankUpdateCommands* pageRank_ = nullptr;
   LinkPopularityCommands* linkCommands_ = nullptr;
+  TargetCheckCommands* targetCheck_ = nullptr;
 };
 
 }  // namespace larkspur::ui

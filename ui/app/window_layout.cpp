@@ -10,6 +10,7 @@ namespace {
 const char kGeometry[] = "MainWindow/Geometry";
 const char kListPaneWidth[] = "MainWindow/ListPaneWidth";
 const char kLinkColumns[] = "LinkList/ShownColumns";
+const char kHealthColumnWidth[] = "EngineList/HealthColumnWidth";
 
 }  // namespace
 
@@ -20,6 +21,8 @@ WindowLayout readWindowLayout(const QString& file) {
   bool ok = false;
   const int width = settings.value(QLatin1String(kListPaneWidth)).toInt(&ok);
   if (ok && width >= 0) layout.listPaneWidth = width;
+  const int healthWidth = settings.value(QLatin1String(kHealthColumnWidth)).toInt(&ok);
+  if (ok && healthWidth > 0) layout.healthColumnWidth = healthWidth;
   if (settings.contains(QLatin1String(kLinkColumns))) {
     QList<int> columns;
     // An ini list of one entry reads back as a plain text; none as an empty one.
@@ -37,6 +40,7 @@ bool writeWindowLayout(const QString& file, const WindowLayout& layout) {
   QSettings settings(file, QSettings::IniFormat);
   if (!layout.geometry.isEmpty()) settings.setValue(QLatin1String(kGeometry), layout.geometry);
   if (layout.listPaneWidth) settings.setValue(QLatin1String(kListPaneWidth), *layout.listPaneWidth);
+  if (layout.healthColumnWidth) settings.setValue(QLatin1String(kHealthColumnWidth), *layout.healthColumnWidth);
   if (layout.linkColumns) {
     QStringList entries;
     for (int column : *layout.linkColumns) entries << QString::number(column);

@@ -1,6 +1,7 @@
 #pragma once
 // What the main window remembers of itself from one run to the next: its
-// geometry, the width of the list pane and which columns the link list shows.
+// geometry, the width of the list pane, which columns the link list shows and
+// the width of the engine list's health column.
 // It is kept in an ini file of its own beside the settings blob, so the
 // blob's format stays as it is.
 
@@ -21,6 +22,8 @@ struct WindowLayout {
   // The link list's shown columns, in column order; nothing when not
   // remembered (the settings' widths decide then).
   std::optional<QList<int>> linkColumns;
+  // The engine list's health column's width; nothing when not remembered.
+  std::optional<int> healthColumnWidth;
 };
 
 // Reads the file; what it lacks (or a missing file) is not remembered.

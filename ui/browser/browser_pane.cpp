@@ -9,7 +9,9 @@
 #include <QWebEngineProfile>
 #include <algorithm>
 
+#include "core/service_hosts.h"
 #include "ui/app/command_ids.h"
+#include "ui/dialogs/unhealthy_targets.h"
 #include "webengine/session_page.h"
 
 namespace larkspur::ui {
@@ -149,6 +151,12 @@ BrowserPage* BrowserPane::openPage(const QString& url) {
 }
 
 void BrowserPane::openTarget(core::EngineRecord& record, bool newPage) {
+  // The page of a target whose last check keeps the profile from it is
+  // filled only when the user says so; else it is shown as it is.
+  if (!confirmUnhealthyTargets(this, {&record}, UnhealthyUse::kFill)) {
+    openUrl(QString::fromStdString(core::effectiveServiceUrl(record.submit_url.view())), newPage);
+    return;
+  }
   BrowserPage* view = newPage ? nullptr : selectedPage();
   if (!view) view = openPage(QString());
   view->openTarget(record);

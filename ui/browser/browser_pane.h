@@ -39,7 +39,8 @@ class BrowserPane : public QWidget, public TargetOpener {
   BrowserPane(core::Project& project, core::Coordination& coordination, QWidget* parent = nullptr);
   ~BrowserPane() override;
 
-  // What the list views ask of the pane.
+  // What the list views ask of the pane. A target whose last check keeps
+  // the profile from it is filled only once the user says so.
   void openTarget(core::EngineRecord& record, bool newPage) override;
   int pageCount() const override;
   QString pageAddress(int index) const override;

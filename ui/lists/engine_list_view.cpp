@@ -6,8 +6,10 @@
 #include <QStyle>
 #include <algorithm>
 #include <atomic>
+#include <iterator>
 
 #include "core/fixed_text.h"
+#include "core/target_health.h"
 #include "submit/submit_states.h"
 #include "ui/app/command_ids.h"
 #include "ui/dialogs/message_boxes.h"
@@ -18,11 +20,36 @@ namespace larkspur::ui {
 
 namespace {
 
-// A row of the list: its record and the case-insensitive order of its texts.
-using EngineItem = RecordItem<core::EngineRecord>;
-
 QString fieldText(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Where a verdict sorts: the verdicts from the best to the worst, a text that
+// is none of them after them, never checked last.
+std::size_t healthRank(std::string_view verdict) {
+  if (verdict.empty()) return std::size(core::kHealthVerdicts) + 1;
+  const auto* found = std::find(std::begin(core::kHealthVerdicts), std::end(core::kHealthVerdicts), verdict);
+  return static_cast<std::size_t>(found - std::begin(core::kHealthVerdicts));
+}
+
+// A row of the list: its record and the case-insensitive order of its texts,
+// the health column's in the order of the verdicts.
+class EngineItem : public RecordItem<core::EngineRecord> {
+ public:
+  using RecordItem::RecordItem;
+
+  bool operator<(const QTreeWidgetItem& other) const override {
+    if (!treeWidget() || treeWidget()->sortColumn() != EngineListView::kColumnHealth) {
+      return TextOrderItem::operator<(other);
+    }
+    const auto& that = static_cast<const EngineItem&>(other);
+    return healthRank(record()->health.view()) < healthRank(that.record()->health.view());
+  }
+};
+
+void setHealthCell(QTreeWidgetItem& item, const core::EngineRecord& record) {
+  item.setText(EngineListView::kColumnHealth, fieldText(record.health.view()));
+  item.setToolTip(EngineListView::kColumnHealth, fieldText(record.health_reason.view()));
 }
 
 int32_t rankOf(const core::EngineRecord& record) {
@@ -30,7 +57,7 @@ int32_t rankOf(const core::EngineRecord& record) {
   return std::atomic_ref<const int32_t>(record.rank).load(std::memory_order_acquire);
 }
 
-const char* const kColumnTitles[] = {"Search Engine", "Country", "Type", "Rank", "Submit State"};
+const char* const kColumnTitles[] = {"Search Engine", "Country", "Type", "Rank", "Submit State", "Health"};
 constexpr int kMinimumEditorColumnWidth = 5;
 
 }  // namespace
@@ -51,8 +78,10 @@ EngineListView::EngineListView(core::EngineTable& engines, const core::ColumnWid
 void EngineListView::fill() {
   if (filled_) return;
   filled_ = true;
-  if (setUpColumns(kColumnTitles, {kColumnType, kColumnRank},
-                   [this](int c) { return widths_[static_cast<std::size_t>(c)]; })) {
+  const auto widthOf = [this](int c) {
+    return c == kColumnHealth ? kHealthColumnWidth : widths_[static_cast<std::size_t>(c)];
+  };
+  if (setUpColumns(kColumnTitles, {kColumnType, kColumnRank}, widthOf)) {
     // The state column shows its title and its longest state whole: cut to
     // "Submit-Er..." it would hide what it is there for.
     if (!isColumnHidden(kColumnState)) {
@@ -70,6 +99,7 @@ void EngineListView::fill() {
     item->setText(kColumnType, QString::fromLatin1(core::submitTypeLabel(record->submit_type)));
     item->setText(kColumnRank, QString::number(rankOf(*record)));
     item->setText(kColumnState, fieldText(record->submit_state.view()));
+    setHealthCell(*item, *record);
     item->setTextAlignment(kColumnType, Qt::AlignCenter);
     item->setTextAlignment(kColumnRank, Qt::AlignCenter);
     items.append(item);
@@ -119,11 +149,25 @@ std::vector<core::EngineRecord*> EngineListView::selectedAutoTargets() const {
   return records;
 }
 
+std::vector<core::EngineRecord*> EngineListView::selectedRecords() const {
+  std::vector<core::EngineRecord*> records;
+  for (int row : selectedRows()) {
+    if (core::EngineRecord* record = recordAt(row)) records.push_back(record);
+  }
+  return records;
+}
+
 void EngineListView::refreshStates() {
   for (int row = 0; row < rowCount(); ++row) {
     if (core::EngineRecord* record = recordAt(row)) {
       topLevelItem(row)->setText(kColumnState, fieldText(record->submit_state.view()));
     }
+  }
+}
+
+void EngineListView::showHealth(const core::EngineRecord& record) {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (recordAt(row) == &record) setHealthCell(*topLevelItem(row), record);
   }
 }
 
@@ -189,6 +233,13 @@ std::unique_ptr<QMenu> EngineListView::makeContextMenu() {
     QAction* open = menu->addAction(QStringLiteral("Open in New Window"));
     open->setData(kIdOpenInNewWindow);
     connect(open, &QAction::triggered, this, &EngineListView::openInNewWindows);
+  }
+  if (selectedRowCount() > 0) {
+    menu->addSeparator();
+    QAction* check = menu->addAction(QStringLiteral("Check Targets"));
+    check->setData(kIdCheckTargets);
+    check->setEnabled(targetCheckAvailable_);
+    connect(check, &QAction::triggered, this, [this] { emit targetCheckRequested(selectedRecords()); });
   }
   return menu;
 }

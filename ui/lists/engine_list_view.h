@@ -1,6 +1,8 @@
 #pragma once
 // The engine list: one row per submission target with its name, country,
-// submit type, rank and submit state. Rows hold the addresses of their Engine
+// submit type, rank, submit state and the verdict of its last check (the
+// reason as the cell's tooltip; sorted from the best verdict to the worst,
+// never-checked targets last). Rows hold the addresses of their Engine
 // records; sorting moves rows only. The view opens targets through the
 // openTargetRequested signal, which the browser pane answers. Find, Find
 // Next, Select All, Invert Selection, Up and Down are the shared row list's.
@@ -22,7 +24,10 @@ class EngineListView : public RowListView, public ListPrintSource {
   Q_OBJECT
 
  public:
-  enum Column { kColumnName = 0, kColumnCountry, kColumnType, kColumnRank, kColumnState, kColumnCount };
+  enum Column { kColumnName = 0, kColumnCountry, kColumnType, kColumnRank, kColumnState, kColumnHealth, kColumnCount };
+  // The health column's width until the user sets another (the window
+  // layout keeps it; the settings' widths are those of the first five).
+  static constexpr int kHealthColumnWidth = 80;
 
   EngineListView(core::EngineTable& engines, const core::ColumnWidths& widths, QWidget* parent = nullptr);
 
@@ -39,8 +44,14 @@ class EngineListView : public RowListView, public ListPrintSource {
   std::vector<core::EngineRecord*> selectedAutoTargets() const;
   // Rewrites the submit-state column of every row from its record.
   void refreshStates();
+  // Rewrites the health cell of the rows showing `record`.
+  void showHealth(const core::EngineRecord& record);
   // Whether the context menu offers "Auto Submit" as a working entry.
   void setAutoSubmitAvailable(bool available) { autoSubmitAvailable_ = available; }
+  // Whether it offers "Check Targets" as one (not while a check runs).
+  void setTargetCheckAvailable(bool available) { targetCheckAvailable_ = available; }
+  // The selected rows' records, in display order.
+  std::vector<core::EngineRecord*> selectedRecords() const;
 
   // The rows and columns as shown, for the list printer.
   ListPrintDescription printDescription() const override;
@@ -55,12 +66,14 @@ class EngineListView : public RowListView, public ListPrintSource {
   int stateColumnWidth() const;
 
   // The right button's menu: "Auto Submit" and "Open in new window" for a
-  // selection with automatic targets, else "Open in New Window".
+  // selection with automatic targets, else "Open in New Window"; then
+  // "Check Targets" for any selection.
   std::unique_ptr<QMenu> makeContextMenu() override;
 
  signals:
   void openTargetRequested(core::EngineRecord* record, bool newPage);
   void autoSubmitRequested(const std::vector<core::EngineRecord*>& records);
+  void targetCheckRequested(const std::vector<core::EngineRecord*>& records);
   // The user changed a record (a submit state).
   void recordsModified();
 
@@ -81,6 +94,7 @@ class EngineListView : public RowListView, public ListPrintSource {
   core::ColumnWidths widths_;
   bool filled_ = false;
   bool autoSubmitAvailable_ = false;
+  bool targetCheckAvailable_ = true;
   StateEditor* stateEditor_ = nullptr;
   int editedRow_ = -1;
 };

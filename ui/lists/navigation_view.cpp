@@ -48,8 +48,10 @@ void NavigationView::rebuildWorkAreas(core::Project& project, const core::Settin
 
   auto* engines = new EngineListView(project.engines, settings.engine_column_widths);
   engines->setAutoSubmitAvailable(autoSubmitAvailable_);
+  engines->setTargetCheckAvailable(targetCheckAvailable_);
   connect(engines, &EngineListView::openTargetRequested, this, &NavigationView::openTargetRequested);
   connect(engines, &EngineListView::autoSubmitRequested, this, &NavigationView::autoSubmitRequested);
+  connect(engines, &EngineListView::targetCheckRequested, this, &NavigationView::targetCheckRequested);
   connect(engines, &EngineListView::recordsModified, this, &NavigationView::recordsModified);
   addWorkArea(engines, QStringLiteral("engineList"), QStyle::SP_FileDialogDetailedView,
               QStringLiteral("Search Engine Submit"));
@@ -101,6 +103,11 @@ EngineListView* NavigationView::activeEngineView() const {
 void NavigationView::setAutoSubmitAvailable(bool available) {
   autoSubmitAvailable_ = available;
   if (engineView_) engineView_->setAutoSubmitAvailable(available);
+}
+
+void NavigationView::setTargetCheckAvailable(bool available) {
+  targetCheckAvailable_ = available;
+  if (engineView_) engineView_->setTargetCheckAvailable(available);
 }
 
 }  // namespace larkspur::ui

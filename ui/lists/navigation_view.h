@@ -44,6 +44,7 @@ class NavigationView : public QWidget {
   EngineListView* activeEngineView() const;
 
   void setAutoSubmitAvailable(bool available);
+  void setTargetCheckAvailable(bool available);
   // Where the link and PPC lists find the browser pane.
   void setOpenerSource(OpenerSource source) { openerSource_ = std::move(source); }
 
@@ -53,6 +54,7 @@ class NavigationView : public QWidget {
  signals:
   void openTargetRequested(core::EngineRecord* record, bool newPage);
   void autoSubmitRequested(const std::vector<core::EngineRecord*>& records);
+  void targetCheckRequested(const std::vector<core::EngineRecord*>& records);
   void statusTextChanged(const QString& text);
   void recordsModified();
   void commandStateChanged();
@@ -69,6 +71,7 @@ class NavigationView : public QWidget {
   QPointer<PpcListView> ppcView_;
   OpenerSource openerSource_;
   bool autoSubmitAvailable_ = false;
+  bool targetCheckAvailable_ = true;
 };
 
 }  // namespace larkspur::ui

@@ -4,6 +4,7 @@
 
 #include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
+#include "ui/dialogs/unhealthy_targets.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
 #include "ui/project/project_document.h"
@@ -23,25 +24,26 @@ void BatchCommands::setRunner(BatchRunner runner) {
     host_.removeCommand(kIdAutoSubmitReset);
     return;
   }
-  host_.installCommand(kIdAutoSubmitAll, [this] { runBatch(autoSubmitTargets(submit::BatchScope::kAll)); });
-  host_.installCommand(kIdAutoSubmitReset,
-                       [this] { runBatch(autoSubmitTargets(submit::BatchScope::kNotYetSucceeded)); });
+  host_.installCommand(kIdAutoSubmitAll, [this] { runBatch(submit::BatchScope::kAll); });
+  host_.installCommand(kIdAutoSubmitReset, [this] { runBatch(submit::BatchScope::kNotYetSucceeded); });
 }
 
-std::vector<core::EngineRecord*> BatchCommands::autoSubmitTargets(submit::BatchScope scope) const {
-  return submit::batchTargets(doc_.project().engines, scope);
-}
-
-void BatchCommands::runBatch(const std::vector<core::EngineRecord*>& targets) {
+void BatchCommands::runBatch(submit::BatchScope scope) {
   if (!doc_.requireWebsite()) return;
+  const core::EngineTable& engines = doc_.project().engines;
+  // Every target of the run in table order, and the ones left out of it
+  // unless the user puts them back.
+  const std::vector<core::EngineRecord*> targets = submit::chooseBatchTargets(engines, scope, true).targets;
+  const std::vector<core::EngineRecord*> unhealthy = submit::chooseBatchTargets(engines, scope, false).skipped;
   doc_.setModified(true);
-  runner_(targets);  // an empty list is run as well
+  runner_(targets, unhealthy);  // an empty list is run as well
   showStates();
 }
 
 void BatchCommands::runSelected(const std::vector<core::EngineRecord*>& records) {
   if (!runner_ || !doc_.requireWebsite()) return;
-  runner_(records);
+  if (!confirmUnhealthyTargets(host_.widget(), records, UnhealthyUse::kSubmit)) return;
+  runner_(records, {});
   doc_.setModified(true);
   showStates();
 }

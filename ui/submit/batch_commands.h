@@ -2,7 +2,9 @@
 // "Auto Submit ALL", "Auto Submit Reset" and the engine list's "Auto Submit":
 // each runs a batch submission on its targets, once the website is known,
 // marks the project changed and shows the states the batch left in the
-// engine list. They are there while a batch runner is.
+// engine list. They are there while a batch runner is. ALL and Reset offer
+// the targets whose last check keeps the profile from them to be left out;
+// targets the user chose are sent it only once the user says so.
 
 #include <QObject>
 #include <functional>
@@ -17,8 +19,10 @@ class CommandHost;
 class ProjectDocument;
 
 // Runs a batch submission on a list of targets (modally) and returns when it
-// is over.
-using BatchRunner = std::function<void(const std::vector<core::EngineRecord*>& targets)>;
+// is over; the `unhealthy` among the targets are left out unless the user
+// includes them.
+using BatchRunner = std::function<void(const std::vector<core::EngineRecord*>& targets,
+                                       const std::vector<core::EngineRecord*>& unhealthy)>;
 
 class BatchCommands : public QObject {
   Q_OBJECT
@@ -30,11 +34,10 @@ class BatchCommands : public QObject {
   // Installs the commands and offers the engine list's "Auto Submit" with
   // this runner (the batch dialog); an empty one takes them away.
   void setRunner(BatchRunner runner);
-  // The targets of "Auto Submit ALL" (All) and "Auto Submit Reset".
-  std::vector<core::EngineRecord*> autoSubmitTargets(submit::BatchScope scope) const;
 
  private:
-  void runBatch(const std::vector<core::EngineRecord*>& targets);
+  // "Auto Submit ALL" (All) and "Auto Submit Reset".
+  void runBatch(submit::BatchScope scope);
   void runSelected(const std::vector<core::EngineRecord*>& records);
   void showStates();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/target_health.h"
 #include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/submit/batch_icons.h"
@@ -44,7 +46,7 @@ QString text(const std::string& s) { return QString::fromStdString(s); }
 
 BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const submit::SubmissionContext& context,
                          BatchPace pace, QWidget* parent)
-    : QDialog(parent), pace_(std::move(pace)) {
+    : QDialog(parent), pace_(std::move(pace)), coordination_(*context.coordination), targets_(targets) {
   setWindowTitle(QStringLiteral("Auto Submit"));
   setObjectName(QStringLiteral("autoSubmitDialog"));
   setProperty("controlId", 133);
@@ -57,8 +59,6 @@ BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const 
         this, [this, message = std::move(message)] { onMessage(message); }, Qt::QueuedConnection);
   };
   starter_ = std::make_unique<webengine::WebEngineStarter>(settings);
-  batch_ = std::make_unique<submit::Batch>(targets, *context.coordination, *starter_, kReceiver,
-                                           static_cast<submit::BatchView*>(this));
 
   total_ = valueLabel(this, kIdTotal, "total");
   processed_ = valueLabel(this, kIdProcessed, "processed");
@@ -99,6 +99,12 @@ BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const 
   cancel_->setProperty("controlId", kIdCancel);
   connect(start_, &QPushButton::clicked, this, &BatchDialog::onStartClicked);
   connect(cancel_, &QPushButton::clicked, this, &BatchDialog::reject);
+  includeUnhealthy_ = new QCheckBox(QStringLiteral("Include unhealthy targets"), this);
+  includeUnhealthy_->setObjectName(QStringLiteral("includeUnhealthy"));
+  includeUnhealthy_->setToolTip(QStringLiteral("Submit also to the targets whose last check found them parked, "
+                                               "gone, moved, unreachable or without a form"));
+  includeUnhealthy_->hide();  // while no target is left out
+  connect(includeUnhealthy_, &QCheckBox::toggled, this, &BatchDialog::makeBatch);
 
   auto* counters = new QGridLayout;
   counters->addWidget(new QLabel(QStringLiteral("Total :"), this), 0, 0);
@@ -120,7 +126,9 @@ BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const 
   layout->addLayout(counters);
   layout->addLayout(progressRow);
   layout->addWidget(list_, 1);
-  layout->addLayout(buttonRowAtRight({start_, cancel_}));
+  QHBoxLayout* buttons = buttonRowAtRight({start_, cancel_});
+  buttons->insertWidget(0, includeUnhealthy_);
+  layout->addLayout(buttons);
   resize(426, 355);
 
   timer_ = new QTimer(this);
@@ -128,9 +136,7 @@ BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const 
   freed_ = new QTimer(this);
   connect(freed_, &QTimer::timeout, this, [this] { batch_->startFreed(); });
 
-  total_->setText(QString::number(batch_->total()));
-  progress_->setRange(0, static_cast<int>(batch_->total()));
-  progress_->setValue(0);
+  makeBatch();
 }
 
 BatchDialog::~BatchDialog() {
@@ -160,6 +166,40 @@ QLabel* BatchDialog::label(ControlId id) const {
   }
 }
 
+void BatchDialog::leaveOut(std::vector<core::EngineRecord*> unhealthy) {
+  if (batch_->phase() != submit::Batch::Phase::kIdle) return;
+  unhealthy_ = std::move(unhealthy);
+  includeUnhealthy_->setVisible(!unhealthy_.empty());
+  makeBatch();
+}
+
+std::vector<core::EngineRecord*> BatchDialog::leftOut() const {
+  return includeUnhealthy_->isChecked() ? std::vector<core::EngineRecord*>{} : unhealthy_;
+}
+
+void BatchDialog::makeBatch() {
+  if (batch_ && batch_->phase() != submit::Batch::Phase::kIdle) return;
+  std::vector<core::EngineRecord*> targets = targets_;
+  const std::vector<core::EngineRecord*> left = leftOut();
+  std::erase_if(targets, [&left](const core::EngineRecord* r) { return std::ranges::find(left, r) != left.end(); });
+  batch_ = std::make_unique<submit::Batch>(std::move(targets), coordination_, *starter_, kReceiver,
+                                           static_cast<submit::BatchView*>(this));
+  total_->setText(QString::number(batch_->total()));
+  progress_->setRange(0, static_cast<int>(batch_->total()));
+  progress_->setValue(0);
+  showLeftOut();
+}
+
+void BatchDialog::showLeftOut() {
+  list_->clear();
+  for (const core::EngineRecord* record : leftOut()) {
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, text(record->name.str()));
+    item->setText(1, text(core::skippedByHealthText(*record)));
+    list_->addTopLevelItem(item);
+  }
+}
+
 int64_t BatchDialog::now() const {
   return pace_.clock ? pace_.clock() : QDateTime::currentSecsSinceEpoch();
 }
@@ -176,7 +216,8 @@ void BatchDialog::onStartClicked() {
     accept();
     return;
   }
-  list_->clear();
+  showLeftOut();
+  includeUnhealthy_->setEnabled(false);
   start_->setEnabled(false);
   batch_->start(now());  // resets the stop signal; an empty list ends at once
   showCounters();
@@ -196,7 +237,8 @@ void BatchDialog::rowAdded(std::size_t row) {
   item->setIcon(0, batchRowIcon(r.icon));
   item->setText(0, text(r.name));
   item->setText(1, text(r.state));
-  list_->addTopLevelItem(item);
+  // Above the targets left out.
+  list_->insertTopLevelItem(static_cast<int>(row), item);
 }
 
 void BatchDialog::rowChanged(std::size_t row, bool finalReport) {
@@ -222,7 +264,11 @@ void BatchDialog::finished(const std::string& message) {
   timer_->stop();
   freed_->stop();
   showCounters();
-  MessageBoxes::inform(this, text(message));
+  QString end = text(message);
+  if (const std::size_t left = leftOut().size(); left > 0) {
+    end += QStringLiteral("\n%1 left out for their last check.").arg(left);
+  }
+  MessageBoxes::inform(this, end);
   start_->setText(QString::fromLatin1(kOk));
   start_->setEnabled(true);
 }

@@ -5,7 +5,10 @@
 // and direct-request targets on worker threads. It lists every started target
 // with its latest message and an icon (running, succeeded, failed), counts
 // the reports, shows the elapsed time, the progress and an animation, and
-// announces the end in a message box, after which START reads OK. Cancel sets
+// announces the end in a message box, after which START reads OK. Targets
+// whose last check keeps the profile from them may be left out: they are
+// listed below the others with why, and "Include unhealthy targets" puts
+// them back until START. Cancel sets
 // the stop signal, closes the sessions still running and closes at once;
 // direct requests, which cannot be cut short, finish in the background and
 // write nothing into the records once the dialog has gone.
@@ -21,6 +24,7 @@
 #include "submit/batch.h"
 #include "submit/submission_context.h"
 
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -68,11 +72,16 @@ class BatchDialog : public QDialog, private submit::BatchView {
               BatchPace pace = {}, QWidget* parent = nullptr);
   ~BatchDialog() override;
 
+  // Leaves `unhealthy`, some of the targets the dialog was opened with, out
+  // of the batch unless the user includes them. Before START only.
+  void leaveOut(std::vector<core::EngineRecord*> unhealthy);
+
   const submit::Batch& batch() const { return *batch_; }
   webengine::WebEngineStarter& starter() const { return *starter_; }
   QPushButton* startButton() const { return start_; }
   QPushButton* cancelButton() const { return cancel_; }
   QTreeWidget* list() const { return list_; }
+  QCheckBox* includeUnhealthyBox() const { return includeUnhealthy_; }
   QLabel* label(ControlId id) const;
   QProgressBar* progressBar() const { return progress_; }
   // The animation frame shown last, -1 before the first tick.
@@ -86,6 +95,12 @@ class BatchDialog : public QDialog, private submit::BatchView {
   void reject() override;
 
  private:
+  // The batch over the targets it is to run: those opened with, less the
+  // unhealthy ones unless they are included.
+  void makeBatch();
+  std::vector<core::EngineRecord*> leftOut() const;
+  // Lists the targets left out, with why, below the batch's rows.
+  void showLeftOut();
   void onStartClicked();
   void onTick();
   int64_t now() const;
@@ -99,6 +114,9 @@ class BatchDialog : public QDialog, private submit::BatchView {
   void finished(const std::string& message) override;
 
   BatchPace pace_;
+  core::Coordination& coordination_;
+  std::vector<core::EngineRecord*> targets_;
+  std::vector<core::EngineRecord*> unhealthy_;
   std::unique_ptr<webengine::WebEngineStarter> starter_;
   std::unique_ptr<submit::Batch> batch_;
   QLabel* total_ = nullptr;
@@ -111,6 +129,7 @@ class BatchDialog : public QDialog, private submit::BatchView {
   QTreeWidget* list_ = nullptr;
   QPushButton* start_ = nullptr;
   QPushButton* cancel_ = nullptr;
+  QCheckBox* includeUnhealthy_ = nullptr;
   QTimer* timer_ = nullptr;
   QTimer* freed_ = nullptr;  // starts in place of targets that ended within their tick
   int animationFrame_ = -1;

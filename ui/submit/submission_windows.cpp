@@ -23,12 +23,14 @@ BrowserPane* installSubmissionWindows(CommandHost& host, ProjectDocument& doc, c
   installBrowserCommands(host, *pane);
 
   auto* commands = new BatchCommands(host, doc);
-  commands->setRunner([&host, &doc, &coordination, batch, pace](const std::vector<core::EngineRecord*>& targets) {
+  commands->setRunner([&host, &doc, &coordination, batch, pace](const std::vector<core::EngineRecord*>& targets,
+                                                                 const std::vector<core::EngineRecord*>& unhealthy) {
     submit::SubmissionContext context = batch;
     context.profile = &doc.project().profile;
     context.words = &doc.project().words;
     context.coordination = &coordination;
     BatchDialog dialog(targets, context, pace, host.widget());
+    dialog.leaveOut(unhealthy);
     dialog.exec();
   });
   return pane;

@@ -20,7 +20,13 @@ namespace larkspur::ui {
 
 bool submitReportAvailable() { return true; }
 
-reports::ListView engineListReportView(const EngineListView& view) { return listViewOf(view); }
+reports::ListView engineListReportView(const EngineListView& view) {
+  reports::ListView list = listViewOf(view);
+  // The report shows submissions: a verdict is none, and an empty cell would
+  // read "Un-Submit" there.
+  list.columns[EngineListView::kColumnHealth].width = 0;
+  return list;
+}
 
 std::vector<const core::EngineRecord*> engineListRowRecords(const EngineListView& view) {
   std::vector<const core::EngineRecord*> records;

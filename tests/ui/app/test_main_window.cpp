@@ -1,19 +1,23 @@
 // The main window: menus, command ids and states, accelerators, toolbar,
-// status bar, splitter, the batch and report commands, the page-load bar and
-// the job animation.
+// status bar, splitter, the batch, report and target check commands, the
+// page-load bar and the job animation.
 
 #include <QDesktopServices>
+#include <QHostAddress>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QShortcut>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QUdpSocket>
 #include <QtTest>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "core/fixed_text.h"
 #include "core/settings_store.h"
@@ -22,6 +26,7 @@
 #include "ui/app/larkspur_application.h"
 #include "ui/app/main_window.h"
 #include "ui/browser/target_opener.h"
+#include "ui/health/target_check_commands.h"
 #include "ui/links/link_popularity_commands.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
@@ -96,7 +101,7 @@ class TestMainWindow : public test::ProgramTest {
                           "&Invert Selection\tCtrl+I=32773", "-", "Up=32797", "Down=32798"}));
     QCOMPARE(describe(menus[2]->menu()),
              (QStringList{"Auto Submit ALL=32778", "Auto Submit Reset=32791", "Announce to IndexNow...=32830", "-",
-                          "Create Submit Report=32774", "-",
+                          "Create Submit Report=32774", "-", "Check Targets=32831", "Stop Check=32832", "-",
                           "Page Rank>", "  Start Update=32804", "  Stop Update=32805", "-",
                           "Internet Option=32794"}));
     QCOMPARE(describe(menus[3]->menu()),
@@ -124,7 +129,7 @@ class TestMainWindow : public test::ProgramTest {
                    kIdAutoSubmitAll, kIdAutoSubmitReset,
                    kIdBrowserBack,
                    kIdBrowserForward, kIdBrowserStop, kIdBrowserRefresh, kIdCloseBrowserPage, kIdStopUpdate,
-                   kIdFindNext}) {
+                   kIdStopCheck, kIdFindNext}) {
       QVERIFY2(!frame()->commandEnabled(id), qPrintable(QString::number(id)));
       for (QAction* a : frame()->actions(id)) QVERIFY2(!a->isEnabled(), qPrintable(QString::number(id)));
     }
@@ -132,7 +137,7 @@ class TestMainWindow : public test::ProgramTest {
                    kIdSelectAll, kIdInvertSelection, kIdUp, kIdDown, kIdCreateSubmitReport, kIdStartUpdate,
                    kIdInternetOption, kIdStop, kIdViewToolbar, kIdViewStatusBar, kIdAppAbout, kIdFilePrint,
                    kIdFilePrintPreview, kIdFilePrintSetup, kIdRoiCalculator, kIdHelpTopic, kIdOnlineUpdate,
-                   kIdSubmitServices, kIdAnnounceIndexNow}) {
+                   kIdSubmitServices, kIdAnnounceIndexNow, kIdCheckTargets}) {
       QVERIFY2(frame()->commandEnabled(id), qPrintable(QString::number(id)));
     }
     // The link-popularity jobs and the link list's file commands work from every tab.
@@ -317,10 +322,13 @@ class TestMainWindow : public test::ProgramTest {
   void batchCommandsPassTheAutomaticTargets() {
     core::EngineTable& engines = app().project().engines;
     std::vector<std::vector<core::EngineRecord*>> runs;
+    std::vector<std::vector<core::EngineRecord*>> leftOut;
     bool modifiedDuringRun = false;
     auto* batch = new BatchCommands(*frame(), *app().doc());
-    batch->setRunner([&](const std::vector<core::EngineRecord*>& targets) {
+    batch->setRunner([&](const std::vector<core::EngineRecord*>& targets,
+                         const std::vector<core::EngineRecord*>& unhealthy) {
       runs.push_back(targets);
+      leftOut.push_back(unhealthy);
       modifiedDuringRun = app().doc()->isModified();
       for (core::EngineRecord* record : targets) record->submit_state.assign("Submit-OK");
     });
@@ -334,18 +342,82 @@ class TestMainWindow : public test::ProgramTest {
     }
     QVERIFY(automatic.size() > 100 && automatic.size() < engines.size());
     QCOMPARE(runs[0], automatic);
+    QVERIFY(leftOut[0].empty());
     QVERIFY(modifiedDuringRun);
     // The list shows the states the batch left.
     QCOMPARE(engineView()->topLevelItem(0)->text(EngineListView::kColumnState), QStringLiteral("Submit-OK"));
 
-    // A reset run leaves out what succeeded: here that is everything.
+    // A reset run leaves out what succeeded: here that is everything. An
+    // unhealthy one is offered to be left out.
     automatic[3]->submit_state = "Submit-Error";
+    automatic[3]->health = "parked";
     QVERIFY(frame()->runCommand(kIdAutoSubmitReset));
     QCOMPARE(runs[1], std::vector<core::EngineRecord*>{automatic[3]});
+    QCOMPARE(leftOut[1], std::vector<core::EngineRecord*>{automatic[3]});
     QVERIFY(frame()->runCommand(kIdAutoSubmitReset));
     QVERIFY(runs[2].empty());  // an empty list still opens the batch
     batch->setRunner({});
     QVERIFY(!frame()->commandEnabled(kIdAutoSubmitAll));
+  }
+
+  void chosenUnhealthyTargetsAreSubmittedOnlyOnceTheUserSaysSo() {
+    core::EngineRecord* live = app().project().engines.at(0);
+    core::EngineRecord* parked = app().project().engines.at(1);
+    live->health = "live";
+    parked->health = "parked";
+    parked->health_reason = "name servers at a parking service";
+    std::vector<std::vector<core::EngineRecord*>> runs;
+    auto* batch = new BatchCommands(*frame(), *app().doc());
+    batch->setRunner([&runs](const auto& targets, const auto& unhealthy) {
+      QVERIFY(unhealthy.empty());  // chosen one by one: none is left out
+      runs.push_back(targets);
+    });
+    // Asked once, naming the unhealthy one only; healthy ones alone go unasked.
+    const QString parkedLine = QString::fromUtf8(parked->name.c_str()) + ": parked (name servers at a parking service)";
+    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+      boxes().clear();
+      boxes().queueAnswer(answer);
+      emit engineView()->autoSubmitRequested({live, parked});
+      QCOMPARE(boxes().texts().size(), 1);
+      QVERIFY2(boxes().texts()[0].contains(parkedLine), qPrintable(boxes().texts()[0]));
+      QVERIFY(!boxes().texts()[0].contains(QString::fromUtf8(live->name.c_str()) + ':'));
+    }
+    emit engineView()->autoSubmitRequested({live});
+    QCOMPARE(boxes().texts().size(), 1);
+    QCOMPARE(runs, (std::vector<std::vector<core::EngineRecord*>>{{live, parked}, {live}}));
+    batch->setRunner({});
+  }
+
+  void targetCheckStopsWithinASecondAndFillsTheHealthColumn() {
+    QUdpSocket silentDns;  // where the name look-ups go, never answered
+    QVERIFY(silentDns.bind(QHostAddress::LocalHost, 0));
+    auto* check = test::installed<TargetCheckCommands>(app());
+    check->options().dnsServer = "127.0.0.1:" + std::to_string(silentDns.localPort());
+    core::EngineTable& engines = app().project().engines;
+    engines.at(0)->health = "parked";
+    QVERIFY(frame()->runCommand(kIdCheckTargets));
+    QVERIFY(!frame()->commandEnabled(kIdCheckTargets) && frame()->commandEnabled(kIdStopCheck));
+    QCOMPARE(frame()->statusMessage(), QStringLiteral("Checking targets: 0 of 342"));
+    QSignalSpy finished(check, &TargetCheckCommands::finished);
+    QVERIFY(frame()->runCommand(kIdStopCheck));
+    QVERIFY(finished.wait(1500));
+    QCOMPARE(frame()->statusMessage(), QStringLiteral("Stopped after 0 of 342"));
+    QVERIFY(frame()->commandEnabled(kIdCheckTargets) && !frame()->commandEnabled(kIdStopCheck));
+    // Cut short, the check says nothing new of a target.
+    QCOMPARE(engines.at(0)->health, "parked");
+    QVERIFY(!app().doc()->isModified());
+
+    // The selected targets' verdicts reach their records and the list.
+    check->options().deadline = std::chrono::milliseconds(300);
+    emit engineView()->targetCheckRequested({engines.at(3), engines.at(5)});
+    QVERIFY(finished.wait(10000));
+    QVERIFY(frame()->statusMessage().startsWith(QStringLiteral("Check complete: ")));
+    for (int row : {3, 5}) {
+      const QString verdict = QString::fromUtf8(engines.at(static_cast<std::size_t>(row))->health.c_str());
+      QVERIFY(!verdict.isEmpty());
+      QCOMPARE(engineView()->topLevelItem(row)->text(EngineListView::kColumnHealth), verdict);
+    }
+    QVERIFY(app().doc()->isModified());
   }
 
   void commandsForTheWebsiteRefuseAProfileWithoutOne_data() {
@@ -362,7 +434,8 @@ class TestMainWindow : public test::ProgramTest {
     QFETCH(int, id);
     int batches = 0;
     auto* batch = new BatchCommands(*frame(), *app().doc());
-    batch->setRunner([&batches](const std::vector<core::EngineRecord*>&) { ++batches; });
+    batch->setRunner(
+        [&batches](const std::vector<core::EngineRecord*>&, const std::vector<core::EngineRecord*>&) { ++batches; });
     test::FileDialogAnswers dialogs;
     auto run = [&] {
       if (id == kIdAutoSubmit) {

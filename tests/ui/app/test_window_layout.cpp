@@ -107,10 +107,12 @@ class TestWindowLayout : public test::ProgramTest {
       LinkListView* links = frame->itemView()->linkView();
       links->setColumnShown(LinkListView::kColumnRank, false);
       links->setColumnShown(LinkListView::kColumnEmail, true);
+      frame->itemView()->engineView()->setColumnWidth(EngineListView::kColumnHealth, 123);
       // A project opened meanwhile keeps the choice.
       QVERIFY(app->doc()->onOpenDocument(projectPath()));
       QCOMPARE(frame->itemView()->linkView()->shownColumns(),
                (QList<int>{LinkListView::kColumnUrl, LinkListView::kColumnEmail}));
+      QCOMPARE(frame->itemView()->engineView()->columnWidth(EngineListView::kColumnHealth), 123);
       frame->close();
       QVERIFY(app->shutDown());
       test::closeQuietly(app);
@@ -120,6 +122,7 @@ class TestWindowLayout : public test::ProgramTest {
     core::Settings settings;
     QVERIFY(core::SettingsStore(core::SettingsStore::defaultFolder()).load(settings).ok());
     QCOMPARE(settings.link_column_widths, core::Settings::defaultLinkColumnWidths());
+    QCOMPARE(settings.engine_column_widths, core::Settings::defaultEngineColumnWidths());
     QVERIFY(QFile::exists(blob));
 
     std::unique_ptr<LarkspurApplication> app = start();
@@ -127,6 +130,7 @@ class TestWindowLayout : public test::ProgramTest {
     MainWindow* frame = app->frame();
     QCOMPARE(frame->itemView()->linkView()->shownColumns(),
              (QList<int>{LinkListView::kColumnUrl, LinkListView::kColumnEmail}));
+    QCOMPARE(frame->itemView()->engineView()->columnWidth(EngineListView::kColumnHealth), 123);
     frame->show();
     QVERIFY(QTest::qWaitForWindowExposed(frame));
     QCOMPARE(frame->size(), QSize(700, 500));

@@ -1,9 +1,9 @@
 // The browser pane: pages open as tabs whose captions follow the address,
 // the tab popup closes the tab clicked, the toolbar drives the selected page,
 // only the selected page moves the page-load bar, a target's page fills its
-// form on every load, new windows open as tabs, a page's alerts and
-// confirmations are message boxes, and pages let go of their records before
-// the Engine table is rebuilt.
+// form on every load (an unhealthy target's once the user says so), new
+// windows open as tabs, a page's alerts and confirmations are message boxes,
+// and pages let go of their records before the Engine table is rebuilt.
 
 #include <QMenu>
 #include <QSplitter>
@@ -215,6 +215,26 @@ class TestBrowserPane : public QObject {
     // An address from another list is no target: nothing is filled there.
     pane_->openUrl(url("/a"), false);
     QCOMPARE(pane_->selectedPage()->record(), nullptr);
+  }
+
+  void unhealthyTargetIsFilledOnlyOnceTheUserSaysSo() {
+    test::MessageBoxRecorder boxes;
+    farm::FarmTarget target = *farm_->target("first-button");
+    target.record.health = "parked";
+    boxes.queueAnswer(QMessageBox::No);  // the page is shown unfilled
+    pane_->openTarget(target.record, false);
+    QCOMPARE(boxes.texts().size(), 1);
+    BrowserPage* page = pane_->selectedPage();
+    QVERIFY(page && !page->record());
+    QCOMPARE(pane_->pageAddress(0), QString::fromStdString(farm_->baseUrl() + "/first-button/"));
+    QTRY_VERIFY_WITH_TIMEOUT(loaded(page), kLoadWaitMs);
+    QTest::qWait(300);
+    QCOMPARE(fieldValue(page, QStringLiteral("email")), QString());
+    boxes.queueAnswer(QMessageBox::Yes);  // filled as any target
+    pane_->openTarget(target.record, false);
+    QCOMPARE(page->record(), &target.record);
+    QTRY_COMPARE_WITH_TIMEOUT(fieldValue(page, QStringLiteral("email")), QStringLiteral("info@example-garden.com"),
+                              kLoadWaitMs);
   }
 
   void toolbarAndProgressInTheMainWindow() {

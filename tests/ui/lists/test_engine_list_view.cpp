@@ -1,5 +1,6 @@
 // The engine list: rows, the find dialog and Find Next, Up and Down, the
-// state editor, clicks, the context menu, sorting and rank updates by record.
+// state editor, clicks, the context menu, sorting, rank updates by record and
+// the health cells.
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -9,7 +10,10 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
+#include <algorithm>
+#include <iterator>
 #include <memory>
+#include <string>
 
 #include "core/engine_table.h"
 #include "core/fixed_text.h"
@@ -84,10 +88,10 @@ class TestEngineListView : public QObject {
 
   void rowsFollowTheTableWithSavedWidths() {
     QCOMPARE(view_->rowCount(), 342);
-    QCOMPARE(view_->columnCount(), 5);
-    const QStringList titles = {"Search Engine", "Country", "Type", "Rank", "Submit State"};
-    const int widths[] = {88, 88, 48, 48, 80};
-    for (int c = 0; c < 5; ++c) {
+    QCOMPARE(view_->columnCount(), 6);
+    const QStringList titles = {"Search Engine", "Country", "Type", "Rank", "Submit State", "Health"};
+    const int widths[] = {88, 88, 48, 48, 80, View::kHealthColumnWidth};
+    for (int c = 0; c < 6; ++c) {
       QCOMPARE(view_->headerItem()->text(c), titles[c]);
       if (c != View::kColumnState) QCOMPARE(view_->columnWidth(c), widths[c]);
     }
@@ -300,11 +304,11 @@ class TestEngineListView : public QObject {
     const int manual = rowNamed("Agriserve");
     readMenu();
     QTest::mousePress(view_->viewport(), Qt::RightButton, {}, cellCenter(manual, 0));
-    QTRY_COMPARE(texts, QStringList{"Open in New Window"});
+    QTRY_COMPARE(texts, (QStringList{"Open in New Window", "", "Check Targets"}));
     readMenu();
     QTest::mousePress(view_->viewport(), Qt::RightButton, {}, cellCenter(0, 0));
     // Auto Submit waits for the batch dialog.
-    QTRY_COMPARE(texts, (QStringList{"Auto Submit (disabled)", "Open in new window"}));
+    QTRY_COMPARE(texts, (QStringList{"Auto Submit (disabled)", "Open in new window", "", "Check Targets"}));
   }
 
   void headerSortsCaseInsensitivelyAndToggles() {
@@ -344,6 +348,29 @@ class TestEngineListView : public QObject {
     // A record that is in no row changes nothing.
     core::EngineRecord stranger{};
     view_->handleMessage({core::MessageId::kRecordChanged, &stranger, 0, {}});
+  }
+
+  void healthCellsShowTheVerdictAndSortBestFirst() {
+    // Every verdict and never checked, out of order, over the whole table.
+    const char* const verdicts[] = {"gone", "", "live", "unknown", "parked", "no-form", "unreachable", "moved"};
+    for (std::size_t i = 0; i < engines_.size(); ++i) {
+      engines_.at(i)->health = verdicts[i % std::size(verdicts)];
+      engines_.at(i)->health_reason = "reason " + std::to_string(i);
+      view_->showHealth(*engines_.at(i));
+    }
+    QCOMPARE(view_->topLevelItem(0)->toolTip(View::kColumnHealth), QStringLiteral("reason 0"));
+    // Sorted by the news the verdicts bring, never checked last; then reversed.
+    QStringList order = {"live", "no-form", "moved", "parked", "gone", "unreachable", "unknown", ""};
+    const QPoint title(view_->header()->sectionViewportPosition(View::kColumnHealth) + 10, 5);
+    for (int click = 0; click < 2; ++click) {
+      QTest::mouseClick(view_->header()->viewport(), Qt::LeftButton, {}, title);
+      QStringList runs;
+      for (int r = 0; r < view_->rowCount(); ++r) {
+        if (runs.isEmpty() || runs.last() != cell(r, View::kColumnHealth)) runs << cell(r, View::kColumnHealth);
+      }
+      QCOMPARE(runs, order);
+      std::reverse(order.begin(), order.end());
+    }
   }
 
   void statesAreRewrittenFromTheRecords() {

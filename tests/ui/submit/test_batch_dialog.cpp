@@ -1,9 +1,11 @@
 // The batch dialog: a batch over the target farm on Qt WebEngine ends every
 // target as the farm expects of that engine; the dialog's controls,
 // counters and end; Cancel closes every automatic session within about a
-// second without a report; an empty batch ends at once; "Auto Submit Reset"
-// in the main window runs the dialog and the engine list shows the outcome.
+// second without a report; an empty batch ends at once; unhealthy targets
+// are left out unless included; "Auto Submit Reset" in the main window runs
+// the dialog and the engine list shows the outcome.
 
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
@@ -298,6 +300,32 @@ class TestBatchDialog : public QObject {
     QCOMPARE(dialog.startButton()->text(), QStringLiteral("OK"));
     dialog.startButton()->click();
     QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+  }
+
+  void unhealthyTargetsAreLeftOutUnlessIncluded() {
+    core::Coordination coordination;
+    test::MessageBoxRecorder boxes;
+    std::vector<core::EngineRecord> records = farmRecords();
+    records[0].health = "gone";
+    records[0].health_reason = "no such host";
+    BatchDialog dialog({&records[0]}, context(coordination), paced(50));
+    dialog.leaveOut({&records[0]});
+    dialog.show();
+    QCheckBox* include = dialog.includeUnhealthyBox();
+    QVERIFY(include->isVisible() && !include->isChecked());
+    // Included, it is back in the batch; left out, it is listed but not counted.
+    for (bool included : {true, false}) {
+      include->setChecked(included);
+      QCOMPARE(dialog.batch().total(), std::size_t{included ? 1u : 0u});
+      QCOMPARE(dialog.label(BatchDialog::kIdTotal)->text(), QString::number(included ? 1 : 0));
+      QCOMPARE(dialog.list()->topLevelItemCount(), included ? 0 : 1);
+    }
+    // A batch without it ends at once, says so and keeps it listed with why.
+    dialog.startButton()->click();
+    QVERIFY(!include->isEnabled());
+    QCOMPARE(boxes.texts(), QStringList{"Submit finished, 0 sucessed, 0 error.\n1 left out for their last check."});
+    QCOMPARE(dialog.list()->topLevelItem(0)->text(1), QStringLiteral("Skipped: gone (no such host)"));
+    QVERIFY(farm_->received(farm_->targets()[0].key).empty());
   }
 
   void cancelBeforeStartSetsTheStopSignal() {
