@@ -15,6 +15,12 @@
 
 namespace larkspur::core {
 
+// Fields of a link the user typed or edited (LinkDetails::userSet): the
+// look-ups fill empty fields and those they filled themselves, never these.
+inline constexpr uint32_t kUserSetTitle = 1u << 0;
+inline constexpr uint32_t kUserSetContact = 1u << 1;
+inline constexpr uint32_t kUserSetEmail = 1u << 2;
+
 // A yes/no that may not be known yet.
 enum class Known : int32_t { kUnknown = -1, kNo = 0, kYes = 1 };
 
@@ -34,6 +40,8 @@ struct LinkDetails {
   std::string notIndexableBy;     // "robots meta", "X-Robots-Tag" or "robots.txt"
   std::string lastChecked;        // ISO 8601 UTC
   std::string lostSince;          // ISO 8601 UTC: the check that first missed the link
+
+  uint32_t userSet = 0;  // kUserSet... bits
 
   bool empty() const { return *this == LinkDetails{}; }
   bool operator==(const LinkDetails&) const = default;

@@ -69,6 +69,19 @@ Status checkLinkFields(const LinkFields& fields) {
 }
 
 void applyLinkFields(LinkRecord& record, const LinkFields& fields, int32_t now) {
+  // A field the user changed is the user's from now on; one the user emptied
+  // may be filled by a look-up again.
+  auto mark = [&record](uint32_t bit, std::string_view before, const std::string& after) {
+    if (after == before) return;
+    if (after.empty()) {
+      record.details.userSet &= ~bit;
+    } else {
+      record.details.userSet |= bit;
+    }
+  };
+  mark(kUserSetTitle, record.link_text.view(), fields.linkText);
+  mark(kUserSetContact, record.contact_name.view(), fields.contactName);
+  mark(kUserSetEmail, record.email.view(), fields.email);
   record.url = fields.url;
   record.link_text = fields.linkText;
   record.description = fields.description;

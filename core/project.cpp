@@ -47,6 +47,7 @@ void Project::newProject() {
   ppc.fillFromBuiltIn();
   announce.clear();
   path_.clear();
+  stamp_.reset();
   profileChanged();
   modified_ = true;
 }
@@ -75,6 +76,7 @@ Status Project::load(const std::filesystem::path& path, std::vector<uint8_t> byt
   profileChanged();
   path_ = path;
   modified_ = false;
+  stamp_ = stampOf(path);
   return Status::success();
 }
 
@@ -96,7 +98,22 @@ Status Project::save(const std::filesystem::path& path) {
   if (!written.ok()) return written;
   path_ = path;
   modified_ = false;
+  stamp_ = stampOf(path);
   return Status::success();
+}
+
+std::optional<Project::FileStamp> Project::stampOf(const std::filesystem::path& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileStamp{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                   static_cast<uint64_t>(info.st_size),
+                   static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+bool Project::changedOnDisk() const {
+  if (path_.empty() || !stamp_) return false;
+  const std::optional<FileStamp> now = stampOf(path_);
+  return now && *now != *stamp_;
 }
 
 }  // namespace larkspur::core

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -90,7 +91,22 @@ class Project {
   // gets kNewProjectFileMode; a file saved over keeps its permission bits.
   Status save(const std::filesystem::path& path);
 
+  // Whether the file at path() is no longer the one this project was read
+  // from or last saved to (another program saved over it since). False
+  // after New, and when the file is gone.
+  bool changedOnDisk() const;
+
  private:
+  // What identifies the file as read or saved: device, inode, size and
+  // modification time.
+  struct FileStamp {
+    uint64_t device = 0, inode = 0, size = 0;
+    int64_t modifiedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+  };
+  static std::optional<FileStamp> stampOf(const std::filesystem::path& path);
+  std::optional<FileStamp> stamp_;
+
   std::span<const EngineRecord> engineSource_;
   std::filesystem::path path_;
   bool modified_ = false;

@@ -257,7 +257,7 @@ std::unique_ptr<PropTable> detailsTable(const LinkList& links, const std::vector
     if (!details.empty()) kept.emplace_back(static_cast<int32_t>(i), std::move(details));
   }
   if (kept.empty()) return nullptr;
-  auto grid = std::make_unique<PropTable>(static_cast<int32_t>(kept.size()), 13);
+  auto grid = std::make_unique<PropTable>(static_cast<int32_t>(kept.size()), 14);
   for (std::size_t n = 0; n < kept.size(); ++n) {
     const auto row = static_cast<int32_t>(n);
     const LinkDetails& d = kept[n].second;
@@ -275,6 +275,7 @@ std::unique_ptr<PropTable> detailsTable(const LinkList& links, const std::vector
     grid->setText(row, 10, fit(d.notIndexableBy), "not_indexable_by");
     grid->setText(row, 11, fit(d.lastChecked), "last_checked");
     grid->setText(row, 12, fit(d.lostSince), "lost_since");
+    grid->setInteger(row, 13, static_cast<int32_t>(d.userSet), "user_set");
   }
   return grid;
 }
@@ -312,6 +313,7 @@ void applySavedDetails(const PropertyView& table, std::vector<LinkList::Ptr>& re
     d.notIndexableBy = walk.readText("not_indexable_by", kText);
     d.lastChecked = walk.readText("last_checked", kText);
     d.lostSince = walk.readText("lost_since", kText);
+    d.userSet = static_cast<uint32_t>(integer("user_set", 0)) & (kUserSetTitle | kUserSetContact | kUserSetEmail);
   }
 }
 

@@ -91,7 +91,9 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
         }
       });
     }
-    if (flags.email && emails.asking()) {
+    // An address the user typed is never replaced by a harvested one.
+    const bool emailIsUsers = (copy.details.userSet & core::kUserSetEmail) != 0;
+    if (flags.email && emails.asking() && !emailIsUsers) {
       std::string email;
       const int harvested = harvestEmail(url, email, options.emailFetch, &coordination.stop);
       if (harvested == kEmailFound) copy.email.assign(email);

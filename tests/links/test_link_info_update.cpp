@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/fixed_text.h"
+#include "core/link_list_edit.h"
 #include "core/message_queue.h"
 #include "core/service_hosts.h"
 #include "links/ip_lookup.h"
@@ -122,9 +123,20 @@ TEST_F(LinkInfoUpdateTest, GetAllWritesChangesAndAnnouncesOnlyChangedLinks) {
   core::LinkRecord* unknown = add("http://unknown.example/", "10.9.9.9", "old@unknown.example", 2);
   // A link without a host keeps what it has; its rank query still runs.
   core::LinkRecord* hostless = add("hostless", "1.2.3.4", "", 2);
+  // An address the user typed stays; one the user emptied is filled again.
+  core::LinkRecord* typed = add("http://typed.example/");
+  core::LinkFields fields = core::linkFieldsOf(*typed);
+  fields.email = "anna@typed.example";
+  core::applyLinkFields(*typed, fields, 1);
+  core::LinkRecord* emptied = add("http://emptied.example/");
+  fields = core::linkFieldsOf(*emptied);
+  fields.email = "x@emptied.example";
+  core::applyLinkFields(*emptied, fields, 1);
+  fields.email = "";
+  core::applyLinkFields(*emptied, fields, 1);
 
   LinkInfoResult result = runLinkInfoUpdate(links_, kGetAll, coordination_, queue_.poster(), options_);
-  EXPECT_EQ(result.visited, 4u);
+  EXPECT_EQ(result.visited, 6u);
   EXPECT_FALSE(result.stopped);
   EXPECT_EQ(updateEndText(coordination_.stop.isSet()), "Update complete!");
 
@@ -137,15 +149,17 @@ TEST_F(LinkInfoUpdateTest, GetAllWritesChangesAndAnnouncesOnlyChangedLinks) {
   EXPECT_EQ(unknown->email, "webmaster@unknown.example");  // the fake search answers every host
   EXPECT_EQ(hostless->ip, "1.2.3.4");
   EXPECT_EQ(hostless->page_rank, 2);
+  EXPECT_EQ(typed->email, "anna@typed.example");
+  EXPECT_EQ(emptied->email, "webmaster@emptied.example");
 
   std::vector<core::Message> messages = queue_.take();
-  ASSERT_EQ(messages.size(), 2u);
+  ASSERT_EQ(messages.size(), 4u);
   EXPECT_EQ(messages[0].id, core::MessageId::kRecordChanged);
   EXPECT_EQ(messages[0].record, linker);
   EXPECT_EQ(messages[0].param, 0);
   EXPECT_EQ(messages[1].record, unknown);
   EXPECT_EQ(messages[1].param, 2);
-  EXPECT_EQ(result.changed, 2u);
+  EXPECT_EQ(result.changed, 4u);
 }
 
 TEST_F(LinkInfoUpdateTest, EachCommandDoesOnlyItsPart) {

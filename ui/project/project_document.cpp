@@ -118,6 +118,17 @@ bool ProjectDocument::doSave(const QString& given) {
   const QString path = QFileInfo(given).absoluteFilePath();
   const std::filesystem::path file = toPath(path);
   const bool wasModified = project_.modified();
+  // Another program (a larkspur-cli job, another window) saved over the file
+  // since it was read: saving now would throw its work away unasked.
+  if (file == project_.path() && project_.changedOnDisk()) {
+    const QMessageBox::StandardButton answer = MessageBoxes::ask(
+        dialogParent(),
+        QStringLiteral("%1 was changed on disk by another program since Larkspur read it. "
+                       "Overwrite it with the project shown here?")
+            .arg(QFileInfo(path).fileName()),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) return false;
+  }
   const core::Status saved = project_.save(file);
   if (!saved.ok()) {
     MessageBoxes::warn(dialogParent(), QString::fromStdString(saved.message));

@@ -122,6 +122,24 @@ class TestProjectDocument : public test::ProgramTest {
     QVERIFY(doc()->save());
     QCOMPARE(dialogs.requests().size(), std::size_t{1});
 
+    // Unless another program saved over it meanwhile: then it asks, and No
+    // keeps that program's file.
+    {
+      core::Project job;  // as a larkspur-cli job would
+      QVERIFY(job.open(target.toStdString()).ok());
+      core::copyText(job.profile.title, "By a job");
+      QVERIFY(job.save(target.toStdString()).ok());
+    }
+    doc()->setModified(true);
+    boxes().queueAnswer(QMessageBox::No);
+    QVERIFY(!doc()->save());
+    QVERIFY(doc()->isModified());
+    QVERIFY(boxes().texts().last().startsWith(QStringLiteral("saved.lkr was changed on disk by another program")));
+    boxes().queueAnswer(QMessageBox::Yes);
+    QVERIFY(doc()->save());
+    QVERIFY(doc()->save());  // what it saved itself is not a change
+    QCOMPARE(boxes().texts().size(), qsizetype{2});
+
     // A cancelled Save As changes nothing.
     QVERIFY(!doc()->saveAs());
     QCOMPARE(QString::fromStdString(app().settings().last_project), target);
