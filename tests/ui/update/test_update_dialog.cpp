@@ -1,7 +1,8 @@
 // The "Online update" dialog over a real update run against a local server:
 // the equal-version answer, an update installed (restart declined or
-// accepted), Cancel during a slow download, and ending the run while the
-// worker waits for an answer.
+// accepted), a description that cannot be verified and a packaged copy, Cancel
+// during a slow download, and ending the run while the worker waits for an
+// answer.
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "update/update_version.h"
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/update_signing_key.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/update/update_dialog.h"
 #include "ui/update/update_run.h"
@@ -51,18 +53,22 @@ class TestUpdateDialog : public QObject {
   std::string newProgram_ = programBytes(100000);
   std::mutex mutex_;
   std::string description_;
+  std::string signature_;
+  test::UpdateSigningKey key_;
   std::atomic<int> programRequests_{0};
   std::atomic<bool> slow_{false};
 
   void serve(const std::string& version) {
     std::lock_guard lock(mutex_);
     description_ = version + "," + std::to_string(newProgram_.size()) + "," + update::sha256Hex(newProgram_) + "\r\n";
+    signature_ = key_.sign(description_);
   }
 
   update::UpdateAgentSetup setup() const {
     update::UpdateAgentSetup s = update::defaultUpdateSetup();
     s.programPath = installed_->program;
     s.tempFolder = installed_->downloads;
+    test::trustOnly(s, key_, installed_->dir.file("update_keys"));
     s.transfer.connectTimeout = std::chrono::milliseconds(5000);
     s.transfer.stallTimeout = std::chrono::milliseconds(5000);
     return s;
@@ -83,6 +89,10 @@ class TestUpdateDialog : public QObject {
     server_->get("/larkspur_update.txt", [this](const httplib::Request&, httplib::Response& res) {
       std::lock_guard lock(mutex_);
       res.set_content(description_, "text/plain");
+    });
+    server_->get("/larkspur_update.txt.sig", [this](const httplib::Request&, httplib::Response& res) {
+      std::lock_guard lock(mutex_);
+      res.set_content(signature_, "text/plain");
     });
     server_->get("/larkspur.exe", [this](const httplib::Request&, httplib::Response& res) {
       ++programRequests_;
@@ -182,6 +192,32 @@ class TestUpdateDialog : public QObject {
     QCOMPARE(restarts, QStringList{QString::fromStdString(installed_->program.string())});
     QVERIFY(!dialogOpenAtClose);
     QCOMPARE(test::readFile(installed_->program), newProgram_);
+    QTRY_VERIFY(!run.running());
+  }
+
+  void unverifiedOrPackagedIsSaid_data() {
+    QTest::addColumn<bool>("packaged");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("unsigned") << false << "The downloaded program could not be verified; nothing was changed.";
+    QTest::newRow("packaged") << true
+                              << "Larkspur 99.0 is available. This copy was installed from a package: update it with "
+                                 "your package manager (sudo apt install --only-upgrade larkspur).";
+  }
+
+  void unverifiedOrPackagedIsSaid() {
+    QFETCH(bool, packaged);
+    QFETCH(QString, said);
+    serve("99.0");
+    if (!packaged) signature_ = key_.sign("another description");
+    update::UpdateAgentSetup s = setup();
+    s.installedFromPackage = [packaged](const fs::path&) { return packaged; };
+    UpdateRun run;
+    UpdateDialog dialog(run, s, {});
+    QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(boxes_->texts(), QStringList{said});
+    QCOMPARE(programRequests_.load(), 0);
+    expectProgramUntouched();
     QTRY_VERIFY(!run.running());
   }
 
