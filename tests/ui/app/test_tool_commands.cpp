@@ -296,15 +296,9 @@ class TestToolCommands : public test::ProgramTest {
     const std::string newProgram(50000, 'n');
     std::atomic<bool> slow{false};
     test::LocalServer server;
-    auto description = [&] {
+    test::serveSignedDescription(server, key, [&] {
       const std::string version = slow ? std::string("99.0") : update::ownProgramVersion();
       return version + "," + std::to_string(newProgram.size()) + "," + update::sha256Hex(newProgram);
-    };
-    server.get("/larkspur_update.txt", [&](const httplib::Request&, httplib::Response& res) {
-      res.set_content(description(), "text/plain");
-    });
-    server.get("/larkspur_update.txt.sig", [&](const httplib::Request&, httplib::Response& res) {
-      res.set_content(key.sign(description()), "text/plain");
     });
     server.get("/larkspur.exe", [&](const httplib::Request&, httplib::Response& res) {
       res.set_content_provider(newProgram.size(), "application/octet-stream",
@@ -403,12 +397,8 @@ class TestToolCommands : public test::ProgramTest {
     test::writeFile(program, "old program");
     const std::string newProgram(20000, 'n');
     test::LocalServer server;
-    const std::string description = "99.0," + std::to_string(newProgram.size()) + "," + update::sha256Hex(newProgram);
-    server.get("/larkspur_update.txt", [&](const httplib::Request&, httplib::Response& res) {
-      res.set_content(description, "text/plain");
-    });
-    server.get("/larkspur_update.txt.sig", [&](const httplib::Request&, httplib::Response& res) {
-      res.set_content(key.sign(description), "text/plain");
+    test::serveSignedDescription(server, key, [&] {
+      return "99.0," + std::to_string(newProgram.size()) + "," + update::sha256Hex(newProgram);
     });
     server.get("/larkspur.exe", [&](const httplib::Request&, httplib::Response& res) {
       res.set_content(newProgram, "application/octet-stream");

@@ -1,8 +1,7 @@
 // The "Online update" dialog over a real update run against a local server:
 // the equal-version answer, an update installed (restart declined or
-// accepted), a description that cannot be verified and a packaged copy, Cancel
-// during a slow download, and ending the run while the worker waits for an
-// answer.
+// accepted), Cancel during a slow download, and ending the run while the
+// worker waits for an answer.
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -53,7 +52,6 @@ class TestUpdateDialog : public QObject {
   std::string newProgram_ = programBytes(100000);
   std::mutex mutex_;
   std::string description_;
-  std::string signature_;
   test::UpdateSigningKey key_;
   std::atomic<int> programRequests_{0};
   std::atomic<bool> slow_{false};
@@ -61,7 +59,6 @@ class TestUpdateDialog : public QObject {
   void serve(const std::string& version) {
     std::lock_guard lock(mutex_);
     description_ = version + "," + std::to_string(newProgram_.size()) + "," + update::sha256Hex(newProgram_) + "\r\n";
-    signature_ = key_.sign(description_);
   }
 
   update::UpdateAgentSetup setup() const {
@@ -86,13 +83,9 @@ class TestUpdateDialog : public QObject {
     slow_ = false;
 
     server_ = std::make_unique<test::LocalServer>();
-    server_->get("/larkspur_update.txt", [this](const httplib::Request&, httplib::Response& res) {
+    test::serveSignedDescription(*server_, key_, [this] {
       std::lock_guard lock(mutex_);
-      res.set_content(description_, "text/plain");
-    });
-    server_->get("/larkspur_update.txt.sig", [this](const httplib::Request&, httplib::Response& res) {
-      std::lock_guard lock(mutex_);
-      res.set_content(signature_, "text/plain");
+      return description_;
     });
     server_->get("/larkspur.exe", [this](const httplib::Request&, httplib::Response& res) {
       ++programRequests_;
@@ -192,32 +185,6 @@ class TestUpdateDialog : public QObject {
     QCOMPARE(restarts, QStringList{QString::fromStdString(installed_->program.string())});
     QVERIFY(!dialogOpenAtClose);
     QCOMPARE(test::readFile(installed_->program), newProgram_);
-    QTRY_VERIFY(!run.running());
-  }
-
-  void unverifiedOrPackagedIsSaid_data() {
-    QTest::addColumn<bool>("packaged");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("unsigned") << false << "The downloaded program could not be verified; nothing was changed.";
-    QTest::newRow("packaged") << true
-                              << "Larkspur 99.0 is available. This copy was installed from a package: update it with "
-                                 "your package manager (sudo apt install --only-upgrade larkspur).";
-  }
-
-  void unverifiedOrPackagedIsSaid() {
-    QFETCH(bool, packaged);
-    QFETCH(QString, said);
-    serve("99.0");
-    if (!packaged) signature_ = key_.sign("another description");
-    update::UpdateAgentSetup s = setup();
-    s.installedFromPackage = [packaged](const fs::path&) { return packaged; };
-    UpdateRun run;
-    UpdateDialog dialog(run, s, {});
-    QTimer::singleShot(0, dialog.startButton(), &QPushButton::click);
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-    QCOMPARE(boxes_->texts(), QStringList{said});
-    QCOMPARE(programRequests_.load(), 0);
-    expectProgramUntouched();
     QTRY_VERIFY(!run.running());
   }
 
