@@ -107,7 +107,10 @@ UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup, UpdateReport* report
   std::string text;
   if (!fetchSmallFile(setup.descriptionUrl, kUpdateDescriptionLimit, setup, text)) return UpdateOutcome::CannotOpen;
   if (text.empty()) return UpdateOutcome::DescriptionEmpty;
-  if (!verifiedDescription(setup, text)) return UpdateOutcome::NotVerified;
+  if (!verifiedDescription(setup, text)) {
+    // Cancelled while the signature was fetched is no verdict on it.
+    return setup.cancel != nullptr && setup.cancel->isSet() ? UpdateOutcome::CannotOpen : UpdateOutcome::NotVerified;
+  }
 
   // 2. The program's own file and version.
   // The version belongs to the program's file: without the file there is no
