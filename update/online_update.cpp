@@ -1,5 +1,9 @@
 #include "update/online_update.h"
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "core/service_hosts.h"
 #include "update/update_description.h"
 #include "update/update_download.h"
@@ -11,16 +15,39 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Reads the description file: everything up to kUpdateDescriptionLimit
-// bytes, nothing beyond. Returns false when the transfer fails.
-bool readDescription(UpdateTransfer& transfer, const core::Event* cancel, std::string& text) {
+// Fetches a small file: everything up to `limit` bytes, nothing beyond.
+// Returns false when it cannot be opened or the transfer fails.
+bool fetchSmallFile(const std::string& url, std::size_t limit, const UpdateAgentSetup& setup, std::string& text) {
   text.clear();
+  UpdateTransfer transfer(setup.transfer);
+  if (!transfer.open(url, setup.cancel)) return false;
   char buffer[kUpdateDescriptionLimit];
-  while (text.size() < kUpdateDescriptionLimit) {
-    const int64_t count = transfer.read(buffer, kUpdateDescriptionLimit - text.size(), cancel);
+  while (text.size() < limit) {
+    const int64_t count = transfer.read(buffer, std::min(sizeof buffer, limit - text.size()), setup.cancel);
     if (count < 0) return false;
     if (count == 0) break;
     text.append(buffer, static_cast<std::size_t>(count));
+  }
+  return true;
+}
+
+// Whether a trusted key signed `description` (its bytes as read). A key the
+// description names as the next one is remembered.
+bool verifiedDescription(const UpdateAgentSetup& setup, const std::string& description) {
+  std::string signatureText;
+  if (!fetchSmallFile(setup.signatureUrl, kSignatureFileLimit, setup, signatureText)) return false;
+  const std::optional<Signature> signature = parseSignatureFile(signatureText);
+  if (!signature) return false;
+  std::vector<PublicKey> keys = setup.publisherKeys;
+  const std::vector<PublicKey> learned = readTrustedKeyFile(setup.trustedKeyFile);
+  keys.insert(keys.end(), learned.begin(), learned.end());
+  if (!signingKey(description, *signature, keys)) return false;
+
+  const std::optional<PublicKey> next = parsePublicKey(parseUpdateDescription(description).nextKey);
+  if (next && !setup.trustedKeyFile.empty() && std::find(keys.begin(), keys.end(), *next) == keys.end()) {
+    // Not being able to remember it fails nothing now: this description is
+    // verified, and the key can be learned from a later one.
+    (void)rememberTrustedKey(setup.trustedKeyFile, *next);
   }
   return true;
 }
@@ -42,8 +69,13 @@ core::Event& updateCancelSignal() {
 UpdateAgentSetup defaultUpdateSetup() {
   UpdateAgentSetup setup;
   setup.descriptionUrl = core::serviceUrl(core::Service::UpdateServer, kUpdateDescriptionPath);
+  setup.signatureUrl = core::serviceUrl(core::Service::UpdateServer, kUpdateSignaturePath);
   setup.programUrl = core::serviceUrl(core::Service::UpdateServer, kUpdateProgramPath);
   setup.ownVersion = ownProgramVersion();
+  setup.trustedKeyFile = defaultTrustedKeyFile();
+  setup.installedFromPackage = [](const fs::path& file) {
+    return ownedByDebianPackage(file, kPackageQueryTimeout, &updateCancelSignal());
+  };
   setup.cancel = &updateCancelSignal();
   return setup;
 }
@@ -56,18 +88,29 @@ std::string proceedQuestion(std::string_view version) {
   return text;
 }
 
+std::string packagedUpdateText(std::string_view version) {
+  std::string text = "Larkspur ";
+  text += version;
+  text += " is available. This copy was installed from a package: update it with your package manager "
+          "(sudo apt install --only-upgrade ";
+  text += kPackageName;
+  text += ").";
+  return text;
+}
+
 UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup, UpdateReport* report) {
   UpdateReport ignored;
   if (report == nullptr) report = &ignored;
   *report = UpdateReport{};
-  // 1. The description file.
+  // 1. The description file, and its signature: nothing of an unverified
+  // description is believed.
   std::string text;
-  {
-    UpdateTransfer description(setup.transfer);
-    if (!description.open(setup.descriptionUrl, setup.cancel)) return UpdateOutcome::CannotOpen;
-    if (!readDescription(description, setup.cancel, text)) return UpdateOutcome::CannotOpen;
-  }
+  if (!fetchSmallFile(setup.descriptionUrl, kUpdateDescriptionLimit, setup, text)) return UpdateOutcome::CannotOpen;
   if (text.empty()) return UpdateOutcome::DescriptionEmpty;
+  if (!verifiedDescription(setup, text)) {
+    // Cancelled while the signature was fetched is no verdict on it.
+    return setup.cancel != nullptr && setup.cancel->isSet() ? UpdateOutcome::CannotOpen : UpdateOutcome::NotVerified;
+  }
 
   // 2. The program's own file and version.
   // The version belongs to the program's file: without the file there is no
@@ -82,6 +125,9 @@ UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup, UpdateReport* report
   // 3 and 4. What the server offers, and whether it is newer.
   const UpdateDescription offer = parseUpdateDescription(text);
   if (!isNewerVersion(offer.version, setup.ownVersion)) return UpdateOutcome::NotNewer;
+  report->offeredVersion = offer.version;
+  // A packaged file is the package manager's to replace.
+  if (setup.installedFromPackage && setup.installedFromPackage(program)) return UpdateOutcome::InstalledFromPackage;
   // Without a size and a digest the download could not be checked, so it
   // would be refused anyway: do not ask and do not download.
   if (offer.size == 0 || offer.sha256.empty()) return UpdateOutcome::DownloadFailed;
@@ -118,8 +164,10 @@ UpdateOutcome runUpdateWorker(const UpdateWorkerSetup& setup) {
   UpdateReport report;
   const UpdateOutcome outcome = runUpdateAgent(setup.agent, &report);
   if (outcome != UpdateOutcome::Installed) {
-    const std::string_view text = report.downloadRefused ? kRefusedDownloadText : kNoUpdateText;
-    if (setup.showMessage) setup.showMessage(std::string(text));
+    std::string text(kNoUpdateText);
+    if (outcome == UpdateOutcome::NotVerified || report.downloadRefused) text = kNotVerifiedText;
+    if (outcome == UpdateOutcome::InstalledFromPackage) text = packagedUpdateText(report.offeredVersion);
+    if (setup.showMessage) setup.showMessage(text);
   } else if (setup.agent.askYesNo && setup.agent.askYesNo(std::string(kRestartQuestion))) {
     if (setup.requestRestart) setup.requestRestart(report.program);
   }

@@ -1,9 +1,12 @@
 #pragma once
-// The online update: fetch the update description from the update server,
-// compare the version it names with this program's own, ask the user, download
-// the new program into the temporary folder and put it in place of the
-// program's file, the old one kept as "OldExecutable.bak". The new version
-// runs from the next start, which the user may ask for at once.
+// The online update: fetch the update description from the update server
+// and its signature, accept it only when a trusted key signed it, compare the
+// version it names with this program's own, ask the user, download the new
+// program into the temporary folder and put it in place of the program's
+// file, the old one kept as "OldExecutable.bak". The new version runs from
+// the next start, which the user may ask for at once. A program that belongs
+// to a Debian package is not replaced: the run only says which version the
+// package manager can install.
 //
 // The GUI runs runUpdateWorker on a std::thread of its own after resetting
 // updateCancelSignal(), sets that signal for "Cancel", and receives
@@ -16,21 +19,28 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/event.h"
 #include "core/messages.h"
+#include "update/package_ownership.h"
 #include "update/program_exchange.h"
+#include "update/trusted_keys.h"
+#include "update/update_signature.h"
 #include "update/update_transfer.h"
 
 namespace larkspur::update {
 
-// Paths of the two files on the update server (Service::UpdateServer).
+// Paths of the files on the update server (Service::UpdateServer).
 inline constexpr std::string_view kUpdateDescriptionPath = "/larkspur_update.txt";
+inline constexpr std::string_view kUpdateSignaturePath = "/larkspur_update.txt.sig";
 inline constexpr std::string_view kUpdateProgramPath = "/larkspur.exe";
 
 inline constexpr std::string_view kNoUpdateText = "No update version to download at this time.";
-inline constexpr std::string_view kRefusedDownloadText =
-    "The downloaded program did not match its published size and checksum; nothing was changed.";
+// A description without a valid signature of a trusted key, or a download
+// that does not match the verified description.
+inline constexpr std::string_view kNotVerifiedText =
+    "The downloaded program could not be verified; nothing was changed.";
 inline constexpr std::string_view kProceedQuestionFormat =
     "An update of Version %s is now available. Proceed with the update?";
 inline constexpr std::string_view kRestartQuestion =
@@ -45,11 +55,23 @@ enum class UpdateOutcome : int32_t {
   NoOwnVersion = 5,         // the program's own version or file cannot be determined
   NotNewer = 6,             // the named version is not newer, or is invalid
   DeclinedOrNotExchanged = 7,  // the user said No, or the program file could not be exchanged
+  NotVerified = 8,          // no signature, or none of a trusted key, over the description
+  InstalledFromPackage = 9,  // newer version offered, but the program belongs to a package
+                             // (UpdateReport::offeredVersion names the version)
 };
 
 struct UpdateAgentSetup {
   std::string descriptionUrl;
+  std::string signatureUrl;  // the description's detached signature
   std::string programUrl;
+  // The keys built into the program; the description must be signed with one
+  // of them or one of those in trustedKeyFile.
+  std::vector<PublicKey> publisherKeys = builtInPublisherKeys();
+  // Where the keys that signed descriptions named as successors are
+  // remembered; empty: none are read or remembered.
+  std::filesystem::path trustedKeyFile;
+  // Whether the program's file belongs to a package; empty: it never does.
+  PackageOwnershipCheck installedFromPackage;
   std::string ownVersion;                 // empty: cannot be determined
   std::filesystem::path programPath;      // empty: the running program's file
   std::filesystem::path tempFolder;       // empty: the system's temporary folder
@@ -64,13 +86,16 @@ struct UpdateAgentSetup {
 // The program-wide update-cancel signal (separate from the stop signal).
 core::Event& updateCancelSignal();
 
-// The update server's two addresses (through the service base when one is
-// set), this program's version, its running file and the update-cancel
-// signal. The caller adds post and askYesNo.
+// The update server's three addresses (through the service base when one is
+// set), this program's version, its running file, the built-in keys and the
+// key file in the configuration folder, the ownership check by dpkg and the
+// update-cancel signal. The caller adds post and askYesNo.
 UpdateAgentSetup defaultUpdateSetup();
 
 // kProceedQuestionFormat with the version filled in.
 std::string proceedQuestion(std::string_view version);
+// What a packaged copy is told when `version` is available.
+std::string packagedUpdateText(std::string_view version);
 
 // What an update run found beside its outcome.
 struct UpdateReport {
@@ -81,9 +106,17 @@ struct UpdateReport {
   // The whole program was downloaded but its size or SHA-256 was not the
   // one the description names; the file was removed again.
   bool downloadRefused = false;
+  // The newer version a verified description offers (set when the run got
+  // that far).
+  std::string offeredVersion;
 };
 
-// One update check and, when the user agrees, the exchange. Blocking.
+// One update check and, when the user agrees, the exchange. Blocking. The
+// signature is checked over the description's bytes as read (at most
+// kUpdateDescriptionLimit) before anything the description says is used; a
+// "next-key" it names is then remembered in trustedKeyFile. A packaged
+// program is asked about only once a newer version is offered, and then
+// nothing is downloaded.
 UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup, UpdateReport* report = nullptr);
 
 struct UpdateWorkerSetup {
@@ -94,10 +127,11 @@ struct UpdateWorkerSetup {
   std::function<void(const std::filesystem::path& program)> requestRestart;
 };
 
-// The update run of the "Start" button: runs the agent; on a refused
-// download shows kRefusedDownloadText, on any other failure kNoUpdateText;
-// on success asks kRestartQuestion and on Yes requests the restart of the
-// new program. Finally posts kDownloadEnd with the outcome. Returns the
+// The update run of the "Start" button: runs the agent; on a description it
+// could not verify or a refused download shows kNotVerifiedText, for a
+// packaged copy packagedUpdateText, on any other failure kNoUpdateText; on
+// success asks kRestartQuestion and on Yes requests the restart of the new
+// program. Finally posts kDownloadEnd with the outcome. Returns the
 // outcome.
 UpdateOutcome runUpdateWorker(const UpdateWorkerSetup& setup);
 

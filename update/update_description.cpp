@@ -22,6 +22,8 @@ uint64_t leadingSize(std::string_view text) {
   return value;
 }
 
+// 64 hexadecimal digits, blanks around them ignored, in lower case; empty
+// for anything else.
 std::string digestText(std::string_view text) {
   text = core::asciiTrimmed(text);
   if (text.size() != 64) return {};
@@ -48,7 +50,7 @@ UpdateDescription parseUpdateDescription(std::string_view text) {
   if (std::size_t nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
 
   std::vector<std::string_view> pieces;
-  while (!text.empty() && pieces.size() < 3) {
+  while (!text.empty()) {
     const std::size_t comma = text.find(',');
     const std::string_view piece = text.substr(0, comma);
     if (!piece.empty()) pieces.push_back(piece);
@@ -60,6 +62,11 @@ UpdateDescription parseUpdateDescription(std::string_view text) {
   if (!pieces.empty() && pieces[0].size() > 1) description.version = std::string(pieces[0]);
   if (pieces.size() > 1) description.size = leadingSize(pieces[1]);
   if (pieces.size() > 2) description.sha256 = digestText(pieces[2]);
+  constexpr std::string_view kNextKey = "next-key=";
+  for (std::size_t i = 3; i < pieces.size() && description.nextKey.empty(); ++i) {
+    const std::string_view piece = core::asciiTrimmed(pieces[i]);
+    if (piece.starts_with(kNextKey)) description.nextKey = digestText(piece.substr(kNextKey.size()));
+  }
   return description;
 }
 

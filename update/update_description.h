@@ -3,7 +3,9 @@
 // e.g. "2.5.0.700,1500,<sha256>". Piece one is the new version, piece two the
 // new program's size in bytes, piece three the SHA-256 of the new program in
 // hexadecimal; further pieces are ignored, so readers that know only the first
-// two still read files that carry the digest.
+// two still read files that carry the digest. Of the further pieces, one
+// "next-key=HEX" names the Ed25519 public key (64 hexadecimal digits) that is
+// to sign later descriptions (see trusted_keys.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +21,8 @@ struct UpdateDescription {
   std::string version;  // piece one, taken only when longer than one character; else empty
   uint64_t size = 0;    // leading decimal digits of piece two; 0 when there are none
   std::string sha256;   // piece three as 64 lower-case hex digits; empty when absent or malformed
+  std::string nextKey;  // the first "next-key=" piece after piece three as 64 lower-case hex
+                        // digits; empty when there is none or it is malformed
 };
 
 // Splits the text at commas, skipping empty pieces. The text ends at its first

@@ -4,17 +4,21 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/service_hosts.h"
 #include "update/sha256.h"
+#include "update/update_description.h"
 #include "update/update_version.h"
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/update_signing_key.h"
 
 namespace larkspur::update {
 namespace {
@@ -41,6 +45,11 @@ class OnlineUpdateTest : public ::testing::Test, protected test::InstalledProgra
       }
       res.set_content(description, "text/plain");
     });
+    server.get("/larkspur_update.txt.sig", [this](const httplib::Request&, httplib::Response& res) {
+      std::lock_guard lock(mutex);
+      if (signature_) res.set_content(*signature_, "text/plain");
+      res.status = signature_ ? 200 : 404;
+    });
     server.get("/larkspur.exe", [this](const httplib::Request&, httplib::Response& res) {
       std::lock_guard lock(mutex);
       ++programHits;
@@ -48,7 +57,7 @@ class OnlineUpdateTest : public ::testing::Test, protected test::InstalledProgra
         res.status = programStatus;
         return;
       }
-      res.set_content(newProgram, "application/octet-stream");
+      res.set_content(servedProgram.empty() ? newProgram : servedProgram, "application/octet-stream");
     });
     ASSERT_TRUE(server.start());
     ASSERT_TRUE(core::setServiceBase(server.baseUrl()));
@@ -56,8 +65,10 @@ class OnlineUpdateTest : public ::testing::Test, protected test::InstalledProgra
 
   void TearDown() override { core::setServiceBase(""); }
 
+  // `text`, signed with the trusted key (what the program reads of it).
   void serve(std::string text) {
     std::lock_guard lock(mutex);
+    signature_ = key.sign(text.substr(0, kUpdateDescriptionLimit));
     description = std::move(text);
   }
 
@@ -68,6 +79,7 @@ class OnlineUpdateTest : public ::testing::Test, protected test::InstalledProgra
 
   UpdateAgentSetup setup() {
     UpdateAgentSetup s = defaultUpdateSetup();
+    test::trustOnly(s, key, keyFile);
     s.ownVersion = "2.4";
     s.programPath = program;
     s.tempFolder = downloads;
@@ -99,10 +111,14 @@ class OnlineUpdateTest : public ::testing::Test, protected test::InstalledProgra
   }
 
   fs::path downloaded = downloads / "larkspur";
+  fs::path keyFile = dir.file("config") / "update_keys";
   std::string newProgram = programBytes(100000);
+  std::string servedProgram;  // empty: newProgram
+  test::UpdateSigningKey key;
 
   std::mutex mutex;
   std::string description;
+  std::optional<std::string> signature_;  // the signature file served; nullopt: none (404)
   int descriptionStatus = 200;
   int programStatus = 200;
   int descriptionHits = 0;
@@ -262,9 +278,7 @@ TEST_F(OnlineUpdateTest, CancelDuringDownloadLeavesTheTemporaryFile) {
 class SilentServerTest : public OnlineUpdateTest {
  protected:
   void SetUp() override {
-    silent.get("/larkspur_update.txt", [this](const httplib::Request&, httplib::Response& res) {
-      res.set_content(offer("2.5"), "text/plain");
-    });
+    test::serveSignedDescription(silent, key, [this] { return offer("2.5"); });
     silent.get("/larkspur.exe", [this](const httplib::Request&, httplib::Response& res) {
       res.set_content_provider(newProgram.size(), "application/octet-stream",
                                [this](size_t offset, size_t, httplib::DataSink& sink) {
@@ -280,6 +294,7 @@ class SilentServerTest : public OnlineUpdateTest {
   UpdateAgentSetup silentSetup() {
     UpdateAgentSetup s = setup();
     s.descriptionUrl = silent.url("/larkspur_update.txt");
+    s.signatureUrl = silent.url("/larkspur_update.txt.sig");
     s.programUrl = silent.url("/larkspur.exe");
     return s;
   }
@@ -357,8 +372,7 @@ TEST_F(OnlineUpdateTest, DescriptionBeyondTheLimitIsCutThere) {
 
 TEST_F(OnlineUpdateTest, WorkerTellsTheUserAndPostsTheEnd) {
   const std::string noUpdate = "No update version to download at this time.";
-  const std::string refused =
-      "The downloaded program did not match its published size and checksum; nothing was changed.";
+  const std::string refused = "The downloaded program could not be verified; nothing was changed.";
   const std::string size = std::to_string(newProgram.size());
   struct Case {
     std::string description;
@@ -417,6 +431,101 @@ TEST_F(OnlineUpdateTest, WorkerRunsOnAThreadOfItsOwn) {
   EXPECT_EQ(readFile(program), newProgram);
 }
 
+TEST_F(OnlineUpdateTest, OnlyWhatATrustedKeySignedIsBelievedAndAPackageIsLeftAlone) {
+  const std::string notVerified = "The downloaded program could not be verified; nothing was changed.";
+  const std::string good = offer("2.5"), signature = key.sign(good);
+  test::UpdateSigningKey stranger;
+  struct Case {
+    const char* name;
+    std::string served;
+    std::optional<std::string> signature;  // nullopt: no signature file
+    bool tamperedProgram, packaged;
+    UpdateOutcome outcome;
+  };
+  const Case cases[] = {
+      {"no signature file", good, std::nullopt, false, false, UpdateOutcome::NotVerified},
+      {"not base64", good, std::string(86, '!') + "==", false, false, UpdateOutcome::NotVerified},
+      {"cut short", good, signature.substr(0, 60), false, false, UpdateOutcome::NotVerified},
+      {"another key", good, stranger.sign(good), false, false, UpdateOutcome::NotVerified},
+      {"description changed", offer("9.5"), signature, false, false, UpdateOutcome::NotVerified},
+      {"program changed", good, signature, true, false, UpdateOutcome::DownloadFailed},
+      {"packaged", good, signature, false, true, UpdateOutcome::InstalledFromPackage},
+  };
+  const std::string packagedText = "Larkspur 2.5 is available. This copy was installed from a package: update it "
+                                   "with your package manager (sudo apt install --only-upgrade larkspur).";
+  for (const Case& c : cases) {
+    writeFile(program, "old program");
+    fs::remove(folder / "OldExecutable.bak");
+    serve(c.served);
+    signature_ = c.signature;
+    servedProgram = c.tamperedProgram ? programBytes(newProgram.size() + 1).substr(1) : "";
+    programHits = 0;
+    std::vector<std::string> shown;
+    UpdateWorkerSetup w{setup(), [&](const std::string& text) { shown.push_back(text); }, {}};
+    w.agent.installedFromPackage = [&](const fs::path& file) { return c.packaged && file == program; };
+    EXPECT_EQ(runUpdateWorker(w), c.outcome) << c.name;
+    EXPECT_EQ(shown, std::vector<std::string>{c.packaged ? packagedText : notVerified}) << c.name;
+    EXPECT_EQ(programHits, c.tamperedProgram ? 1 : 0) << c.name;
+    EXPECT_FALSE(fs::exists(downloaded)) << c.name;
+    expectProgramUntouched();
+  }
+}
+
+TEST_F(OnlineUpdateTest, SignedDescriptionHandsTrustOnToTheNextKey) {
+  test::UpdateSigningKey next, stranger;
+  auto outcomeSignedBy = [&](const std::string& text, const test::UpdateSigningKey& signer) {
+    serve(text);
+    signature_ = signer.sign(text);
+    return runUpdateAgent(setup());
+  };
+  const std::string older = "2.4,1," + sha256Hex("x") + ",next-key=";
+  EXPECT_EQ(outcomeSignedBy(offer("2.5"), next), UpdateOutcome::NotVerified) << "not trusted yet";
+  EXPECT_EQ(outcomeSignedBy(older + stranger.publicHex(), stranger), UpdateOutcome::NotVerified);
+  EXPECT_FALSE(fs::exists(keyFile)) << "an unverified description names no key";
+  EXPECT_EQ(outcomeSignedBy(older + next.publicHex() + "\n", key), UpdateOutcome::NotNewer);
+  EXPECT_NE(readFile(keyFile).find(next.publicHex() + "\n"), std::string::npos);
+  EXPECT_EQ(fs::status(keyFile).permissions(), fs::perms(0600));
+  EXPECT_EQ(outcomeSignedBy(offer("2.5"), stranger), UpdateOutcome::NotVerified);
+  EXPECT_EQ(outcomeSignedBy(offer("2.5"), next), UpdateOutcome::Installed);
+}
+
+TEST_F(OnlineUpdateTest, SignUpdateScriptSignsWhatTheProgramAccepts) {
+  if (std::system("command -v openssl >/dev/null 2>&1") != 0) GTEST_SKIP() << "no openssl command";
+  const std::string script = LARKSPUR_SOURCE_DIR "/scripts/sign-update ", pem = dir.file("key.pem").string();
+  const std::string description = dir.file("update.txt").string(), hex = dir.file("hex").string();
+  writeFile(description, offer("2.5"));
+  ASSERT_EQ(std::system(("openssl genpkey -algorithm ed25519 -out " + pem + " && " + script + "--public-key " + pem +
+                         " >" + hex + " && " + script + description + " " + pem + " >/dev/null").c_str()), 0);
+  serve(offer("2.5"));
+  signature_ = readFile(description + ".sig");
+  UpdateAgentSetup s = setup();
+  s.publisherKeys = {parsePublicKey(readFile(hex)).value_or(PublicKey{})};
+  EXPECT_EQ(runUpdateAgent(s), UpdateOutcome::Installed);
+}
+
+TEST(PackageOwnership, DpkgIsAskedWithoutAShellAndBoundedInTime) {
+  test::TempDir bin;
+  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", bin.path().c_str(), 1);
+  auto dpkg = [&](const std::string& script) {
+    writeFile(bin.file("dpkg"), "#!/bin/sh\necho \"$@\" >" + bin.file("words").string() + "\n" + script);
+    fs::permissions(bin.file("dpkg"), fs::perms(0755));
+  };
+  EXPECT_FALSE(ownedByDebianPackage("larkspur")) << "no dpkg";
+  dpkg("exit 0");
+  EXPECT_TRUE(ownedByDebianPackage("relative/larkspur"));
+  EXPECT_EQ(readFile(bin.file("words")), "-S " + (fs::current_path() / "relative/larkspur").string() + "\n");
+  dpkg("echo owned; exit 1");
+  EXPECT_FALSE(ownedByDebianPackage("larkspur"));
+  dpkg("exec /bin/sleep 30");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ownedByDebianPackage("larkspur", std::chrono::milliseconds(100)));
+  const core::Event cancelled(true);
+  EXPECT_FALSE(ownedByDebianPackage("larkspur", std::chrono::seconds(30), &cancelled));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  setenv("PATH", savedPath.c_str(), 1);
+}
+
 TEST(UpdateTransfer, FollowsRedirectsAndReadsInPiecesOfTheCallersSize) {
   test::LocalServer server;
   const std::string body = programBytes(30000);
@@ -457,6 +566,9 @@ TEST(OnlineUpdateDefaults, UpdateServerOverTlsUnlessABaseIsSet) {
   EXPECT_EQ(s.ownVersion, ownProgramVersion());
   EXPECT_EQ(s.cancel, &updateCancelSignal());
   EXPECT_TRUE(s.programPath.empty()) << "the running program's file, found when the agent runs";
+  EXPECT_EQ(s.signatureUrl, s.descriptionUrl + ".sig");
+  EXPECT_EQ(s.trustedKeyFile, defaultTrustedKeyFile());
+  EXPECT_TRUE(!s.publisherKeys.empty() && s.publisherKeys == builtInPublisherKeys() && s.installedFromPackage);
 
   ASSERT_TRUE(core::setServiceBase("http://127.0.0.1:9"));
   EXPECT_EQ(defaultUpdateSetup().descriptionUrl, "http://127.0.0.1:9/larkspur_update.txt");

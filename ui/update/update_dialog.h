@@ -2,7 +2,10 @@
 // The "Online update" dialog: "Start" runs the update check on a worker (see
 // UpdateRun), the progress bar follows the download, "Cancel" (or Esc) sets
 // the update-cancel signal and closes the dialog at once. The dialog closes
-// by itself when the run has ended. Enter does nothing.
+// by itself when the run has ended. Enter does nothing. What the run has to
+// say (no update, a description or program that could not be verified, a
+// newer version for a copy installed from a package) comes in a message box
+// over the dialog before it closes.
 
 #include <QDialog>
 #include <functional>

@@ -30,6 +30,7 @@
 #include "larkspur_version.h"
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/update_signing_key.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/app/about_dialog.h"
 #include "ui/app/command_ids.h"
@@ -288,16 +289,16 @@ class TestToolCommands : public test::ProgramTest {
 
   void onlineUpdateCommand() {
     test::TempDir dir;
+    const test::UpdateSigningKey key;
     fs::create_directory(dir.file("bin"));
     const fs::path program = dir.file("bin") / "larkspur";
     test::writeFile(program, "old program");
     const std::string newProgram(50000, 'n');
     std::atomic<bool> slow{false};
     test::LocalServer server;
-    server.get("/larkspur_update.txt", [&](const httplib::Request&, httplib::Response& res) {
+    test::serveSignedDescription(server, key, [&] {
       const std::string version = slow ? std::string("99.0") : update::ownProgramVersion();
-      res.set_content(version + "," + std::to_string(newProgram.size()) + "," + update::sha256Hex(newProgram),
-                      "text/plain");
+      return version + "," + std::to_string(newProgram.size()) + "," + update::sha256Hex(newProgram);
     });
     server.get("/larkspur.exe", [&](const httplib::Request&, httplib::Response& res) {
       res.set_content_provider(newProgram.size(), "application/octet-stream",
@@ -312,6 +313,7 @@ class TestToolCommands : public test::ProgramTest {
     QVERIFY(core::setServiceBase(server.baseUrl()));
     updates()->setUpdateSetup([&] {
       update::UpdateAgentSetup setup = update::defaultUpdateSetup();
+      test::trustOnly(setup, key, dir.file("update_keys"));
       setup.programPath = program;
       setup.tempFolder = dir.path();
       return setup;
@@ -389,13 +391,14 @@ class TestToolCommands : public test::ProgramTest {
     QFETCH(bool, keepOpen);
     QFETCH(bool, started);
     test::TempDir dir;
+    const test::UpdateSigningKey key;
     fs::create_directory(dir.file("bin"));
     const fs::path program = dir.file("bin") / "larkspur";
     test::writeFile(program, "old program");
     const std::string newProgram(20000, 'n');
     test::LocalServer server;
-    server.get("/larkspur_update.txt", [&](const httplib::Request&, httplib::Response& res) {
-      res.set_content("99.0," + std::to_string(newProgram.size()) + "," + update::sha256Hex(newProgram), "text/plain");
+    test::serveSignedDescription(server, key, [&] {
+      return "99.0," + std::to_string(newProgram.size()) + "," + update::sha256Hex(newProgram);
     });
     server.get("/larkspur.exe", [&](const httplib::Request&, httplib::Response& res) {
       res.set_content(newProgram, "application/octet-stream");
@@ -404,6 +407,7 @@ class TestToolCommands : public test::ProgramTest {
     QVERIFY(core::setServiceBase(server.baseUrl()));
     updates()->setUpdateSetup([&] {
       update::UpdateAgentSetup setup = update::defaultUpdateSetup();
+      test::trustOnly(setup, key, dir.file("update_keys"));
       setup.programPath = program;
       setup.tempFolder = dir.file("tmp");
       return setup;

@@ -19,6 +19,7 @@
 #include "update/update_version.h"
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/update_signing_key.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/update/update_dialog.h"
 #include "ui/update/update_run.h"
@@ -51,6 +52,7 @@ class TestUpdateDialog : public QObject {
   std::string newProgram_ = programBytes(100000);
   std::mutex mutex_;
   std::string description_;
+  test::UpdateSigningKey key_;
   std::atomic<int> programRequests_{0};
   std::atomic<bool> slow_{false};
 
@@ -63,6 +65,7 @@ class TestUpdateDialog : public QObject {
     update::UpdateAgentSetup s = update::defaultUpdateSetup();
     s.programPath = installed_->program;
     s.tempFolder = installed_->downloads;
+    test::trustOnly(s, key_, installed_->dir.file("update_keys"));
     s.transfer.connectTimeout = std::chrono::milliseconds(5000);
     s.transfer.stallTimeout = std::chrono::milliseconds(5000);
     return s;
@@ -80,9 +83,9 @@ class TestUpdateDialog : public QObject {
     slow_ = false;
 
     server_ = std::make_unique<test::LocalServer>();
-    server_->get("/larkspur_update.txt", [this](const httplib::Request&, httplib::Response& res) {
+    test::serveSignedDescription(*server_, key_, [this] {
       std::lock_guard lock(mutex_);
-      res.set_content(description_, "text/plain");
+      return description_;
     });
     server_->get("/larkspur.exe", [this](const httplib::Request&, httplib::Response& res) {
       ++programRequests_;
