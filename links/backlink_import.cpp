@@ -49,11 +49,13 @@ ByteSource fileSource(std::FILE* file) {
   };
 }
 
-// The first record that is not blank.
+// The first record that is not blank. A start that cannot be read as a
+// record (a quote never closed) is no header: such a file is no table.
 bool readHeader(DelimitedTextReader& reader, std::vector<std::string>& header) {
   while (reader.nextRecord(header)) {
     if (!blankRow(header)) return true;
   }
+  header.clear();
   return false;
 }
 
@@ -232,9 +234,10 @@ BacklinkImport importZip(core::LinkList& links, const std::filesystem::path& pat
     std::vector<std::string> header;
     const bool hasHeader = !reader.looksBinary() && readHeader(reader, header);
     if (zip.limitPassed()) return failed(zipTooLargeText(options.zip.maxTotalBytes));
-    if (!reader.error().empty()) return failed(tableErrorSentence("The entry \"" + file.name + "\"", reader.error()));
     if (!hasHeader) {
-      skip(file, reader.looksBinary() ? "not text" : "empty");
+      skip(file, reader.looksBinary()      ? "not text"
+                 : reader.error().empty() ? "empty"
+                                          : "not read: " + reader.error());
       continue;
     }
     const BacklinkColumns columns = recogniseHeader(header);
@@ -300,7 +303,6 @@ BacklinkImport importBacklinkFile(core::LinkList& links, const std::filesystem::
   if (reader.looksBinary()) return failed(notTextSentence());
   std::vector<std::string> header;
   readHeader(reader, header);
-  if (!reader.error().empty()) return failed(tableErrorSentence("The file", reader.error()));
 
   const BacklinkColumns columns = recogniseHeader(header);
   switch (columns.kind) {

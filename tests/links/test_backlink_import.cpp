@@ -109,7 +109,7 @@ TEST(BacklinkImport, EachKindOfFileGivesItsLinksAndSummary) {
             "https://q.example/;https://mysite.example/;\"Say \"\"hi\"\";\r\n  there\"\n"
             "\"https://q.example/2\";;\"\"\n"),
        {"https://q.example/|Say \"hi\"; there|||", "https://q.example/2||||"}, "Read 2 rows: 2 added."},
-      {"unknown header: plain text", text("Pages that link\nhttp://p.example/\nnot a link\n"),
+      {"unknown header, a quote never closed: plain text", text("\"Pages that link\nhttp://p.example/\nnot a link\n"),
        {"http://p.example/||||"}, "plain text: 1 added"},
       {"unknown header and no http line", text("Name,Count\nfoo,1\n"), {},
        "The file holds no links: no line has \"http\" in it, and its first line is not the header of a known "
