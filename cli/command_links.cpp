@@ -19,6 +19,7 @@
 #include "core/project.h"
 #include "core/website_profile.h"
 #include "core/counted_thread.h"
+#include "links/backlink_import.h"
 #include "links/job_texts.h"
 #include "links/link_info_update.h"
 #include "links/link_search.h"
@@ -32,7 +33,11 @@ namespace larkspur::cli {
 
 const char kLinksUsage[] =
     "links import PROJECT.lkr FILE\n"
-    "      Add every line of FILE that holds \"http\" (any case) as a link.\n"
+    "      Add the linking pages of FILE: a backlink export (Search Console's Links\n"
+    "      tables or their .zip, a backlink tool's CSV or TSV; told by the header\n"
+    "      line), else every line that holds \"http\" (any case). Rows that link to\n"
+    "      another host than the website's are left out; pages already in the list\n"
+    "      get the file's details (anchor, nofollow, first and last seen).\n"
     "  links add PROJECT.lkr URL [--title T] [--note N] [--email E] [--contact C]\n"
     "      Add one link by hand.\n"
     "  links delete PROJECT.lkr URL\n"
@@ -100,14 +105,27 @@ int runImport(const std::vector<std::string>& words) {
   if (int rc = parseAndOpen("import", words, {}, {}, 2, "links import PROJECT.lkr FILE", args, project)) return rc;
   const std::string& path = args.positional()[0];
 
-  core::ImportResult imported = core::importLinks(project.links, args.positional()[1], core::linkTimeNow());
-  if (!imported.status.ok()) return fail(imported.status.message + "(" + args.positional()[1] + ")");
+  links::BacklinkImportOptions options;
+  options.websiteHost = std::string(fieldView(project.profile.host));
+  options.now = core::linkTimeNow();
+  const links::BacklinkImport result = links::importBacklinkFile(project.links, args.positional()[1], options);
+  if (!result.status.ok()) {
+    const std::string& message = result.status.message;
+    if (message == core::kImportOpenError) return fail(message + "(" + args.positional()[1] + ")");
+    return fail("links import: " + message);
+  }
+  if (result.changedList()) {
+    if (int saved = saveProject(project, path)) return saved;
+  }
+  if (!result.plainText) {
+    std::printf("%s\n", links::importSummary(result).c_str());
+    return 0;
+  }
+  const core::ImportResult& imported = result.plain;
   if (imported.refused > 0) warn(core::refusedLinesText(imported.refused));
   if (imported.limitReached) {
-    warn("one import adds at most " + std::to_string(core::kImportMaxLinks) + " links; the rest of the file was skipped");
-  }
-  if (imported.added > 0) {
-    if (int saved = saveProject(project, path)) return saved;
+    warn("one import adds at most " + std::to_string(core::kImportMaxLinks) +
+         " links; the rest of the file was skipped");
   }
   std::printf("Imported %zu links (%zu in the list)\n", imported.added, project.links.size());
   return 0;

@@ -37,6 +37,30 @@ std::string text(const char* field, std::size_t capacity) {
   return std::string(fieldView(field, capacity));
 }
 
+// ---------------------------------------------------------------- link details
+// What show prints of a link's details beyond the list's columns. From an
+// import: anchor, rel, first and last seen, site.
+
+void addImportDetails(nlohmann::ordered_json& link, const larkspur::core::LinkDetails& details) {
+  link["anchor"] = details.anchor;
+  link["rel"] = details.rel;
+  link["first_seen"] = details.firstSeen;
+  link["last_seen"] = details.lastSeen;
+  link["site"] = details.site;
+}
+
+std::string importDetailsText(const larkspur::core::LinkDetails& details) {
+  std::string out;
+  if (!details.anchor.empty()) out += "  anchor \"" + shown(details.anchor) + "\"";
+  if (!details.rel.empty()) out += "  rel " + shown(details.rel);
+  if (!details.firstSeen.empty()) out += "  first seen " + shown(details.firstSeen);
+  if (!details.lastSeen.empty()) out += "  last seen " + shown(details.lastSeen);
+  if (details.site) out += "  site";
+  return out;
+}
+
+// ---------------------------------------------------------------- end of link details
+
 }  // namespace
 
 const char kNewUsage[] =
@@ -87,7 +111,8 @@ int runSetCommand(const Words& words) {
 const char kShowUsage[] =
     "show PROJECT.lkr [--json] [--show-password]\n"
     "      Print the profile, every target with its state (and its last check's verdict),\n"
-    "      every link with its note\n"
+    "      every link with its note and the details an import kept (anchor, rel,\n"
+    "      first and last seen, site)\n"
     "      and the IndexNow announcements.";
 
 int runShowCommand(const Words& words) {
@@ -128,14 +153,16 @@ int runShowCommand(const Words& words) {
     doc["targets"] = targets;
     nlohmann::ordered_json links = nlohmann::ordered_json::array();
     for (const auto& l : project.links.snapshot()) {
-      links.push_back({{"url", l->url.str()},
-                       {"title", l->link_text.str()},
-                       {"rank", l->page_rank},
-                       {"email", l->email.str()},
-                       {"contact", l->contact_name.str()},
-                       {"ip", l->ip.str()},
-                       {"added", l->add_time},
-                       {"note", l->note.str()}});
+      nlohmann::ordered_json link = {{"url", l->url.str()},
+                                     {"title", l->link_text.str()},
+                                     {"rank", l->page_rank},
+                                     {"email", l->email.str()},
+                                     {"contact", l->contact_name.str()},
+                                     {"ip", l->ip.str()},
+                                     {"added", l->add_time},
+                                     {"note", l->note.str()}};
+      addImportDetails(link, l->details);
+      links.push_back(std::move(link));
     }
     doc["links"] = links;
     // The key is not printed: it says a key is kept and for which host.
@@ -183,7 +210,7 @@ int runShowCommand(const Words& words) {
     if (!l->email.empty()) std::printf("  email %s", shown(l->email).c_str());
     if (!l->ip.empty()) std::printf("  ip %s", shown(l->ip).c_str());
     if (!l->note.empty()) std::printf("  note \"%s\"", shown(l->note).c_str());
-    std::printf("\n");
+    std::printf("%s\n", importDetailsText(l->details).c_str());
   }
   const larkspur::core::AnnounceState& announce = project.announce;
   std::printf("\nIndexNow key: %s\n",

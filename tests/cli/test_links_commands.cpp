@@ -153,6 +153,40 @@ TEST_F(CliLinksTest, ImportAddDeleteAndExport) {
   EXPECT_NE(failed.err.find("Create file error!"), std::string::npos);
 }
 
+// A Search Console export, then a backlink tool's file naming the same page:
+// the page is added once and gets the details of both; show prints them.
+TEST_F(CliLinksTest, ImportOfBacklinkExportsKeepsTheirDetails) {
+  writeFile(dir.file("Latest links.csv"),
+            "Linking page,Last crawled\r\nhttps://a.example/post,2024-05-01\r\nhttps://b.example/,2024-04-02\r\n");
+  const CliResult first = runCli({"links", "import", project, dir.file("Latest links.csv").string()});
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_EQ(first.out, "Read 2 rows: 2 added.\n");
+  writeFile(dir.file("tool.csv"),
+            "Source url,Target url,Anchor,Nofollow,First seen,Last seen\n"
+            "https://a.example/post,https://mysite.example/,Great tool,true,2023-01-01,2024-06-01\n"
+            "https://c.example/,https://elsewhere.example/,x,false,,\n");
+  const CliResult second = runCli({"links", "import", project, dir.file("tool.csv").string()});
+  ASSERT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_EQ(second.out,
+            "Read 2 rows: 0 added, 1 already in the list, 1 left out (1 links to another site). 1 link already in "
+            "the list got its missing details from the file.\n");
+
+  const nlohmann::json all = links();
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0]["url"], "https://a.example/post");
+  EXPECT_EQ(all[0]["anchor"], "Great tool");
+  EXPECT_EQ(all[0]["rel"], "nofollow");
+  EXPECT_EQ(all[0]["first_seen"], "2023-01-01");
+  EXPECT_EQ(all[0]["last_seen"], "2024-05-01");
+  EXPECT_EQ(all[0]["site"], false);
+  EXPECT_EQ(all[1]["last_seen"], "2024-04-02");
+  const CliResult shown = runCli({"show", project});
+  EXPECT_NE(shown.out.find("https://a.example/post  rank 0  anchor \"Great tool\"  rel nofollow  first seen "
+                           "2023-01-01  last seen 2024-05-01\n"),
+            std::string::npos)
+      << shown.out;
+}
+
 TEST_F(CliLinksTest, UsageErrors) {
   const std::vector<std::vector<std::string>> cases{
       {"links"},

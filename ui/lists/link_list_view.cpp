@@ -10,6 +10,8 @@
 #include "core/link_import.h"
 #include "core/link_list_edit.h"
 #include "core/visible_text.h"
+#include "core/website_profile.h"
+#include "links/backlink_import.h"
 #include "reports/list_export.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/link_command_ids.h"
@@ -277,20 +279,26 @@ void LinkListView::importLinks() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Open;
   request.caption = QStringLiteral("Open");
-  request.filter = QStringLiteral("TEXT (*.txt)");
-  request.defaultSuffix = QStringLiteral("txt");
-  request.proposedPath = QStringLiteral("*.txt");
+  // A name pattern proposed in the dialog would hide every other kind.
+  request.filter = QStringLiteral("Link files (*.csv *.tsv *.txt *.zip);;TEXT (*.txt)");
   const QString path = FileDialogs::run(this, request);
   if (path.isEmpty()) return;
-  const core::ImportResult imported = core::importLinks(links_, path.toStdString(), core::linkTimeNow());
+  links::BacklinkImportOptions options;
+  if (profile_) options.websiteHost = std::string(core::fieldView(profile_->host));
+  options.now = core::linkTimeNow();
+  const links::BacklinkImport imported = links::importBacklinkFile(links_, path.toStdString(), options);
   if (!imported.status.ok()) {
     MessageBoxes::warn(this, QString::fromStdString(imported.status.message));
     return;
   }
   addMissingRows();
-  if (imported.added > 0) emit recordsModified();
+  if (imported.changedList()) emit recordsModified();
   emitStatus();
-  if (imported.refused > 0) MessageBoxes::warn(this, QString::fromStdString(core::refusedLinesText(imported.refused)));
+  if (!imported.plainText) {
+    MessageBoxes::inform(this, QString::fromStdString(links::importSummary(imported)));
+  } else if (imported.plain.refused > 0) {
+    MessageBoxes::warn(this, QString::fromStdString(core::refusedLinesText(imported.plain.refused)));
+  }
 }
 
 void LinkListView::outputLinks() {

@@ -18,6 +18,10 @@
 
 class QMenu;
 
+namespace larkspur::core {
+struct WebsiteProfile;
+}
+
 namespace larkspur::ui {
 
 class LinkListView : public RowListView, public ListPrintSource {
@@ -31,6 +35,9 @@ class LinkListView : public RowListView, public ListPrintSource {
 
   // Inserts the columns (once) and one row per record, in list order.
   void fill();
+
+  // The profile whose host an import keeps the rows of (none: every row).
+  void setWebsiteProfile(const core::WebsiteProfile* profile) { profile_ = profile; }
 
   // The rows and columns as shown, for the list printer.
   ListPrintDescription printDescription() const override;
@@ -87,6 +94,7 @@ class LinkListView : public RowListView, public ListPrintSource {
   void addMissingRows();
 
   core::LinkList& links_;
+  const core::WebsiteProfile* profile_ = nullptr;
   core::ColumnWidths widths_;
   QHash<const core::LinkRecord*, QTreeWidgetItem*> rows_;
 };

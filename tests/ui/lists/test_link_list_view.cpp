@@ -355,7 +355,7 @@ class TestLinkListView : public QObject {
     dialogs_->queue(path);
     view_->importLinks();
     QCOMPARE(dialogs_->requests()[0].mode, ui::FileDialogRequest::Mode::Open);
-    QCOMPARE(dialogs_->requests()[0].filter, QStringLiteral("TEXT (*.txt)"));
+    QCOMPARE(dialogs_->requests()[0].filter, QStringLiteral("Link files (*.csv *.tsv *.txt *.zip);;TEXT (*.txt)"));
     QCOMPARE(links_->size(), std::size_t{6});
     QCOMPARE(column(View::kColumnUrl).mid(4), (QStringList{"http://foxtrot.example/page", "HTTP://GOLF.EXAMPLE/"}));
     QVERIFY(links_->at(5)->add_time > 0);
@@ -375,6 +375,15 @@ class TestLinkListView : public QObject {
     // Cancelled: nothing at all.
     view_->importLinks();
     QCOMPARE(view_->rowCount(), 8);
+
+    // A backlink export: its rows and the summary in a box.
+    boxes_->clear();
+    const QString csv = dir_.filePath(QStringLiteral("links.csv"));
+    test::writeFile(csv.toStdString(), "Linking page,Last crawled\nhttp://hotel.example/,2024-05-01\nmailto:x@y\n");
+    dialogs_->queue(csv);
+    view_->importLinks();
+    QCOMPARE(view_->rowCount(), 9);
+    QCOMPARE(boxes_->texts(), QStringList{QStringLiteral("Read 2 rows: 1 added, 1 left out (1 not an http(s) page).")});
   }
 
   void workerMessagesAddAndRefreshRowsByRecord() {
