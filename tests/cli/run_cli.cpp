@@ -33,17 +33,17 @@ std::vector<std::string> environmentWithout(const std::vector<std::string>& unse
   return kept;
 }
 
-// Starts larkspur-cli with standard input from /dev/null and its output into
+// Starts `program` with standard input from /dev/null and its output into
 // the two files; returns the process id, or -1.
-pid_t spawnCli(const std::vector<std::string>& args, const std::string& outPath, const std::string& errPath,
-               const std::vector<std::string>& unset) {
+pid_t spawnProgram(const std::string& program, const std::vector<std::string>& args, const std::string& outPath,
+                   const std::string& errPath, const std::vector<std::string>& unset) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
-  std::vector<std::string> words{LARKSPUR_CLI_PATH};
+  std::vector<std::string> words{program};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
@@ -55,7 +55,7 @@ pid_t spawnCli(const std::vector<std::string>& args, const std::string& outPath,
   envp.push_back(nullptr);
 
   pid_t pid = 0;
-  const bool spawned = posix_spawn(&pid, LARKSPUR_CLI_PATH, &actions, nullptr, argv.data(), envp.data()) == 0;
+  const bool spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0;
   posix_spawn_file_actions_destroy(&actions);
   return spawned ? pid : -1;
 }
@@ -63,11 +63,16 @@ pid_t spawnCli(const std::vector<std::string>& args, const std::string& outPath,
 }  // namespace
 
 CliResult runCli(const std::vector<std::string>& args, const std::vector<std::string>& unset) {
+  return runProgram(LARKSPUR_CLI_PATH, args, unset);
+}
+
+CliResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::vector<std::string>& unset) {
   TempDir capture;
   const std::string outPath = capture.file("out").string();
   const std::string errPath = capture.file("err").string();
   CliResult result;
-  const pid_t pid = spawnCli(args, outPath, errPath, unset);
+  const pid_t pid = spawnProgram(program, args, outPath, errPath, unset);
   if (pid > 0) {
     int status = 0;
     waitpid(pid, &status, 0);
@@ -81,7 +86,7 @@ CliResult runCli(const std::vector<std::string>& args, const std::vector<std::st
 RunningCli::RunningCli(const std::vector<std::string>& args, const std::vector<std::string>& unset) {
   char pattern[] = "/tmp/larkspur-cli-run-XXXXXX";
   if (const char* made = mkdtemp(pattern)) dir_ = made;
-  if (!dir_.empty()) pid_ = spawnCli(args, dir_ + "/out", dir_ + "/err", unset);
+  if (!dir_.empty()) pid_ = spawnProgram(LARKSPUR_CLI_PATH, args, dir_ + "/out", dir_ + "/err", unset);
 }
 
 RunningCli::~RunningCli() {

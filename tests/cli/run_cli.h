@@ -14,6 +14,9 @@ struct CliResult {
 
 // `unset` names environment variables the program is started without.
 CliResult runCli(const std::vector<std::string>& args, const std::vector<std::string>& unset = {});
+// The same for another program (a path).
+CliResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::vector<std::string>& unset = {});
 
 // A larkspur-cli started in the background, its output going to files, for
 // tests that interrupt it. Killed and reaped if still running at the end.
