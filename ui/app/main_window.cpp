@@ -578,6 +578,7 @@ void MainWindow::rebuildWorkAreas() {
   if (linkCommands_) linkCommands_->stopAndWait();
   rememberLinkColumns();
   itemView_->rebuildWorkAreas(doc_.project(), listSettings());
+  if (LinkListView* links = itemView_->linkView(); links && linkColumns_) links->showDetailColumns(*linkColumns_);
   if (fitListPane_) {
     fitListPane_ = false;
     setListPaneWidth(fittedListPaneWidth());
