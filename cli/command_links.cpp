@@ -50,12 +50,14 @@ const char kLinksUsage[] =
     "      when none is chosen). Each look-up waits at most --time-out seconds\n"
     "      (15); a service that fails three look-ups in a row is asked no more.\n"
     "  links check PROJECT.lkr [--output FILE.html] [--service-base URL]\n"
-    "      Check that each linking page still links to the website; write the\n"
-    "      links report (default name HOST-YYYY-MM-DD.html).\n"
-    "  links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)\n"
-    "      Export the link list's URL and Rank columns; the extension chooses the\n"
-    "      format (.xls gives an .xlsx workbook); - writes the comma-separated\n"
-    "      text to standard output.";
+    "      Check that each linking page still links to the website and what the\n"
+    "      link is worth (status, final address, anchor, rel, indexable, lost\n"
+    "      since; kept in the project); write the links report (default name\n"
+    "      HOST-YYYY-MM-DD.html).\n"
+    "  links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls) [--details]\n"
+    "      Export the link list's URL and Rank columns (--details: and what the\n"
+    "      last check found); the extension chooses the format (.xls gives an\n"
+    "      .xlsx workbook); - writes the comma-separated text to standard output.";
 
 namespace {
 
@@ -308,6 +310,10 @@ int runCheck(const std::vector<std::string>& words) {
     std::printf("%s  %s\n", shown(row.state).c_str(), shown(row.url).c_str());
   }
   std::printf("%s\n", std::string(reports::checkEndText(*stopped)).c_str());
+  // What the check found of each link is kept, report or not.
+  if (!result.rows.empty()) {
+    if (int saved = saveProject(project, args.positional()[0])) return saved;
+  }
   if (!result.written) return fail(result.error);
   std::printf("Report: %s\n", output.c_str());
   return *stopped ? kInterruptedExit : 0;
@@ -316,12 +322,16 @@ int runCheck(const std::vector<std::string>& words) {
 int runExport(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
   core::Project project;
-  if (int rc = parseAndOpen("export", words, {}, {}, 2, "links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)|-",
-                            args, project)) {
+  if (int rc = parseAndOpen("export", words, {}, {"details"}, 2,
+                            "links export PROJECT.lkr FILE.(txt|htm|html|xml|xlsx|xls)|- [--details]", args, project)) {
     return rc;
   }
   const std::string& file = args.positional()[1];
-  const reports::ListView view = reports::linkListView(project.links);
+  std::vector<reports::ViewColumn> columns = reports::defaultLinkColumns();
+  if (args.has("details")) {
+    for (const reports::ViewColumn& column : reports::linkDetailColumns()) columns.push_back(column);
+  }
+  const reports::ListView view = reports::linkListView(project.links, std::move(columns));
   if (file == kStandardOutput) return writeStandardOutput(reports::exportAsText(view)) ? 0 : 1;
   core::Status exported = reports::exportListView(view, file);
   if (!exported.ok()) return fail(exported.message);

@@ -61,6 +61,39 @@ std::string importDetailsText(const larkspur::core::LinkDetails& details) {
 
 // ---------------------------------------------------------------- end of link details
 
+// ---- What the last links check found of a link (links check).
+
+const char* knownWord(larkspur::core::Known known) {
+  using larkspur::core::Known;
+  return known == Known::kYes ? "yes" : known == Known::kNo ? "no" : "unknown";
+}
+
+nlohmann::ordered_json knownJson(larkspur::core::Known known) {
+  using larkspur::core::Known;
+  return known == Known::kUnknown ? nlohmann::ordered_json() : nlohmann::ordered_json(known == Known::kYes);
+}
+
+// The "check" object of a checked link; null when it was never checked.
+nlohmann::ordered_json checkJson(const larkspur::core::LinkDetails& d) {
+  if (d.lastChecked.empty()) return nullptr;
+  return {{"last_checked", d.lastChecked}, {"status", d.httpStatus},         {"final_url", d.finalUrl},
+          {"link_found", knownJson(d.linkFound)}, {"indexable", knownJson(d.indexable)},
+          {"not_indexable_by", d.notIndexableBy}, {"lost_since", d.lostSince}};
+}
+
+// The line under a checked link: "    checked TIME  status 200  link found
+// yes  indexable no (robots.txt)  final URL  lost since TIME".
+void printCheck(const larkspur::core::LinkDetails& d) {
+  if (d.lastChecked.empty()) return;
+  const std::string status = d.httpStatus == 0 ? "none" : std::to_string(d.httpStatus);
+  std::printf("    checked %s  status %s  link found %s  indexable %s", shown(d.lastChecked).c_str(), status.c_str(),
+              knownWord(d.linkFound), knownWord(d.indexable));
+  if (!d.notIndexableBy.empty()) std::printf(" (%s)", shown(d.notIndexableBy).c_str());
+  if (!d.finalUrl.empty()) std::printf("  final %s", shown(d.finalUrl).c_str());
+  if (!d.lostSince.empty()) std::printf("  lost since %s", shown(d.lostSince).c_str());
+  std::printf("\n");
+}
+
 }  // namespace
 
 const char kNewUsage[] =
@@ -111,8 +144,8 @@ int runSetCommand(const Words& words) {
 const char kShowUsage[] =
     "show PROJECT.lkr [--json] [--show-password]\n"
     "      Print the profile, every target with its state (and its last check's verdict),\n"
-    "      every link with its note and the details an import kept (anchor, rel,\n"
-    "      first and last seen, site)\n"
+    "      every link with its note, the details an import kept (anchor, rel, first\n"
+    "      and last seen, site) and what the last links check found\n"
     "      and the IndexNow announcements.";
 
 int runShowCommand(const Words& words) {
@@ -163,6 +196,7 @@ int runShowCommand(const Words& words) {
                                      {"note", l->note.str()}};
       addImportDetails(link, l->details);
       links.push_back(std::move(link));
+      if (nlohmann::ordered_json check = checkJson(l->details); !check.is_null()) links.back()["check"] = check;
     }
     doc["links"] = links;
     // The key is not printed: it says a key is kept and for which host.
@@ -211,6 +245,7 @@ int runShowCommand(const Words& words) {
     if (!l->ip.empty()) std::printf("  ip %s", shown(l->ip).c_str());
     if (!l->note.empty()) std::printf("  note \"%s\"", shown(l->note).c_str());
     std::printf("%s\n", importDetailsText(l->details).c_str());
+    printCheck(l->details);
   }
   const larkspur::core::AnnounceState& announce = project.announce;
   std::printf("\nIndexNow key: %s\n",

@@ -37,7 +37,7 @@ struct LinkDetails {
   std::string finalUrl;           // after redirects
   Known linkFound = Known::kUnknown;
   Known indexable = Known::kUnknown;
-  std::string notIndexableBy;     // "robots meta", "X-Robots-Tag" or "robots.txt"
+  std::string notIndexableBy;     // "robots meta", "X-Robots-Tag", "robots.txt" or "HTTP <status>"
   std::string lastChecked;        // ISO 8601 UTC
   std::string lostSince;          // ISO 8601 UTC: the check that first missed the link
 

@@ -26,13 +26,38 @@ std::vector<ViewColumn> defaultLinkColumns() {
   return {{"Link URL", 330}, {"Link Title", 0}, {"Rank", 40}, {"Note", 0}, {"Email", 0}, {"IP Address", 0}};
 }
 
+std::vector<ViewColumn> linkDetailColumns() {
+  return {{"HTTP Status", 60}, {"Final URL", 200}, {"Link Found", 60},  {"Anchor", 120},      {"Rel", 80},
+          {"Indexable", 120},  {"First Seen", 80}, {"Last Checked", 130}, {"Lost Since", 130}};
+}
+
+namespace {
+
+std::string knownText(core::Known known) {
+  return known == core::Known::kYes ? "Yes" : known == core::Known::kNo ? "No" : "";
+}
+
+}  // namespace
+
 std::vector<std::string> linkRowTexts(const core::LinkRecord& r) {
+  const core::LinkDetails& d = r.details;
+  std::string indexable = knownText(d.indexable);
+  if (d.indexable == core::Known::kNo && !d.notIndexableBy.empty()) indexable += " (" + d.notIndexableBy + ")";
   return {r.url.str(),
           r.link_text.str(),
           r.page_rank == -1 ? std::string("-") : std::to_string(r.page_rank),
           r.note.str(),
           r.email.str(),
-          r.ip.str()};
+          r.ip.str(),
+          d.httpStatus == 0 ? std::string() : std::to_string(d.httpStatus),
+          d.finalUrl,
+          knownText(d.linkFound),
+          d.anchor,
+          d.rel,
+          indexable,
+          d.firstSeen,
+          d.lastChecked,
+          d.lostSince};
 }
 
 ListView linkListView(const core::LinkList& links, std::vector<ViewColumn> columns) {

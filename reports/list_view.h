@@ -37,8 +37,14 @@ struct ListView {
 // The link list's six columns with their default widths: "Link URL" 330,
 // "Link Title" 0, "Rank" 40, "Note" 0, "Email" 0, "IP Address" 0.
 std::vector<ViewColumn> defaultLinkColumns();
+// The columns of what the last check found, after those six, each with the
+// width it is shown with: "HTTP Status", "Final URL", "Link Found", "Anchor",
+// "Rel", "Indexable", "First Seen", "Last Checked", "Lost Since".
+std::vector<ViewColumn> linkDetailColumns();
 // A link's row texts: URL, link text, page rank ("-" for -1), note, e-mail,
-// IP address.
+// IP address; then its details under linkDetailColumns() (status empty when
+// none came, found and indexable "Yes", "No" or empty, indexable "No" with
+// why in brackets).
 std::vector<std::string> linkRowTexts(const core::LinkRecord& record);
 // The Link list in list order under the given columns; each record is read
 // under the list's lock.

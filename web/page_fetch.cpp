@@ -28,6 +28,7 @@ struct Transfer {
   const core::Event& stop;
   std::chrono::milliseconds stallTimeout;
   std::chrono::milliseconds deadline;
+  PageFetchAnswer* answer;
 
   // The current connection is established (set again for every connection a
   // redirect opens) and the current response has begun.
@@ -63,15 +64,29 @@ int onConnected(void* clientp, char*, char*, int, int) {
   return t->stopSeen() ? CURL_PREREQFUNC_ABORT : CURL_PREREQFUNC_OK;
 }
 
+// Keeps the X-Robots-Tag values of the response under way; a status line
+// starts a new response (after a redirect, or a 100 Continue).
+void keepRobotsTag(PageFetchAnswer& answer, std::string_view line) {
+  if (line.starts_with("HTTP/")) {
+    answer.robotsTags.clear();
+    return;
+  }
+  constexpr std::string_view kName = "x-robots-tag:";
+  if (!core::asciiStartsWithNoCase(line, kName) || answer.robotsTags.size() >= kMaxRobotsTagHeaders) return;
+  const std::string_view value = core::asciiTrimmed(line.substr(kName.size()));
+  answer.robotsTags.emplace_back(value.substr(0, kMaxRobotsTagLength));
+}
+
 // The first header of a response means the request went out: the check after
 // sending.
-size_t onHeader(char*, size_t size, size_t count, void* userdata) {
+size_t onHeader(char* data, size_t size, size_t count, void* userdata) {
   auto* t = static_cast<Transfer*>(userdata);
   t->lastActivity = Clock::now();
   if (!t->responseStarted) {
     t->responseStarted = true;
     if (t->stopSeen()) return 0;
   }
+  if (t->answer) keepRobotsTag(*t->answer, std::string_view(data, size * count));
   return size * count;
 }
 
@@ -136,9 +151,10 @@ bool isRequestError(CURLcode code) {
 
 int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_t& received,
                   char* errorText, const core::Event& stop, const PageFetchOptions& options,
-                  int32_t* httpStatus) {
+                  int32_t* httpStatus, PageFetchAnswer* answer) {
   received = 0;
   if (httpStatus) *httpStatus = 0;
+  if (answer) *answer = PageFetchAnswer{};
   const std::string urlText(url);
 
   // Split the URL first: the offline check needs its host.
@@ -167,7 +183,7 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
     return kFetchRequestFailed;
   }
 
-  Transfer transfer{buffer, capacity, received, stop, options.stallTimeout, options.deadline};
+  Transfer transfer{buffer, capacity, received, stop, options.stallTimeout, options.deadline, answer};
   char curlError[CURL_ERROR_SIZE] = {};
   // No Accept header: the request carries no header of the program's own.
   core::CurlSlist headers;
@@ -206,6 +222,12 @@ int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_
   long status = 0;
   if (httpStatus && curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) {
     *httpStatus = static_cast<int32_t>(status);
+  }
+  if (answer && transfer.responseStarted) {
+    const char* text = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &text) == CURLE_OK && text) answer->finalUrl = text;
+    text = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &text) == CURLE_OK && text) answer->contentType = text;
   }
   if (code == CURLE_OK) return kFetchComplete;
 

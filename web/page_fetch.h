@@ -16,7 +16,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/event.h"
 
@@ -58,6 +60,17 @@ struct PageFetchOptions {
   std::function<bool(std::string_view host)> offlineCheck;
 };
 
+// What a fetch learnt of the last response beside its body and status.
+struct PageFetchAnswer {
+  std::string finalUrl;     // the address it came from, redirects followed
+  std::string contentType;  // its Content-Type value
+  // Its X-Robots-Tag values, one per header line: at most
+  // kMaxRobotsTagHeaders of them, each cut at kMaxRobotsTagLength bytes.
+  std::vector<std::string> robotsTags;
+};
+inline constexpr std::size_t kMaxRobotsTagHeaders = 16;
+inline constexpr std::size_t kMaxRobotsTagLength = 512;
+
 // Fetches `url` into `buffer`. `received` is set to 0 first and then counts
 // the bytes stored; a chunk that would make it reach `capacity` is not stored
 // and ends the fetch with result 0, so the stored bytes are always fewer than
@@ -67,11 +80,12 @@ struct PageFetchOptions {
 // too long to arrive" (result 3) when the deadline passed; it is left
 // unchanged on result 0, on result 4 and on a failed read of the body.
 // `httpStatus`, when given, is set to the HTTP status of the last response
-// that began (the final one after redirects), 0 when none did.
+// that began (the final one after redirects), 0 when none did; `answer`,
+// when given, is filled as far as a response began.
 //
 // Returns 0, 3, 4, -1 or -2 as the constants above describe.
 int32_t pageFetch(std::string_view url, char* buffer, uint32_t capacity, uint32_t& received,
                   char* errorText, const core::Event& stop, const PageFetchOptions& options = {},
-                  int32_t* httpStatus = nullptr);
+                  int32_t* httpStatus = nullptr, PageFetchAnswer* answer = nullptr);
 
 }  // namespace larkspur::web

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <condition_variable>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -187,6 +188,63 @@ TEST_F(CliLinksTest, ImportOfBacklinkExportsKeepsTheirDetails) {
       << shown.out;
 }
 
+// What the last check found: exported with --details in every format, and
+// shown in a block of its own.
+TEST_F(CliLinksTest, ExportDetailsAndShowWhatTheLastCheckFound) {
+  {
+    core::Project p;
+    ASSERT_TRUE(p.open(project).ok());
+    core::LinkRecord checked{};
+    checked.url = "http://a.example/";
+    core::LinkDetails& d = checked.details;
+    d.httpStatus = 200;
+    d.finalUrl = "http://a.example/final";
+    d.linkFound = core::Known::kYes;
+    d.anchor = "Hi, there";
+    d.rel = "nofollow";
+    d.indexable = core::Known::kNo;
+    d.notIndexableBy = "robots.txt";
+    d.firstSeen = "2025-01-02";
+    d.lastChecked = "2026-03-05T09:07:00Z";
+    p.links.append(checked);
+    core::LinkRecord never{};
+    never.url = "http://b.example/";
+    p.links.append(never);
+    ASSERT_TRUE(p.save(project).ok());
+  }
+  const std::string txt = dir.file("d.txt").string();
+  ASSERT_EQ(runCli({"links", "export", project, txt, "--details"}).exitCode, 0);
+  EXPECT_EQ(readFile(txt),
+            "Link URL,Rank,HTTP Status,Final URL,Link Found,Anchor,Rel,Indexable,First Seen,Last Checked,Lost Since\r\n"
+            "http://a.example/,0,200,http://a.example/final,Yes,\"Hi, there\",nofollow,No (robots.txt),2025-01-02,"
+            "2026-03-05T09:07:00Z,\r\n"
+            "http://b.example/,0,,,,,,,,,\r\n");
+  for (const char* name : {"d.html", "d.xml", "d.xlsx"}) {
+    const std::string file = dir.file(name).string();
+    ASSERT_EQ(runCli({"links", "export", project, file, "--details"}).exitCode, 0) << name;
+    std::string text = readFile(file);
+    if (text.starts_with("PK")) {
+      const std::string strings = dir.file("strings.xml").string();
+      ASSERT_EQ(std::system(("python3 -c 'import zipfile,sys; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1])"
+                             ".read(\"xl/sharedStrings.xml\"))' " + file + " > " + strings).c_str()), 0);
+      text = readFile(strings);
+    }
+    for (const char* cell : {"Final", "Lost", "No (robots.txt)", "2026-03-05T09:07:00Z"}) {
+      EXPECT_NE(text.find(cell), std::string::npos) << name << ": " << cell;
+    }
+  }
+
+  EXPECT_NE(runCli({"show", project}).out.find(
+                "http://a.example/  rank 0\n    checked 2026-03-05T09:07:00Z  status 200  link found yes  indexable no "
+                "(robots.txt)  final http://a.example/final\nhttp://b.example/  rank 0\n"),
+            std::string::npos);
+  const nlohmann::json all = links();
+  EXPECT_EQ(all[0]["check"], nlohmann::json::parse(R"({"last_checked": "2026-03-05T09:07:00Z", "status": 200,
+      "final_url": "http://a.example/final", "link_found": true, "indexable": false,
+      "not_indexable_by": "robots.txt", "lost_since": ""})"));
+  EXPECT_FALSE(all[1].contains("check"));
+}
+
 TEST_F(CliLinksTest, UsageErrors) {
   const std::vector<std::vector<std::string>> cases{
       {"links"},
@@ -318,6 +376,9 @@ TEST_F(CliLinksTest, UpdateAndCheck) {
   ASSERT_EQ(checked.exitCode, 0) << checked.err;
   EXPECT_EQ(checked.out, "OK  " + linking + "\nLink URL Removed!  " + notLinking + "\nCheck complete!\nReport: " +
                              report + "\n");
+  // What each page showed is kept in the project.
+  EXPECT_EQ(links()[0]["check"]["link_found"], true);
+  EXPECT_EQ(links()[1]["check"]["status"], 200);
   const std::string html = readFile(report);
   EXPECT_EQ(html.rfind("<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 2.0//EN\">\r\n", 0), 0u);
   EXPECT_NE(html.find("<td >4</td><td >Link URL Removed!</td></tr>\r\n</body></html>"), std::string::npos) << html;

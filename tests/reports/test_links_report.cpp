@@ -83,6 +83,35 @@ TEST(LinksReportText, AnEmptyListGivesTheHeaderRowOnly) {
             std::string::npos);
 }
 
+TEST(LinksReportText, LostLinksAndLinksThatDoNotCountFollowTheTable) {
+  core::LinkDetails lost, uncounted, counted;
+  lost.linkFound = core::Known::kNo;
+  lost.lostSince = "2024-03-05T09:07:00Z";
+  uncounted.linkFound = counted.linkFound = counted.indexable = core::Known::kYes;
+  uncounted.rel = "nofollow ugc";
+  uncounted.indexable = core::Known::kNo;
+  uncounted.notIndexableBy = "robots.txt";
+  LinksReportSections sections;
+  addToSections(sections, "http://a.example/", lost);
+  addToSections(sections, "http://b.example/?x&y", uncounted);
+  addToSections(sections, "http://c.example/", counted);
+  const std::vector<LinksReportRow> rows{{"http://c.example/", "OK", "", "0"}};
+  EXPECT_NE(linksReportText(kSite, rows, sections, march5())
+                .find("<td >OK</td></tr>\r\n</TABLE>\r\n"
+                      "<br><p><font face=\"Arial\" size=\"2\"><b>Lost links</b></font></p>\r\n"
+                      "<TABLE WIDTH=\"85%\" BORDER=1 CELLSPACING=1 CELLPADDING=1>\r\n"
+                      "<tr><td >Link URL</td><td >Lost Since</td></tr>\r\n"
+                      "<tr><td ><a href=\"http://a.example/\">http://a.example/</a></td>"
+                      "<td >2024-03-05T09:07:00Z</td></tr>\r\n</TABLE>\r\n"
+                      "<br><p><font face=\"Arial\" size=\"2\"><b>Links that do not count</b></font></p>\r\n"
+                      "<TABLE WIDTH=\"85%\" BORDER=1 CELLSPACING=1 CELLPADDING=1>\r\n"
+                      "<tr><td >Link URL</td><td >Why</td></tr>\r\n"
+                      "<tr><td ><a href=\"http://b.example/?x&amp;y\">http://b.example/?x&amp;y</a></td>"
+                      "<td >nofollow ugc, not indexable: robots.txt</td></tr>\r\n</TABLE>\r\n</body></html>"),
+            std::string::npos)
+      << linksReportText(kSite, rows, sections, march5());
+}
+
 TEST(LinksReport, ProposedNameAndTheUrlSearch) {
   EXPECT_EQ(proposedLinksReportName(kSite, march5()), "www.mysite.example-2024-03-05.html");
   EXPECT_EQ(proposedLinksReportName("no host", march5()), "-2024-03-05.html");
@@ -200,6 +229,7 @@ TEST_F(LinksReportTest, EachLinkGetsItsStateAndTheReportIsWritten) {
 
 TEST_F(LinksReportTest, StopWritesTheLinksCheckedSoFar) {
   stopOnFirst_ = true;  // set while the second link's page is being sent
+  options_.jobs = 1;    // one page at a time: the first is checked before the second starts
   ASSERT_TRUE(server_.start());
   add(server_.url("/other-scheme"));
   add(server_.url("/other-case"));

@@ -601,6 +601,7 @@ void MainWindow::rebuildWorkAreas() {
   if (EngineListView* engines = itemView_->engineView(); engines && healthColumnWidth_) {
     engines->setColumnWidth(EngineListView::kColumnHealth, *healthColumnWidth_);
   }
+  if (LinkListView* links = itemView_->linkView(); links && linkColumns_) links->showDetailColumns(*linkColumns_);
   if (fitListPane_) {
     fitListPane_ = false;
     setListPaneWidth(fittedListPaneWidth());

@@ -117,13 +117,26 @@ void LinkPopularityCommands::createLinksReport() {
 
   coordination_.stop.reset();
   reportDone_ = false;
-  report_ = std::make_unique<core::CountedThread>(coordination_.workers, [this, url, path,
-                                                                           options = options_.report] {
+  reports::LinksReportOptions options = options_.report;
+  // Each link's row shows what the check recorded as soon as it is recorded.
+  options.onRecorded = [post = poster()](const core::LinkRecord* record) {
+    post({core::MessageId::kRecordChanged, const_cast<core::LinkRecord*>(record), 0, {}});
+  };
+  const uint64_t generation = generation_.load();
+  report_ = std::make_unique<core::CountedThread>(coordination_.workers, [this, url, path, generation,
+                                                                           options = std::move(options)] {
     const reports::LinksReportResult result =
         reports::runLinksReport(doc_.project().links, url, path.toStdString(), coordination_, options);
     const QString error = QString::fromStdString(result.error);
+    const bool recorded = !result.rows.empty();
     QMetaObject::invokeMethod(
-        this, [this, path, error] { onReportFinished(path, error); }, Qt::QueuedConnection);
+        this,
+        [this, path, error, recorded, generation] {
+          // The links' details changed, unless the project has been replaced since.
+          if (recorded && generation == generation_.load()) doc_.setModified(true);
+          onReportFinished(path, error);
+        },
+        Qt::QueuedConnection);
     reportDone_ = true;
   });
   if (!report_->started()) reportDone_ = true;

@@ -26,8 +26,23 @@ namespace larkspur::ui {
 
 namespace {
 
-const char* const kColumnTitles[] = {"Link URL", "Link Title", "Rank", "Note", "Email", "IP Address"};
-constexpr int kShownAgainWidths[] = {88, 88, 48, 48, 80, 100};
+const char* const kListColumnTitles[] = {"Link URL", "Link Title", "Rank", "Note", "Email", "IP Address"};
+constexpr int kListShownAgainWidths[] = {88, 88, 48, 48, 80, 100};
+
+// The list's columns, then the check's, as reports name them.
+const std::vector<reports::ViewColumn>& detailColumns() {
+  static const std::vector<reports::ViewColumn> columns = reports::linkDetailColumns();
+  return columns;
+}
+
+const std::vector<const char*>& columnTitles() {
+  static const std::vector<const char*> titles = [] {
+    std::vector<const char*> all(std::begin(kListColumnTitles), std::end(kListColumnTitles));
+    for (const reports::ViewColumn& column : detailColumns()) all.push_back(column.title.c_str());
+    return all;
+  }();
+  return titles;
+}
 
 // A row: the address of its record and the texts' case-insensitive order.
 using LinkItem = RecordItem<const core::LinkRecord>;
@@ -59,11 +74,15 @@ LinkListView::LinkListView(core::LinkList& links, const core::ColumnWidths& widt
 }
 
 int LinkListView::shownAgainWidth(int column) {
-  return column >= 0 && column < kColumnCount ? kShownAgainWidths[column] : 0;
+  if (column < 0 || column >= kColumnCount) return 0;
+  if (column < kFirstDetailColumn) return kListShownAgainWidths[column];
+  return detailColumns()[static_cast<std::size_t>(column - kFirstDetailColumn)].width;
 }
 
 void LinkListView::fill() {
-  if (setUpColumns(kColumnTitles, {kColumnRank}, [this](int c) { return widths_[static_cast<std::size_t>(c)]; })) {
+  static_assert(std::size(kListColumnTitles) == kFirstDetailColumn);
+  const auto widthOf = [this](int c) { return c < kFirstDetailColumn ? widths_[static_cast<std::size_t>(c)] : 0; };
+  if (setUpColumns(columnTitles(), {kColumnRank, kColumnHttpStatus, kColumnLinkFound}, widthOf)) {
     for (const core::LinkList::Ptr& record : links_.snapshot()) appendRow(record);
   }
   emitStatus();
@@ -71,7 +90,7 @@ void LinkListView::fill() {
 
 QTreeWidgetItem* LinkListView::appendRow(const core::LinkList::Ptr& record) {
   auto* item = new LinkItem(record.get());
-  item->setTextAlignment(kColumnRank, Qt::AlignCenter);
+  for (int c : {kColumnRank, kColumnHttpStatus, kColumnLinkFound}) item->setTextAlignment(c, Qt::AlignCenter);
   rows_.insert(record.get(), item);
   addTopLevelItem(item);
   refreshRow(item, true);
@@ -87,8 +106,11 @@ void LinkListView::refreshRow(QTreeWidgetItem* item, bool allTexts) {
   if (allTexts) {
     for (int c = 0; c < kColumnCount; ++c) setCell(item, c, texts.columns[static_cast<std::size_t>(c)]);
   } else {
-    // What the link info update writes.
+    // What the link info update and the links check write.
     for (int c : {kColumnRank, kColumnEmail, kColumnIp}) setCell(item, c, texts.columns[static_cast<std::size_t>(c)]);
+    for (int c = kFirstDetailColumn; c < kColumnCount; ++c) {
+      setCell(item, c, texts.columns[static_cast<std::size_t>(c)]);
+    }
   }
   // The contact name goes with the e-mail address it belongs to.
   item->setToolTip(kColumnEmail, texts.contactName.empty()
@@ -124,7 +146,7 @@ QList<int> LinkListView::shownColumns() const {
 }
 
 core::ColumnWidths LinkListView::widthsShowing(core::ColumnWidths widths, const QList<int>& shown) {
-  for (int c = 0; c < kColumnCount; ++c) {
+  for (int c = 0; c < kFirstDetailColumn; ++c) {
     int32_t& width = widths[static_cast<std::size_t>(c)];
     if (!shown.contains(c)) {
       width = 0;
@@ -133,6 +155,12 @@ core::ColumnWidths LinkListView::widthsShowing(core::ColumnWidths widths, const 
     }
   }
   return widths;
+}
+
+void LinkListView::showDetailColumns(const QList<int>& shown) {
+  for (int c = kFirstDetailColumn; c < columnCount(); ++c) {
+    if (shown.contains(c) != columnShown(c)) setColumnShown(c, shown.contains(c));
+  }
 }
 
 core::LinkList::Ptr LinkListView::firstSelectedRecord() const {

@@ -1,7 +1,8 @@
 #pragma once
 // The link list ("Link To <host>"): one row per Link record with its URL,
-// title, rank, note, e-mail and IP address; the contact name shows as the tip
-// of the e-mail cell. Rows hold the addresses of their records and find them
+// title, rank, note, e-mail and IP address, and after them what the last
+// links check found (hidden until chosen in "Item Select"); the contact name
+// shows as the tip of the e-mail cell. Rows hold the addresses of their records and find them
 // in the Link list by address, so a row never reads a record that has been
 // deleted, and sorting moves rows only. Workers announce new and changed
 // records by messages; the view adds and refreshes rows from them.
@@ -28,9 +29,29 @@ class LinkListView : public RowListView, public ListPrintSource {
   Q_OBJECT
 
  public:
-  enum Column { kColumnUrl = 0, kColumnTitle, kColumnRank, kColumnNote, kColumnEmail, kColumnIp, kColumnCount };
+  enum Column {
+    kColumnUrl = 0,
+    kColumnTitle,
+    kColumnRank,
+    kColumnNote,
+    kColumnEmail,
+    kColumnIp,
+    // What the last links check found (reports::linkDetailColumns).
+    kColumnHttpStatus,
+    kColumnFinalUrl,
+    kColumnLinkFound,
+    kColumnAnchor,
+    kColumnRel,
+    kColumnIndexable,
+    kColumnFirstSeen,
+    kColumnLastChecked,
+    kColumnLostSince,
+    kColumnCount
+  };
+  static constexpr int kFirstDetailColumn = kColumnHttpStatus;
 
-  // `widths`: the first six entries give the columns' widths (0 hides one).
+  // `widths`: the first six entries give those columns' widths (0 hides
+  // one); the check's columns start hidden (see showDetailColumns).
   LinkListView(core::LinkList& links, const core::ColumnWidths& widths, QWidget* parent = nullptr);
 
   // Inserts the columns (once) and one row per record, in list order.
@@ -54,9 +75,12 @@ class LinkListView : public RowListView, public ListPrintSource {
   static int shownAgainWidth(int column);
   // The shown columns, in column order.
   QList<int> shownColumns() const;
-  // `widths` with exactly the `shown` columns shown: a column hidden there
-  // gets the width it is shown again with.
+  // `widths` with exactly the `shown` columns of the first six shown: a
+  // column hidden there gets the width it is shown again with.
   static core::ColumnWidths widthsShowing(core::ColumnWidths widths, const QList<int>& shown);
+  // Shows the check's columns among `shown` and hides the others (their
+  // state is the window layout's, never the settings' widths).
+  void showDetailColumns(const QList<int>& shown);
 
   // The context menu as a right click shows it, "Item Select" rebuilt.
   std::unique_ptr<QMenu> makeContextMenu() override;
@@ -74,7 +98,7 @@ class LinkListView : public RowListView, public ListPrintSource {
   void importLinks();
   void outputLinks();
 
-  // Messages from the link search and the link info update.
+  // Messages from the link search, the link info update and the links check.
   void handleMessage(const core::Message& message);
 
  signals:

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QHeaderView>
+#include <QMenu>
+#include <QSettings>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTabBar>
@@ -135,6 +137,43 @@ class TestWindowLayout : public test::ProgramTest {
     QVERIFY(QTest::qWaitForWindowExposed(frame));
     QCOMPARE(frame->size(), QSize(700, 500));
     QCOMPARE(frame->splitter()->sizes().at(0), 310);
+    test::closeQuietly(app);
+  }
+
+  // What the links check found: offered in "Item Select", hidden until
+  // chosen, and the choice kept in layout.ini, not in the settings blob.
+  void checkColumnsAreOfferedHiddenAndKeptInTheLayout() {
+    {
+      std::unique_ptr<LarkspurApplication> app = start();
+      QVERIFY(app);
+      LinkListView* links = app->frame()->itemView()->linkView();
+      std::unique_ptr<QMenu> menu = links->makeContextMenu();
+      QMenu* columns = menu->findChild<QMenu*>(QStringLiteral("Item Select"));
+      QVERIFY(columns);
+      QStringList offered;
+      for (QAction* a : columns->actions().mid(LinkListView::kFirstDetailColumn)) {
+        offered << a->text() + (a->isChecked() ? QStringLiteral("*") : QString());
+      }
+      QCOMPARE(offered, (QStringList{"HTTP Status", "Final URL", "Link Found", "Anchor", "Rel", "Indexable",
+                                     "First Seen", "Last Checked", "Lost Since"}));
+      columns->actions()[LinkListView::kColumnLostSince]->trigger();
+      QVERIFY(links->columnShown(LinkListView::kColumnLostSince));
+      menu.reset();  // a child of the list
+      app->frame()->close();
+      QVERIFY(app->shutDown());
+      test::closeQuietly(app);
+    }
+    QSettings layout(home().settingsFolder() + QLatin1Char('/') + QLatin1String(kWindowLayoutFileName),
+                     QSettings::IniFormat);
+    QCOMPARE(layout.value(QStringLiteral("LinkList/ShownColumns")).toStringList(), (QStringList{"0", "2", "14"}));
+    core::Settings settings;
+    QVERIFY(core::SettingsStore(core::SettingsStore::defaultFolder()).load(settings).ok());
+    QCOMPARE(settings.link_column_widths, core::Settings::defaultLinkColumnWidths());
+
+    std::unique_ptr<LarkspurApplication> app = start();
+    QVERIFY(app);
+    QCOMPARE(app->frame()->itemView()->linkView()->shownColumns(),
+             (QList<int>{LinkListView::kColumnUrl, LinkListView::kColumnRank, LinkListView::kColumnLostSince}));
     test::closeQuietly(app);
   }
 

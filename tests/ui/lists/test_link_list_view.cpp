@@ -110,7 +110,7 @@ class TestLinkListView : public QObject {
   }
 
   void rowsColumnsAndStatus() {
-    QCOMPARE(view_->columnCount(), 6);
+    QCOMPARE(view_->columnCount(), View::kColumnCount);  // the check's columns after the six
     QStringList titles;
     for (int c = 0; c < 6; ++c) titles << view_->headerItem()->text(c);
     QCOMPARE(titles, (QStringList{"Link URL", "Link Title", "Rank", "Note", "Email", "IP Address"}));
@@ -138,8 +138,9 @@ class TestLinkListView : public QObject {
     for (QAction* a : columns->actions()) {
       entries << QStringLiteral("%1=%2%3").arg(a->text()).arg(a->data().toInt()).arg(a->isChecked() ? "*" : "");
     }
-    QCOMPARE(entries, (QStringList{"Link URL=32001*", "Link Title=32002", "Rank=32003*", "Note=32004",
-                                   "Email=32005", "IP Address=32006"}));
+    QCOMPARE(entries.mid(0, View::kFirstDetailColumn),
+             (QStringList{"Link URL=32001*", "Link Title=32002", "Rank=32003*", "Note=32004", "Email=32005",
+                          "IP Address=32006"}));
 
     // Show "Email" (its width when shown again is 80), hide "Rank".
     columns->actions()[View::kColumnEmail]->trigger();
