@@ -22,7 +22,7 @@ _larkspur_cli_options() {
     'links add') values='--title --note --email --contact --service-base' ;;
     'links update') values='--time-out --service-base' flags='--wait --ip --rank --email' ;;
     'links check') values='--output --service-base' ;;
-    'links export') values='--service-base' flags='' ;;
+    'links export') values='--service-base' flags='--details' ;;
     'links '*) values='--service-base' ;;
     report) values='--output --service-base' flags='' ;;
     announce)

@@ -235,7 +235,8 @@ TEST_F(CliLinksTest, ExportDetailsAndShowWhatTheLastCheckFound) {
   }
 
   EXPECT_NE(runCli({"show", project}).out.find(
-                "http://a.example/  rank 0\n    checked 2026-03-05T09:07:00Z  status 200  link found yes  indexable no "
+                "http://a.example/  rank 0  anchor \"Hi, there\"  rel nofollow  first seen 2025-01-02\n"
+                "    checked 2026-03-05T09:07:00Z  status 200  link found yes  indexable no "
                 "(robots.txt)  final http://a.example/final\nhttp://b.example/  rank 0\n"),
             std::string::npos);
   const nlohmann::json all = links();
