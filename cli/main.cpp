@@ -10,6 +10,7 @@
 #include "cli/command_links.h"
 #include "cli/command_pagerank.h"
 #include "cli/command_report.h"
+#include "cli/command_services.h"
 #include "cli/command_submit.h"
 #include "cli/commands.h"
 #include "larkspur_version.h"
@@ -35,6 +36,7 @@ const Command kCommands[] = {
     {"report", larkspur::cli::runReportCommand, larkspur::cli::kReportUsage},
     {"announce", larkspur::cli::runAnnounceCommand, larkspur::cli::kAnnounceUsage},
     {"pagerank", larkspur::cli::runPagerankCommand, larkspur::cli::kPagerankUsage},
+    {"services", larkspur::cli::runServicesCommand, larkspur::cli::kServicesUsage},
 };
 
 void printHelp() {
