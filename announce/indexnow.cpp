@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "web/http_fetch.h"
+#include "web/retry_after.h"
 #include "core/ascii_text.h"
 #include "core/curl_support.h"
 #include "core/hex_text.h"
@@ -31,20 +32,6 @@ const Endpoint kEndpoints[] = {
 
 std::string escaped(std::string_view text) {
   return core::takeCurlText(curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size())));
-}
-
-// The wait a 429 answer asks for; nullopt when it gives none that parses.
-std::optional<std::chrono::seconds> retryAfter(const std::string& value,
-                                               std::chrono::system_clock::time_point now) {
-  if (value.empty()) return std::nullopt;
-  if (std::all_of(value.begin(), value.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
-    if (value.size() > 9) return kMaxRetryWait + std::chrono::seconds(1);
-    return std::chrono::seconds(std::stol(value));
-  }
-  time_t when = curl_getdate(value.c_str(), nullptr);
-  if (when < 0) return std::nullopt;
-  auto delta = std::chrono::system_clock::from_time_t(when) - now;
-  return std::max(std::chrono::seconds(0), std::chrono::duration_cast<std::chrono::seconds>(delta));
 }
 
 }  // namespace
@@ -175,7 +162,8 @@ SubmitOutcome submitUrls(const Endpoint& endpoint, std::string_view host, std::s
     }
     outcome.sentence = answerSentence(answer.status);
     if (answer.status != 429) return outcome;
-    std::optional<std::chrono::seconds> asked = retryAfter(answer.retryAfter, hooks.clock());
+    std::optional<std::chrono::seconds> asked =
+        web::retryAfterWait(answer.retryAfter, hooks.clock(), kMaxRetryWait + std::chrono::seconds(1));
     std::chrono::seconds delay = asked.value_or(backoff);
     backoff *= 2;
     if (outcome.tries >= kMaxTries) {

@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/arguments.h"
 #include "cli/cli_output.h"
+#include "cli/command_services.h"
 #include "cli/job_console.h"
 #include "cli/service_base_option.h"
 #include "core/coordination.h"
@@ -42,13 +45,15 @@ const char kLinksUsage[] =
     "      Add one link by hand.\n"
     "  links delete PROJECT.lkr URL\n"
     "      Delete every link with exactly this URL.\n"
-    "  links search PROJECT.lkr [--service-base URL]\n"
-    "      Ask Google and Yahoo Site Explorer for pages that link to the website.\n"
+    "  links search PROJECT.lkr [--source bing-webmaster|engines] [--service-base URL]\n"
+    "      Ask Google and Yahoo Site Explorer for pages that link to the website;\n"
+    "      with a Bing Webmaster Tools key (see services), that service instead.\n"
     "  links update PROJECT.lkr [--ip] [--rank] [--email] [--time-out SECONDS]\n"
     "               [--service-base URL]\n"
     "      Refresh the links' IP address, PageRank and contact e-mail (all three\n"
     "      when none is chosen). Each look-up waits at most --time-out seconds\n"
     "      (15); a service that fails three look-ups in a row is asked no more.\n"
+    "      With an Open PageRank key the ranks come from that service.\n"
     "  links check PROJECT.lkr [--output FILE.html] [--service-base URL]\n"
     "      Check that each linking page still links to the website and what the\n"
     "      link is worth (status, final address, anchor, rel, indexable, lost\n"
@@ -176,45 +181,76 @@ int runDelete(const std::vector<std::string>& words) {
 
 int runSearch(const std::vector<std::string>& words) {
   Arguments args({}, {}, {});
-  core::Project project;
-  if (int rc = parseAndOpen("search", words, {}, {}, 1, "links search PROJECT.lkr [--service-base URL]", args,
-                            project)) {
+  if (int rc = parse("search", words, {"source"}, {}, 1,
+                     "links search PROJECT.lkr [--source bing-webmaster|engines] [--service-base URL]", args)) {
     return rc;
   }
+  // Bing Webmaster Tools when its key is set (or asked for), else the engines.
+  const std::optional<std::string> source = args.value("source");
+  if (source && *source != "bing-webmaster" && *source != "engines") {
+    return fail("links search: --source wants bing-webmaster or engines, not '" + *source + "'", 2);
+  }
+  links::LinkSearchOptions options;
+  if (source != "engines") options.bing.key = serviceKeyFor(core::KeyedService::kBingWebmaster);
+  if (source == "bing-webmaster" && options.bing.key.empty()) {
+    return fail("links search: no Bing Webmaster Tools key is set: give it with 'larkspur-cli services set "
+                "bing-webmaster KEY' or in LARKSPUR_BING_WEBMASTER_KEY",
+                2);
+  }
+  const bool bing = !options.bing.key.empty();
   const std::string& path = args.positional()[0];
+  core::Project project;
+  if (int opened = openProject(path, project)) return opened;
   const std::string url(fieldView(project.profile.url));
   if (core::hostOfUrl(url).empty()) {
     return fail("links search: the website URL '" + url + "' has no host name to search for");
   }
 
   ConsoleJob job;
-  links::LinkSearch search(project.links, job.coordination, job.queue.poster());
+  links::LinkSearch search(project.links, job.coordination, job.queue.poster(), std::move(options));
   if (!search.start(url)) return fail("links search: the search could not be started");
   project.setModified(true);
 
   std::size_t found = 0;
+  std::size_t updated = 0;
+  std::vector<std::string> notices;
   JobWatch watch;
   watch.word = "Searching";
   watch.finished = [&] { return search.finished(); };
   watch.onMessage = [&](const core::Message& m) {
-    if (m.id != core::MessageId::kLinkFound) return;
-    ++found;
-    int32_t rank = 0;
+    if (m.id == core::MessageId::kJobNotice) notices.push_back(m.text);
+    if (m.id != core::MessageId::kLinkFound && m.id != core::MessageId::kRecordChanged) return;
+    (m.id == core::MessageId::kLinkFound ? found : updated) += 1;
+    core::LinkRecord copy = core::zeroLinkRecord();
     if (auto record = project.links.find(static_cast<core::LinkRecord*>(m.record))) {
-      rank = project.links.withLock([&] { return record->page_rank; });
+      copy = project.links.withLock([&] { return *record; });
     }
-    std::printf("found: %s  rank %s\n", shown(m.text).c_str(), rankText(rank).c_str());
+    const char* what = m.id == core::MessageId::kLinkFound ? "found" : "updated";
+    if (bing) {
+      std::printf("%s: %s  anchor %s\n", what, shown(m.text).c_str(), shown(copy.details.anchor).c_str());
+    } else {
+      std::printf("%s: %s  rank %s\n", what, shown(m.text).c_str(), rankText(copy.page_rank).c_str());
+    }
     std::fflush(stdout);
   };
   watch.detail = [&] { return std::to_string(found) + " links found"; };
   const bool stopped = job.watch(watch);
-  search.wait();
+  const std::vector<links::EngineOutcome> outcomes = search.wait();
 
   std::printf("%s\n", std::string(links::searchEndText(stopped)).c_str());
   std::printf("%zu new links, %zu in the list\n", found, project.links.size());
-  if (found > 0) {
+  if (updated > 0) std::printf("%zu links updated\n", updated);
+  if (found > 0 || updated > 0) {
     if (int saved = saveProject(project, path)) return saved;
   }
+  std::string failure;
+  for (const links::EngineOutcome& outcome : outcomes) {
+    if (!outcome.failure.empty()) failure = outcome.failure;
+  }
+  for (const std::string& notice : notices) {
+    if (notice != failure) std::printf("%s\n", shown(notice).c_str());
+  }
+  if (!failure.empty()) return fail(failure);
   return stopped ? kInterruptedExit : 0;
 }
 
@@ -234,12 +270,12 @@ int runUpdate(const std::vector<std::string>& words) {
     options.rankFetch = links::lookUpFetchOptions(deadline);
     options.emailFetch = links::lookUpFetchOptions(deadline);
   }
+  links::LinkInfoFlags flags{args.has("ip"), args.has("rank"), args.has("email")};
+  if (!flags.ip && !flags.rank && !flags.email) flags = links::kGetAll;
+  if (flags.rank) options.openPageRank.key = serviceKeyFor(core::KeyedService::kOpenPageRank);
   const std::string& path = args.positional()[0];
   core::Project project;
   if (int opened = openProject(path, project)) return opened;
-
-  links::LinkInfoFlags flags{args.has("ip"), args.has("rank"), args.has("email")};
-  if (!flags.ip && !flags.rank && !flags.email) flags = links::kGetAll;
 
   ConsoleJob job;
   std::atomic<std::size_t> visited{0};

@@ -10,6 +10,7 @@
 #include "cli/command_links.h"
 #include "cli/command_pagerank.h"
 #include "cli/command_report.h"
+#include "cli/command_services.h"
 #include "cli/command_submit.h"
 #include "cli/commands.h"
 #include "cli/job_console.h"
@@ -43,6 +44,7 @@ const Command kCommands[] = {
     {"report", larkspur::cli::runReportCommand, larkspur::cli::kReportUsage},
     {"announce", larkspur::cli::runAnnounceCommand, larkspur::cli::kAnnounceUsage, 0},
     {"pagerank", larkspur::cli::runPagerankCommand, larkspur::cli::kPagerankUsage},
+    {"services", larkspur::cli::runServicesCommand, larkspur::cli::kServicesUsage},
 };
 
 void printHelp() {

@@ -14,7 +14,7 @@ struct LinkRecord {
   BoundedText<513> url;
   BoundedText<513> link_text;
   BoundedText<1026> description;
-  int32_t page_rank = 0;     // 0..9; -1 is shown as "-"
+  int32_t page_rank = 0;     // 0..10 (Open PageRank's 10 included); -1 is shown as "-"
   int32_t page_traffic = 0;  // stored and loaded, never set
   int32_t add_time = 0;      // seconds since 1970-01-01 UTC; 0 = not set
   BoundedText<64> status;

@@ -48,6 +48,11 @@ std::string_view defaultServiceHost(Service service) {
     case Service::UpdateServer:
       // The new program file comes from here: only over TLS.
       return "https://update.norvella.com";
+    // The user's key goes with every request to these two: only over TLS.
+    case Service::BingWebmaster:
+      return "https://ssl.bing.com";
+    case Service::OpenPageRank:
+      return "https://openpagerank.com";
   }
   return {};
 }

@@ -14,6 +14,8 @@ enum class Service {
   GoogleSearch,       // back-link search on Google
   YahooSiteExplorer,  // back-link search on Yahoo Site Explorer
   UpdateServer,       // update description file and new program
+  BingWebmaster,      // Bing Webmaster Tools' JSON API: the site's backlinks
+  OpenPageRank,       // Open PageRank: domain ranks
 };
 
 // The default "scheme://host" of a service, without a trailing slash.

@@ -5,17 +5,25 @@
 // then a finished message. It stops after the
 // record in hand when the stop signal is set. The Engine table must not be
 // cleared or rebuilt while it runs: callers stop it and wait first.
+//
+// A query of many hosts at once (Open PageRank) is asked once for every
+// target's host before the walk; why it left hosts without a rank is posted
+// as a job notice before the finished message.
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "core/engine_table.h"
 #include "core/event.h"
 #include "core/messages.h"
+#include "links/open_pagerank.h"
 
 namespace larkspur::links {
 
@@ -25,6 +33,16 @@ using RankQuery = std::function<std::optional<int32_t>(std::string_view host, co
 
 // Asks the toolbar query service.
 std::optional<int32_t> queryHostRank(std::string_view host, const core::Event* stop = nullptr);
+
+// The ranks of many hosts: those known, by host, and why some are not.
+struct HostRanks {
+  std::map<std::string, int32_t> ranks;
+  std::string failure;
+};
+using HostsRankQuery = std::function<HostRanks(const std::vector<std::string>& hosts, const core::Event* stop)>;
+
+// Asks Open PageRank for the hosts' domains with the key in `options`.
+HostsRankQuery openPageRankQuery(OpenPageRankOptions options);
 
 class EnginePageRankUpdate {
  public:
@@ -37,6 +55,8 @@ class EnginePageRankUpdate {
   // Resets the stop signal, raises the running flag and starts the worker
   // over `engines`. Returns false, doing nothing, while a worker runs.
   bool start(const core::EngineTable& engines, core::Post post, RankQuery query = queryHostRank);
+  // The same with one query for every host.
+  bool start(const core::EngineTable& engines, core::Post post, HostsRankQuery query);
 
   // The PageRank-running flag: 1 from start() until the worker has posted
   // its finished message.
@@ -47,6 +67,9 @@ class EnginePageRankUpdate {
   void join();
 
  private:
+  // Raises the flag and runs `walk` on the worker; false while one runs.
+  bool startWorker(std::function<void()> walk);
+
   core::Event& stop_;
   std::atomic<int32_t> running_{0};
   std::thread thread_;

@@ -1,7 +1,9 @@
 #include "links/link_info_update.h"
 
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/fixed_text.h"
 #include "core/website_profile.h"
@@ -46,11 +48,37 @@ class ServiceWatch {
   bool givenUp_ = false;
 };
 
+// The ranks of the domains of every link, from Open PageRank. Why some were
+// not asked is posted as a job notice and kept with the silent services.
+std::map<std::string, int32_t> openPageRanks(const core::LinkList& links, core::Coordination& coordination,
+                                             const core::Post& post, const OpenPageRankOptions& options,
+                                             LinkInfoResult& result) {
+  std::vector<std::string> domains;
+  for (const core::LinkList::Ptr& record : links.snapshot()) {
+    const std::string url = links.withLock([&] { return std::string(record->url.view()); });
+    if (std::string domain = rankDomain(core::hostOfUrl(url)); !domain.empty()) domains.push_back(std::move(domain));
+  }
+  DomainRanks ranks = queryOpenPageRanks(domains, options, &coordination.stop);
+  if (!ranks.failure.empty()) {
+    result.silent.push_back(ranks.failure);
+    if (post) post(core::Message{core::MessageId::kJobNotice, nullptr, 0, ranks.failure});
+  }
+  return std::move(ranks.ranks);
+}
+
 }  // namespace
 
 LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, core::Coordination& coordination,
                                  const core::Post& post, const LinkInfoOptions& options) {
   LinkInfoResult result;
+  const bool openPageRank = flags.rank && !options.openPageRank.key.empty();
+  const std::map<std::string, int32_t> domainRanks =
+      openPageRank ? openPageRanks(links, coordination, post, options.openPageRank, result)
+                   : std::map<std::string, int32_t>();
+  if (openPageRank && coordination.stop.isSet()) {
+    result.stopped = true;
+    return result;
+  }
   ServiceWatch names(kNameServiceSilent, result, post);
   ServiceWatch ranks(kRankServiceSilent, result, post);
   ServiceWatch emails(kEmailServiceSilent, result, post);
@@ -78,7 +106,15 @@ LinkInfoResult runLinkInfoUpdate(core::LinkList& links, LinkInfoFlags flags, cor
         }
       });
     }
-    if (flags.rank && ranks.asking()) {
+    if (openPageRank) {
+      const auto known = domainRanks.find(rankDomain(core::hostOfUrl(url)));
+      links.withLock([&] {
+        if (known != domainRanks.end() && known->second != record->page_rank) {
+          record->page_rank = known->second;
+          changed = true;
+        }
+      });
+    } else if (flags.rank && ranks.asking()) {
       int32_t rank = 0;
       // A query that never reached the service says nothing about the rank:
       // the stored one stays.

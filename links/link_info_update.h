@@ -3,6 +3,11 @@
 // link, any of its host's IP address, its PageRank and a contact e-mail found
 // by the e-mail harvest. Changed fields are written into the record under the
 // list's lock and announced with a link-changed message (record, index).
+//
+// With an Open PageRank key in the options the ranks come from that service
+// instead of the toolbar query: the domains of every link are asked first,
+// a hundred a request, and each link takes its domain's rank (a domain the
+// service does not know keeps the stored ranks).
 
 #include <chrono>
 #include <cstddef>
@@ -14,6 +19,7 @@
 #include "core/link_list.h"
 #include "core/messages.h"
 #include "links/ip_lookup.h"
+#include "links/open_pagerank.h"
 #include "web/page_fetch.h"
 
 namespace larkspur::links {
@@ -48,6 +54,7 @@ web::PageFetchOptions lookUpFetchOptions(std::chrono::milliseconds deadline = kL
 struct LinkInfoOptions {
   HostResolver resolver = systemResolver();
   web::PageFetchOptions rankFetch = lookUpFetchOptions();   // PageRank queries
+  OpenPageRankOptions openPageRank;                          // with a key: the ranks' source
   web::PageFetchOptions emailFetch = lookUpFetchOptions();  // e-mail searches
   // Called on the worker's thread after each link, with the number visited.
   std::function<void(std::size_t)> onVisited;

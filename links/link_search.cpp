@@ -151,6 +151,24 @@ EngineOutcome runBackLinkEngine(int32_t engine, const std::string& host, core::L
   return outcome;
 }
 
+EngineOutcome runBingWebmasterSource(const std::string& websiteUrl, core::LinkList& links,
+                                     core::Coordination& coordination, const core::Post& post,
+                                     const LinkSearchOptions& options) {
+  const BingBacklinkResult result = searchBingBacklinks(websiteUrl, links, post, options.bing, &coordination.stop);
+  EngineOutcome outcome;
+  outcome.engine = kBingWebmasterSource;
+  outcome.pagesFetched = result.requests;
+  outcome.accepted = result.added;
+  outcome.closedByStop = result.stopped;
+  outcome.failure = result.failure;
+  auto notice = [&](const std::string& text) {
+    if (post) post(core::Message{core::MessageId::kJobNotice, nullptr, 0, text});
+  };
+  if (!result.failure.empty()) notice(result.failure);
+  if (result.limitReached) notice(kBingLimitNotice);
+  return outcome;
+}
+
 struct LinkSearch::Shared {
   std::mutex mutex;
   std::vector<EngineOutcome> outcomes;
@@ -187,18 +205,23 @@ bool LinkSearch::start(const std::string& websiteUrl) {
   // The start holds a count of its own: the search is not over before every
   // engine has been started.
   shared_->running.fetch_add(1);
-  for (int32_t engine : options_.engines) {
-    if (!backLinkEngineEnabled(engine)) continue;
+  const bool bing = !options_.bing.key.empty();
+  const std::vector<int32_t> sources = bing ? std::vector<int32_t>{kBingWebmasterSource} : options_.engines;
+  for (int32_t engine : sources) {
+    if (!bing && !backLinkEngineEnabled(engine)) continue;
     shared_->running.fetch_add(1);
     auto shared = shared_;
-    auto thread = std::make_unique<core::CountedThread>(coordination_.workers, [this, shared, engine, host] {
-      EngineOutcome outcome = runBackLinkEngine(engine, host, links_, coordination_, post_, options_);
+    auto work = [this, shared, engine, host, websiteUrl] {
+      EngineOutcome outcome = engine == kBingWebmasterSource
+                                  ? runBingWebmasterSource(websiteUrl, links_, coordination_, post_, options_)
+                                  : runBackLinkEngine(engine, host, links_, coordination_, post_, options_);
       {
         std::lock_guard<std::mutex> guard(shared->mutex);
         shared->outcomes.push_back(outcome);
       }
       shared->release();
-    });
+    };
+    auto thread = std::make_unique<core::CountedThread>(coordination_.workers, std::move(work));
     if (!thread->started()) shared_->release();
     threads_.push_back(std::move(thread));
   }

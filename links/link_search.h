@@ -8,6 +8,11 @@
 // goes on while every page from the sixth on brings a new link; it stops
 // early when the stop signal is seen (polled every second) or when its time
 // limit passes.
+//
+// With a Bing Webmaster Tools key in the options the search asks that
+// service instead (links/bing_webmaster.h), on one worker of its own: the
+// engines are not asked and no rank is looked up. Why it ended early, or
+// that it left links out, is posted as a job notice.
 
 #include <chrono>
 #include <cstddef>
@@ -21,6 +26,7 @@
 #include "core/link_list.h"
 #include "core/messages.h"
 #include "links/anchor_acceptance.h"
+#include "links/bing_webmaster.h"
 #include "core/counted_thread.h"
 #include "web/page_fetch.h"
 
@@ -41,7 +47,13 @@ struct LinkSearchOptions {
   web::PageFetchOptions rankFetch;  // PageRank queries
   uint32_t pageCapacity = kSearchPageCapacity;
   std::vector<int32_t> engines = {0, 2};
+  BingBacklinkOptions bing;  // with a key: Bing Webmaster Tools in place of the engines
 };
+
+// The `engine` of the outcome of a search of Bing Webmaster Tools.
+inline constexpr int32_t kBingWebmasterSource = -1;
+inline constexpr char kBingLimitNotice[] =
+    "Bing Webmaster Tools lists more than one search reads: the rest was left out.";
 
 // Turns one page's collected anchors into links, holding the link-search lock
 // throughout: the engine's test, the duplicate test against the whole Link
@@ -60,12 +72,19 @@ struct EngineOutcome {
   std::size_t accepted = 0;  // anchors accepted over all pages
   bool closedByStop = false;
   bool closedByTimeLimit = false;
+  std::string failure;  // why a service ended the search early; empty when none did
 };
 
 // One engine's whole run on the calling thread (not counted: see LinkSearch).
 EngineOutcome runBackLinkEngine(int32_t engine, const std::string& host, core::LinkList& links,
                                 core::Coordination& coordination, const core::Post& post,
                                 const LinkSearchOptions& options = {});
+
+// The search of Bing Webmaster Tools on the calling thread: accepted counts
+// the links added, pagesFetched the requests.
+EngineOutcome runBingWebmasterSource(const std::string& websiteUrl, core::LinkList& links,
+                                     core::Coordination& coordination, const core::Post& post,
+                                     const LinkSearchOptions& options);
 
 // A running search. Starting clears the stop signal and starts one counted
 // worker thread per engine; the search has ended when every one has ended.

@@ -69,7 +69,7 @@ HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop) {
   TransferSetup setup;
   setup.agent = kRequestAgent;
   setup.connectTimeout = request.connectTimeout;
-  setup.maxRedirects = kRequestMaxRedirects;
+  setup.maxRedirects = request.followRedirects ? kRequestMaxRedirects : 0;
   setup.totalTimeout = request.timeout;
   applyTransferSetup(c, url, setup);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, onBody);
@@ -83,11 +83,10 @@ HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop) {
     curl_easy_setopt(c, CURLOPT_POST, 1L);
     curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.c_str());
     curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
-    if (!request.contentType.empty()) {
-      core::appendCurlHeader(headers, ("Content-Type: " + request.contentType).c_str());
-      curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
-    }
+    if (!request.contentType.empty()) core::appendCurlHeader(headers, ("Content-Type: " + request.contentType).c_str());
   }
+  for (const std::string& header : request.headers) core::appendCurlHeader(headers, header.c_str());
+  if (headers) curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
   CURLcode rc = curl_easy_perform(c);
   long status = 0;
   curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);

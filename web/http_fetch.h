@@ -1,5 +1,6 @@
 #pragma once
-// One HTTP request for the announcement jobs, through libcurl: bounded in
+// One HTTP request with a small answer (the announcement jobs, the services
+// the link jobs ask with the user's key), through libcurl: bounded in
 // time and size, ended within a second by the stop event, and sent to the
 // service base when one is set (core/service_hosts.h), so that a mirror or a
 // local test server answers for the website and the endpoints alike.
@@ -7,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "core/event.h"
 
@@ -17,6 +19,8 @@ struct HttpRequest {
   std::string method = "GET";
   std::string body;         // POST only
   std::string contentType;  // POST only
+  std::vector<std::string> headers;  // more header lines, "Name: value"
+  bool followRedirects = true;       // false: a redirect is the answer (a request carrying a key)
   std::size_t maxBytes = 1024 * 1024;
   std::chrono::seconds timeout{30};
   std::chrono::seconds connectTimeout{10};
@@ -35,7 +39,7 @@ struct HttpAnswer {
 };
 
 // Sends the request to core::effectiveServiceUrl(request.url). Follows up to
-// five redirects (http and https only). `stop` may be null.
+// five redirects (http and https only) unless told not to. `stop` may be null.
 HttpAnswer httpFetch(const HttpRequest& request, const core::Event* stop);
 
 // "HTTP 404", or the reason no answer came.

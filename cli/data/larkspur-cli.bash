@@ -21,6 +21,7 @@ _larkspur_cli_options() {
       flags='--wait --all --reset --include-unhealthy' ;;
     'links add') values='--title --note --email --contact --service-base' ;;
     'links update') values='--time-out --service-base' flags='--wait --ip --rank --email' ;;
+    'links search') values='--source --service-base' ;;
     'links check') values='--output --service-base' ;;
     'links export') values='--service-base' flags='--details' ;;
     'links '*) values='--service-base' ;;
@@ -29,6 +30,7 @@ _larkspur_cli_options() {
       values='--sitemap --urls --endpoint --key-location --service-base'
       flags='--wait --changed-only --check' ;;
     pagerank) values='--service-base' flags='' ;;
+    'services '*) flags='' ;;
     *) flags='' ;;
   esac
 }
@@ -49,15 +51,16 @@ _larkspur_cli() {
   local command=${COMP_WORDS[1]} first=2 values flags
   COMPREPLY=()
   if ((COMP_CWORD == 1)); then
-    COMPREPLY=($(compgen -W 'new set show targets submit links report announce pagerank
+    COMPREPLY=($(compgen -W 'new set show targets submit links report announce pagerank services
       --help --version' -- "$cur"))
     return
   fi
   case $command in
-    links | targets)
+    links | targets | services)
       if ((COMP_CWORD == 2)); then
         [[ $command == links ]] && COMPREPLY=($(compgen -W 'import add delete search update check export' -- "$cur"))
         [[ $command == targets ]] && COMPREPLY=($(compgen -W 'check' -- "$cur"))
+        [[ $command == services ]] && COMPREPLY=($(compgen -W 'show set clear' -- "$cur"))
         return
       fi
       command="$command ${COMP_WORDS[2]}" first=3 ;;
@@ -69,6 +72,7 @@ _larkspur_cli() {
     case $prev in
       --password-file | --targets-file | --urls | --output) _larkspur_cli_files '' ;;
       --engine) COMPREPLY=($(compgen -W 'http browser' -- "$cur")) ;;
+      --source) COMPREPLY=($(compgen -W 'bing-webmaster engines' -- "$cur")) ;;
       --endpoint) COMPREPLY=($(compgen -W 'IndexNow Bing Yandex Seznam Naver Yep' -- "$cur")) ;;
     esac
     return
@@ -89,6 +93,8 @@ _larkspur_cli() {
   done
   case $command:$positional in
     pagerank:* | 'targets '*:*) ;;
+    'services set:0' | 'services clear:0') COMPREPLY=($(compgen -W 'bing-webmaster open-pagerank' -- "$cur")) ;;
+    'services '*:*) ;;
     *:0) _larkspur_cli_files lkr ;;
     'links import:1' | 'links export:1') _larkspur_cli_files '' ;;
   esac

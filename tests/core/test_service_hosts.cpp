@@ -14,12 +14,15 @@ class ServiceHostsTest : public ::testing::Test {
 };
 
 TEST_F(ServiceHostsTest, DefaultsAreBareHostsAndTheUpdateServerUsesTls) {
-  for (Service s : {Service::ToolbarQuery, Service::GoogleSearch, Service::YahooSiteExplorer, Service::UpdateServer}) {
+  for (Service s : {Service::ToolbarQuery, Service::GoogleSearch, Service::YahooSiteExplorer, Service::UpdateServer,
+                    Service::BingWebmaster, Service::OpenPageRank}) {
     std::string_view host = defaultServiceHost(s);
     EXPECT_TRUE(host.starts_with("http://") || host.starts_with("https://")) << host;
     EXPECT_EQ(host.find('/', host.find("://") + 3), std::string_view::npos) << host;
   }
-  EXPECT_TRUE(defaultServiceHost(Service::UpdateServer).starts_with("https://"));
+  for (Service s : {Service::UpdateServer, Service::BingWebmaster, Service::OpenPageRank}) {
+    EXPECT_TRUE(defaultServiceHost(s).starts_with("https://")) << defaultServiceHost(s);
+  }
 }
 
 TEST_F(ServiceHostsTest, WithoutABaseUrlsAreUnchanged) {

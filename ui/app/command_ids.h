@@ -40,6 +40,7 @@ enum CommandId : int {
   kIdStartUpdate = 32804,
   kIdStopUpdate = 32805,
   kIdInternetOption = 32794,
+  kIdServiceKeys = 32833,
   // Link Popularity menu
   kIdSearchLinks = 32813,
   kIdCreateLinksReport = 32817,

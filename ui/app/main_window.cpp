@@ -33,6 +33,7 @@
 #include "ui/health/target_check_commands.h"
 #include "ui/links/link_popularity_commands.h"
 #include "ui/links/page_rank_update_commands.h"
+#include "ui/links/service_keys_dialog.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
@@ -119,6 +120,7 @@ MainWindow::MainWindow(ProjectDocument& doc, core::Coordination& coordination, Q
   linkCommands_->install();
   targetCheck_ = new TargetCheckCommands(*this, doc_, coordination_);
   targetCheck_->install();
+  installServiceKeysCommand(*this);
   rebuildRecentFiles();
   setTitle(doc_.title());
 
@@ -244,6 +246,7 @@ void MainWindow::createActions() {
       {kIdStartUpdate, "Start Update"},
       {kIdStopUpdate, "Stop Update"},
       {kIdInternetOption, "Internet Option"},
+      {kIdServiceKeys, "Services..."},
       {kIdSearchLinks, "Search Links To My Website"},
       {kIdCreateLinksReport, "Create Links Report"},
       {kIdGetAll, "Get All"},
@@ -334,7 +337,7 @@ void MainWindow::createMenus() {
   connect(pageRank, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
   for (int id : {kIdStartUpdate, kIdStopUpdate}) add(pageRank, id);
   submit->addSeparator();
-  add(submit, kIdInternetOption);
+  for (int id : {kIdInternetOption, kIdServiceKeys}) add(submit, id);
 
   QMenu* links = menuOf("Link Popularity");
   for (int id : {kIdSearchLinks, kIdCreateLinksReport}) add(links, id);

@@ -7,8 +7,10 @@
 #include <ctime>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/fixed_text.h"
+#include "core/service_keys.h"
 #include "reports/report_time.h"
 #include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
@@ -81,6 +83,13 @@ void LinkPopularityCommands::deliver(uint64_t generation, const core::Message& m
 
 QStringList LinkPopularityCommands::takeNotices() { return std::exchange(notices_, {}); }
 
+std::string LinkPopularityCommands::serviceKey(core::KeyedService service) {
+  std::vector<std::string> notes;
+  core::ServiceKey key = core::ServiceKeyStore::standard().key(service, &notes);
+  for (const std::string& note : notes) notices_.append(QString::fromStdString(note));
+  return std::move(key.key);
+}
+
 void LinkPopularityCommands::joinFinished() {
   if (search_ && search_->finished()) search_.reset();
   if (report_ && reportDone_) report_.reset();
@@ -93,7 +102,9 @@ void LinkPopularityCommands::searchLinks() {
   doc_.setModified(true);
   coordination_.stop.reset();
   const std::string url(core::fieldView(doc_.project().profile.url));
-  search_ = std::make_unique<links::LinkSearch>(doc_.project().links, coordination_, poster(), options_.search);
+  links::LinkSearchOptions options = options_.search;
+  if (options.bing.key.empty()) options.bing.key = serviceKey(core::KeyedService::kBingWebmaster);
+  search_ = std::make_unique<links::LinkSearch>(doc_.project().links, coordination_, poster(), std::move(options));
   search_->setFinishedHandler(
       [this] { QMetaObject::invokeMethod(this, [this] { host_.updateCommandUi(); }, Qt::QueuedConnection); });
   search_->start(url);
@@ -160,10 +171,14 @@ void LinkPopularityCommands::onReportFinished(const QString& path, const QString
 void LinkPopularityCommands::updateLinkInfo(links::LinkInfoFlags flags) {
   if (updateRunning()) return;
   joinFinished();
+  links::LinkInfoOptions options = options_.info;
+  if (flags.rank && options.openPageRank.key.empty()) {
+    options.openPageRank.key = serviceKey(core::KeyedService::kOpenPageRank);
+  }
   coordination_.stop.reset();
   updateDone_ = false;
   update_ = std::make_unique<core::CountedThread>(coordination_.workers, [this, flags, post = poster(),
-                                                                           options = options_.info] {
+                                                                           options = std::move(options)] {
     links::runLinkInfoUpdate(doc_.project().links, flags, coordination_, post, options);
     updateDone_ = true;
     QMetaObject::invokeMethod(this, [this] { host_.updateCommandUi(); }, Qt::QueuedConnection);

@@ -1,6 +1,8 @@
 #pragma once
 // The "Link Popularity" jobs of the main window: the link search, the links
-// report, the four link info updates and Stop. Each command starts its
+// report, the four link info updates and Stop. The search asks Bing Webmaster
+// Tools and the rank updates Open PageRank when the user has set their keys
+// (read when the job starts). Each command starts its
 // workers and its status bar animation (timer 1 search, 2 check, 3 update)
 // and returns; the workers' messages reach the link list through this
 // object, which drops messages of jobs that ran before the work areas were
@@ -14,8 +16,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "core/coordination.h"
+#include "core/service_keys.h"
 #include "core/messages.h"
 #include "core/counted_thread.h"
 #include "links/link_info_update.h"
@@ -94,6 +98,9 @@ class LinkPopularityCommands : public QObject {
 
  private:
   core::Post poster();
+  // The key of a service (empty when none is set); what had to be said of
+  // the key file joins the job's notices.
+  std::string serviceKey(core::KeyedService service);
   void deliver(uint64_t generation, const core::Message& message);
   // `error` is empty when the report was written.
   void onReportFinished(const QString& path, const QString& error);

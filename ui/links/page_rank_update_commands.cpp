@@ -1,9 +1,13 @@
 #include "ui/links/page_rank_update_commands.h"
 
 #include <QWidget>
+#include <string>
+#include <vector>
 
+#include "core/service_keys.h"
 #include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
+#include "ui/dialogs/message_boxes.h"
 #include "ui/dialogs/stop_and_wait.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
@@ -31,12 +35,28 @@ void PageRankUpdateCommands::start() {
   // worker has been stopped and joined (the work areas are released after
   // stopAndWait, the window's views after this object).
   core::Post post = [this, view](core::Message message) {
+    if (message.id == core::MessageId::kJobNotice) {
+      const QString text = QString::fromStdString(message.text);
+      QMetaObject::invokeMethod(this, [this, text] { MessageBoxes::warn(host_.widget(), text); }, Qt::QueuedConnection);
+      return;
+    }
     if (view) QMetaObject::invokeMethod(view, [view, message] { view->handleMessage(message); }, Qt::QueuedConnection);
     if (message.id == core::MessageId::kPageRankFinished) {
       QMetaObject::invokeMethod(this, [this] { host_.updateCommandUi(); }, Qt::QueuedConnection);
     }
   };
-  update_.start(doc_.project().engines, std::move(post), rankQuery_);
+  // With an Open PageRank key every target's rank comes from one run of
+  // requests, a hundred domains each.
+  std::vector<std::string> notes;
+  const core::ServiceKey key = core::ServiceKeyStore::standard().key(core::KeyedService::kOpenPageRank, &notes);
+  for (const std::string& note : notes) host_.showStatusMessage(QString::fromStdString(note));
+  if (key.set() && !rankQueryChosen_) {
+    links::OpenPageRankOptions options;
+    options.key = key.key;
+    update_.start(doc_.project().engines, std::move(post), links::openPageRankQuery(std::move(options)));
+  } else {
+    update_.start(doc_.project().engines, std::move(post), rankQuery_);
+  }
   host_.updateCommandUi();
 }
 

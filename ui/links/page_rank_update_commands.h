@@ -30,14 +30,19 @@ class PageRankUpdateCommands : public QObject {
   // Sets the stop signal and waits for a running update to end, keeping the
   // windows painted meanwhile.
   void stopAndWait();
-  // The rank query the update uses (the toolbar query service by default).
-  void setRankQuery(links::RankQuery query) { rankQuery_ = std::move(query); }
+  // The rank query the update uses: by default Open PageRank when its key
+  // is set, else the toolbar query service.
+  void setRankQuery(links::RankQuery query) {
+    rankQuery_ = std::move(query);
+    rankQueryChosen_ = true;
+  }
 
  private:
   CommandHost& host_;
   ProjectDocument& doc_;
   core::Coordination& coordination_;
   links::RankQuery rankQuery_ = links::queryHostRank;
+  bool rankQueryChosen_ = false;
   links::EnginePageRankUpdate update_;
 };
 

@@ -103,7 +103,7 @@ class TestMainWindow : public test::ProgramTest {
              (QStringList{"Auto Submit ALL=32778", "Auto Submit Reset=32791", "Announce to IndexNow...=32830", "-",
                           "Create Submit Report=32774", "-", "Check Targets=32831", "Stop Check=32832", "-",
                           "Page Rank>", "  Start Update=32804", "  Stop Update=32805", "-",
-                          "Internet Option=32794"}));
+                          "Internet Option=32794", "Services...=32833"}));
     QCOMPARE(describe(menus[3]->menu()),
              (QStringList{"Search Links To My Website=32813", "Create Links Report=32817", "Update My Link Info>",
                           "  Get All=32818", "  Get Page Rank=32819", "  Get IP Address=32820",

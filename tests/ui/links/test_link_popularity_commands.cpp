@@ -26,6 +26,7 @@
 #include "core/link_list.h"
 #include "core/service_hosts.h"
 #include "reports/report_time.h"
+#include "tests/support/fake_services.h"
 #include "tests/support/local_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/ui_test_support.h"
@@ -405,6 +406,40 @@ class TestLinkPopularityCommands : public test::ProgramTest {
     const QByteArray html = file.readAll();
     QVERIFY(html.contains(QByteArray::fromStdString(linking)));
     QVERIFY(html.contains("OK"));
+  }
+
+  void withTheirKeysTheSearchAsksBingWebmasterAndTheRanksOpenPageRank() {
+    struct Unset {
+      ~Unset() {
+        qunsetenv("LARKSPUR_BING_WEBMASTER_KEY");
+        qunsetenv("LARKSPUR_OPEN_PAGERANK_KEY");
+      }
+    } unset;
+    test::FakeKeyServices services("bing-key-0123456789abcdef", "opr-key-0123456789abcdef");
+    services.backlinks = {{kSite, {{"http://linker.example/", "Linker"}}}};
+    services.ranks = {{"linker.example", 9}};
+    QVERIFY(services.start());
+    QVERIFY(core::setServiceBase(services.baseUrl()));
+    qputenv("LARKSPUR_BING_WEBMASTER_KEY", "not-the-key-at-all");
+    startWith(kSite);
+
+    QVERIFY(frame()->runCommand(kIdSearchLinks));
+    const QString refused = QStringLiteral("Search complete!\nThe Bing Webmaster Tools key was refused.");
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{refused}, 20000);
+    boxes().clear();
+    qputenv("LARKSPUR_BING_WEBMASTER_KEY", "bing-key-0123456789abcdef");
+    qputenv("LARKSPUR_OPEN_PAGERANK_KEY", "opr-key-0123456789abcdef");
+    QTRY_VERIFY(frame()->commandEnabled(kIdSearchLinks));
+    QVERIFY(frame()->runCommand(kIdSearchLinks));
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Search complete!")}, 20000);
+    QCOMPARE(shownUrls(), QStringList{QStringLiteral("http://linker.example/")});
+
+    boxes().clear();
+    QVERIFY(frame()->runCommand(kIdGetPageRank));
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Update complete!")}, 20000);
+    QTRY_VERIFY(!jobs()->updateRunning());
+    QCOMPARE(links().at(0)->page_rank, 9);
+    QCOMPARE(services.pageRankRequests.load(), 1);
   }
 
   void aCountBelowZeroEndsTheAnimation() {
