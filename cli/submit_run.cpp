@@ -19,7 +19,7 @@
 #include "cli/cli_output.h"
 #include "cli/finished_states.h"
 #include "cli/job_console.h"
-#include "core/builtin_engines.h"
+#include "core/engine_table.h"
 #include "core/coordination.h"
 #include "core/fixed_text.h"
 #include "core/target_health.h"
@@ -105,20 +105,6 @@ class TerminalView : public submit::BatchView {
   bool saveFailed_ = false;
 };
 
-// The table a targets file gives: its targets first, then the built-in
-// targets it does not name, so that saving keeps their states.
-std::vector<EngineRecord> withBuiltInRest(const std::vector<EngineRecord>& fileTargets) {
-  std::vector<EngineRecord> all = fileTargets;
-  std::set<std::string> names;
-  for (const EngineRecord& r : fileTargets) names.insert(r.name.str());
-  for (const EngineRecord& r : core::builtinEngines()) {
-    if (r.name.empty()) break;
-    if (!names.count(r.name.str())) all.push_back(r);
-  }
-  return all;
-}
-
-
 }  // namespace
 
 Arguments submitArguments(const std::vector<std::string>& words) {
@@ -162,7 +148,7 @@ int runSubmit(const std::vector<std::string>& words, SubmitEngine& engine) {
     core::TargetsText parsed = core::readTargetsFile(*file);
     if (!parsed.ok()) return fail(parsed.error);
     candidates = parsed.records.size();
-    source = withBuiltInRest(parsed.records);
+    source = core::withBuiltInRest(parsed.records);
     project.setEngineSource(source);
   }
   core::Status opened = project.open(path);

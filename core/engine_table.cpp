@@ -1,5 +1,8 @@
 #include "core/engine_table.h"
 
+#include <set>
+#include <string>
+
 #include "core/builtin_engines.h"
 
 namespace larkspur::core {
@@ -25,6 +28,17 @@ long EngineTable::indexOf(const EngineRecord* record) const {
     if (records_[i].get() == record) return static_cast<long>(i);
   }
   return -1;
+}
+
+std::vector<EngineRecord> withBuiltInRest(std::span<const EngineRecord> fileTargets) {
+  std::vector<EngineRecord> all(fileTargets.begin(), fileTargets.end());
+  std::set<std::string> names;
+  for (const EngineRecord& r : fileTargets) names.insert(r.name.str());
+  for (const EngineRecord& r : builtinEngines()) {
+    if (r.name.empty()) break;
+    if (!names.count(r.name.str())) all.push_back(r);
+  }
+  return all;
 }
 
 }  // namespace larkspur::core

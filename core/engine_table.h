@@ -37,4 +37,9 @@ class EngineTable {
   std::vector<std::unique_ptr<EngineRecord>> records_;
 };
 
+// The records of a table whose targets come from a targets file: the file's
+// targets first, then the built-in targets it does not name, so that a
+// project saved from that table keeps those targets' states as they were.
+std::vector<EngineRecord> withBuiltInRest(std::span<const EngineRecord> fileTargets);
+
 }  // namespace larkspur::core

@@ -58,7 +58,13 @@ AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(
   keyUrl_->setObjectName(QStringLiteral("keyFileUrl"));
   keyContent_ = new QLineEdit(keyGroup);
   keyContent_->setObjectName(QStringLiteral("keyFileContent"));
-  for (QLineEdit* field : {keyUrl_, keyContent_}) field->setReadOnly(true);
+  for (QLineEdit* field : {keyUrl_, keyContent_}) {
+    field->setReadOnly(true);
+    // Selected, the key is on its way to the website.
+    connect(field, &QLineEdit::selectionChanged, this, [this, field] {
+      if (field->hasSelectedText()) keepMadeKey();
+    });
+  }
   auto* keyLayout = new QFormLayout(keyGroup);
   keyLayout->addRow(QStringLiteral("Publish at:"), keyUrl_);
   keyLayout->addRow(QStringLiteral("Holding:"), keyContent_);
@@ -148,6 +154,7 @@ AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(
   // The records are about to go: the run must not record into the next project.
   connect(&doc_, &ProjectDocument::aboutToReplaceProject, this, [this] {
     stopAndWait(false);
+    keyMade_ = false;  // it went with its project
     QDialog::reject();
   });
   refresh();
@@ -179,7 +186,7 @@ void AnnounceWindow::refresh() {
   if (host.empty()) {
     status_->setText(websiteProblem(doc_));
   } else {
-    if (announce::ensureKey(state, host)) doc_.setModified(true);
+    if (announce::ensureKey(state, host)) keyMade_ = true;
     if (!state.key.empty()) {
       announce::AnnounceOptions options;
       options.website = website;
@@ -215,6 +222,7 @@ void AnnounceWindow::start(bool checkOnly) {
   }
   // The key shown is the one the run checks (the website may have changed).
   refresh();
+  keepMadeKey();
   progress_->setRange(0, 0);  // busy until the requests begin
   status_->setText(checkOnly ? QStringLiteral("Checking...") : QStringLiteral("Checking, then announcing..."));
 
@@ -253,6 +261,12 @@ void AnnounceWindow::start(bool checkOnly) {
     updateButtons();
     MessageBoxes::warn(this, QStringLiteral("The announcement could not start: no thread could be made."));
   }
+}
+
+void AnnounceWindow::keepMadeKey() {
+  if (!keyMade_) return;
+  keyMade_ = false;
+  doc_.setModified(true);
 }
 
 void AnnounceWindow::stop() {

@@ -45,8 +45,9 @@ class AnnounceWindow : public QDialog {
   static QString websiteProblem(ProjectDocument& doc);
 
   // Shows the project's website, key and earlier answers. Makes the key when
-  // the project has none for the website's host (the project is then
-  // modified). Does nothing while a run goes on.
+  // the project has none for the website's host; the project is marked
+  // modified only once the key is used: selected in the window to be
+  // copied, or checked or announced with. Does nothing while a run goes on.
   void refresh();
 
   // "Check" (checkOnly) and "Announce". Refused with a message when the
@@ -90,6 +91,8 @@ class AnnounceWindow : public QDialog {
   void showRequests(std::size_t sent, std::size_t total);
   void finish(const core::AnnounceState& state, const announce::AnnounceResult& result);
   void updateButtons();
+  // A key made here is used from now on: the project keeps it.
+  void keepMadeKey();
 
   ProjectDocument& doc_;
   QLabel* website_ = nullptr;
@@ -109,6 +112,8 @@ class AnnounceWindow : public QDialog {
   QPushButton* close_ = nullptr;
 
   bool running_ = false;
+  // A key was made for the project and not used yet.
+  bool keyMade_ = false;
   // The run's stop signal and its thread: the thread is joined before the
   // signal goes away.
   core::Event stopSignal_;

@@ -50,6 +50,17 @@ class CommandHost {
   virtual QString statusMessage() const = 0;
   virtual QLabel* statusTextPane() const = 0;
   virtual QProgressBar* statusProgress() const = 0;
+  // The jobs' share of the progress pane: a running job says how far it is,
+  // `done` of `total` ("12 of 342"), or only that it is busy while its total
+  // is not known (`total` below 0), and takes its part away when it ends.
+  // The pane shows the job that spoke last and is hidden while none runs.
+  virtual void showJobProgress(const QString& job, qint64 done, qint64 total) = 0;
+  virtual void endJobProgress(const QString& job) = 0;
+  // A job's end, however it ended: the message pane says it in place of the
+  // job's running text, and a window the user is not looking at asks for
+  // attention (QApplication::alert). Ends that leave nothing to decide go
+  // here rather than into a message box.
+  virtual void showJobEnd(const QString& text) = 0;
 
   // Replaces the right-hand pane (a placeholder at first) and names the
   // object that opens targets there.

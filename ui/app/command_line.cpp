@@ -25,6 +25,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     } else if (!optionsEnded && (arg == QLatin1String("--help") || arg == QLatin1String("-h"))) {
       result.help = true;
     } else if (!optionsEnded && value(QStringLiteral("--service-base"), result.serviceBase)) {
+    } else if (!optionsEnded && value(QStringLiteral("--targets-file"), result.targetsFile)) {
     } else if (!optionsEnded && value(QStringLiteral("--screenshot"), result.screenshot)) {
     } else if (!optionsEnded && arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
       result.error = QStringLiteral("unknown option %1").arg(arg);
@@ -42,16 +43,20 @@ QStringList restartArguments(const QStringList& arguments, const QString& openPr
   const CommandLine commandLine = parseCommandLine(arguments);
   QStringList result;
   if (!commandLine.serviceBase.isEmpty()) result << QStringLiteral("--service-base") << commandLine.serviceBase;
+  if (!commandLine.targetsFile.isEmpty()) result << QStringLiteral("--targets-file") << commandLine.targetsFile;
   if (!openProject.isEmpty()) result << QStringLiteral("--") << openProject;
   return result;
 }
 
 QString commandLineUsage() {
   return QStringLiteral(
-      "usage: larkspur [--service-base URL] [--screenshot FILE] [PROJECT.lkr]\n"
+      "usage: larkspur [--service-base URL] [--targets-file FILE] [--screenshot FILE] [PROJECT.lkr]\n"
       "  PROJECT.lkr          open this project (else the last one, else a new one)\n"
       "  --service-base URL   send the toolbar query and the other services to\n"
       "                       scheme://host[:port] instead (a mirror or a test server)\n"
+      "  --targets-file FILE  show and submit the targets of FILE (the targets text\n"
+      "                       format of larkspur-cli submit --targets-file) instead of\n"
+      "                       the built-in ones; saving keeps the built-in targets' states\n"
       "  --screenshot FILE    write a picture of the main window to FILE and quit\n");
 }
 

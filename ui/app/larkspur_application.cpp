@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
 
+#include "core/engine_table.h"
+#include "core/targets_text.h"
 #include "ui/app/main_window.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/project/project_document.h"
@@ -10,8 +13,16 @@
 namespace larkspur::ui {
 
 namespace {
+
 const char kRecentFilesName[] = "recentfiles.ini";
+
+// For the error of core::readTargetsFile ("FILE:LINE: reason").
+QString targetsFileProblem(const std::string& error) {
+  return QStringLiteral("The targets file cannot be used: %1.\nLarkspur shows its built-in targets.")
+      .arg(QString::fromStdString(error));
 }
+
+}  // namespace
 
 LarkspurApplication::LarkspurApplication(core::Coordination& coordination)
     : coordination_(coordination),
@@ -47,7 +58,22 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
   settingsLoaded_ = true;
   recent_.load(recentFilesPath());
 
+  std::optional<std::size_t> targetCount;
+  if (!commandLine.targetsFile.isEmpty()) {
+    // Read as larkspur-cli submit reads it; the built-in targets it does not
+    // name follow its own, so that saving keeps their states.
+    core::TargetsText parsed = core::readTargetsFile(commandLine.targetsFile.toStdString());
+    if (parsed.ok()) {
+      targetCount = parsed.records.size();
+      targetSource_ = core::withBuiltInRest(parsed.records);
+      project_->setEngineSource(targetSource_);
+    } else {
+      MessageBoxes::warn(nullptr, targetsFileProblem(parsed.error));
+    }
+  }
+
   doc_ = std::make_unique<ProjectDocument>(*project_, settings_, recent_);
+  doc_->setTargetCount(targetCount);
   frame_ = std::make_unique<MainWindow>(*doc_, coordination_);
   // Before the first project: its link list shows the columns chosen last.
   const WindowLayout layout = readWindowLayout(windowLayoutPath());

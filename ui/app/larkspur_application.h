@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "core/coordination.h"
 #include "core/project.h"
@@ -29,7 +30,10 @@ class LarkspurApplication : public QObject {
   // Loads the settings, makes the main window and opens the first project:
   // a project named on the command line; else, or when it cannot be opened,
   // the last project; else, or when that cannot be opened either, a new one
-  // (the blank profile dialog). Returns false when the program is to end: the
+  // (the blank profile dialog). With a targets file the program shows and
+  // submits its targets in place of the built-in ones; a file that cannot be
+  // read is said so, and the built-in targets are taken. Returns false when
+  // the program is to end: the
   // settings could not be loaded or the user cancelled the new project.
   // Shows the main window as it was left last time (maximised on the first
   // start) unless `show` is false.
@@ -56,6 +60,9 @@ class LarkspurApplication : public QObject {
   core::Coordination& coordination_;
   core::SettingsStore store_;
   core::Settings settings_;
+  // The Engine table's records when a targets file names the targets (its
+  // targets, then the built-in rest); it outlives the project built from it.
+  std::vector<core::EngineRecord> targetSource_;
   std::unique_ptr<core::Project> project_;
   RecentFiles recent_;
   std::unique_ptr<ProjectDocument> doc_;

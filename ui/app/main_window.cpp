@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
+#include <limits>
 
 #include "larkspur_version.h"
 #include "ui/announce/announce_commands.h"
@@ -383,8 +385,12 @@ void MainWindow::createToolBar() {
       pageLoadProgress_->setRange(0, 100);
       pageLoadProgress_->setValue(0);
       pageLoadProgress_->setTextVisible(false);
+      pageLoadProgress_->setToolTip(QStringLiteral("Loading the page"));
+      // As tall as the buttons beside it, so that it reads as a bar.
+      pageLoadProgress_->setFixedHeight(toolBar_->iconSize().height());
       layout->addWidget(pageLoadProgress_);
-      toolBar_->addWidget(holder);
+      pageLoadSlot_ = toolBar_->addWidget(holder);
+      pageLoadSlot_->setVisible(false);  // shown while a page loads
     } else {
       QAction* button = makeAction(slot.id, QString::fromUtf8(slot.label));
       button->setIcon(toolbarImage(slot.image, style()));
@@ -407,6 +413,8 @@ void MainWindow::createStatusBar() {
   statusProgress_->setRange(0, 100);
   statusProgress_->setValue(0);
   statusProgress_->setTextVisible(false);
+  statusProgress_->setFormat(QStringLiteral("%v of %m"));
+  statusProgress_->setVisible(false);  // shown while a job runs
   bar->addPermanentWidget(statusProgress_);
   bar->showMessage(QStringLiteral("Ready"));
 }
@@ -573,15 +581,61 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 // ---------------------------------------------------------------- progress
 
-void MainWindow::pageLoadStarted() { pageLoadProgress_->setValue(0); }
+void MainWindow::pageLoadStarted() {
+  pageLoadProgress_->setValue(0);
+  pageLoadSlot_->setVisible(true);
+}
 
 void MainWindow::pageLoadProgress(long progress, long maximum) {
   pageLoadProgress_->setValue(pageLoadPosition(pageLoadProgress_->value(), progress, maximum));
+  // Done: nothing loads any more.
+  if (progress == -1) pageLoadSlot_->setVisible(false);
 }
 
 QString MainWindow::statusMessage() const { return statusBar()->currentMessage(); }
 
 void MainWindow::showStatusMessage(const QString& text) { statusBar()->showMessage(text); }
+
+void MainWindow::showJobProgress(const QString& job, qint64 done, qint64 total) {
+  jobProgress_[job] = {done, total};
+  jobOrder_.removeAll(job);
+  jobOrder_.append(job);
+  showProgressOf(done, total);
+}
+
+void MainWindow::endJobProgress(const QString& job) {
+  if (jobProgress_.erase(job) == 0) return;
+  jobOrder_.removeAll(job);
+  if (!jobOrder_.isEmpty()) {
+    const auto& [done, total] = jobProgress_.at(jobOrder_.last());
+    showProgressOf(done, total);
+    return;
+  }
+  statusProgress_->setVisible(false);
+  statusProgress_->setTextVisible(false);
+  statusProgress_->setRange(0, 100);
+  statusProgress_->setValue(0);
+}
+
+void MainWindow::showProgressOf(qint64 done, qint64 total) {
+  constexpr qint64 kLargest = std::numeric_limits<int>::max();
+  if (total < 0) {
+    // Busy: the pane moves without a count.
+    statusProgress_->setRange(0, 0);
+    statusProgress_->setTextVisible(false);
+  } else {
+    statusProgress_->setRange(0, static_cast<int>(std::min(total, kLargest)));
+    statusProgress_->setValue(static_cast<int>(std::clamp<qint64>(done, 0, std::min(total, kLargest))));
+    statusProgress_->setTextVisible(true);
+  }
+  statusProgress_->setVisible(true);
+}
+
+void MainWindow::showJobEnd(const QString& text) {
+  statusBar()->showMessage(text);
+  // The user may be in another window while a long job ends.
+  if (!isActiveWindow()) QApplication::alert(this);
+}
 
 QWidget* MainWindow::activeView() const { return itemView_->activeView(); }
 
@@ -600,7 +654,7 @@ void MainWindow::rebuildWorkAreas() {
   pageRank_->stopAndWait();
   if (linkCommands_) linkCommands_->stopAndWait();
   rememberColumns();
-  itemView_->rebuildWorkAreas(doc_.project(), listSettings());
+  itemView_->rebuildWorkAreas(doc_.project(), listSettings(), doc_.targetCount());
   if (EngineListView* engines = itemView_->engineView(); engines && healthColumnWidth_) {
     engines->setColumnWidth(EngineListView::kColumnHealth, *healthColumnWidth_);
   }

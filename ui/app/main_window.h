@@ -8,8 +8,10 @@
 
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QStringList>
 #include <map>
 #include <optional>
+#include <utility>
 
 #include "core/coordination.h"
 #include "core/settings_store.h"
@@ -55,6 +57,9 @@ class MainWindow : public QMainWindow, public CommandHost {
   QString statusMessage() const override;
   QLabel* statusTextPane() const override { return statusText_; }
   QProgressBar* statusProgress() const override { return statusProgress_; }
+  void showJobProgress(const QString& job, qint64 done, qint64 total) override;
+  void endJobProgress(const QString& job) override;
+  void showJobEnd(const QString& text) override;
   void setRightPane(QWidget* pane, TargetOpener* opener) override;
   QWidget* rightPane() const override { return rightPane_; }
   TargetOpener* targetOpener() const override { return opener_; }
@@ -118,6 +123,8 @@ class MainWindow : public QMainWindow, public CommandHost {
   // next.
   void rememberColumns();
   core::Settings listSettings() const;
+  // Shows a job's progress in the status bar's progress pane.
+  void showProgressOf(qint64 done, qint64 total);
 
   struct Command {
     Handler handler;
@@ -146,6 +153,11 @@ class MainWindow : public QMainWindow, public CommandHost {
   QLabel* statusText_ = nullptr;
   QProgressBar* statusProgress_ = nullptr;
   QProgressBar* pageLoadProgress_ = nullptr;
+  QAction* pageLoadSlot_ = nullptr;  // the toolbar's place of the page-load bar
+  // The jobs that show their progress, by name: done and total, and the
+  // order they last spoke in (the last one is shown).
+  std::map<QString, std::pair<qint64, qint64>> jobProgress_;
+  QStringList jobOrder_;
   QToolBar* toolBar_ = nullptr;
   QMenu* projectMenu_ = nullptr;
   QAction* recentPlaceholder_ = nullptr;

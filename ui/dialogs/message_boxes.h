@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <map>
 
 namespace larkspur::ui {
 
@@ -18,6 +19,8 @@ struct MessageBoxRequest {
   QString text;
   QMessageBox::StandardButtons buttons = QMessageBox::Ok;
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+  // Buttons that say what they do rather than their standard text.
+  std::map<QMessageBox::StandardButton, QString> buttonTexts{};
 };
 
 class MessageBoxes {

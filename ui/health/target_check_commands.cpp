@@ -1,7 +1,6 @@
 #include "ui/health/target_check_commands.h"
 
 #include <QCoreApplication>
-#include <QProgressBar>
 #include <QStringList>
 #include <QWidget>
 #include <system_error>
@@ -16,6 +15,13 @@
 #include "ui/project/project_document.h"
 
 namespace larkspur::ui {
+
+namespace {
+
+// The check's name for the status bar's progress pane.
+const QString kJobName = QStringLiteral("target check");
+
+}  // namespace
 
 TargetCheckCommands::TargetCheckCommands(CommandHost& host, ProjectDocument& doc, core::Coordination& coordination)
     : QObject(host.widget()), host_(host), doc_(doc), coordination_(coordination) {
@@ -35,7 +41,7 @@ void TargetCheckCommands::install() {
       [this] {
         const core::EngineTable& engines = doc_.project().engines;
         std::vector<core::EngineRecord*> targets;
-        for (std::size_t i = 0; i < engines.size(); ++i) targets.push_back(engines.at(i));
+        for (std::size_t i = 0; i < doc_.targetCount(); ++i) targets.push_back(engines.at(i));
         check(std::move(targets));
       },
       [this] { return !running(); });
@@ -85,7 +91,7 @@ void TargetCheckCommands::setRunning(bool running) {
 
 void TargetCheckCommands::showProgress() {
   const std::size_t total = targets_.size();
-  host_.statusProgress()->setValue(total > 0 ? static_cast<int>(checked_ * 100 / total) : 0);
+  host_.showJobProgress(kJobName, static_cast<qint64>(checked_), static_cast<qint64>(total));
   host_.showStatusMessage(QStringLiteral("Checking targets: %1 of %2").arg(checked_).arg(total));
 }
 
@@ -115,9 +121,9 @@ void TargetCheckCommands::onEnded(uint64_t run) {
   if (worker_.joinable()) worker_.join();
   const QString end = endText();
   targets_.clear();
-  host_.statusProgress()->setValue(0);
+  host_.endJobProgress(kJobName);
   setRunning(false);
-  host_.showStatusMessage(end);
+  host_.showJobEnd(end);
   emit finished(end);
 }
 

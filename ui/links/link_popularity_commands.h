@@ -6,13 +6,20 @@
 // workers and its status bar animation (timer 1 search, 2 check, 3 update)
 // and returns; the workers' messages reach the link list through this
 // object, which drops messages of jobs that ran before the work areas were
-// rebuilt. One job of each kind runs at a time; its command is disabled
+// rebuilt, and marks the project changed when a link is added or changed.
+// While a job runs the status bar counts what it did ("Searching ... 4 new
+// links", the progress pane "3 of 13" where the total is known); when it
+// ends, however it ends, its end takes the place of its running text:
+// "Search complete! 9 new links", "Update canceled! Stopped after 3 of 13
+// links". The links report's end names the file and offers to open it or
+// its folder. One job of each kind runs at a time; its command is disabled
 // meanwhile.
 
 #include <QObject>
 #include <QStringList>
 #include <QString>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -81,12 +88,14 @@ class LinkPopularityCommands : public QObject {
   QStringList takeNotices();
 
   // The status animation of a job: timer 1 (search), 2 (check) or 3
-  // (update) ticking every `intervalMs`.
+  // (update) ticking every `intervalMs`, the progress pane busy until the
+  // job gives its count.
   void startJobTimer(int timer, int intervalMs);
   bool jobTimerActive(int timer) const;
-  // One tick, as the timer runs it: the progress pane steps, the message
-  // pane shows the animation; once no worker is left the job's end message
-  // shows and its animation stops.
+  // One tick, as the timer runs it: the message pane shows the animation
+  // and the job's count. The job's end comes with its workers' last word;
+  // a timer without a job of its own ends once no worker is left, with the
+  // end's first words ("Search complete!").
   void jobTick(int timer);
 
  signals:
@@ -97,13 +106,32 @@ class LinkPopularityCommands : public QObject {
   void reportFinished(const QString& path, bool written);
 
  private:
+  // What a job has done so far, as the status bar counts it: the new links
+  // of a search, the links a report or an update has been through, of
+  // `total`.
+  struct JobCount {
+    bool active = false;  // from its start until its end has been shown
+    std::size_t done = 0;
+    std::size_t total = 0;
+  };
+
   core::Post poster();
   // The key of a service (empty when none is set); what had to be said of
   // the key file joins the job's notices.
   std::string serviceKey(core::KeyedService service);
   void deliver(uint64_t generation, const core::Message& message);
-  // `error` is empty when the report was written.
-  void onReportFinished(const QString& path, const QString& error);
+  void onSearchEnded();
+  void onReportFinished(const QString& path, const reports::LinksReportResult& result);
+  void onUpdateEnded(const links::LinkInfoResult& result);
+  // A job has gone through `done` links (never fewer than it said before).
+  void onJobProgress(int timer, std::size_t done);
+  // The job's running text with its count, and its share of the progress pane.
+  void showRunning(int timer);
+  // Ends the job's animation and progress and shows its end, with what the
+  // jobs noticed on the way.
+  void endJob(int timer, const QString& end);
+  // Asks whether to open the report just written, or its folder.
+  void offerReport(const QString& end, const QString& path);
   bool anyRunning() const { return searchRunning() || reportRunning() || updateRunning(); }
   void joinFinished();
 
@@ -120,7 +148,13 @@ class LinkPopularityCommands : public QObject {
   std::atomic<bool> updateDone_{true};
   QStringList notices_;
   std::map<int, QTimer*> jobTimers_;
+  std::map<int, JobCount> counts_;
+  // The animation's text last shown for each job ("Searching ..").
+  std::map<int, QString> runningTexts_;
   ProgressAnimation animation_;
+  // While the jobs are stopped for a new or opened project: their ends are
+  // shown but nothing is asked.
+  bool replacing_ = false;
 };
 
 }  // namespace larkspur::ui

@@ -1,10 +1,15 @@
 #pragma once
 // The engine list's page-rank update ("Search Engine Submit" > "Page Rank" >
 // "Start Update" and "Stop Update"): the worker of links/ over the project's
-// Engine table, its messages handed to the engine list. One update runs at a
-// time; "Start Update" is disabled meanwhile and "Stop Update" enabled.
+// Engine table, its messages handed to the engine list. The status bar counts
+// the targets it has been through ("Updating page ranks: 12 of 342") and says
+// how it ended ("Page Rank update finished! 342 targets" or "... Stopped after
+// 12 of 342 targets"). One update runs at a time; "Start Update" is disabled
+// meanwhile and "Stop Update" enabled.
 
 #include <QObject>
+#include <cstddef>
+#include <cstdint>
 
 #include "core/coordination.h"
 #include "links/engine_page_rank_update.h"
@@ -38,12 +43,20 @@ class PageRankUpdateCommands : public QObject {
   }
 
  private:
+  // A target's rank has been asked, or the update has ended.
+  void onMessage(uint64_t run, const core::Message& message);
+
   CommandHost& host_;
   ProjectDocument& doc_;
   core::Coordination& coordination_;
   links::RankQuery rankQuery_ = links::queryHostRank;
   bool rankQueryChosen_ = false;
   links::EnginePageRankUpdate update_;
+  // The running update: its number (an earlier one's messages are void), the
+  // targets asked of its total.
+  uint64_t run_ = 0;
+  std::size_t asked_ = 0;
+  std::size_t total_ = 0;
 };
 
 }  // namespace larkspur::ui

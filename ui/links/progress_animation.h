@@ -1,9 +1,9 @@
 #pragma once
 // The status bar animation of the link-popularity jobs: each tick of a job's
-// timer steps the animation; when the worker count has dropped to 0 (or
-// below: a count reset by hand while other workers ran ends there) the job is
-// over and an end message is due. Timer 1 is the search, 2 the check and 3
-// the update.
+// timer steps the animation ("Searching ..."); when the worker count has
+// dropped to 0 (or below: a count reset by hand while other workers ran ends
+// there) no worker is left and the job's end is due. Timer 1 is the search,
+// 2 the check and 3 the update.
 
 #include <cstdint>
 #include <string>
@@ -18,9 +18,13 @@ struct AnimationTick {
   bool setText = false;      // the message pane shows `text`
   std::string text;
   bool ended = false;        // no worker is left
-  bool stopAllTimers = false;  // when ended: stop timers 1 to 3, else only this one
-  std::string endMessage;    // when ended: the message box text
+  std::string endMessage;    // when ended: "Search complete!", "Check canceled!", ...
 };
+
+// A job's running text without the animation's dots: "Searching ".
+std::string jobRunningText(int timer);
+// The first words of a job's end: "Search complete!", "Check canceled!", ...
+std::string jobEndText(int timer, bool stopped);
 
 class ProgressAnimation {
  public:

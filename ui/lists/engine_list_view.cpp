@@ -12,7 +12,6 @@
 #include "core/target_health.h"
 #include "submit/submit_states.h"
 #include "ui/app/command_ids.h"
-#include "ui/dialogs/message_boxes.h"
 #include "ui/lists/find_dialog.h"
 #include "ui/lists/state_editor.h"
 
@@ -89,8 +88,9 @@ void EngineListView::fill() {
     }
   }
   QList<QTreeWidgetItem*> items;
-  items.reserve(static_cast<qsizetype>(engines_.size()));
-  for (std::size_t i = 0; i < engines_.size(); ++i) {
+  const std::size_t count = std::min(recordCount_, engines_.size());
+  items.reserve(static_cast<qsizetype>(count));
+  for (std::size_t i = 0; i < count; ++i) {
     core::EngineRecord* record = engines_.at(i);
     if (!record) continue;
     auto* item = new EngineItem(record);
@@ -194,7 +194,8 @@ void EngineListView::editState(int row) {
 void EngineListView::onStateChosen(const QString& state) {
   const int row = editedRow_;
   editedRow_ = -1;
-  if (row >= 0 && row < rowCount()) {
+  // The same state chosen again changes nothing.
+  if (row >= 0 && row < rowCount() && topLevelItem(row)->text(kColumnState) != state) {
     topLevelItem(row)->setText(kColumnState, state);
     if (core::EngineRecord* record = recordAt(row)) record->submit_state.assign(state.toStdString());
     emit recordsModified();
@@ -272,9 +273,6 @@ void EngineListView::handleMessage(const core::Message& message) {
       }
       break;
     }
-    case core::MessageId::kPageRankFinished:
-      MessageBoxes::inform(this, QStringLiteral("Page Rank update finished!"));
-      break;
     default:
       break;
   }

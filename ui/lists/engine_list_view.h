@@ -31,6 +31,9 @@ class EngineListView : public RowListView, public ListPrintSource {
 
   EngineListView(core::EngineTable& engines, const core::ColumnWidths& widths, QWidget* parent = nullptr);
 
+  // Shows only the first `count` records of the table (the targets of a
+  // targets file); before fill().
+  void setRecordCount(std::size_t count) { recordCount_ = count; }
   // Inserts the columns (once) and one row per Engine record, in table order.
   void fill();
 
@@ -56,7 +59,8 @@ class EngineListView : public RowListView, public ListPrintSource {
   // The rows and columns as shown, for the list printer.
   ListPrintDescription printDescription() const override;
 
-  // Messages posted by the page-rank update.
+  // Messages posted by the page-rank update: a changed rank is shown (its
+  // end is the update's commands' to tell).
   void handleMessage(const core::Message& message);
 
   StateEditor* stateEditor() const { return stateEditor_; }
@@ -92,6 +96,7 @@ class EngineListView : public RowListView, public ListPrintSource {
 
   core::EngineTable& engines_;
   core::ColumnWidths widths_;
+  std::size_t recordCount_ = kAllRecords;
   bool filled_ = false;
   bool autoSubmitAvailable_ = false;
   bool targetCheckAvailable_ = true;

@@ -43,10 +43,12 @@ QString NavigationView::linkTabCaption(const core::WebsiteProfile& profile) {
   return QStringLiteral("Link To %1").arg(QString::fromUtf8(host.data(), static_cast<qsizetype>(host.size())));
 }
 
-void NavigationView::rebuildWorkAreas(core::Project& project, const core::Settings& settings) {
+void NavigationView::rebuildWorkAreas(core::Project& project, const core::Settings& settings,
+                                      std::size_t targetCount) {
   releaseWorkAreas();
 
   auto* engines = new EngineListView(project.engines, settings.engine_column_widths);
+  engines->setRecordCount(targetCount);
   engines->setAutoSubmitAvailable(autoSubmitAvailable_);
   engines->setTargetCheckAvailable(targetCheckAvailable_);
   connect(engines, &EngineListView::openTargetRequested, this, &NavigationView::openTargetRequested);
@@ -81,7 +83,11 @@ void NavigationView::addWorkArea(RowListView* view, const QString& name, QStyle:
                                  const QString& caption) {
   view->setObjectName(name);
   view->setProperty("controlId", kIdFirstPane + tabs_->count());
-  connect(view, &RowListView::statusTextChanged, this, &NavigationView::statusTextChanged);
+  // The status pane counts the list in view only: a job filling another
+  // list leaves it alone.
+  connect(view, &RowListView::statusTextChanged, this, [this, view](const QString& text) {
+    if (activeView() == view) emit statusTextChanged(text);
+  });
   connect(view, &RowListView::commandStateChanged, this, &NavigationView::commandStateChanged);
   tabs_->addTab(view, style()->standardIcon(icon), caption);
 }

@@ -31,8 +31,10 @@ class NavigationView : public QWidget {
   // Destroys every work-area view and removes the tabs. Called before the
   // tables the views show are cleared.
   void releaseWorkAreas();
-  // Rebuilds the tabs over the project's tables and selects the first.
-  void rebuildWorkAreas(core::Project& project, const core::Settings& settings);
+  // Rebuilds the tabs over the project's tables and selects the first. The
+  // engine list shows the first `targetCount` records of the Engine table.
+  void rebuildWorkAreas(core::Project& project, const core::Settings& settings,
+                        std::size_t targetCount = kAllRecords);
 
   QTabWidget* tabs() const { return tabs_; }
   EngineListView* engineView() const { return engineView_; }
@@ -60,8 +62,8 @@ class NavigationView : public QWidget {
   void commandStateChanged();
 
  private:
-  // Names `view`, passes on its status text and command states, and adds
-  // its tab.
+  // Names `view`, passes on its status text (while it is the list in view)
+  // and command states, and adds its tab.
   void addWorkArea(RowListView* view, const QString& name, QStyle::StandardPixmap icon, const QString& caption);
   void emitActiveStatus();
 

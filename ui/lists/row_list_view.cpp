@@ -116,6 +116,24 @@ RowListView::RowListView(QWidget* parent) : QTreeWidget(parent) {
   connect(header(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
     if (column >= 0) sortItems(column, order);
   });
+  // The counts follow the rows, whoever adds or removes them (a job's
+  // message, an edit, an import) and however the selection changes.
+  connect(model(), &QAbstractItemModel::rowsInserted, this, &RowListView::scheduleStatus);
+  connect(model(), &QAbstractItemModel::rowsRemoved, this, &RowListView::scheduleStatus);
+  connect(model(), &QAbstractItemModel::modelReset, this, &RowListView::scheduleStatus);
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &RowListView::scheduleStatus);
+}
+
+void RowListView::scheduleStatus() {
+  if (statusScheduled_) return;
+  statusScheduled_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        statusScheduled_ = false;
+        emitStatus();
+      },
+      Qt::QueuedConnection);
 }
 
 RowListView::~RowListView() {

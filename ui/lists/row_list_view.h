@@ -8,6 +8,7 @@
 
 #include <QPointer>
 #include <QTreeWidget>
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -24,6 +25,9 @@ namespace larkspur::ui {
 
 class FindDialog;
 class TargetOpener;
+
+// A count of records meaning every record of a table.
+inline constexpr std::size_t kAllRecords = static_cast<std::size_t>(-1);
 
 // Where a list finds the browser pane's opener (nullptr while there is none).
 using OpenerSource = std::function<TargetOpener*()>;
@@ -71,7 +75,8 @@ class RowListView : public QTreeWidget {
   int selectedRowCount() const;
   // The selected rows from the top.
   std::vector<int> selectedRows() const;
-  // "Total Link:%4d Select:%4d"
+  // "Total Link:%4d Select:%4d". Said again (statusTextChanged) whenever
+  // rows come or go or the selection changes, whoever changed them.
   QString statusText() const;
 
   void setOpenerSource(OpenerSource source) { openerSource_ = std::move(source); }
@@ -140,6 +145,9 @@ class RowListView : public QTreeWidget {
   void emitStatus();
 
  private:
+  // Says the status text once the current changes are over: a fill of
+  // thousands of rows says it once.
+  void scheduleStatus();
   void step(bool up);
   // Shows makeContextMenu's menu at `globalPos`.
   void showContextMenu(const QPoint& globalPos);
@@ -147,6 +155,7 @@ class RowListView : public QTreeWidget {
   QPointer<FindDialog> findDialog_;
   OpenerSource openerSource_;
   bool rightPressSelects_ = true;
+  bool statusScheduled_ = false;
 };
 
 }  // namespace larkspur::ui

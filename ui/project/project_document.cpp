@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -106,6 +107,11 @@ bool ProjectDocument::onOpenDocument(const QString& given) {
   recent_.add(path);
   emit recentFilesChanged();
   return true;
+}
+
+std::size_t ProjectDocument::targetCount() const {
+  const std::size_t all = project_.engines.size();
+  return targetCount_ ? std::min(*targetCount_, all) : all;
 }
 
 void ProjectDocument::setModified(bool modified) {

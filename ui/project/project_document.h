@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <cstddef>
+#include <optional>
 
 #include "core/project.h"
 #include "core/settings_store.h"
@@ -70,6 +72,12 @@ class ProjectDocument : public QObject {
 
   core::Project& project() { return project_; }
   core::Settings& settings() { return settings_; }
+
+  // The targets the program shows, checks and submits: the first `count`
+  // records of the Engine table (the targets of a targets file, before the
+  // built-in targets it does not name), or every record when none is given.
+  void setTargetCount(std::optional<std::size_t> count) { targetCount_ = count; }
+  std::size_t targetCount() const;
   RecentFiles& recentFiles() { return recent_; }
 
  signals:
@@ -98,6 +106,7 @@ class ProjectDocument : public QObject {
   RecentFiles& recent_;
   QPointer<QWidget> dialogParent_;
   QString title_;
+  std::optional<std::size_t> targetCount_;
 };
 
 }  // namespace larkspur::ui

@@ -33,18 +33,35 @@ void BatchCommands::runBatch(submit::BatchScope scope) {
   const core::EngineTable& engines = doc_.project().engines;
   // Every target of the run in table order, and the ones left out of it
   // unless the user puts them back.
-  const std::vector<core::EngineRecord*> targets = submit::chooseBatchTargets(engines, scope, true).targets;
-  const std::vector<core::EngineRecord*> unhealthy = submit::chooseBatchTargets(engines, scope, false).skipped;
-  doc_.setModified(true);
-  runner_(targets, unhealthy);  // an empty list is run as well
-  showStates();
+  const std::size_t count = doc_.targetCount();
+  const std::vector<core::EngineRecord*> targets = submit::chooseBatchTargets(engines, scope, true, count).targets;
+  const std::vector<core::EngineRecord*> unhealthy =
+      submit::chooseBatchTargets(engines, scope, false, count).skipped;
+  run(targets, unhealthy);  // an empty list is run as well
 }
 
 void BatchCommands::runSelected(const std::vector<core::EngineRecord*>& records) {
   if (!runner_ || !doc_.requireWebsite()) return;
   if (!confirmUnhealthyTargets(host_.widget(), records, UnhealthyUse::kSubmit)) return;
-  runner_(records, {});
-  doc_.setModified(true);
+  run(records, {});
+}
+
+void BatchCommands::run(const std::vector<core::EngineRecord*>& targets,
+                        const std::vector<core::EngineRecord*>& unhealthy) {
+  // The project is changed when a target is: a batch closed before START,
+  // or one whose targets all stayed as they were, leaves it as it was.
+  std::vector<core::EngineRecord> before;
+  before.reserve(targets.size());
+  for (const core::EngineRecord* record : targets) before.push_back(*record);
+  runner_(targets, unhealthy);
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    core::EngineRecord was = before[i];
+    was.notify_window = targets[i]->notify_window;  // whom it reports to, not saved
+    if (!(was == *targets[i])) {
+      doc_.setModified(true);
+      break;
+    }
+  }
   showStates();
 }
 

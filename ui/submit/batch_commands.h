@@ -1,8 +1,8 @@
 #pragma once
 // "Auto Submit ALL", "Auto Submit Reset" and the engine list's "Auto Submit":
 // each runs a batch submission on its targets, once the website is known,
-// marks the project changed and shows the states the batch left in the
-// engine list. They are there while a batch runner is. ALL and Reset offer
+// marks the project changed when a target's record changed and shows the
+// states the batch left in the engine list. They are there while a batch runner is. ALL and Reset offer
 // the targets whose last check keeps the profile from them to be left out;
 // targets the user chose are sent it only once the user says so.
 
@@ -39,6 +39,7 @@ class BatchCommands : public QObject {
   // "Auto Submit ALL" (All) and "Auto Submit Reset".
   void runBatch(submit::BatchScope scope);
   void runSelected(const std::vector<core::EngineRecord*>& records);
+  void run(const std::vector<core::EngineRecord*>& targets, const std::vector<core::EngineRecord*>& unhealthy);
   void showStates();
 
   CommandHost& host_;

@@ -17,7 +17,6 @@
 
 #include "core/target_health.h"
 #include "ui/dialogs/dialog_buttons.h"
-#include "ui/dialogs/message_boxes.h"
 #include "ui/submit/batch_icons.h"
 #include "webengine/web_engine_starter.h"
 
@@ -75,7 +74,14 @@ BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const 
   progress_ = new QProgressBar(this);
   progress_->setObjectName(QStringLiteral("progress"));
   progress_->setProperty("controlId", kIdProgress);
-  progress_->setTextVisible(false);
+  progress_->setFormat(QStringLiteral("%v of %m"));
+
+  // The batch's end, in words.
+  end_ = new QLabel(this);
+  end_->setObjectName(QStringLiteral("endText"));
+  end_->setWordWrap(true);
+  end_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  end_->hide();
 
   list_ = new QTreeWidget(this);
   list_->setObjectName(QStringLiteral("list"));
@@ -125,6 +131,7 @@ BatchDialog::BatchDialog(const std::vector<core::EngineRecord*>& targets, const 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(counters);
   layout->addLayout(progressRow);
+  layout->addWidget(end_);
   layout->addWidget(list_, 1);
   QHBoxLayout* buttons = buttonRowAtRight({start_, cancel_});
   buttons->insertWidget(0, includeUnhealthy_);
@@ -261,16 +268,35 @@ void BatchDialog::animationStep(int index) {
 }
 
 void BatchDialog::finished(const std::string& message) {
+  (void)message;  // endText() says it with the targets left out
   timer_->stop();
   freed_->stop();
   showCounters();
-  QString end = text(message);
-  if (const std::size_t left = leftOut().size(); left > 0) {
-    end += QStringLiteral("\n%1 left out for their last check.").arg(left);
-  }
-  MessageBoxes::inform(this, end);
+  // Nothing is left to decide: the dialog says it, and asks for the user's
+  // attention when it is not in front.
+  end_->setText(endText());
+  end_->show();
+  if (!isActiveWindow()) QApplication::alert(this);
   start_->setText(QString::fromLatin1(kOk));
   start_->setEnabled(true);
+}
+
+QString BatchDialog::endText() const {
+  const QString skipped = QStringLiteral("%1 skipped (left out for their last check).").arg(leftOut().size());
+  switch (batch_->phase()) {
+    case submit::Batch::Phase::kIdle:
+      return {};
+    case submit::Batch::Phase::kFinished:
+      return text(batch_->finishMessage()) + QLatin1Char(' ') + skipped;
+    default:
+      break;
+  }
+  return QStringLiteral("Submit canceled after %1 of %2: %3 sucessed, %4 error. ")
+             .arg(batch_->processed())
+             .arg(batch_->total())
+             .arg(batch_->succeeded())
+             .arg(batch_->failed()) +
+         skipped;
 }
 
 void BatchDialog::accept() {

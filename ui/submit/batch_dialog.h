@@ -4,8 +4,9 @@
 // workers of the program run, automatic targets on hidden Qt WebEngine pages
 // and direct-request targets on worker threads. It lists every started target
 // with its latest message and an icon (running, succeeded, failed), counts
-// the reports, shows the elapsed time, the progress and an animation, and
-// announces the end in a message box, after which START reads OK. Targets
+// the reports, shows the elapsed time, the progress ("3 of 12") and an
+// animation, and says at the end, in the dialog, how many targets succeeded,
+// failed and were skipped, after which START reads OK. Targets
 // whose last check keeps the profile from them may be left out: they are
 // listed below the others with why, and "Include unhealthy targets" puts
 // them back until START. Cancel sets
@@ -84,6 +85,11 @@ class BatchDialog : public QDialog, private submit::BatchView {
   QCheckBox* includeUnhealthyBox() const { return includeUnhealthy_; }
   QLabel* label(ControlId id) const;
   QProgressBar* progressBar() const { return progress_; }
+  // How the batch ended, as the dialog says it: "Submit finished, 2 sucessed,
+  // 1 error. 0 skipped (left out for their last check)."; after Cancel
+  // "Submit canceled after 3 of 12: ..."; empty before START.
+  QString endText() const;
+  QLabel* endLabel() const { return end_; }
   // The animation frame shown last, -1 before the first tick.
   int animationFrame() const { return animationFrame_; }
 
@@ -125,6 +131,7 @@ class BatchDialog : public QDialog, private submit::BatchView {
   QLabel* failed_ = nullptr;
   QLabel* timeUsed_ = nullptr;
   QLabel* animation_ = nullptr;
+  QLabel* end_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QTreeWidget* list_ = nullptr;
   QPushButton* start_ = nullptr;

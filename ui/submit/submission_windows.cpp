@@ -32,6 +32,8 @@ BrowserPane* installSubmissionWindows(CommandHost& host, ProjectDocument& doc, c
     BatchDialog dialog(targets, context, pace, host.widget());
     dialog.leaveOut(unhealthy);
     dialog.exec();
+    // The window says how the batch ended once the dialog has gone.
+    if (const QString end = dialog.endText(); !end.isEmpty()) host.showJobEnd(end);
   });
   return pane;
 }

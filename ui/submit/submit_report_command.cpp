@@ -1,6 +1,7 @@
 #include "ui/submit/submit_report_command.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QHeaderView>
 #include <QUrl>
 #include <ctime>
@@ -64,7 +65,10 @@ void installSubmitReportCommand(CommandHost& host, ProjectDocument& doc) {
       [&host, &doc] {
         if (!doc.requireWebsite()) return;
         if (EngineListView* view = host.itemView()->engineView()) {
-          runSubmitReportCommand(host.widget(), doc.project().profile, *view);
+          const QString path = runSubmitReportCommand(host.widget(), doc.project().profile, *view);
+          if (!path.isEmpty()) {
+            host.showJobEnd(QStringLiteral("The submit report is in %1").arg(QDir::toNativeSeparators(path)));
+          }
         }
       },
       [&host] { return host.itemView()->engineView() != nullptr; });

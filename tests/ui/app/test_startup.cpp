@@ -9,9 +9,12 @@
 
 #include "core/fixed_text.h"
 #include "core/settings_store.h"
+#include "tests/support/temp_dir.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/app/larkspur_application.h"
 #include "ui/app/main_window.h"
+#include "ui/lists/engine_list_view.h"
+#include "ui/lists/navigation_view.h"
 #include "ui/project/profile_dialog.h"
 #include "ui/project/project_document.h"
 
@@ -159,6 +162,24 @@ class TestStartup : public QObject {
     QCOMPARE(app.project().engines.size(), std::size_t{342});
     QCOMPARE(app.doc()->title(), QStringLiteral("new.example.com"));
     QCOMPARE(app.frame()->windowTitle(), QStringLiteral("new.example.com[*] - Larkspur"));
+  }
+
+  void aTargetsFileThatCannotBeUsedIsSaidAndTheBuiltInTargetsShow() {
+    test::ProgramFixture program;
+    ui::CommandLine commandLine;
+    commandLine.projectFile = program.writeProject(QStringLiteral("site.lkr"), "http://site.example.com/");
+    const QString malformed = program.path(QStringLiteral("bad.tsv"));
+    test::writeFile(malformed.toStdString(), "Mine\tUSA\thttp://127.0.0.1/\t\t\t\t\t\tnot a rank\t99\n");
+    for (const QString& targets : {program.path(QStringLiteral("missing.tsv")), malformed}) {
+      program.boxes->clear();
+      commandLine.targetsFile = targets;
+      ui::LarkspurApplication app;
+      QVERIFY(app.startUp(commandLine, false));
+      const QString said = program.boxes->texts().join(QLatin1Char('|'));
+      QVERIFY2(said.startsWith("The targets file cannot be used: " + targets) &&
+                   said.endsWith("Larkspur shows its built-in targets."), qPrintable(said));
+      QCOMPARE(app.frame()->itemView()->engineView()->rowCount(), 342);
+    }
   }
 
   void settingsThatCannotBeLoadedEndTheProgram() {

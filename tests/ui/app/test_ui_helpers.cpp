@@ -55,6 +55,8 @@ class TestUiHelpers : public QObject {
     QTest::newRow("service base kept, screenshot dropped")
         << QStringList{"--screenshot=a.png", "--service-base", "http://127.0.0.1:8080"} << ""
         << QStringList{"--service-base", "http://127.0.0.1:8080"};
+    QTest::newRow("targets file kept") << QStringList{"--targets-file=mine.tsv"} << ""
+                                       << QStringList{"--targets-file", "mine.tsv"};
     QTest::newRow("a project name like an option") << QStringList{} << "-odd.lkr" << QStringList{"--", "-odd.lkr"};
   }
 

@@ -1,11 +1,13 @@
 // The "Link Popularity" commands in the main window, against a local search
-// and toolbar service: rows appear while the search runs, the status
-// animation ends with the right message after completion and after Stop,
-// Get Page Rank announces only changed ranks, the links report is written
-// and opened; and the work-area tabs with the Edit menu on each.
+// and toolbar service: rows appear while the search runs, the status bar
+// ends with what the job did after completion and after Stop, Get Page Rank
+// announces only changed ranks, the links report is written and opened (or
+// its folder); the status pane counts the list in view after every change;
+// and the work-area tabs with the Edit menu on each.
 
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -79,22 +81,20 @@ class FakeSearchService {
       if (start == 0) {
         anchors = "<a href='http://linker-one.example/'>Linker One</a>"
                   "<a href='http://linker-two.example/'>Linker Two</a>";
-      } else if (start == 100) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        held_ = true;
-        changed_.wait_for(lock, 20s, [this] {
-          return released_ || server_.stopping() || core::processCoordination().stop.isSet();
-        });
-        held_ = false;
-        if (released_) anchors = "<a href='http://linker-three.example/'>Linker Three</a>";
+      } else if (start == 100 && hold()) {
+        anchors = "<a href='http://linker-three.example/'>Linker Three</a>";
       }
       res.set_content(page("<a href='http://www.google.com/advanced_search'>Advanced</a>" + anchors), "text/html");
     });
     server_.get("/advsearch", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(page("<a href='http://search.yahoo.com/'>Yahoo! Search</a>"), "text/html");
     });
-    // A page of the link list that links to the site.
+    // A page of the link list that links to the site (held until released).
     server_.get("/linking", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(std::string("<a href='") + kSite + "'>my site</a>", "text/html");
+    });
+    server_.get("/linking-held", [this](const httplib::Request&, httplib::Response& res) {
+      hold();
       res.set_content(std::string("<a href='") + kSite + "'>my site</a>", "text/html");
     });
   }
@@ -118,6 +118,17 @@ class FakeSearchService {
   void poke() { changed_.notify_all(); }
 
  private:
+  // Holds a request until released (true) or until the server or the job stops.
+  bool hold() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    held_ = true;
+    changed_.wait_for(lock, 20s, [this] {
+      return released_ || server_.stopping() || core::processCoordination().stop.isSet();
+    });
+    held_ = false;
+    return released_;
+  }
+
   static std::string page(const std::string& anchors) {
     // Every result page carries the engine's own links.
     return "<html><head><title>results</title></head><body>" + anchors + "</body></html>";
@@ -282,16 +293,19 @@ class TestLinkPopularityCommands : public test::ProgramTest {
     app().doc()->setModified(false);
 
     QVERIFY(frame()->runCommand(kIdSearchLinks));
-    QVERIFY(app().doc()->isModified());
+    QVERIFY(!app().doc()->isModified());  // nothing found yet
     QVERIFY(jobs()->jobTimerActive(kSearchTimer));
     QVERIFY(!frame()->commandEnabled(kIdSearchLinks));  // one search at a time
+    QCOMPARE(frame()->statusProgress()->maximum(), 0);  // busy: the search's total is not known
     // Google's first page is in the list while its second is still held.
     QTRY_COMPARE_WITH_TIMEOUT(shownUrls(), (QStringList{"http://known.example/", "http://linker-one.example/",
                                                         "http://linker-two.example/"}),
                               10000);
     QTRY_VERIFY_WITH_TIMEOUT(service.holding(), 10000);
     QVERIFY(jobs()->searchRunning());
+    QVERIFY(app().doc()->isModified());
     QTRY_VERIFY(frame()->statusMessage().startsWith(QStringLiteral("Searching ")));
+    QTRY_VERIFY(frame()->statusMessage().endsWith(QStringLiteral(" 2 new links")));
     QCOMPARE(linkView()->topLevelItem(1)->text(LinkListView::kColumnRank), QStringLiteral("5"));
     QVERIFY(boxes().texts().isEmpty());
 
@@ -302,10 +316,10 @@ class TestLinkPopularityCommands : public test::ProgramTest {
     QCOMPARE(links().size(), std::size_t{2});
 
     service.release();
-    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Search complete!")}, 20000);
-    QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
+    QTRY_COMPARE_WITH_TIMEOUT(frame()->statusMessage(), QStringLiteral("Search complete! 3 new links"), 20000);
+    QVERIFY(boxes().texts().isEmpty());
     QVERIFY(!jobs()->jobTimerActive(kSearchTimer));
-    QCOMPARE(frame()->statusProgress()->value(), 0);
+    QVERIFY(frame()->statusProgress()->isHidden());
     QCOMPARE(shownUrls(), (QStringList{"http://known.example/", "http://linker-two.example/",
                                        "http://linker-three.example/"}));
     QCOMPARE(links().size(), std::size_t{3});
@@ -325,8 +339,7 @@ class TestLinkPopularityCommands : public test::ProgramTest {
     QTRY_VERIFY_WITH_TIMEOUT(service.holding(), 10000);
     QVERIFY(frame()->runCommand(kIdStop));
     service.poke();
-    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Search canceled!")}, 20000);
-    QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
+    QTRY_COMPARE_WITH_TIMEOUT(frame()->statusMessage(), QStringLiteral("Search canceled! 2 new links"), 20000);
     QVERIFY(!jobs()->jobTimerActive(kSearchTimer));
     QVERIFY(jobs()->jobTimerActive(kUpdateTimer));
     QCOMPARE(shownUrls(), (QStringList{"http://linker-one.example/", "http://linker-two.example/"}));
@@ -347,10 +360,12 @@ class TestLinkPopularityCommands : public test::ProgramTest {
     QSignalSpy delivered(jobs(), &LinkPopularityCommands::messageDelivered);
     core::processCoordination().stop.set();  // a Stop before: the update still walks the whole list
 
+    app().doc()->setModified(false);
     QVERIFY(frame()->runCommand(kIdGetPageRank));
     QVERIFY(jobs()->jobTimerActive(kUpdateTimer));
-    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Update complete!")}, 20000);
-    QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
+    QTRY_COMPARE_WITH_TIMEOUT(frame()->statusMessage(),
+                              QStringLiteral("Update complete! 3 links looked up, 1 changed."), 20000);
+    QVERIFY(app().doc()->isModified());  // a rank changed
     QTRY_VERIFY(!jobs()->updateRunning());
     QCoreApplication::processEvents();
     QCOMPARE(delivered.count(), 1);
@@ -363,19 +378,24 @@ class TestLinkPopularityCommands : public test::ProgramTest {
     QCOMPARE(linkView()->topLevelItem(2)->text(LinkListView::kColumnRank), QStringLiteral("6"));
 
     // Again: nothing changes, nothing is announced.
-    boxes().clear();
+    app().doc()->setModified(false);
     QVERIFY(frame()->runCommand(kIdGetPageRank));
-    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Update complete!")}, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(frame()->statusMessage(),
+                              QStringLiteral("Update complete! 3 links looked up, 0 changed."), 20000);
     QTRY_VERIFY(!jobs()->updateRunning());
     QCoreApplication::processEvents();
     QCOMPARE(delivered.count(), 1);
+    QVERIFY(!app().doc()->isModified());
   }
 
   void linksReportIsWrittenAndOpenedAndEndsWithCheckComplete() {
     FakeSearchService service;
     QVERIFY(service.start());
     const std::string linking = service.url("/linking");
-    startWith(kSite, [&](core::Project& p) { p.links.append(makeLink(linking, 3)); });
+    startWith(kSite, [&](core::Project& p) {
+      p.links.append(makeLink(linking, 3));
+      p.links.append(makeLink(service.url("/linking-held"), 3));
+    });
     UrlRecorder opened;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
 
@@ -396,16 +416,59 @@ class TestLinkPopularityCommands : public test::ProgramTest {
     QSignalSpy finished(jobs(), &LinkPopularityCommands::reportFinished);
     QVERIFY(frame()->runCommand(kIdCreateLinksReport));
     QVERIFY(jobs()->jobTimerActive(kCheckTimer));
-    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Check complete!")}, 20000);
-    QTRY_COMPARE(finished.count(), 1);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    QCOMPARE(frame()->statusMessage(), QStringLiteral("Ready"));
+    QTRY_VERIFY_WITH_TIMEOUT(service.holding(), 10000);
+    QTRY_COMPARE(frame()->statusProgress()->text(), QStringLiteral("1 of 2"));
+    QTRY_VERIFY(frame()->statusMessage().endsWith(QStringLiteral(" 1 of 2 links")));
+    boxes().queueAnswer(QMessageBox::Open);  // it asks, naming the file
+    service.release();
+    const QString end = QStringLiteral("Check complete! 2 links checked. The links report is in ") + report;
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    QVERIFY2(boxes().texts().value(0).startsWith(end), qPrintable(boxes().texts().value(0)));
+    QCOMPARE(frame()->statusMessage(), end);
     QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(report)});
     QFile file(report);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray html = file.readAll();
     QVERIFY(html.contains(QByteArray::fromStdString(linking)));
     QVERIFY(html.contains("OK"));
+
+    // "Show Folder" opens the folder the report is in.
+    dialogs_->queue(report);
+    boxes().queueAnswer(QMessageBox::Apply);
+    QVERIFY(frame()->runCommand(kIdCreateLinksReport));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(opened.urls.value(1), QUrl::fromLocalFile(QFileInfo(report).absolutePath()));
+  }
+
+  void statusPaneCountsFollowEveryChangeOfTheListInView() {
+    FakeSearchService service;
+    QVERIFY(service.start());
+    startWith(kSite, [](core::Project& p) { p.links.append(makeLink("http://one.example/", 1)); });
+    const QString more = program_->path(QStringLiteral("more.txt"));
+    test::writeFile(more.toStdString(), "http://two.example/\nhttp://three.example/\n");
+    QTabWidget* tabs = frame()->itemView()->tabs();
+    // Imported, selected without the mouse, deleted, found by a job while
+    // another list is in view (its count stays), then in view.
+    struct Change {
+      int tab;  // the list in view meanwhile
+      std::function<void()> make;
+      const char* shown;
+    } changes[] = {
+        {2, [&] { dialogs_->queue(more); frame()->runCommand(kIdImportLinks); }, "Total Link:   3 Select:   0"},
+        {2, [&] { linkView()->topLevelItem(0)->setSelected(true); }, "Total Link:   3 Select:   1"},
+        {2, [&] { linkView()->deleteSelected(); }, "Total Link:   2 Select:   0"},
+        {0, [&] { frame()->runCommand(kIdSearchLinks); QTRY_COMPARE(links().size(), std::size_t{4}); },
+         "Total Link: 342 Select:   0"},
+        {2, [] {}, "Total Link:   4 Select:   0"},
+    };
+    for (const Change& c : changes) {
+      tabs->setCurrentIndex(c.tab);
+      c.make();
+      QTRY_COMPARE(frame()->statusTextPane()->text(), QString::fromLatin1(c.shown));
+    }
+    service.release();
+    QTRY_VERIFY_WITH_TIMEOUT(!jobs()->searchRunning(), 20000);
   }
 
   void withTheirKeysTheSearchAsksBingWebmasterAndTheRanksOpenPageRank() {
@@ -448,7 +511,7 @@ class TestLinkPopularityCommands : public test::ProgramTest {
     workers.remove();  // a count set back to 0 under running workers ends below 0
     QCOMPARE(workers.value(), -1);
     jobs()->startJobTimer(kSearchTimer, 5);
-    QTRY_COMPARE_WITH_TIMEOUT(boxes().texts(), QStringList{QStringLiteral("Search complete!")}, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(frame()->statusMessage(), QStringLiteral("Search complete!"), 10000);
     QVERIFY(!jobs()->jobTimerActive(kSearchTimer));
     workers.add();
   }

@@ -288,6 +288,10 @@ class TestEngineListView : public QObject {
     QCOMPARE(cell(3, View::kColumnState), QStringLiteral("Submit-OK"));
     QCOMPARE(modified.count(), 1);
     QCOMPARE(opened.count(), before);
+    // The same state chosen again changes nothing.
+    view_->editState(3);
+    emit editor->activated(1);
+    QCOMPARE(modified.count(), 1);
   }
 
   void contextMenuDependsOnTheSelection() {

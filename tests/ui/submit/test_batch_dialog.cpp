@@ -1,9 +1,11 @@
 // The batch dialog: a batch over the target farm on Qt WebEngine ends every
 // target as the farm expects of that engine; the dialog's controls,
-// counters and end; Cancel closes every automatic session within about a
-// second without a report; an empty batch ends at once; unhealthy targets
-// are left out unless included; "Auto Submit Reset" in the main window runs
-// the dialog and the engine list shows the outcome.
+// counters and end (said in the dialog); Cancel closes every automatic
+// session within about a second without a report; an empty batch ends at
+// once; unhealthy targets are left out unless included; "Auto Submit Reset"
+// in the main window runs the dialog and the engine list shows the outcome;
+// started with a targets file the program submits to its targets; windows
+// opened and closed unused leave the project unmodified.
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -22,15 +24,23 @@
 #include "core/fixed_text.h"
 #include "core/project.h"
 #include "core/service_hosts.h"
+#include "core/targets_text.h"
 #include "tests/fixtures/farm/target_farm.h"
+#include "tests/support/local_server.h"
+#include "tests/support/temp_dir.h"
 #include "tests/ui/ui_test_support.h"
 #include "tests/ui/web_engine_test_main.h"
+#include "ui/announce/announce_commands.h"
+#include "ui/announce/announce_window.h"
+#include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
-#include "ui/app/command_host.h"
 #include "ui/browser/browser_pane.h"
+#include "ui/links/link_popularity_commands.h"
+#include "ui/links/progress_animation.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
+#include "ui/project/profile_dialog.h"
 #include "ui/project/project_document.h"
 #include "ui/submit/batch_dialog.h"
 #include "ui/submit/submission_windows.h"
@@ -47,6 +57,14 @@ constexpr const char* kUrl = "http://www.example-bakery.com/";
 // busy machine's Chromium time enough for the targets that do decide.
 constexpr auto kDialogTimeOut = std::chrono::seconds(8);
 constexpr int kBatchWaitMs = 120000;
+
+// The batch's end as the dialog and the status bar say it.
+QString batchEnd(int ok, int failed, int skipped = 0) {
+  return QStringLiteral("Submit finished, %1 sucessed, %2 error. %3 skipped (left out for their last check).")
+      .arg(ok)
+      .arg(failed)
+      .arg(skipped);
+}
 
 BatchPace paced(int tickMs) {
   BatchPace pace;
@@ -162,8 +180,9 @@ class TestBatchDialog : public QObject {
     int ok = 0;
     for (const farm::FarmTarget& t : all) ok += t.browserState == "Submit-OK" ? 1 : 0;
     const int failed = static_cast<int>(records.size()) - ok;
-    const QString end = QStringLiteral("Submit finished, %1 sucessed, %2 error.").arg(ok).arg(failed);
-    QCOMPARE(boxes.texts(), QStringList{end});
+    QVERIFY(boxes.texts().isEmpty());  // nothing to decide: the dialog says it
+    QCOMPARE(dialog.endLabel()->text(), batchEnd(ok, failed));
+    QCOMPARE(dialog.progressBar()->text(), QStringLiteral("%1 of %1").arg(records.size()));
     QCOMPARE(dialog.startButton()->text(), QStringLiteral("OK"));
     QVERIFY(dialog.startButton()->isEnabled());
     QCOMPARE(dialog.label(BatchDialog::kIdProcessed)->text(), QString::number(records.size()));
@@ -218,9 +237,11 @@ class TestBatchDialog : public QObject {
     QCOMPARE(dialog.starter().runningSessions(), 0);
     qInfo("Cancel closed every session in %lld ms", static_cast<long long>(took));
     QVERIFY2(took <= 1500, QByteArray::number(took));
-    // No final report: nothing counted, no end message, no record decided.
+    // No final report: nothing counted, no record decided; the end says so.
     QCOMPARE(dialog.batch().processed(), 0);
     QVERIFY(boxes.texts().isEmpty());
+    QVERIFY2(dialog.endText().startsWith(QStringLiteral("Submit canceled after 0 of 5: 0 sucessed, 0 error.")),
+             qPrintable(dialog.endText()));
     for (const core::EngineRecord& r : records) QCOMPARE(r.submit_state.str(), std::string());
     QTRY_COMPARE_WITH_TIMEOUT(coordination.workers.value(), 0, 1000);
   }
@@ -296,7 +317,7 @@ class TestBatchDialog : public QObject {
     QCOMPARE(dialog.label(BatchDialog::kIdTotal)->text(), QStringLiteral("0"));
     dialog.startButton()->click();
     QVERIFY(!coordination.stop.isSet());  // START resets the stop signal
-    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Submit finished, 0 sucessed, 0 error.")});
+    QCOMPARE(dialog.endText(), batchEnd(0, 0));
     QCOMPARE(dialog.startButton()->text(), QStringLiteral("OK"));
     dialog.startButton()->click();
     QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
@@ -323,7 +344,7 @@ class TestBatchDialog : public QObject {
     // A batch without it ends at once, says so and keeps it listed with why.
     dialog.startButton()->click();
     QVERIFY(!include->isEnabled());
-    QCOMPARE(boxes.texts(), QStringList{"Submit finished, 0 sucessed, 0 error.\n1 left out for their last check."});
+    QCOMPARE(dialog.endText(), batchEnd(0, 0, 1));
     QCOMPARE(dialog.list()->topLevelItem(0)->text(1), QStringLiteral("Skipped: gone (no such host)"));
     QVERIFY(farm_->received(farm_->targets()[0].key).empty());
   }
@@ -372,7 +393,9 @@ class TestBatchDialog : public QObject {
     QVERIFY(app.host()->runCommand(kIdAutoSubmitReset));
     core::setServiceBase("");
     QCOMPARE(driver.opened, 1);
-    QCOMPARE(program.boxes->texts().last(), QStringLiteral("Submit finished, 0 sucessed, 2 error."));
+    // The window's status bar says how the batch ended.
+    QCOMPARE(app.host()->statusMessage(), batchEnd(0, 2));
+    QVERIFY(program.boxes->texts().isEmpty());
     QVERIFY(app.doc()->isModified());
     EngineListView* view = app.host()->itemView()->engineView();
     for (const std::string& name : pending) {
@@ -385,6 +408,85 @@ class TestBatchDialog : public QObject {
       QCOMPARE(view->recordAt(row)->message.str(), std::string("Object not found."));
     }
     app.doc()->setModified(false);
+  }
+
+  void desktopProgramWithATargetsFileSubmitsToItsTargets() {
+    test::ProgramFixture program;
+    const QString path = program.path(QStringLiteral("site.lkr"));
+    test::writeProject(path, kUrl, "", [](core::Project& p) {
+      fillProfile(p);
+      p.engines.at(0)->submit_state.assign("Submit-OK");  // a built-in target's state, to be kept
+    });
+    const farm::FarmTarget sent = *farm_->target("first-button");
+    CommandLine commandLine;
+    commandLine.projectFile = path;
+    commandLine.targetsFile = program.path(QStringLiteral("two.tsv"));
+    test::writeFile(commandLine.targetsFile.toStdString(), core::formatTargetLine(sent.record) + "\n" +
+                                                              core::formatTargetLine(farm_->target("missing")->record));
+    LarkspurApplication app;
+    QVERIFY(app.startUp(commandLine, false));
+    QCOMPARE(app.host()->itemView()->engineView()->rowCount(), 2);
+    submit::SubmissionContext batch;
+    batch.timings.timeOut = kDialogTimeOut;
+    installSubmissionWindows(*app.host(), *app.doc(), core::processCoordination(), batch, paced(20));
+    DialogDriver driver;
+    QVERIFY(app.host()->runCommand(kIdAutoSubmitAll));
+    QCOMPARE(app.host()->statusMessage(), batchEnd(1, 1));
+    QVERIFY(!farm_->received(sent.key).empty());
+    // Saved, the built-in targets keep their states as they were.
+    QVERIFY(app.doc()->isModified() && app.doc()->save());
+    core::Project saved;
+    QVERIFY(saved.open(path.toStdString()).ok());
+    QCOMPARE(saved.engines.size(), std::size_t{342});
+    QCOMPARE(saved.engines.at(0)->submit_state.str(), std::string("Submit-OK"));
+  }
+
+  void windowsOpenedAndClosedLeaveTheProjectUnmodified() {
+    test::ProgramFixture program;
+    const QString path = program.path(QStringLiteral("site.lkr"));
+    test::writeProject(path, kUrl, "", [](core::Project& p) {
+      fillProfile(p);
+      for (std::size_t i = 0; i < p.engines.size(); ++i) p.engines.at(i)->submit_state.assign("Submit-OK");
+    });
+    LarkspurApplication app;
+    QVERIFY(test::startOn(app, path));
+    installSubmissionWindows(*app.host(), *app.doc(), core::processCoordination(), {}, paced(20));
+    test::LocalServer search;  // link searches that find nothing
+    search.get(".*", [](const httplib::Request&, httplib::Response& res) { res.set_content("<p>", "text/html"); });
+    QVERIFY(search.start() && core::setServiceBase(search.baseUrl()));
+    auto* jobs = test::installed<LinkPopularityCommands>(app);
+    jobs->options().search.stopPoll = std::chrono::milliseconds(10);
+    const std::vector<std::pair<const char*, std::function<void()>>> windows = {
+        {"announce window", [&] {
+           QVERIFY(app.host()->runCommand(kIdAnnounceIndexNow));
+           test::installed<AnnounceCommands>(app)->announceWindow()->close();
+         }},
+        {"batch dialog cancelled", [&] {
+           test::whenModal([](QWidget* m) { qobject_cast<BatchDialog*>(m)->cancelButton()->click(); });
+           QVERIFY(app.host()->runCommand(kIdAutoSubmitAll));
+         }},
+        {"batch over no target: START ends it at once, then OK", [&] {
+           test::whenModal([](QWidget* m) {
+             for (int i = 0; i < 2; ++i) qobject_cast<BatchDialog*>(m)->startButton()->click();
+           });
+           QVERIFY(app.host()->runCommand(kIdAutoSubmitReset));
+         }},
+        {"profile dialog cancelled", [&] {
+           test::whenModal([](QWidget* m) { qobject_cast<ProfileDialog*>(m)->cancelButton()->click(); });
+           QVERIFY(app.host()->runCommand(kIdEditWebsiteInfo));
+         }},
+        {"link search finding nothing", [&] {
+           QVERIFY(app.host()->runCommand(kIdSearchLinks));
+           QTRY_COMPARE_WITH_TIMEOUT(app.host()->statusMessage(), QStringLiteral("Search complete! 0 new links"),
+                                     20000);
+         }},
+    };
+    for (const auto& [name, openAndClose] : windows) {
+      app.doc()->setModified(false);
+      openAndClose();
+      QVERIFY2(!app.doc()->isModified() && !app.host()->widget()->isWindowModified(), name);
+    }
+    core::setServiceBase("");
   }
 };
 
