@@ -333,8 +333,10 @@ void MainWindow::createMenus() {
   QMenu* pageRank = submit->addMenu(QStringLiteral("Page Rank"));
   connect(pageRank, &QMenu::aboutToShow, this, &MainWindow::updateCommandUi);
   for (int id : {kIdStartUpdate, kIdStopUpdate}) add(pageRank, id);
-  submit->addSeparator();
+  networkSettingsSeparator_ = submit->addSeparator();
   add(submit, kIdInternetOption);
+  connect(submit, &QMenu::aboutToShow, this, &MainWindow::showNetworkSettingsEntry);
+  showNetworkSettingsEntry();
 
   QMenu* links = menuOf("Link Popularity");
   for (int id : {kIdSearchLinks, kIdCreateLinksReport}) add(links, id);
@@ -460,10 +462,16 @@ void MainWindow::installBuiltInCommands() {
   installCommand(kIdFileSaveAs, [this] { doc_.saveAs(); });
   installCommand(kIdAppExit, [this] { close(); });
 
-  installCommand(kIdInternetOption, [] { openNetworkSettings(); });
+  installCommand(kIdInternetOption, [this] { openNetworkSettings(this); });
 
   installCommand(kIdViewToolbar, [this] { toolBar_->setVisible(toolBar_->isHidden()); });
   installCommand(kIdViewStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+}
+
+void MainWindow::showNetworkSettingsEntry() {
+  const bool available = !availableNetworkSettingsCommand().isEmpty();
+  networkSettingsSeparator_->setVisible(available);
+  for (QAction* a : actions(kIdInternetOption)) a->setVisible(available);
 }
 
 void MainWindow::focusPane(bool next) {

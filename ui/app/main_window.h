@@ -110,6 +110,8 @@ class MainWindow : public QMainWindow, public CommandHost {
   void createClientArea();
   void installBuiltInCommands();
   void rebuildRecentFiles();
+  // "Internet Option" is shown while a network settings program is there.
+  void showNetworkSettingsEntry();
   void focusPane(bool next);
   QAction* makeAction(int id, const QString& text);
   void setTitle(const QString& documentTitle);
@@ -150,6 +152,7 @@ class MainWindow : public QMainWindow, public CommandHost {
   QMenu* projectMenu_ = nullptr;
   QAction* recentPlaceholder_ = nullptr;
   QAction* recentEnd_ = nullptr;
+  QAction* networkSettingsSeparator_ = nullptr;
   QList<QAction*> recentActions_;
   AnnounceCommands* announce_ = nullptr;
   UpdateCommands* update_ = nullptr;

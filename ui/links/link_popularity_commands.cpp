@@ -1,6 +1,5 @@
 #include "ui/links/link_popularity_commands.h"
 
-#include <QDesktopServices>
 #include <QProgressBar>
 #include <QTimer>
 #include <QUrl>
@@ -12,6 +11,7 @@
 #include "reports/report_time.h"
 #include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
+#include "ui/dialogs/desktop_launcher.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/dialogs/stop_and_wait.h"
 #include "ui/lists/engine_list_view.h"
@@ -134,8 +134,9 @@ void LinkPopularityCommands::createLinksReport() {
 void LinkPopularityCommands::onReportFinished(const QString& path, const QString& error) {
   const bool written = error.isEmpty();
   if (written) {
-    // A file the desktop cannot open fails silently.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // A file the desktop cannot open is named, so that the user can open it
+    // by hand.
+    openOnDesktop(host_.widget(), QUrl::fromLocalFile(path));
   } else {
     // "Create file error!" and why.
     MessageBoxes::warn(host_.widget(), error);
