@@ -1,6 +1,5 @@
 #include "ui/lists/link_list_view.h"
 
-#include <QDesktopServices>
 #include <QHeaderView>
 #include <QMenu>
 #include <QUrl>
@@ -9,12 +8,14 @@
 #include "core/fixed_text.h"
 #include "core/link_import.h"
 #include "core/link_list_edit.h"
+#include "core/project.h"
 #include "core/visible_text.h"
 #include "reports/list_export.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/link_command_ids.h"
 #include "ui/browser/page_opening.h"
 #include "ui/browser/target_opener.h"
+#include "ui/dialogs/desktop_launcher.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/clipboard_text.h"
 #include "ui/lists/link_dialog.h"
@@ -205,14 +206,14 @@ void LinkListView::openInBrowser() {
   core::LinkList::Ptr record = firstSelectedRecord();
   if (!record) return;
   const QString url = links_.withLock([&] { return qtext(record->url.view()); });
-  QDesktopServices::openUrl(QUrl::fromUserInput(url));
+  openOnDesktop(this, QUrl::fromUserInput(url));
 }
 
 void LinkListView::sendEmail() {
   core::LinkList::Ptr record = firstSelectedRecord();
   if (!record) return;
   const QString email = links_.withLock([&] { return qtext(record->email.view()); });
-  QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + email, QUrl::TolerantMode));
+  openOnDesktop(this, QUrl(QStringLiteral("mailto:") + email, QUrl::TolerantMode));
 }
 
 void LinkListView::openInNewWindow() { openRowInNewPage(topLevelItem(firstSelectedRow())); }
@@ -273,13 +274,17 @@ void LinkListView::addMissingRows() {
   }
 }
 
+std::filesystem::path LinkListView::projectFile() const {
+  return project_ ? project_->path() : std::filesystem::path();
+}
+
 void LinkListView::importLinks() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Open;
   request.caption = QStringLiteral("Open");
   request.filter = QStringLiteral("TEXT (*.txt)");
   request.defaultSuffix = QStringLiteral("txt");
-  request.proposedPath = QStringLiteral("*.txt");
+  request.proposedPath = startFolder(projectFile());
   const QString path = FileDialogs::run(this, request);
   if (path.isEmpty()) return;
   const core::ImportResult imported = core::importLinks(links_, path.toStdString(), core::linkTimeNow());
@@ -301,7 +306,9 @@ void LinkListView::outputLinks() {
   request.filter = QStringLiteral(
       "TXT File (*.txt);;HTML File (*.htm *.html);;XML File (*.xml);;Excel Workbook (*.xlsx *.xls)");
   request.defaultSuffix = QStringLiteral("txt");
-  request.proposedPath = QStringLiteral("*.txt");
+  const std::string_view host = project_ ? core::fieldView(project_->profile.host) : std::string_view();
+  const QString name = host.empty() ? QStringLiteral("links.txt") : QStringLiteral("%1-links.txt").arg(qtext(host));
+  request.proposedPath = inStartFolder(projectFile(), name);
   const QString path = FileDialogs::run(this, request);
   if (path.isEmpty()) return;
   const core::Status written = reports::exportListView(linkListExportView(*this), path.toStdString());

@@ -7,6 +7,7 @@
 // records by messages; the view adds and refreshes rows from them.
 
 #include <QHash>
+#include <filesystem>
 #include <memory>
 
 #include "core/link_list.h"
@@ -17,6 +18,10 @@
 #include "ui/printing/list_print_description.h"
 
 class QMenu;
+
+namespace larkspur::core {
+class Project;
+}
 
 namespace larkspur::ui {
 
@@ -64,6 +69,10 @@ class LinkListView : public RowListView, public ListPrintSource {
   void openInBrowser();
   void sendEmail();
   void openInNewWindow();
+  // The file dialogs start in the project's folder (see startFolder), and
+  // the export proposes HOST-links.txt after its profile's host; read when a
+  // dialog opens, so a Save As or a profile edit meanwhile counts.
+  void setProject(const core::Project* project) { project_ = project; }
   void importLinks();
   void outputLinks();
 
@@ -85,8 +94,11 @@ class LinkListView : public RowListView, public ListPrintSource {
   core::LinkList::Ptr firstSelectedRecord() const;
   std::vector<const core::LinkRecord*> selectedRecords() const;
   void addMissingRows();
+  // The project's file; empty when it has none (or no project is known).
+  std::filesystem::path projectFile() const;
 
   core::LinkList& links_;
+  const core::Project* project_ = nullptr;
   core::ColumnWidths widths_;
   QHash<const core::LinkRecord*, QTreeWidgetItem*> rows_;
 };
