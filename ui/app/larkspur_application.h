@@ -30,7 +30,8 @@ class LarkspurApplication : public QObject {
   // a project named on the command line; else, or when it cannot be opened,
   // the last project; else, or when that cannot be opened either, a new one
   // (the blank profile dialog). Returns false when the program is to end: the
-  // settings could not be loaded or the user cancelled the new project.
+  // settings could not be loaded or the user, told that Larkspur needs a
+  // website profile when cancelling the new project, chose to quit.
   // Shows the main window as it was left last time (maximised on the first
   // start) unless `show` is false.
   bool startUp(const CommandLine& commandLine, bool show = true);
@@ -62,6 +63,10 @@ class LarkspurApplication : public QObject {
   std::unique_ptr<MainWindow> frame_;
   ProgramRestart restart_;
   bool settingsLoaded_ = false;
+
+  // The first project when there is none to open: the blank profile dialog
+  // until it is accepted or the user chooses to quit (false).
+  bool startNewProject();
 };
 
 }  // namespace larkspur::ui

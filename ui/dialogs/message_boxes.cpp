@@ -1,5 +1,6 @@
 #include "ui/dialogs/message_boxes.h"
 
+#include <QAbstractButton>
 #include <QIcon>
 #include <QStyle>
 #include <utility>
@@ -42,6 +43,9 @@ QMessageBox::StandardButton MessageBoxes::show(QWidget* parent, const MessageBox
   if (QIcon::hasThemeIcon(themeName)) {
     const int size = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
     box.setIconPixmap(QIcon::fromTheme(themeName).pixmap(QSize(size, size), box.devicePixelRatioF()));
+  }
+  for (const auto& [button, text] : request.buttonTexts) {
+    if (QAbstractButton* shown = box.button(button)) shown->setText(text);
   }
   if (request.defaultButton != QMessageBox::NoButton) box.setDefaultButton(request.defaultButton);
   return static_cast<QMessageBox::StandardButton>(box.exec());

@@ -18,6 +18,9 @@ struct MessageBoxRequest {
   QString text;
   QMessageBox::StandardButtons buttons = QMessageBox::Ok;
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+  // Own words for some of the buttons ("Quit" on Close); the answer is still
+  // the standard button.
+  QList<QPair<QMessageBox::StandardButton, QString>> buttonTexts = {};
 };
 
 class MessageBoxes {
