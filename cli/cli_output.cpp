@@ -24,4 +24,9 @@ void warn(const std::string& text) {
   std::fprintf(stderr, "larkspur-cli: warning: %s\n", shown(text).c_str());
 }
 
+int usageError(std::string_view usage) {
+  std::fprintf(stderr, "larkspur-cli: usage: larkspur-cli %.*s\n", static_cast<int>(usage.size()), usage.data());
+  return 2;
+}
+
 }  // namespace larkspur::cli

@@ -25,5 +25,8 @@ bool writeStandardOutput(std::string_view bytes);
 int fail(const std::string& text, int code = 1);
 // Prints "larkspur-cli: warning: TEXT" on stderr.
 void warn(const std::string& text);
+// Prints "larkspur-cli: usage: larkspur-cli USAGE" on stderr and returns 2.
+// The usage is the program's own text: its lines are printed as they are.
+int usageError(std::string_view usage);
 
 }  // namespace larkspur::cli

@@ -35,9 +35,14 @@ constexpr std::chrono::milliseconds kPoll{100};
 }  // namespace
 
 int runAnnounceCommand(const std::vector<std::string>& words) {
-  Arguments args(words, {"sitemap", "urls", "endpoint", "key-location", "service-base"}, {"changed-only", "check"});
+  Arguments args(words, {"sitemap", "urls", "endpoint", "key-location", "service-base"},
+                 {"changed-only", "check", "help"});
+  if (args.has("help")) {
+    std::printf("Usage: larkspur-cli %s\n", kAnnounceUsage);
+    return 0;
+  }
   if (!args.error().empty()) return fail("announce: " + args.error(), 2);
-  if (args.positional().size() != 1) return fail(std::string("usage: larkspur-cli ") + kAnnounceUsage, 2);
+  if (args.positional().size() != 1) return usageError(kAnnounceUsage);
   if (args.has("sitemap") && args.has("urls")) return fail("announce: give --sitemap or --urls, not both", 2);
   if (args.values("urls").size() > 1) return fail("announce: give --urls once", 2);
   if (int rc = applyServiceBaseOption(args, "announce")) return rc;

@@ -81,7 +81,7 @@ int parse(const std::string& sub, const std::vector<std::string>& words, std::se
   values.insert("service-base");
   out = Arguments(words, values, flags);
   if (!out.error().empty()) return fail("links " + sub + ": " + out.error(), 2);
-  if (out.positional().size() != positionals) return fail(std::string("usage: larkspur-cli ") + usage, 2);
+  if (out.positional().size() != positionals) return usageError(usage);
   return applyServiceBaseOption(out, "links " + sub);
 }
 

@@ -73,6 +73,12 @@ TEST(CliAnnounce, ExitCodesFollowTheKeyTheChecksAndTheEndpoint) {
       EXPECT_EQ(site.received().back().body.value("keyLocation", ""), s.keyLocation);
     }
   }
+  // Its own usage text is printed as it is, line by line: on a usage error and for --help.
+  for (const auto& words : {std::vector<std::string>{"announce"}, {"announce", "--help"}}) {
+    const CliResult r = runCli(words);
+    EXPECT_EQ(r.exitCode, words.size() == 1 ? 2 : 0);
+    EXPECT_NE((r.out + r.err).find("[--changed-only]\n       [--endpoint NAME|URL]"), std::string::npos) << r.err;
+  }
   // The same key is used on every run.
   for (const ReceivedRequest& r : site.received()) EXPECT_EQ(r.key, made);
   // show tells what the project keeps of it, without the key itself.

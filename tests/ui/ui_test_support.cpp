@@ -1,5 +1,6 @@
 #include "tests/ui/ui_test_support.h"
 
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFile>
 #include <memory>
@@ -50,6 +51,22 @@ FileDialogAnswers::FileDialogAnswers() {
 }
 
 FileDialogAnswers::~FileDialogAnswers() { ui::FileDialogs::setResponder({}); }
+
+DesktopStandIn::DesktopStandIn(QStringList installedPrograms)
+    : installed(std::move(installedPrograms)), previous_(ui::desktopLauncher()) {
+  ui::DesktopLauncher& launcher = ui::desktopLauncher();
+  launcher.openUrl = [this](const QUrl& url) {
+    if (works) QDesktopServices::openUrl(url);
+    return works;
+  };
+  launcher.findProgram = [this](const QString& name) { return installed.contains(name) ? "/bin/" + name : QString(); };
+  launcher.startProgram = [this](const QString& program, const QStringList& arguments) {
+    if (works) started << (QStringList{program} + arguments);
+    return works;
+  };
+}
+
+DesktopStandIn::~DesktopStandIn() { ui::desktopLauncher() = previous_; }
 
 QTimer* whenModal(std::function<void(QWidget*)> action, int timeoutMs) {
   auto* timer = new QTimer(qApp);

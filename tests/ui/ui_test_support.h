@@ -21,6 +21,7 @@
 #include "core/project.h"
 #include "ui/app/command_host.h"
 #include "ui/app/larkspur_application.h"
+#include "ui/dialogs/desktop_launcher.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/project/file_dialogs.h"
 
@@ -77,6 +78,20 @@ class FileDialogAnswers {
   std::vector<ui::FileDialogRequest> requests_;
 };
 
+// Stands in for the desktop (ui::desktopLauncher) while it lives: finds only the `installed` programs, records
+// those started, hands addresses on to QDesktopServices; with `works` false, opening and starting fail.
+class DesktopStandIn {
+ public:
+  explicit DesktopStandIn(QStringList installedPrograms = {});
+  ~DesktopStandIn();
+  QStringList installed;
+  bool works = true;
+  QList<QStringList> started;  // program, then its arguments
+
+ private:
+  ui::DesktopLauncher previous_;
+};
+
 // Calls `action` with the first modal widget that shows up (polled every few
 // milliseconds), once. The returned timer stops itself after acting.
 QTimer* whenModal(std::function<void(QWidget* modal)> action, int timeoutMs = 10000);
@@ -104,6 +119,7 @@ class ProgramFixture {
 
   ScopedConfigHome home;
   std::optional<MessageBoxRecorder> boxes;  // while message boxes are answered
+  DesktopStandIn desktop{{QStringLiteral("nm-connection-editor")}};
   std::unique_ptr<ui::LarkspurApplication> app;
 
   // The path of `name` in the configuration folder.

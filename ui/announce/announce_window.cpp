@@ -1,6 +1,7 @@
 #include "ui/announce/announce_window.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,13 +18,17 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <span>
 
+#include "core/atomic_file.h"
 #include "core/fixed_text.h"
 #include "core/visible_text.h"
 #include "ui/app/app_icon.h"
 #include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/dialogs/stop_and_wait.h"
+#include "ui/lists/clipboard_text.h"
+#include "ui/project/file_dialogs.h"
 #include "ui/project/project_document.h"
 
 namespace larkspur::ui {
@@ -41,6 +46,14 @@ QString sentence(const std::string& s) {
 
 std::string websiteOf(ProjectDocument& doc) { return std::string(core::fieldView(doc.project().profile.url)); }
 
+// The failed checks the top of the window lists; the rest are in the list.
+constexpr int kShownProblems = 5;
+
+bool isFailure(const QTreeWidgetItem* item) {
+  const char* error = announce::levelWord(announce::CheckLine::Level::Error);
+  return item->data(0, Qt::UserRole).toString() == QLatin1String(error);
+}
+
 }  // namespace
 
 AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(parent), doc_(doc) {
@@ -51,6 +64,20 @@ AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(
 
   website_ = new QLabel(this);
   website_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  // The failed checks, at the top where they are seen first; plain text, as
+  // they quote what the website answered.
+  problems_ = new QLabel(this);
+  problems_->setObjectName(QStringLiteral("problems"));
+  problems_->setTextFormat(Qt::PlainText);
+  problems_->setWordWrap(true);
+  problems_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  problems_->setFrameShape(QFrame::StyledPanel);
+  problems_->setMargin(6);
+  QPalette warning = problems_->palette();
+  warning.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+  problems_->setPalette(warning);
+  problems_->hide();
 
   // The key file: read-only fields, so both texts can be selected and copied.
   auto* keyGroup = new QGroupBox(QStringLiteral("Key file to publish on the website"), this);
@@ -65,9 +92,29 @@ AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(
       if (field->hasSelectedText()) keepMadeKey();
     });
   }
+  copyKey_ = new QPushButton(QStringLiteral("Copy key"), keyGroup);
+  copyUrl_ = new QPushButton(QStringLiteral("Copy URL"), keyGroup);
+  saveKey_ = new QPushButton(QStringLiteral("Save key file..."), keyGroup);
+  saveKey_->setToolTip(QStringLiteral("Write the key file, to be put on the website at the address above"));
+  keepEnterOff({copyKey_, copyUrl_, saveKey_});
+  connect(copyKey_, &QPushButton::clicked, this, [this] {
+    putTextOnClipboard(this, keyContent_->text());
+    keepMadeKey();
+  });
+  connect(copyUrl_, &QPushButton::clicked, this, [this] {
+    putTextOnClipboard(this, keyUrl_->text());
+    keepMadeKey();
+  });
+  connect(saveKey_, &QPushButton::clicked, this, &AnnounceWindow::saveKeyFile);
+  auto* keyButtons = new QHBoxLayout;
+  keyButtons->addWidget(copyKey_);
+  keyButtons->addWidget(copyUrl_);
+  keyButtons->addWidget(saveKey_);
+  keyButtons->addStretch(1);
   auto* keyLayout = new QFormLayout(keyGroup);
   keyLayout->addRow(QStringLiteral("Publish at:"), keyUrl_);
   keyLayout->addRow(QStringLiteral("Holding:"), keyContent_);
+  keyLayout->addRow(keyButtons);
 
   auto* choiceGroup = new QGroupBox(QStringLiteral("What to announce"), this);
   all_ = new QRadioButton(QStringLiteral("All URLs of the sitemaps"), choiceGroup);
@@ -95,6 +142,10 @@ AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(
   checks_->setRootIsDecorated(false);
   checks_->setColumnCount(1);
   checks_->setMinimumHeight(120);
+  // Each line in full: wrapped, never cut short.
+  checks_->setWordWrap(true);
+  checks_->setTextElideMode(Qt::ElideNone);
+  checks_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   urlCount_ = new QLabel(checkGroup);
   urlCount_->setObjectName(QStringLiteral("urlCount"));
   auto* checkLayout = new QVBoxLayout(checkGroup);
@@ -144,6 +195,7 @@ AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(website_);
+  layout->addWidget(problems_);
   layout->addWidget(keyGroup);
   layout->addWidget(choiceGroup);
   layout->addWidget(checkGroup, 1);
@@ -195,6 +247,7 @@ void AnnounceWindow::refresh() {
     }
   }
   checks_->clear();
+  showProblems();
   urlCount_->setText(QStringLiteral("URLs found: not checked yet"));
   progress_->setRange(0, 1);
   progress_->setValue(0);
@@ -306,6 +359,65 @@ void AnnounceWindow::addCheck(const announce::CheckLine& line) {
   item->setIcon(0, style()->standardIcon(image));
   item->setData(0, Qt::UserRole, QString::fromLatin1(announce::levelWord(line.level)));
   item->setToolTip(0, item->text(0));
+  if (line.level == announce::CheckLine::Level::Error) showProblems();
+}
+
+void AnnounceWindow::showProblems() {
+  QStringList lines;
+  int failures = 0;
+  QTreeWidgetItem* first = nullptr;
+  for (int i = 0; i < checks_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = checks_->topLevelItem(i);
+    if (!isFailure(item)) continue;
+    if (!first) first = item;
+    if (++failures > kShownProblems) continue;
+    QString line = item->text(0);
+    if (!line.isEmpty()) line[0] = line[0].toUpper();
+    // The key file's line says what it must hold; the window can write it.
+    const QString keyUrl = keyUrl_->text();
+    if (!keyUrl.isEmpty() && line.contains(keyUrl)) {
+      line += QStringLiteral(". \"Save key file...\" above writes that file for you to put there");
+    }
+    lines << QStringLiteral("\u2022 ") + line + QLatin1Char('.');
+  }
+  if (failures > kShownProblems) {
+    lines << QStringLiteral("%1 more in the readiness check below.").arg(failures - kShownProblems);
+  }
+  if (lines.isEmpty()) {
+    problems_->clear();
+    problems_->hide();
+    return;
+  }
+  lines.prepend(failures == 1
+                    ? QStringLiteral("Not ready: this check failed, and nothing is announced until it passes.")
+                    : QStringLiteral("Not ready: these checks failed, and nothing is announced until they pass."));
+  problems_->setText(lines.join(QLatin1Char('\n')));
+  problems_->show();
+  // The first failure stays in sight in the list too.
+  checks_->scrollToItem(first, QAbstractItemView::PositionAtTop);
+}
+
+bool AnnounceWindow::saveKeyFile() {
+  const std::string key = doc_.project().announce.key;
+  if (key.empty()) return false;
+  const QString name = QString::fromStdString(key) + QStringLiteral(".txt");
+  FileDialogRequest request;
+  request.mode = FileDialogRequest::Mode::Save;
+  request.caption = QStringLiteral("Save key file");
+  request.filter = QStringLiteral("Text file (*.txt)");
+  request.defaultSuffix = QStringLiteral("txt");
+  request.proposedPath = inStartFolder(doc_.project().path(), name);
+  const QString path = FileDialogs::run(this, request);
+  if (path.isEmpty()) return false;
+  const core::Status written = core::writeFileAtomically(
+      path.toStdString(), std::span(reinterpret_cast<const uint8_t*>(key.data()), key.size()));
+  if (!written.ok()) {
+    MessageBoxes::warn(this, QString::fromStdString(written.message));
+    return false;
+  }
+  status_->setText(QStringLiteral("The key file is saved as %1: put it on the website at %2.")
+                       .arg(QDir::toNativeSeparators(path), keyUrl_->text()));
+  return true;
 }
 
 void AnnounceWindow::addAnswer(const core::AnnounceLogEntry& entry) {
@@ -339,6 +451,8 @@ void AnnounceWindow::finish(const core::AnnounceState& state, const announce::An
     urlCount_->setText(QStringLiteral("URLs found: %1").arg(result.urlsFound));
   }
   status_->setText(sentence(result.message));
+  showProblems();
+  if (problems_->isHidden()) checks_->scrollToTop();
   updateButtons();
   emit finished(static_cast<int>(result.outcome));
 }
@@ -348,6 +462,8 @@ void AnnounceWindow::updateButtons() {
   announce_->setEnabled(!running_);
   stopButton_->setEnabled(running_);
   endpoint_->setEnabled(!running_);
+  const bool hasKey = !keyContent_->text().isEmpty();
+  for (QPushButton* button : {copyKey_, copyUrl_, saveKey_}) button->setEnabled(hasKey);
   all_->setEnabled(!running_);
   changedOnly_->setEnabled(!running_);
 }

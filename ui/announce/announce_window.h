@@ -10,6 +10,12 @@
 // The run works on a copy of the project's announce state; when it ends, what
 // it recorded (a key, the answers, the URLs accepted) replaces the project's
 // state and the project is marked modified, as larkspur-cli saves it.
+//
+// A check that fails is told at the top of the window, each line in full with
+// what to do, as soon as it is found; the check list keeps its first failure
+// in sight. The key file can be copied ("Copy key", "Copy URL") or written
+// ("Save key file...", KEY.txt holding the key, in the project's folder by
+// default).
 
 #include <QDialog>
 #include <QString>
@@ -65,6 +71,15 @@ class AnnounceWindow : public QDialog {
   // Closing the window (Close, Esc, the title bar) stops a run.
   void reject() override;
 
+  // "Save key file...": the key file, written where the user chooses. False
+  // when cancelled or it could not be written (the user has been told).
+  bool saveKeyFile();
+
+  // The failed checks of the last run, with what to do; hidden when none.
+  QLabel* problems() const { return problems_; }
+  QPushButton* copyKeyButton() const { return copyKey_; }
+  QPushButton* copyUrlButton() const { return copyUrl_; }
+  QPushButton* saveKeyButton() const { return saveKey_; }
   QLineEdit* keyFileUrl() const { return keyUrl_; }
   QLineEdit* keyFileContent() const { return keyContent_; }
   QComboBox* endpointChoice() const { return endpoint_; }
@@ -87,6 +102,7 @@ class AnnounceWindow : public QDialog {
 
  private:
   void addCheck(const announce::CheckLine& line);
+  void showProblems();
   void addAnswer(const core::AnnounceLogEntry& entry);
   void showRequests(std::size_t sent, std::size_t total);
   void finish(const core::AnnounceState& state, const announce::AnnounceResult& result);
@@ -96,6 +112,10 @@ class AnnounceWindow : public QDialog {
 
   ProjectDocument& doc_;
   QLabel* website_ = nullptr;
+  QLabel* problems_ = nullptr;
+  QPushButton* copyKey_ = nullptr;
+  QPushButton* copyUrl_ = nullptr;
+  QPushButton* saveKey_ = nullptr;
   QLineEdit* keyUrl_ = nullptr;
   QLineEdit* keyContent_ = nullptr;
   QComboBox* endpoint_ = nullptr;

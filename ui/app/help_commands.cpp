@@ -1,13 +1,13 @@
 #include "ui/app/help_commands.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QUrl>
 
 #include "ui/app/about_dialog.h"
 #include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
 #include "ui/app/help_page.h"
+#include "ui/dialogs/desktop_launcher.h"
 
 namespace larkspur::ui {
 
@@ -21,12 +21,13 @@ void HelpCommands::install() {
 }
 
 void HelpCommands::openHelpTopic() {
-  // A missing page, or one nothing can show, fails silently.
+  // A missing page fails silently; one no browser could be started for is
+  // named, so that the user can open it by hand.
   const QString page = findHelpPage(programFolder_);
-  if (!page.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+  if (!page.isEmpty()) openOnDesktop(host_.widget(), QUrl::fromLocalFile(page));
 }
 
-void HelpCommands::openServicesPage() { QDesktopServices::openUrl(servicesPageUrl()); }
+void HelpCommands::openServicesPage() { openOnDesktop(host_.widget(), servicesPageUrl()); }
 
 void HelpCommands::showAbout() {
   AboutDialog dialog(host_.widget());

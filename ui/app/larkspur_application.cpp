@@ -92,7 +92,7 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
   if (!opened && !last.isEmpty() && QFileInfo(last).absoluteFilePath() != tried) {
     opened = doc_->onOpenDocument(last);
   }
-  if (!opened && !doc_->onNewDocument()) return false;
+  if (!opened && !startNewProject()) return false;
 
   if (show) {
     if (layout.geometry.isEmpty()) {
@@ -100,6 +100,20 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
     } else {
       frame_->show();  // maximised again when it was left so
     }
+  }
+  return true;
+}
+
+bool LarkspurApplication::startNewProject() {
+  while (!doc_->onNewDocument()) {
+    const MessageBoxRequest question{
+        MessageBoxRequest::Kind::Question, QString(),
+        QStringLiteral("Larkspur needs a website profile to work: the submissions, link searches, reports and "
+                       "announcements are all made for the website it describes.\n\n"
+                       "Fill in the profile now, or quit Larkspur?"),
+        QMessageBox::Retry | QMessageBox::Close, QMessageBox::Retry,
+        {{QMessageBox::Retry, QStringLiteral("Fill In Profile")}, {QMessageBox::Close, QStringLiteral("Quit")}}};
+    if (MessageBoxes::show(nullptr, question) != QMessageBox::Retry) return false;
   }
   return true;
 }

@@ -33,8 +33,9 @@ class LarkspurApplication : public QObject {
   // (the blank profile dialog). With a targets file the program shows and
   // submits its targets in place of the built-in ones; a file that cannot be
   // read is said so, and the built-in targets are taken. Returns false when
-  // the program is to end: the
-  // settings could not be loaded or the user cancelled the new project.
+  // the program is to end: the settings could not be loaded or the user,
+  // told that Larkspur needs a website profile when cancelling the new
+  // project, chose to quit.
   // Shows the main window as it was left last time (maximised on the first
   // start) unless `show` is false.
   bool startUp(const CommandLine& commandLine, bool show = true);
@@ -69,6 +70,10 @@ class LarkspurApplication : public QObject {
   std::unique_ptr<MainWindow> frame_;
   ProgramRestart restart_;
   bool settingsLoaded_ = false;
+
+  // The first project when there is none to open: the blank profile dialog
+  // until it is accepted or the user chooses to quit (false).
+  bool startNewProject();
 };
 
 }  // namespace larkspur::ui

@@ -340,6 +340,8 @@ void MainWindow::createMenus() {
   for (int id : {kIdStartUpdate, kIdStopUpdate}) add(pageRank, id);
   submit->addSeparator();
   for (int id : {kIdInternetOption, kIdServiceKeys}) add(submit, id);
+  connect(submit, &QMenu::aboutToShow, this, &MainWindow::showNetworkSettingsEntry);
+  showNetworkSettingsEntry();
 
   QMenu* links = menuOf("Link Popularity");
   for (int id : {kIdSearchLinks, kIdCreateLinksReport}) add(links, id);
@@ -471,10 +473,15 @@ void MainWindow::installBuiltInCommands() {
   installCommand(kIdFileSaveAs, [this] { doc_.saveAs(); });
   installCommand(kIdAppExit, [this] { close(); });
 
-  installCommand(kIdInternetOption, [] { openNetworkSettings(); });
+  installCommand(kIdInternetOption, [this] { openNetworkSettings(this); });
 
   installCommand(kIdViewToolbar, [this] { toolBar_->setVisible(toolBar_->isHidden()); });
   installCommand(kIdViewStatusBar, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+}
+
+void MainWindow::showNetworkSettingsEntry() {
+  const bool available = !availableNetworkSettingsCommand().isEmpty();
+  for (QAction* a : actions(kIdInternetOption)) a->setVisible(available);
 }
 
 void MainWindow::focusPane(bool next) {

@@ -115,6 +115,8 @@ class MainWindow : public QMainWindow, public CommandHost {
   void createClientArea();
   void installBuiltInCommands();
   void rebuildRecentFiles();
+  // "Internet Option" is shown while a network settings program is there.
+  void showNetworkSettingsEntry();
   void focusPane(bool next);
   QAction* makeAction(int id, const QString& text);
   void setTitle(const QString& documentTitle);

@@ -19,7 +19,8 @@ struct MessageBoxRequest {
   QString text;
   QMessageBox::StandardButtons buttons = QMessageBox::Ok;
   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-  // Buttons that say what they do rather than their standard text.
+  // Own words for some of the buttons ("Open Report" on Open, "Quit" on
+  // Close); the answer is still the standard button.
   std::map<QMessageBox::StandardButton, QString> buttonTexts{};
 };
 

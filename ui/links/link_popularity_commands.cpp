@@ -1,7 +1,6 @@
 #include "ui/links/link_popularity_commands.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
@@ -18,6 +17,7 @@
 #include "reports/report_time.h"
 #include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
+#include "ui/dialogs/desktop_launcher.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/dialogs/stop_and_wait.h"
 #include "ui/lists/engine_list_view.h"
@@ -229,11 +229,12 @@ void LinkPopularityCommands::offerReport(const QString& end, const QString& path
   request.buttonTexts = {{QMessageBox::Open, QStringLiteral("Open Report")},
                          {QMessageBox::Apply, QStringLiteral("Show Folder")}};
   const QMessageBox::StandardButton answer = MessageBoxes::show(host_.widget(), request);
-  // A file or folder the desktop cannot open fails silently.
+  // A file or folder the desktop cannot open is named, so that the user can
+  // open it by hand.
   if (answer == QMessageBox::Open) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    openOnDesktop(host_.widget(), QUrl::fromLocalFile(path));
   } else if (answer == QMessageBox::Apply) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    openOnDesktop(host_.widget(), QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
   }
 }
 

@@ -1,6 +1,5 @@
 #include "ui/lists/link_list_view.h"
 
-#include <QDesktopServices>
 #include <QHeaderView>
 #include <QMenu>
 #include <QUrl>
@@ -9,6 +8,7 @@
 #include "core/fixed_text.h"
 #include "core/link_import.h"
 #include "core/link_list_edit.h"
+#include "core/project.h"
 #include "core/visible_text.h"
 #include "core/website_profile.h"
 #include "links/backlink_import.h"
@@ -17,6 +17,7 @@
 #include "ui/app/link_command_ids.h"
 #include "ui/browser/page_opening.h"
 #include "ui/browser/target_opener.h"
+#include "ui/dialogs/desktop_launcher.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/clipboard_text.h"
 #include "ui/lists/link_dialog.h"
@@ -235,14 +236,14 @@ void LinkListView::openInBrowser() {
   core::LinkList::Ptr record = firstSelectedRecord();
   if (!record) return;
   const QString url = links_.withLock([&] { return qtext(record->url.view()); });
-  QDesktopServices::openUrl(QUrl::fromUserInput(url));
+  openOnDesktop(this, QUrl::fromUserInput(url));
 }
 
 void LinkListView::sendEmail() {
   core::LinkList::Ptr record = firstSelectedRecord();
   if (!record) return;
   const QString email = links_.withLock([&] { return qtext(record->email.view()); });
-  QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + email, QUrl::TolerantMode));
+  openOnDesktop(this, QUrl(QStringLiteral("mailto:") + email, QUrl::TolerantMode));
 }
 
 void LinkListView::openInNewWindow() { openRowInNewPage(topLevelItem(firstSelectedRow())); }
@@ -303,16 +304,21 @@ void LinkListView::addMissingRows() {
   }
 }
 
+std::filesystem::path LinkListView::projectFile() const {
+  return project_ ? project_->path() : std::filesystem::path();
+}
+
 void LinkListView::importLinks() {
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Open;
   request.caption = QStringLiteral("Open");
   // A name pattern proposed in the dialog would hide every other kind.
   request.filter = QStringLiteral("Link files (*.csv *.tsv *.txt *.zip);;TEXT (*.txt)");
+  request.proposedPath = startFolder(projectFile());
   const QString path = FileDialogs::run(this, request);
   if (path.isEmpty()) return;
   links::BacklinkImportOptions options;
-  if (profile_) options.websiteHost = std::string(core::fieldView(profile_->host));
+  if (project_) options.websiteHost = std::string(core::fieldView(project_->profile.host));
   options.now = core::linkTimeNow();
   const links::BacklinkImport imported = links::importBacklinkFile(links_, path.toStdString(), options);
   if (!imported.status.ok()) {
@@ -337,7 +343,9 @@ void LinkListView::outputLinks() {
   request.filter = QStringLiteral(
       "TXT File (*.txt);;HTML File (*.htm *.html);;XML File (*.xml);;Excel Workbook (*.xlsx *.xls)");
   request.defaultSuffix = QStringLiteral("txt");
-  request.proposedPath = QStringLiteral("*.txt");
+  const std::string_view host = project_ ? core::fieldView(project_->profile.host) : std::string_view();
+  const QString name = host.empty() ? QStringLiteral("links.txt") : QStringLiteral("%1-links.txt").arg(qtext(host));
+  request.proposedPath = inStartFolder(projectFile(), name);
   const QString path = FileDialogs::run(this, request);
   if (path.isEmpty()) return;
   const core::Status written = reports::exportListView(linkListExportView(*this), path.toStdString());

@@ -8,6 +8,7 @@
 // records by messages; the view adds and refreshes rows from them.
 
 #include <QHash>
+#include <filesystem>
 #include <memory>
 
 #include "core/link_list.h"
@@ -20,7 +21,7 @@
 class QMenu;
 
 namespace larkspur::core {
-struct WebsiteProfile;
+class Project;
 }
 
 namespace larkspur::ui {
@@ -57,9 +58,6 @@ class LinkListView : public RowListView, public ListPrintSource {
   // Inserts the columns (once) and one row per record, in list order.
   void fill();
 
-  // The profile whose host an import keeps the rows of (none: every row).
-  void setWebsiteProfile(const core::WebsiteProfile* profile) { profile_ = profile; }
-
   // The rows and columns as shown, for the list printer.
   ListPrintDescription printDescription() const override;
 
@@ -95,6 +93,11 @@ class LinkListView : public RowListView, public ListPrintSource {
   void openInBrowser();
   void sendEmail();
   void openInNewWindow();
+  // The file dialogs start in the project's folder (see startFolder), and
+  // the export proposes HOST-links.txt after its profile's host, and an
+  // import keeps the rows of that host (none: every row); read when a dialog
+  // opens, so a Save As or a profile edit meanwhile counts.
+  void setProject(const core::Project* project) { project_ = project; }
   void importLinks();
   void outputLinks();
 
@@ -116,9 +119,11 @@ class LinkListView : public RowListView, public ListPrintSource {
   core::LinkList::Ptr firstSelectedRecord() const;
   std::vector<const core::LinkRecord*> selectedRecords() const;
   void addMissingRows();
+  // The project's file; empty when it has none (or no project is known).
+  std::filesystem::path projectFile() const;
 
   core::LinkList& links_;
-  const core::WebsiteProfile* profile_ = nullptr;
+  const core::Project* project_ = nullptr;
   core::ColumnWidths widths_;
   QHash<const core::LinkRecord*, QTreeWidgetItem*> rows_;
 };

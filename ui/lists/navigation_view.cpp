@@ -68,7 +68,7 @@ void NavigationView::rebuildWorkAreas(core::Project& project, const core::Settin
 
   auto* links = new LinkListView(project.links, settings.link_column_widths);
   links->setOpenerSource(openerSource_);
-  links->setWebsiteProfile(&project.profile);
+  links->setProject(&project);
   connect(links, &LinkListView::recordsModified, this, &NavigationView::recordsModified);
   addWorkArea(links, QStringLiteral("linkList"), QStyle::SP_FileLinkIcon, linkTabCaption(project.profile));
   linkView_ = links;

@@ -1,6 +1,5 @@
 #include "ui/lists/ppc_list_view.h"
 
-#include <QDesktopServices>
 #include <QMenu>
 #include <QUrl>
 
@@ -8,6 +7,7 @@
 #include "ui/app/link_command_ids.h"
 #include "ui/browser/page_opening.h"
 #include "ui/browser/target_opener.h"
+#include "ui/dialogs/desktop_launcher.h"
 #include "ui/lists/clipboard_text.h"
 
 namespace larkspur::ui {
@@ -69,7 +69,7 @@ void PpcListView::openInNewWindow() { openRowInNewPage(topLevelItem(firstSelecte
 void PpcListView::openInBrowser() {
   const core::PpcRecord* record = recordAt(firstSelectedRow());
   // A page the desktop cannot open fails silently.
-  if (record) QDesktopServices::openUrl(QUrl(urlOf(*record)));
+  if (record) openOnDesktop(this, QUrl(urlOf(*record)));
 }
 
 bool PpcListView::copy() {

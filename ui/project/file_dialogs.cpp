@@ -1,7 +1,9 @@
 #include "ui/project/file_dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <utility>
 
 namespace larkspur::ui {
@@ -34,6 +36,19 @@ QString withChosenSuffix(const QString& path, const QString& nameFilter, const Q
   if (suffix.isEmpty()) suffix = fallback;
   if (suffix.isEmpty()) return path;
   return path + QLatin1Char('.') + suffix;
+}
+
+QString startFolder(const std::filesystem::path& projectFile) {
+  if (!projectFile.empty()) {
+    return QFileInfo(QString::fromStdString(projectFile.string())).absolutePath();
+  }
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+  return QDir::homePath();
+}
+
+QString inStartFolder(const std::filesystem::path& projectFile, const QString& name) {
+  return QDir(startFolder(projectFile)).filePath(name);
 }
 
 void FileDialogs::setResponder(Responder r) { responder() = std::move(r); }

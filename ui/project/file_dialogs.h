@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 
 namespace larkspur::ui {
@@ -23,6 +24,13 @@ struct FileDialogRequest {
 // gives "htm") when its file name has none, or `fallback` when the filter
 // names no extension; a name that has one is returned as it is.
 QString withChosenSuffix(const QString& path, const QString& nameFilter, const QString& fallback);
+
+// The folder the project's file dialogs start in: the folder of the project
+// file, else (a project not saved yet) the user's documents folder, else,
+// when there is none, the home folder.
+QString startFolder(const std::filesystem::path& projectFile);
+// `name` in startFolder(projectFile).
+QString inStartFolder(const std::filesystem::path& projectFile, const QString& name);
 
 class FileDialogs {
  public:

@@ -8,6 +8,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <algorithm>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +27,7 @@ namespace {
 
 // Positions of the dialog's controls in tab order.
 constexpr int kUrl = 0;
+constexpr int kEmail = 2;
 constexpr int kCountry = 10;
 constexpr int kCategory = 11;
 constexpr int kCategoryAddon = 12;
@@ -44,10 +48,42 @@ void fillList(QComboBox* list, std::span<const char* const> entries) {
   for (const char* entry : entries) list->addItem(QString::fromUtf8(entry));
 }
 
-bool isEnterOrEscape(const QEvent* event) {
+bool isKeyPress(const QEvent* event, std::initializer_list<int> keys) {
   if (event->type() != QEvent::KeyPress) return false;
   const int key = static_cast<const QKeyEvent*>(event)->key();
-  return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+  return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+bool isEnter(const QEvent* event) { return isKeyPress(event, {Qt::Key_Return, Qt::Key_Enter}); }
+bool isEscape(const QEvent* event) { return isKeyPress(event, {Qt::Key_Escape}); }
+
+// Red text while enabled; a disabled label keeps the style's grey.
+QPalette warningPalette(QPalette palette) {
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+  }
+  return palette;
+}
+
+// A line under a field that tells what is wrong with it, in red. Its line
+// stays when it is hidden: the fields below do not jump as the text changes.
+QLabel* makeProblemLabel(QWidget* parent, const QString& name) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  label->setPalette(warningPalette(label->palette()));
+  label->setWordWrap(true);
+  QSizePolicy policy = label->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  label->setSizePolicy(policy);
+  return label;
+}
+
+QVBoxLayout* fieldWithProblem(QWidget* field, QLabel* problem) {
+  auto* box = new QVBoxLayout;
+  box->setSpacing(2);
+  box->addWidget(field);
+  box->addWidget(problem);
+  return box;
 }
 
 }  // namespace
@@ -82,25 +118,23 @@ ProfileDialog::ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* 
     auto* label = new QLabel(QString::fromUtf8(field.label), this);
     label->setBuddy(control);
     grid->addWidget(label, i, 0, i == kLongDescription || i == kUrl ? Qt::AlignTop | Qt::AlignLeft : Qt::AlignLeft);
+    // The URL's and the e-mail's problems show right under them.
     if (i == kUrl) {
-      // The URL's problem shows right under it while there is one.
-      urlProblem_ = new QLabel(this);
-      urlProblem_->setObjectName(QStringLiteral("websiteUrlProblem"));
-      QPalette palette = urlProblem_->palette();
-      palette.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
-      urlProblem_->setPalette(palette);
-      // Its line stays when it is hidden: the fields below do not jump as
-      // the address becomes complete.
-      QSizePolicy policy = urlProblem_->sizePolicy();
-      policy.setRetainSizeWhenHidden(true);
-      urlProblem_->setSizePolicy(policy);
-      auto* urlBox = new QVBoxLayout;
-      urlBox->setSpacing(2);
-      urlBox->addWidget(control);
-      urlBox->addWidget(urlProblem_);
-      grid->addLayout(urlBox, i, 1);
+      urlProblem_ = makeProblemLabel(this, QStringLiteral("websiteUrlProblem"));
+      grid->addLayout(fieldWithProblem(control, urlProblem_), i, 1);
+    } else if (i == kEmail) {
+      emailProblem_ = makeProblemLabel(this, QStringLiteral("emailProblem"));
+      grid->addLayout(fieldWithProblem(control, emailProblem_), i, 1);
     } else {
       grid->addWidget(control, i, 1);
+    }
+    if (!qobject_cast<QComboBox*>(control)) {
+      auto* left = new QLabel(this);
+      left->setObjectName(QStringLiteral("left%1").arg(i));
+      left->setPalette(warningPalette(left->palette()));
+      left->setAlignment(Qt::AlignRight | Qt::AlignTop);
+      left_[static_cast<std::size_t>(i)] = left;
+      grid->addWidget(left, i, 2, Qt::AlignRight | Qt::AlignTop);
     }
   }
   grid->setRowStretch(kLongDescription, 1);
@@ -108,6 +142,7 @@ ProfileDialog::ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* 
 
   url_ = static_cast<QLineEdit*>(controls_[kUrl]);
   if (url_->text().isEmpty()) url_->setText(QStringLiteral("http://"));
+  email_ = static_cast<QLineEdit*>(controls_[kEmail]);
 
   country_ = static_cast<QComboBox*>(controls_[kCountry]);
   category_ = static_cast<QComboBox*>(controls_[kCategory]);
@@ -130,6 +165,17 @@ ProfileDialog::ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* 
   // send every target an empty submission.
   connect(url_, &QLineEdit::textChanged, this, &ProfileDialog::showUrlProblem);
   showUrlProblem();
+  connect(email_, &QLineEdit::textChanged, this, &ProfileDialog::showEmailProblem);
+  showEmailProblem();
+  for (int i = 0; i < static_cast<int>(left_.size()); ++i) {
+    if (!left_[static_cast<std::size_t>(i)]) continue;
+    if (auto* edit = qobject_cast<QLineEdit*>(controls_[static_cast<std::size_t>(i)])) {
+      connect(edit, &QLineEdit::textChanged, this, [this, i] { showLeft(i); });
+    } else {
+      connect(longDescription_, &QPlainTextEdit::textChanged, this, [this, i] { showLeft(i); });
+    }
+    showLeft(i);
+  }
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid, 1);
@@ -141,7 +187,7 @@ ProfileDialog::ProfileDialog(core::WebsiteProfile& profile, Mode mode, QWidget* 
   // they are not, but the long description's viewport receives its keys.
   longDescription_->viewport()->installEventFilter(this);
   controls_[0]->setFocus();
-  resize(460, 560);
+  resize(520, 600);
 }
 
 int ProfileDialog::selectionFor(const QComboBox& list, const QString& text, int fallback) {
@@ -152,18 +198,88 @@ int ProfileDialog::selectionFor(const QComboBox& list, const QString& text, int 
 }
 
 bool ProfileDialog::eventFilter(QObject* watched, QEvent* event) {
-  // Enter and Escape neither accept nor cancel: only the buttons close the
-  // dialog, so a stray key cannot lose or commit the user's typing.
-  if (isEnterOrEscape(event)) return true;
+  // Enter does not accept: only OK commits the user's typing. Escape cancels
+  // wherever the focus is.
+  if (isEnter(event)) return true;
+  if (isEscape(event)) {
+    reject();
+    return true;
+  }
   return QDialog::eventFilter(watched, event);
 }
 
 void ProfileDialog::keyPressEvent(QKeyEvent* event) {
-  if (isEnterOrEscape(event)) {
+  if (isEnter(event)) {
     event->accept();
     return;
   }
-  QDialog::keyPressEvent(event);
+  QDialog::keyPressEvent(event);  // Escape rejects
+}
+
+QLabel* ProfileDialog::leftLabel(int index) const {
+  return index >= 0 && index < static_cast<int>(left_.size()) ? left_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QString ProfileDialog::controlText(int index) const {
+  QWidget* control = controls_[static_cast<std::size_t>(index)];
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit->text();
+  if (control == longDescription_) return longDescription_->toPlainText();
+  return {};
+}
+
+int ProfileDialog::charactersLeft(int index) const {
+  const core::ProfileField& field = core::profileFields()[static_cast<std::size_t>(index)];
+  const QString text = controlText(index);
+  // The field's bytes, its terminator aside.
+  int left = static_cast<int>(field.capacity) - 1 - static_cast<int>(text.toUtf8().size());
+  if (index == kShortDescription) {
+    const int characters = static_cast<int>(text.toUcs4().size());
+    left = std::min(left, static_cast<int>(core::kShortDescriptionLimit) - characters);
+  }
+  return left;
+}
+
+void ProfileDialog::showLeft(int index) {
+  QLabel* label = leftLabel(index);
+  if (!label) return;
+  const int left = charactersLeft(index);
+  label->setText(left >= 0 ? QStringLiteral("%1 left").arg(left) : QStringLiteral("%1 too many").arg(-left));
+  // A small grey note; past the limit a warning, in red.
+  label->setEnabled(left < 0);
+  label->setToolTip(index == kShortDescription
+                        ? QStringLiteral("At most %1 characters")
+                              .arg(static_cast<qulonglong>(core::kShortDescriptionLimit))
+                        : QStringLiteral("What is longer is cut when the profile is stored"));
+}
+
+QString ProfileDialog::emailProblem(const QString& email) {
+  if (email.isEmpty()) return {};
+  QString reason;
+  const qsizetype at = email.lastIndexOf(QLatin1Char('@'));
+  const QString domain = at < 0 ? QString() : email.mid(at + 1);
+  if (email.contains(QRegularExpression(QStringLiteral("\\s")))) {
+    reason = QStringLiteral("it holds blanks");
+  } else if (at < 0) {
+    reason = QStringLiteral("it has no @");
+  } else if (email.indexOf(QLatin1Char('@')) != at) {
+    reason = QStringLiteral("it holds more than one @");
+  } else if (at == 0) {
+    reason = QStringLiteral("nothing comes before the @");
+  } else {
+    // A domain of dot-separated labels, such as example.com.
+    static const QRegularExpression kDomain(QStringLiteral("^([^.\\s]+\\.)+[^.\\s]{2,}$"));
+    if (!kDomain.match(domain).hasMatch()) {
+      reason = QStringLiteral("after the @ comes no domain name such as example.com");
+    }
+  }
+  if (reason.isEmpty()) return {};
+  return QStringLiteral("This is no e-mail address: %1. Directories may refuse it.").arg(reason);
+}
+
+void ProfileDialog::showEmailProblem() {
+  const QString problem = emailProblem(email_->text());
+  emailProblem_->setText(problem);
+  emailProblem_->setVisible(!problem.isEmpty());
 }
 
 QString ProfileDialog::urlProblem() const {

@@ -3,7 +3,10 @@
 // in fourteen edits and three lists. OK writes every control's text into the
 // profile; the caller then recomputes what is derived from it. OK stays
 // disabled while the website URL is no web address with a host name, and the
-// reason shows under the URL; the other fields are optional.
+// reason shows under the URL; the other fields are optional. Beside each
+// text, how much more it holds ("12 left") as the user types; under the
+// e-mail, a warning while it is no address (OK is still allowed: the
+// directories decide). Enter does nothing; Escape cancels, as Cancel does.
 
 #include <QDialog>
 #include <array>
@@ -42,6 +45,15 @@ class ProfileDialog : public QDialog {
   // label under it says.
   QString urlProblem() const;
   QLabel* urlProblemLabel() const { return urlProblem_; }
+  // Why a text is no e-mail address, as a warning; "" when it is one or is
+  // empty.
+  static QString emailProblem(const QString& email);
+  QLabel* emailProblemLabel() const { return emailProblem_; }
+  // How many more characters a text control holds ("12 left", or "3 too
+  // many" past its limit); nullptr for the lists and the buttons. A
+  // character outside ASCII counts as the bytes it takes in the field.
+  QLabel* leftLabel(int index) const;
+  int charactersLeft(int index) const;
 
   // The selection rule of the three lists: the position of the last entry
   // equal to `text` (case-sensitive), else `fallback` (-1: no selection).
@@ -54,6 +66,9 @@ class ProfileDialog : public QDialog {
  private:
   void onOk();
   void showUrlProblem();
+  void showEmailProblem();
+  void showLeft(int index);
+  QString controlText(int index) const;
 
   core::WebsiteProfile& profile_;
   std::array<QWidget*, 19> controls_{};
@@ -63,6 +78,9 @@ class ProfileDialog : public QDialog {
   QPlainTextEdit* longDescription_ = nullptr;
   QLineEdit* url_ = nullptr;
   QLabel* urlProblem_ = nullptr;
+  QLineEdit* email_ = nullptr;
+  QLabel* emailProblem_ = nullptr;
+  std::array<QLabel*, 17> left_{};
   QLineEdit* shortDescription_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -157,7 +157,7 @@ void ProjectDocument::fileOpen() {
   request.mode = FileDialogRequest::Mode::Open;
   request.caption = QStringLiteral("Open");
   request.filter = QString::fromLatin1(kProjectFileFilter);
-  request.proposedPath = project_.path().empty() ? QString() : QFileInfo(pathName()).absolutePath();
+  request.proposedPath = startFolder(project_.path());
   const QString path = FileDialogs::run(dialogParent(), request);
   if (path.isEmpty()) return;
   openDocumentFile(path);
@@ -188,7 +188,7 @@ bool ProjectDocument::saveAs() {
     proposed = title_;
     const qsizetype bad = proposed.indexOf(QRegularExpression(QStringLiteral("[:/\\\\]")));
     if (bad >= 0) proposed.truncate(bad);
-    proposed += QLatin1Char('.') + QString::fromLatin1(kProjectFileSuffix);
+    proposed = inStartFolder(project_.path(), proposed + QLatin1Char('.') + QString::fromLatin1(kProjectFileSuffix));
   }
   FileDialogRequest request;
   request.mode = FileDialogRequest::Mode::Save;

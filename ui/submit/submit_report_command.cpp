@@ -1,6 +1,5 @@
 #include "ui/submit/submit_report_command.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QHeaderView>
 #include <QUrl>
@@ -11,6 +10,7 @@
 #include "reports/submit_report.h"
 #include "ui/app/command_host.h"
 #include "ui/app/command_ids.h"
+#include "ui/dialogs/desktop_launcher.h"
 #include "ui/dialogs/message_boxes.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
@@ -53,8 +53,9 @@ QString runSubmitReportCommand(QWidget* parent, const core::WebsiteProfile& prof
     MessageBoxes::warn(parent, QString::fromStdString(written.message));
     return {};
   }
-  // A file the desktop cannot open fails silently.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  // A file the desktop cannot open is named, so that the user can open it by
+  // hand.
+  openOnDesktop(parent, QUrl::fromLocalFile(path));
   return path;
 }
 

@@ -1,9 +1,10 @@
 // The "Announce to IndexNow" command and window against a local website and
 // endpoint (reached through the service base, as --service-base sets it):
-// refused without a host, the key file to publish, the readiness check, the
-// announcement recorded in the project, and Stop or closing the window
-// ending a run that waits on the endpoint.
+// refused without a host, the key file to publish (copied or saved), the
+// readiness check (failures told at the top), the announcement recorded in the
+// project, and Stop or closing the window ending a run that waits on the endpoint.
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -174,6 +175,49 @@ class TestAnnounceWindow : public test::ProgramTest {
     QCOMPARE(saved.announce.log.size(), size_t{2});
     QCOMPARE(saved.announce.announced.size(), size_t{2});
     QCOMPARE(saved.announce.key, key);
+  }
+
+  void failedChecksShowAtTheTopAndTheKeyFileIsCopiedOrSaved() {
+    startWith("https://www.example.com/");
+    QVERIFY(frame()->runCommand(kIdAnnounceIndexNow));
+    QVERIFY(QTest::qWaitForWindowExposed(window()));
+    const std::string key = app().project().announce.key;
+    const QString keyUrl = QString::fromStdString("https://www.example.com/" + key + ".txt");
+    QVERIFY(window()->problems()->isHidden());
+    window()->copyUrlButton()->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), keyUrl);
+
+    // The key file is not published: the top of the window says so in full,
+    // with what to do, and the list keeps that line in sight.
+    runAndWait(window()->announceButton());
+    QLabel* problems = window()->problems();
+    QVERIFY2(problems->text().contains(QStringLiteral("The key file %1 is not there (HTTP 404): publish a text file "
+                                                      "there holding %2. \"Save key file...\" above writes that file "
+                                                      "for you to put there.")
+                                           .arg(keyUrl, QString::fromStdString(key))),
+             qPrintable(problems->text()));
+    const int keyTop = window()->keyFileUrl()->mapTo(window(), QPoint()).y();
+    QVERIFY(problems->isVisible() && problems->geometry().bottom() < keyTop);
+    QVERIFY(problems->height() >= problems->heightForWidth(problems->width()));  // not cut
+    QTreeWidget* checks = window()->checks();
+    QTreeWidgetItem* failed = checks->findItems(QStringLiteral("the key file"), Qt::MatchStartsWith).value(0);
+    QVERIFY(failed && checks->viewport()->rect().contains(checks->visualItemRect(failed).topLeft()));
+
+    // Saved in the project's folder, holding the key alone; once it is
+    // published the check passes and the top is clear again.
+    test::FileDialogAnswers dialogs;
+    dialogs.queue(program_->path(QStringLiteral("key.txt")));
+    window()->saveKeyButton()->click();
+    QCOMPARE(dialogs.requests().at(0).proposedPath, program_->path(QString::fromStdString(key + ".txt")));
+    QFile file(program_->path(QStringLiteral("key.txt")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    QCOMPARE(content, QByteArray::fromStdString(key));
+    window()->copyKeyButton()->click();
+    QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), content);
+    site_->setFile("/" + key + ".txt", content.toStdString());
+    runAndWait(window()->checkButton());
+    QVERIFY(window()->problems()->isHidden());
   }
 
   void stopEndsARunThatWaits_data() {

@@ -45,23 +45,29 @@ class TestStartup : public QObject {
 
   void firstStartCreatesSettingsAndShowsBlankDialogCancelEnds() {
     test::ProgramFixture program;
-    bool sawDialog = false;
-    test::whenModal([&](QWidget* modal) {
+    // Cancelled, it comes again for "Fill In Profile"; "Quit" ends the program.
+    int dialogs = 0;
+    std::function<void(QWidget*)> cancel = [&](QWidget* modal) {
       auto* dialog = qobject_cast<ui::ProfileDialog*>(modal);
       QVERIFY(dialog);
-      sawDialog = true;
+      ++dialogs;
       QCOMPARE(dialog->windowTitle(), QStringLiteral("Input your website detail"));
       QCOMPARE(static_cast<QLineEdit*>(dialog->control(0))->text(), QStringLiteral("http://"));
       QCOMPARE(static_cast<QLineEdit*>(dialog->control(1))->text(), QString());
       QCOMPARE(dialog->countryList()->currentText(), QStringLiteral("USA"));
       QCOMPARE(dialog->categoryList()->currentText(), QStringLiteral("Business"));
       QCOMPARE(dialog->categoryAddonList()->currentIndex(), -1);
+      if (dialogs == 1) test::whenModal(cancel);
       dialog->cancelButton()->click();
-    });
+    };
+    test::whenModal(cancel);
+    program.boxes->queueAnswer(QMessageBox::Retry);  // "Fill In Profile"
+    program.boxes->queueAnswer(QMessageBox::Close);  // "Quit"
     ui::LarkspurApplication app;
     QVERIFY(!app.startUp({}, false));
-    QVERIFY(sawDialog);
-    QVERIFY(program.boxes->texts().isEmpty());
+    QCOMPARE(dialogs, 2);
+    QCOMPARE(program.boxes->texts().size(), 2);
+    QVERIFY(program.boxes->texts()[0].startsWith(QStringLiteral("Larkspur needs a website profile")));
     QVERIFY(QFile::exists(program.home.settingsFolder() + QStringLiteral("/sysdata")));
     QVERIFY(QFile::exists(program.home.settingsFolder() + QStringLiteral("/sysdatasize")));
     QCOMPARE(lastProjectInSettings(), QString());

@@ -1,11 +1,13 @@
 // The main window's printing, help, services, about, toolbar and status bar
-// toggles, and the online update command, driven through the frame's
-// commands as the menus run them.
+// toggles, the network settings, what is said when the desktop fails, and the
+// online update command, driven through the frame's commands as the menus run them.
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -252,6 +254,40 @@ class TestToolCommands : public test::ProgramTest {
     QVERIFY(frame()->runCommand(kIdSubmitServices));
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QCOMPARE(urls.urls, QList<QUrl>{QUrl(QStringLiteral("https://www.norvella.com/services"))});
+  }
+
+  void desktopFailuresAreSaid_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("said");  // PAGE: the help page
+    QTest::newRow("Help Topic") << int(kIdHelpTopic)
+                                << "No program could be started to open the file PAGE.\nOpen it by hand.";
+    QTest::newRow("Submit Services") << int(kIdSubmitServices) << "No web browser could be started to open "
+                                     "https://www.norvella.com/services.\nOpen that address in your browser by hand.";
+    QTest::newRow("Internet Option") << int(kIdInternetOption)
+                                     << "The network settings could not be opened: nm-connection-editor did not "
+                                        "start.\nOpen your desktop's network settings by hand.";
+  }
+
+  void desktopFailuresAreSaid() {
+    QFETCH(int, command);
+    QFETCH(QString, said);
+    const QString uiFolder = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../../ui")).absolutePath();
+    help()->setProgramFolder(uiFolder);
+    program_->desktop.works = false;
+    QVERIFY(frame()->runCommand(command));
+    QCOMPARE(boxes().texts(),
+             QStringList{said.replace(QStringLiteral("PAGE"), QDir::toNativeSeparators(findHelpPage(uiFolder)))});
+  }
+
+  void internetOptionOpensTheNetworkSettingsOrIsNotShown() {
+    QVERIFY(frame()->action(kIdInternetOption)->isVisible());
+    QVERIFY(frame()->runCommand(kIdInternetOption));
+    QCOMPARE(program_->desktop.started, QList<QStringList>{QStringList{"nm-connection-editor"}});
+    QVERIFY(boxes().texts().isEmpty());
+    // Without a settings program the entry goes when its menu opens next.
+    program_->desktop.installed.clear();
+    emit frame()->menuBar()->actions()[2]->menu()->aboutToShow();
+    QVERIFY(!frame()->action(kIdInternetOption)->isVisible());
   }
 
   void aboutShowsTheVersion() {

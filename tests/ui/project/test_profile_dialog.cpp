@@ -1,6 +1,6 @@
 // The profile dialog: what it shows, the list selection rules, the website
-// URL and the 80-character refusals, keys that must do nothing and what OK
-// stores.
+// URL and the 80-character refusals, what is left of each field, the e-mail
+// warning, Enter doing nothing, Escape cancelling and what OK stores.
 
 #include <QComboBox>
 #include <QLabel>
@@ -188,24 +188,67 @@ class TestProfileDialog : public QObject {
     QCOMPARE(QString::fromUtf8(profile.short_description), eighty);
   }
 
-  void enterAndEscapeDoNothing() {
+  void enterDoesNothingAndEscapeCancels() {
     core::WebsiteProfile profile;
     ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
     edit(dialog, 0)->setText(QStringLiteral("http://www.example.com/"));  // OK enabled
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     for (int index : {0, 10, 16, 17, 18}) {
+      dialog.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&dialog));
       QWidget* control = dialog.control(index);
       control->setFocus();
-      for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+      for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
         QTest::keyClick(control, key);
         QVERIFY2(dialog.isVisible(), qPrintable(QStringLiteral("control %1 key %2").arg(index).arg(int(key))));
       }
+      QTest::keyClick(control, Qt::Key_Escape);
+      QVERIFY2(!dialog.isVisible() && dialog.result() == QDialog::Rejected, qPrintable(QString::number(index)));
     }
     QCOMPARE(qobject_cast<QPlainTextEdit*>(dialog.control(16))->toPlainText(), QString());
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    dialog.cancelButton()->click();
-    QVERIFY(!dialog.isVisible());
+    QCOMPARE(QString::fromUtf8(profile.url), QString());
+  }
+
+  void fieldsSayWhatIsLeftAndAnEmailThatIsNoAddressIsWarnedOf_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("emailProblem");  // empty: no warning
+    QTest::newRow("telephone: two-byte letters") << 13 << QString(40, QChar(0x00E9)) << "17 too many" << "";
+    QTest::newRow("short description: 80 two-byte letters") << 15 << QString(80, QChar(0x00FC)) << "0 left" << "";
+    QTest::newRow("long description: 4095 bytes") << 16 << "one two" << "4088 left" << "";
+    QTest::newRow("e-mail address") << 2 << "me@shop.example.com" << "240 left" << "";
+    QTest::newRow("e-mail without @") << 2 << "me.example.com" << "245 left" << "it has no @";
+    QTest::newRow("e-mail with a blank") << 2 << "me @example.com" << "244 left" << "it holds blanks";
+    QTest::newRow("e-mail without domain") << 2 << "me@localhost" << "247 left"
+                                           << "after the @ comes no domain name such as example.com";
+  }
+
+  void fieldsSayWhatIsLeftAndAnEmailThatIsNoAddressIsWarnedOf() {
+    QFETCH(int, index);
+    QFETCH(QString, typed);
+    QFETCH(QString, left);
+    QFETCH(QString, emailProblem);
+    core::WebsiteProfile profile;
+    ui::ProfileDialog dialog(profile, ui::ProfileDialog::Mode::Blank);
+    edit(dialog, 0)->setText(QStringLiteral("http://www.example.com/"));
+    dialog.show();
+    QCOMPARE(dialog.leftLabel(10), nullptr);  // a list has no limit to tell
+    // Typed in as the user does (key clicks cannot give letters outside ASCII).
+    if (auto* line = edit(dialog, index)) {
+      line->insert(typed);
+    } else {
+      qobject_cast<QPlainTextEdit*>(dialog.control(index))->insertPlainText(typed);
+    }
+    QCOMPARE(dialog.leftLabel(index)->text(), left);
+    // Within the limit a grey note, past it a warning.
+    QCOMPARE(dialog.leftLabel(index)->isEnabled(), left.endsWith(QStringLiteral("too many")));
+    QCOMPARE(dialog.emailProblemLabel()->isVisible(), !emailProblem.isEmpty());
+    if (!emailProblem.isEmpty()) {
+      QCOMPARE(dialog.emailProblemLabel()->text(),
+               QStringLiteral("This is no e-mail address: %1. Directories may refuse it.").arg(emailProblem));
+      dialog.okButton()->click();  // the directories decide
+      QCOMPARE(QString::fromUtf8(profile.email), typed);
+    }
   }
 
   void tabVisitsTheControlsInOrder() {

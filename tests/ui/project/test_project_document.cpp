@@ -1,5 +1,5 @@
 // The project document: New, Open, Save, Save As, the recent files, the
-// profile edit, and that failed or cancelled operations keep the open project.
+// profile edit, where file dialogs start, and that failed or cancelled operations keep the open project.
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -11,6 +11,7 @@
 #include "core/settings_store.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/app/command_host.h"
+#include "ui/app/command_ids.h"
 #include "ui/app/larkspur_application.h"
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/navigation_view.h"
@@ -111,7 +112,7 @@ class TestProjectDocument : public test::ProgramTest {
     QCOMPARE(dialogs.requests().size(), std::size_t{1});
     QCOMPARE(dialogs.requests()[0].filter, QStringLiteral("Larkspur File (*.lkr)"));
     QCOMPARE(dialogs.requests()[0].defaultSuffix, QStringLiteral("lkr"));
-    QCOMPARE(dialogs.requests()[0].proposedPath, QStringLiteral("new.example.com.lkr"));  // the host
+    QCOMPARE(QFileInfo(dialogs.requests()[0].proposedPath).fileName(), QStringLiteral("new.example.com.lkr"));
     QVERIFY(QFile::exists(target));
     QVERIFY(!doc()->isModified());
     QCOMPARE(QString::fromStdString(app().settings().last_project), target);
@@ -143,6 +144,34 @@ class TestProjectDocument : public test::ProgramTest {
     // A cancelled Save As changes nothing.
     QVERIFY(!doc()->saveAs());
     QCOMPARE(QString::fromStdString(app().settings().last_project), target);
+  }
+
+  void fileDialogsStartWhereTheUserWorks() {
+    // The documents folder, as the desktop's user folders name it.
+    const QString documents = program_->path(QStringLiteral("My Documents"));
+    QVERIFY(QDir().mkpath(documents));
+    QFile folders(program_->path(QStringLiteral("user-dirs.dirs")));
+    QVERIFY(folders.open(QIODevice::WriteOnly));
+    folders.write("XDG_DOCUMENTS_DIR=\"" + documents.toUtf8() + "\"\n");
+    folders.close();
+    const QString folder = QFileInfo(projectPath()).absolutePath();
+    test::FileDialogAnswers dialogs;  // each one cancelled
+    const int commands[] = {kIdFileOpen, kIdFileSaveAs, kIdImportLinks, kIdOutputLinks};
+    for (int command : commands) QVERIFY(app().host()->runCommand(command));
+    // A project not saved yet: the documents folder.
+    doc()->setModified(false);
+    test::whenModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<ProfileDialog*>(modal);
+      static_cast<QLineEdit*>(dialog->control(0))->setText(QStringLiteral("http://new.example.com/"));
+      dialog->okButton()->click();
+    });
+    QVERIFY(doc()->fileNew());
+    for (int command : commands) QVERIFY(app().host()->runCommand(command));
+    QStringList proposed;
+    for (const FileDialogRequest& request : dialogs.requests()) proposed << request.proposedPath;
+    QCOMPARE(proposed, (QStringList{folder, projectPath(), folder, folder + "/www.example.com-links.txt", documents,
+                                    documents + "/new.example.com.lkr", documents,
+                                    documents + "/new.example.com-links.txt"}));
   }
 
   void failedSaveKeepsTheModifiedFlagAndTheLastProject() {
