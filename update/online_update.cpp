@@ -16,15 +16,21 @@ namespace fs = std::filesystem;
 namespace {
 
 // Fetches a small file: everything up to `limit` bytes, nothing beyond.
-// Returns false when it cannot be opened or the transfer fails.
-bool fetchSmallFile(const std::string& url, std::size_t limit, const UpdateAgentSetup& setup, std::string& text) {
+// Returns false when it cannot be opened or the transfer fails, and then
+// says why in `failure` (when given; empty when cancelled).
+bool fetchSmallFile(const std::string& url, std::size_t limit, const UpdateAgentSetup& setup, std::string& text,
+                    std::string* failure = nullptr) {
   text.clear();
   UpdateTransfer transfer(setup.transfer);
-  if (!transfer.open(url, setup.cancel)) return false;
+  auto failed = [&] {
+    if (failure != nullptr) *failure = transfer.failure();
+    return false;
+  };
+  if (!transfer.open(url, setup.cancel)) return failed();
   char buffer[kUpdateDescriptionLimit];
   while (text.size() < limit) {
     const int64_t count = transfer.read(buffer, std::min(sizeof buffer, limit - text.size()), setup.cancel);
-    if (count < 0) return false;
+    if (count < 0) return failed();
     if (count == 0) break;
     text.append(buffer, static_cast<std::size_t>(count));
   }
@@ -88,6 +94,13 @@ std::string proceedQuestion(std::string_view version) {
   return text;
 }
 
+std::string serverNotReachedText(std::string_view why) {
+  std::string text = "The update server could not be reached: ";
+  text += why;
+  text += ". Whether a newer version is available is not known; try again later.";
+  return text;
+}
+
 std::string packagedUpdateText(std::string_view version) {
   std::string text = "Larkspur ";
   text += version;
@@ -105,7 +118,11 @@ UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup, UpdateReport* report
   // 1. The description file, and its signature: nothing of an unverified
   // description is believed.
   std::string text;
-  if (!fetchSmallFile(setup.descriptionUrl, kUpdateDescriptionLimit, setup, text)) return UpdateOutcome::CannotOpen;
+  std::string why;
+  if (!fetchSmallFile(setup.descriptionUrl, kUpdateDescriptionLimit, setup, text, &why)) {
+    if (!why.empty()) report->failure = serverNotReachedText(why);
+    return UpdateOutcome::CannotOpen;
+  }
   if (text.empty()) return UpdateOutcome::DescriptionEmpty;
   if (!verifiedDescription(setup, text)) {
     // Cancelled while the signature was fetched is no verdict on it.
@@ -142,7 +159,12 @@ UpdateOutcome runUpdateAgent(const UpdateAgentSetup& setup, UpdateReport* report
     return UpdateOutcome::DownloadFailed;
   }
   UpdateTransfer download(setup.transfer);
-  if (!download.open(setup.programUrl, setup.cancel)) return UpdateOutcome::CannotOpen;
+  if (!download.open(setup.programUrl, setup.cancel)) {
+    if (!download.failure().empty()) {
+      report->failure = "The new program could not be downloaded from the update server: " + download.failure() + ".";
+    }
+    return UpdateOutcome::CannotOpen;
+  }
   if (!setup.askYesNo || !setup.askYesNo(proceedQuestion(offer.version))) {
     return UpdateOutcome::DeclinedOrNotExchanged;
   }
@@ -167,6 +189,7 @@ UpdateOutcome runUpdateWorker(const UpdateWorkerSetup& setup) {
     std::string text(kNoUpdateText);
     if (outcome == UpdateOutcome::NotVerified || report.downloadRefused) text = kNotVerifiedText;
     if (outcome == UpdateOutcome::InstalledFromPackage) text = packagedUpdateText(report.offeredVersion);
+    if (outcome == UpdateOutcome::CannotOpen && !report.failure.empty()) text = report.failure;
     if (setup.showMessage) setup.showMessage(text);
   } else if (setup.agent.askYesNo && setup.agent.askYesNo(std::string(kRestartQuestion))) {
     if (setup.requestRestart) setup.requestRestart(report.program);

@@ -94,6 +94,9 @@ UpdateAgentSetup defaultUpdateSetup();
 
 // kProceedQuestionFormat with the version filled in.
 std::string proceedQuestion(std::string_view version);
+// What the user is told when the update description could not be fetched,
+// and why.
+std::string serverNotReachedText(std::string_view why);
 // What a packaged copy is told when `version` is available.
 std::string packagedUpdateText(std::string_view version);
 
@@ -109,6 +112,9 @@ struct UpdateReport {
   // The newer version a verified description offers (set when the run got
   // that far).
   std::string offeredVersion;
+  // Why the update server could not be asked (CannotOpen, not cancelled): a
+  // sentence for the user naming the failure.
+  std::string failure;
 };
 
 // One update check and, when the user agrees, the exchange. Blocking. The
@@ -129,7 +135,8 @@ struct UpdateWorkerSetup {
 
 // The update run of the "Start" button: runs the agent; on a description it
 // could not verify or a refused download shows kNotVerifiedText, for a
-// packaged copy packagedUpdateText, on any other failure kNoUpdateText; on
+// packaged copy packagedUpdateText, when the server could not be asked the
+// report's failure (serverNotReachedText), on any other end kNoUpdateText; on
 // success asks kRestartQuestion and on Yes requests the restart of the new
 // program. Finally posts kDownloadEnd with the outcome. Returns the
 // outcome.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "core/curl_support.h"
 #include "web/transfer_setup.h"
@@ -25,6 +27,11 @@ std::string canonicalUrl(std::string_view url) {
   return core::curlUrlPart(parsed.get(), CURLUPART_URL).value_or(std::string());
 }
 
+std::string noAnswerWithin(std::chrono::milliseconds patience) {
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(patience).count();
+  return "the server sent nothing for " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 }  // namespace
 
 struct UpdateTransfer::State {
@@ -40,6 +47,7 @@ struct UpdateTransfer::State {
   bool answered = false;  // the final answer's headers arrived with a 2xx status
   bool finished = false;
   CURLcode result = CURLE_OK;
+  char error[CURL_ERROR_SIZE] = {};
 
   ~State() {
     if (added) curl_multi_remove_handle(multi.get(), easy.get());
@@ -101,15 +109,32 @@ UpdateTransfer::UpdateTransfer(UpdateTransferOptions options) : options_(options
 
 UpdateTransfer::~UpdateTransfer() = default;
 
+bool UpdateTransfer::fail(std::string why) {
+  failure_ = std::move(why);
+  return false;
+}
+
+std::string UpdateTransfer::transferFailure() const {
+  const State& s = *state_;
+  long status = 0;
+  curl_easy_getinfo(s.easy.get(), CURLINFO_RESPONSE_CODE, &status);
+  if (s.result == CURLE_HTTP_RETURNED_ERROR || (s.result == CURLE_OK && status >= 300)) {
+    return "the server answered HTTP " + std::to_string(status);
+  }
+  if (s.error[0] != '\0') return s.error;
+  return curl_easy_strerror(s.result == CURLE_OK ? CURLE_RECV_ERROR : s.result);
+}
+
 bool UpdateTransfer::open(std::string_view url, const core::Event* cancel) {
-  if (state_ || !core::curlGlobalInit()) return false;
+  if (state_) return false;
+  if (!core::curlGlobalInit()) return fail("the network library could not start");
   state_ = std::make_unique<State>();
   State& s = *state_;
   s.url = canonicalUrl(url);
-  if (s.url.empty()) return false;
+  if (s.url.empty()) return fail("its address is not valid");
   s.multi.reset(curl_multi_init());
   s.easy.reset(curl_easy_init());
-  if (!s.multi || !s.easy) return false;
+  if (!s.multi || !s.easy) return fail("the network library could not start");
 
   const std::string agent(kUpdateAgentName);
   CURL* h = s.easy.get();
@@ -136,17 +161,19 @@ bool UpdateTransfer::open(std::string_view url, const core::Event* cancel) {
   set(curl_easy_setopt(h, CURLOPT_WRITEDATA, &s));
   set(curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &State::onHeader));
   set(curl_easy_setopt(h, CURLOPT_HEADERDATA, &s));
-  if (setup != CURLE_OK) return false;
-  if (curl_multi_add_handle(s.multi.get(), h) != CURLM_OK) return false;
+  set(curl_easy_setopt(h, CURLOPT_ERRORBUFFER, s.error));
+  if (setup != CURLE_OK) return fail(curl_easy_strerror(setup));
+  if (curl_multi_add_handle(s.multi.get(), h) != CURLM_OK) return fail("the network library could not start");
   s.added = true;
 
-  const Clock::time_point deadline = Clock::now() + options_.connectTimeout + options_.stallTimeout;
+  const std::chrono::milliseconds patience = options_.connectTimeout + options_.stallTimeout;
+  const Clock::time_point deadline = Clock::now() + patience;
   while (!s.answered && !s.finished) {
     if (cancel != nullptr && cancel->isSet()) return false;
-    if (Clock::now() >= deadline) return false;
+    if (Clock::now() >= deadline) return fail(noAnswerWithin(patience));
     s.pump();
   }
-  return s.answered;
+  return s.answered || fail(transferFailure());
 }
 
 int64_t UpdateTransfer::read(char* buffer, std::size_t capacity, const core::Event* cancel) {
@@ -161,9 +188,9 @@ int64_t UpdateTransfer::read(char* buffer, std::size_t capacity, const core::Eve
       if (s.pending.size() < kHoldLimit) s.resume();
       return static_cast<int64_t>(n);
     }
-    if (s.finished) return s.result == CURLE_OK ? 0 : -1;
+    if (s.finished) return s.result == CURLE_OK ? 0 : (fail(transferFailure()), -1);
     if (cancel != nullptr && cancel->isSet()) return -1;
-    if (Clock::now() >= deadline) return -1;
+    if (Clock::now() >= deadline) return (fail(noAnswerWithin(options_.stallTimeout)), -1);
     s.resume();
     s.pump();
   }

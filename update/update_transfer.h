@@ -43,10 +43,19 @@ class UpdateTransfer {
   // waiting for data.
   int64_t read(char* buffer, std::size_t capacity, const core::Event* cancel = nullptr);
 
+  // Why open() or read() failed, in words for the user ("the server answered
+  // HTTP 404", "Could not resolve host: updates.example"); empty while
+  // nothing failed or when the caller cancelled.
+  const std::string& failure() const { return failure_; }
+
  private:
   struct State;
+  bool fail(std::string why);
+  std::string transferFailure() const;
+
   UpdateTransferOptions options_;
   std::unique_ptr<State> state_;
+  std::string failure_;
 };
 
 }  // namespace larkspur::update

@@ -174,12 +174,21 @@ TEST_F(OnlineUpdateTest, InvalidVersionFormsAreNeverNewer) {
 TEST_F(OnlineUpdateTest, EmptyOrMissingDescription) {
   serve("");
   EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::DescriptionEmpty);
+  // Neither an error page nor a server that is not there is "no update":
+  // the user is told that the server could not be asked, and why.
   descriptionStatus = 404;
-  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::CannotOpen) << "an error page is not a description";
+  std::vector<std::string> shown;
+  UpdateWorkerSetup w{setup(), [&](const std::string& text) { shown.push_back(text); }, {}};
+  EXPECT_EQ(runUpdateWorker(w), UpdateOutcome::CannotOpen);
+  EXPECT_EQ(shown, std::vector<std::string>{"The update server could not be reached: the server answered HTTP 404. "
+                                            "Whether a newer version is available is not known; try again later."});
 
+  UpdateReport report;
   UpdateAgentSetup unreachable = setup();
-  unreachable.descriptionUrl = "http://127.0.0.1:" + std::to_string(test::unusedLocalPort()) + "/larkspur_update.txt";
-  EXPECT_EQ(runUpdateAgent(unreachable), UpdateOutcome::CannotOpen);
+  const std::string port = std::to_string(test::unusedLocalPort());
+  unreachable.descriptionUrl = "http://127.0.0.1:" + port + "/larkspur_update.txt";
+  EXPECT_EQ(runUpdateAgent(unreachable, &report), UpdateOutcome::CannotOpen);
+  EXPECT_NE(report.failure.find("127.0.0.1 port " + port), std::string::npos) << report.failure;
   EXPECT_TRUE(questions.empty());
   expectProgramUntouched();
 }
@@ -208,7 +217,9 @@ TEST_F(OnlineUpdateTest, TemporaryFolderThatIsTheProgramFolderIsRefused) {
 TEST_F(OnlineUpdateTest, MissingProgramOnTheServer) {
   serve(offer("2.5"));
   programStatus = 404;
-  EXPECT_EQ(runUpdateAgent(setup()), UpdateOutcome::CannotOpen);
+  UpdateReport report;
+  EXPECT_EQ(runUpdateAgent(setup(), &report), UpdateOutcome::CannotOpen);
+  EXPECT_EQ(report.failure, "The new program could not be downloaded from the update server: the server answered HTTP 404.");
   EXPECT_TRUE(questions.empty()) << "the program is opened before the user is asked";
   expectProgramUntouched();
 }
