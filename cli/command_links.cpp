@@ -345,6 +345,12 @@ int runCheck(const std::vector<std::string>& words) {
   for (const reports::LinksReportRow& row : result.rows) {
     std::printf("%s  %s\n", shown(row.state).c_str(), shown(row.url).c_str());
   }
+  for (const reports::LostLink& lost : result.sections.lost) {
+    std::printf("Lost since %s  %s\n", shown(lost.lostSince).c_str(), shown(lost.url).c_str());
+  }
+  for (const reports::UncountedLink& link : result.sections.notCounting) {
+    std::printf("Does not count (%s)  %s\n", shown(link.why).c_str(), shown(link.url).c_str());
+  }
   std::printf("%s\n", std::string(reports::checkEndText(*stopped)).c_str());
   // What the check found of each link is kept, report or not.
   if (!result.rows.empty()) {

@@ -349,8 +349,9 @@ TEST_F(CliLinksTest, CtrlCStopsTheSearchAndKeepsWhatWasFound) {
 TEST_F(CliLinksTest, UpdateAndCheck) {
   FakeServices services(0);
   // Pages that link to the site and one that does not.
-  services.server.get("/linking", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("<a href='HTTP://WWW.MYSITE.EXAMPLE/'>friend</a>", "text/html");
+  std::atomic<bool> linkTakenDown{false};
+  services.server.get("/linking", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_content(linkTakenDown ? "friend" : "<a href='HTTP://WWW.MYSITE.EXAMPLE/'>friend</a>", "text/html");
   });
   services.server.get("/not-linking", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("<a href='https://www.mysite.example/'>friend</a>", "text/html");
@@ -383,6 +384,13 @@ TEST_F(CliLinksTest, UpdateAndCheck) {
   const std::string html = readFile(report);
   EXPECT_EQ(html.rfind("<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 2.0//EN\">\r\n", 0), 0u);
   EXPECT_NE(html.find("<td >4</td><td >Link URL Removed!</td></tr>\r\n</body></html>"), std::string::npos) << html;
+
+  // The next check finds the link gone and says since when.
+  linkTakenDown = true;
+  checked = runCli({"links", "check", project, "--output", report});
+  const std::string since = links()[0]["check"]["lost_since"];
+  EXPECT_NE(checked.out.find("Lost since " + since + "  " + linking + "\nCheck complete!"), std::string::npos)
+      << checked.out;
 }
 
 // A service that takes connections and never answers: 15 links are done in
