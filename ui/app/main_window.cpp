@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <utility>
 #include <limits>
 
 #include "larkspur_version.h"
@@ -39,6 +40,7 @@
 #include "ui/lists/engine_list_view.h"
 #include "ui/lists/link_list_view.h"
 #include "ui/lists/navigation_view.h"
+#include "ui/lists/ppc_list_view.h"
 #include "ui/printing/print_commands.h"
 #include "ui/project/project_document.h"
 #include "ui/project/recent_files.h"
@@ -548,6 +550,8 @@ void MainWindow::restoreWindowLayout(const WindowLayout& layout) {
   if (!layout.geometry.isEmpty()) restoreGeometry(layout.geometry);
   if (layout.linkColumns) linkColumns_ = layout.linkColumns;
   if (layout.healthColumnWidth) healthColumnWidth_ = layout.healthColumnWidth;
+  columnWidths_ = layout.columnWidths;
+  placeColumns_ = true;
   if (layout.listPaneWidth) {
     fitListPane_ = false;
     setListPaneWidth(*layout.listPaneWidth);
@@ -565,12 +569,25 @@ WindowLayout MainWindow::windowLayout() const {
   if (const LinkListView* links = itemView_->linkView()) layout.linkColumns = links->shownColumns();
   layout.healthColumnWidth = healthColumnWidthOf(itemView_->engineView());
   if (!layout.healthColumnWidth) layout.healthColumnWidth = healthColumnWidth_;
+  layout.columnWidths = columnWidths_;
+  for (const auto& [name, list] : namedLists()) {
+    if (list) layout.columnWidths[name] = list->columnWidths();
+  }
   return layout;
+}
+
+std::vector<std::pair<QString, RowListView*>> MainWindow::namedLists() const {
+  return {{QStringLiteral("EngineList"), itemView_->engineView()},
+          {QStringLiteral("LinkList"), itemView_->linkView()},
+          {QStringLiteral("PpcList"), itemView_->ppcView()}};
 }
 
 void MainWindow::rememberColumns() {
   if (const LinkListView* links = itemView_->linkView()) linkColumns_ = links->shownColumns();
   if (const std::optional<int> width = healthColumnWidthOf(itemView_->engineView())) healthColumnWidth_ = width;
+  for (const auto& [name, list] : namedLists()) {
+    if (list) columnWidths_[name] = list->columnWidths();
+  }
 }
 
 core::Settings MainWindow::listSettings() const {
@@ -666,6 +683,19 @@ void MainWindow::rebuildWorkAreas() {
     engines->setColumnWidth(EngineListView::kColumnHealth, *healthColumnWidth_);
   }
   if (LinkListView* links = itemView_->linkView(); links && linkColumns_) links->showDetailColumns(*linkColumns_);
+  // On the first start the widths the user left last time, else titles and
+  // rows readable within the pane; a project made or opened later takes the
+  // widths of its settings as ever.
+  const int pane = fitListPane_ ? width() * 3 / 5 : splitter_->sizes().value(0);
+  const bool place = std::exchange(placeColumns_, false);
+  for (const auto& [name, list] : namedLists()) {
+    if (!list || !place) continue;
+    if (const auto remembered = columnWidths_.find(name); remembered != columnWidths_.end()) {
+      list->applyColumnWidths(remembered->second);
+    } else {
+      list->widenColumnsToContents(std::max(240, pane / 2), pane);
+    }
+  }
   if (fitListPane_) {
     fitListPane_ = false;
     setListPaneWidth(fittedListPaneWidth());

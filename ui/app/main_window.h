@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "core/coordination.h"
 #include "core/settings_store.h"
@@ -30,6 +31,7 @@ class AnnounceCommands;
 class CalculatorCommands;
 class LinkPopularityCommands;
 class NavigationView;
+class RowListView;
 class PageRankUpdateCommands;
 class ProgramRestart;
 class ProjectDocument;
@@ -124,6 +126,9 @@ class MainWindow : public QMainWindow, public CommandHost {
   // What the user chose of the lists' columns, kept from one project to the
   // next.
   void rememberColumns();
+  // The lists of the work area by their names in layout.ini (null while a
+  // list is not there).
+  std::vector<std::pair<QString, RowListView*>> namedLists() const;
   core::Settings listSettings() const;
   // Shows a job's progress in the status bar's progress pane.
   void showProgressOf(qint64 done, qint64 total);
@@ -151,6 +156,10 @@ class MainWindow : public QMainWindow, public CommandHost {
   std::optional<QList<int>> linkColumns_;
   // The engine list's health column's width, when the user's is known.
   std::optional<int> healthColumnWidth_;
+  // Each list's column widths by its name in layout.ini, kept across rebuilds.
+  std::map<QString, QList<int>> columnWidths_;
+  // Set by restoreWindowLayout: the next rebuild places the columns.
+  bool placeColumns_ = false;
   TargetOpener* opener_ = nullptr;
   QLabel* statusText_ = nullptr;
   QProgressBar* statusProgress_ = nullptr;

@@ -11,6 +11,8 @@ const char kGeometry[] = "MainWindow/Geometry";
 const char kListPaneWidth[] = "MainWindow/ListPaneWidth";
 const char kLinkColumns[] = "LinkList/ShownColumns";
 const char kHealthColumnWidth[] = "EngineList/HealthColumnWidth";
+const char kColumnWidths[] = "/ColumnWidths";
+const char* const kLists[] = {"EngineList", "LinkList", "PpcList"};
 
 }  // namespace
 
@@ -33,6 +35,16 @@ WindowLayout readWindowLayout(const QString& file) {
     }
     layout.linkColumns = columns;
   }
+  for (const char* list : kLists) {
+    const QString key = QLatin1String(list) + QLatin1String(kColumnWidths);
+    if (!settings.contains(key)) continue;
+    QList<int> widths;
+    for (const QString& entry : settings.value(key).toStringList()) {
+      const int width = entry.trimmed().toInt(&ok);
+      widths << (ok && width > 0 && width < 10000 ? width : 0);
+    }
+    layout.columnWidths[QLatin1String(list)] = widths;
+  }
   return layout;
 }
 
@@ -45,6 +57,11 @@ bool writeWindowLayout(const QString& file, const WindowLayout& layout) {
     QStringList entries;
     for (int column : *layout.linkColumns) entries << QString::number(column);
     settings.setValue(QLatin1String(kLinkColumns), entries);
+  }
+  for (const auto& [list, widths] : layout.columnWidths) {
+    QStringList entries;
+    for (int width : widths) entries << QString::number(width);
+    settings.setValue(list + QLatin1String(kColumnWidths), entries);
   }
   settings.sync();
   return settings.status() == QSettings::NoError;

@@ -1,13 +1,15 @@
 #pragma once
 // What the main window remembers of itself from one run to the next: its
 // geometry, the width of the list pane, which columns the link list shows and
-// the width of the engine list's health column.
+// the width of the engine list's health column, and every list's column
+// widths.
 // It is kept in an ini file of its own beside the settings blob, so the
 // blob's format stays as it is.
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <map>
 #include <optional>
 
 namespace larkspur::ui {
@@ -24,6 +26,10 @@ struct WindowLayout {
   std::optional<QList<int>> linkColumns;
   // The engine list's health column's width; nothing when not remembered.
   std::optional<int> healthColumnWidth;
+  // Each list's column widths (0 for a hidden column) by the list's name
+  // ("EngineList", "LinkList", "PpcList"); a list not named is sized to its
+  // contents when first shown.
+  std::map<QString, QList<int>> columnWidths;
 };
 
 // Reads the file; what it lacks (or a missing file) is not remembered.

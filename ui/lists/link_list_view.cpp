@@ -132,7 +132,7 @@ void LinkListView::setColumnShown(int column, bool shown) {
   if (column < 0 || column >= kColumnCount) return;
   if (shown) {
     setColumnHidden(column, false);
-    setColumnWidth(column, shownAgainWidth(column));
+    setColumnWidth(column, readableWidth(column, shownAgainWidth(column)));
   } else {
     setColumnHidden(column, true);
   }

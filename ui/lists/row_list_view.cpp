@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStyle>
+#include <algorithm>
 
 #include "ui/browser/page_opening.h"
 #include "ui/browser/target_opener.h"
@@ -165,6 +166,38 @@ int RowListView::shownColumnsWidth() const {
     if (!isColumnHidden(c)) width += columnWidth(c);
   }
   return width;
+}
+
+QList<int> RowListView::columnWidths() const {
+  QList<int> widths;
+  for (int c = 0; c < columnCount(); ++c) widths << (isColumnHidden(c) ? 0 : columnWidth(c));
+  return widths;
+}
+
+void RowListView::applyColumnWidths(const QList<int>& widths) {
+  for (int c = 0; c < std::min<int>(columnCount(), static_cast<int>(widths.size())); ++c) {
+    if (!isColumnHidden(c) && widths[c] > 0) setColumnWidth(c, widths[c]);
+  }
+}
+
+int RowListView::contentWidth(int column) const {
+  return std::max(header()->sectionSizeHint(column), sizeHintForColumn(column));
+}
+
+int RowListView::readableWidth(int column, int atLeast) const {
+  return std::max(atLeast, std::min(contentWidth(column), viewport()->width() / 2));
+}
+
+void RowListView::widenColumnsToContents(int limit, int paneWidth) {
+  int room = paneWidth - shownColumnsWidth();
+  for (int c = 0; c < columnCount() && room > 0; ++c) {
+    if (isColumnHidden(c) || columnWidth(c) <= 0) continue;
+    const int needed = std::min(limit, contentWidth(c));
+    const int extra = std::min(needed - columnWidth(c), room);
+    if (extra <= 0) continue;
+    setColumnWidth(c, columnWidth(c) + extra);
+    room -= extra;
+  }
 }
 
 int RowListView::firstSelectedRow() const {

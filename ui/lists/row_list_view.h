@@ -71,6 +71,21 @@ class RowListView : public QTreeWidget {
   // The width the list needs to show its shown columns side by side, its
   // frame and vertical scroll bar included.
   int shownColumnsWidth() const;
+  // Every column's width, 0 for a hidden one: what is remembered of the list.
+  QList<int> columnWidths() const;
+  // Gives each shown column its remembered width (above 0); the widths of
+  // columns hidden or beyond `widths` stay as they are.
+  void applyColumnWidths(const QList<int>& widths);
+  // Widens each shown column whose title or rows are cut to what they need,
+  // none beyond `limit` pixels, left to right while the list still fits in
+  // `paneWidth` (frame and scroll bar included); a column wide enough stays
+  // as it is.
+  void widenColumnsToContents(int limit, int paneWidth);
+  // The width a column's title and rows need, the cells' margins included.
+  int contentWidth(int column) const;
+  // The width that shows a column's title and rows, at least `atLeast` and at
+  // most half the list's width (or `atLeast`, when the list is not laid out).
+  int readableWidth(int column, int atLeast) const;
   int firstSelectedRow() const;
   int selectedRowCount() const;
   // The selected rows from the top.

@@ -89,6 +89,10 @@ class TestWindowLayout : public test::ProgramTest {
       auto* list = qobject_cast<QTreeWidget*>(tabs->currentWidget());
       QTRY_VERIFY2(columnsFit(*list), qPrintable(tabs->tabText(i)));
     }
+    // Names and countries whole (within a reasonable width).
+    for (int c : {EngineListView::kColumnName, EngineListView::kColumnCountry}) {
+      QVERIFY2(engines->columnWidth(c) >= std::min(engines->contentWidth(c), 240), qPrintable(QString::number(c)));
+    }
     const QRect stateCell = engines->visualRect(engines->model()->index(0, EngineListView::kColumnState));
     QVERIFY(stateCell.width() > engines->fontMetrics().horizontalAdvance(QStringLiteral("Submit-Error")));
     // The browser pane gets the rest.
@@ -158,6 +162,9 @@ class TestWindowLayout : public test::ProgramTest {
                                      "First Seen", "Last Checked", "Lost Since"}));
       columns->actions()[LinkListView::kColumnLostSince]->trigger();
       QVERIFY(links->columnShown(LinkListView::kColumnLostSince));
+      QVERIFY(links->columnWidth(LinkListView::kColumnLostSince) >=
+              links->header()->sectionSizeHint(LinkListView::kColumnLostSince));
+      links->setColumnWidth(LinkListView::kColumnUrl, 333);
       menu.reset();  // a child of the list
       app->frame()->close();
       QVERIFY(app->shutDown());
@@ -174,6 +181,7 @@ class TestWindowLayout : public test::ProgramTest {
     QVERIFY(app);
     QCOMPARE(app->frame()->itemView()->linkView()->shownColumns(),
              (QList<int>{LinkListView::kColumnUrl, LinkListView::kColumnRank, LinkListView::kColumnLostSince}));
+    QCOMPARE(app->frame()->itemView()->linkView()->columnWidth(LinkListView::kColumnUrl), 333);
     test::closeQuietly(app);
   }
 

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 #include "core/fixed_text.h"
@@ -142,11 +143,12 @@ class TestLinkListView : public QObject {
              (QStringList{"Link URL=32001*", "Link Title=32002", "Rank=32003*", "Note=32004", "Email=32005",
                           "IP Address=32006"}));
 
-    // Show "Email" (its width when shown again is 80), hide "Rank".
+    // Show "Email" (at least 80 wide, and readable), hide "Rank".
     columns->actions()[View::kColumnEmail]->trigger();
     columns->actions()[View::kColumnRank]->trigger();
     QVERIFY(view_->columnShown(View::kColumnEmail));
-    QCOMPARE(view_->columnWidth(View::kColumnEmail), 80);
+    QVERIFY(view_->columnWidth(View::kColumnEmail) >=
+            std::max(80, std::min(view_->contentWidth(View::kColumnEmail), view_->viewport()->width() / 2)));
     QVERIFY(!view_->columnShown(View::kColumnRank));
     // The menu is rebuilt each time and shows the new state.
     menu = view_->makeContextMenu();
@@ -173,10 +175,11 @@ class TestLinkListView : public QObject {
                                            "http://charlie.example/,\r\n"
                                            "http://delta.example/,\r\n"));
 
-    // Shown again, "Rank" comes back with 48 and in the export.
+    // Shown again, "Rank" comes back with its title whole (48 would cut it)
+    // and in the export.
     menu = view_->makeContextMenu();
     itemSelectMenu(menu.get())->actions()[View::kColumnRank]->trigger();
-    QCOMPARE(view_->columnWidth(View::kColumnRank), 48);
+    QVERIFY(view_->columnWidth(View::kColumnRank) >= std::max(48, view_->contentWidth(View::kColumnRank)));
     sortByUrl(Qt::DescendingOrder);
     const QString xml = dir_.filePath(QStringLiteral("links.XmL"));
     dialogs_->queue(xml);
