@@ -105,7 +105,9 @@ bool LarkspurApplication::startUp(const CommandLine& commandLine, bool show) {
 }
 
 bool LarkspurApplication::startNewProject() {
-  while (!doc_->onNewDocument()) {
+  // What was typed before a cancel is there again for "Fill In Profile".
+  QStringList draft;
+  while (!doc_->onNewDocument(&draft)) {
     const MessageBoxRequest question{
         MessageBoxRequest::Kind::Question, QString(),
         QStringLiteral("Larkspur needs a website profile to work: the submissions, link searches, reports and "

@@ -297,6 +297,33 @@ void ProfileDialog::showUrlProblem() {
   ok_->setEnabled(problem.isEmpty());
 }
 
+QStringList ProfileDialog::typedTexts() const {
+  QStringList texts;
+  for (std::size_t i = 0; i < core::profileFields().size(); ++i) {
+    if (auto* list = qobject_cast<QComboBox*>(controls_[i])) {
+      texts << (list->currentIndex() >= 0 ? list->currentText() : QString());
+    } else if (auto* edit = qobject_cast<QLineEdit*>(controls_[i])) {
+      texts << edit->text();
+    } else {
+      texts << longDescription_->toPlainText();
+    }
+  }
+  return texts;
+}
+
+void ProfileDialog::restoreTypedTexts(const QStringList& texts) {
+  for (std::size_t i = 0; i < core::profileFields().size() && i < static_cast<std::size_t>(texts.size()); ++i) {
+    const QString& text = texts[static_cast<qsizetype>(i)];
+    if (auto* list = qobject_cast<QComboBox*>(controls_[i])) {
+      list->setCurrentIndex(selectionFor(*list, text, list->currentIndex()));
+    } else if (auto* edit = qobject_cast<QLineEdit*>(controls_[i])) {
+      edit->setText(text);
+    } else {
+      longDescription_->setPlainText(text);
+    }
+  }
+}
+
 void ProfileDialog::onOk() {
   if (!urlProblem().isEmpty()) return;
   const QString shortText = shortDescription_->text();

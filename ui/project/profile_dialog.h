@@ -9,6 +9,7 @@
 // directories decide). Enter does nothing; Escape cancels, as Cancel does.
 
 #include <QDialog>
+#include <QStringList>
 #include <array>
 
 #include "core/website_profile.h"
@@ -54,6 +55,11 @@ class ProfileDialog : public QDialog {
   // character outside ASCII counts as the bytes it takes in the field.
   QLabel* leftLabel(int index) const;
   int charactersLeft(int index) const;
+
+  // What the controls hold as typed or chosen, in control order, and the same
+  // put back: a dialog cancelled on the first start comes back as it was left.
+  QStringList typedTexts() const;
+  void restoreTypedTexts(const QStringList& texts);
 
   // The selection rule of the three lists: the position of the last entry
   // equal to `text` (case-sensitive), else `fallback` (-1: no selection).

@@ -54,11 +54,15 @@ void ProjectDocument::setTitle(const QString& title) {
 
 QString ProjectDocument::pathName() const { return fromPath(project_.path()); }
 
-bool ProjectDocument::onNewDocument() {
+bool ProjectDocument::onNewDocument(QStringList* draft) {
   auto profile = std::make_unique<core::WebsiteProfile>();
   {
     ProfileDialog dialog(*profile, ProfileDialog::Mode::Blank, dialogParent());
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (draft && !draft->isEmpty()) dialog.restoreTypedTexts(*draft);
+    if (dialog.exec() != QDialog::Accepted) {
+      if (draft) *draft = dialog.typedTexts();
+      return false;
+    }
   }
   emit aboutToReplaceProject();
   project_.newProject();

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <cstddef>
 #include <optional>
@@ -36,7 +37,9 @@ class ProjectDocument : public QObject {
   // New: the blank profile dialog first; only when it is accepted are the
   // tables cleared and rebuilt, so cancelling leaves the open project as it
   // was. The title becomes the website host name; the project is modified.
-  bool onNewDocument();
+  // With `draft`, the dialog starts from what it holds and leaves there what
+  // was typed when it is cancelled.
+  bool onNewDocument(QStringList* draft = nullptr);
   // Open: the file is read once and its bytes checked before anything is
   // cleared, so a file that cannot be read or does not parse leaves the open
   // project as it was. The title becomes the full website URL; the path
