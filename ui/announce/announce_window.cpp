@@ -1,13 +1,16 @@
 #include "ui/announce/announce_window.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,10 +90,9 @@ AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(
   keyContent_->setObjectName(QStringLiteral("keyFileContent"));
   for (QLineEdit* field : {keyUrl_, keyContent_}) {
     field->setReadOnly(true);
-    // Selected, the key is on its way to the website.
-    connect(field, &QLineEdit::selectionChanged, this, [this, field] {
-      if (field->hasSelectedText()) keepMadeKey();
-    });
+    // Copied, the key is on its way to the website (selected by the focus,
+    // it is not).
+    field->installEventFilter(this);
   }
   copyKey_ = new QPushButton(QStringLiteral("Copy key"), keyGroup);
   copyUrl_ = new QPushButton(QStringLiteral("Copy URL"), keyGroup);
@@ -316,6 +318,24 @@ void AnnounceWindow::start(bool checkOnly) {
   }
 }
 
+bool AnnounceWindow::eventFilter(QObject* watched, QEvent* event) {
+  auto* field = qobject_cast<QLineEdit*>(watched);
+  if (field != keyUrl_ && field != keyContent_) return QDialog::eventFilter(watched, event);
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+    if (field->hasSelectedText()) keepMadeKey();
+  } else if (event->type() == QEvent::ContextMenu) {
+    std::unique_ptr<QMenu> menu(field->createStandardContextMenu());
+    for (QAction* action : menu->actions()) {
+      if (action->objectName() == QLatin1String("edit-copy")) {
+        connect(action, &QAction::triggered, this, &AnnounceWindow::keepMadeKey);
+      }
+    }
+    menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
 void AnnounceWindow::keepMadeKey() {
   if (!keyMade_) return;
   keyMade_ = false;
@@ -415,6 +435,7 @@ bool AnnounceWindow::saveKeyFile() {
     MessageBoxes::warn(this, QString::fromStdString(written.message));
     return false;
   }
+  keepMadeKey();
   status_->setText(QStringLiteral("The key file is saved as %1: put it on the website at %2.")
                        .arg(QDir::toNativeSeparators(path), keyUrl_->text()));
   return true;

@@ -100,6 +100,10 @@ class AnnounceWindow : public QDialog {
   // A run has ended (announce::Outcome as int) and its result is recorded.
   void finished(int outcome);
 
+ protected:
+  // Ctrl+C or the context menu's Copy in the key fields uses the key.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void addCheck(const announce::CheckLine& line);
   void showProblems();

@@ -105,7 +105,9 @@ class TestAnnounceWindow : public test::ProgramTest {
     const std::string key = app().project().announce.key;
     QCOMPARE(key.size(), size_t{32});
     QVERIFY(!app().doc()->isModified());
-    window()->keyFileContent()->selectAll();
+    window()->keyFileContent()->selectAll();  // as the focus does
+    QVERIFY(!app().doc()->isModified());
+    QTest::keySequence(window()->keyFileContent(), QKeySequence::Copy);
     QVERIFY(app().doc()->isModified());
     QCOMPARE(window()->keyFileUrl()->text(), QString::fromStdString("https://www.example.com/" + key + ".txt"));
     QCOMPARE(window()->keyFileContent()->text(), QString::fromStdString(key));
