@@ -28,6 +28,17 @@ constexpr std::chrono::milliseconds kExitWait{3'000};
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // --help is answered before the application connects to a display, so it
+  // works without one. (Qt's own options are known only to QApplication, so
+  // everything else is read after it.)
+  {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    if (larkspur::ui::parseCommandLine(arguments).help) {
+      std::fputs(qPrintable(larkspur::ui::commandLineUsage()), stdout);
+      return 0;
+    }
+  }
   larkspur::webengine::prepareWebEngine(larkspur::webengine::WebEngineDisplay::kWindows);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Larkspur"));
