@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -195,14 +196,24 @@ AnnounceWindow::AnnounceWindow(ProjectDocument& doc, QWidget* parent) : QDialog(
   buttons->addStretch(1);
   buttons->addWidget(close_);
 
-  auto* layout = new QVBoxLayout(this);
+  // On a short screen the window's content scrolls, its buttons stay in
+  // sight, and nothing is drawn over anything else.
+  auto* content = new QWidget;
+  auto* layout = new QVBoxLayout(content);
+  layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(website_);
   layout->addWidget(problems_);
   layout->addWidget(keyGroup);
   layout->addWidget(choiceGroup);
   layout->addWidget(checkGroup, 1);
   layout->addWidget(answerGroup, 1);
-  layout->addLayout(buttons);
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidget(content);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  auto* outer = new QVBoxLayout(this);
+  outer->addWidget(scroll, 1);
+  outer->addLayout(buttons);
   resize(640, 620);
 
   // The records are about to go: the run must not record into the next project.
